@@ -1,0 +1,75 @@
+// The process: ExitToShell and the hooks that restore the host on the way out.
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "platform/Errors.h"
+#include "platform/Process.h"
+#include "platform/core/ProcessExit.h"
+
+namespace platform::process {
+namespace {
+
+struct State {
+    std::mutex lock;
+    std::map<int, ExitHook> hooks;   // by id; higher ids are newer
+    int next_id = 1;
+    int status = 0;
+    bool exiting = false;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+}  // namespace
+
+int add_exit_hook(ExitHook hook) {
+    auto& s = state();
+    std::lock_guard g(s.lock);
+    int id = s.next_id++;
+    s.hooks[id] = std::move(hook);
+    return id;
+}
+
+void remove_exit_hook(int id) {
+    auto& s = state();
+    std::lock_guard g(s.lock);
+    s.hooks.erase(id);
+}
+
+void set_exit_status(int status) {
+    auto& s = state();
+    std::lock_guard g(s.lock);
+    s.status = status;
+}
+
+int exit_status() {
+    auto& s = state();
+    std::lock_guard g(s.lock);
+    return s.status;
+}
+
+void exit_now() {
+    auto& s = state();
+    std::map<int, ExitHook> hooks;
+    {
+        std::lock_guard g(s.lock);
+        if (!s.exiting) {
+            s.exiting = true;
+            hooks.swap(s.hooks);
+        }
+    }
+    // A hook that itself ends up here again falls straight through.
+    for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) it->second();
+    std::fflush(nullptr);
+    std::_Exit(exit_status());
+}
+
+}  // namespace platform::process
+
+void ExitToShell(void) { platform::process::exit_now(); }
+
+OSStatus RegisterAppearanceClient(void) { return noErr; }

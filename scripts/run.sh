@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds Kinora and runs it: in a window when there is a display, otherwise
+# a headless demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+
+if [ ! -x build/kinora ]; then
+  echo
+  echo "The Kinora application itself is not built yet: it arrives with a later"
+  echo "stage of the project. What this checkout builds so far is the platform core,"
+  echo "the resource compiler (build/rescompile) and the application's resources:"
+  echo
+  [ -x build/rescompile ] && [ -f build/Kinora.rsrc ] && build/rescompile --list build/Kinora.rsrc
+  exit 1
+fi
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec build/kinora "$@"
+fi
+mkdir -p demo
+echo "No display: running the headless demo (File > New, save, play, screenshot)."
+build/kinora --headless --script scripts/demo.kscript "$@"
+echo "Wrote demo/MovieFile.mov and demo/screenshot.png"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test; then builds
+# again with clang under AddressSanitizer + UndefinedBehaviorSanitizer (with
+# the fuzz targets) and runs the tests and the saved fuzz corpora there too.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export CTEST_OUTPUT_ON_FAILURE=1
+
+echo "== build (gcc, warnings are errors)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINORA_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+echo "== tests"
+ctest --test-dir build -j"$jobs"
+
+echo "== build (clang, ASan + UBSan, fuzz targets)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DKINORA_SANITIZE=ON -DKINORA_FUZZ=ON -DKINORA_BENCH=OFF -DKINORA_WERROR=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+echo "== tests under ASan + UBSan"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan -j"$jobs"
+echo "== all tests passed"

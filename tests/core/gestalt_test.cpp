@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "platform/Errors.h"
+#include "platform/Gestalt.h"
+#include "platform/Process.h"
+#include "platform/core/GestaltRegistry.h"
+#include "platform/core/ProcessExit.h"
+
+namespace gestalt = platform::gestalt;
+
+TEST(Gestalt, ReportsSystemTenFourOrLater) {
+    SInt32 version = 0;
+    ASSERT_EQ(Gestalt(gestaltSystemVersion, &version), noErr);
+    EXPECT_GE(version, 0x1040);
+}
+
+TEST(Gestalt, UnknownAndFailingSelectors) {
+    SInt32 v = 123;
+    EXPECT_EQ(Gestalt('zzzz', &v), gestaltUndefSelectorErr);
+    EXPECT_EQ(v, 123) << "the response is written only on success";
+    gestalt::set_value('test', 42);
+    ASSERT_EQ(Gestalt('test', &v), noErr);
+    EXPECT_EQ(v, 42);
+    gestalt::set_failing('test', true);
+    EXPECT_EQ(Gestalt('test', &v), gestaltUndefSelectorErr);
+    gestalt::set_failing('test', false);
+    EXPECT_EQ(Gestalt('test', &v), noErr);
+    gestalt::remove('test');
+    EXPECT_EQ(Gestalt('test', &v), gestaltUndefSelectorErr);
+}
+
+TEST(Appearance, RegisteringAlwaysSucceeds) { EXPECT_EQ(RegisterAppearanceClient(), noErr); }
+
+TEST(ExitToShellDeathTest, EndsTheProcessAfterRunningTheHooks) {
+    EXPECT_EXIT(
+        {
+            platform::process::add_exit_hook([] { fputs("restored", stderr); });
+            platform::process::set_exit_status(7);
+            ExitToShell();
+        },
+        testing::ExitedWithCode(7), "restored");
+}

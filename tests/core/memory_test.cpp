@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/Errors.h"
+#include "platform/Memory.h"
+#include "platform/memory/MemoryInternal.h"
+
+namespace mem = platform::memory;
+
+namespace {
+void fill(Handle h, Size n) {
+    for (Size i = 0; i < n; ++i) (*h)[i] = char(i * 7 + 3);
+}
+bool holds_pattern(Handle h, Size n) {
+    for (Size i = 0; i < n; ++i)
+        if ((*h)[i] != char(i * 7 + 3)) return false;
+    return true;
+}
+}  // namespace
+
+TEST(Handles, GrowingAnUnlockedHandleMovesTheBlockButKeepsTheBytes) {
+    Handle h = NewHandle(100);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(MemError(), noErr);
+    fill(h, 100);
+    char* before = *h;
+    SetHandleSize(h, 1 << 20);
+    ASSERT_EQ(MemError(), noErr);
+    EXPECT_EQ(GetHandleSize(h), 1 << 20);
+    EXPECT_NE(*h, before) << "a block with no room left moves to grow";
+    EXPECT_TRUE(holds_pattern(h, 100));
+    SetHandleSize(h, 10);   // shrinking stays in place
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_EQ(GetHandleSize(h), 10);
+    EXPECT_TRUE(holds_pattern(h, 10));
+    DisposeHandle(h);
+    EXPECT_EQ(MemError(), noErr);
+}
+
+TEST(Handles, ALockedHandleNeverMoves) {
+    Handle h = NewHandle(64);
+    fill(h, 64);
+    HLock(h);
+    EXPECT_EQ(HGetState(h) & kHandleLockedMask, kHandleLockedMask);
+    char* before = *h;
+    SetHandleSize(h, 4096);
+    EXPECT_EQ(MemError(), memFullErr);
+    EXPECT_EQ(*h, before);
+    EXPECT_EQ(GetHandleSize(h), 64);
+    SetHandleSize(h, 32);       // shrinking and growing back within the block is fine
+    EXPECT_EQ(MemError(), noErr);
+    SetHandleSize(h, 64);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_EQ(*h, before);
+    EXPECT_TRUE(holds_pattern(h, 32));
+    EmptyHandle(h);
+    EXPECT_EQ(MemError(), memLockedErr);
+    HUnlock(h);
+    SetHandleSize(h, 4096);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_TRUE(holds_pattern(h, 32));
+    DisposeHandle(h);
+}
+
+TEST(Handles, StateSaveAndRestore) {
+    Handle h = NewHandleClear(8);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ((*h)[i], 0);
+    SInt8 state = HGetState(h);
+    HLock(h);
+    HSetState(h, state);
+    EXPECT_EQ(HGetState(h) & kHandleLockedMask, 0);
+    HLockHi(h);
+    MoveHHi(h);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_NE(HGetState(h) & kHandleLockedMask, 0);
+    DisposeHandle(h);
+}
+
+TEST(Handles, EmptyHandlesHaveANilMasterPointerAndCanBeRefilled) {
+    Handle h = NewHandle(16);
+    EmptyHandle(h);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_EQ(*h, nullptr);
+    EXPECT_EQ(GetHandleSize(h), 0);
+    EXPECT_EQ(MemError(), nilHandleErr);
+    SetHandleSize(h, 20);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_NE(*h, nullptr);
+    DisposeHandle(h);
+    Handle e = NewEmptyHandle();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(*e, nullptr);
+    ReallocateHandle(e, 5);
+    EXPECT_EQ(GetHandleSize(e), 5);
+    DisposeHandle(e);
+}
+
+TEST(Handles, BadArgumentsSetMemError) {
+    char* fakeMaster = nullptr;
+    Handle bogus = &fakeMaster;
+    EXPECT_EQ(GetHandleSize(nullptr), 0);
+    EXPECT_EQ(MemError(), nilHandleErr);
+    EXPECT_EQ(GetHandleSize(bogus), 0);
+    EXPECT_EQ(MemError(), memWZErr);
+    SetHandleSize(bogus, 10);
+    EXPECT_EQ(MemError(), memWZErr);
+    DisposeHandle(bogus);
+    EXPECT_EQ(MemError(), memWZErr);
+    EXPECT_EQ(NewHandle(-1), nullptr);
+    EXPECT_EQ(MemError(), paramErr);
+    DisposeHandle(nullptr);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_FALSE(mem::is_handle(bogus));
+}
+
+TEST(Handles, CopyingAndAppending) {
+    const char text[] = "movie";
+    Handle h = nullptr;
+    ASSERT_EQ(PtrToHand(text, &h, 5), noErr);
+    ASSERT_EQ(PtrAndHand(" file", h, 5), noErr);
+    ASSERT_EQ(GetHandleSize(h), 10);
+    EXPECT_EQ(std::memcmp(*h, "movie file", 10), 0);
+    Handle copy = h;
+    ASSERT_EQ(HandToHand(&copy), noErr);
+    EXPECT_NE(copy, h);
+    ASSERT_EQ(HandAndHand(h, copy), noErr);
+    EXPECT_EQ(std::memcmp(*copy, "movie filemovie file", 20), 0);
+    ASSERT_EQ(HandAndHand(copy, copy), noErr) << "appending a handle to itself";
+    EXPECT_EQ(GetHandleSize(copy), 40);
+    EXPECT_EQ(std::memcmp(*copy + 20, "movie filemovie file", 20), 0);
+    HLock(h);
+    ASSERT_EQ(HandAndHand(h, copy), noErr);
+    EXPECT_NE(HGetState(h) & kHandleLockedMask, 0) << "the source's lock state is restored";
+    DisposeHandle(h);
+    DisposeHandle(copy);
+}
+
+TEST(Pointers, APtrNeverMoves) {
+    Ptr p = NewPtr(100);
+    ASSERT_NE(p, nullptr);
+    std::memset(p, 0x5A, 100);
+    SetPtrSize(p, 300);           // within the room it was given
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_EQ(GetPtrSize(p), 300);
+    EXPECT_EQ(p[99], 0x5A);
+    EXPECT_EQ(p[299], 0) << "grown room reads as zeros";
+    SetPtrSize(p, 1 << 20);       // would have to move: refused
+    EXPECT_EQ(MemError(), memFullErr);
+    EXPECT_EQ(GetPtrSize(p), 300);
+    SetPtrSize(p, 40);
+    EXPECT_EQ(MemError(), noErr);
+    EXPECT_EQ(GetPtrSize(p), 40);
+    DisposePtr(p);
+    EXPECT_EQ(MemError(), noErr);
+    char local[4];
+    DisposePtr(local);
+    EXPECT_EQ(MemError(), memWZErr);
+    Ptr c = NewPtrClear(16);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(c[i], 0);
+    DisposePtr(c);
+}
+
+TEST(Pointers, AFileTypeListGrowsInStepsOfAHundredEntries) {
+    // The open dialog's type list starts at 400 bytes and grows by 400.
+    Ptr p = NewPtrClear(400);
+    for (Size size = 800; size <= 1600; size += 400) {
+        SetPtrSize(p, size);
+        EXPECT_EQ(MemError(), noErr) << size;
+    }
+    DisposePtr(p);
+}
+
+TEST(FailureSwitch, TheNthAllocationFails) {
+    mem::fail_allocation(2);
+    Handle a = NewHandle(10);
+    EXPECT_NE(a, nullptr);
+    Handle b = NewHandle(10);
+    EXPECT_EQ(b, nullptr);
+    EXPECT_EQ(MemError(), memFullErr);
+    Ptr c = NewPtr(10);
+    EXPECT_NE(c, nullptr) << "the switch fires once";
+    mem::fail_allocation(1);
+    SetHandleSize(a, 1 << 16);     // growth that needs memory counts too
+    EXPECT_EQ(MemError(), memFullErr);
+    EXPECT_EQ(GetHandleSize(a), 10);
+    mem::fail_allocation(0);
+    DisposeHandle(a);
+    DisposePtr(c);
+}
+
+TEST(ResourceHandles, DisposingOneTellsItsOwner) {
+    Handle seen = nullptr;
+    mem::set_resource_release_hook([&](Handle h) { seen = h; });
+    Handle h = NewHandle(4);
+    mem::set_resource_flag(h, true);
+    EXPECT_NE(HGetState(h) & kHandleIsResourceMask, 0);
+    DisposeHandle(h);
+    EXPECT_EQ(seen, h);
+    mem::set_resource_release_hook(nullptr);
+}
+
+TEST(Handles, NoLeaksAcrossACycle) {
+    long handles = mem::live_handle_count(), ptrs = mem::live_ptr_count();
+    std::vector<Handle> hs;
+    for (int i = 0; i < 50; ++i) hs.push_back(NewHandle(i));
+    for (Handle h : hs) DisposeHandle(h);
+    EXPECT_EQ(mem::live_handle_count(), handles);
+    EXPECT_EQ(mem::live_ptr_count(), ptrs);
+}
