@@ -97,3 +97,20 @@ enum {
     smCurrentScript = -2,
     smAllScripts    = -3
 };
+
+// Length-prefixed string constants: "Warning!"_p is a ConstStr255Param whose
+// first byte is the length (8), followed by the characters.
+template <size_t N>
+struct PascalStringLiteral {
+    unsigned char bytes[N];
+    consteval PascalStringLiteral(const char (&text)[N]) : bytes{} {
+        if (N - 1 > 255) throw "a length-prefixed string holds at most 255 characters";
+        bytes[0] = (unsigned char)(N - 1);
+        for (size_t i = 0; i + 1 < N; ++i) bytes[i + 1] = (unsigned char)text[i];
+    }
+};
+
+template <PascalStringLiteral S>
+constexpr ConstStr255Param operator""_p() {
+    return S.bytes;
+}
