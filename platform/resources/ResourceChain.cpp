@@ -157,7 +157,6 @@ std::vector<ResourceChain::OpenFile*> ResourceChain::search_order(bool oneFile) 
 
 Handle ResourceChain::handle_for(OpenFile& file, size_t type, size_t index) {
     Slot& slot = file.slots[type][index];
-    const Resource& res = file.file.types()[type].resources[index];
     if (!slot.handle) {
         Handle h = NewEmptyHandle();
         if (!h) {
@@ -168,14 +167,13 @@ Handle ResourceChain::handle_for(OpenFile& file, size_t type, size_t index) {
         slot.handle = h;
         handles_[h] = Location{&file, type, index};
     }
-    if (load_ && !slot.loaded) {
-        ReallocateHandle(slot.handle, Size(res.data.size()));
-        if (MemError() != noErr) {
-            error_ = MemError();
+    if (load_) {
+        // Reads the data when it was never read or has been purged since.
+        const OSErr err = load(slot.handle);
+        if (err != noErr) {
+            error_ = err;
             return nullptr;
         }
-        if (!res.data.empty()) std::memcpy(*slot.handle, res.data.data(), res.data.size());
-        slot.loaded = true;
     }
     error_ = noErr;
     return slot.handle;

@@ -227,6 +227,9 @@ TEST(ResourceManager, SetResLoadDefersReadingUntilLoadResource) {
     EmptyHandle(h);   // as if purged
     LoadResource(h);
     EXPECT_EQ(text_of(h), "older 2") << "an emptied resource is read again";
+    EmptyHandle(h);
+    EXPECT_EQ(GetResource(kTest, 2), h);
+    EXPECT_EQ(text_of(h), "older 2") << "and so is one fetched again";
 }
 
 TEST(ResourceManager, ClosingAFileReleasesItsHandlesAndMovesCurrentDown) {
