@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "platform/Resources.h"
 #include "platform/core/Bytes.h"
 #include "platform/core/FourCC.h"
+#include "Compiler.h"
 
 using platform::fourcc;
 using platform::load_u16be;
@@ -92,6 +94,54 @@ std::vector<DialogItem> dialog_items(const std::vector<UInt8>& d) {
 }
 
 }  // namespace
+
+// Compiling the sources again, in process, gives exactly what the Resource
+// Manager reads from the files the build made: every type, ID, name and byte.
+TEST(BuiltResources, ReadBackThroughTheApiMatchTheirSourcesByteForByte) {
+    struct Build {
+        std::string source, includeDir, file;
+    };
+    const Build builds[] = {
+        {std::string(KINORA_SOURCE_DIR) + "/resources/Kinora.r", std::string(KINORA_BUILD_DIR) + "/resources", kAppFile},
+        {std::string(KINORA_SOURCE_DIR) + "/tests/resources/TestSounds.r",
+         std::string(KINORA_BUILD_DIR) + "/tests/resources", kSoundFile},
+    };
+    for (const Build& b : builds) {
+        rescompile::Compiler compiler;
+        compiler.add_include_dir(b.includeDir);
+        ASSERT_NO_THROW(compiler.compile_file(b.source)) << b.source;
+        Opened opened(b.file);
+        ASSERT_GT(opened.refNum, 0) << b.file;
+        const auto& types = compiler.result().types();
+        ASSERT_EQ(Count1Types(), SInt16(types.size())) << b.file;
+        for (size_t t = 0; t < types.size(); ++t) {
+            ResType type = 0;
+            Get1IndType(&type, SInt16(t + 1));
+            EXPECT_EQ(type, types[t].type);
+            ASSERT_EQ(Count1Resources(type), SInt16(types[t].resources.size()));
+            for (const auto& res : types[t].resources) {
+                Handle h = Get1Resource(type, res.id);
+                ASSERT_NE(h, nullptr) << platform::fourcc_string(type) << " " << res.id;
+                EXPECT_EQ(contents(h), res.data) << platform::fourcc_string(type) << " " << res.id;
+                EXPECT_EQ(GetResourceSizeOnDisk(h), SInt32(res.data.size()));
+                SInt16 id = 0;
+                ResType back = 0;
+                Str255 name;
+                GetResInfo(h, &id, &back, name);
+                EXPECT_EQ(id, res.id);
+                EXPECT_EQ(back, type);
+                EXPECT_EQ(std::string(reinterpret_cast<char*>(name + 1), name[0]), res.name.value_or(""));
+                if (res.name) {
+                    Str255 pname;
+                    pname[0] = UInt8(res.name->size());
+                    std::memcpy(pname + 1, res.name->data(), res.name->size());
+                    EXPECT_EQ(Get1NamedResource(type, pname), h);
+                }
+                ReleaseResource(h);
+            }
+        }
+    }
+}
 
 TEST(ApplicationResources, TheListHoldsExactlyWhatTheApplicationUses) {
     const std::string out = run(std::string(KINORA_BUILD_DIR) + "/rescompile --list " + kAppFile);

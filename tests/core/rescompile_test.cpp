@@ -2,6 +2,9 @@
 // source refused with its line, and the sound files it reads.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "AudioFile.h"
 #include "Compiler.h"
 #include "platform/Errors.h"
@@ -188,6 +191,25 @@ TEST(Rescompile, BadSourceIsRefusedWithItsLine) {
             EXPECT_EQ(std::string(e.what()), "test.r:" + std::to_string(c.line) + ": " + c.message);
         }
     }
+}
+
+TEST(Rescompile, TheToolReportsBadSourceAndWritesNothing) {
+    const std::string dir = testing::TempDir();
+    {
+        std::ofstream bad(dir + "/bad.r");
+        bad << "resource 'STR#' 1\n    string \"ok\"\nend\nresource 'MENU' 2\n    title \"x\"\n    item \"A\" key\nend\n";
+    }
+    std::remove((dir + "/bad.rsrc").c_str());
+    const std::string command = std::string(KINORA_BUILD_DIR) + "/rescompile -o " + dir + "/bad.rsrc " + dir +
+                                "/bad.r 2>&1; echo exit=$?";
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    EXPECT_EQ(out, dir + "/bad.r:6: 'item' needs more values\nexit=1\n");
+    EXPECT_FALSE(std::ifstream(dir + "/bad.rsrc").good());
 }
 
 TEST(AudioFiles, WavAndAiffRoundTripTheSameSamples) {

@@ -1,5 +1,7 @@
 // Raw bodies: bytes listed as they are, for any type. Also where a block's
 // type picks its body, and where bodies read the files they name.
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -118,12 +120,16 @@ std::vector<UInt8> read_named_file(const Line& line, const std::string& name,
     else
         for (const auto& dir : searchDirs) candidates.push_back(dir + "/" + name);
     for (const auto& path : candidates) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) continue;
+        // Only plain files: a device such as /dev/zero would never end.
+        if (!S_ISREG(st.st_mode)) line.error("'" + name + "' is not a plain file");
+        if (st.st_size > (64 << 20)) line.error("'" + name + "' is too large");
         std::ifstream in(path, std::ios::binary);
-        if (!in) continue;
+        if (!in) line.error("cannot read '" + name + "'");
         std::stringstream s;
         s << in.rdbuf();
         const std::string bytes = s.str();
-        if (bytes.size() > (64u << 20)) line.error("'" + name + "' is too large");
         return std::vector<UInt8>(bytes.begin(), bytes.end());
     }
     line.error("cannot find '" + name + "' (looked beside the source and in the -I directories)");
