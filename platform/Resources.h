@@ -61,8 +61,9 @@ SInt16 GetResAttrs(Handle theResource);
 SInt32 GetResourceSizeOnDisk(Handle theResource);
 
 // Counting and indexing (indices from 1). The Count/GetInd pairs cover the
-// search chain from the current file down, duplicates included; the Count1/
-// Get1Ind pairs the current file only.
+// search chain from the current file down (resources hidden by a newer file
+// included, each type once); the Count1/Get1Ind pairs the current file only.
+// An index out of range gives nil (or type 0) and resNotFound.
 SInt16 CountResources(ResType theType);
 Handle GetIndResource(ResType theType, SInt16 index);
 SInt16 Count1Resources(ResType theType);
