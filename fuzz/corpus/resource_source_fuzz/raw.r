@@ -1,0 +1,2 @@
+resource 'NONE' 1 raw
+end

@@ -1,0 +1,272 @@
+// The resource compiler: byte layouts against hand-assembled answers, bad
+// source refused with its line, and the sound files it reads.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "AudioFile.h"
+#include "Compiler.h"
+#include "platform/Errors.h"
+#include "platform/core/FourCC.h"
+
+using platform::fourcc;
+
+namespace {
+
+platform::resources::ResourceFile compile(const std::string& text) {
+    rescompile::Compiler c;
+    c.compile_text("test.r", text);
+    return c.result();
+}
+
+std::vector<UInt8> bytes(std::initializer_list<int> list) {
+    std::vector<UInt8> out;
+    for (int b : list) out.push_back(UInt8(b));
+    return out;
+}
+
+}  // namespace
+
+TEST(Rescompile, TypedBodiesGiveTheClassicLayouts) {
+    auto file = compile(R"(
+resource 'MBAR' 128
+    menu 128
+    menu -2
+end
+resource 'MENU' 129 "File"
+    title "Fi"
+    item "A" key n
+    separator
+    item "B…" key s shift option disabled
+end
+resource 'STR#' 5
+    string "ab"
+    string ""
+end
+resource 'DLOG' 7
+    bounds 10 20 110 220
+    proc movableDBoxProc
+    refcon 0x01020304
+    items 8
+    title "Hi"
+end
+resource 'DITL' 8
+    button "OK" 1 2 3 4
+    user 5 6 7 8 disabled
+    icon 300 0 0 32 32
+end
+resource 'ALRT' 9
+    bounds 1 2 3 4
+    items 8
+    stages 0x5555
+end
+)");
+    struct Expect {
+        ResType type;
+        SInt16 id;
+        std::vector<UInt8> data;
+    };
+    const Expect expected[] = {
+        {fourcc("MBAR"), 128, bytes({0, 2, 0, 128, 0xFF, 0xFE})},
+        {fourcc("MENU"), 129, bytes({0, 129, 0, 0, 0, 0, 0, 0, 0, 0,  // id, width, height, proc, filler
+                             0xFF, 0xFF, 0xFF, 0xF7,          // item 3 disabled
+                             2, 'F', 'i',
+                             1, 'A', 0, 'N', 0, 0,
+                             1, '-', 0, 0, 0, 0,
+                             4, 'B', 0xE2, 0x80, 0xA6, 0, 'S', 0, 0,
+                             0})},
+        {fourcc("xmnu"), 129, bytes({0, 0, 0, 1, 0, 3, 3, 0})},
+        {fourcc("STR#"), 5, bytes({0, 2, 2, 'a', 'b', 0})},
+        {fourcc("DLOG"), 7, bytes({0, 10, 0, 20, 0, 110, 0, 220, 0, 5, 1, 0, 0, 0, 1, 2, 3, 4, 0, 8, 2, 'H', 'i', 0})},
+        {fourcc("DITL"), 8, bytes({0, 2,
+                           0, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 4, 2, 'O', 'K',
+                           0, 0, 0, 0, 0, 5, 0, 6, 0, 7, 0, 8, 128, 0,
+                           0, 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 32, 32, 2, 0x01, 0x2C})},
+        {fourcc("ALRT"), 9, bytes({0, 1, 0, 2, 0, 3, 0, 4, 0, 8, 0x55, 0x55})},
+    };
+    for (const Expect& e : expected) {
+        const auto* res = file.find(e.type, e.id);
+        ASSERT_NE(res, nullptr) << platform::fourcc_string(e.type) << " " << e.id;
+        EXPECT_EQ(res->data, e.data) << platform::fourcc_string(e.type) << " " << e.id;
+    }
+    EXPECT_EQ(file.find(fourcc("MENU"), 129)->name, "File");
+    EXPECT_FALSE(file.find(fourcc("xmnu"), 129)->name.has_value());
+}
+
+TEST(Rescompile, RawBodiesAndTruncation) {
+    auto file = compile(R"(
+resource 'snd ' 1 "broken" raw preload
+    hex 0001 02
+    u16 0x8051 65535
+    s8 -1
+    type 'abcd'
+    pstring "x"
+    text "\x41\"z"
+    zeros 2
+end
+resource 'DATA' 2
+    u32 1 2
+    truncate 5
+end
+)");
+    const auto* raw = file.find(fourcc("snd "), 1);
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(raw->data, bytes({0, 1, 2, 0x80, 0x51, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 1, 'x', 'A', '"', 'z', 0, 0}));
+    EXPECT_EQ(raw->attributes, 4);
+    EXPECT_EQ(raw->name, "broken");
+    EXPECT_EQ(file.find(fourcc("DATA"), 2)->data, bytes({0, 0, 0, 1, 0}));
+}
+
+TEST(Rescompile, SoundHeadersAndCommands) {
+    auto file = compile(R"(
+resource 'snd ' 1
+    format 2
+    command soundCmd 0 0
+    command bufferCmd|dataOffsetFlag 0 header
+    header compressed
+    compression MAC6
+    channels 2
+    rate 22050
+    data pattern 2
+end
+)");
+    const std::vector<UInt8> expected = bytes({
+        0, 2, 0, 0, 0, 2,                   // format 2, refCount, two commands
+        0, 0x50, 0, 0, 0, 0, 0, 0,          // soundCmd without the offset flag
+        0x80, 0x51, 0, 0, 0, 0, 0, 22,      // bufferCmd: the header at 22
+        0, 0, 0, 0, 0, 0, 0, 2,             // samplePtr, numChannels
+        0x56, 0x22, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   // rate, loopStart, loopEnd
+        0xFE, 60, 0, 0, 0, 2,               // encode, baseFrequency, numFrames (packets)
+        0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0,   // 22050 as an 80-bit extended
+        0, 0, 0, 0, 'M', 'A', 'C', '6',     // markerChunk, format
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // futureUse2, stateVars, leftOverSamples
+        0, 4, 0, 0, 0, 0, 0, 8,             // compressionID, packetSize, snthID, sampleSize
+        11, 48, 85, 122,                    // (i * 37 + 11) & 0xFF
+    });
+    EXPECT_EQ(file.find(fourcc("snd "), 1)->data, expected);
+}
+
+TEST(Rescompile, BadSourceIsRefusedWithItsLine) {
+    struct Case {
+        const char* source;
+        int line;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"resource 'MENU' 1\n  title \"x\"\n", 1, "this resource has no 'end'"},
+        {"end\n", 1, "'end' without a resource"},
+        {"# fine\nresorce 'MENU' 1\nend\n", 2, "expected 'resource', found 'resorce'"},
+        {"resource 'MEN' 1\nend\n", 1, "a type code has exactly four characters: 'MEN'"},
+        {"resource 'MENU' 40000\nend\n", 1, "'40000' is out of range (-32768 to 32767)"},
+        {"resource 'MENU' 1\n title \"x\"\n item \"A\" kee N\nend\n", 3, "unknown item option 'kee'"},
+        {"resource 'MENU' 1\n item \"A\"\nend\n", 1, "a menu needs a 'title' line"},
+        {"resource 'MENU' 1\n title \"x\"\n item \"A\" shift\nend\n", 3, "modifier keys need a 'key'"},
+        {"resource 'STR#' 1\n string \"unterminated\nend\n", 2, "unterminated quote"},
+        {"resource 'STR#' 1\n string \"a\"\nend\nresource 'STR#' 1\nend\n", 4,
+         "duplicate resource 'STR#' 1 (first made at test.r:1)"},
+        {"resource 'DITL' 1\n button \"OK\" 1 2 3\nend\n", 2,
+         "expected: KIND \"text\" top left bottom right [disabled]"},
+        {"resource 'DITL' 1\n button \"OK\" 10 2 3 4\nend\n", 2,
+         "a rectangle is top left bottom right, with bottom >= top and right >= left"},
+        {"resource 'DLOG' 1\n title \"x\"\nend\n", 1, "a dialog needs 'bounds'"},
+        {"resource 'snd ' 1\n header standard\n data pattern 4\nend\n", 1,
+         "a sound needs a 'rate' (or its samples from a sound file)"},
+        {"resource 'snd ' 1\n header odd\nend\n", 2, "unknown header kind 'odd'"},
+        {"resource 'snd ' 1\n rate 22050\n header standard\n data wav \"nowhere.wav\"\nend\n", 4,
+         "cannot find 'nowhere.wav' (looked beside the source and in the -I directories)"},
+        {"resource 'DATA' 1\n hex 0g\nend\n", 2, "'0g' is not hex"},
+        {"resource 'DATA' 1\n u8 1\n truncate 2\nend\n", 3, "cannot truncate to 2 bytes: the resource has 1"},
+        {"resource 'DATA' 1\n truncate 0\n u8 1\nend\n", 3, "'truncate' must be the last line of a body"},
+        {"resource 'DATA' 1\nresource 'DATA' 2\nend\n", 2, "missing 'end' before the next resource"},
+    };
+    for (const Case& c : cases) {
+        rescompile::Compiler compiler;
+        try {
+            compiler.compile_text("test.r", c.source);
+            ADD_FAILURE() << "accepted: " << c.source;
+        } catch (const rescompile::CompileError& e) {
+            EXPECT_EQ(e.line, c.line) << c.source;
+            EXPECT_EQ(e.message, c.message) << c.source;
+            EXPECT_EQ(std::string(e.what()), "test.r:" + std::to_string(c.line) + ": " + c.message);
+        }
+    }
+}
+
+TEST(Rescompile, TheToolReportsBadSourceAndWritesNothing) {
+    const std::string dir = testing::TempDir();
+    {
+        std::ofstream bad(dir + "/bad.r");
+        bad << "resource 'STR#' 1\n    string \"ok\"\nend\nresource 'MENU' 2\n    title \"x\"\n    item \"A\" key\nend\n";
+    }
+    std::remove((dir + "/bad.rsrc").c_str());
+    const std::string command = std::string(KINORA_BUILD_DIR) + "/rescompile -o " + dir + "/bad.rsrc " + dir +
+                                "/bad.r 2>&1; echo exit=$?";
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    EXPECT_EQ(out, dir + "/bad.r:6: 'item' needs more values\nexit=1\n");
+    EXPECT_FALSE(std::ifstream(dir + "/bad.rsrc").good());
+}
+
+TEST(AudioFiles, WavAndAiffRoundTripTheSameSamples) {
+    rescompile::Audio a;
+    a.channels = 2;
+    a.bits = 16;
+    a.rate = 11025;
+    a.samples = bytes({0x12, 0x34, 0xFE, 0xDC, 0x80, 0x00, 0x7F, 0xFF});
+    for (auto [name, writer, reader] :
+         {std::tuple{"wav", &rescompile::write_wav, &rescompile::read_wav},
+          std::tuple{"aiff", &rescompile::write_aiff, &rescompile::read_aiff}}) {
+        auto back = reader(writer(a));
+        ASSERT_TRUE(back.ok()) << name << ": " << back.error().message;
+        EXPECT_EQ(back->channels, 2) << name;
+        EXPECT_EQ(back->bits, 16) << name;
+        EXPECT_EQ(back->rate, 11025.0) << name;
+        EXPECT_EQ(back->samples, a.samples) << name;
+    }
+    a.channels = 1;
+    a.bits = 8;
+    a.samples = bytes({0x00, 0x80, 0xFF});
+    EXPECT_EQ(rescompile::read_aiff(rescompile::write_aiff(a))->samples, a.samples) << "AIFF's signed bytes convert back";
+    const auto wav = rescompile::write_wav(a);
+    EXPECT_EQ(std::vector<UInt8>(wav.end() - 4, wav.end() - 1), a.samples) << "WAV keeps 8-bit samples unsigned";
+}
+
+TEST(AudioFiles, DamagedFilesAreRefused) {
+    rescompile::Audio a;
+    a.samples.assign(100, 0x80);
+    auto wav = rescompile::write_wav(a);
+    auto aiff = rescompile::write_aiff(a);
+    auto cut = [](std::vector<UInt8> v, size_t n) { return std::vector<UInt8>(v.begin(), v.begin() + ptrdiff_t(n)); };
+    EXPECT_EQ(rescompile::read_wav(cut(wav, 60)).code(), badFormat) << "a chunk past the end";
+    EXPECT_EQ(rescompile::read_wav(cut(wav, 30)).code(), badFormat);
+    EXPECT_EQ(rescompile::read_wav(aiff).code(), badFormat);
+    EXPECT_EQ(rescompile::read_aiff(cut(aiff, 60)).code(), badFormat);
+    EXPECT_EQ(rescompile::read_aiff(wav).code(), badFormat);
+    auto stereo24 = wav;
+    stereo24[34] = 24;   // bits per sample
+    EXPECT_EQ(rescompile::read_wav(stereo24).code(), badFormat);
+}
+
+TEST(AudioFiles, ExtendedNumbersKnownAnswers) {
+    struct Case {
+        double value;
+        std::vector<UInt8> bytes;
+    };
+    const Case cases[] = {
+        {22050.0, bytes({0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0})},
+        {44100.0, bytes({0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0})},
+        {1.0, bytes({0x3F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0})},
+        {0.0, bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+    };
+    for (const Case& c : cases) {
+        UInt8 out[10];
+        rescompile::to_extended80(c.value, out);
+        EXPECT_EQ(std::vector<UInt8>(out, out + 10), c.bytes) << c.value;
+        EXPECT_EQ(rescompile::from_extended80(c.bytes.data()), c.value);
+    }
+}

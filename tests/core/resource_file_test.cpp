@@ -1,0 +1,156 @@
+// The resource file reader and writer: round trips, and damaged files made
+// from a good one by mutation, each refused with its own error.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "platform/Errors.h"
+#include "platform/core/Bytes.h"
+#include "platform/core/FourCC.h"
+#include "platform/resources/ResourceFile.h"
+
+using platform::fourcc;
+using platform::load_u32be;
+using platform::store_u16be;
+using platform::store_u24be;
+using platform::store_u32be;
+using platform::resources::ResourceFile;
+
+namespace {
+
+std::vector<UInt8> bytes_of(const std::string& s) { return std::vector<UInt8>(s.begin(), s.end()); }
+
+// Two types; names on some resources; one larger entry.
+ResourceFile sample_file() {
+    ResourceFile f;
+    EXPECT_TRUE(f.add(fourcc("AAAA"), 1, "one", bytes_of("hello"), 0x20).ok());
+    EXPECT_TRUE(f.add(fourcc("AAAA"), 2, std::nullopt, bytes_of("world!")).ok());
+    EXPECT_TRUE(f.add(fourcc("BBBB"), -5, "five", std::vector<UInt8>(300, 0x5A)).ok());
+    return f;
+}
+
+std::vector<UInt8> sample_image() { return *sample_file().write(); }
+
+// Positions inside the sample image, read from its own header and map.
+struct Layout {
+    explicit Layout(const std::vector<UInt8>& img)
+        : data(load_u32be(&img[0])), map(load_u32be(&img[4])),
+          typeList(map + 28), refsA(typeList + 2 + 16), refsB(refsA + 24),
+          names(map + platform::load_u16be(&img[map + 26])) {}
+    size_t data, map, typeList, refsA, refsB, names;
+};
+
+}  // namespace
+
+TEST(ResourceFile, WriteThenParseKeepsEverythingAndWritesTheSameBytes) {
+    const auto image = sample_image();
+    EXPECT_EQ(load_u32be(&image[0]), 256u) << "data conventionally starts at 256";
+    auto parsed = ResourceFile::parse(image);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    ASSERT_EQ(parsed->types().size(), 2u);
+    EXPECT_EQ(parsed->types()[0].type, fourcc("AAAA"));
+    EXPECT_EQ(parsed->types()[1].type, fourcc("BBBB"));
+    const auto* one = parsed->find(fourcc("AAAA"), 1);
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(one->name, "one");
+    EXPECT_EQ(one->attributes, 0x20);
+    EXPECT_EQ(one->data, bytes_of("hello"));
+    const auto* two = parsed->find(fourcc("AAAA"), 2);
+    ASSERT_NE(two, nullptr);
+    EXPECT_FALSE(two->name.has_value());
+    EXPECT_EQ(two->data, bytes_of("world!"));
+    const auto* five = parsed->find(fourcc("BBBB"), -5);
+    ASSERT_NE(five, nullptr);
+    EXPECT_EQ(five->data, std::vector<UInt8>(300, 0x5A));
+    EXPECT_EQ(*parsed->write(), image);
+    EXPECT_EQ(std::memcmp(&image[0], &image[Layout(image).map], 16), 0) << "the map starts with a copy of the header";
+}
+
+TEST(ResourceFile, AFileWithoutResourcesRoundTrips) {
+    auto image = ResourceFile().write();
+    ASSERT_TRUE(image.ok());
+    auto parsed = ResourceFile::parse(*image);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().message;
+    EXPECT_TRUE(parsed->types().empty());
+}
+
+TEST(ResourceFile, AddRefusesDuplicatesAndOverlongNames) {
+    ResourceFile f;
+    EXPECT_TRUE(f.add(fourcc("TEST"), 1, std::nullopt, {}).ok());
+    EXPECT_EQ(f.add(fourcc("TEST"), 1, std::nullopt, {}).code(), paramErr);
+    EXPECT_EQ(f.add(fourcc("TEST"), 2, std::string(256, 'x'), {}).code(), paramErr);
+    EXPECT_TRUE(f.add(fourcc("TEST"), 2, std::string(255, 'x'), {}).ok());
+}
+
+TEST(ResourceFile, DamagedFilesAreRefusedWithTheirOwnError) {
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<UInt8>&, const Layout&)> damage;
+        OSErr code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"empty file", [](auto& f, auto&) { f.clear(); }, eofErr, "the file is empty: it has no resources"},
+        {"truncated header", [](auto& f, auto&) { f.resize(10); }, mapReadErr, "the resource header is truncated"},
+        {"data area past the end", [](auto& f, auto&) { store_u32be(&f[8], UInt32(f.size())); }, mapReadErr,
+         "the resource data area lies outside the file"},
+        {"map past the end", [](auto& f, auto&) { store_u32be(&f[12], load_u32be(&f[12]) + 1); }, mapReadErr,
+         "the resource map lies outside the file"},
+        {"map offset overflowing", [](auto& f, auto&) { store_u32be(&f[4], 0xFFFFFFF0); }, mapReadErr,
+         "the resource map lies outside the file"},
+        {"map over the data", [](auto& f, auto&) { store_u32be(&f[4], 256 + 10); }, mapReadErr,
+         "the resource map overlaps the data area"},
+        {"map too short", [](auto& f, auto&) { store_u32be(&f[12], 20); }, mapReadErr, "the resource map is too short"},
+        {"type list offset out of the map", [](auto& f, auto& l) { store_u16be(&f[l.map + 24], 0xFFF0); }, mapReadErr,
+         "the type list lies outside the map"},
+        {"name list offset out of the map", [](auto& f, auto& l) { store_u16be(&f[l.map + 26], 0xFFF0); }, mapReadErr,
+         "the name list lies outside the map"},
+        {"type count past the map", [](auto& f, auto& l) { store_u16be(&f[l.typeList], 0x0100); }, mapReadErr,
+         "the type count runs past the end of the map"},
+        {"reference count overflowing the map", [](auto& f, auto& l) { store_u16be(&f[l.typeList + 6], 0xFFFF); },
+         mapReadErr, "a reference list runs past the end of the map"},
+        {"reference list offset past the map", [](auto& f, auto& l) { store_u16be(&f[l.typeList + 16], 0xFFF0); },
+         mapReadErr, "a reference list runs past the end of the map"},
+        {"reference lists overlapping",
+         [](auto& f, auto& l) { store_u16be(&f[l.typeList + 16], UInt16(l.refsA - l.typeList)); }, mapReadErr,
+         "reference lists overlap each other or the type list"},
+        {"name offset out of the map", [](auto& f, auto& l) { store_u16be(&f[l.refsA + 2], 0x7000); }, mapReadErr,
+         "a resource name lies outside the map"},
+        {"name running past the map", [](auto& f, auto& l) { f[l.names + 4] = 200; }, mapReadErr,
+         "a resource name runs past the end of the map"},
+        {"data offset out of the data area", [](auto& f, auto& l) { store_u24be(&f[l.refsA + 5], 0xFFFFFF); },
+         mapReadErr, "a resource's data lies outside the data area"},
+        {"data length past the data area", [](auto& f, auto& l) { store_u32be(&f[l.data], 10000); }, mapReadErr,
+         "a resource's data runs past the end of the data area"},
+        {"entries sharing data",
+         [](auto& f, auto& l) {
+             store_u24be(&f[l.refsA + 5], 19);
+             store_u24be(&f[l.refsA + 12 + 5], 19);
+         },
+         mapReadErr, "resource data entries overlap"},
+        {"type listed twice", [](auto& f, auto& l) { store_u32be(&f[l.typeList + 10], fourcc("AAAA")); }, mapReadErr,
+         "a resource type is listed twice"},
+        {"ID listed twice in a type", [](auto& f, auto& l) { store_u16be(&f[l.refsA + 12], 1); }, mapReadErr,
+         "a resource ID is listed twice in one type"},
+    };
+    for (const Case& c : cases) {
+        auto image = sample_image();
+        c.damage(image, Layout(image));
+        auto parsed = ResourceFile::parse(image);
+        ASSERT_FALSE(parsed.ok()) << c.what;
+        EXPECT_EQ(parsed.code(), c.code) << c.what;
+        EXPECT_STREQ(parsed.error().message, c.message) << c.what;
+    }
+}
+
+TEST(ResourceFile, EveryTruncationOfAGoodFileIsRefused) {
+    const auto image = sample_image();
+    for (size_t n = 0; n < image.size(); ++n) {
+        std::vector<UInt8> cut(image.begin(), image.begin() + ptrdiff_t(n));
+        auto parsed = ResourceFile::parse(cut);
+        ASSERT_FALSE(parsed.ok()) << n;
+        EXPECT_EQ(parsed.code(), n == 0 ? eofErr : mapReadErr) << n;
+    }
+}

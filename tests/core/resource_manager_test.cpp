@@ -1,0 +1,301 @@
+// The Resource Manager's API: opening, the search chain, handles and their
+// lifetimes, counting and indexing, string lists.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "platform/Errors.h"
+#include "platform/Memory.h"
+#include "platform/Resources.h"
+#include "platform/core/FourCC.h"
+#include "platform/memory/MemoryInternal.h"
+#include "platform/resources/AppResources.h"
+#include "platform/resources/ResourceFile.h"
+
+using platform::fourcc;
+using platform::resources::ResourceFile;
+
+namespace {
+
+constexpr SInt8 kReadPermission = 1;   // fsRdPerm
+const ResType kTest = fourcc("TEST");
+const ResType kOther = fourcc("OTHR");
+const ResType kStrings = fourcc("STR#");
+
+std::vector<UInt8> bytes_of(const std::string& s) { return std::vector<UInt8>(s.begin(), s.end()); }
+std::string text_of(Handle h) { return std::string(*h, size_t(GetHandleSize(h))); }
+std::string pstring_text(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
+
+std::string write_temp(const std::string& name, const std::vector<UInt8>& bytes) {
+    const std::string path = testing::TempDir() + "/" + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
+
+// An open resource file, closed when the test ends.
+struct Opened {
+    explicit Opened(const std::string& path) : refNum(OpenResourceFileAtPath(path.c_str(), kReadPermission)) {}
+    ~Opened() {
+        if (refNum > 0) CloseResFile(refNum);
+    }
+    SInt16 refNum;
+};
+
+std::string older_file() {
+    ResourceFile f;
+    EXPECT_TRUE(f.add(kTest, 1, "Alpha", bytes_of("older 1")).ok());
+    EXPECT_TRUE(f.add(kTest, 2, "Shared", bytes_of("older 2"), resPurgeable).ok());
+    // three strings, then a damaged list whose count claims five
+    std::vector<UInt8> list{0, 3, 3, 'o', 'n', 'e', 0, 5, 't', 'h', 'r', 'e', 'e'};
+    EXPECT_TRUE(f.add(kStrings, 1000, std::nullopt, list).ok());
+    EXPECT_TRUE(f.add(kStrings, 1001, std::nullopt, {0, 5, 1, 'a', 1, 'b'}).ok());
+    return write_temp("older.rsrc", *f.write());
+}
+
+std::string newer_file() {
+    ResourceFile f;
+    EXPECT_TRUE(f.add(kTest, 1, "Beta", bytes_of("newer 1")).ok());
+    EXPECT_TRUE(f.add(kOther, 9, "shared", bytes_of("other 9")).ok());
+    return write_temp("newer.rsrc", *f.write());
+}
+
+}  // namespace
+
+TEST(ResourceManager, TheSearchChainRunsFromTheCurrentFileDown) {
+    Opened older(older_file());
+    ASSERT_GT(older.refNum, 0);
+    Opened newer(newer_file());
+    ASSERT_GT(newer.refNum, 0);
+    EXPECT_EQ(CurResFile(), newer.refNum) << "opening makes a file current";
+
+    Handle h1 = GetResource(kTest, 1);
+    ASSERT_NE(h1, nullptr);
+    EXPECT_EQ(text_of(h1), "newer 1") << "the newer file hides the older one";
+    EXPECT_EQ(HomeResFile(h1), newer.refNum);
+    Handle h2 = GetResource(kTest, 2);
+    ASSERT_NE(h2, nullptr);
+    EXPECT_EQ(text_of(h2), "older 2") << "the search goes on down the chain";
+    EXPECT_EQ(HomeResFile(h2), older.refNum);
+    EXPECT_EQ(Get1Resource(kTest, 2), nullptr) << "Get1 looks in the current file only";
+    EXPECT_EQ(ResError(), resNotFound);
+    EXPECT_EQ(GetResource(kTest, 3), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+
+    UseResFile(older.refNum);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(CurResFile(), older.refNum);
+    EXPECT_EQ(GetResource(kOther, 9), nullptr) << "files above the current one are not searched";
+    Handle a1 = Get1Resource(kTest, 1);
+    ASSERT_NE(a1, nullptr);
+    EXPECT_EQ(text_of(a1), "older 1");
+
+    UseResFile(12345);
+    EXPECT_EQ(ResError(), resFNotFound);
+    EXPECT_EQ(CurResFile(), older.refNum) << "a bad reference number changes nothing";
+    UseResFile(0);
+    EXPECT_EQ(GetResource(kTest, 1), nullptr) << "the system file has nothing here";
+    UseResFile(newer.refNum);
+}
+
+TEST(ResourceManager, NamesCountsIndexesAndInfo) {
+    Opened older(older_file());
+    Opened newer(newer_file());
+
+    unsigned char beta[] = "\x04" "BETA";
+    Handle b = GetNamedResource(kTest, beta);
+    ASSERT_NE(b, nullptr) << "names match without regard to case";
+    EXPECT_EQ(text_of(b), "newer 1");
+    unsigned char alpha[] = "\x05" "Alpha";
+    EXPECT_NE(GetNamedResource(kTest, alpha), nullptr);
+    EXPECT_EQ(Get1NamedResource(kTest, alpha), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+
+    SInt16 id = 0;
+    ResType type = 0;
+    Str255 name;
+    GetResInfo(b, &id, &type, name);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(id, 1);
+    EXPECT_EQ(type, kTest);
+    EXPECT_EQ(pstring_text(name), "Beta");
+    EXPECT_EQ(GetResourceSizeOnDisk(b), 7);
+    Handle shared = GetResource(kTest, 2);
+    EXPECT_EQ(GetResAttrs(shared), resPurgeable);
+    GetResInfo(shared, nullptr, nullptr, name);
+    EXPECT_EQ(pstring_text(name), "Shared");
+
+    EXPECT_EQ(CountResources(kTest), 3) << "the chain's count includes hidden duplicates";
+    EXPECT_EQ(Count1Resources(kTest), 1);
+    EXPECT_EQ(Count1Resources(kStrings), 0);
+    EXPECT_EQ(text_of(GetIndResource(kTest, 1)), "newer 1");
+    EXPECT_EQ(text_of(GetIndResource(kTest, 3)), "older 2");
+    EXPECT_EQ(GetIndResource(kTest, 4), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+    EXPECT_EQ(Get1IndResource(kTest, 0), nullptr);
+    EXPECT_EQ(text_of(Get1IndResource(kOther, 1)), "other 9");
+
+    EXPECT_EQ(Count1Types(), 2);
+    EXPECT_EQ(CountTypes(), 3);
+    ResType t = 0;
+    Get1IndType(&t, 2);
+    EXPECT_EQ(t, kOther);
+    GetIndType(&t, 3);
+    EXPECT_EQ(t, kStrings);
+    Get1IndType(&t, 3);
+    EXPECT_EQ(t, 0u);
+    EXPECT_EQ(ResError(), resNotFound);
+}
+
+TEST(ResourceManager, GetIndStringReadsListsAndGivesEmptyStringsOtherwise) {
+    Opened older(older_file());
+    struct Case {
+        SInt16 list, index;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {1000, 1, "one"}, {1000, 2, ""},  {1000, 3, "three"}, {1000, 0, ""}, {1000, 4, ""},
+        {1000, -1, ""},   {1001, 2, "b"}, {1001, 4, ""},      {4242, 1, ""},
+    };
+    for (const Case& c : cases) {
+        Str255 s;
+        std::memset(s, 0x77, sizeof s);
+        GetIndString(s, c.list, c.index);
+        EXPECT_EQ(pstring_text(s), c.expected) << c.list << "," << c.index;
+    }
+}
+
+TEST(ResourceManager, HandlesStayTheSameUntilReleasedDetachedOrDisposed) {
+    Opened older(older_file());
+    const long before = platform::memory::live_handle_count();
+    Handle h = GetResource(kTest, 1);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetResource(kTest, 1), h) << "repeated calls give the same handle";
+    EXPECT_EQ(HGetState(h) & kHandleIsResourceMask, kHandleIsResourceMask);
+
+    ReleaseResource(h);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(platform::memory::live_handle_count(), before);
+    h = GetResource(kTest, 1);
+    EXPECT_EQ(text_of(h), "older 1");
+
+    // Disposing of a resource handle makes the map forget it.
+    DisposeHandle(h);
+    EXPECT_EQ(platform::memory::live_handle_count(), before);
+    h = GetResource(kTest, 1);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(text_of(h), "older 1");
+
+    // A detached handle is the caller's: the map forgets it and the next
+    // GetResource makes a fresh one.
+    DetachResource(h);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(HGetState(h) & kHandleIsResourceMask, 0);
+    GetResInfo(h, nullptr, nullptr, nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+    Handle again = GetResource(kTest, 1);
+    EXPECT_NE(again, h);
+    (*h)[0] = 'X';
+    EXPECT_EQ(text_of(again), "older 1") << "the detached copy is independent";
+    DisposeHandle(h);
+
+    Handle plain = NewHandle(4);
+    ReleaseResource(plain);
+    EXPECT_EQ(ResError(), resNotFound);
+    DetachResource(plain);
+    EXPECT_EQ(ResError(), resNotFound);
+    EXPECT_EQ(HomeResFile(plain), -1);
+    EXPECT_EQ(GetResourceSizeOnDisk(plain), -1);
+    DisposeHandle(plain);
+}
+
+TEST(ResourceManager, SetResLoadDefersReadingUntilLoadResource) {
+    Opened older(older_file());
+    SetResLoad(false);
+    Handle h = GetResource(kTest, 2);
+    SetResLoad(true);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(*h, nullptr) << "an empty handle until loaded";
+    LoadResource(h);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(text_of(h), "older 2");
+    EmptyHandle(h);   // as if purged
+    LoadResource(h);
+    EXPECT_EQ(text_of(h), "older 2") << "an emptied resource is read again";
+    EmptyHandle(h);
+    EXPECT_EQ(GetResource(kTest, 2), h);
+    EXPECT_EQ(text_of(h), "older 2") << "and so is one fetched again";
+}
+
+TEST(ResourceManager, ClosingAFileReleasesItsHandlesAndMovesCurrentDown) {
+    const long before = platform::memory::live_handle_count();
+    Opened older(older_file());
+    SInt16 newer = OpenResourceFileAtPath(newer_file().c_str(), kReadPermission);
+    ASSERT_GT(newer, 0);
+    ASSERT_NE(GetResource(kTest, 1), nullptr);
+    ASSERT_NE(GetResource(kOther, 9), nullptr);
+    Handle kept = GetResource(kOther, 9);
+    DetachResource(kept);
+    CloseResFile(newer);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(CurResFile(), older.refNum);
+    EXPECT_EQ(text_of(GetResource(kTest, 1)), "older 1");
+    EXPECT_EQ(text_of(kept), "other 9") << "detached handles outlive their file";
+    DisposeHandle(kept);
+    CloseResFile(newer);
+    EXPECT_EQ(ResError(), resFNotFound);
+    CloseResFile(older.refNum);
+    older.refNum = 0;
+    EXPECT_EQ(platform::memory::live_handle_count(), before);
+}
+
+TEST(ResourceManager, OpeningReportsWhatIsWrong) {
+    const std::string good = older_file();
+    std::vector<UInt8> damaged = *ResourceFile().write();
+    damaged.resize(damaged.size() - 1);
+    struct Case {
+        std::string path;
+        OSErr code;
+    };
+    const Case cases[] = {
+        {testing::TempDir() + "/no-such-file.rsrc", fnfErr},
+        {write_temp("empty.rsrc", {}), eofErr},
+        {write_temp("damaged.rsrc", damaged), mapReadErr},
+        {testing::TempDir(), paramErr},
+        {"", paramErr},
+    };
+    const SInt16 current = CurResFile();
+    for (const Case& c : cases) {
+        EXPECT_EQ(OpenResourceFileAtPath(c.path.c_str(), kReadPermission), -1) << c.path;
+        EXPECT_EQ(ResError(), c.code) << c.path;
+        EXPECT_EQ(CurResFile(), current) << "a failed open changes nothing";
+    }
+
+    Opened first(good);
+    Opened other(newer_file());
+    EXPECT_EQ(OpenResourceFileAtPath(good.c_str(), kReadPermission), first.refNum)
+        << "a file already open keeps its reference number";
+    EXPECT_EQ(CurResFile(), other.refNum) << "and reopening it does not make it current";
+}
+
+TEST(ResourceManager, TheApplicationFileComesFromTheEnvironmentOrBesideTheExecutable) {
+    const std::string path = newer_file();
+    setenv("KINORA_RESOURCES", path.c_str(), 1);
+    auto r = platform::resources::open_application_resources();
+    ASSERT_TRUE(r.ok()) << r.error().message;
+    EXPECT_EQ(CurResFile(), *r);
+    EXPECT_NE(Get1Resource(kOther, 9), nullptr);
+    CloseResFile(*r);
+
+    setenv("KINORA_RESOURCES", (testing::TempDir() + "/missing.rsrc").c_str(), 1);
+    auto missing = platform::resources::open_application_resources();
+    EXPECT_EQ(missing.code(), resFNotFound);
+    unsetenv("KINORA_RESOURCES");
+    // Tests run from build/tests, where no Kinora.rsrc lies beside them.
+    EXPECT_NE(platform::resources::application_resources_path().find("/tests/Kinora.rsrc"), std::string::npos);
+}
