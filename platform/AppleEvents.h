@@ -14,8 +14,7 @@
  * Coercions the getters make when asked for another type:
  *   'fss '          from 'furl' (an absolute "file:" URL, percent-encoded),
  *                   from 'TEXT'/'utf8' (an absolute POSIX path)
- *   'furl'          from 'fss ', from an absolute path as text
- *   'TEXT'/'utf8'   from each other, from 'fss ' (the file's path)
+ *   'TEXT'/'utf8'   from each other
  *   'shor'/'long'   from each other when the value fits
  *   'list'          from any single descriptor: a list of that one item
  *   '****'          no coercion

@@ -31,25 +31,6 @@ Item fss_item(const Item& in, const FSSpec& spec) {
     return with_data(in, typeFSS, &spec, sizeof spec);
 }
 
-// The absolute path an item names, for coercions to 'furl' and text.
-Result<std::string> path_text_of(const Item& in) {
-    switch (in.type) {
-        case typeFSS: {
-            FSSpec spec = TRY(fsspec_from_data(in.data));
-            auto path = files::path_of(spec);
-            if (!path.ok()) return refuse("the FSSpec names no folder");
-            return path->native();
-        }
-        case typeFileURL: return path_from_file_url(text_of(in));
-        default: {
-            std::string text = text_of(in);
-            if (text.empty() || text[0] != '/') return refuse("not an absolute path");
-            if (text.find('\0') != std::string::npos) return refuse("NUL in a path");
-            return text;
-        }
-    }
-}
-
 Result<Item> to_fss(const Item& in) {
     switch (in.type) {
         case typeFSS: return fss_item(in, TRY(fsspec_from_data(in.data)));
@@ -112,25 +93,12 @@ Result<Item> coerce(const Item& in, DescType desired) {
     if (desired == typeFSS) return to_fss(in);
     if (desired == in.type) return in;
     switch (desired) {
-        case typeFileURL: {
-            if (in.type != typeFSS && !is_text(in.type)) break;
-            std::string url = file_url_for_path(TRY(path_text_of(in)));
-            return with_data(in, desired, url.data(), url.size());
-        }
         case typeChar:
-        case typeUTF8Text: {
+        case typeUTF8Text:
             if (is_text(in.type)) return with_data(in, desired, in.data.data(), in.data.size());
-            if (in.type != typeFSS && in.type != typeFileURL) break;
-            std::string path = TRY(path_text_of(in));
-            return with_data(in, desired, path.data(), path.size());
-        }
+            break;
         case typeSInt16:
         case typeSInt32: return to_number(in, desired);
-        case typeType:
-        case typeEnumerated:
-            if ((in.type == typeType || in.type == typeEnumerated) && in.data.size() == 4)
-                return with_data(in, desired, in.data.data(), in.data.size());
-            break;
         case typeAEList: {
             // Any single descriptor is a list of one.
             Items one{Item{0, in.type, in.data}};

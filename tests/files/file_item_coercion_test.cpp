@@ -116,24 +116,3 @@ TEST(FileItemCoercion, GoodInputsNameTheFile) {
         EXPECT_EQ(platform::files::path_of(spec).value_or(""), c.expected);
     }
 }
-
-TEST(FileItemCoercion, FSSpecsBecomeURLsAndPaths) {
-    TempFolder tmp;
-    write_file(tmp / "a b.mov", "");
-    FSSpec spec{};
-    ASSERT_EQ(platform::files::make_fsspec(tmp / "a b.mov", &spec), noErr);
-    AEDesc fss, url, text, back;
-    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof spec, &fss), noErr);
-    ASSERT_EQ(AECoerceDesc(&fss, typeFileURL, &url), noErr);
-    ASSERT_EQ(AECoerceDesc(&fss, typeUTF8Text, &text), noErr);
-    ASSERT_EQ(AECoerceDesc(&url, typeFSS, &back), noErr);
-    auto as_text = [](const AEDesc& d) { return std::string(*d.dataHandle, AEGetDescDataSize(&d)); };
-    EXPECT_EQ(as_text(url), "file://" + tmp.path().string() + "/a%20b.mov");
-    EXPECT_EQ(as_text(text), (tmp / "a b.mov").string());
-    EXPECT_EQ(AEGetDescDataSize(&back), Size(sizeof(FSSpec)));
-    FSSpec round;
-    ASSERT_EQ(AEGetDescData(&back, &round, sizeof round), noErr);
-    EXPECT_EQ(round.parID, spec.parID);
-    EXPECT_EQ(platform::files::spec_name(round), "a b.mov");
-    for (AEDesc* d : {&fss, &url, &text, &back}) AEDisposeDesc(d);
-}
