@@ -1,0 +1,300 @@
+// The file layer: POSIX calls with File Manager result codes and fault injection.
+#include "platform/files/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+#include "platform/Files.h"
+#include "platform/files/FaultInjection.h"
+
+namespace platform::files {
+
+namespace fs = std::filesystem;
+using faults::Op;
+
+OSErr error_from_errno(int err) {
+    switch (err) {
+        case 0: return noErr;
+        case ENOENT: return fnfErr;
+        case ENOTDIR: return dirNFErr;
+        case EEXIST: return dupFNErr;
+        case EACCES:
+        case EPERM: return permErr;
+        case EROFS: return wrPermErr;
+        case ENOSPC:
+        case EDQUOT: return dskFulErr;
+        case EMFILE:
+        case ENFILE: return tmfoErr;
+        case ENAMETOOLONG: return bdNamErr;
+        case EISDIR: return notAFileErr;
+        case EBADF: return rfNumErr;
+        case EBUSY:
+        case ETXTBSY:
+        case ENOTEMPTY: return fBsyErr;
+        case EINVAL: return paramErr;
+        default: return ioErr;
+    }
+}
+
+Error os_error(int err, const char* message) { return Error{error_from_errno(err), message}; }
+
+namespace {
+
+int open_flags(Access access) {
+    switch (access) {
+        case Access::Read: return O_RDONLY;
+        case Access::Write: return O_WRONLY;
+        case Access::ReadWrite: return O_RDWR;
+    }
+    return O_RDONLY;
+}
+
+Result<off_t> to_offset(UInt64 offset) {
+    if (offset > UInt64(INT64_MAX)) return fail(posErr, "file position beyond what the system can address");
+    return off_t(offset);
+}
+
+}  // namespace
+
+File::~File() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+File::File(File&& other) noexcept
+    : fd_(other.fd_), access_(other.access_), path_(std::move(other.path_)) {
+    other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        access_ = other.access_;
+        path_ = std::move(other.path_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+Result<File> File::open(const fs::path& path, Access access, Create create) {
+    // O_NONBLOCK so that a pipe never blocks the open; it is refused below.
+    int flags = open_flags(access) | O_CLOEXEC | O_NONBLOCK;
+    if (create == Create::Exclusive) flags |= O_CREAT | O_EXCL;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return os_error(errno, "cannot open the file");
+    File file(fd, access, path);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return os_error(errno, "cannot examine the opened file");
+    if (!S_ISREG(st.st_mode)) return fail(notAFileErr, "not a regular file");
+    int fl = ::fcntl(fd, F_GETFL);
+    if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0)
+        return os_error(errno, "cannot set up the opened file");
+    return file;
+}
+
+Result<File> File::create_temp(const fs::path& folder, std::string_view stem) {
+    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::mt19937_64 random(device());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = ".";
+        name.append(stem.substr(0, 64));
+        name += '.';
+        for (int i = 0; i < 8; ++i) name += kDigits[random() % (sizeof kDigits - 1)];
+        name += ".tmp";
+        auto file = open(folder / name, Access::ReadWrite, Create::Exclusive);
+        if (file.ok() || file.code() != dupFNErr) return file;
+    }
+    return fail(dupFNErr, "no unused temporary name");
+}
+
+Result<size_t> File::read_at(void* buffer, size_t n, UInt64 offset) const {
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    off_t at = TRY(to_offset(offset));
+    size_t done = 0;
+    auto* out = static_cast<UInt8*>(buffer);
+    while (done < n) {
+        ssize_t got = ::pread(fd_, out + done, n - done, at + off_t(done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EBADF) return fail(permErr, "file is not open for reading");
+            return os_error(errno, "read failed");
+        }
+        if (got == 0) break;
+        done += size_t(got);
+    }
+    return done;
+}
+
+Result<void> File::write_at(const void* data, size_t n, UInt64 offset, size_t* written) {
+    if (written) *written = 0;
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    if (access_ == Access::Read) return fail(wrPermErr, "file is open for reading only");
+    off_t at = TRY(to_offset(offset));
+    TRY(faults::before(Op::Write));
+    size_t done = 0;
+    const auto* in = static_cast<const UInt8*>(data);
+    while (done < n) {
+        ssize_t put = ::pwrite(fd_, in + done, n - done, at + off_t(done));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            if (written) *written = done;
+            return os_error(errno, "write failed");
+        }
+        done += size_t(put);
+    }
+    if (written) *written = done;
+    return ok();
+}
+
+Result<void> File::truncate(UInt64 size) {
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    if (access_ == Access::Read) return fail(wrPermErr, "file is open for reading only");
+    off_t length = TRY(to_offset(size));
+    TRY(faults::before(Op::Truncate));
+    int r;
+    do {
+        r = ::ftruncate(fd_, length);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0) return os_error(errno, "cannot change the file's length");
+    return ok();
+}
+
+Result<void> File::sync() {
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    TRY(faults::before(Op::Sync));
+    if (::fsync(fd_) != 0) return os_error(errno, "fsync failed");
+    return ok();
+}
+
+Result<void> File::datasync() {
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    TRY(faults::before(Op::Sync));
+    if (::fdatasync(fd_) != 0) return os_error(errno, "fdatasync failed");
+    return ok();
+}
+
+Result<UInt64> File::size() const {
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return os_error(errno, "cannot examine the file");
+    return UInt64(st.st_size);
+}
+
+Result<void> File::lock(LockKind kind) {
+    if (fd_ < 0) return fail(rfNumErr, "file is not open");
+    struct flock fl = {};
+    fl.l_type = kind == LockKind::Exclusive ? F_WRLCK : F_RDLCK;
+    fl.l_whence = SEEK_SET;   // l_start 0, l_len 0: the whole file, however long it grows
+    if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return ok();
+    if (errno == EAGAIN || errno == EACCES) return fail(opWrErr, "file is already open for writing");
+    if (errno == ENOLCK || errno == EOPNOTSUPP) return ok();   // the file system keeps no locks
+    return os_error(errno, "cannot lock the file");
+}
+
+Result<void> File::close() {
+    if (fd_ < 0) return ok();
+    int fd = fd_;
+    fd_ = -1;
+    // Linux releases the descriptor even when close reports an error; never retry.
+    if (::close(fd) != 0 && errno != EINTR) return os_error(errno, "close failed");
+    return ok();
+}
+
+Result<void> rename_path(const fs::path& from, const fs::path& to) {
+    TRY(faults::before(Op::Rename));
+    if (::rename(from.c_str(), to.c_str()) != 0) return os_error(errno, "rename failed");
+    return ok();
+}
+
+Result<void> rename_no_replace(const fs::path& from, const fs::path& to) {
+    TRY(faults::before(Op::Rename));
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return ok();
+    if (errno != EINVAL && errno != ENOSYS) return os_error(errno, "rename failed");
+    // A file system without RENAME_NOREPLACE: link then unlink never replaces.
+    if (::link(from.c_str(), to.c_str()) != 0) return os_error(errno, "rename failed");
+    if (::unlink(from.c_str()) != 0) return os_error(errno, "rename left both names");
+    return ok();
+}
+
+Result<void> unlink_path(const fs::path& path) {
+    TRY(faults::before(Op::Unlink));
+    if (::unlink(path.c_str()) != 0) return os_error(errno, "cannot delete the file");
+    return ok();
+}
+
+Result<void> remove_folder(const fs::path& path) {
+    TRY(faults::before(Op::Unlink));
+    if (::rmdir(path.c_str()) != 0) {
+        if (errno == EEXIST) return fail(fBsyErr, "folder is not empty");
+        return os_error(errno, "cannot delete the folder");
+    }
+    return ok();
+}
+
+Result<void> sync_folder(const fs::path& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return os_error(errno, "cannot open the folder");
+    auto synced = faults::before(Op::Sync);
+    if (!synced.ok()) {
+        ::close(fd);
+        return synced;
+    }
+    int r = ::fsync(fd);
+    int err = errno;
+    ::close(fd);
+    // Some file systems cannot sync a folder (EINVAL); their entries are as durable as they get.
+    if (r != 0 && err != EINVAL) return os_error(err, "cannot sync the folder");
+    return ok();
+}
+
+Result<bool> is_open_for_writing(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return os_error(errno, "cannot open the file");
+    struct flock fl = {};
+    fl.l_type = F_WRLCK;   // conflicts with any lock another open file holds
+    fl.l_whence = SEEK_SET;
+    int r = ::fcntl(fd, F_OFD_GETLK, &fl);
+    int err = errno;
+    ::close(fd);
+    if (r != 0) {
+        if (err == ENOLCK || err == EOPNOTSUPP) return false;
+        return os_error(err, "cannot query the file's locks");
+    }
+    return fl.l_type != F_UNLCK;
+}
+
+Result<std::optional<std::vector<UInt8>>> get_attribute(const fs::path& path, const char* name) {
+    std::vector<UInt8> value(64);
+    for (;;) {
+        ssize_t n = ::getxattr(path.c_str(), name, value.data(), value.size());
+        if (n >= 0) {
+            value.resize(size_t(n));
+            return std::optional<std::vector<UInt8>>(std::move(value));
+        }
+        if (errno == ENODATA || errno == ENOTSUP) return std::optional<std::vector<UInt8>>();
+        if (errno != ERANGE) return os_error(errno, "cannot read the file's attributes");
+        // Grown since the last look: ask for the size and try again.
+        ssize_t need = ::getxattr(path.c_str(), name, nullptr, 0);
+        if (need < 0) return os_error(errno, "cannot read the file's attributes");
+        value.resize(size_t(need) + 1);
+    }
+}
+
+Result<bool> set_attribute(const fs::path& path, const char* name, std::span<const UInt8> value) {
+    TRY(faults::before(Op::Write));
+    if (::setxattr(path.c_str(), name, value.data(), value.size(), 0) == 0) return true;
+    if (errno == ENOTSUP) return false;
+    return os_error(errno, "cannot write the file's attributes");
+}
+
+}  // namespace platform::files

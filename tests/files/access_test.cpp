@@ -1,0 +1,331 @@
+// Open files: reading, writing, the mark, the end of file, and who may write.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "TempFolder.h"
+#include "platform/Files.h"
+#include "platform/files/AccessPaths.h"
+#include "platform/files/Catalog.h"
+
+namespace files = platform::files;
+namespace fs = std::filesystem;
+
+namespace {
+
+FSSpec spec_for(const fs::path& path) {
+    FSSpec spec{};
+    OSErr err = files::make_fsspec(path, &spec);
+    EXPECT_TRUE(err == noErr || err == fnfErr) << err;
+    return spec;
+}
+
+// Closes every reference number a test opened, even when it fails early.
+struct Refs {
+    ~Refs() {
+        for (SInt16 r : refs) FSClose(r);
+    }
+    SInt16 open(const FSSpec& spec, SInt8 perm, OSErr* err) {
+        SInt16 ref = 0;
+        *err = FSpOpenDF(&spec, perm, &ref);
+        if (*err == noErr) refs.push_back(ref);
+        return ref;
+    }
+    std::vector<SInt16> refs;
+};
+
+}  // namespace
+
+TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
+    TempFolder tmp;
+    FSSpec spec = spec_for(tmp / "data.bin");
+    ASSERT_EQ(FSpCreate(&spec, 'ttxt', 'TEXT', smSystemScript), noErr);
+    Refs refs;
+    OSErr err;
+    SInt16 ref = refs.open(spec, fsRdWrPerm, &err);
+    ASSERT_EQ(err, noErr);
+    ASSERT_GT(ref, 0);
+
+    SInt32 n = 10;
+    ASSERT_EQ(FSWrite(ref, &n, "0123456789"), noErr);
+    EXPECT_EQ(n, 10);
+    SInt32 pos = -1, eof = -1;
+    ASSERT_EQ(GetFPos(ref, &pos), noErr);
+    EXPECT_EQ(pos, 10);
+    ASSERT_EQ(GetEOF(ref, &eof), noErr);
+    EXPECT_EQ(eof, 10);
+
+    // Positioning: each mode from a known mark; errors leave or clamp the mark as documented.
+    const struct {
+        SInt16 mode;
+        SInt32 offset;
+        OSErr err;
+        SInt32 mark_after;
+    } moves[] = {
+        {fsFromStart, 3, noErr, 3},  {fsFromMark, 2, noErr, 5},  {fsAtMark, 99, noErr, 5},
+        {fsFromLEOF, -4, noErr, 6},  {fsFromMark, -7, posErr, 6}, {fsFromStart, -1, posErr, 6},
+        {fsFromLEOF, 5, eofErr, 10}, {fsFromStart, 10, noErr, 10}, {fsFromStart, 0, noErr, 0},
+        {9, 0, paramErr, 0},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(testing::Message() << "mode " << m.mode << " offset " << m.offset);
+        EXPECT_EQ(SetFPos(ref, m.mode, m.offset), m.err);
+        ASSERT_EQ(GetFPos(ref, &pos), noErr);
+        EXPECT_EQ(pos, m.mark_after);
+    }
+
+    // Reads: a full read, then one that runs into the end with the partial count.
+    char buf[16] = {};
+    ASSERT_EQ(SetFPos(ref, fsFromStart, 2), noErr);
+    n = 4;
+    ASSERT_EQ(FSRead(ref, &n, buf), noErr);
+    EXPECT_EQ(std::string(buf, 4), "2345");
+    n = 10;
+    EXPECT_EQ(FSRead(ref, &n, buf), eofErr);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(std::string(buf, 4), "6789");
+    n = 1;
+    EXPECT_EQ(FSRead(ref, &n, buf), eofErr);
+    EXPECT_EQ(n, 0);
+
+    // Overwriting in the middle, then cutting and growing the file.
+    ASSERT_EQ(SetFPos(ref, fsFromStart, 8), noErr);
+    n = 4;
+    ASSERT_EQ(FSWrite(ref, &n, "abcd"), noErr);
+    EXPECT_EQ(read_file(tmp / "data.bin"), "01234567abcd");
+    ASSERT_EQ(SetEOF(ref, 5), noErr);
+    ASSERT_EQ(GetFPos(ref, &pos), noErr);
+    EXPECT_EQ(pos, 5) << "the mark follows a shrinking end of file";
+    ASSERT_EQ(SetEOF(ref, 7), noErr);
+    EXPECT_EQ(read_file(tmp / "data.bin"), std::string("01234\0\0", 7));
+    EXPECT_EQ(SetEOF(ref, -1), paramErr);
+    ASSERT_EQ(FlushFile(ref), noErr);
+
+    // Bad counts and a number that was never handed out.
+    n = -1;
+    EXPECT_EQ(FSRead(ref, &n, buf), paramErr);
+    n = 1;
+    EXPECT_EQ(FSWrite(ref, &n, nullptr), paramErr);
+    EXPECT_EQ(FSRead(31999, &n, buf), rfNumErr);
+    EXPECT_EQ(SetFPos(31999, fsFromStart, 0), rfNumErr);
+    EXPECT_EQ(FSClose(31999), rfNumErr);
+}
+
+TEST(FileAccess, PermissionsOfAnOpenFile) {
+    TempFolder tmp;
+    write_file(tmp / "f", "hello");
+    FSSpec spec = spec_for(tmp / "f");
+    Refs refs;
+    OSErr err;
+    SInt16 ro = refs.open(spec, fsRdPerm, &err);
+    ASSERT_EQ(err, noErr);
+    SInt32 n = 1;
+    EXPECT_EQ(FSWrite(ro, &n, "x"), wrPermErr);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(SetEOF(ro, 0), wrPermErr);
+    SInt16 wo = refs.open(spec, fsWrPerm, &err);
+    ASSERT_EQ(err, noErr);
+    char c;
+    n = 1;
+    EXPECT_EQ(FSRead(wo, &n, &c), permErr);
+    n = 1;
+    EXPECT_EQ(FSWrite(wo, &n, "J"), noErr);
+    EXPECT_EQ(read_file(tmp / "f"), "Jello");
+    EXPECT_EQ(files::permission_of(wo).value_or(-1), fsWrPerm);
+
+    SInt16 ref;
+    EXPECT_EQ(FSpOpenDF(&spec, 9, &ref), paramErr);
+    FSSpec missing = spec_for(tmp / "missing");
+    EXPECT_EQ(FSpOpenDF(&missing, fsRdPerm, &ref), fnfErr);
+    FSSpec folder = spec_for(tmp.path());
+    EXPECT_EQ(FSpOpenDF(&folder, fsRdPerm, &ref), notAFileErr);
+}
+
+TEST(FileAccess, OneWriterAtATimeInThisProcess) {
+    TempFolder tmp;
+    write_file(tmp / "movie.mov", "m");
+    FSSpec spec = spec_for(tmp / "movie.mov");
+    Refs refs;
+    OSErr err;
+    SInt16 writer = refs.open(spec, fsRdWrPerm, &err);
+    ASSERT_EQ(err, noErr);
+
+    const struct {
+        SInt8 perm;
+        OSErr err;
+    } second[] = {{fsRdWrPerm, opWrErr}, {fsWrPerm, opWrErr}, {fsRdWrShPerm, opWrErr}, {fsRdPerm, noErr}};
+    for (const auto& s : second) {
+        SCOPED_TRACE(int(s.perm));
+        refs.open(spec, s.perm, &err);
+        EXPECT_EQ(err, s.err);
+    }
+    // fsCurPerm settles for reading while someone writes.
+    SInt16 cur = refs.open(spec, fsCurPerm, &err);
+    ASSERT_EQ(err, noErr);
+    EXPECT_EQ(files::permission_of(cur).value_or(-1), fsRdPerm);
+    // Deleting a file someone writes is refused.
+    EXPECT_EQ(FSpDelete(&spec), fBsyErr);
+
+    ASSERT_EQ(FSClose(writer), noErr);
+    refs.refs.erase(refs.refs.begin());
+    SInt16 again = refs.open(spec, fsRdWrPerm, &err);
+    EXPECT_EQ(err, noErr) << "closing the writer frees the file";
+    EXPECT_EQ(files::permission_of(again).value_or(-1), fsRdWrPerm);
+}
+
+TEST(FileAccess, SharedWritersShareOnlyWithEachOther) {
+    TempFolder tmp;
+    write_file(tmp / "f", "");
+    FSSpec spec = spec_for(tmp / "f");
+    Refs refs;
+    OSErr err;
+    refs.open(spec, fsRdWrShPerm, &err);
+    ASSERT_EQ(err, noErr);
+    refs.open(spec, fsRdWrShPerm, &err);
+    EXPECT_EQ(err, noErr);
+    refs.open(spec, fsRdWrPerm, &err);
+    EXPECT_EQ(err, opWrErr);
+}
+
+TEST(FileAccess, OneWriterAtATimeAcrossProcesses) {
+    TempFolder tmp;
+    write_file(tmp / "movie.mov", "m");
+    FSSpec spec = spec_for(tmp / "movie.mov");
+
+    // This process writes: a child cannot, but may read.
+    SInt16 ref;
+    ASSERT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &ref), noErr);
+    int code = run_in_child([&] {
+        SInt16 r;
+        if (FSpOpenDF(&spec, fsRdWrPerm, &r) != opWrErr) return 1;
+        if (FSpOpenDF(&spec, fsRdPerm, &r) != noErr) return 2;
+        return 0;
+    });
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(FSClose(ref), noErr);
+
+    // A child writes and waits; this process cannot write until it is gone.
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        SInt16 r;
+        char c = FSpOpenDF(&spec, fsRdWrPerm, &r) == noErr ? 'y' : 'n';
+        (void)!write(ready[1], &c, 1);
+        (void)!read(release[0], &c, 1);
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+    EXPECT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &ref), opWrErr);
+    EXPECT_EQ(FSpDelete(&spec), fBsyErr);
+    (void)!write(release[1], "x", 1);
+    int status;
+    waitpid(pid, &status, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+    ASSERT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &ref), noErr) << "the lock ends with the process";
+    FSClose(ref);
+}
+
+// Root opens anything whatever its permission bits, so each way a file
+// refuses writers is made real: a child that gives up root meets the bits,
+// the immutable attribute stops root itself, and a read-only bind mount
+// gives a read-only file system.
+TEST(FileAccess, FilesThatRefuseWritersOpenReadOnly) {
+    TempFolder tmp;
+    write_file(tmp / "locked.mov", "movie");
+    chmod((tmp / "locked.mov").c_str(), 0444);
+    FSSpec spec = spec_for(tmp / "locked.mov");
+
+    auto check = [&](const FSSpec& s, OSErr expected) {
+        SInt16 r;
+        if (FSpOpenDF(&s, fsRdWrPerm, &r) != expected) return 1;
+        if (FSpOpenDF(&s, fsWrPerm, &r) != expected) return 2;
+        if (FSpOpenDF(&s, fsCurPerm, &r) != noErr) return 3;
+        if (files::permission_of(r).value_or(-1) != fsRdPerm) return 4;
+        char buf[8];
+        SInt32 n = 5;
+        if (FSRead(r, &n, buf) != noErr || std::string(buf, 5) != "movie") return 5;
+        FSClose(r);
+        return 0;
+    };
+
+    // 1. Permission bits, as an unprivileged user.
+    EXPECT_EQ(run_in_child([&] {
+                  if (geteuid() == 0) {
+                      struct passwd* nobody = getpwnam("nobody");
+                      if (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) return kChildCannotRun;
+                  }
+                  return check(spec, permErr);
+              }),
+              0);
+
+    // 2. The immutable attribute (root only).
+    chmod((tmp / "locked.mov").c_str(), 0644);
+    std::string lock = "chattr +i " + (tmp / "locked.mov").string() + " 2>/dev/null";
+    if (geteuid() == 0 && std::system(lock.c_str()) == 0) {
+        EXPECT_EQ(check(spec, permErr), 0);
+        std::system(("chattr -i " + (tmp / "locked.mov").string()).c_str());
+    }
+
+    // 3. A read-only file system.
+    fs::create_directory(tmp / "ro");
+    int code = run_in_child([&] {
+        fs::path ro = tmp / "ro";
+        if (!private_mounts() || mount(tmp.path().c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+            mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+            return kChildCannotRun;
+        return check(spec_for(ro / "locked.mov"), wrPermErr);
+    });
+    if (code == kChildCannotRun) GTEST_SKIP() << "cannot make a read-only bind mount here";
+    EXPECT_EQ(code, 0);
+}
+
+TEST(FileAccess, TooManyOpenFiles) {
+    TempFolder tmp;
+    write_file(tmp / "f", "");
+    FSSpec spec = spec_for(tmp / "f");
+    int code = run_in_child([&] {
+        struct rlimit lim = {32, 32};
+        if (setrlimit(RLIMIT_NOFILE, &lim) != 0) return kChildCannotRun;
+        SInt16 r;
+        for (int i = 0; i < 64; ++i) {
+            OSErr err = FSpOpenDF(&spec, fsRdPerm, &r);
+            if (err == tmfoErr) return 0;
+            if (err != noErr) return 1;
+        }
+        return 2;
+    });
+    EXPECT_EQ(code, 0);
+}
+
+TEST(FileAccess, DeleteAndRename) {
+    TempFolder tmp;
+    write_file(tmp / "a.mov", "a");
+    write_file(tmp / "b.mov", "b");
+    fs::create_directory(tmp / "full");
+    write_file(tmp / "full" / "x", "");
+    fs::create_directory(tmp / "empty");
+    FSSpec a = spec_for(tmp / "a.mov");
+
+    EXPECT_EQ(FSpRename(&a, PStr("b.mov")), dupFNErr);
+    EXPECT_EQ(FSpRename(&a, PStr("x/y")), bdNamErr);
+    ASSERT_EQ(FSpRename(&a, PStr("c.mov")), noErr);
+    EXPECT_EQ(read_file(tmp / "c.mov"), "a");
+    EXPECT_EQ(read_file(tmp / "b.mov"), "b");
+    EXPECT_EQ(FSpRename(&a, PStr("d.mov")), fnfErr);
+
+    FSSpec full = spec_for(tmp / "full"), empty = spec_for(tmp / "empty"), c = spec_for(tmp / "c.mov");
+    EXPECT_EQ(FSpDelete(&full), fBsyErr);
+    EXPECT_EQ(FSpDelete(&empty), noErr);
+    EXPECT_EQ(FSpDelete(&c), noErr);
+    EXPECT_EQ(FSpDelete(&c), fnfErr);
+    EXPECT_FALSE(fs::exists(tmp / "c.mov"));
+    EXPECT_EQ(files::open_access_path_count(), 0u);
+}

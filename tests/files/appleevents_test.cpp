@@ -1,0 +1,365 @@
+// The Apple Event Manager: descriptors, lists, events, handlers, dispatch.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "TempFolder.h"
+#include "platform/AppleEvents.h"
+#include "platform/Files.h"
+#include "platform/Gestalt.h"
+#include "platform/Memory.h"
+#include "platform/appleevents/AppleEventsInternal.h"
+#include "platform/files/Catalog.h"
+#include "platform/memory/MemoryInternal.h"
+
+namespace ae = platform::appleevents;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every handle a test makes must be gone at its end.
+class AppleEvents : public testing::Test {
+protected:
+    void SetUp() override { handles_ = platform::memory::live_handle_count(); }
+    void TearDown() override { EXPECT_EQ(platform::memory::live_handle_count(), handles_) << "descriptor leaked"; }
+    long handles_ = 0;
+};
+
+struct Desc {
+    Desc() = default;
+    ~Desc() { AEDisposeDesc(&d); }
+    AEDesc* operator&() { return &d; }
+    AEDesc d = {typeNull, nullptr};
+};
+
+SInt32 count_of(const AEDescList* list) {
+    SInt32 n = -1;
+    EXPECT_EQ(AECountItems(list, &n), noErr);
+    return n;
+}
+
+SInt32 nth_long(const AEDescList* list, SInt32 i) {
+    SInt32 v = 0;
+    Size size = 0;
+    DescType type = 0;
+    EXPECT_EQ(AEGetNthPtr(list, i, typeSInt32, nullptr, &type, &v, sizeof v, &size), noErr);
+    return v;
+}
+
+}  // namespace
+
+TEST_F(AppleEvents, DescriptorsCopyAndDispose) {
+    Desc text, copy;
+    ASSERT_EQ(AECreateDesc(typeUTF8Text, "hello", 5, &text), noErr);
+    ASSERT_EQ(AEDuplicateDesc(&text.d, &copy), noErr);
+    EXPECT_NE(copy.d.dataHandle, text.d.dataHandle);
+    EXPECT_EQ(copy.d.descriptorType, typeUTF8Text);
+    EXPECT_EQ(AEGetDescDataSize(&copy.d), 5);
+    char buf[8] = {};
+    EXPECT_EQ(AEGetDescData(&copy.d, buf, 3), noErr);
+    EXPECT_STREQ(buf, "hel") << "never more than the maximum";
+    ASSERT_EQ(AEDisposeDesc(&copy), noErr);
+    EXPECT_EQ(copy.d.descriptorType, typeNull);
+    EXPECT_EQ(copy.d.dataHandle, nullptr);
+    EXPECT_EQ(AEDisposeDesc(&copy), noErr) << "disposing twice is harmless";
+
+    Desc bad;
+    EXPECT_EQ(AECreateDesc(typeAEList, "\0\0\0\5", 4, &bad), errAECorruptData);
+    EXPECT_EQ(AECreateDesc(typeAEList, "junk", 4, &bad), errAECorruptData);
+    EXPECT_EQ(AECreateDesc(typeChar, nullptr, 4, &bad), paramErr);
+    EXPECT_EQ(AECreateDesc(typeChar, "x", -1, &bad), paramErr);
+    EXPECT_EQ(bad.d.dataHandle, nullptr);
+}
+
+TEST_F(AppleEvents, ListItemsByIndex) {
+    Desc list;
+    ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
+    EXPECT_EQ(count_of(&list.d), 0);
+
+    // index: 0 and count+1 append, 1..count replace, anything else is refused.
+    const struct {
+        SInt32 index;
+        SInt32 value;
+        OSErr err;
+        std::vector<SInt32> after;
+    } puts[] = {
+        {0, 10, noErr, {10}},           {2, 20, noErr, {10, 20}},        {0, 30, noErr, {10, 20, 30}},
+        {2, 21, noErr, {10, 21, 30}},   {5, 99, errAEIllegalIndex, {10, 21, 30}},
+        {-1, 99, errAEIllegalIndex, {10, 21, 30}},
+    };
+    for (const auto& p : puts) {
+        SCOPED_TRACE(p.index);
+        EXPECT_EQ(AEPutPtr(&list.d, p.index, typeSInt32, &p.value, sizeof p.value), p.err);
+        ASSERT_EQ(count_of(&list.d), SInt32(p.after.size()));
+        for (size_t i = 0; i < p.after.size(); ++i) EXPECT_EQ(nth_long(&list.d, SInt32(i + 1)), p.after[i]);
+    }
+
+    SInt32 v;
+    Size size;
+    DescType type;
+    AEKeyword key = 0;
+    EXPECT_EQ(AEGetNthPtr(&list.d, 0, typeSInt32, &key, &type, &v, sizeof v, &size), errAEIllegalIndex);
+    EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeSInt32, &key, &type, &v, sizeof v, &size), errAEIllegalIndex);
+    ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, &key, &type, &v, sizeof v, &size), noErr);
+    EXPECT_EQ(key, typeWildCard);
+    EXPECT_EQ(type, typeSInt32);
+
+    // A 16-bit request fits; a value too big for 16 bits does not coerce.
+    SInt16 s = 0;
+    ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeSInt16, &key, &type, &s, sizeof s, &size), noErr);
+    EXPECT_EQ(s, 10);
+    EXPECT_EQ(type, typeSInt16);
+    SInt32 big = 70000;
+    ASSERT_EQ(AEPutPtr(&list.d, 1, typeSInt32, &big, sizeof big), noErr);
+    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeSInt16, &key, &type, &s, sizeof s, &size), errAECoercionFail);
+    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeFSS, &key, &type, &s, sizeof s, &size), errAECoercionFail);
+
+    // Deleting closes the gap.
+    ASSERT_EQ(AEDeleteItem(&list.d, 1), noErr);
+    EXPECT_EQ(nth_long(&list.d, 1), 21);
+    EXPECT_EQ(AEDeleteItem(&list.d, 9), errAEIllegalIndex);
+
+    // Not lists.
+    Desc text;
+    ASSERT_EQ(AECreateDesc(typeChar, "t", 1, &text), noErr);
+    SInt32 n;
+    EXPECT_EQ(AECountItems(&text.d, &n), errAEWrongDataType);
+    EXPECT_EQ(AEPutPtr(&text.d, 0, typeChar, "x", 1), errAEWrongDataType);
+}
+
+TEST_F(AppleEvents, TheCallersBufferSizeIsRespected) {
+    Desc list;
+    ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
+    ASSERT_EQ(AEPutPtr(&list.d, 0, typeUTF8Text, "abcdefgh", 8), noErr);
+    char buf[8];
+    const struct {
+        Size max;
+        std::string copied;
+    } cases[] = {{0, ""}, {3, "abc"}, {8, "abcdefgh"}};
+    for (const auto& c : cases) {
+        std::memset(buf, '-', sizeof buf);
+        Size actual = -1;
+        DescType type;
+        ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, c.max, &actual), noErr);
+        EXPECT_EQ(actual, 8);
+        EXPECT_EQ(std::string(buf, c.copied.size()), c.copied);
+        if (c.max < 8) {
+            EXPECT_EQ(buf[c.max], '-') << "nothing past the maximum";
+        }
+    }
+    Size actual;
+    DescType type;
+    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, -1, &actual), paramErr);
+    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, nullptr, 4, &actual), paramErr);
+}
+
+TEST_F(AppleEvents, AttributesAndParameters) {
+    Desc evt;
+    ASSERT_EQ(AECreateAppleEvent(kCoreEventClass, kAEOpenDocuments, nullptr, kAutoGenerateReturnID,
+                                 kAnyTransactionID, &evt),
+              noErr);
+    OSType cls = 0, id = 0;
+    DescType type;
+    Size size;
+    ASSERT_EQ(AEGetAttributePtr(&evt.d, keyEventClassAttr, typeType, &type, &cls, sizeof cls, &size), noErr);
+    ASSERT_EQ(AEGetAttributePtr(&evt.d, keyEventIDAttr, typeType, &type, &id, sizeof id, &size), noErr);
+    EXPECT_EQ(cls, kCoreEventClass);
+    EXPECT_EQ(id, kAEOpenDocuments);
+    EXPECT_EQ(AEGetAttributePtr(&evt.d, 'zzzz', typeType, &type, &cls, sizeof cls, &size), errAEDescNotFound);
+
+    // Missing, then present; a single item comes back as a list of one.
+    Desc got;
+    EXPECT_EQ(AEGetParamDesc(&evt.d, keyDirectObject, typeAEList, &got), errAEDescNotFound);
+    ASSERT_EQ(AEPutParamPtr(&evt.d, keyDirectObject, typeUTF8Text, "/tmp", 4), noErr);
+    ASSERT_EQ(AEGetParamDesc(&evt.d, keyDirectObject, typeAEList, &got), noErr);
+    EXPECT_EQ(got.d.descriptorType, typeAEList);
+    EXPECT_EQ(count_of(&got.d), 1);
+    char buf[8] = {};
+    ASSERT_EQ(AEGetNthPtr(&got.d, 1, typeChar, nullptr, &type, buf, sizeof buf, &size), noErr);
+    EXPECT_EQ(std::string(buf, size), "/tmp");
+    AEDisposeDesc(&got);
+
+    // Putting the same keyword again replaces the parameter.
+    SInt16 s = 7;
+    ASSERT_EQ(AEPutParamPtr(&evt.d, keyDirectObject, typeSInt16, &s, sizeof s), noErr);
+    SInt32 l = 0;
+    ASSERT_EQ(AEGetParamPtr(&evt.d, keyDirectObject, typeSInt32, &type, &l, sizeof l, &size), noErr);
+    EXPECT_EQ(l, 7);
+    EXPECT_EQ(type, typeSInt32);
+    ASSERT_EQ(AEDeleteParam(&evt.d, keyDirectObject), noErr);
+    EXPECT_EQ(AEGetParamPtr(&evt.d, keyDirectObject, typeWildCard, &type, &l, sizeof l, &size), errAEDescNotFound);
+
+    // Event calls on what is not an event.
+    Desc list;
+    ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
+    EXPECT_EQ(AEGetAttributePtr(&list.d, keyEventIDAttr, typeType, &type, &id, sizeof id, &size), errAENotAppleEvent);
+    EXPECT_EQ(AEPutParamPtr(&list.d, keyDirectObject, typeChar, "x", 1), errAEWrongDataType);
+}
+
+namespace {
+
+struct Calls {
+    int count = 0;
+    SRefCon refcon = 0;
+    OSType id = 0;
+};
+
+OSErr record_call(const AppleEvent* evt, AppleEvent* /*reply*/, SRefCon refcon) {
+    auto* calls = reinterpret_cast<Calls*>(refcon);
+    ++calls->count;
+    calls->refcon = refcon;
+    DescType type;
+    Size size;
+    AEGetAttributePtr(evt, keyEventIDAttr, typeType, &type, &calls->id, sizeof calls->id, &size);
+    return noErr;
+}
+
+OSErr refuse_print(const AppleEvent*, AppleEvent*, SRefCon) { return errAEEventNotHandled; }
+OSErr fail_with_fnf(const AppleEvent*, AppleEvent*, SRefCon) { return fnfErr; }
+
+OSErr send(AEEventID id, AEEventClass cls = kCoreEventClass) {
+    AppleEvent evt, reply;
+    EXPECT_EQ(AECreateAppleEvent(cls, id, nullptr, kAutoGenerateReturnID, kAnyTransactionID, &evt), noErr);
+    EXPECT_EQ(AECreateAppleEvent(kCoreEventClass, kAEAnswer, nullptr, 0, 0, &reply), noErr);
+    OSErr err = ae::dispatch(evt, &reply);
+    AEDisposeDesc(&evt);
+    AEDisposeDesc(&reply);
+    return err;
+}
+
+}  // namespace
+
+TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
+    SInt32 attrs = 0;
+    ASSERT_EQ(Gestalt(gestaltAppleEventsAttr, &attrs), noErr);
+    EXPECT_TRUE(attrs & (1 << gestaltAppleEventsPresent));
+
+    Calls open_calls, quit_calls, system_calls, any_calls;
+    AEEventHandlerUPP upp = NewAEEventHandlerUPP(record_call);
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments, upp, SRefCon(&open_calls), false), noErr);
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEQuitApplication, upp, SRefCon(&any_calls), false), noErr);
+    // Installing again replaces the handler and its refcon.
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEQuitApplication, upp, SRefCon(&quit_calls), false), noErr);
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEOpenApplication, upp, SRefCon(&system_calls), true), noErr);
+
+    EXPECT_EQ(send(kAEOpenDocuments), noErr);
+    EXPECT_EQ(send(kAEQuitApplication), noErr);
+    EXPECT_EQ(send(kAEOpenApplication), noErr) << "the system table is searched after the application's";
+    EXPECT_EQ(send(kAEPrintDocuments), errAEEventNotHandled);
+    EXPECT_EQ(send(kAEOpenDocuments, 'othr'), errAEEventNotHandled);
+    EXPECT_EQ(open_calls.count, 1);
+    EXPECT_EQ(open_calls.refcon, SRefCon(&open_calls));
+    EXPECT_EQ(open_calls.id, kAEOpenDocuments);
+    EXPECT_EQ(quit_calls.count, 1);
+    EXPECT_EQ(any_calls.count, 0);
+    EXPECT_EQ(system_calls.count, 1);
+
+    // A wildcard ID catches the rest of its class.
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, typeWildCard, upp, SRefCon(&any_calls), false), noErr);
+    EXPECT_EQ(send(kAEPrintDocuments), noErr);
+    EXPECT_EQ(any_calls.id, kAEPrintDocuments);
+    EXPECT_EQ(send(kAEOpenDocuments), noErr);
+    EXPECT_EQ(open_calls.count, 2) << "an exact match wins over a wildcard";
+
+    AEEventHandlerUPP found = nullptr;
+    SRefCon refcon = 0;
+    ASSERT_EQ(AEGetEventHandler(kCoreEventClass, kAEQuitApplication, &found, &refcon, false), noErr);
+    EXPECT_EQ(found, upp);
+    EXPECT_EQ(refcon, SRefCon(&quit_calls));
+    EXPECT_EQ(AEGetEventHandler(kCoreEventClass, kAEQuitApplication, &found, &refcon, true), errAEHandlerNotFound);
+    EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, kAEQuitApplication, refuse_print, false), errAEHandlerNotFound);
+    for (AEEventID id : {AEEventID(kAEOpenDocuments), AEEventID(kAEQuitApplication), AEEventID(typeWildCard)})
+        EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, id, upp, false), noErr);
+    EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, kAEOpenApplication, nullptr, true), noErr);
+    EXPECT_EQ(send(kAEQuitApplication), errAEEventNotHandled);
+    DisposeAEEventHandlerUPP(upp);
+    DisposeAEEventHandlerUPP(nullptr);
+}
+
+TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEPrintDocuments, refuse_print, 0, false), noErr);
+    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments, fail_with_fnf, 0, false), noErr);
+
+    auto print = ae::make_print_documents_event({"/tmp"});
+    ASSERT_TRUE(print.ok());
+    UInt32 token = ae::enqueue(&*print);
+    EXPECT_EQ(print->dataHandle, nullptr) << "the queue owns the event";
+    EXPECT_EQ(ae::pending_count(), 1u);
+    EXPECT_EQ(ae::process(token), errAEEventNotHandled);
+    EXPECT_EQ(ae::pending_count(), 0u);
+    EXPECT_EQ(ae::process(token), errAENotAppleEvent) << "an event is processed once";
+
+    auto outcome = ae::take_outcome(token);
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_EQ(outcome->result, errAEEventNotHandled);
+    SInt32 errn = 0;
+    DescType type;
+    Size size;
+    EXPECT_EQ(AEGetParamPtr(&outcome->reply, keyErrorNumber, typeSInt32, &type, &errn, sizeof errn, &size), noErr);
+    EXPECT_EQ(errn, errAEEventNotHandled);
+    AEDisposeDesc(&outcome->reply);
+    EXPECT_FALSE(ae::take_outcome(token).has_value());
+
+    auto open = ae::make_open_documents_event({"/tmp"});
+    ASSERT_TRUE(open.ok());
+    token = ae::enqueue(&*open);
+    EXPECT_EQ(ae::process(token), fnfErr);
+    outcome = ae::take_outcome(token);
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_EQ(outcome->result, fnfErr);
+    AEDisposeDesc(&outcome->reply);
+
+    // Taking an event back out of the queue hands it over.
+    auto quit = ae::make_quit_event();
+    ASSERT_TRUE(quit.ok());
+    token = ae::enqueue(&*quit);
+    auto taken = ae::take(token);
+    ASSERT_TRUE(taken.has_value());
+    EXPECT_EQ(taken->descriptorType, typeAppleEvent);
+    AEDisposeDesc(&*taken);
+
+    AERemoveEventHandler(kCoreEventClass, kAEPrintDocuments, nullptr, false);
+    AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, nullptr, false);
+}
+
+TEST_F(AppleEvents, OpenDocumentsEventListsTheFilesAsFSSpecs) {
+    TempFolder tmp;
+    write_file(tmp / "one.mov", "1");
+    write_file(tmp / "two words.mov", "2");
+    const std::vector<fs::path> paths = {tmp / "one.mov", tmp / "two words.mov", tmp / "missing.mov",
+                                         tmp / "no-folder" / "x.mov"};
+    auto evt = ae::make_open_documents_event(paths);
+    ASSERT_TRUE(evt.ok());
+    Desc list;
+    ASSERT_EQ(AEGetParamDesc(&*evt, keyDirectObject, typeAEList, &list), noErr);
+    ASSERT_EQ(count_of(&list.d), 4);
+    for (SInt32 i = 1; i <= 3; ++i) {
+        SCOPED_TRACE(i);
+        FSSpec spec{}, expected{};
+        AEKeyword key;
+        DescType type;
+        Size size;
+        ASSERT_EQ(AEGetNthPtr(&list.d, i, typeFSS, &key, &type, &spec, sizeof spec, &size), noErr);
+        EXPECT_EQ(type, typeFSS);
+        EXPECT_EQ(size, Size(sizeof(FSSpec)));
+        platform::files::make_fsspec(paths[size_t(i) - 1], &expected);
+        EXPECT_EQ(spec.parID, expected.parID);
+        EXPECT_EQ(platform::files::spec_name(spec), paths[size_t(i) - 1].filename().string());
+        EXPECT_EQ(platform::files::path_of(spec).value_or(""), paths[size_t(i) - 1]);
+    }
+    FSSpec spec;
+    AEKeyword key;
+    DescType type;
+    Size size;
+    EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeFSS, &key, &type, &spec, sizeof spec, &size), errAECoercionFail)
+        << "a path without a folder stays a file URL that cannot become an FSSpec";
+    AEDisposeDesc(&*evt);
+
+    // The other builders: class and ID, no parameters.
+    for (auto made : {ae::make_open_application_event(), ae::make_quit_event()}) {
+        ASSERT_TRUE(made.ok());
+        Desc missing;
+        EXPECT_EQ(AEGetParamDesc(&*made, keyDirectObject, typeAEList, &missing), errAEDescNotFound);
+        AEDisposeDesc(&*made);
+    }
+}

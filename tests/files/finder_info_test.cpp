@@ -1,0 +1,152 @@
+// Finder information: stored in our attribute, implied by extensions.
+#include <gtest/gtest.h>
+#include <sys/xattr.h>
+
+#include <cstdlib>
+
+#include "ChildProcess.h"
+#include "TempFolder.h"
+#include "platform/Files.h"
+#include "platform/files/Catalog.h"
+#include "platform/files/FinderInfo.h"
+
+namespace files = platform::files;
+namespace fs = std::filesystem;
+
+namespace {
+
+FSSpec spec_for(const fs::path& path) {
+    FSSpec spec{};
+    OSErr err = files::make_fsspec(path, &spec);
+    EXPECT_TRUE(err == noErr || err == fnfErr) << err;
+    return spec;
+}
+
+}  // namespace
+
+TEST(FinderInfo, TypeFollowsTheExtensionWhenNoneIsStored) {
+    TempFolder tmp;
+    const struct {
+        const char* name;
+        OSType type;
+    } cases[] = {
+        {"a.mov", 'MooV'},  {"a.MOV", 'MooV'},  {"a.qt", 'MooV'},   {"a.png", 'PNGf'},
+        {"a.jpg", 'JPEG'},  {"a.jpeg", 'JPEG'}, {"a.gif", 'GIFf'},  {"a.bmp", 'BMPf'},
+        {"a.tif", 'TIFF'},  {"a.tiff", 'TIFF'}, {"a.wav", 'WAVE'},  {"a.aif", 'AIFF'},
+        {"a.aiff", 'AIFF'}, {"a.aifc", 'AIFC'}, {"a.qtif", 'qtif'}, {"a.txt", 'TEXT'},
+        {"a.mp4", 0},       {"noext", 0},       {".mov", 0},        {"a.mov.bak", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(tmp / c.name, "");
+        FSSpec spec = spec_for(tmp / c.name);
+        FInfo info{};
+        ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+        EXPECT_EQ(info.fdType, c.type);
+        EXPECT_EQ(info.fdCreator, 0u);
+    }
+}
+
+TEST(FinderInfo, StoredInfoWinsAndSurvivesACopy) {
+    TempFolder tmp;
+    write_file(tmp / "clip.txt", "data");
+    FSSpec spec = spec_for(tmp / "clip.txt");
+    FInfo info{};
+    info.fdType = 'MooV';
+    info.fdCreator = 'TVOD';
+    info.fdFlags = kIsStationery;
+    info.fdLocation = {12, -34};
+    ASSERT_EQ(FSpSetFInfo(&spec, &info), noErr);
+
+    // The attribute holds the big-endian record.
+    UInt8 raw[32];
+    ssize_t n = getxattr((tmp / "clip.txt").c_str(), files::kFinderInfoAttribute, raw, sizeof raw);
+    ASSERT_EQ(n, 16);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(raw), 8), "MooVTVOD");
+
+    std::string copy = "cp --preserve=xattr " + (tmp / "clip.txt").string() + " " + (tmp / "copy.txt").string();
+    std::string plain = "cp " + (tmp / "clip.txt").string() + " " + (tmp / "plain.txt").string();
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    ASSERT_EQ(std::system(plain.c_str()), 0);
+
+    FSSpec copied = spec_for(tmp / "copy.txt");
+    FInfo got{};
+    ASSERT_EQ(FSpGetFInfo(&copied, &got), noErr);
+    EXPECT_EQ(got.fdType, OSType('MooV'));
+    EXPECT_EQ(got.fdCreator, OSType('TVOD'));
+    EXPECT_EQ(got.fdFlags, kIsStationery);
+    EXPECT_EQ(got.fdLocation.v, 12);
+    EXPECT_EQ(got.fdLocation.h, -34);
+
+    FSSpec bare = spec_for(tmp / "plain.txt");
+    ASSERT_EQ(FSpGetFInfo(&bare, &got), noErr);
+    EXPECT_EQ(got.fdType, OSType('TEXT')) << "without the attribute the extension decides";
+    EXPECT_EQ(got.fdCreator, 0u);
+}
+
+TEST(FinderInfo, DamagedOrShortAttributes) {
+    TempFolder tmp;
+    write_file(tmp / "a.png", "");
+    auto path = (tmp / "a.png").string();
+    FSSpec spec = spec_for(tmp / "a.png");
+    FInfo got{};
+
+    // Type and creator alone are enough; the rest reads as 0.
+    ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, "TEXTttxt", 8, 0), 0);
+    ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
+    EXPECT_EQ(got.fdType, OSType('TEXT'));
+    EXPECT_EQ(got.fdCreator, OSType('ttxt'));
+    EXPECT_EQ(got.fdFlags, 0);
+
+    // Fewer than 8 bytes is damage: the extension decides.
+    ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, "TEX", 3, 0), 0);
+    ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
+    EXPECT_EQ(got.fdType, OSType('PNGf'));
+
+    // Longer than the record: the extra bytes are ignored.
+    std::string longer = "JPEGogle" + std::string(40, '\x01');
+    ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, longer.data(), longer.size(), 0), 0);
+    ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
+    EXPECT_EQ(got.fdType, OSType('JPEG'));
+    EXPECT_EQ(got.fdFldr, 0x0101);
+}
+
+TEST(FinderInfo, FoldersMissingFilesAndCreation) {
+    TempFolder tmp;
+    fs::create_directory(tmp / "dir");
+    FInfo info{};
+    FSSpec dir = spec_for(tmp / "dir");
+    EXPECT_EQ(FSpGetFInfo(&dir, &info), notAFileErr);
+    EXPECT_EQ(FSpSetFInfo(&dir, &info), notAFileErr);
+    FSSpec missing = spec_for(tmp / "none.mov");
+    EXPECT_EQ(FSpGetFInfo(&missing, &info), fnfErr);
+    EXPECT_EQ(FSpSetFInfo(&missing, &info), fnfErr);
+
+    FSSpec created = spec_for(tmp / "New Movie");
+    ASSERT_EQ(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), noErr);
+    ASSERT_EQ(FSpGetFInfo(&created, &info), noErr);
+    EXPECT_EQ(info.fdType, OSType('MooV'));
+    EXPECT_EQ(info.fdCreator, OSType('TVOD'));
+    EXPECT_EQ(fs::file_size(tmp / "New Movie"), 0u);
+    EXPECT_EQ(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), dupFNErr);
+    EXPECT_EQ(FSpCreate(&dir, 'TVOD', 'MooV', smCurrentScript), dupFNErr);
+}
+
+TEST(FinderInfo, FileSystemWithoutAttributes) {
+    TempFolder tmp;
+    fs::path mnt = tmp / "ramfs";
+    fs::create_directory(mnt);
+    // A child mounts a file system that keeps no extended attributes.
+    int code = run_in_child([&] {
+        if (!private_mounts() || mount("none", mnt.c_str(), "ramfs", 0, nullptr) != 0) return kChildCannotRun;
+        FSSpec spec = spec_for(mnt / "clip.mov");
+        if (FSpCreate(&spec, 'TVOD', 'MooV', smSystemScript) != noErr) return 1;   // still created
+        FInfo info{};
+        if (FSpGetFInfo(&spec, &info) != noErr || info.fdType != 'MooV' || info.fdCreator != 0) return 2;
+        info.fdCreator = 'TVOD';
+        if (FSpSetFInfo(&spec, &info) != ioErr) return 3;   // refused, not pretended
+        return 0;
+    });
+    if (code == kChildCannotRun) GTEST_SKIP() << "cannot mount a ramfs here";
+    EXPECT_EQ(code, 0);
+}
