@@ -17,10 +17,21 @@ Registry& registry() {
     return r;
 }
 
-std::string_view without_ellipsis(std::string_view s) {
+// Drops a trailing ellipsis and writes typographic apostrophes as ASCII
+// ones, so that a script typed on any keyboard names "Don’t Save".
+std::string normalized(std::string_view s) {
     if (s.ends_with("...")) s.remove_suffix(3);
     else if (s.ends_with("\xE2\x80\xA6")) s.remove_suffix(3);
-    return s;
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s.substr(i, 3) == "\xE2\x80\x99") {
+            out.push_back('\'');
+            i += 2;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -36,7 +47,7 @@ DialogQueries* dialog_queries() { return registry().dialogs; }
 AppleEventSender* apple_event_sender() { return registry().apple_events; }
 
 bool item_text_matches(const std::string& shown, const std::string& wanted) {
-    return without_ellipsis(shown) == without_ellipsis(wanted);
+    return normalized(shown) == normalized(wanted);
 }
 
 }  // namespace platform::script

@@ -99,7 +99,7 @@ DialogQueries* dialog_queries();
 AppleEventSender* apple_event_sender();
 
 // Menu and button texts match when equal after dropping a trailing "..."
-// or "\u2026" from each.
+// or "\u2026" from each and reading a typographic apostrophe (U+2019) as '.
 bool item_text_matches(const std::string& shown, const std::string& wanted);
 
 }  // namespace platform::script

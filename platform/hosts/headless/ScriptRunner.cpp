@@ -2,6 +2,7 @@
 // events, checks and waits, executed only when the application asks.
 #include "platform/hosts/headless/ScriptRunner.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +25,7 @@ std::unique_ptr<ScriptRunner>& process_runner() {
 
 std::atomic<int> g_running_line{0};
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string in_quotes(const std::string& s) { return "\"" + s + "\""; }
 
 Point center(const Rect& r) { return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)}; }
 
@@ -42,7 +43,7 @@ std::string list_titles(const std::vector<WindowView>& windows) {
     for (const WindowView& w : windows) {
         if (!w.visible) continue;
         s += s.empty() ? "" : ", ";
-        s += quoted(w.title);
+        s += in_quotes(w.title);
     }
     return s.empty() ? "none" : s;
 }
@@ -53,7 +54,7 @@ std::string dialog_text(const DialogView& d) {
         s += s.empty() ? "" : " / ";
         s += t;
     }
-    return s.empty() ? "(no text)" : quoted(s);
+    return s.empty() ? "(no text)" : in_quotes(s);
 }
 
 }  // namespace
@@ -80,12 +81,20 @@ InputEvent ScriptRunner::mouse(InputKind kind, Point p, UInt16 mods) const {
 
 void ScriptRunner::deliver(const InputEvent& e) { events::deliver_input(e); }
 
-void ScriptRunner::add_input(InputEvent e, bool tracking_ok) {
+void ScriptRunner::add_input(InputEvent e, bool tracking_ok, bool trailing) {
     steps_.push_back(Step{[e](ScriptRunner& r) {
                               r.deliver(e);
                               return StepResult::Delivered;
                           },
-                          tracking_ok});
+                          tracking_ok, trailing});
+}
+
+bool ScriptRunner::finished() const {
+    for (const Step& s : steps_)
+        if (!s.trailing) return false;
+    size_t next = next_;
+    if (next < script_.commands.size() && script_.commands[next].kind == CommandKind::ExpectEnd) ++next;
+    return next >= script_.commands.size();
 }
 
 void ScriptRunner::check_on_screen(Point p) {
@@ -115,14 +124,14 @@ void ScriptRunner::add_gesture_at(std::function<Point(ScriptRunner&)> where, UIn
                               r.deliver(r.mouse(InputKind::MouseUp, *at, mods));
                               return StepResult::Delivered;
                           },
-                          true});
+                          true, true});
 }
 
 void ScriptRunner::add_modifiers_release(UInt16 mods) {
     if (!mods) return;
     InputEvent e;
     e.kind = InputKind::ModifiersChanged;
-    add_input(e, true);
+    add_input(e, true, true);
 }
 
 void ScriptRunner::expand(const Command& c) {
@@ -146,9 +155,9 @@ void ScriptRunner::expand(const Command& c) {
                                           r.deliver(r.mouse(InputKind::MouseMoved, *title, 0));
                                           return StepResult::Delivered;
                                       }
-                                      names += (names.empty() ? "" : ", ") + quoted(t.text);
+                                      names += (names.empty() ? "" : ", ") + in_quotes(t.text);
                                   }
-                                  r.fail("no menu " + quoted(menu) + " in the menu bar (menus: " +
+                                  r.fail("no menu " + in_quotes(menu) + " in the menu bar (menus: " +
                                          (names.empty() ? "none" : names) + ")");
                               },
                               false});
@@ -168,15 +177,15 @@ void ScriptRunner::expand(const Command& c) {
                                           found = &i;
                                           break;
                                       }
-                                  if (!found) r.fail("no item " + quoted(item) + " in menu " + quoted(menu));
+                                  if (!found) r.fail("no item " + in_quotes(item) + " in menu " + in_quotes(menu));
                                   if (empty_rect(found->bounds)) {   // not pulled down (yet)
                                       UInt64 now = r.host_.now_ms();
                                       if (*give_up == 0) *give_up = now + kMenuOpenMs;
-                                      if (now >= *give_up) r.fail("menu " + quoted(menu) + " did not open");
+                                      if (now >= *give_up) r.fail("menu " + in_quotes(menu) + " did not open");
                                       r.pending_wake_ = *give_up;
                                       return StepResult::Pending;
                                   }
-                                  std::string what = "item " + quoted(item) + " of menu " + quoted(menu);
+                                  std::string what = "item " + in_quotes(item) + " of menu " + in_quotes(menu);
                                   if (choose) {
                                       if (!found->enabled) r.fail(what + " is disabled");
                                       *target = center(found->bounds);
@@ -209,7 +218,7 @@ void ScriptRunner::expand(const Command& c) {
         e.modifiers = mods;
         add_input(e, false);
         e.kind = InputKind::KeyUp;
-        add_input(e, true);
+        add_input(e, true, true);
         add_modifiers_release(mods);
         break;
     }
@@ -227,7 +236,7 @@ void ScriptRunner::expand(const Command& c) {
             }
             add_input(e, !first);
             e.kind = InputKind::KeyUp;
-            add_input(e, true);
+            add_input(e, true, true);
             first = false;
             last = e.modifiers;
         }
@@ -246,7 +255,7 @@ void ScriptRunner::expand(const Command& c) {
                     for (const WindowView& w : windows)
                         if (w.visible && w.title == title)
                             return Point{SInt16(w.content.top + dy), SInt16(w.content.left + dx)};
-                    r.fail("no window " + quoted(title) + " (windows: " + list_titles(windows) + ")");
+                    r.fail("no window " + in_quotes(title) + " (windows: " + list_titles(windows) + ")");
                 },
                 mods);
         } else {
@@ -272,7 +281,7 @@ void ScriptRunner::expand(const Command& c) {
             Point p{SInt16(from.v + (to.v - from.v) * i / kMoves), SInt16(from.h + (to.h - from.h) * i / kMoves)};
             add_input(mouse(InputKind::MouseMoved, p, mods), true);
         }
-        add_input(mouse(InputKind::MouseUp, to, mods), true);
+        add_input(mouse(InputKind::MouseUp, to, mods), true, true);
         add_modifiers_release(mods);
         break;
     }
@@ -287,12 +296,12 @@ void ScriptRunner::expand(const Command& c) {
                 std::string names;
                 for (const ButtonView& b : d->buttons) {
                     if (item_text_matches(b.title, name)) {
-                        if (!b.enabled) r.fail("button " + quoted(name) + " is disabled");
+                        if (!b.enabled) r.fail("button " + in_quotes(name) + " is disabled");
                         return center(b.bounds);
                     }
-                    names += (names.empty() ? "" : ", ") + quoted(b.title);
+                    names += (names.empty() ? "" : ", ") + in_quotes(b.title);
                 }
-                r.fail("no button " + quoted(name) + " in the dialog (buttons: " + (names.empty() ? "none" : names) + ")");
+                r.fail("no button " + in_quotes(name) + " in the dialog (buttons: " + (names.empty() ? "none" : names) + ")");
             },
             0);
         break;
@@ -362,23 +371,23 @@ void ScriptRunner::expand(const Command& c) {
                                   }
                                   switch (cmd.kind) {
                                   case CommandKind::ExpectWindow:
-                                      if (!found) r.fail("no window " + quoted(title) + " (windows: " + list_titles(windows) + ")");
+                                      if (!found) r.fail("no window " + in_quotes(title) + " (windows: " + list_titles(windows) + ")");
                                       break;
                                   case CommandKind::ExpectNoWindow:
-                                      if (found) r.fail("window " + quoted(title) + " is open");
+                                      if (found) r.fail("window " + in_quotes(title) + " is open");
                                       break;
                                   case CommandKind::ExpectFront:
                                       if (!front) r.fail("no window is open");
-                                      if (front->title != title) r.fail("the front window is " + quoted(front->title));
+                                      if (front->title != title) r.fail("the front window is " + in_quotes(front->title));
                                       break;
                                   default: {
-                                      if (!found) r.fail("no window " + quoted(title) + " (windows: " + list_titles(windows) + ")");
+                                      if (!found) r.fail("no window " + in_quotes(title) + " (windows: " + list_titles(windows) + ")");
                                       Rect want{SInt16(cmd.numbers[1]), SInt16(cmd.numbers[0]), SInt16(cmd.numbers[3]),
                                                 SInt16(cmd.numbers[2])};
                                       const Rect& got = found->content;
                                       if (got.left != want.left || got.top != want.top || got.right != want.right ||
                                           got.bottom != want.bottom)
-                                          r.fail("window " + quoted(title) + " has bounds " + rect_text(got));
+                                          r.fail("window " + in_quotes(title) + " has bounds " + rect_text(got));
                                       break;
                                   }
                                   }
@@ -397,7 +406,7 @@ void ScriptRunner::expand(const Command& c) {
                                   if (!d) r.fail("no dialog is up");
                                   if (cmd.kind == CommandKind::ExpectField) {
                                       if (!d->field) r.fail("the dialog has no edit field");
-                                      if (*d->field != cmd.texts[0]) r.fail("the field holds " + quoted(*d->field));
+                                      if (*d->field != cmd.texts[0]) r.fail("the field holds " + in_quotes(*d->field));
                                   } else if (cmd.flag) {
                                       bool shown = false;
                                       for (const std::string& t : d->texts)

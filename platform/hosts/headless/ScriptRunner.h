@@ -57,6 +57,9 @@ private:
     struct Step {
         std::function<StepResult(ScriptRunner&)> run;
         bool tracking_ok = false;
+        // A release that need not happen if the application ends on the
+        // press (a key up, a mouse up, modifiers let go).
+        bool trailing = false;
     };
     enum class State { Running, QuitSent, AwaitingEnd, Failed };
 
@@ -64,10 +67,11 @@ private:
     [[noreturn]] void fail_at(int line, const std::string& message);
     void expand(const Command& c);
     bool end_of_script();
-    bool finished() const { return steps_.empty() && next_ >= script_.commands.size(); }
+    // Every line ran, or nothing is left but releases and `expect end`.
+    bool finished() const;
     void deliver(const host::InputEvent& e);
     host::InputEvent mouse(host::InputKind kind, Point p, UInt16 mods) const;
-    void add_input(host::InputEvent e, bool tracking_ok);
+    void add_input(host::InputEvent e, bool tracking_ok, bool trailing = false);
     void add_gesture_at(std::function<Point(ScriptRunner&)> where, UInt16 mods);
     void add_modifiers_release(UInt16 mods);
     void check_on_screen(Point p);
