@@ -25,6 +25,11 @@ namespace keys = platform::events::keys;
 Result<std::unique_ptr<SdlHost>> SdlHost::create() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");          // SIGINT/SIGTERM are the Event Manager's
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");   // the close button comes as a window event
+    // Only a window system will do: without one SDL would settle for a
+    // framebuffer console or an offscreen driver, where nobody sees the
+    // window and the headless host serves better.
+    if (!SDL_getenv("SDL_VIDEODRIVER"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, SDL_getenv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return fail(unimpErr, "SDL could not start its video");
     std::unique_ptr<SdlHost> host(new SdlHost());
@@ -83,6 +88,12 @@ Result<void> SdlHost::open_screen(ScreenSize size) {
     return ok();
 }
 
+// The host's own clock, so that time still runs while SDL shuts down.
+UInt64 SdlHost::now_ms() const {
+    return UInt64(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_)
+                      .count());
+}
+
 void SdlHost::render() {
     if (!renderer_ || !texture_) return;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
@@ -122,7 +133,10 @@ void SdlHost::finish_pending_key() {
 }
 
 void SdlHost::translate(const SDL_Event& e) {
-    const UInt16 mods = sdl_modifiers(SDL_GetModState());
+    // SDL's own modifier state is already past the events still queued;
+    // key events carry the state of their moment, the rest use the last.
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) mods_ = sdl_modifiers(e.key.keysym.mod);
+    const UInt16 mods = mods_;
     InputEvent in;
     in.modifiers = mods;
     switch (e.type) {

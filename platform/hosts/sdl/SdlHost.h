@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -33,7 +34,7 @@ public:
     ScreenSize screen_size() const override { return size_; }
     void present(const UInt8* pixels, size_t rowBytes, std::span<const ScreenRect> dirty) override;
 
-    UInt64 now_ms() const override { return SDL_GetTicks64(); }
+    UInt64 now_ms() const override;
     bool poll(InputEvent& out) override;
     void wait_until(UInt64 deadline_ms) override;
     void beep() override;
@@ -61,7 +62,9 @@ private:
     // A key down that may still be given its character by the text input
     // event SDL sends right after it.
     std::optional<InputEvent> pending_key_;
-    UInt8 last_char_for_key_[128] = {};  // the character of each key's last key down
+    UInt8 last_char_for_key_[128] = {};
+    UInt16 mods_ = 0;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();                    // modifiers as of the last key event  // the character of each key's last key down
     int exit_hook_ = 0;
 };
 
