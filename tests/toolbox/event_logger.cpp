@@ -12,7 +12,8 @@
 // EVENT_LOGGER_CAPTURE=path   SDL: save what the window shows, then log
 //                     "captured".
 //
-// Keys: 'x' ends the program at once, 'h' hangs it, 'b' beeps; a
+// Keys: 'x' ends the program at once, 'r' returns from main, 'h' hangs
+// it, 'b' beeps; a
 // Command-click is tracked with WaitMouseUp.
 #include <unistd.h>
 
@@ -154,6 +155,7 @@ int main(void) {
         if (e.what == keyDown) {
             char c = char(e.message & charCodeMask);
             if (c == 'x') ExitToShell();
+            if (c == 'r') return 5;   // a main that returns instead
             if (c == 'h')
                 for (;;) pause();
             if (c == 'b') SysBeep(1);

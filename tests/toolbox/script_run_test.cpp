@@ -178,6 +178,8 @@ TEST(ScriptRun, ExitStatuses) {
         {"key x\nexpect end\n", "", "", 0, ""},
         {"key x\nkey a\n", "", "", 3, "script:1: the application ended before the script did\n"},
         {"quit\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
+        {"key r\nkey a\n", "", "", 3, "script:1: the application ended before the script did\n"},
+        {"key r\n", "", "", 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
