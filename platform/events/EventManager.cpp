@@ -62,11 +62,11 @@ host::Host& EventManager::host() {
 
 UInt32 EventManager::ticks() { return UInt32(host().now_ms() * 60 / 1000); }
 
-EventRecord EventManager::make(EventKind kind, uintptr_t message) const {
+EventRecord EventManager::make(EventKind kind, uintptr_t message) {
     EventRecord r{};
     r.what = kind;
     r.message = message;
-    r.when = const_cast<EventManager*>(this)->ticks();
+    r.when = ticks();
     r.where = mouse_;
     r.modifiers = EventModifiers(modifiers_ | (button_ ? 0 : btnState));
     return r;

@@ -67,7 +67,7 @@ private:
     bool get(EventMask mask, bool remove, EventRecord& out, FeedContext context);
     bool find(EventMask mask, bool remove, EventRecord& out);
     void enqueue(EventKind kind, uintptr_t message, HighLevelPayload payload = nullptr);
-    EventRecord make(EventKind kind, uintptr_t message) const;
+    EventRecord make(EventKind kind, uintptr_t message);
     void flush_screen();
     bool mouse_moved_out(RgnHandle mouseRgn);
 

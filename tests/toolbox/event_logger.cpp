@@ -9,6 +9,7 @@
 //                     high-level 'quit' event, which ends the program;
 //                     "none": no handler (the platform exits by itself);
 //                     "ignore": the request is logged and ignored.
+// EVENT_LOGGER_EXIT_ON_CLICK=1   a mouse-down ends the program.
 // EVENT_LOGGER_CAPTURE=path   SDL: save what the window shows, then log
 //                     "captured".
 //
@@ -161,5 +162,6 @@ int main(void) {
             if (c == 'b') SysBeep(1);
         }
         if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();
+        if (e.what == mouseDown && std::getenv("EVENT_LOGGER_EXIT_ON_CLICK")) ExitToShell();
     }
 }

@@ -176,9 +176,11 @@ TEST(ScriptRun, ExitStatuses) {
          "script:1: the application did not quit within 10 s of the quit request at the end of the script\n"},
         {"key h\n", "", "--timeout 1", 2, "script:1: timed out after 1 s\n"},
         {"key x\nexpect end\n", "", "", 0, ""},
-        {"key x\nkey a\n", "", "", 3, "script:1: the application ended before the script did\n"},
+        {"key x\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
         {"quit\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
-        {"key r\nkey a\n", "", "", 3, "script:1: the application ended before the script did\n"},
+        {"key r\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
+        {"drag 1 1 200 200\nkey a\n", "EVENT_LOGGER_EXIT_ON_CLICK=1", "", 3,
+         "script:1: the application ended before the script did\n"},
         {"key r\n", "", "", 0, ""},
     };
     for (const Case& c : cases) {

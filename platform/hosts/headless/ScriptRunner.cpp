@@ -2,6 +2,7 @@
 // events, checks and waits, executed only when the application asks.
 #include "platform/hosts/headless/ScriptRunner.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -505,7 +506,10 @@ int ScriptRunner::exit_status_at_exit() {
     case State::Running: break;
     }
     if (finished()) return 0;   // e.g. `quit` on the last line
-    int line = !steps_.empty() ? command_line_ : script_.commands[next_].line;
+    // Name the line in progress, or the first that never ran when all that
+    // is left of the current one are releases.
+    bool only_releases = std::all_of(steps_.begin(), steps_.end(), [](const Step& s) { return s.trailing; });
+    int line = only_releases && next_ < script_.commands.size() ? script_.commands[next_].line : command_line_;
     std::fprintf(stderr, "%s\n", script_message(line, "the application ended before the script did").c_str());
     return 3;
 }
