@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/events/EventsInternal.h"
 #include "platform/hosts/LaunchOptions.h"
 #include "platform/hosts/headless/ScriptRunner.h"
 
@@ -56,6 +57,9 @@ void launch(int argc, char** argv) {
     }
     set_launch_options(o);
     state().launched = true;
+    // From here on SIGINT and SIGTERM are quit requests, even before the
+    // application first asks for an event.
+    events::install_quit_signal_handlers();
     if (auto seconds = effective_timeout(o)) start_watchdog(*seconds);
 }
 
