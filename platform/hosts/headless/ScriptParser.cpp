@@ -154,15 +154,15 @@ private:
 bool LineParser::parse_key() {
     if (!count(1, 1, "key [cmd+][shift+][alt+][ctrl+]NAME-OR-CHARACTER")) return false;
     const Token& t = arg(0);
-    std::string spec = t.text;
-    std::string key = spec;
+    std::string text = t.text;
+    std::string key = text;
     UInt16 mods = 0;
     if (!t.quoted) {
         // The key is what follows the last '+' that is not itself the key.
-        size_t plus = spec.size() >= 2 ? spec.rfind('+', spec.size() - 2) : std::string::npos;
+        size_t plus = text.size() >= 2 ? text.rfind('+', text.size() - 2) : std::string::npos;
         if (plus != std::string::npos) {
-            key = spec.substr(plus + 1);
-            std::string_view names(spec.data(), plus);
+            key = text.substr(plus + 1);
+            std::string_view names(text.data(), plus);
             size_t start = 0;
             while (start <= names.size()) {
                 size_t end = names.find('+', start);
