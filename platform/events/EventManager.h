@@ -1,0 +1,94 @@
+// EventManager.h — the Event Manager's state: the queue, the mouse and
+// keyboard as the host last reported them, and the hooks of the other
+// managers. One instance per process (instance()); the classic calls in
+// Events.cpp are thin wrappers.
+#pragma once
+
+#include <bitset>
+#include <deque>
+
+#include "platform/events/EventsInternal.h"
+
+namespace platform::events {
+
+class EventManager {
+public:
+    static EventManager& instance();
+
+    // --- the calls
+    bool wait_next(EventMask mask, EventRecord& out, UInt32 sleepTicks, RgnHandle mouseRgn);
+    bool avail(EventMask mask, EventRecord& out);
+    void flush(EventMask whichMask, EventMask stopMask);
+    OSErr post(EventKind kind, UInt32 message);
+    bool button();
+    bool still_down();
+    bool wait_mouse_up();
+    Point mouse();   // global, after a tracking poll
+    void keys(UInt8 map[16]);
+    UInt32 ticks();
+    void beep();
+
+    // --- the hooks
+    void post_high_level(OSType eventClass, OSType eventID, HighLevelPayload payload);
+    HighLevelPayload take_payload(const EventRecord& event);
+    void set_window_source(WindowEventSource* s) { windows_ = s; }
+    void set_quit_handler(QuitHandler h) { quit_handler_ = std::move(h); }
+    void request_quit(QuitSource source);
+    void set_beep_flash(std::function<void()> f) { beep_flash_ = std::move(f); }
+    void set_screen_flush(std::function<void()> f) { screen_flush_ = std::move(f); }
+    void set_region_test(std::function<bool(RgnHandle, Point)> f) { region_test_ = std::move(f); }
+    void set_feeder(InputFeeder* f) { feeder_ = f; }
+    void deliver(const host::InputEvent& input);
+
+    bool foreground() const { return foreground_; }
+    Point mouse_position() const { return mouse_; }
+    bool button_down() const { return button_; }
+    EventModifiers modifiers() const { return modifiers_; }
+
+    void reset();
+
+private:
+    struct Queued {
+        EventRecord record;
+        HighLevelPayload payload;   // high-level events only
+    };
+    struct LastHighLevel {
+        OSType event_class = 0;
+        OSType event_id = 0;
+        HighLevelPayload payload;
+    };
+
+    // How many device events the queue keeps; the oldest is dropped beyond.
+    static constexpr size_t kQueueLimit = 512;
+
+    host::Host& host();
+    void pump();                       // signals and host input into the queue
+    void tracking_poll();              // pump + feed for Button/StillDown/GetMouse
+    bool get(EventMask mask, bool remove, EventRecord& out, FeedContext context);
+    bool find(EventMask mask, bool remove, EventRecord& out);
+    void enqueue(EventKind kind, uintptr_t message, HighLevelPayload payload = nullptr);
+    EventRecord make(EventKind kind, uintptr_t message);
+    void flush_screen();
+    bool mouse_moved_out(RgnHandle mouseRgn);
+
+    std::deque<Queued> queue_;
+    LastHighLevel last_high_level_;
+    Point mouse_{0, 0};
+    bool button_ = false;
+    EventModifiers modifiers_ = 0;
+    bool foreground_ = true;
+    std::bitset<128> keys_down_;
+
+    WindowEventSource* windows_ = nullptr;
+    QuitHandler quit_handler_;
+    std::function<void()> beep_flash_;
+    std::function<void()> screen_flush_;
+    std::function<bool(RgnHandle, Point)> region_test_;
+    InputFeeder* feeder_ = nullptr;
+    bool signals_installed_ = false;
+};
+
+// Signals.cpp: true once for each SIGINT/SIGTERM caught.
+bool take_quit_signal();
+
+}  // namespace platform::events

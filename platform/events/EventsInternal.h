@@ -1,0 +1,137 @@
+// EventsInternal.h — how the other managers and the hosts plug into the
+// Event Manager. Everything here runs on the main thread, inside Event
+// Manager calls; nothing is asynchronous.
+//
+//   Window Manager    set_window_event_source: activate events (before any
+//                     other event) and update events (when nothing else is
+//                     pending).
+//   Apple events      post_high_level_event / take_high_level_payload, and
+//                     set_quit_handler (to turn a quit request into 'quit').
+//   Menu Manager      request_quit(QuitSource::MenuCommand) for "Quit
+//                     Kinora"; set_beep_flash for SysBeep's visible flash.
+//   QuickDraw         set_screen_flush (present what was drawn before the
+//                     application waits), set_region_test (mouse regions).
+//   Script runner     set_input_feeder / deliver_input.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/Events.h"
+#include "platform/hosts/Host.h"
+
+namespace platform::events {
+
+// ------------------------------------------------------------ windows
+
+class WindowEventSource {
+public:
+    struct Activation {
+        void* window;      // the WindowRef, delivered in the event's message
+        bool activate;     // false: a deactivate event (activeFlag clear)
+    };
+    virtual ~WindowEventSource() = default;
+    // An activate or deactivate event waiting to go out; asked before any
+    // other event. With remove false the event is only looked at
+    // (EventAvail) and must be offered again.
+    virtual std::optional<Activation> next_activation(bool remove) = 0;
+    // The front-most window whose update region is not empty, or null;
+    // asked only when no other event is pending. The source keeps
+    // answering with that window until its update region has been emptied
+    // (BeginUpdate/EndUpdate), so taking an update event removes nothing.
+    virtual void* next_update() = 0;
+};
+
+// nullptr removes the source. The Event Manager does not own it.
+void set_window_event_source(WindowEventSource* source);
+
+// ------------------------------------------------------------ high-level events
+
+// The payload of a high-level event (an Apple event, for the Apple Event
+// Manager to define); the Event Manager only carries it.
+using HighLevelPayload = std::shared_ptr<void>;
+
+// Queues a kHighLevelEvent: message = eventClass, where = eventID (v the
+// high 16 bits, h the low 16). High-level events are never dropped and
+// FlushEvents leaves them alone.
+void post_high_level_event(OSType eventClass, OSType eventID, HighLevelPayload payload);
+// The event ID carried in `where`.
+OSType high_level_event_id(const EventRecord& event);
+// The payload of the high-level event most recently taken out of the queue
+// (by WaitNextEvent/GetNextEvent), when `event` is that event; null
+// otherwise. Taking it hands it over: a second call gives null.
+HighLevelPayload take_high_level_payload(const EventRecord& event);
+
+// ------------------------------------------------------------ quitting
+
+enum class QuitSource {
+    HostWindow,   // the host window's close button
+    Signal,       // SIGINT or SIGTERM
+    MenuCommand,  // the application menu's "Quit Kinora"
+    Script        // the end of a headless script, or its `quit` line
+};
+const char* quit_source_name(QuitSource source);
+
+using QuitHandler = std::function<void(QuitSource)>;
+// The Apple Event Manager registers a handler that posts the quit Apple
+// event; an empty function removes it.
+void set_quit_handler(QuitHandler handler);
+// "The platform wants to quit." Calls the quit handler; with none
+// registered the process ends at once through ExitToShell.
+void request_quit(QuitSource source);
+
+// SIGINT and SIGTERM only set a flag (the Event Manager turns it into
+// request_quit on its next call). A second signal that arrives before the
+// first was picked up ends the process at once (status 128 + signal), so a
+// program that stopped asking for events can still be interrupted.
+void install_quit_signal_handlers();
+
+// ------------------------------------------------------------ other hooks
+
+// SysBeep's visible half: the Menu Manager flashes the menu bar.
+void set_beep_flash(std::function<void()> flash);
+// Called before the Event Manager waits and on every mouse-tracking poll,
+// so what was drawn reaches the host.
+void set_screen_flush(std::function<void()> flush);
+// Whether a region contains a global point (for WaitNextEvent's mouseRgn).
+void set_region_test(std::function<bool(RgnHandle, Point)> contains);
+
+// ------------------------------------------------------------ state
+
+bool in_foreground();
+Point mouse_position();          // global
+bool mouse_button_down();
+EventModifiers current_modifiers();   // keys only; btnState is not included
+
+// ------------------------------------------------------------ input feeders
+
+enum class FeedContext {
+    EventRequest,   // WaitNextEvent, GetNextEvent, EventAvail
+    Tracking        // Button, StillDown, WaitMouseUp, GetMouse
+};
+
+// Input that arrives only when asked for: the script runner.
+class InputFeeder {
+public:
+    virtual ~InputFeeder() = default;
+    // Called when the application asks for an event (or, while tracking
+    // the mouse, for the mouse state) and the event queue holds nothing
+    // this request could return. Returns true when it delivered input or
+    // posted an event (the queue is then looked at again).
+    virtual bool feed(FeedContext context) = 0;
+    // Host time at which the feeder next has work (waits end no later);
+    // UINT64_MAX when it has none.
+    virtual UInt64 wake_time() = 0;
+};
+
+void set_input_feeder(InputFeeder* feeder);
+// Hands one input to the Event Manager as if the host had produced it.
+void deliver_input(const host::InputEvent& input);
+
+// ------------------------------------------------------------ tests
+
+// Forgets the queue, the state and every hook (not the host).
+void reset_for_testing();
+
+}  // namespace platform::events

@@ -1,0 +1,87 @@
+// launch(): the platform's side of the process start.
+#include "platform/hosts/Launch.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "platform/events/EventsInternal.h"
+#include "platform/hosts/LaunchOptions.h"
+#include "platform/hosts/headless/ScriptRunner.h"
+
+namespace platform::host {
+namespace {
+
+struct LaunchState {
+    bool launched = false;
+    std::optional<script::Script> script;
+};
+
+LaunchState& state() {
+    static LaunchState s;
+    return s;
+}
+
+[[noreturn]] void usage_exit(const std::string& error) {
+    std::fprintf(stderr, "kinora: %s\n%s\n", error.c_str(), launch_usage());
+    std::exit(2);
+}
+
+}  // namespace
+
+void launch(int argc, char** argv) {
+    std::vector<const char*> args;
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+    LaunchParse parsed = parse_launch_options(args);
+    if (!parsed.options) usage_exit(parsed.error);
+    const LaunchOptions& o = *parsed.options;
+    if (o.help) {
+        std::printf("%s\n", launch_usage());
+        std::exit(0);
+    }
+    if (o.script) {
+        std::ifstream in(*o.script, std::ios::binary);
+        if (!in) usage_exit("cannot read the script " + *o.script);
+        std::ostringstream text;
+        text << in.rdbuf();
+        script::ParseResult result = script::parse_script(text.str());
+        if (!result.script) {
+            std::fprintf(stderr, "%s\n", script::script_message(result.error.line, result.error.message).c_str());
+            std::exit(1);
+        }
+        state().script = std::move(result.script);
+    }
+    set_launch_options(o);
+    state().launched = true;
+    // From here on SIGINT and SIGTERM are quit requests, even before the
+    // application first asks for an event.
+    events::install_quit_signal_handlers();
+    if (auto seconds = effective_timeout(o)) start_watchdog(*seconds);
+}
+
+bool launched() { return state().launched; }
+
+std::optional<script::Script> take_launch_script() {
+    auto s = std::move(state().script);
+    state().script.reset();
+    return s;
+}
+
+void start_watchdog(double seconds) {
+    std::thread([seconds] {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        int line = script::ScriptRunner::running_line();
+        if (line > 0)
+            std::fprintf(stderr, "%s\n", script::script_message(line, "timed out after " + std::to_string(int(seconds + 0.5)) + " s").c_str());
+        else
+            std::fprintf(stderr, "kinora: timed out after %g s\n", seconds);
+        std::fflush(stderr);
+        std::_Exit(2);
+    }).detach();
+}
+
+}  // namespace platform::host

@@ -1,0 +1,30 @@
+// Launch.h — starting a Kinora program from its command line.
+//
+// The launch library (kplatform_launch, an object library linked only into
+// application-like programs) calls launch() before main runs; the host is
+// then set up lazily on the first toolbox call that needs it.
+#pragma once
+
+#include <optional>
+
+#include "platform/hosts/headless/Script.h"
+
+namespace platform::host {
+
+// Reads the options; on a bad option prints the usage line and exits 2,
+// on --help prints it and exits 0. Reads and checks the script (an
+// unreadable script exits 2, a bad line exits 1 naming it) and starts the
+// wall-clock watchdog when a timeout is in force.
+void launch(int argc, char** argv);
+
+// Whether launch() ran (the launch library is linked in).
+bool launched();
+
+// The parsed script, handed over once to the runner.
+std::optional<script::Script> take_launch_script();
+
+// Ends the process with status 2 after `seconds` of wall-clock time,
+// naming the script line it was at.
+void start_watchdog(double seconds);
+
+}  // namespace platform::host

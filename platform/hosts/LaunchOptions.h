@@ -1,0 +1,46 @@
+// LaunchOptions.h — the command line of a Kinora program.
+//
+//   kinora [--headless] [--script FILE] [--screen WxH] [--record-audio FILE.wav]
+//          [--timeout SECONDS] [DOCUMENT...]
+//
+// The platform reads it before the application's main runs (the launch
+// library, kplatform_launch). Programs without that library (unit tests)
+// run with the defaults.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/hosts/Host.h"
+
+namespace platform::host {
+
+struct LaunchOptions {
+    bool headless = false;
+    std::optional<std::string> script;        // path of the headless script
+    ScreenSize screen{1024, 768};
+    std::optional<std::string> record_audio;  // for the sound output
+    std::optional<double> timeout_seconds;    // wall clock; 60 with a script
+    std::vector<std::string> documents;       // become 'odoc' (none: 'oapp')
+    bool help = false;                        // --help: print usage, exit 0
+};
+
+struct LaunchParse {
+    std::optional<LaunchOptions> options;
+    std::string error;   // set when options is empty
+};
+
+LaunchParse parse_launch_options(std::span<const char* const> args);   // without argv[0]
+
+const char* launch_usage();
+
+// What the launch library read; the defaults when it is not linked in.
+const LaunchOptions& launch_options();
+void set_launch_options(const LaunchOptions& options);
+
+// The wall-clock limit in force: --timeout, else 60 s with a script, else none.
+std::optional<double> effective_timeout(const LaunchOptions& options);
+
+}  // namespace platform::host

@@ -1,0 +1,80 @@
+// SdlHost.h — the host on a real screen: one resizable SDL window showing
+// the platform's screen scaled to fit (aspect kept, letterboxed), input from
+// the window system, real time. Touched only through the Host interface.
+#pragma once
+
+#include <SDL.h>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/hosts/Host.h"
+
+namespace platform::host {
+
+// The SDL pixel format whose memory layout is x, R, G, B bytes on this
+// host: packed BGRX8888 on a little-endian machine, XRGB8888 on a
+// big-endian one.
+constexpr Uint32 kScreenPixelFormat =
+    SDL_BYTEORDER == SDL_BIG_ENDIAN ? SDL_PIXELFORMAT_XRGB8888 : SDL_PIXELFORMAT_BGRX8888;
+
+class SdlHost final : public Host {
+public:
+    // Fails when SDL cannot start its video (no display, no driver).
+    static Result<std::unique_ptr<SdlHost>> create();
+    ~SdlHost() override;
+
+    const char* name() const override { return "sdl"; }
+    bool is_headless() const override { return false; }
+
+    Result<void> open_screen(ScreenSize size) override;
+    ScreenSize screen_size() const override { return size_; }
+    void present(const UInt8* pixels, size_t rowBytes, std::span<const ScreenRect> dirty) override;
+
+    UInt64 now_ms() const override;
+    bool poll(InputEvent& out) override;
+    void wait_until(UInt64 deadline_ms) override;
+    void beep() override;
+    Result<void> save_screenshot(const std::string& path) override;
+
+    // What the window shows now, read back from the renderer, as a PNG of
+    // the window's size (a debugging and test aid).
+    Result<void> save_window_capture(const std::string& path);
+
+private:
+    SdlHost() = default;
+    void shutdown();
+    void render();
+    void translate(const SDL_Event& e);
+    void finish_pending_key();
+    int mouse_x(int x) const;
+    int mouse_y(int y) const;
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    ScreenSize size_{};
+    std::vector<UInt8> shadow_;          // the screen as last presented, for screenshots
+    std::deque<InputEvent> input_;
+    // A key down that may still be given its character by the text input
+    // event SDL sends right after it.
+    std::optional<InputEvent> pending_key_;
+    UInt8 last_char_for_key_[128] = {};
+    UInt16 mods_ = 0;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();                    // modifiers as of the last key event  // the character of each key's last key down
+    int exit_hook_ = 0;
+};
+
+// SDL key and modifier translation (SdlKeys.cpp).
+UInt16 sdl_modifiers(Uint16 mod);
+struct SdlKey {
+    UInt8 key_code;
+    UInt8 character;       // 0: the character comes from text input
+};
+SdlKey sdl_key(SDL_Keycode sym, SDL_Scancode scancode);
+bool sdl_is_modifier_key(SDL_Keycode sym);
+
+}  // namespace platform::host

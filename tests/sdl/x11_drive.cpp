@@ -1,0 +1,116 @@
+// Drives a window on an X server the way a user and a window manager
+// would: real input through the XTEST extension, and the close request a
+// window manager sends when its close button is clicked.
+//
+//   x11_drive wait NAME                 wait (10 s at most) for the window
+//   x11_drive key NAME KEYSYM [ctrl]    press and release a key
+//   x11_drive click NAME X Y            click at window-local X, Y
+//   x11_drive close NAME                ask the window to close (WM_DELETE_WINDOW)
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+Window find_named(Display* d, Window w, const char* name) {
+    char* title = nullptr;
+    if (XFetchName(d, w, &title) && title) {
+        bool match = std::strcmp(title, name) == 0;
+        XFree(title);
+        if (match) return w;
+    }
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &n)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < n && !found; ++i) found = find_named(d, children[i], name);
+    if (children) XFree(children);
+    return found;
+}
+
+Window wait_for(Display* d, const char* name) {
+    for (int i = 0; i < 200; ++i) {
+        if (Window w = find_named(d, DefaultRootWindow(d), name)) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable) return w;
+        }
+        usleep(50000);
+    }
+    return 0;
+}
+
+void pointer_to(Display* d, Window w, int x, int y) {
+    int rx = 0, ry = 0;
+    Window child;
+    XTranslateCoordinates(d, w, DefaultRootWindow(d), x, y, &rx, &ry, &child);
+    XTestFakeMotionEvent(d, DefaultScreen(d), rx, ry, CurrentTime);
+    XSync(d, False);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: x11_drive wait|key|click|close NAME ...\n");
+        return 2;
+    }
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::fprintf(stderr, "x11_drive: cannot open the display\n");
+        return 2;
+    }
+    std::string cmd = argv[1];
+    Window w = wait_for(d, argv[2]);
+    if (!w) {
+        std::fprintf(stderr, "x11_drive: no window named %s\n", argv[2]);
+        return 1;
+    }
+    int ev, err, major, minor;
+    if (cmd != "wait" && cmd != "close" && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
+        std::fprintf(stderr, "x11_drive: the server has no XTEST\n");
+        return 2;
+    }
+    if (cmd == "key" && argc >= 4) {
+        KeySym sym = XStringToKeysym(argv[3]);
+        KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(d, sym);
+        if (!code) {
+            std::fprintf(stderr, "x11_drive: unknown key %s\n", argv[3]);
+            return 2;
+        }
+        bool ctrl = argc >= 5 && std::strcmp(argv[4], "ctrl") == 0;
+        KeyCode control = XKeysymToKeycode(d, XK_Control_L);
+        pointer_to(d, w, 10, 10);
+        XSetInputFocus(d, w, RevertToParent, CurrentTime);
+        XSync(d, False);
+        if (ctrl) XTestFakeKeyEvent(d, control, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, False, CurrentTime);
+        if (ctrl) XTestFakeKeyEvent(d, control, False, CurrentTime);
+    } else if (cmd == "click" && argc >= 5) {
+        pointer_to(d, w, std::atoi(argv[3]), std::atoi(argv[4]));
+        XTestFakeButtonEvent(d, 1, True, CurrentTime);
+        XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    } else if (cmd == "close") {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(d, w, False, NoEventMask, &e);
+    } else if (cmd != "wait") {
+        std::fprintf(stderr, "x11_drive: bad command\n");
+        return 2;
+    }
+    XSync(d, False);
+    XCloseDisplay(d);
+    return 0;
+}

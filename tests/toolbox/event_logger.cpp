@@ -1,0 +1,167 @@
+// A small program in the shape of an application: its own main loop on
+// WaitNextEvent, logging every event it gets to stdout, one line each.
+// Test scripts drive it headless; the SDL test drives it in a window.
+//
+// It paints the screen itself (four quadrants: red, green, blue, white)
+// straight into the host, since it has no QuickDraw.
+//
+// EVENT_LOGGER_QUIT   "handler" (default): the quit request posts a
+//                     high-level 'quit' event, which ends the program;
+//                     "none": no handler (the platform exits by itself);
+//                     "ignore": the request is logged and ignored.
+// EVENT_LOGGER_EXIT_ON_CLICK=1   a mouse-down ends the program.
+// EVENT_LOGGER_CAPTURE=path   SDL: save what the window shows, then log
+//                     "captured".
+//
+// Keys: 'x' ends the program at once, 'r' returns from main, 'h' hangs
+// it, 'b' beeps; a
+// Command-click is tracked with WaitMouseUp.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Events.h"
+#include "platform/Process.h"
+#include "platform/core/ProcessExit.h"
+#include "platform/events/EventsInternal.h"
+#include "platform/hosts/Host.h"
+#include "platform/hosts/sdl/SdlHost.h"
+
+namespace {
+
+namespace events = platform::events;
+namespace host = platform::host;
+
+struct NullRun {
+    long count = 0;
+    UInt32 first = 0;
+    UInt32 last = 0;
+} g_nulls;
+
+void flush_nulls() {
+    if (g_nulls.count)
+        std::printf("null count=%ld ticks=%u..%u\n", g_nulls.count, g_nulls.first, g_nulls.last);
+    g_nulls = NullRun{};
+}
+
+std::string four(UInt32 v) {
+    char s[5] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v), 0};
+    return s;
+}
+
+void paint_screen() {
+    host::Host& h = host::current();
+    host::ScreenSize size = host::default_screen_size();
+    if (!h.open_screen(size)) {
+        std::printf("cannot open the screen\n");
+        ExitToShell();
+    }
+    const size_t rowBytes = size_t(size.width) * 4;
+    std::vector<UInt8> pixels(rowBytes * size_t(size.height));
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < size.width; ++x) {
+            bool right = x >= size.width / 2, bottom = y >= size.height / 2;
+            UInt8* p = &pixels[size_t(y) * rowBytes + size_t(x) * 4];
+            p[0] = 0;
+            p[1] = (!right && !bottom) || (right && bottom) ? 0xFF : 0;   // red, white
+            p[2] = (right && !bottom) || (right && bottom) ? 0xFF : 0;    // green, white
+            p[3] = (!right && bottom) || (right && bottom) ? 0xFF : 0;    // blue, white
+        }
+    host::ScreenRect all{0, 0, size.width, size.height};
+    h.present(pixels.data(), rowBytes, std::span(&all, 1));
+    std::printf("screen %dx%d on %s\n", size.width, size.height, h.name());
+}
+
+void log_event(const EventRecord& e) {
+    const char* names[] = {"null", "mouseDown", "mouseUp", "keyDown", "keyUp", "autoKey", "update",
+                           "disk", "activate"};
+    const char* name = e.what < 9 ? names[e.what] : e.what == osEvt ? "osEvt"
+                                                     : e.what == kHighLevelEvent ? "highLevel" : "other";
+    switch (e.what) {
+    case keyDown: case keyUp: case autoKey:
+        std::printf("%s char=%02x key=%02x mods=%04x when=%u\n", name, unsigned(e.message & charCodeMask),
+                    unsigned((e.message & keyCodeMask) >> 8), e.modifiers, e.when);
+        break;
+    case mouseDown: case mouseUp:
+        std::printf("%s where=%d,%d mods=%04x when=%u\n", name, e.where.h, e.where.v, e.modifiers, e.when);
+        break;
+    case kHighLevelEvent: {
+        auto payload = events::take_high_level_payload(e);
+        std::printf("%s class=%s id=%s payload=%s\n", name, four(UInt32(e.message)).c_str(),
+                    four(events::high_level_event_id(e)).c_str(),
+                    payload ? static_cast<std::string*>(payload.get())->c_str() : "none");
+        break;
+    }
+    default:
+        std::printf("%s message=%08lx mods=%04x\n", name, (unsigned long)e.message, e.modifiers);
+        break;
+    }
+}
+
+void track_mouse() {
+    Point last = events::mouse_position();
+    while (WaitMouseUp()) {
+        Point p = events::mouse_position();
+        if (p.h != last.h || p.v != last.v) std::printf("track %d,%d\n", p.h, p.v);
+        last = p;
+    }
+    Point p = events::mouse_position();
+    std::printf("tracked-up %d,%d\n", p.h, p.v);
+}
+
+}  // namespace
+
+int main(void) {
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    platform::process::add_exit_hook([] {
+        flush_nulls();
+        std::printf("exit ticks=%u\n", TickCount());
+    });
+    const char* mode = std::getenv("EVENT_LOGGER_QUIT");
+    std::string quit_mode = mode ? mode : "handler";
+    if (quit_mode == "handler") {
+        events::set_quit_handler([](events::QuitSource source) {
+            std::printf("quit requested by %s\n", events::quit_source_name(source));
+            events::post_high_level_event('aevt', 'quit', std::make_shared<std::string>("from-quit-hook"));
+        });
+    } else if (quit_mode == "ignore") {
+        events::set_quit_handler([](events::QuitSource source) {
+            std::printf("quit requested by %s (ignored)\n", events::quit_source_name(source));
+        });
+    }
+    paint_screen();
+    if (const char* capture = std::getenv("EVENT_LOGGER_CAPTURE")) {
+        if (auto* sdl = dynamic_cast<host::SdlHost*>(&host::current())) {
+            auto saved = sdl->save_window_capture(capture);
+            std::printf(saved ? "captured\n" : "capture failed\n");
+        }
+    }
+    EventRecord e;
+    for (;;) {
+        WaitNextEvent(everyEvent, &e, 0, nullptr);
+        if (e.what == nullEvent) {
+            if (!g_nulls.count) g_nulls.first = e.when;
+            g_nulls.last = e.when;
+            ++g_nulls.count;
+            continue;
+        }
+        flush_nulls();
+        log_event(e);
+        if (e.what == kHighLevelEvent && e.message == 'aevt' && events::high_level_event_id(e) == 'quit')
+            ExitToShell();
+        if (e.what == keyDown) {
+            char c = char(e.message & charCodeMask);
+            if (c == 'x') ExitToShell();
+            if (c == 'r') return 5;   // a main that returns instead
+            if (c == 'h')
+                for (;;) pause();
+            if (c == 'b') SysBeep(1);
+        }
+        if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();
+        if (e.what == mouseDown && std::getenv("EVENT_LOGGER_EXIT_ON_CLICK")) ExitToShell();
+    }
+}

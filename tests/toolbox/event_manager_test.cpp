@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "platform/Events.h"
+#include "platform/events/EventsInternal.h"
+#include "platform/events/KeyCodes.h"
+#include "platform/hosts/headless/HeadlessHost.h"
+
+namespace events = platform::events;
+namespace host = platform::host;
+namespace keys = platform::events::keys;
+using host::InputEvent;
+using host::InputKind;
+
+namespace {
+
+class EventManagerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        events::reset_for_testing();
+        auto h = std::make_unique<host::HeadlessHost>();
+        host_ = h.get();
+        ASSERT_TRUE(host_->open_screen({640, 480}).ok());
+        host::install_for_testing(std::move(h));
+    }
+    void TearDown() override { events::reset_for_testing(); }
+
+    void push(InputKind kind, int x = 0, int y = 0, UInt16 mods = 0) {
+        InputEvent e;
+        e.kind = kind;
+        e.x = x;
+        e.y = y;
+        e.modifiers = mods;
+        host_->push_input(e);
+    }
+    void push_key(InputKind kind, UInt8 code, UInt8 ch, UInt16 mods = 0, bool repeat = false) {
+        InputEvent e;
+        e.kind = kind;
+        e.key_code = code;
+        e.character = ch;
+        e.modifiers = mods;
+        e.repeat = repeat;
+        host_->push_input(e);
+    }
+    EventRecord next(EventMask mask = everyEvent) {
+        EventRecord e{};
+        WaitNextEvent(mask, &e, 0, nullptr);
+        return e;
+    }
+
+    host::HeadlessHost* host_ = nullptr;
+};
+
+struct FakeWindows : events::WindowEventSource {
+    std::vector<Activation> activations;
+    void* update = nullptr;
+    std::optional<Activation> next_activation(bool remove) override {
+        if (activations.empty()) return std::nullopt;
+        Activation a = activations.front();
+        if (remove) activations.erase(activations.begin());
+        return a;
+    }
+    void* next_update() override { return update; }
+};
+
+}  // namespace
+
+TEST_F(EventManagerTest, InputBecomesClassicEventRecords) {
+    push(InputKind::MouseMoved, 5, 6);
+    push(InputKind::MouseDown, 10, 20, host::kModOption);
+    push(InputKind::MouseUp, 11, 21);
+    push_key(InputKind::KeyDown, keys::kN, 'n', host::kModCommand);
+    push_key(InputKind::KeyDown, keys::kN, 'n', host::kModCommand, true);
+    push_key(InputKind::KeyUp, keys::kN, 'n', host::kModShift | host::kModControl | host::kModCapsLock);
+
+    struct Want {
+        EventKind what;
+        uintptr_t message;
+        SInt16 h, v;
+        EventModifiers modifiers;
+    };
+    const Want want[] = {
+        {mouseDown, 0, 10, 20, optionKey},               // button down: btnState clear
+        {mouseUp, 0, 11, 21, btnState},
+        {keyDown, 0x2D6E, 11, 21, cmdKey | btnState},
+        {autoKey, 0x2D6E, 11, 21, cmdKey | btnState},
+        {keyUp, 0x2D6E, 11, 21, shiftKey | controlKey | alphaLock | btnState},
+    };
+    for (const Want& w : want) {
+        EventRecord e = next();
+        EXPECT_EQ(e.what, w.what);
+        EXPECT_EQ(e.message, w.message);
+        EXPECT_EQ(e.where.h, w.h);
+        EXPECT_EQ(e.where.v, w.v);
+        EXPECT_EQ(e.modifiers, w.modifiers) << "event " << e.what;
+    }
+    EXPECT_FALSE(WaitNextEvent(everyEvent, nullptr, 0, nullptr));
+}
+
+TEST_F(EventManagerTest, ActivateFirstThenQueueThenUpdates) {
+    FakeWindows windows;
+    int w1 = 1, w2 = 2;
+    windows.activations = {{&w1, false}, {&w2, true}};
+    windows.update = &w2;
+    events::set_window_event_source(&windows);
+    push_key(InputKind::KeyDown, keys::kA, 'a');
+
+    EventRecord e = next();
+    EXPECT_EQ(e.what, activateEvt);
+    EXPECT_EQ(e.message, reinterpret_cast<uintptr_t>(&w1));
+    EXPECT_EQ(e.modifiers & activeFlag, 0) << "a deactivate event";
+    e = next();
+    EXPECT_EQ(e.what, activateEvt);
+    EXPECT_EQ(e.message, reinterpret_cast<uintptr_t>(&w2));
+    EXPECT_EQ(e.modifiers & activeFlag, activeFlag);
+    EXPECT_EQ(next().what, keyDown);
+    // The update stays until the Window Manager's update region is empty.
+    EXPECT_EQ(next().what, updateEvt);
+    e = next();
+    EXPECT_EQ(e.what, updateEvt);
+    EXPECT_EQ(e.message, reinterpret_cast<uintptr_t>(&w2));
+    EXPECT_EQ(next(everyEvent & ~updateMask).what, nullEvent);
+    windows.update = nullptr;
+    EXPECT_EQ(next().what, nullEvent);
+}
+
+TEST_F(EventManagerTest, MasksAvailAndFlush) {
+    ASSERT_EQ(PostEvent(keyDown, 'a'), noErr);
+    ASSERT_EQ(PostEvent(mouseDown, 0), noErr);
+    ASSERT_EQ(PostEvent(keyDown, 'b'), noErr);
+    ASSERT_EQ(PostEvent(mouseUp, 0), noErr);
+    for (EventKind k : {EventKind(nullEvent), EventKind(updateEvt), EventKind(activateEvt), EventKind(kHighLevelEvent)})
+        EXPECT_EQ(PostEvent(k, 0), evtNotEnb) << k;
+
+    EventRecord e;
+    ASSERT_TRUE(EventAvail(mDownMask, &e));
+    EXPECT_EQ(e.what, mouseDown);
+    ASSERT_TRUE(EventAvail(mDownMask, &e)) << "EventAvail leaves the event queued";
+    EXPECT_EQ(next(mDownMask).what, mouseDown);
+
+    // Flushing key events stops at the first mouse-up.
+    PostEvent(keyDown, 'c');
+    FlushEvents(keyDownMask, mUpMask);
+    e = next();
+    EXPECT_EQ(e.what, mouseUp);
+    e = next();
+    EXPECT_EQ(e.what, keyDown);
+    EXPECT_EQ(e.message, uintptr_t('c'));
+    EXPECT_EQ(next().what, nullEvent);
+}
+
+TEST_F(EventManagerTest, NullEventsArePacedOnTheHostClock) {
+    ASSERT_EQ(TickCount(), 0u);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(next().what, nullEvent);
+    EXPECT_EQ(host_->now_ms(), 1000u) << "one null event per 10 ms";
+    EXPECT_EQ(TickCount(), 60u);
+    EventRecord e;
+    WaitNextEvent(everyEvent, &e, 120, nullptr);   // a sleep of 2 s
+    EXPECT_EQ(host_->now_ms(), 3000u);
+    EXPECT_EQ(e.when, 180u);
+    // An event that is waiting is returned at once.
+    push_key(InputKind::KeyDown, keys::kA, 'a');
+    EXPECT_EQ(next().what, keyDown);
+    EXPECT_EQ(host_->now_ms(), 3000u);
+}
+
+TEST_F(EventManagerTest, HighLevelEventsCarryTheirPayload) {
+    events::post_high_level_event('aevt', 'odoc', std::make_shared<int>(42));
+    EventRecord e;
+    ASSERT_TRUE(EventAvail(highLevelEventMask, &e));
+    EXPECT_EQ(events::take_high_level_payload(e), nullptr) << "not handed over by a look";
+    e = next(highLevelEventMask);
+    EXPECT_EQ(e.what, kHighLevelEvent);
+    EXPECT_EQ(e.message, uintptr_t('aevt'));
+    EXPECT_EQ(events::high_level_event_id(e), OSType('odoc'));
+    auto payload = events::take_high_level_payload(e);
+    ASSERT_NE(payload, nullptr);
+    EXPECT_EQ(*static_cast<int*>(payload.get()), 42);
+    EXPECT_EQ(events::take_high_level_payload(e), nullptr) << "handed over once";
+    // FlushEvents never drops an Apple event.
+    events::post_high_level_event('aevt', 'quit', nullptr);
+    FlushEvents(everyEvent, 0);
+    EXPECT_EQ(next().what, kHighLevelEvent);
+}
+
+TEST_F(EventManagerTest, FocusChangesBecomeSuspendAndResume) {
+    push(InputKind::FocusLost);
+    push(InputKind::FocusLost);   // no change: no event
+    EventRecord e = next();
+    EXPECT_EQ(e.what, osEvt);
+    EXPECT_EQ(e.message, 0x01000000u);
+    EXPECT_FALSE(events::in_foreground());
+    push(InputKind::FocusGained);
+    e = next();
+    EXPECT_EQ(e.what, osEvt);
+    EXPECT_EQ(e.message, uintptr_t(suspendResumeMessage) << 24 | resumeFlag);
+    EXPECT_TRUE(events::in_foreground());
+    EXPECT_EQ(next().what, nullEvent);
+}
+
+TEST_F(EventManagerTest, ButtonStillDownAndWaitMouseUp) {
+    push(InputKind::MouseDown, 30, 40);
+    EXPECT_EQ(next().what, mouseDown);
+    EXPECT_TRUE(Button());
+    EXPECT_TRUE(StillDown());
+    push(InputKind::MouseMoved, 35, 45);
+    EXPECT_TRUE(WaitMouseUp());
+    EXPECT_EQ(events::mouse_position().h, 35);
+    push(InputKind::MouseUp, 36, 46);
+    EXPECT_FALSE(StillDown()) << "a mouse-up is waiting";
+    EXPECT_FALSE(Button());
+    EXPECT_FALSE(WaitMouseUp());
+    EXPECT_EQ(next().what, nullEvent) << "WaitMouseUp took the mouse-up";
+}
+
+TEST_F(EventManagerTest, QuitRequestsReachTheHandler) {
+    std::vector<events::QuitSource> seen;
+    events::set_quit_handler([&](events::QuitSource s) { seen.push_back(s); });
+    push(InputKind::QuitRequested);
+    next();
+    raise(SIGTERM);
+    next();
+    events::request_quit(events::QuitSource::MenuCommand);
+    EXPECT_EQ(seen, (std::vector<events::QuitSource>{events::QuitSource::HostWindow, events::QuitSource::Signal,
+                                                     events::QuitSource::MenuCommand}));
+}
+
+TEST_F(EventManagerTest, QuitWithoutAHandlerEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            push(InputKind::QuitRequested);
+            next();
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST_F(EventManagerTest, KeysBeepAndMouseRegion) {
+    push_key(InputKind::KeyDown, keys::kN, 'n', host::kModCommand);
+    next();
+    KeyMap map;
+    GetKeys(map);
+    const UInt8* bytes = reinterpret_cast<const UInt8*>(map);
+    auto down = [&](unsigned code) { return (bytes[code >> 3] >> (code & 7)) & 1; };
+    EXPECT_TRUE(down(keys::kN));
+    EXPECT_TRUE(down(keys::kCommand));
+    EXPECT_FALSE(down(keys::kA));
+    push_key(InputKind::KeyUp, keys::kN, 'n');
+    next();
+    GetKeys(map);
+    EXPECT_FALSE(down(keys::kN));
+    EXPECT_FALSE(down(keys::kCommand));
+
+    int flashes = 0;
+    events::set_beep_flash([&] { ++flashes; });
+    SysBeep(30);
+    EXPECT_EQ(host_->beeps(), 1);
+    EXPECT_EQ(flashes, 1);
+
+    // The mouse outside the region given to WaitNextEvent: mouse-moved.
+    events::set_region_test([](RgnHandle, Point p) { return p.h < 100; });
+    RgnHandle rgn = reinterpret_cast<RgnHandle>(&flashes);
+    push(InputKind::MouseMoved, 50, 50);
+    EventRecord e;
+    EXPECT_FALSE(WaitNextEvent(everyEvent, &e, 0, rgn));
+    push(InputKind::MouseMoved, 150, 50);
+    EXPECT_TRUE(WaitNextEvent(everyEvent, &e, 0, rgn));
+    EXPECT_EQ(e.what, osEvt);
+    EXPECT_EQ(e.message, uintptr_t(mouseMovedMessage) << 24);
+}
+
+TEST_F(EventManagerTest, AFullQueueDropsTheOldestInputButNoAppleEvent) {
+    events::post_high_level_event('aevt', 'quit', nullptr);
+    for (int i = 0; i < 600; ++i) PostEvent(keyDown, UInt32(i & 0xFF));
+    EXPECT_EQ(next().what, kHighLevelEvent);
+    EventRecord e = next();
+    EXPECT_EQ(e.what, keyDown);
+    EXPECT_EQ(e.message, uintptr_t(600 - 512)) << "the 88 oldest keys were dropped";
+    int keysLeft = 1;
+    while (next().what == keyDown) ++keysLeft;
+    EXPECT_EQ(keysLeft, 512);
+}

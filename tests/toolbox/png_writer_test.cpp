@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "platform/hosts/PngWriter.h"
+#include "platform/hosts/headless/HeadlessHost.h"
+
+namespace host = platform::host;
+
+namespace {
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<UInt8> rgb;
+};
+
+// Reads back an 8-bit RGB PNG with libpng's simplified API.
+Image read_png(const std::string& path) {
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    Image out;
+    if (!png_image_begin_read_from_file(&img, path.c_str())) return out;
+    img.format = PNG_FORMAT_RGB;
+    out.rgb.resize(PNG_IMAGE_SIZE(img));
+    if (!png_image_finish_read(&img, nullptr, out.rgb.data(), 0, nullptr)) return out;
+    out.width = int(img.width);
+    out.height = int(img.height);
+    return out;
+}
+
+std::string temp_path(const char* name) {
+    return (std::filesystem::temp_directory_path() / (std::string("kinora-") + std::to_string(getpid()) + name)).string();
+}
+
+}  // namespace
+
+TEST(PngWriter, HeadlessScreenshotsHoldWhatWasPresented) {
+    host::HeadlessHost h;
+    ASSERT_TRUE(h.open_screen({40, 32}).ok());
+    // A frame with a padded row stride; only the dirty rectangle is shown.
+    const size_t rowBytes = 40 * 4 + 12;
+    std::vector<UInt8> frame(rowBytes * 32, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 40; ++x) {
+            UInt8* p = &frame[size_t(y) * rowBytes + size_t(x) * 4];
+            p[0] = 0x99;   // the unused byte never shows
+            p[1] = UInt8(x * 6);
+            p[2] = UInt8(y * 8);
+            p[3] = 0x5A;
+        }
+    host::ScreenRect dirty[] = {{5, 4, 45, 20}};   // partly off the screen: clipped
+    h.present(frame.data(), rowBytes, dirty);
+    std::string path = temp_path("-shot.png");
+    ASSERT_TRUE(h.save_screenshot(path).ok());
+    Image img = read_png(path);
+    std::filesystem::remove(path);
+    ASSERT_EQ(img.width, 40);
+    ASSERT_EQ(img.height, 32);
+    auto pixel = [&](int x, int y) {
+        const UInt8* p = &img.rgb[(size_t(y) * 40 + size_t(x)) * 3];
+        return std::array<int, 3>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(pixel(5, 4), (std::array<int, 3>{30, 32, 0x5A}));
+    EXPECT_EQ(pixel(39, 19), (std::array<int, 3>{39 * 6, 19 * 8, 0x5A}));
+    EXPECT_EQ(pixel(4, 4), (std::array<int, 3>{0, 0, 0})) << "outside the dirty rectangle";
+    EXPECT_EQ(pixel(5, 20), (std::array<int, 3>{0, 0, 0}));
+}
+
+TEST(PngWriter, FailuresAreReportedAndLeaveNoFile) {
+    UInt8 px[16] = {};
+    EXPECT_EQ(host::write_png_xrgb("/nonexistent-dir/x.png", px, 2, 2, 8).code(), fnOpnErr);
+    EXPECT_EQ(host::write_png_xrgb(temp_path("-bad.png"), px, 2, 2, 4).code(), paramErr) << "rows too short";
+    EXPECT_FALSE(std::filesystem::exists(temp_path("-bad.png")));
+    host::HeadlessHost h;
+    EXPECT_EQ(h.save_screenshot(temp_path("-none.png")).code(), paramErr) << "no screen open";
+}

@@ -1,0 +1,257 @@
+// The event logger (a program with its own WaitNextEvent loop) driven by
+// headless scripts, as the application will be: real processes, real exit
+// statuses.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+    fs::path dir;
+};
+
+std::string read_file(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+fs::path fresh_dir() {
+    static int n = 0;
+    fs::path d = fs::temp_directory_path() / ("kinora-run-" + std::to_string(getpid()) + "-" + std::to_string(++n));
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d;
+}
+
+const std::string kLogger = KINORA_BUILD_DIR "/tests/event_logger";
+
+// Runs the logger in a fresh directory: `env` before it, `args` after it.
+Outcome run_logger(const std::string& args, const std::string& env = "", const std::string& script = "") {
+    Outcome r;
+    r.dir = fresh_dir();
+    if (!script.empty()) {
+        std::ofstream(r.dir / "s.kscript") << script;
+    }
+    std::string cmd = "cd '" + r.dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + env + " '" + kLogger +
+                      "' " + args + " > out.txt 2> err.txt";
+    int rc = std::system(cmd.c_str());
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = read_file(r.dir / "out.txt");
+    r.err = read_file(r.dir / "err.txt");
+    return r;
+}
+
+Outcome run_script(const std::string& script, const std::string& env = "", const std::string& args = "") {
+    return run_logger("--headless --script s.kscript " + args, env, script);
+}
+
+// Every expected line must appear in the output, in this order (as line prefixes).
+void expect_lines_in_order(const std::string& out, const std::vector<std::string>& want) {
+    std::istringstream in(out);
+    std::string line;
+    size_t i = 0;
+    while (i < want.size() && std::getline(in, line))
+        if (line.rfind(want[i], 0) == 0) ++i;
+    EXPECT_EQ(i, want.size()) << "missing: " << (i < want.size() ? want[i] : "") << "\noutput:\n" << out;
+}
+
+std::vector<std::string> lines_starting(const std::string& out, const std::string& prefix) {
+    std::vector<std::string> found;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(prefix, 0) == 0) found.push_back(line);
+    return found;
+}
+
+long field(const std::string& line, const std::string& name) {
+    size_t at = line.find(name + "=");
+    return at == std::string::npos ? -1 : std::stol(line.substr(at + name.size() + 1));
+}
+
+}  // namespace
+
+TEST(ScriptRun, KeysWithModifiersAndNames) {
+    struct Case {
+        const char* line;
+        const char* event;   // the key down the application gets
+    };
+    const Case cases[] = {
+        {"key cmd+n", "keyDown char=6e key=2d mods=0180"},
+        {"key cmd+shift+z", "keyDown char=5a key=06 mods=0380"},
+        {"key shift+a", "keyDown char=41 key=00 mods=0280"},
+        {"key alt+k", "keyDown char=6b key=28 mods=0880"},
+        {"key ctrl+a", "keyDown char=01 key=00 mods=1080"},
+        {"key return", "keyDown char=0d key=24 mods=0080"},
+        {"key enter", "keyDown char=03 key=4c mods=0080"},
+        {"key escape", "keyDown char=1b key=35 mods=0080"},
+        {"key tab", "keyDown char=09 key=30 mods=0080"},
+        {"key space", "keyDown char=20 key=31 mods=0080"},
+        {"key delete", "keyDown char=08 key=33 mods=0080"},
+        {"key left", "keyDown char=1c key=7b mods=0080"},
+        {"key right", "keyDown char=1d key=7c mods=0080"},
+        {"key up", "keyDown char=1e key=7e mods=0080"},
+        {"key down", "keyDown char=1f key=7d mods=0080"},
+    };
+    std::string script;
+    std::vector<std::string> want;
+    for (const Case& c : cases) {
+        script += std::string(c.line) + "\n";
+        want.push_back(c.event);
+        // Each key down is followed by its key up, with the same message.
+        want.push_back("keyUp " + std::string(c.event).substr(8, 15));
+    }
+    Outcome r = run_script(script);
+    EXPECT_EQ(r.status, 0) << r.err;
+    expect_lines_in_order(r.out, want);
+    // Modifiers are let go after the key: the quit event carries none.
+    expect_lines_in_order(r.out, {"highLevel class=aevt id=quit payload=from-quit-hook"});
+}
+
+TEST(ScriptRun, TypeSendsEachCharacter) {
+    Outcome r = run_script("type \"Ab!\"\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    expect_lines_in_order(r.out, {"keyDown char=41 key=00 mods=0280", "keyUp char=41 key=00 mods=0280",
+                                  "keyDown char=62 key=0b mods=0080", "keyUp char=62",
+                                  "keyDown char=21 key=12 mods=0280", "keyUp char=21"});
+}
+
+TEST(ScriptRun, ClicksAndDrags) {
+    Outcome r = run_script("click 100 200\nalt+click 5 6\nshift+click 7 8\ndrag 10 10 110 60\ncmd+drag 20 20 100 20\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    expect_lines_in_order(r.out, {
+        "mouseDown where=100,200 mods=0000", "mouseUp where=100,200 mods=0080",
+        "mouseDown where=5,6 mods=0800", "mouseUp where=5,6 mods=0880",
+        "mouseDown where=7,8 mods=0200", "mouseUp where=7,8 mods=0280",
+        "mouseDown where=10,10 mods=0000", "mouseUp where=110,60 mods=0080",
+        // Tracked by the application with WaitMouseUp: it sees the path.
+        "mouseDown where=20,20 mods=0100", "track 30,20", "track 60,20", "track 100,20", "tracked-up 100,20",
+    });
+    EXPECT_TRUE(lines_starting(r.out, "mouseUp where=100,20 ").empty()) << "WaitMouseUp took the mouse-up";
+}
+
+TEST(ScriptRun, WaitRunsVirtualTimeAndNullEventsArePaced) {
+    Outcome r = run_script("key a\nwait 1000\nkey b\nwait 10000\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    auto downs = lines_starting(r.out, "keyDown");
+    ASSERT_EQ(downs.size(), 2u) << r.out;
+    EXPECT_EQ(field(downs[1], "when") - field(downs[0], "when"), 60) << "60 ticks a second";
+    auto nulls = lines_starting(r.out, "null count=");
+    ASSERT_FALSE(nulls.empty());
+    long idle = field(nulls.back(), "count");
+    EXPECT_GE(idle, 995) << nulls.back();
+    EXPECT_LE(idle, 1005) << "about 100 null events a second: " << nulls.back();
+}
+
+TEST(ScriptRun, ExitStatuses) {
+    struct Case {
+        const char* script;
+        const char* env;
+        const char* args;
+        int status;
+        const char* err;   // expected on stderr ("" for nothing)
+    };
+    const Case cases[] = {
+        {"key a\n", "", "", 0, ""},
+        {"key a\n", "EVENT_LOGGER_QUIT=none", "", 0, ""},
+        {"quit\n", "", "", 0, ""},
+        {"# comment\n\nexpect file nope.txt\nkey a\n", "", "", 1, "script:3: no file nope.txt\n"},
+        {"click 1\n", "", "", 1, "script:1: usage: click X Y | click \"Title\" X Y\n"},
+        {"menu \"File\" \"New\"\n", "", "", 1, "script:1: menus are not available yet\n"},
+        {"key a\nexpect end\n", "", "", 1, "script:2: the application did not end by itself within 5 s\n"},
+        {"key a\n", "EVENT_LOGGER_QUIT=ignore", "", 1,
+         "script:1: the application did not quit within 10 s of the quit request at the end of the script\n"},
+        {"key h\n", "", "--timeout 1", 2, "script:1: timed out after 1 s\n"},
+        {"key x\nexpect end\n", "", "", 0, ""},
+        {"key x\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
+        {"quit\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
+        {"key r\nkey a\n", "", "", 3, "script:2: the application ended before the script did\n"},
+        {"drag 1 1 200 200\nkey a\n", "EVENT_LOGGER_EXIT_ON_CLICK=1", "", 3,
+         "script:1: the application ended before the script did\n"},
+        {"key r\n", "", "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        Outcome r = run_script(c.script, c.env, c.args);
+        EXPECT_EQ(r.status, c.status) << r.out;
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+TEST(ScriptRun, ABadScriptStopsTheProgramBeforeItStarts) {
+    Outcome r = run_script("wait 10\ncluck 1 2\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "script:2: unknown command 'cluck'\n");
+    EXPECT_EQ(r.out, "") << "main never ran";
+}
+
+TEST(ScriptRun, BadLaunchOptionsPrintTheUsage) {
+    const char* bad[] = {"--screen 10x10", "--bogus", "--timeout -1", "--script", "--script missing.kscript"};
+    for (const char* args : bad) {
+        SCOPED_TRACE(args);
+        Outcome r = run_logger(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("usage: kinora [--headless]"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    Outcome help = run_logger("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: kinora", 0), 0u);
+}
+
+TEST(ScriptRun, ScreenshotsHaveTheScreenSizeAndPixels) {
+    Outcome r = run_script("screenshot shots/a.png\nexpect file shots/a.png\n", "", "--screen 320x240");
+    // The directory does not exist: the line fails and says why.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "script:1: screenshot shots/a.png: cannot create the screenshot file\n");
+
+    r = run_script("screenshot a.png\nexpect file a.png\n", "", "--screen 320x240");
+    ASSERT_EQ(r.status, 0) << r.err;
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&img, (r.dir / "a.png").c_str()));
+    img.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
+    ASSERT_TRUE(png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr));
+    EXPECT_EQ(img.width, 320u);
+    EXPECT_EQ(img.height, 240u);
+    auto at = [&](int x, int y) {
+        const uint8_t* p = &rgb[(size_t(y) * 320 + size_t(x)) * 3];
+        return std::array<int, 3>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(at(80, 60), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ(at(240, 60), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(at(80, 180), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_EQ(at(240, 180), (std::array<int, 3>{255, 255, 255}));
+}
+
+TEST(ScriptRun, SigtermBecomesAQuitRequest) {
+    fs::path dir = fresh_dir();
+    std::string cmd = "cd '" + dir.string() + "' && (env -u DISPLAY -u WAYLAND_DISPLAY '" + kLogger +
+                      "' > out.txt 2> err.txt & pid=$!; "
+                      "for i in $(seq 100); do grep -q screen out.txt && break; sleep 0.1; done; sleep 0.5; "
+                      "kill -TERM $pid; wait $pid; echo $? > status.txt)";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(read_file(dir / "status.txt"), "0\n");
+    EXPECT_EQ(read_file(dir / "err.txt"), "kinora: no display ($DISPLAY and $WAYLAND_DISPLAY are unset); running headless\n");
+    std::string out = read_file(dir / "out.txt");
+    expect_lines_in_order(out, {"screen 1024x768 on headless", "quit requested by a signal",
+                                "highLevel class=aevt id=quit payload=from-quit-hook", "exit ticks="});
+    // Unscripted, the headless clock is real time: half a second passed at least.
+    long ticks = field(lines_starting(out, "exit")[0], "ticks");
+    EXPECT_GE(ticks, 25);
+    EXPECT_LE(ticks, 1200);
+}

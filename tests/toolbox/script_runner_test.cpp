@@ -1,0 +1,294 @@
+// The runner against stand-ins for the Window, Menu and Dialog Managers
+// and an application loop, all in-process on a virtual clock.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/Events.h"
+#include "platform/events/EventsInternal.h"
+#include "platform/hosts/ScriptWorld.h"
+#include "platform/hosts/headless/HeadlessHost.h"
+#include "platform/hosts/headless/ScriptRunner.h"
+
+namespace events = platform::events;
+namespace host = platform::host;
+using namespace platform::script;
+
+namespace {
+
+Rect rect(int left, int top, int right, int bottom) {
+    return Rect{SInt16(top), SInt16(left), SInt16(bottom), SInt16(right)};
+}
+bool inside(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
+
+// A menu bar with File (New, Open…, Close) and Edit (Cut).
+struct FakeMenus : MenuQueries {
+    std::string pulled;   // the menu pulled down, if any
+    bool close_enabled = false;
+    std::vector<MenuTitleView> menu_titles() override {
+        return {{"File", rect(10, 0, 50, 20)}, {"Edit", rect(50, 0, 90, 20)}};
+    }
+    std::vector<MenuItemView> menu_items(const std::string& title) override {
+        std::vector<MenuItemView> items;
+        if (title == "File")
+            items = {{"New", true, rect(10, 20, 110, 36)},
+                     {"Open\xE2\x80\xA6", true, rect(10, 36, 110, 52)},
+                     {"Close", close_enabled, rect(10, 52, 110, 68)}};
+        else if (title == "Edit")
+            items = {{"Cut", false, rect(50, 20, 150, 36)}};
+        if (pulled != title)
+            for (auto& i : items) i.bounds = Rect{};
+        return items;
+    }
+};
+
+struct FakeWindows : WindowQueries {
+    std::vector<WindowView> windows{{"Movie", rect(60, 50, 380, 290), true}, {"Hidden", rect(0, 0, 9, 9), false}};
+    std::vector<WindowView> windows_front_to_back() override { return windows; }
+};
+
+struct FakeDialogs : DialogQueries {
+    bool up = true;
+    std::optional<DialogView> front_modal_dialog() override {
+        if (!up) return std::nullopt;
+        return DialogView{{"Save changes to \"Movie\"?"},
+                          {{"Save", rect(300, 200, 360, 220), true},
+                           {"Don\xE2\x80\x99t Save", rect(200, 200, 280, 220), true},
+                           {"Cancel", rect(120, 200, 180, 220), false}},
+                          std::string("MovieFile.mov")};
+    }
+};
+
+class ScriptRunnerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        events::reset_for_testing();
+        auto h = std::make_unique<host::HeadlessHost>();
+        host_ = h.get();
+        ASSERT_TRUE(host_->open_screen({640, 480}).ok());
+        host::install_for_testing(std::move(h));
+    }
+    void TearDown() override {
+        events::reset_for_testing();
+        set_menu_queries(nullptr);
+        set_window_queries(nullptr);
+        set_dialog_queries(nullptr);
+        set_apple_event_sender(nullptr);
+    }
+
+    // Runs an application loop under the script until the quit request at
+    // its end; `app` sees every non-null event.
+    void run(const std::string& text, const std::function<void(const EventRecord&)>& app) {
+        ParseResult parsed = parse_script(text);
+        ASSERT_TRUE(parsed.script) << parsed.error.message;
+        runner_ = std::make_unique<ScriptRunner>(std::move(*parsed.script), *host_);
+        events::set_input_feeder(runner_.get());
+        bool quit = false;
+        events::set_quit_handler([&](events::QuitSource s) {
+            EXPECT_EQ(s, events::QuitSource::Script);
+            quit = true;
+        });
+        EventRecord e;
+        for (int guard = 0; !quit && guard < 100000; ++guard)
+            if (WaitNextEvent(everyEvent, &e, 0, nullptr)) app(e);
+        EXPECT_TRUE(quit);
+    }
+
+    // The Menu Manager's part: a press in the menu bar pulls the menu down
+    // and tracks the mouse until release; the item under it is chosen.
+    std::function<void(const EventRecord&)> menu_app(FakeMenus& menus, std::vector<std::string>& chosen) {
+        return [&](const EventRecord& e) {
+            if (e.what != mouseDown || e.where.v >= 20) return;
+            for (const auto& t : menus.menu_titles())
+                if (inside(t.bounds, e.where)) menus.pulled = t.text;
+            while (StillDown()) {}
+            Point up = events::mouse_position();
+            for (const auto& i : menus.menu_items(menus.pulled))
+                if (i.enabled && inside(i.bounds, up)) chosen.push_back(i.text);
+            menus.pulled.clear();
+        };
+    }
+
+    host::HeadlessHost* host_ = nullptr;
+    std::unique_ptr<ScriptRunner> runner_;
+};
+
+}  // namespace
+
+TEST_F(ScriptRunnerTest, MenuCommandsAreAPressAMoveAndARelease) {
+    FakeMenus menus;
+    set_menu_queries(&menus);
+    std::vector<std::string> chosen;
+    run("menu \"File\" \"Open...\"\nmenu File New\nexpect menu-item \"Edit\" \"Cut\" disabled\n"
+        "expect menu-item File Close disabled\n",
+        menu_app(menus, chosen));
+    EXPECT_EQ(chosen, (std::vector<std::string>{"Open\xE2\x80\xA6", "New"}))
+        << "expect menu-item releases outside the menu";
+}
+
+TEST_F(ScriptRunnerTest, MenuFailuresNameTheLine) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"wait 10\nmenu \"File\" \"Close\"", "script:2: item \"Close\" of menu \"File\" is disabled"},
+        {"menu \"File\" \"Save\"", "script:1: no item \"Save\" in menu \"File\""},
+        {"menu \"View\" \"Zoom\"", "script:1: no menu \"View\" in the menu bar \\(menus: \"File\", \"Edit\"\\)"},
+        {"expect menu-item \"Edit\" \"Cut\" enabled", "script:1: item \"Cut\" of menu \"Edit\" is disabled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EXIT(
+            {
+                FakeMenus menus;
+                set_menu_queries(&menus);
+                std::vector<std::string> chosen;
+                run(c.script, menu_app(menus, chosen));
+            },
+            testing::ExitedWithCode(1), c.message);
+    }
+}
+
+TEST_F(ScriptRunnerTest, AMenuThatNeverOpensFails) {
+    EXPECT_EXIT(
+        {
+            FakeMenus menus;
+            set_menu_queries(&menus);
+            run("menu File New", [](const EventRecord&) {});   // nobody pulls the menu down
+        },
+        testing::ExitedWithCode(1), "script:1: menu \"File\" did not open");
+}
+
+TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
+    FakeWindows windows;
+    set_window_queries(&windows);
+    std::vector<Point> downs;
+    run("click \"Movie\" 5 6\nexpect window Movie\nexpect no-window Hidden\nexpect front \"Movie\"\n"
+        "expect bounds \"Movie\" 60 50 380 290\n",
+        [&](const EventRecord& e) {
+            if (e.what == mouseDown) downs.push_back(e.where);
+        });
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].h, 65);
+    EXPECT_EQ(downs[0].v, 56);
+}
+
+TEST_F(ScriptRunnerTest, FailedExpectationsSayWhatWasFound) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"expect window \"Other\"", "script:1: no window \"Other\" \\(windows: \"Movie\"\\)"},
+        {"expect no-window Movie", "script:1: window \"Movie\" is open"},
+        {"expect front Hidden", "script:1: the front window is \"Movie\""},
+        {"expect bounds Movie 1 2 3 4", "script:1: window \"Movie\" has bounds 60 50 380 290"},
+        {"click Nowhere 1 1", "script:1: no window \"Nowhere\""},
+        {"click 700 10", "script:1: \\(700, 10\\) is outside the 640x480 screen"},
+        {"expect file /nonexistent/x.mov", "script:1: no file /nonexistent/x.mov"},
+        {"expect end", "script:1: the application did not end by itself within 5 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EXIT(
+            {
+                FakeWindows windows;
+                set_window_queries(&windows);
+                run(c.script, [](const EventRecord&) {});
+            },
+            testing::ExitedWithCode(1), c.message);
+    }
+}
+
+TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
+    FakeDialogs dialogs;
+    set_dialog_queries(&dialogs);
+    std::vector<Point> downs;
+    run("expect dialog\nexpect dialog \"Save changes\"\nexpect field \"MovieFile.mov\"\nbutton \"Don't Save\"\n",
+        [&](const EventRecord& e) {
+            if (e.what == mouseDown) {
+                downs.push_back(e.where);
+                dialogs.up = false;
+            }
+        });
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].h, 240);
+    EXPECT_EQ(downs[0].v, 210);
+}
+
+TEST_F(ScriptRunnerTest, DialogFailures) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"button Cancel", "script:1: button \"Cancel\" is disabled"},
+        {"button Revert", "script:1: no button \"Revert\" in the dialog"},
+        {"expect dialog \"Quit?\"", "script:1: the dialog shows \"Save changes to \\\"Movie\\\"\\?\""},
+        {"expect field \"x\"", "script:1: the field holds \"MovieFile.mov\""},
+        {"# nothing\n", "script:1: the script ended with a dialog up"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EXIT(
+            {
+                FakeDialogs dialogs;
+                set_dialog_queries(&dialogs);
+                run(c.script, [](const EventRecord&) {});
+            },
+            testing::ExitedWithCode(1), c.message);
+    }
+}
+
+TEST_F(ScriptRunnerTest, CommandsNeedingLaterManagersSaySo) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"menu \"File\" \"New\"", "script:1: menus are not available yet"},
+        {"expect menu-item \"Edit\" \"Cut\" enabled", "script:1: menus are not available yet"},
+        {"click \"Movie\" 1 2", "script:1: windows are not available yet"},
+        {"expect window \"Movie\"", "script:1: windows are not available yet"},
+        {"button \"OK\"", "script:1: dialogs are not available yet"},
+        {"expect dialog", "script:1: dialogs are not available yet"},
+        {"odoc a.mov", "script:1: Apple events are not available yet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EXIT(run(c.script, [](const EventRecord&) {}), testing::ExitedWithCode(1), c.message);
+    }
+}
+
+TEST_F(ScriptRunnerTest, OpenDocumentsGoThroughTheAppleEventSender) {
+    struct Sender : AppleEventSender {
+        std::vector<std::string> got;
+        std::optional<std::string> send_open_documents(const std::vector<std::string>& paths) override {
+            got = paths;
+            events::post_high_level_event('aevt', 'odoc', nullptr);
+            return std::nullopt;
+        }
+    } sender;
+    set_apple_event_sender(&sender);
+    int odocs = 0;
+    run("odoc /tmp/a.mov /tmp/../tmp/b.mov", [&](const EventRecord& e) {
+        if (e.what == kHighLevelEvent) ++odocs;
+    });
+    EXPECT_EQ(sender.got, (std::vector<std::string>{"/tmp/a.mov", "/tmp/b.mov"}));
+    EXPECT_EQ(odocs, 1);
+}
+
+TEST_F(ScriptRunnerTest, AnApplicationThatIgnoresTheQuitFails) {
+    EXPECT_EXIT(
+        {
+            ParseResult parsed = parse_script("wait 10\n");
+            ScriptRunner runner(std::move(*parsed.script), *host_);
+            events::set_input_feeder(&runner);
+            events::set_quit_handler([](events::QuitSource) {});
+            EventRecord e;
+            for (;;) WaitNextEvent(everyEvent, &e, 0, nullptr);
+        },
+        testing::ExitedWithCode(1),
+        "script:1: the application did not quit within 10 s of the quit request at the end of the script");
+}
