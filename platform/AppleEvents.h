@@ -23,6 +23,7 @@
 #pragma once
 
 #include "platform/Errors.h"
+#include "platform/Events.h"
 #include "platform/Types.h"
 
 typedef FourCharCode DescType;
@@ -158,10 +159,7 @@ OSErr AERemoveEventHandler(AEEventClass theAEEventClass, AEEventID theAEEventID,
 OSErr AEGetEventHandler(AEEventClass theAEEventClass, AEEventID theAEEventID,
                         AEEventHandlerUPP* handler, SRefCon* handlerRefcon, Boolean isSysHandler);
 
-// A high-level event's message is the number under which the platform
-// queued its Apple event. The handler's result comes back here (and to the
-// sender); errAEEventNotHandled when no handler is installed.
-#if __has_include("platform/Events.h")
-#include "platform/Events.h"
+// Dispatches the Apple event a high-level event carries to the installed
+// handler. The handler's result comes back here (and to the sender);
+// errAEEventNotHandled when no handler is installed.
 OSErr AEProcessAppleEvent(const EventRecord* theEventRecord);
-#endif

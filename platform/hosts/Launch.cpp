@@ -1,5 +1,6 @@
 // launch(): the platform's side of the process start.
 #include "platform/hosts/Launch.h"
+#include "platform/appleevents/Delivery.h"
 
 #include <chrono>
 #include <cstdio>
@@ -60,6 +61,8 @@ void launch(int argc, char** argv) {
     // From here on SIGINT and SIGTERM are quit requests, even before the
     // application first asks for an event.
     events::install_quit_signal_handlers();
+    // The first event the application gets is 'oapp', or 'odoc' for the documents.
+    appleevents::start_for_launch();
     if (auto seconds = effective_timeout(o)) start_watchdog(*seconds);
 }
 
