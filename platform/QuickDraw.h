@@ -15,6 +15,7 @@
  */
 #pragma once
 
+#include "platform/Errors.h"
 #include "platform/Types.h"
 
 // ---------------------------------------------------------------- colour
