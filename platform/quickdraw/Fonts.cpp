@@ -92,6 +92,7 @@ FT_Face open_face(FT_Library lib, const std::string& path) {
 // required, everything else falls back.
 Result<void> load_fonts(Fonts& f) {
     if (!FcInit()) return fail(fnfErr, "Fontconfig could not be initialised");
+    std::atexit([] { FcFini(); });   // its caches are otherwise left to the leak checker
     if (FT_Init_FreeType(&f.library) != 0) return fail(memFullErr, "FreeType could not be initialised");
 
     for (int fam = 0; fam < kFamilyCount; ++fam) {
