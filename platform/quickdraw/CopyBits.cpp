@@ -82,7 +82,9 @@ void valid_range(const std::vector<SInt32>& map, SInt32 srcStart, SInt32 min, SI
 // Turns source pixel values into destination pixel values.
 class Converter {
 public:
-    Converter(const Surface& src, const Surface& dst, bool invertSource, GrafPort& port)
+    // pixels: about how many will be converted (a big 16-bit copy is worth
+    // a table of all 32768 colours).
+    Converter(const Surface& src, const Surface& dst, bool invertSource, GrafPort& port, SInt64 pixels)
         : srcDepth_(src.depth), dstDepth_(dst.depth), invert_(invertSource) {
         if (is_indexed_depth(dst.depth)) dstPalette_ = palette_of(*dst.pm);
         if (is_indexed_depth(src.depth)) {
@@ -100,8 +102,20 @@ public:
             }
             identity_ = same && src.depth != 1;
             for (int i = 0; identity_ && i < n; ++i) identity_ = lut_[size_t(i)] == UInt32(i);
+            lutMask_ = UInt32(n - 1);
         } else {
             identity_ = !invert_ && (src.depth == dst.depth || (src.depth >= 24 && dst.depth >= 24));
+            if (src.depth == 16 && !identity_ && pixels > 32768) {
+                lut_.resize(32768);
+                white_.resize(32768);
+                for (UInt32 v = 0; v < 32768; ++v) {
+                    RGB8 c = unpack16(v);
+                    if (invert_) c = complement(c);
+                    white_[v] = c == RGB8{255, 255, 255};
+                    lut_[v] = encode(c);
+                }
+                lutMask_ = 0x7FFF;
+            }
         }
     }
 
@@ -113,8 +127,9 @@ public:
     void convert(UInt32* v, SInt32 n, UInt8* white) {
         if (has_lut()) {
             for (SInt32 i = 0; i < n; ++i) {
-                if (white) white[i] = white_[v[i]];
-                v[i] = lut_[v[i]];
+                UInt32 k = v[i] & lutMask_;
+                if (white) white[i] = white_[k];
+                v[i] = lut_[k];
             }
             return;
         }
@@ -122,7 +137,14 @@ public:
             RGB8 c = srcDepth_ == 16 ? unpack16(v[i]) : unpack32(v[i]);
             if (invert_) c = complement(c);
             if (white) white[i] = c == RGB8{255, 255, 255};
-            if (!identity_) v[i] = encode(c);
+            if (identity_) continue;
+            // Runs of one colour are common: remember the last one.
+            UInt32 key = rgb_key(c);
+            if (key != lastKey_) {
+                lastKey_ = key;
+                lastValue_ = encode(c);
+            }
+            v[i] = lastValue_;
         }
     }
 
@@ -145,8 +167,10 @@ private:
     bool identity_ = false;
     Palette dstPalette_;
     InverseTable* inverse_ = nullptr;
-    std::vector<UInt32> lut_;
+    std::vector<UInt32> lut_;   // by source value & lutMask_
     std::vector<UInt8> white_;
+    UInt32 lutMask_ = 0;
+    UInt32 lastKey_ = 0xFFFFFFFF, lastValue_ = 0;
 };
 
 void read_row(const UInt8* row, int depth, const SInt32* xs, SInt32 n, UInt32* out) {
@@ -245,7 +269,7 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
         rowsOrigin = srcRow0;
     }
 
-    Converter conv(src, dst, invertSource, current);
+    Converter conv(src, dst, invertSource, current, SInt64(areaBox.right - areaBox.left) * (areaBox.bottom - areaBox.top));
     const UInt32 backPixel = op == Op::bic ? current.back_pixel() : 0;
     UInt8* dstBase = reinterpret_cast<UInt8*>(dst.pm->baseAddr);
     const bool unscaledX = sw == dw;
@@ -279,9 +303,15 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
                 for (SInt32 i = 0; i < n; ++i) std::memcpy(drow + 4 * size_t(dx0 + i), srow + 4 * size_t(xs[i]), 4);
                 continue;
             }
-            if (op == Op::copy && src.depth == 8 && dst.depth == 32 && conv.has_lut()) {
+            if (op == Op::copy && src.depth == 8 && dst.depth == 32) {
                 const UInt32* lut = conv.lut();
                 for (SInt32 i = 0; i < n; ++i) store_u32be(drow + 4 * size_t(dx0 + i), lut[srow[xs[i]]]);
+                continue;
+            }
+            if (op == Op::copy && src.depth == 16 && dst.depth == 32 && conv.has_lut()) {
+                const UInt32* lut = conv.lut();
+                for (SInt32 i = 0; i < n; ++i)
+                    store_u32be(drow + 4 * size_t(dx0 + i), lut[load_u16be(srow + 2 * size_t(xs[i])) & 0x7FFF]);
                 continue;
             }
             read_row(srow, src.depth, xs, n, vals.data());
