@@ -126,7 +126,9 @@ TEST(CopyBits, OnlyTheMaskClipAndSourceBoundsAreWritten) {
         {"plain", rect(0, 0, 20, 20), rect(5, 5, 25, 25), {}, rect(-100, -100, 100, 100), rect(5, 5, 25, 25)},
         {"mask", rect(0, 0, 20, 20), rect(5, 5, 25, 25), rect(10, 0, 15, 40), rect(-100, -100, 100, 100), rect(10, 5, 15, 25)},
         {"clip", rect(0, 0, 20, 20), rect(5, 5, 25, 25), {}, rect(0, 20, 40, 40), rect(5, 20, 25, 25)},
-        {"source edge", rect(10, 10, 30, 30), rect(0, 0, 20, 20), {}, rect(-100, -100, 100, 100), rect(0, 0, 10, 10)},
+        {"source end", rect(10, 10, 30, 30), rect(0, 0, 20, 20), {}, rect(-100, -100, 100, 100), rect(0, 0, 10, 10)},
+        {"source start", rect(-10, -5, 10, 15), rect(0, 0, 20, 20), {}, rect(-100, -100, 100, 100), rect(10, 5, 20, 20)},
+        {"scaled source start", rect(-10, 0, 10, 20), rect(0, 0, 40, 20), {}, rect(-100, -100, 100, 100), rect(20, 0, 40, 20)},
         {"dest edge", rect(0, 0, 20, 20), rect(30, 30, 50, 50), {}, rect(-100, -100, 100, 100), rect(30, 30, 40, 40)},
     };
     for (const Case& c : cases) {
