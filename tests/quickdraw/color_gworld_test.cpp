@@ -178,26 +178,6 @@ TEST(Colors, Color2IndexIsTheNearestEntryAndIndex2ColorItsInverse) {
     }
 }
 
-TEST(Colors, DirectDepthsRoundTripTheirPixelValues) {
-    GWorld g16(16, rect(0, 0, 1, 1)), g32(32, rect(0, 0, 1, 1));
-    {
-        UsePort use(g16.get());
-        for (SInt32 v : {0, 0x7FFF, 0x1234 & 0x7FFF, 0x4210, 0x001F}) {
-            RGBColor c;
-            Index2Color(v, &c);
-            EXPECT_EQ(Color2Index(&c), v);
-        }
-    }
-    {
-        UsePort use(g32.get());
-        for (SInt32 v : {0, 0xFFFFFF, 0x123456, 0x800001}) {
-            RGBColor c;
-            Index2Color(v, &c);
-            EXPECT_EQ(Color2Index(&c), v);
-        }
-    }
-}
-
 TEST(Colors, StandardAndGreyTables) {
     for (SInt16 id : {1, 2, 4, 8, 33, 34, 36, 40}) {
         CTabHandle t = GetCTable(id);

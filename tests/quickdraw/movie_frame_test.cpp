@@ -94,14 +94,3 @@ TEST(MovieFrame, RedFieldBlueNumberAndGreenLastWordsInExactIndexes) {
         }
     }
 }
-
-TEST(MovieFrame, TwoDigitNumbersAreWiderThanOneDigit) {
-    GWorld gw(8, Rect{0, 0, 100, 320});
-    qdtest::UsePort use(gw.get());
-    TextSize(33);
-    Str255 one, two;
-    NumToString(7, one);
-    NumToString(70, two);
-    EXPECT_GT(StringWidth(one), 10);
-    EXPECT_GT(StringWidth(two), StringWidth(one) + 10);
-}

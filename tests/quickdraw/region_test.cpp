@@ -174,35 +174,6 @@ TEST(Regions, InsetShrinksAndGrowsLikeABoxAroundEachPixel) {
     }
 }
 
-TEST(Regions, RectangleRegionsBehaveLikeTheirRectangles) {
-    struct Case {
-        Rect r;
-        SInt16 dh, dv;
-    } cases[] = {
-        {rect(10, 10, 30, 20), 2, 3},
-        {rect(10, 10, 30, 20), -4, -1},
-        {rect(10, 10, 30, 20), 5, 5},     // collapses to nothing
-        {rect(-5, -5, 5, 5), 0, 4},
-    };
-    for (const Case& c : cases) {
-        Rgn r, expected;
-        RectRgn(r, &c.r);
-        InsetRgn(r, c.dh, c.dv);
-        Rect ir = c.r;
-        InsetRect(&ir, c.dh, c.dv);
-        RectRgn(expected, &ir);
-        EXPECT_TRUE(EqualRgn(r, expected)) << c.dh << "," << c.dv;
-
-        RectRgn(r, &c.r);
-        OffsetRgn(r, c.dh, c.dv);
-        Rect moved = c.r;
-        OffsetRect(&moved, c.dh, c.dv);
-        Rect got;
-        GetRegionBounds(r, &got);
-        EXPECT_TRUE(EqualRect(&got, &moved));
-    }
-}
-
 TEST(Regions, EmptyAndDegenerateInputs) {
     Rgn r, other;
     EXPECT_TRUE(EmptyRgn(r)) << "a new region is empty";
