@@ -84,7 +84,7 @@ class Converter {
 public:
     // pixels: about how many will be converted (a big 16-bit copy is worth
     // a table of all 32768 colours).
-    Converter(const Surface& src, const Surface& dst, bool invertSource, GrafPort& port, SInt64 pixels)
+    Converter(const Surface& src, const Surface& dst, bool invertSource, RGB8 fore, RGB8 back, SInt64 pixels)
         : srcDepth_(src.depth), dstDepth_(dst.depth), invert_(invertSource) {
         if (is_indexed_depth(dst.depth)) dstPalette_ = palette_of(*dst.pm);
         if (is_indexed_depth(src.depth)) {
@@ -95,7 +95,7 @@ public:
             bool same = !invert_ && src.depth == dst.depth && sp == dstPalette_;
             for (int i = 0; i < n; ++i) {
                 RGB8 c = i < sp.count ? sp.rgb[size_t(i)] : RGB8{0, 0, 0};
-                if (src.depth == 1) c = to_rgb8(i ? port.fore : port.back);
+                if (src.depth == 1) c = i ? fore : back;
                 if (invert_) c = complement(c);
                 white_[size_t(i)] = src.depth == 1 ? (i == 0) != invert_ : c == RGB8{255, 255, 255};
                 lut_[size_t(i)] = same && src.depth != 1 ? UInt32(i) : encode(c);
@@ -148,9 +148,7 @@ public:
         }
     }
 
-private:
-    static RGB8 complement(RGB8 c) { return RGB8{UInt8(~c.r), UInt8(~c.g), UInt8(~c.b)}; }
-
+    // The destination's pixel value for a colour.
     UInt32 encode(RGB8 c) {
         switch (dstDepth_) {
         case 32: return pack32(c);
@@ -161,6 +159,9 @@ private:
             return inverse_->nearest(c);
         }
     }
+
+private:
+    static RGB8 complement(RGB8 c) { return RGB8{UInt8(~c.r), UInt8(~c.g), UInt8(~c.b)}; }
 
     int srcDepth_, dstDepth_;
     bool invert_;
@@ -238,7 +239,10 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
 
     bool invertSource;
     const Op op = op_of(mode, invertSource);
-    GrafPort& current = current_port();
+    // Colourising and srcBic use the current port's colours.
+    const GrafPort* current = current_port_if_any();
+    const RGB8 fore = current ? to_rgb8(current->fore) : RGB8{0, 0, 0};
+    const RGB8 back = current ? to_rgb8(current->back) : RGB8{255, 255, 255};
 
     // Where the destination may change, in destination coordinates.
     const std::vector<SInt32> xmap = sample_map(sw, dw), ymap = sample_map(sh, dh);
@@ -269,8 +273,9 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
         rowsOrigin = srcRow0;
     }
 
-    Converter conv(src, dst, invertSource, current, SInt64(areaBox.right - areaBox.left) * (areaBox.bottom - areaBox.top));
-    const UInt32 backPixel = op == Op::bic ? current.back_pixel() : 0;
+    Converter conv(src, dst, invertSource, fore, back,
+                   SInt64(areaBox.right - areaBox.left) * (areaBox.bottom - areaBox.top));
+    const UInt32 backPixel = op == Op::bic ? conv.encode(back) : 0;
     UInt8* dstBase = reinterpret_cast<UInt8*>(dst.pm->baseAddr);
     const bool unscaledX = sw == dw;
     const bool sameLayout = conv.identity() && src.depth == dst.depth;

@@ -147,9 +147,14 @@ GrafPort* port_for_bitmap(const BitMap* bits) {
         if (reinterpret_cast<const BitMap*>(&port->pixmap()) == bits) return port;
         if (!found && same(*port)) found = port;
     }
-    GrafPort& cur = current_port();
-    if (same(cur)) return &cur;
+    if (GrafPort* cur = current_port_if_any(); cur && same(*cur)) return cur;
     return found;
+}
+
+GrafPort* current_port_if_any() {
+    State& s = state();
+    if (s.current) return s.current;
+    return screen_exists() ? &screen().desktop_port() : nullptr;
 }
 
 GrafPort& current_port() {

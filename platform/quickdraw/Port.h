@@ -118,6 +118,9 @@ GrafPort* port_for_bitmap(const BitMap* bits);
 // The current port: never nil (the desktop port when nothing else is set).
 GrafPort& current_port();
 void set_current_port(GrafPort* port);   // nil: the desktop port
+// The current port, or nil when it would be the desktop port and the
+// screen has not been made (so offscreen-only work never makes it).
+GrafPort* current_port_if_any();
 GDHandle current_device();               // nil before any is set: the main device
 void set_current_device(GDHandle gdh);
 

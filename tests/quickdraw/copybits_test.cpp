@@ -209,6 +209,19 @@ TEST(CopyBits, OneBitSourcesUseTheTransferMode) {
         EXPECT_EQ(dst.at(0, 0), c.left);
         EXPECT_EQ(dst.at(7, 0), c.right);
     }
+    // The colours come from the current port, the pixel values from the
+    // destination's depth.
+    GWorld dst(32, rect(0, 0, 8, 1)), other(8, rect(0, 0, 1, 1));
+    {
+        UsePort use(dst.get());
+        ForeColor(greenColor);
+        PaintRect(&dst.pm().bounds);
+    }
+    UsePort use(other.get());
+    BackColor(cyanColor);
+    CopyBits(src.bits(), dst.bits(), &src.pm().bounds, &dst.pm().bounds, srcBic, nullptr);
+    EXPECT_EQ(dst.at(0, 0), 0x00FFFFu);
+    EXPECT_EQ(dst.at(7, 0), 0x00FF00u);
 }
 
 TEST(CopyBits, BadArgumentsAreRefused) {
