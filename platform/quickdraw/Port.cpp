@@ -126,13 +126,6 @@ GrafPort* port_from(GrafPtr p) {
     return static_cast<GrafPort*>(p);
 }
 
-void for_each_port_impl(void (*fn)(GrafPort&, void*), void* ctx) {
-    // Copy first: the callback may create or dispose of ports.
-    std::vector<OpaqueGrafPtr*> ports(state().live.begin(), state().live.end());
-    for (OpaqueGrafPtr* p : ports)
-        if (GrafPort* port = port_from(p)) fn(*port, ctx);
-}
-
 GrafPort* port_for_bitmap(const BitMap* bits) {
     if (!bits) return nullptr;
     auto same = [bits](GrafPort& p) {

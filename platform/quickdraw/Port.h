@@ -101,16 +101,6 @@ private:
 GrafPort* port_from(GrafPtr p);
 inline GrafPtr to_grafptr(GrafPort* p) { return p; }
 
-// Every live port (the Window Manager and CopyBits look ports up by their
-// pixel maps).
-template <class F>
-void for_each_port(F&& f);
-void for_each_port_impl(void (*fn)(GrafPort&, void*), void* ctx);
-template <class F>
-void for_each_port(F&& f) {
-    for_each_port_impl([](GrafPort& p, void* c) { (*static_cast<F*>(c))(p); }, &f);
-}
-
 // The port whose pixel map this BitMap is: the same record, or one with the
 // same base address, row bytes and bounds (the current port first).
 GrafPort* port_for_bitmap(const BitMap* bits);
