@@ -15,6 +15,7 @@
  */
 #pragma once
 
+#include "platform/Errors.h"
 #include "platform/Types.h"
 
 // ---------------------------------------------------------------- colour
@@ -137,9 +138,18 @@ enum {
     srcOr   = 1,
     srcXor  = 2,
     srcBic  = 3,
+    notSrcCopy = 4,
+    notSrcOr   = 5,
+    notSrcXor  = 6,
+    notSrcBic  = 7,
     patCopy = 8,
     patOr   = 9,
     patXor  = 10,
+    patBic  = 11,
+    notPatCopy = 12,
+    notPatOr   = 13,
+    notPatXor  = 14,
+    notPatBic  = 15,
     ditherCopy = 64
 };
 
@@ -194,6 +204,9 @@ void GetPort(GrafPtr* port);
 void SetPort(GrafPtr port);
 void GetGWorld(CGrafPtr* port, GDHandle* gdh);
 void SetGWorld(CGrafPtr port, GDHandle gdh);
+// Depth 1, 2, 4, 8, 16 or 32 (0: 32, the screen's); pixels start white;
+// indexed depths get a copy of cTable, or of the standard table when nil.
+// The device and flags are accepted and not needed: pixels never move.
 OSErr NewGWorld(GWorldPtr* offscreenGWorld, SInt16 pixelDepth, const Rect* boundsRect,
                 CTabHandle cTable, GDHandle aGDevice, GWorldFlags flags);
 void DisposeGWorld(GWorldPtr offscreenGWorld);
@@ -252,10 +265,20 @@ void PenMode(SInt16 mode);
 void PenNormal(void);
 void GetPenState(PenState* pnState);
 void SetPenState(const PenState* pnState);
+// Any depth to any depth (nearest colours), scaled nearest-neighbour when the
+// rectangles differ. Drawn only inside dstBits' bounds, the mask region
+// (destination coordinates) and, when dstBits is a port's pixel map, that
+// port's port rectangle, clip and visible regions. srcCopy and ditherCopy
+// copy; srcOr copies non-white source pixels; srcXor inverts under them;
+// srcBic paints the back colour under them. 1-bit sources are coloured with
+// the current port's fore (1) and back (0) colours. Every BitMap is taken to
+// be the head of a PixMap.
 void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
               const Rect* dstRect, SInt16 mode, RgnHandle maskRgn);
 
-// Text
+// Text: UTF-8 strings in DejaVu (see platform/quickdraw/Fonts.h for the
+// font numbers); sizes in pixels, 0 = 12. The pen is on the baseline and
+// moves right by the width drawn. Default mode srcOr.
 void TextFont(SInt16 font);
 void TextSize(SInt16 size);
 void TextFace(SInt16 face);

@@ -1,0 +1,201 @@
+// Shape drawing: clipping to port rectangle, clip and visible regions,
+// frames, lines, ovals, transfer modes, origin.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/QuickDraw.h"
+#include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/WindowPort.h"
+#include "qd_test_util.h"
+
+using qdtest::GWorld;
+using qdtest::rect;
+using qdtest::UsePort;
+
+namespace {
+
+constexpr UInt32 kWhite = 0, kBlack = 255;   // 8-bit standard table
+
+// Compares every pixel of an 8-bit world with a predicate: black where it
+// says so, white elsewhere. Returns the number of wrong pixels.
+int wrong_pixels(const GWorld& gw, const std::function<bool(int, int)>& black) {
+    int bad = 0;
+    const Rect& b = gw.pm().bounds;
+    for (SInt16 y = b.top; y < b.bottom; ++y)
+        for (SInt16 x = b.left; x < b.right; ++x)
+            if (gw.at(x, y) != (black(x, y) ? kBlack : kWhite)) ++bad;
+    return bad;
+}
+
+bool in(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+}  // namespace
+
+TEST(Drawing, PaintingIsClippedToPortRectClipAndVisibleRegion) {
+    struct Case {
+        const char* name;
+        Rect portRect, clip, vis;   // vis: the visible region, set from outside
+    } cases[] = {
+        {"nothing set", rect(0, 0, 40, 30), rect(-32768, -32768, 32767, 32767), rect(0, 0, 40, 30)},
+        {"clip", rect(0, 0, 40, 30), rect(5, 6, 20, 25), rect(0, 0, 40, 30)},
+        {"visible", rect(0, 0, 40, 30), rect(-32768, -32768, 32767, 32767), rect(10, 0, 40, 12)},
+        {"port rect", rect(3, 4, 30, 20), rect(-32768, -32768, 32767, 32767), rect(0, 0, 40, 30)},
+        {"all three", rect(3, 4, 30, 20), rect(0, 10, 25, 30), rect(12, 0, 40, 30)},
+        {"disjoint", rect(0, 0, 40, 30), rect(0, 0, 10, 10), rect(20, 20, 40, 30)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GWorld gw(8, rect(0, 0, 40, 30));
+        UsePort use(gw.get());
+        platform::quickdraw::GrafPort* port = platform::quickdraw::port_from(gw.get());
+        port->set_port_rect(c.portRect);
+        ASSERT_TRUE(platform::quickdraw::set_port_visible_region(gw.get(), platform::quickdraw::Region(c.vis)).ok());
+        ClipRect(&c.clip);
+        Rect everything = rect(-100, -100, 100, 100);
+        PaintRect(&everything);
+        EXPECT_EQ(wrong_pixels(gw, [&](int x, int y) { return in(c.portRect, x, y) && in(c.clip, x, y) && in(c.vis, x, y); }), 0);
+        RgnHandle got = NewRgn(), expected = NewRgn();
+        GetPortVisibleRegion(gw.get(), got);
+        RectRgn(expected, &c.vis);
+        EXPECT_TRUE(EqualRgn(got, expected));
+        GetClip(got);
+        RectRgn(expected, &c.clip);
+        EXPECT_TRUE(EqualRgn(got, expected));
+        DisposeRgn(got);
+        DisposeRgn(expected);
+    }
+}
+
+TEST(Drawing, ANonRectangularClipRegion) {
+    GWorld gw(8, rect(0, 0, 30, 30));
+    UsePort use(gw.get());
+    RgnHandle clip = NewRgn(), hole = NewRgn();
+    SetRectRgn(clip, 0, 0, 30, 30);
+    SetRectRgn(hole, 10, 10, 20, 20);
+    DiffRgn(clip, hole, clip);
+    SetClip(clip);
+    Rect all = rect(0, 0, 30, 30);
+    PaintRect(&all);
+    EXPECT_EQ(wrong_pixels(gw, [](int x, int y) { return !(x >= 10 && x < 20 && y >= 10 && y < 20); }), 0);
+    // A region painted through the clip: only their intersection.
+    EraseRect(&all);
+    PaintRgn(hole);
+    EXPECT_EQ(wrong_pixels(gw, [](int, int) { return false; }), 0);
+    DisposeRgn(clip);
+    DisposeRgn(hole);
+}
+
+TEST(Drawing, FramesLinesAndOvals) {
+    struct Case {
+        const char* name;
+        std::function<void()> draw;
+        std::function<bool(int, int)> black;
+    } cases[] = {
+        {"frame 1", [] { Rect r = rect(5, 5, 15, 12); FrameRect(&r); },
+         [](int x, int y) { return in(rect(5, 5, 15, 12), x, y) && !in(rect(6, 6, 14, 11), x, y); }},
+        {"frame 3x2", [] { PenSize(3, 2); Rect r = rect(5, 5, 20, 15); FrameRect(&r); },
+         [](int x, int y) { return in(rect(5, 5, 20, 15), x, y) && !in(rect(8, 7, 17, 13), x, y); }},
+        {"frame thicker than the rect", [] { PenSize(10, 10); Rect r = rect(5, 5, 12, 12); FrameRect(&r); },
+         [](int x, int y) { return in(rect(5, 5, 12, 12), x, y); }},
+        {"horizontal line", [] { MoveTo(3, 4); LineTo(12, 4); }, [](int x, int y) { return y == 4 && x >= 3 && x <= 12; }},
+        {"vertical line, backwards", [] { MoveTo(7, 20); LineTo(7, 2); }, [](int x, int y) { return x == 7 && y >= 2 && y <= 20; }},
+        {"diagonal", [] { MoveTo(2, 2); Line(10, 10); }, [](int x, int y) { return x == y && x >= 2 && x <= 12; }},
+        {"thick diagonal", [] { PenSize(2, 2); MoveTo(2, 2); LineTo(6, 6); },
+         [](int x, int y) { return x >= 2 && y >= 2 && x <= 7 && y <= 7 && (x - y <= 1 && y - x <= 1); }},
+        {"zero pen", [] { PenSize(0, 3); MoveTo(2, 2); LineTo(20, 2); }, [](int, int) { return false; }},
+        {"invert twice", [] { Rect r = rect(2, 2, 9, 9); InvertRect(&r); InvertRect(&r); }, [](int, int) { return false; }},
+        {"xor pen", [] { PenMode(patXor); Rect r = rect(2, 2, 9, 9); PaintRect(&r); r = rect(5, 5, 12, 12); PaintRect(&r); },
+         [](int x, int y) { return in(rect(2, 2, 9, 9), x, y) != in(rect(5, 5, 12, 12), x, y); }},
+        {"bic pen", [] { Rect r = rect(0, 0, 10, 10); PaintRect(&r); PenMode(patBic); r = rect(5, 0, 10, 10); PaintRect(&r); },
+         [](int x, int y) { return in(rect(0, 0, 5, 10), x, y); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GWorld gw(8, rect(0, 0, 30, 30));
+        UsePort use(gw.get());
+        c.draw();
+        EXPECT_EQ(wrong_pixels(gw, c.black), 0);
+    }
+}
+
+TEST(Drawing, OvalsAreSymmetricAndInsideTheirRect) {
+    for (Rect r : {rect(2, 3, 27, 18), rect(0, 0, 30, 30), rect(4, 4, 7, 20)}) {
+        GWorld gw(8, rect(0, 0, 30, 30));
+        UsePort use(gw.get());
+        PaintOval(&r);
+        int count = 0;
+        for (SInt16 y = 0; y < 30; ++y)
+            for (SInt16 x = 0; x < 30; ++x) {
+                bool black = gw.at(x, y) == kBlack;
+                count += black;
+                if (black) {
+                    EXPECT_TRUE(in(r, x, y));
+                    EXPECT_EQ(gw.at(SInt16(r.left + r.right - 1 - x), y), kBlack) << "mirror left-right";
+                    EXPECT_EQ(gw.at(x, SInt16(r.top + r.bottom - 1 - y)), kBlack) << "mirror top-bottom";
+                }
+            }
+        double area = 3.14159265 * (r.right - r.left) * (r.bottom - r.top) / 4;
+        EXPECT_NEAR(count, area, area * 0.12);
+        // The frame of an oval is the part of it not in the inset oval.
+        Rect inner = r;
+        InsetRect(&inner, 1, 1);
+        PenMode(patXor);
+        FrameOval(&r);
+        int frameLeft = 0;
+        for (SInt16 y = 0; y < 30; ++y)
+            for (SInt16 x = 0; x < 30; ++x) frameLeft += gw.at(x, y) == kBlack;
+        EXPECT_LT(frameLeft, count);
+        EXPECT_GT(frameLeft, 0);
+    }
+}
+
+TEST(Drawing, OriginMovesPortRectAndPixelsButNotTheClip) {
+    GWorld gw(8, rect(0, 0, 20, 20));
+    UsePort use(gw.get());
+    // After SetOrigin(100, 50), local (100, 50) is the first pixel; the clip
+    // region stays where it was in local coordinates, so only its corner
+    // (100, 50) still meets the port.
+    Rect clip = rect(0, 0, 101, 51);
+    ClipRect(&clip);
+    SetOrigin(100, 50);
+    Rect bounds;
+    GetPortBounds(gw.get(), &bounds);
+    EXPECT_EQ(bounds.left, 100);
+    EXPECT_EQ(bounds.bottom, 70);
+    Rect r = rect(100, 50, 102, 51);
+    PaintRect(&r);
+    const UInt8* firstRow = reinterpret_cast<const UInt8*>(gw.pm().baseAddr);
+    EXPECT_EQ(firstRow[0], kBlack);
+    EXPECT_EQ(firstRow[1], kWhite) << "outside the clip";
+    Point pt{50, 100};
+    LocalToGlobal(&pt);
+    EXPECT_EQ(pt.h, 0);
+    EXPECT_EQ(pt.v, 0);
+    GlobalToLocal(&pt);
+    EXPECT_EQ(pt.h, 100);
+}
+
+TEST(Drawing, PortStateGuardRestoresWhatAHelperChanged) {
+    GWorld gw(8, rect(0, 0, 10, 10));
+    UsePort use(gw.get());
+    MoveTo(1, 2);
+    {
+        platform::quickdraw::PortStateGuard guard(platform::quickdraw::current_port());
+        ForeColor(redColor);
+        PenSize(3, 3);
+        Rect r = rect(0, 0, 1, 1);
+        ClipRect(&r);
+        TextSize(40);
+    }
+    RGBColor fore;
+    GetForeColor(&fore);
+    EXPECT_EQ(fore.red, 0);
+    PenState ps;
+    GetPenState(&ps);
+    EXPECT_EQ(ps.pnSize.h, 1);
+    EXPECT_EQ(ps.pnLoc.h, 1);
+    Rect all = rect(0, 0, 10, 10);
+    PaintRect(&all);
+    EXPECT_EQ(gw.at(9, 9), kBlack) << "the clip came back wide open";
+}

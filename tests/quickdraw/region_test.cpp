@@ -1,0 +1,208 @@
+// Regions against a brute-force model: a region built from random
+// rectangles is checked pixel by pixel against a membership grid.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "platform/QuickDraw.h"
+#include "qd_test_util.h"
+
+using qdtest::rect;
+
+namespace {
+
+constexpr int kLo = -8, kHi = 48;   // the grid covers [kLo, kHi) both ways
+constexpr int kN = kHi - kLo;
+
+struct Grid {
+    std::vector<bool> in = std::vector<bool>(kN * kN, false);
+    bool at(int x, int y) const {
+        if (x < kLo || x >= kHi || y < kLo || y >= kHi) return false;
+        return in[(y - kLo) * kN + (x - kLo)];
+    }
+    void set(int x, int y, bool v) { in[(y - kLo) * kN + (x - kLo)] = v; }
+};
+
+class Rgn {
+public:
+    Rgn() : h(NewRgn()) {}
+    ~Rgn() { DisposeRgn(h); }
+    Rgn(const Rgn&) = delete;
+    Rgn& operator=(const Rgn&) = delete;
+    operator RgnHandle() const { return h; }
+    RgnHandle h;
+};
+
+struct Shape {
+    std::vector<Rect> rects;
+    void build(RgnHandle r) const {
+        SetEmptyRgn(r);
+        Rgn one;
+        for (const Rect& x : rects) {
+            RectRgn(one, &x);
+            UnionRgn(r, one, r);
+        }
+    }
+    Grid grid() const {
+        Grid g;
+        for (int y = kLo; y < kHi; ++y)
+            for (int x = kLo; x < kHi; ++x) {
+                bool in = false;
+                for (const Rect& r : rects) in = in || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
+                g.set(x, y, in);
+            }
+        return g;
+    }
+};
+
+Shape random_shape(std::mt19937& rng) {
+    std::uniform_int_distribution<int> coord(0, 40), count(1, 5);
+    Shape s;
+    for (int i = count(rng); i > 0; --i) {
+        int a = coord(rng), b = coord(rng), c = coord(rng), d = coord(rng);
+        s.rects.push_back(rect(SInt16(std::min(a, b)), SInt16(std::min(c, d)), SInt16(std::max(a, b)), SInt16(std::max(c, d))));
+    }
+    return s;
+}
+
+// Every grid pixel agrees; returns the number of disagreements.
+int mismatches(RgnHandle r, const std::function<bool(int, int)>& expected) {
+    int bad = 0;
+    for (int y = kLo; y < kHi; ++y)
+        for (int x = kLo; x < kHi; ++x)
+            if (bool(PtInRgn(Point{SInt16(y), SInt16(x)}, r)) != expected(x, y)) ++bad;
+    return bad;
+}
+
+}  // namespace
+
+TEST(Regions, SetOperationsAgreeWithThePixelGrid) {
+    std::mt19937 rng(1234);
+    struct Op {
+        const char* name;
+        void (*call)(RgnHandle, RgnHandle, RgnHandle);
+        bool (*model)(bool, bool);
+    } ops[] = {
+        {"union", UnionRgn, [](bool a, bool b) { return a || b; }},
+        {"sect", SectRgn, [](bool a, bool b) { return a && b; }},
+        {"diff", DiffRgn, [](bool a, bool b) { return a && !b; }},
+        {"xor", XorRgn, [](bool a, bool b) { return a != b; }},
+    };
+    for (int trial = 0; trial < 60; ++trial) {
+        Shape sa = random_shape(rng), sb = random_shape(rng);
+        Grid ga = sa.grid(), gb = sb.grid();
+        Rgn a, b, out;
+        sa.build(a);
+        sb.build(b);
+        ASSERT_EQ(mismatches(a, [&](int x, int y) { return ga.at(x, y); }), 0);
+        for (const Op& op : ops) {
+            SCOPED_TRACE(op.name);
+            op.call(a, b, out);
+            EXPECT_EQ(mismatches(out, [&](int x, int y) { return op.model(ga.at(x, y), gb.at(x, y)); }), 0);
+        }
+        // The destination may be one of the sources.
+        Rgn alias;
+        CopyRgn(a, alias);
+        DiffRgn(alias, b, alias);
+        EXPECT_EQ(mismatches(alias, [&](int x, int y) { return ga.at(x, y) && !gb.at(x, y); }), 0);
+    }
+}
+
+TEST(Regions, AlgebraInvariants) {
+    std::mt19937 rng(99);
+    for (int trial = 0; trial < 60; ++trial) {
+        Rgn a, b, u, s, d, t;
+        random_shape(rng).build(a);
+        random_shape(rng).build(b);
+        UnionRgn(a, b, u);
+        SectRgn(a, b, s);
+        DiffRgn(a, b, d);
+        SectRgn(u, a, t);
+        EXPECT_TRUE(EqualRgn(t, a)) << "A ∪ B contains A";
+        SectRgn(s, a, t);
+        EXPECT_TRUE(EqualRgn(t, s)) << "A ∩ B lies in A";
+        SectRgn(d, b, t);
+        EXPECT_TRUE(EmptyRgn(t)) << "(A − B) ∩ B is empty";
+        UnionRgn(d, s, t);
+        EXPECT_TRUE(EqualRgn(t, a)) << "(A − B) ∪ (A ∩ B) = A";
+        XorRgn(a, a, t);
+        EXPECT_TRUE(EmptyRgn(t));
+        // Bounds are the tight box: the region fills each of its edges somewhere.
+        Rect bounds;
+        GetRegionBounds(a, &bounds);
+        if (EmptyRgn(a)) continue;
+        Rect edges[] = {rect(bounds.left, bounds.top, bounds.right, SInt16(bounds.top + 1)),
+                        rect(bounds.left, SInt16(bounds.bottom - 1), bounds.right, bounds.bottom),
+                        rect(bounds.left, bounds.top, SInt16(bounds.left + 1), bounds.bottom),
+                        rect(SInt16(bounds.right - 1), bounds.top, bounds.right, bounds.bottom)};
+        for (const Rect& e : edges) EXPECT_TRUE(RectInRgn(&e, a));
+        Rgn box;
+        RectRgn(box, &bounds);
+        DiffRgn(a, box, t);
+        EXPECT_TRUE(EmptyRgn(t));
+    }
+}
+
+TEST(Regions, InsetShrinksAndGrowsLikeABoxAroundEachPixel) {
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 25; ++trial) {
+        Shape shape = random_shape(rng);
+        Grid g = shape.grid();
+        for (int d : {1, 2, 3, -1, -3}) {
+            for (bool vertical : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "d " << d << (vertical ? " vertical" : " horizontal"));
+                Rgn r;
+                shape.build(r);
+                InsetRgn(r, vertical ? 0 : SInt16(d), vertical ? SInt16(d) : 0);
+                int k = d < 0 ? -d : d;
+                auto expected = [&](int x, int y) {
+                    // Shrinking keeps a pixel whose whole neighbourhood is in; growing adds
+                    // a pixel with any neighbour in.
+                    bool all = true, any = false;
+                    for (int i = -k; i <= k; ++i) {
+                        bool in = vertical ? g.at(x, y + i) : g.at(x + i, y);
+                        all = all && in;
+                        any = any || in;
+                    }
+                    return d > 0 ? all : any;
+                };
+                EXPECT_EQ(mismatches(r, expected), 0);
+            }
+        }
+    }
+}
+
+TEST(Regions, EmptyAndDegenerateInputs) {
+    Rgn r, other;
+    EXPECT_TRUE(EmptyRgn(r)) << "a new region is empty";
+    SetRectRgn(r, 10, 10, 5, 20);   // inside out
+    EXPECT_TRUE(EmptyRgn(r));
+    Rect bounds{1, 2, 3, 4};
+    GetRegionBounds(r, &bounds);
+    EXPECT_TRUE(bounds.top == 0 && bounds.left == 0 && bounds.bottom == 0 && bounds.right == 0);
+    EXPECT_TRUE(EqualRgn(r, other)) << "all empty regions are equal";
+    Rect probe = rect(0, 0, 100, 100);
+    EXPECT_FALSE(RectInRgn(&probe, r));
+    SetRectRgn(r, 0, 0, 10, 10);
+    Rect outside = rect(10, 0, 20, 10), touching = rect(9, 9, 20, 20), empty = rect(5, 5, 5, 8);
+    EXPECT_FALSE(RectInRgn(&outside, r)) << "right edge is exclusive";
+    EXPECT_TRUE(RectInRgn(&touching, r));
+    EXPECT_FALSE(RectInRgn(&empty, r));
+    EXPECT_TRUE(PtInRgn(Point{9, 9}, r));
+    EXPECT_FALSE(PtInRgn(Point{10, 9}, r));
+    // Nil handles are ignored rather than followed.
+    UnionRgn(nullptr, r, r);
+    CopyRgn(r, nullptr);
+    EXPECT_TRUE(EmptyRgn(nullptr));
+    EXPECT_FALSE(PtInRgn(Point{0, 0}, nullptr));
+    // Coordinates far off the 16-bit plane survive a round trip.
+    OffsetRgn(r, 30000, 0);
+    OffsetRgn(r, 30000, 0);
+    OffsetRgn(r, -30000, 0);
+    OffsetRgn(r, -30000, 0);
+    GetRegionBounds(r, &bounds);
+    EXPECT_EQ(bounds.left, 0);
+    EXPECT_EQ(bounds.right, 10);
+}

@@ -1,0 +1,219 @@
+// The screen, its device, window ports, dirty rectangles and the cursor.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/QuickDraw.h"
+#include "platform/quickdraw/Cursor.h"
+#include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/WindowPort.h"
+#include "qd_test_util.h"
+
+namespace qd = platform::quickdraw;
+using qdtest::rect;
+
+namespace {
+
+UInt32 screen_pixel(int x, int y) {
+    const qd::Screen& s = qd::screen();
+    const UInt8* p = s.pixels() + y * s.row_bytes() + 4 * x;
+    return (UInt32(p[1]) << 16) | (UInt32(p[2]) << 8) | p[3];
+}
+
+// Whether every pixel of r is covered by the rectangles.
+bool covered(const std::vector<Rect>& rects, const Rect& r) {
+    for (SInt16 y = r.top; y < r.bottom; ++y)
+        for (SInt16 x = r.left; x < r.right; ++x) {
+            bool hit = false;
+            for (const Rect& d : rects) hit = hit || PtInRect(Point{y, x}, &d);
+            if (!hit) return false;
+        }
+    return true;
+}
+
+class WindowPort {
+public:
+    explicit WindowPort(const Rect& global) {
+        auto p = qd::new_window_port(global);
+        EXPECT_TRUE(p.ok());
+        port = p.ok() ? *p : nullptr;
+    }
+    ~WindowPort() { qd::dispose_window_port(port); }
+    GrafPtr port;
+};
+
+}  // namespace
+
+TEST(Screen, TheMainDeviceIsTheThirtyTwoBitScreen) {
+    GDHandle gd = GetMainDevice();
+    ASSERT_NE(gd, nullptr);
+    EXPECT_EQ((**gd).gdType, directType);
+    const Rect screenRect = rect(0, 0, qd::Screen::kDefaultWidth, qd::Screen::kDefaultHeight);
+    EXPECT_TRUE(EqualRect(&(**gd).gdRect, &screenRect));
+    PixMapHandle pm = (**gd).gdPMap;
+    ASSERT_NE(pm, nullptr);
+    EXPECT_EQ((**pm).pixelSize, 32);
+    EXPECT_EQ((**pm).pixelType, RGBDirect);
+    EXPECT_EQ(reinterpret_cast<const UInt8*>((**pm).baseAddr), qd::screen().pixels());
+
+    struct Case {
+        Rect r;
+        bool meets;
+    } cases[] = {{rect(10, 10, 50, 50), true}, {rect(-100, -100, 1, 1), true}, {rect(1024, 0, 1100, 50), false},
+                 {rect(-50, -50, 0, 0), false}, {rect(20, 20, 20, 40), false}};
+    for (const Case& c : cases) EXPECT_EQ(GetMaxDevice(&c.r) != nullptr, c.meets) << c.r.left << "," << c.r.top;
+    EXPECT_FALSE(qd::init_screen(800, 600).ok()) << "the size is fixed once the screen exists";
+    EXPECT_TRUE(qd::init_screen(qd::Screen::kDefaultWidth, qd::Screen::kDefaultHeight).ok());
+}
+
+TEST(Screen, AWindowPortDrawsAtTheWindowsPlaceAndMarksItDirty) {
+    WindowPort w(rect(100, 50, 300, 150));
+    ASSERT_NE(w.port, nullptr);
+    qd::screen().take_dirty_rects();
+    qdtest::UsePort use(w.port);
+    Rect bounds;
+    GetPortBounds(w.port, &bounds);
+    EXPECT_TRUE(bounds.left == 0 && bounds.top == 0 && bounds.right == 200 && bounds.bottom == 100);
+    Point origin{0, 0};
+    LocalToGlobal(&origin);
+    EXPECT_EQ(origin.h, 100);
+    EXPECT_EQ(origin.v, 50);
+
+    ForeColor(redColor);
+    Rect r = rect(-20, -20, 10, 5);   // partly outside the port: clipped to it
+    PaintRect(&r);
+    EXPECT_EQ(screen_pixel(100, 50), 0xFF0000u);
+    EXPECT_EQ(screen_pixel(109, 54), 0xFF0000u);
+    EXPECT_NE(screen_pixel(99, 50), 0xFF0000u);
+    EXPECT_NE(screen_pixel(100, 49), 0xFF0000u);
+    auto dirty = qd::screen().take_dirty_rects();
+    EXPECT_TRUE(covered(dirty, rect(100, 50, 110, 55)));
+    EXPECT_FALSE(covered(dirty, rect(99, 50, 100, 51)));
+    EXPECT_TRUE(qd::screen().take_dirty_rects().empty()) << "taking them forgets them";
+
+    // Moved: the same local drawing lands at the new place.
+    ASSERT_TRUE(qd::move_window_port(w.port, 400, 300).ok());
+    Rect global = qd::port_global_rect(w.port);
+    EXPECT_TRUE(global.left == 400 && global.top == 300 && global.right == 600 && global.bottom == 400);
+    ForeColor(blueColor);
+    PaintRect(&r);
+    EXPECT_EQ(screen_pixel(400, 300), 0x0000FFu);
+    EXPECT_EQ(screen_pixel(100, 50), 0xFF0000u) << "the old place is left alone";
+}
+
+TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
+    WindowPort back(rect(0, 100, 200, 200)), front(rect(50, 120, 150, 180));
+    // The front window covers part of the back one.
+    qd::Region visible(qd::port_global_rect(back.port));
+    visible.subtract(qd::Region(qd::port_global_rect(front.port)));
+    ASSERT_TRUE(qd::set_port_visible_region_global(back.port, visible).ok());
+    EXPECT_TRUE(qd::port_visible_region_global(back.port) == visible);
+
+    qdtest::UsePort use(back.port);
+    ForeColor(greenColor);
+    Rect all = rect(0, 0, 200, 100);
+    PaintRect(&all);
+    EXPECT_EQ(screen_pixel(10, 110), 0x00FF00u);
+    EXPECT_NE(screen_pixel(60, 130), 0x00FF00u) << "covered by the front window";
+    EXPECT_EQ(screen_pixel(160, 130), 0x00FF00u);
+
+    // CopyBits onto the window's pixel map obeys the same visible region.
+    qdtest::GWorld gw(8, rect(0, 0, 200, 100));
+    {
+        qdtest::UsePort useWorld(gw.get());
+        ForeColor(yellowColor);
+        PaintRect(&all);
+    }
+    qd::screen().take_dirty_rects();
+    CopyBits(gw.bits(), GetPortBitMapForCopyBits(back.port), &all, &all, srcCopy, nullptr);
+    EXPECT_EQ(screen_pixel(10, 110), 0xFFFF00u);
+    EXPECT_NE(screen_pixel(60, 130), 0xFFFF00u);
+    EXPECT_TRUE(covered(qd::screen().take_dirty_rects(), rect(0, 100, 50, 200)));
+}
+
+TEST(Screen, OriginAndDesktopPort) {
+    WindowPort w(rect(10, 20, 110, 120));
+    qdtest::UsePort use(w.port);
+    SetOrigin(-5, 7);   // local (-5, 7) is now the content's top-left
+    Point p{7, -5};
+    LocalToGlobal(&p);
+    EXPECT_EQ(p.h, 10);
+    EXPECT_EQ(p.v, 20);
+    ASSERT_TRUE(qd::move_window_port(w.port, 30, 40).ok());
+    p = Point{7, -5};
+    LocalToGlobal(&p);
+    EXPECT_EQ(p.h, 30);
+    EXPECT_EQ(p.v, 40);
+    ASSERT_TRUE(qd::size_window_port(w.port, 50, 60).ok());
+    Rect bounds;
+    GetPortBounds(w.port, &bounds);
+    EXPECT_TRUE(bounds.left == -5 && bounds.top == 7 && bounds.right == 45 && bounds.bottom == 67);
+
+    SetPort(qd::desktop_port());
+    ForeColor(magentaColor);
+    Rect r = rect(1, 1, 3, 3);
+    PaintRect(&r);
+    EXPECT_EQ(screen_pixel(2, 2), 0xFF00FFu) << "the desktop port's local coordinates are global";
+    EXPECT_FALSE(qd::move_window_port(qd::desktop_port(), 5, 5).ok());
+    EXPECT_FALSE(qd::is_window_port(qd::desktop_port()));
+    EXPECT_TRUE(qd::is_window_port(w.port));
+    int owner;
+    qd::set_port_owner(w.port, &owner);
+    EXPECT_EQ(qd::port_owner(w.port), &owner);
+}
+
+TEST(Cursor, VisibilityCountsAndTheArrowImage) {
+    InitCursor();
+    EXPECT_TRUE(qd::cursor_visible());
+    Cursor arrow;
+    GetQDGlobalsArrow(&arrow);
+    UInt32 gen = qd::cursor_generation();
+    HideCursor();
+    HideCursor();
+    ShowCursor();
+    EXPECT_FALSE(qd::cursor_visible());
+    ShowCursor();
+    EXPECT_TRUE(qd::cursor_visible());
+    ShowCursor();   // extra shows do not bank visibility
+    HideCursor();
+    EXPECT_FALSE(qd::cursor_visible());
+    ShowCursor();
+    ObscureCursor();
+    EXPECT_FALSE(qd::cursor_visible());
+    qd::cursor_mouse_moved();
+    EXPECT_TRUE(qd::cursor_visible());
+    EXPECT_NE(qd::cursor_generation(), gen);
+
+    // Drawn over a grey buffer: the hot spot is black, the outline white,
+    // and far from the arrow nothing changes.
+    const int w = 40, h = 40;
+    std::vector<UInt8> buf(w * h * 4, 0x80);
+    qd::draw_cursor(buf.data(), w, h, w * 4, Point{10, 10});
+    auto px = [&](int x, int y) { return buf[(y * w + x) * 4 + 1]; };
+    EXPECT_EQ(px(10, 10), 0x00) << "the hot spot";
+    EXPECT_EQ(px(9, 9), 0xFF) << "the outline";
+    EXPECT_EQ(px(30, 10), 0x80);
+    EXPECT_EQ(px(10, 30), 0x80);
+    int changed = 0;
+    for (int i = 0; i < w * h; ++i) changed += buf[i * 4 + 1] != 0x80;
+    int maskBits = 0;
+    for (UInt16 m : arrow.mask)
+        for (int b = 0; b < 16; ++b) maskBits += (m >> b) & 1;
+    EXPECT_EQ(changed, maskBits);
+
+    // Near a corner it is clipped; hidden it draws nothing.
+    qd::draw_cursor(buf.data(), w, h, w * 4, Point{38, 38});
+    HideCursor();
+    std::vector<UInt8> before = buf;
+    qd::draw_cursor(buf.data(), w, h, w * 4, Point{20, 20});
+    EXPECT_EQ(buf, before);
+    ShowCursor();
+
+    Cursor custom{};
+    custom.data[0] = custom.mask[0] = 0x8000;
+    custom.hotSpot = Point{0, 0};
+    SetCursor(&custom);
+    EXPECT_EQ(qd::cursor_state().cursor.data[0], 0x8000);
+    InitCursor();
+    EXPECT_EQ(qd::cursor_state().cursor.mask[1], arrow.mask[1]);
+}

@@ -1,0 +1,207 @@
+// Text: fonts found, widths and pen movement, faces, transfer modes,
+// anti-aliasing only where the depth allows it, clipping, UTF-8.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "platform/QuickDraw.h"
+#include "platform/quickdraw/Fonts.h"
+#include "qd_test_util.h"
+
+using qdtest::GWorld;
+using qdtest::rect;
+using qdtest::UsePort;
+
+namespace {
+
+struct PStr {
+    explicit PStr(const std::string& s) {
+        bytes[0] = UInt8(s.size());
+        std::memcpy(bytes + 1, s.data(), s.size());
+    }
+    operator ConstStr255Param() const { return bytes; }
+    unsigned char bytes[256];
+};
+
+// Pixels of a world that differ from its starting white.
+int inked(const GWorld& gw) {
+    const UInt32 white = gw.pm().pixelSize == 32 ? 0xFFFFFF : gw.pm().pixelSize == 16 ? 0x7FFF : 0;
+    int n = 0;
+    const Rect& b = gw.pm().bounds;
+    for (SInt16 y = b.top; y < b.bottom; ++y)
+        for (SInt16 x = b.left; x < b.right; ++x) n += gw.at(x, y) != white;
+    return n;
+}
+
+}  // namespace
+
+TEST(Text, TheFontsAreInstalled) {
+    auto r = platform::quickdraw::init_text();
+    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().message);
+}
+
+TEST(Text, WidthsAddUpAndThePenMovesByThem) {
+    GWorld gw(32, rect(0, 0, 400, 60));
+    UsePort use(gw.get());
+    struct Case {
+        SInt16 font, size, face;
+    } cases[] = {{applFont, 12, normal}, {systemFont, 0, normal}, {applFont, 33, bold},
+                 {4, 18, normal},        {2, 20, italic},         {applFont, 25, bold | italic}};
+    const std::string text = "Whoa cool! 1234";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.font << "/" << c.size << "/" << c.face);
+        TextFont(c.font);
+        TextSize(c.size);
+        TextFace(c.face);
+        SInt16 sum = 0;
+        for (char ch : text) sum = SInt16(sum + CharWidth(ch));
+        EXPECT_EQ(StringWidth(PStr(text)), sum);
+        EXPECT_EQ(TextWidth(text.data(), 5, 4), StringWidth(PStr("cool")));
+        MoveTo(10, 40);
+        DrawString(PStr(text));
+        Point pen;
+        GetPen(&pen);
+        EXPECT_EQ(pen.h, 10 + sum);
+        EXPECT_EQ(pen.v, 40);
+        FontInfo fi;
+        GetFontInfo(&fi);
+        SInt16 size = c.size ? c.size : 12;
+        EXPECT_GE(fi.ascent + fi.descent, size * 9 / 10);
+        EXPECT_LE(fi.ascent + fi.descent, size * 3 / 2);
+        EXPECT_GT(fi.descent, 0);
+        EXPECT_GE(fi.widMax, CharWidth('W'));
+    }
+    // Size 0 is 12; bigger sizes and bold are wider; monospaced digits and
+    // letters are equally wide.
+    TextFont(applFont);
+    TextFace(normal);
+    TextSize(0);
+    SInt16 w0 = StringWidth(PStr(text));
+    TextSize(12);
+    EXPECT_EQ(StringWidth(PStr(text)), w0);
+    TextSize(24);
+    EXPECT_GT(StringWidth(PStr(text)), w0 * 3 / 2);
+    TextFace(bold);
+    SInt16 boldWidth = StringWidth(PStr(text));
+    TextFace(normal);
+    EXPECT_GT(boldWidth, StringWidth(PStr(text)));
+    TextFont(4);
+    EXPECT_EQ(CharWidth('i'), CharWidth('W'));
+}
+
+TEST(Text, IndexedPortsGetOnlyTheForeColourDeepPortsBlendEdges) {
+    for (SInt16 depth : {1, 4, 8, 16, 32}) {
+        SCOPED_TRACE(depth);
+        GWorld gw(depth, rect(0, 0, 120, 40));
+        UsePort use(gw.get());
+        ForeColor(blueColor);
+        RGBColor blue{0, 0, 0xFFFF};
+        const UInt32 fore = UInt32(Color2Index(&blue));
+        TextSize(20);
+        MoveTo(4, 30);
+        DrawString(PStr("Ag&%@"));
+        std::set<UInt32> values;
+        for (SInt16 y = 0; y < 40; ++y)
+            for (SInt16 x = 0; x < 120; ++x) values.insert(gw.at(x, y));
+        EXPECT_TRUE(values.count(fore));
+        if (depth <= 8)
+            EXPECT_EQ(values.size(), 2u) << "white and the fore colour only";
+        else
+            EXPECT_GT(values.size(), 4u) << "anti-aliased edges";
+    }
+}
+
+TEST(Text, TransferModesAndFaces) {
+    // Renders "Hello" with some settings into a fresh 8-bit world and returns its ink.
+    auto render = [](SInt16 mode, SInt16 face, const std::function<void(GWorld&)>& check) {
+        GWorld gw(8, rect(0, 0, 100, 30));
+        UsePort use(gw.get());
+        BackColor(yellowColor);
+        TextMode(mode);
+        TextFace(face);
+        TextSize(16);
+        MoveTo(5, 20);
+        DrawString(PStr("Hello"));
+        check(gw);
+    };
+    int plain = 0;
+    render(srcOr, normal, [&](GWorld& gw) {
+        plain = inked(gw);
+        EXPECT_EQ(gw.at(6, 2), 0u) << "srcOr leaves the background";
+    });
+    EXPECT_GT(plain, 50);
+    render(srcCopy, normal, [&](GWorld& gw) {
+        int yellow = 0, leftOfPen = 0;
+        for (SInt16 y = 0; y < 30; ++y)
+            for (SInt16 x = 0; x < 100; ++x)
+                if (gw.at(x, y) == 5) {
+                    ++yellow;
+                    leftOfPen += x < 5;
+                }
+        EXPECT_GT(yellow, 200) << "srcCopy fills the line box with the back colour (yellow)";
+        EXPECT_EQ(leftOfPen, 0);
+        EXPECT_EQ(gw.at(6, 1), 0u) << "only the line box";
+    });
+    render(srcXor, normal, [&](GWorld& gw) {
+        EXPECT_EQ(inked(gw), plain);
+        MoveTo(5, 20);
+        DrawString(PStr("Hello"));
+        EXPECT_EQ(inked(gw), 0) << "xor twice restores";
+    });
+    render(srcOr, bold, [&](GWorld& gw) { EXPECT_GT(inked(gw), plain * 5 / 4); });
+    render(srcOr, underline, [&](GWorld& gw) {
+        EXPECT_GT(inked(gw), plain);
+        EXPECT_EQ(gw.at(20, 21), 255u) << "the underline runs under the text";
+    });
+    render(srcOr, italic, [&](GWorld& gw) {
+        EXPECT_GT(inked(gw), plain / 2);
+        EXPECT_NE(inked(gw), plain);
+    });
+}
+
+TEST(Text, ClippedToTheClipRegion) {
+    GWorld gw(8, rect(0, 0, 100, 30));
+    UsePort use(gw.get());
+    Rect clip = rect(0, 0, 30, 30);
+    ClipRect(&clip);
+    TextSize(18);
+    MoveTo(2, 22);
+    DrawString(PStr("MMMMMMMM"));
+    for (SInt16 y = 0; y < 30; ++y)
+        for (SInt16 x = 30; x < 100; ++x) ASSERT_EQ(gw.at(x, y), 0u);
+    EXPECT_GT(inked(gw), 20);
+    Point pen;
+    GetPen(&pen);
+    EXPECT_EQ(pen.h, 2 + StringWidth(PStr("MMMMMMMM"))) << "the pen moves past clipped text too";
+}
+
+TEST(Text, Utf8AndCharacterCodes) {
+    GWorld gw(8, rect(0, 0, 50, 30));
+    UsePort use(gw.get());
+    TextSize(14);
+    struct Case {
+        std::string utf8;
+        SInt16 expected;
+    } cases[] = {
+        {"\xC3\xA9", CharWidth(SInt16(0xE9))},                        // é, two bytes, one character
+        {"a\xC3\xA9z", SInt16(CharWidth('a') + CharWidth(0xE9) + CharWidth('z'))},
+        {"\xE2\x82\xAC", StringWidth(PStr("\xE2\x82\xAC"))},         // €
+    };
+    for (const Case& c : cases) EXPECT_EQ(StringWidth(PStr(c.utf8)), c.expected) << c.utf8;
+    // Malformed bytes measure as the replacement character, one per byte.
+    SInt16 bad = StringWidth(PStr("\xC3"));
+    EXPECT_GT(bad, 0);
+    EXPECT_EQ(StringWidth(PStr("\xC3\xC3")), 2 * bad);
+    EXPECT_EQ(StringWidth(PStr("\xF0\x9F")), 2 * bad) << "a sequence cut short";
+    EXPECT_EQ(StringWidth(PStr("")), 0);
+    EXPECT_EQ(TextWidth("abc", 0, 0), 0);
+    EXPECT_EQ(TextWidth(nullptr, 0, 3), 0);
+    MoveTo(2, 20);
+    DrawChar('x');
+    Point pen;
+    GetPen(&pen);
+    EXPECT_EQ(pen.h, 2 + CharWidth('x'));
+}

@@ -1,0 +1,155 @@
+// Fixed-point arithmetic, number text, rectangles and points.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "platform/QuickDraw.h"
+#include "platform/Utilities.h"
+#include "qd_test_util.h"
+
+using qdtest::rect;
+
+TEST(Fixed, KnownValuesAndSaturation) {
+    struct Ratio {
+        SInt16 n, d;
+        Fixed expected;
+    } ratios[] = {{320, 1, 320 << 16}, {1, 2, 0x8000}, {-3, 4, -0xC000}, {1, 3, 0x5555}, {2, 3, 0xAAAB},
+                  {32767, 1, 0x7FFF0000}, {1, 0, 0x7FFFFFFF}, {-1, 0, INT32_MIN}, {0, 0, 0x7FFFFFFF}};
+    for (const Ratio& r : ratios) EXPECT_EQ(FixRatio(r.n, r.d), r.expected) << r.n << "/" << r.d;
+
+    struct Round {
+        Fixed x;
+        SInt16 expected;
+    } rounds[] = {{0x18000, 2},  {0x17FFF, 1},  {-0x18000, -2}, {-0x17FFF, -1}, {0x8000, 1},
+                  {-0x8000, -1}, {0x7FFFFFFF, 32767}, {INT32_MIN, -32768}, {0, 0}};
+    for (const Round& r : rounds) EXPECT_EQ(FixRound(r.x), r.expected) << r.x;
+
+    struct Binary {
+        Fixed a, b, mul, div;
+    } ops[] = {
+        {0x20000, 0x30000, 0x60000, 0xAAAB},
+        {-0x20000, 0x8000, -0x10000, -0x40000},
+        {0x7FFFFFFF, 0x20000, 0x7FFFFFFF, 0x3FFFFFFF + 1},
+        {INT32_MIN, 0x20000, INT32_MIN, -0x40000000},
+        {0x10000, 0, 0, 0x7FFFFFFF},
+        {-0x10000, 0, 0, INT32_MIN},
+        {0x40000000, 0x100, 0x400000, 0x7FFFFFFF},
+    };
+    for (const Binary& o : ops) {
+        EXPECT_EQ(FixMul(o.a, o.b), o.mul) << std::hex << o.a << " * " << o.b;
+        EXPECT_EQ(FixDiv(o.a, o.b), o.div) << std::hex << o.a << " / " << o.b;
+    }
+    EXPECT_EQ(Long2Fix(5), 0x50000);
+    EXPECT_EQ(Long2Fix(40000), 0x7FFFFFFF);
+    EXPECT_EQ(Long2Fix(-40000), INT32_MIN);
+    EXPECT_EQ(Fix2Long(0x28000), 3);
+    EXPECT_EQ(Fix2Long(-0x28000), -3);
+    EXPECT_EQ(X2Fix(1.5), 0x18000);
+    EXPECT_EQ(X2Fix(-0.25), -0x4000);
+    EXPECT_EQ(X2Fix(1e12), 0x7FFFFFFF);
+    EXPECT_EQ(X2Fix(-1e12), INT32_MIN);
+    EXPECT_DOUBLE_EQ(Fix2X(0x18000), 1.5);
+    for (Fixed f : {0, 1, -1, 0x12345678, INT32_MIN}) EXPECT_EQ(X2Fix(Fix2X(f)), f);
+}
+
+TEST(NumberText, RoundTripsAndEdges) {
+    struct Case {
+        SInt32 n;
+        const char* text;
+    } cases[] = {{0, "0"}, {7, "7"}, {70, "70"}, {-1, "-1"}, {2147483647, "2147483647"}, {INT32_MIN, "-2147483648"}};
+    for (const Case& c : cases) {
+        Str255 s;
+        NumToString(c.n, s);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(s + 1), s[0]), c.text);
+        SInt32 back = 12345;
+        StringToNum(s, &back);
+        EXPECT_EQ(back, c.n);
+    }
+    struct Parse {
+        const char* text;
+        SInt32 expected;
+    } parses[] = {{"+42", 42}, {"12ab", 12}, {"", 0}, {"-", 0}, {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN}};
+    for (const Parse& p : parses) {
+        Str255 s;
+        CopyCStringToPascal(p.text, s);
+        SInt32 v = 1;
+        StringToNum(s, &v);
+        EXPECT_EQ(v, p.expected) << p.text;
+    }
+}
+
+TEST(NumberText, PascalAndCStringCopies) {
+    std::string longText(300, 'x');
+    Str255 p;
+    CopyCStringToPascal(longText.c_str(), p);
+    EXPECT_EQ(p[0], 255);
+    char c[256];
+    CopyPascalStringToC(p, c);
+    EXPECT_EQ(std::strlen(c), 255u);
+    // In place, both ways.
+    unsigned char buf[256] = {3, 'a', 'b', 'c'};
+    CopyPascalStringToC(buf, reinterpret_cast<char*>(buf));
+    EXPECT_STREQ(reinterpret_cast<char*>(buf), "abc");
+    CopyCStringToPascal(reinterpret_cast<char*>(buf), buf);
+    EXPECT_EQ(buf[0], 3);
+    EXPECT_EQ(buf[3], 'c');
+}
+
+TEST(Rects, IntersectionUnionAndContainment) {
+    const Rect zero{0, 0, 0, 0};
+    struct Sect {
+        Rect a, b, expected;
+        bool meets;
+    } sects[] = {
+        {rect(0, 0, 10, 10), rect(5, 5, 20, 20), rect(5, 5, 10, 10), true},
+        {rect(0, 0, 10, 10), rect(10, 0, 20, 10), zero, false},   // touching edges share no pixel
+        {rect(0, 0, 10, 10), rect(3, 3, 3, 8), zero, false},
+        {rect(-5, -5, 5, 5), rect(-10, -10, 0, 0), rect(-5, -5, 0, 0), true},
+    };
+    for (const Sect& s : sects) {
+        Rect out{9, 9, 9, 9};
+        EXPECT_EQ(bool(SectRect(&s.a, &s.b, &out)), s.meets);
+        EXPECT_TRUE(EqualRect(&out, &s.expected));
+    }
+    Rect u;
+    Rect a = rect(0, 0, 10, 10), b = rect(20, 5, 30, 8), empty = rect(50, 50, 50, 50);
+    UnionRect(&a, &b, &u);
+    Rect expected = rect(0, 0, 30, 10);
+    EXPECT_TRUE(EqualRect(&u, &expected));
+    UnionRect(&empty, &b, &u);
+    EXPECT_TRUE(EqualRect(&u, &b)) << "an empty rectangle adds nothing";
+
+    struct Point_ {
+        SInt16 h, v;
+        bool in;
+    } points[] = {{0, 0, true}, {9, 9, true}, {10, 5, false}, {5, 10, false}, {-1, 0, false}};
+    for (const Point_& p : points) EXPECT_EQ(bool(PtInRect(Point{p.v, p.h}, &a)), p.in) << p.h << "," << p.v;
+
+    Rect r = rect(0, 0, 10, 10);
+    InsetRect(&r, 2, 3);
+    expected = rect(2, 3, 8, 7);
+    EXPECT_TRUE(EqualRect(&r, &expected));
+    InsetRect(&r, 4, 0);
+    EXPECT_TRUE(EqualRect(&r, &zero)) << "an inset with no area left is all zero";
+    r = rect(0, 0, 10, 10);
+    InsetRect(&r, -2, -2);
+    expected = rect(-2, -2, 12, 12);
+    EXPECT_TRUE(EqualRect(&r, &expected));
+    OffsetRect(&r, 2, -3);
+    expected = rect(0, -5, 14, 9);
+    EXPECT_TRUE(EqualRect(&r, &expected));
+
+    Pt2Rect(Point{20, 3}, Point{5, 10}, &r);
+    expected = rect(3, 5, 10, 20);
+    EXPECT_TRUE(EqualRect(&r, &expected));
+    EXPECT_TRUE(EmptyRect(&empty));
+    EXPECT_FALSE(EmptyRect(&a));
+
+    Point p{1, 2};
+    AddPt(Point{10, 20}, &p);
+    EXPECT_TRUE(EqualPt(p, Point{11, 22}));
+    SubPt(Point{1, 2}, &p);
+    EXPECT_TRUE(EqualPt(p, Point{10, 20}));
+    EXPECT_FALSE(EqualPt(p, Point{20, 10}));
+}
