@@ -30,7 +30,7 @@ std::optional<std::string> send_built(Result<AppleEvent> built) {
     return std::nullopt;
 }
 
-class ScriptSender final : public host::AppleEventSender {
+class ScriptSender final : public script::AppleEventSender {
 public:
     std::optional<std::string> send_open_documents(const std::vector<std::string>& paths) override {
         std::vector<std::filesystem::path> files(paths.begin(), paths.end());
@@ -61,7 +61,7 @@ void start_for_launch() {
     // of a script all arrive as the quit Apple event.
     events::set_quit_handler([](events::QuitSource) { send_built(make_quit_event()); });
     static ScriptSender sender;
-    host::set_apple_event_sender(&sender);
+    script::set_apple_event_sender(&sender);
 }
 
 }  // namespace platform::appleevents

@@ -1,6 +1,7 @@
 // launch(): the platform's side of the process start.
 #include "platform/hosts/Launch.h"
 #include "platform/appleevents/Delivery.h"
+#include "platform/hosts/ScreenBridge.h"
 
 #include <chrono>
 #include <cstdio>
@@ -58,6 +59,10 @@ void launch(int argc, char** argv) {
     }
     set_launch_options(o);
     state().launched = true;
+    if (auto attached = attach_screen(); !attached) {
+        std::fprintf(stderr, "kinora: %s\n", attached.error().message);
+        std::exit(1);
+    }
     // From here on SIGINT and SIGTERM are quit requests, even before the
     // application first asks for an event.
     events::install_quit_signal_handlers();

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ void flush_nulls() {
         std::printf("null count=%ld ticks=%u..%u\n", g_nulls.count, g_nulls.first, g_nulls.last);
     g_nulls = NullRun{};
 }
+
+// The payload this program posts itself; high-level events of the platform
+// (the launch's 'oapp', Apple events) carry payloads of their own.
+std::shared_ptr<std::string> g_quitPayload = std::make_shared<std::string>("from-quit-hook");
 
 std::string four(UInt32 v) {
     char s[5] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v), 0};
@@ -93,7 +98,7 @@ void log_event(const EventRecord& e) {
         auto payload = events::take_high_level_payload(e);
         std::printf("%s class=%s id=%s payload=%s\n", name, four(UInt32(e.message)).c_str(),
                     four(events::high_level_event_id(e)).c_str(),
-                    payload ? static_cast<std::string*>(payload.get())->c_str() : "none");
+                    !payload ? "none" : payload == g_quitPayload ? g_quitPayload->c_str() : "platform");
         break;
     }
     default:
@@ -126,7 +131,7 @@ int main(void) {
     if (quit_mode == "handler") {
         events::set_quit_handler([](events::QuitSource source) {
             std::printf("quit requested by %s\n", events::quit_source_name(source));
-            events::post_high_level_event('aevt', 'quit', std::make_shared<std::string>("from-quit-hook"));
+            events::post_high_level_event('aevt', 'quit', g_quitPayload);
         });
     } else if (quit_mode == "ignore") {
         events::set_quit_handler([](events::QuitSource source) {
