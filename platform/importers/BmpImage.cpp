@@ -19,7 +19,8 @@
  *             profile)
  *   With a 40-byte header and BI_BITFIELDS the three masks follow it.
  *   The palette follows the header (and those masks): "colours used"
- *   entries, or 2^bit count when that is 0 (never more than 2^bit count).
+ *   entries, or 2^bit count when that is 0 (never more than 2^bit count),
+ *   and never more than fit before the pixel data.
  *
  *   Pixel rows start at the data offset, bottom row first unless the height
  *   is negative; each row is padded to a multiple of 4 bytes.
@@ -192,8 +193,12 @@ Result<BmpHeader> read_header(std::span<const UInt8> file) {
         UInt32 most = 1u << h.bits;
         UInt32 count = colorsUsed == 0 || colorsUsed > most ? most : colorsUsed;
         const size_t entry = core ? 3 : 4;
-        // The palette may be shorter than 2^bits when the file says so; it
-        // must lie inside the file either way.
+        // Writers often store fewer entries than they declare: the pixels
+        // start where the palette really ends. Indexes past it are refused.
+        if (h.dataOffset > r.position() && h.dataOffset <= file.size()) {
+            UInt64 room = (h.dataOffset - r.position()) / entry;
+            if (room < count) count = UInt32(room);
+        }
         if (UInt64(count) * entry > r.remaining()) return damaged("BMP palette past the end of the file");
         h.palette.resize(count);
         for (auto& c : h.palette) {
