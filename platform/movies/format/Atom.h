@@ -75,6 +75,7 @@ private:
 struct RawAtom {
     OSType type = 0;
     std::vector<UInt8> bytes;          // header included
+    bool operator==(const RawAtom&) const = default;
 };
 
 // The children of a container that this layer does not model. Each keeps

@@ -46,6 +46,7 @@ Result<void> SampleTable::add_chunk(UInt64 offset, UInt32 count, UInt32 size, UI
     } else if (sizes_constant_ && size != constant_size_) {
         sizes_.assign(sample_count_, constant_size_);
         sizes_constant_ = false;
+        constant_size_ = 0;
     }
     if (!sizes_constant_) sizes_.insert(sizes_.end(), count, size);
 
