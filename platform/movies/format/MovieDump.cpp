@@ -53,8 +53,8 @@ void Movie::dump(std::ostream& out, bool every_sample) const {
             << fourcc_string(t.media.type()) << "'\n";
         t.header.dump(out, 1);
         if (t.edits && t.edits->list) {
-            out << indent(1) << "edit list: ";
-            t.edits->list->dump(out, 1);
+            out << indent(1) << "edit list:\n";
+            t.edits->list->dump(out, 2);
         } else {
             out << indent(1) << "edit list: none\n";
         }
