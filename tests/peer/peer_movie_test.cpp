@@ -239,3 +239,40 @@ TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
     EXPECT_TRUE(c->data_refs[0][0].found);
     EXPECT_EQ(c->data_refs[0][0].path, absolute_path(dir / "media/sound.raw").value());
 }
+
+TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
+    REQUIRE_TOOL("ffmpeg");
+    struct Source { const char* name; const char* args; };
+    const Source sources[] = {
+        {"b-frames.mp4", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
+                         "-c:v mpeg4 -bf 2 -c:a aac -shortest -metadata title=Kinora"},
+        {"animation.mov", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
+                          "-c:v qtrle -c:a pcm_s16be -shortest"},
+        {"faststart.mov", "-f lavfi -i testsrc=d=1:s=32x32:r=25 -c:v rawvideo -pix_fmt rgb24 "
+                          "-movflags +faststart"},
+    };
+    peer::TempDir dir;
+    for (const Source& s : sources) {
+        SCOPED_TRACE(s.name);
+        std::string path = dir / s.name;
+        auto made = run(std::string("ffmpeg -nostdin -v error ") + s.args + " " + shell_quote(path) + " 2>&1");
+        ASSERT_EQ(made.status, 0) << made.text;
+        std::string decode = "ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f framemd5 - 2>&1";
+        std::string before = run(decode).text;
+        ASSERT_NE(before.find("\n0,"), std::string::npos) << before;
+
+        auto file = open_data_file(path, OpenMode::read_write).value();
+        auto c = read_movie_file(*file);
+        ASSERT_TRUE(c.ok()) << c.error().message;
+        auto moov = c->movie.write().value();
+        Movie again = Movie::parse(ByteReader(std::span<const UInt8>(moov).subspan(8), invalidMovie)).value();
+        EXPECT_EQ(again.write().value(), moov) << "write, read, write";
+
+        auto where = update_movie_file(*file, c->movie);
+        ASSERT_TRUE(where.ok()) << where.error().message;
+        EXPECT_EQ(run(decode).text, before) << "ffmpeg sees the same frames after the movie moved";
+        auto reread = read_movie_file(*file);
+        ASSERT_TRUE(reread.ok());
+        EXPECT_EQ(reread->layout.movie_atom()->offset, where->offset);
+    }
+}
