@@ -25,7 +25,7 @@ inline std::vector<UInt8> frame_bytes(UInt32 frame, size_t size) {
 inline VideoDescription rle_description() {
     VideoDescription v;
     v.codec = fourcc("rle ");
-    v.vendor = kAppl;
+    v.vendor = fourcc("Knra");
     v.temporal_quality = v.spatial_quality = 0x200;
     v.width = 320;
     v.height = 100;

@@ -187,7 +187,7 @@ TEST(MovieRoundTrip, ByteLayoutOfTheImageDescription) {
     EXPECT_EQ(load_u32be(&e[0]), 86u);               // idSize
     EXPECT_EQ(load_u32be(&e[4]), fourcc("rle "));    // cType
     EXPECT_EQ(load_u16be(&e[14]), 1u);               // dataRefIndex
-    EXPECT_EQ(load_u32be(&e[20]), kAppl);            // vendor
+    EXPECT_EQ(load_u32be(&e[20]), fourcc("Knra"));            // vendor
     EXPECT_EQ(load_u16be(&e[32]), 320u);             // width
     EXPECT_EQ(load_u16be(&e[34]), 100u);             // height
     EXPECT_EQ(load_u32be(&e[36]), 0x00480000u);      // 72 dpi

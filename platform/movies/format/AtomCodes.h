@@ -61,7 +61,6 @@ inline constexpr OSType kMhlr = fourcc("mhlr");
 inline constexpr OSType kDhlr = fourcc("dhlr");
 inline constexpr OSType kVide = fourcc("vide");
 inline constexpr OSType kSoun = fourcc("soun");
-inline constexpr OSType kAppl = fourcc("appl");
 
 // Brands
 inline constexpr OSType kBrandQT = fourcc("qt  ");

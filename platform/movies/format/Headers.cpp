@@ -235,7 +235,6 @@ Handler Handler::make(OSType component_type, OSType subtype, const std::string& 
     Handler h;
     h.component_type = component_type;
     h.subtype = subtype;
-    h.manufacturer = kAppl;
     ByteWriter w;
     w.pstring(name);
     h.name_bytes = w.take();

@@ -106,7 +106,9 @@ private:
 };
 
 // Replaces the file's live movie with `movie` as described above and
-// returns where the new moov went.
+// returns where the new moov went. Finish a writer's data first; to add
+// samples afterwards, continue with MovieFileWriter::append_to(file, the
+// new layout's end), since the new movie may have gone to the end.
 Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie);
 
 }  // namespace platform::movies
