@@ -196,3 +196,20 @@ TEST(MovieRoundTrip, ByteLayoutOfTheImageDescription) {
     EXPECT_EQ(load_u16be(&e[82]), 8u);               // depth
     EXPECT_EQ(SInt16(load_u16be(&e[84])), -1);       // default colour table
 }
+
+TEST(MovieRoundTrip, StoredColourTables) {
+    VideoDescription v = rle_description();
+    EXPECT_EQ(v.color_table().code(), badImageDescription) << "ID -1: the default table, none stored";
+    v.clut_id = 0;
+    ByteWriter t;
+    t.u32(0);
+    t.u16(0x8000);
+    t.u16(1);   // two entries
+    for (UInt16 x : {0, 0xFFFF, 0xFFFF, 0xFFFF, 1, 0, 0, 0}) t.u16(x);
+    v.extensions = t.take();
+    auto back = VideoDescription::parse(v.write().bytes).value();
+    EXPECT_EQ(back.color_table().value(),
+              (std::vector<ColorEntry>{{0, 0xFFFF, 0xFFFF, 0xFFFF}, {1, 0, 0, 0}}));
+    back.extensions.resize(back.extensions.size() - 1);
+    EXPECT_EQ(back.color_table().code(), badImageDescription);
+}

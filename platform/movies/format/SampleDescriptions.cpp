@@ -85,6 +85,17 @@ Result<VideoDescription> VideoDescription::parse(std::span<const UInt8> entry) {
     return v;
 }
 
+Result<std::vector<ColorEntry>> VideoDescription::color_table() const {
+    if (!has_stored_color_table()) return fail(badImageDescription, "no stored colour table");
+    ByteReader r(extensions, badImageDescription);
+    TRY(r.skip(6));   // seed, flags
+    UInt32 entries = UInt32(TRY(r.u16())) + 1;
+    if (entries > r.remaining() / 8) return fail(badImageDescription, "colour table runs past its description");
+    std::vector<ColorEntry> table(entries);
+    for (auto& e : table) e = ColorEntry{r.u16().value(), r.u16().value(), r.u16().value(), r.u16().value()};
+    return table;
+}
+
 SampleDescription VideoDescription::write() const {
     ByteWriter w;
     w.u32(0);
@@ -120,6 +131,11 @@ void VideoDescription::dump(std::ostream& out, int level) const {
     out << in << width << " x " << height << ", depth " << depth << ", colour table ID "
         << clut_id << ", resolution " << fixed_string(h_res) << " x " << fixed_string(v_res)
         << " dpi\n";
+    if (has_stored_color_table()) {
+        auto table = color_table();
+        if (table.ok()) out << in << "stored colour table of " << table->size() << " entries\n";
+        else out << in << "stored colour table unreadable: " << table.error().message << "\n";
+    }
     out << in << "temporal quality " << temporal_quality << ", spatial quality "
         << spatial_quality << ", data size " << data_size << ", frame count " << frame_count;
     if (!extensions.empty()) out << ", " << extensions.size() << " bytes of extensions";

@@ -19,8 +19,12 @@
  *         50  compressor name, length-prefixed, 32 bytes
  *         82  depth s16              84  colour table ID s16 (-1: the default
  *                                        table of the depth, none stored)
- *         86  extensions (a stored colour table when the ID is 0, then
- *             atoms such as 'gama', 'fiel', 'colr'), up to the entry size
+ *         86  extensions (a stored colour table when the depth is 8 or less
+ *             and the ID is 0, then atoms such as 'gama', 'fiel', 'colr'),
+ *             up to the entry size
+ *
+ * A stored colour table: seed u32, flags u16, size u16 (entries - 1), then
+ * per entry value u16, red u16, green u16, blue u16.
  *
  * Sound ('soun'): after the 16-byte header
  *         16  version s16 (0, 1 or 2)  18  revision s16   20  vendor u32
@@ -67,6 +71,12 @@ inline constexpr size_t kSoundDescriptionV0Size = 36;
 inline constexpr size_t kSoundDescriptionV1Size = 52;
 inline constexpr size_t kSoundDescriptionV2Size = 72;
 
+struct ColorEntry {
+    UInt16 value = 0;
+    UInt16 red = 0, green = 0, blue = 0;
+    bool operator==(const ColorEntry&) const = default;
+};
+
 struct VideoDescription {
     OSType codec = 0;
     UInt16 data_ref_index = 1;
@@ -85,6 +95,11 @@ struct VideoDescription {
     SInt16 depth = 24;
     SInt16 clut_id = -1;
     std::vector<UInt8> extensions;   // bytes after the 86
+
+    bool has_stored_color_table() const { return depth >= 1 && depth <= 8 && clut_id == 0; }
+    // The stored colour table at the start of the extensions; fails with
+    // badImageDescription when there is none or it runs past the entry.
+    Result<std::vector<ColorEntry>> color_table() const;
 
     // Fails with badImageDescription for an entry shorter than 86 bytes.
     static Result<VideoDescription> parse(std::span<const UInt8> entry);
