@@ -70,15 +70,23 @@ struct Geo {
 };
 const Geo kGeos[] = {{1, 2, 16}, {2, 4, 16}, {4, 4, 8}, {8, 4, 4}, {16, 2, 1}, {24, 3, 1}, {32, 4, 1}};
 
-// A line of units with runs of every length and values from a small set,
-// so equal neighbours happen by chance too.
+// A line of units: noise, runs of every length, and short runs of values
+// from a small set, so equal neighbours also happen by chance.
 std::vector<UInt32> random_units(Rng& rng, size_t n, size_t unitBytes) {
     const UInt32 mask = unitBytes == 4 ? 0xFFFFFFFFu : (1u << (8 * unitBytes)) - 1;
     std::vector<UInt32> u;
     while (u.size() < n) {
         const UInt32 v = (rng.next() % 5) & mask;
-        const size_t len = rng.next() % 3 == 0 ? 1 + rng.next() % 300 : 1 + rng.next() % 4;
-        for (size_t k = 0; k < len && u.size() < n; ++k) u.push_back(v);
+        switch (rng.next() % 4) {
+        case 0:   // noise: literals longer than one code
+            for (size_t k = 1 + rng.next() % 400; k > 0 && u.size() < n; --k) u.push_back(rng.next() & mask);
+            break;
+        case 1:   // a run, often longer than one code
+            for (size_t k = 1 + rng.next() % 300; k > 0 && u.size() < n; --k) u.push_back(v);
+            break;
+        default:
+            for (size_t k = 1 + rng.next() % 4; k > 0 && u.size() < n; --k) u.push_back(v);
+        }
     }
     return u;
 }
