@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Our Animation encoder against ffmpeg's (qtrle) on the same frames, key
+# frames only: 60 synthetic 1280x720 24-bit frames (gradients, moving
+# shapes, a checker floor, sparse noise), generated once as raw R,G,B.
+#
+# Prints exactly two lines:
+#   rle-size-ratio VALUE          our bytes / ffmpeg's bytes (goal <= 1.00)
+#   rle-encode-speed-ratio VALUE  ffmpeg's encoding time / ours (goal >= 2)
+#
+# How the time is taken:
+#  - ours: bench/rle_encode_tool measures the processor time of coding the
+#    60 frames alone (already in memory, into one reused buffer), best of
+#    three passes;
+#  - ffmpeg's: `ffmpeg -benchmark` reports the user time (utime) of its
+#    whole run. We run the same command twice more with the encoder swapped
+#    for a plain copy (-c:v rawvideo) and subtract that run's utime, which
+#    removes what is not encoding (start-up, reading and writing the
+#    frames); each command is run three times and the best taken.
+#
+# Usage: bench/rle-vs-ffmpeg.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+
+build=${1:-build}
+tool="$build/bench/rle_encode_tool"
+w=1280 h=720 n=60
+if [ ! -x "$tool" ]; then
+  echo "missing $tool: configure with -DKINORA_BENCH=ON and build" >&2
+  exit 1
+fi
+command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed" >&2; exit 1; }
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+"$tool" generate $w $h $n "$tmp/frames.raw"
+
+ours=$("$tool" encode $w $h $n "$tmp/frames.raw" "$tmp/ours.rle")
+our_bytes=$(awk '$1 == "bytes" { print $2 }' <<<"$ours")
+our_seconds=$(awk '$1 == "seconds" { print $2 }' <<<"$ours")
+
+# Best user time of three runs of: ffmpeg <codec options> -> OUT
+ffmpeg_utime() {
+  local best=""
+  for _ in 1 2 3; do
+    local t
+    t=$(ffmpeg -nostdin -hide_banner -benchmark -y -f rawvideo -pix_fmt rgb24 -s ${w}x${h} -r 10 \
+          -i "$tmp/frames.raw" "$@" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p')
+    best=$(awk -v a="$best" -v b="$t" 'BEGIN { print (a == "" || b < a) ? b : a }')
+  done
+  echo "$best"
+}
+encode_utime=$(ffmpeg_utime -c:v qtrle -g 1 -f rawvideo "$tmp/theirs.rle")
+copy_utime=$(ffmpeg_utime -c:v rawvideo -f rawvideo "$tmp/copy.raw")
+their_bytes=$(stat -c %s "$tmp/theirs.rle")
+
+awk -v ob="$our_bytes" -v tb="$their_bytes" 'BEGIN { printf "rle-size-ratio %.3f\n", ob / tb }'
+awk -v e="$encode_utime" -v c="$copy_utime" -v o="$our_seconds" \
+  'BEGIN { t = e - c; if (t <= 0) t = e; printf "rle-encode-speed-ratio %.2f\n", t / o }'
