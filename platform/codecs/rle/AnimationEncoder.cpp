@@ -135,7 +135,9 @@ const UInt8* Encoder::read_line(const ConstPixelView& v, SInt32 y, UInt32* units
         return row;
     case 24:
         if (v.depth == 24) {
-            for (size_t i = 0; i < n; ++i) units[i] = load_u24be(row + 3 * i);
+            // Four-byte loads, all but the last inside the row.
+            for (size_t i = 0; i + 1 < n; ++i) units[i] = load_u32be(row + 3 * i) >> 8;
+            units[n - 1] = load_u24be(row + 3 * (n - 1));
             return row;
         }
         for (size_t i = 0; i < n; ++i) {

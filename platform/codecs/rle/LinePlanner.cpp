@@ -42,9 +42,81 @@ static size_t run_at(const UInt32* u, size_t at, size_t n) {
     return r;
 }
 
+// Key lines, by stretches of equal units. In a stretch [s, e) of L units
+// every unit but the last is best coded by the longest run from it: a run
+// is never dearer than a literal over the same equal units, nor than a
+// literal reaching past e (that literal is no cheaper than the run up to e
+// and a literal from e). So the sliding window is consulted only where a
+// stretch's last unit may begin a code, and only the units a literal can
+// usefully end on enter the queue. For 2 < L <= 128 that is s alone: any
+// window holding another unit j of the stretch also holds s, and
+// cost[j] + j*b >= cost[s] + s*b there, because cost[s] = 1 + b + cost[e]
+// <= 1 + b + cost[j] and j - s >= 2 (or cost[j] = cost[s] when j = s + 1).
+// Codes can only begin at s, at the units a literal ends on, and every
+// 128 units into a run, so costs and codes are kept for those alone.
+size_t LinePlanner::plan_key(UInt32 b) {
+    const UInt32* cur = cur_;
+    UInt32* cost = cost_.data();
+    UInt32* key = key_.data();
+    UInt32* op = op_.data();
+    UInt32* q = queue_.data();
+    size_t head = 0, tail = 0;
+    auto push = [&](size_t j) {
+        const UInt32 kj = cost[j] + UInt32(j) * b;
+        key[j] = kj;
+        while (tail > head && key[q[tail - 1]] >= kj) --tail;
+        q[tail++] = UInt32(j);
+    };
+    auto literal = [&](size_t i) {
+        while (q[head] > i + kMaxLiteral) ++head;
+        cost[i] = 1 + key[q[head]] - UInt32(i) * b;
+        op[i] = kLiteral | UInt32(q[head] - i);
+    };
+
+    // Where each stretch starts (written every time, kept when the unit
+    // differs from the one before: no branch to mispredict).
+    const size_t n = n_;
+    UInt32* starts = queue2_.data();
+    size_t count = 1;
+    starts[0] = 0;
+    for (size_t i = 1; i < n; ++i) {
+        starts[count] = UInt32(i);
+        count += cur[i] != cur[i - 1];
+    }
+    starts[count] = UInt32(n);
+
+    cost[n] = 0;
+    push(n);
+    for (size_t k = count; k-- > 0;) {
+        const size_t s = starts[k], e = starts[k + 1];
+        const size_t len = e - s;
+        if (len == 1) {
+            literal(s);
+        } else if (len <= size_t(kMaxRun)) {
+            if (len == 2) {
+                literal(s + 1);
+                push(s + 1);
+            }
+            cost[s] = 1 + b + cost[e];
+            op[s] = kRun | UInt32(len);
+        } else {
+            literal(e - 1);
+            for (size_t i = e - 1; i-- > s;) {
+                const size_t run = std::min(e - i, size_t(kMaxRun));
+                cost[i] = 1 + b + cost[i + run];
+                op[i] = kRun | UInt32(run);
+            }
+            push(s + 1);
+        }
+        push(s);
+    }
+    return 2 + cost[0];
+}
+
 size_t LinePlanner::plan(const UInt32* cur, const UInt32* prev, size_t n, int unitBytes,
                          UInt32 lastMask) {
     prepare(cur, prev, n, lastMask);
+    if (!prev) return plan_key(UInt32(unitBytes));
     const size_t t = tail_;
     if (t == 0) return 2;   // opening skip byte, end code
 
@@ -100,33 +172,55 @@ size_t LinePlanner::plan(const UInt32* cur, const UInt32* prev, size_t n, int un
     return 2 + cost[lead_];
 }
 
-UInt8* LinePlanner::write(UInt8* out, const UInt8* bytes, int unitBytes) const {
-    const size_t b = size_t(unitBytes);
+// memcpy for the short copies literals mostly are, without a library call.
+static inline void copy_bytes(UInt8* d, const UInt8* s, size_t n) {
+    if (n >= 16) {
+        size_t k = 0;
+        for (; k + 16 <= n; k += 16) std::memcpy(d + k, s + k, 16);
+        if (k < n) std::memcpy(d + n - 16, s + n - 16, 16);
+    } else if (n >= 8) {
+        std::memcpy(d, s, 8);
+        std::memcpy(d + n - 8, s + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(d, s, 4);
+        std::memcpy(d + n - 4, s + n - 4, 4);
+    } else {
+        for (size_t k = 0; k < n; ++k) d[k] = s[k];
+    }
+}
+
+template <size_t B>
+UInt8* LinePlanner::write_units(UInt8* out, const UInt8* bytes) const {
     *out++ = UInt8(1 + lead_);
     size_t i = lead_;
     while (i < tail_) {
         const UInt32 o = op_[i];
         const size_t len = o & ~kKindMask;
-        switch (o & kKindMask) {
-        case kLiteral:
-            *out++ = UInt8(len);
-            std::memcpy(out, bytes + i * b, len * b);
-            out += len * b;
-            break;
-        case kRun:
+        const UInt32 kind = o & kKindMask;
+        if (kind == kRun) {
             *out++ = UInt8(-SInt32(len));
-            std::memcpy(out, bytes + i * b, b);
-            out += b;
-            break;
-        default:   // kSkip
+            std::memcpy(out, bytes + i * B, B);
+            out += B;
+        } else if (kind == kLiteral) {
+            *out++ = UInt8(len);
+            copy_bytes(out, bytes + i * B, len * B);
+            out += len * B;
+        } else {   // kSkip
             *out++ = 0;
             *out++ = UInt8(1 + len);
-            break;
         }
         i += len;
     }
     *out++ = 0xFF;
     return out;
+}
+
+UInt8* LinePlanner::write(UInt8* out, const UInt8* bytes, int unitBytes) const {
+    switch (unitBytes) {
+    case 2: return write_units<2>(out, bytes);
+    case 3: return write_units<3>(out, bytes);
+    default: return write_units<4>(out, bytes);
+    }
 }
 
 size_t LinePlanner::plan_pairs(const UInt32* cur, const UInt32* prev, size_t n, UInt32 lastMask) {

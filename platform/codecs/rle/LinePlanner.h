@@ -55,6 +55,9 @@ private:
     enum : UInt32 { kLiteral = 0u << 30, kRun = 1u << 30, kSkip = 2u << 30, kSkipOnly = 3u << 30 };
     static constexpr UInt32 kKindMask = 3u << 30;
 
+    size_t plan_key(UInt32 unitBytes);
+    template <size_t B>
+    UInt8* write_units(UInt8* out, const UInt8* bytes) const;
     void prepare(const UInt32* cur, const UInt32* prev, size_t n, UInt32 lastMask);
     bool unchanged(size_t i) const;
 
