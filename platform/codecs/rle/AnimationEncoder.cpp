@@ -103,7 +103,16 @@ Result<size_t> Encoder::encode(const ConstPixelView& frame, int depth,
     }
     o += head;
 
+    const bool stretches = !previous && direct_ && depth >= 16;
     for (SInt32 y = first; y <= last; ++y) {
+        if (stretches) {   // key line of whole-pixel units: straight from the row
+            const UInt8* row = frame.row(y);
+            const UInt32* starts = find_stretches(row);
+            const size_t size = planner_.plan_key(starts, stretchCount_, units_, unitBytes_);
+            if (size + trailer > size_t(end - o)) return fail(codecImageBufErr, "output buffer too small");
+            o = planner_.write(o, row, unitBytes_);
+            continue;
+        }
         const UInt8* bytes = read_line(frame, y, cur_.data(), scratch_.data(), true);
         const UInt32* before = nullptr;
         if (previous) {
@@ -172,6 +181,34 @@ const UInt8* Encoder::read_line(const ConstPixelView& v, SInt32 y, UInt32* units
         std::memcpy(scratch + (n - 1) * unitBytes_, scratch + (n - 2) * unitBytes_, unitBytes_);
     }
     return src;
+}
+
+// Where each stretch of equal pixels starts in a row of 16-, 24- or 32-bit
+// pixels coded as they are (see LinePlanner::plan_key).
+const UInt32* Encoder::find_stretches(const UInt8* row) {
+    const size_t n = units_;
+    UInt32* starts = planner_.stretch_buffer(n);
+    size_t count = 1;
+    starts[0] = 0;
+    auto scan = [&](auto load) {
+        auto before = load(size_t(0));
+        for (size_t i = 1; i < n; ++i) {
+            const auto u = load(i);
+            starts[count] = UInt32(i);
+            count += u != before;
+            before = u;
+        }
+    };
+    if (depth_ == 32) {
+        scan([&](size_t i) { return load_u32be(row + 4 * i); });
+    } else if (depth_ == 16) {
+        scan([&](size_t i) { return load_u16be(row + 2 * i); });
+    } else {   // four-byte loads, all but the last inside the row
+        scan([&](size_t i) { return i + 1 < n ? load_u32be(row + 3 * i) >> 8 : load_u24be(row + 3 * i); });
+    }
+    starts[count] = UInt32(n);
+    stretchCount_ = count;
+    return starts;
 }
 
 // Whether row y differs between the frames in any pixel the stream keeps.

@@ -29,6 +29,7 @@ public:
 private:
     const UInt8* read_line(const ConstPixelView& v, SInt32 y, UInt32* units, UInt8* scratch,
                            bool pad) const;
+    const UInt32* find_stretches(const UInt8* row);
     bool line_changed(const ConstPixelView& cur, const ConstPixelView& prev, SInt32 y) const;
 
     int depth_ = 0;
@@ -39,6 +40,7 @@ private:
     size_t lineBytes_ = 0;      // coded bytes of a line's units
     UInt32 lastMask_ = ~0u;     // image bits of the last unit
     bool direct_ = false;       // source rows are already in stream form
+    size_t stretchCount_ = 0;
     LinePlanner planner_;
     std::vector<UInt32> cur_, prev_;
     std::vector<UInt8> scratch_, scratchPrev_;

@@ -54,8 +54,7 @@ static size_t run_at(const UInt32* u, size_t at, size_t n) {
 // <= 1 + b + cost[j] and j - s >= 2 (or cost[j] = cost[s] when j = s + 1).
 // Codes can only begin at s, at the units a literal ends on, and every
 // 128 units into a run, so costs and codes are kept for those alone.
-size_t LinePlanner::plan_key(UInt32 b) {
-    const UInt32* cur = cur_;
+size_t LinePlanner::plan_stretches(const UInt32* starts, size_t count, UInt32 b) {
     UInt32* cost = cost_.data();
     UInt32* key = key_.data();
     UInt32* op = op_.data();
@@ -73,18 +72,7 @@ size_t LinePlanner::plan_key(UInt32 b) {
         op[i] = kLiteral | UInt32(q[head] - i);
     };
 
-    // Where each stretch starts (written every time, kept when the unit
-    // differs from the one before: no branch to mispredict).
     const size_t n = n_;
-    UInt32* starts = queue2_.data();
-    size_t count = 1;
-    starts[0] = 0;
-    for (size_t i = 1; i < n; ++i) {
-        starts[count] = UInt32(i);
-        count += cur[i] != cur[i - 1];
-    }
-    starts[count] = UInt32(n);
-
     cost[n] = 0;
     push(n);
     for (size_t k = count; k-- > 0;) {
@@ -113,10 +101,32 @@ size_t LinePlanner::plan_key(UInt32 b) {
     return 2 + cost[0];
 }
 
+UInt32* LinePlanner::stretch_buffer(size_t n) {
+    prepare(nullptr, nullptr, n, ~0u);
+    return queue2_.data();
+}
+
+size_t LinePlanner::plan_key(const UInt32* starts, size_t count, size_t n, int unitBytes) {
+    n_ = n;
+    return plan_stretches(starts, count, UInt32(unitBytes));
+}
+
 size_t LinePlanner::plan(const UInt32* cur, const UInt32* prev, size_t n, int unitBytes,
                          UInt32 lastMask) {
     prepare(cur, prev, n, lastMask);
-    if (!prev) return plan_key(UInt32(unitBytes));
+    if (!prev) {
+        // Where each stretch starts (written every time, kept when the unit
+        // differs from the one before: no branch to mispredict).
+        UInt32* starts = queue2_.data();
+        size_t count = 1;
+        starts[0] = 0;
+        for (size_t i = 1; i < n; ++i) {
+            starts[count] = UInt32(i);
+            count += cur[i] != cur[i - 1];
+        }
+        starts[count] = UInt32(n);
+        return plan_stretches(starts, count, UInt32(unitBytes));
+    }
     const size_t t = tail_;
     if (t == 0) return 2;   // opening skip byte, end code
 

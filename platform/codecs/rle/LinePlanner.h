@@ -44,6 +44,11 @@ public:
     // compared under `lastMask` for the last unit (its padding bits are
     // not the image's). Returns the line's coded size in bytes.
     size_t plan(const UInt32* cur, const UInt32* prev, size_t n, int unitBytes, UInt32 lastMask);
+    // Plans a key line given by its stretches of equal units: starts[k] is
+    // where stretch k begins (starts[0] = 0, starts[count] = n). The buffer
+    // for the starts comes from stretch_buffer(n) (room for n + 1).
+    UInt32* stretch_buffer(size_t n);
+    size_t plan_key(const UInt32* starts, size_t count, size_t n, int unitBytes);
     // Writes the planned line; `bytes` holds the units in stream form.
     UInt8* write(UInt8* out, const UInt8* bytes, int unitBytes) const;
 
@@ -55,7 +60,7 @@ private:
     enum : UInt32 { kLiteral = 0u << 30, kRun = 1u << 30, kSkip = 2u << 30, kSkipOnly = 3u << 30 };
     static constexpr UInt32 kKindMask = 3u << 30;
 
-    size_t plan_key(UInt32 unitBytes);
+    size_t plan_stretches(const UInt32* starts, size_t count, UInt32 unitBytes);
     template <size_t B>
     UInt8* write_units(UInt8* out, const UInt8* bytes) const;
     void prepare(const UInt32* cur, const UInt32* prev, size_t n, UInt32 lastMask);
