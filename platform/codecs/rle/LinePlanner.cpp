@@ -203,6 +203,20 @@ template <size_t B>
 UInt8* LinePlanner::write_units(UInt8* out, const UInt8* bytes) const {
     *out++ = UInt8(1 + lead_);
     size_t i = lead_;
+    if (!prev_) {   // key lines: runs and literals only, chosen without a branch
+        while (i < tail_) {
+            const UInt32 o = op_[i];
+            const size_t len = o & ~kKindMask;
+            const bool run = (o & kKindMask) == kRun;
+            *out++ = run ? UInt8(-SInt32(len)) : UInt8(len);
+            const size_t n = run ? B : len * B;
+            copy_bytes(out, bytes + i * B, n);
+            out += n;
+            i += len;
+        }
+        *out++ = 0xFF;
+        return out;
+    }
     while (i < tail_) {
         const UInt32 o = op_[i];
         const size_t len = o & ~kKindMask;
