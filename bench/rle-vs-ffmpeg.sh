@@ -10,12 +10,14 @@
 # How the time is taken:
 #  - ours: bench/rle_encode_tool measures the processor time of coding the
 #    60 frames alone (already in memory, into one reused buffer), best of
-#    three passes;
+#    five passes;
 #  - ffmpeg's: `ffmpeg -benchmark` reports the user time (utime) of its
 #    whole run. We run the same command twice more with the encoder swapped
 #    for a plain copy (-c:v rawvideo) and subtract that run's utime, which
 #    removes what is not encoding (start-up, reading and writing the
-#    frames); each command is run three times and the best taken.
+#    frames); each command is run five times and the best taken.
+# Taking the best of several runs keeps other work on the machine out of
+# both figures as far as possible.
 #
 # Usage: bench/rle-vs-ffmpeg.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
@@ -37,10 +39,10 @@ ours=$("$tool" encode $w $h $n "$tmp/frames.raw" "$tmp/ours.rle")
 our_bytes=$(awk '$1 == "bytes" { print $2 }' <<<"$ours")
 our_seconds=$(awk '$1 == "seconds" { print $2 }' <<<"$ours")
 
-# Best user time of three runs of: ffmpeg <codec options> -> OUT
+# Best user time of five runs of: ffmpeg <codec options> -> OUT
 ffmpeg_utime() {
   local best=""
-  for _ in 1 2 3; do
+  for _ in 1 2 3 4 5; do
     local t
     t=$(ffmpeg -nostdin -hide_banner -benchmark -y -f rawvideo -pix_fmt rgb24 -s ${w}x${h} -r 10 \
           -i "$tmp/frames.raw" "$@" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p')
