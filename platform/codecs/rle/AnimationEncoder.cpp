@@ -12,6 +12,7 @@
 // otherwise; no other choice can make the line shorter.
 #include "platform/codecs/rle/AnimationEncoder.h"
 
+#include <bit>
 #include <cstring>
 
 #include "platform/codecs/rle/AnimationFormat.h"
@@ -199,12 +200,23 @@ const UInt32* Encoder::find_stretches(const UInt8* row) {
             before = u;
         }
     };
+    // Only equality matters, so pixels are compared in host order.
+    auto native = [](const UInt8* p, auto v) {
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    };
     if (depth_ == 32) {
-        scan([&](size_t i) { return load_u32be(row + 4 * i); });
+        scan([&](size_t i) { return native(row + 4 * i, UInt32()); });
     } else if (depth_ == 16) {
-        scan([&](size_t i) { return load_u16be(row + 2 * i); });
-    } else {   // four-byte loads, all but the last inside the row
-        scan([&](size_t i) { return i + 1 < n ? load_u32be(row + 3 * i) >> 8 : load_u24be(row + 3 * i); });
+        scan([&](size_t i) { return native(row + 2 * i, UInt16()); });
+    } else {   // four-byte loads, all but the last inside the row, masked to the pixel
+        const UInt32 mask = std::endian::native == std::endian::little ? 0x00FFFFFF : 0xFFFFFF00;
+        scan([&](size_t i) {
+            if (i + 1 < n) return native(row + 3 * i, UInt32()) & mask;
+            UInt32 v = 0;   // the same three bytes in the same places
+            std::memcpy(&v, row + 3 * i, 3);
+            return v;
+        });
     }
     starts[count] = UInt32(n);
     stretchCount_ = count;

@@ -56,19 +56,19 @@ static size_t run_at(const UInt32* u, size_t at, size_t n) {
 // 128 units into a run, so costs and codes are kept for those alone.
 size_t LinePlanner::plan_stretches(const UInt32* starts, size_t count, UInt32 b) {
     UInt32* cost = cost_.data();
-    UInt32* key = key_.data();
     UInt32* op = op_.data();
     UInt32* q = queue_.data();
+    UInt32* qkey = key_.data();   // the key of each queue entry, beside it
     size_t head = 0, tail = 0;
     auto push = [&](size_t j) {
         const UInt32 kj = cost[j] + UInt32(j) * b;
-        key[j] = kj;
-        while (tail > head && key[q[tail - 1]] >= kj) --tail;
-        q[tail++] = UInt32(j);
+        while (tail > head && qkey[tail - 1] >= kj) --tail;
+        q[tail] = UInt32(j);
+        qkey[tail++] = kj;
     };
     auto literal = [&](size_t i) {
         while (q[head] > i + kMaxLiteral) ++head;
-        cost[i] = 1 + key[q[head]] - UInt32(i) * b;
+        cost[i] = 1 + qkey[head] - UInt32(i) * b;
         op[i] = kLiteral | UInt32(q[head] - i);
     };
 
