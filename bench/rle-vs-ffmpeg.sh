@@ -10,16 +10,18 @@
 # How the time is taken:
 #  - ours: bench/rle_encode_tool measures the processor time of coding the
 #    60 frames alone (already in memory, into one reused buffer), best of
-#    five passes;
+#    five passes in each run;
 #  - ffmpeg's: `ffmpeg -benchmark` reports the user time (utime) of its
 #    whole run. We run the same command twice more with the encoder swapped
 #    for a plain copy (-c:v rawvideo) and subtract that run's utime, which
 #    removes what is not encoding (start-up, reading and writing the
-#    frames); each command is run five times and the best taken.
-# Taking the best of several runs keeps other work on the machine out of
-# both figures as far as possible.
+#    frames).
+# Each of the three is run five times, in rounds that take turns, and the
+# best of each is kept: that keeps other work on the machine out of both
+# figures as far as possible.
 #
 # Usage: bench/rle-vs-ffmpeg.sh [BUILD_DIR]   (default: build)
+# VERBOSE=1 also shows the three times on standard error.
 set -euo pipefail
 
 build=${1:-build}
@@ -35,25 +37,28 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 "$tool" generate $w $h $n "$tmp/frames.raw"
 
-ours=$("$tool" encode $w $h $n "$tmp/frames.raw" "$tmp/ours.rle")
-our_bytes=$(awk '$1 == "bytes" { print $2 }' <<<"$ours")
-our_seconds=$(awk '$1 == "seconds" { print $2 }' <<<"$ours")
-
-# Best user time of five runs of: ffmpeg <codec options> -> OUT
+min() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+# User time of one ffmpeg run: ffmpeg <codec options> OUT
 ffmpeg_utime() {
-  local best=""
-  for _ in 1 2 3 4 5; do
-    local t
-    t=$(ffmpeg -nostdin -hide_banner -benchmark -y -f rawvideo -pix_fmt rgb24 -s ${w}x${h} -r 10 \
-          -i "$tmp/frames.raw" "$@" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p')
-    best=$(awk -v a="$best" -v b="$t" 'BEGIN { print (a == "" || b < a) ? b : a }')
-  done
-  echo "$best"
+  ffmpeg -nostdin -hide_banner -benchmark -y -f rawvideo -pix_fmt rgb24 -s ${w}x${h} -r 10 \
+    -i "$tmp/frames.raw" "$@" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p'
 }
-encode_utime=$(ffmpeg_utime -c:v qtrle -g 1 -f rawvideo "$tmp/theirs.rle")
-copy_utime=$(ffmpeg_utime -c:v rawvideo -f rawvideo "$tmp/copy.raw")
+
+# Five rounds, each timing all three, so that both sides meet the same
+# conditions; the best of each is kept.
+our_seconds="" encode_utime="" copy_utime=""
+for _ in 1 2 3 4 5; do
+  ours=$("$tool" encode $w $h $n "$tmp/frames.raw" "$tmp/ours.rle")
+  our_seconds=$(min "$our_seconds" "$(awk '$1 == "seconds" { print $2 }' <<<"$ours")")
+  encode_utime=$(min "$encode_utime" "$(ffmpeg_utime -c:v qtrle -g 1 -f rawvideo "$tmp/theirs.rle")")
+  copy_utime=$(min "$copy_utime" "$(ffmpeg_utime -c:v rawvideo -f rawvideo "$tmp/copy.raw")")
+done
+our_bytes=$(awk '$1 == "bytes" { print $2 }' <<<"$ours")
 their_bytes=$(stat -c %s "$tmp/theirs.rle")
 
+if [ -n "${VERBOSE:-}" ]; then
+  echo "ours ${our_seconds}s, ffmpeg qtrle ${encode_utime}s, ffmpeg copy ${copy_utime}s" >&2
+fi
 awk -v ob="$our_bytes" -v tb="$their_bytes" 'BEGIN { printf "rle-size-ratio %.3f\n", ob / tb }'
 awk -v e="$encode_utime" -v c="$copy_utime" -v o="$our_seconds" \
   'BEGIN { t = e - c; if (t <= 0) t = e; printf "rle-encode-speed-ratio %.2f\n", t / o }'
