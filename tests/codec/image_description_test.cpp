@@ -94,11 +94,11 @@ TEST(ImageDescriptionIO, WholeDescriptionsConvertBothWays) {
     std::memcpy(&ct, mem->data() + 86, 8);
     EXPECT_EQ(ct.ctSize, 3);
     EXPECT_EQ(ct.ctFlags, SInt16(0x8000));
-    ColorSpec spec;
-    std::memcpy(&spec, mem->data() + 86 + 8 + 2 * 8, 8);
-    EXPECT_EQ(spec.value, 2);
-    EXPECT_EQ(spec.rgb.red, 0x2222);
-    EXPECT_EQ(spec.rgb.green, 0xABCD);
+    ColorSpec entry;
+    std::memcpy(&entry, mem->data() + 86 + 8 + 2 * 8, 8);
+    EXPECT_EQ(entry.value, 2);
+    EXPECT_EQ(entry.rgb.red, 0x2222);
+    EXPECT_EQ(entry.rgb.green, 0xABCD);
     EXPECT_EQ(std::vector<UInt8>(mem->end() - 12, mem->end()), std::vector<UInt8>(stored.end() - 12, stored.end()));
 
     auto again = image_description_to_file(*mem);
