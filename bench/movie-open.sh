@@ -14,7 +14,7 @@ samples=${1:-1000000}
 runs=${2:-5}
 build=${BUILD:-build}
 
-if [ ! -x "$build/moviegen" ] || [ ! -x "$build/movdump" ]; then
+if [ ! -x "$build/bench/moviegen" ] || [ ! -x "$build/movdump" ]; then
   cmake -S . -B "$build" -DKINORA_BENCH=ON >/dev/null
   cmake --build "$build" -j2 --target moviegen movdump >/dev/null
 fi
@@ -23,7 +23,7 @@ command -v ffprobe >/dev/null || { echo "ffprobe is not installed" >&2; exit 1; 
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 movie="$dir/many-samples.mov"
-"$build/moviegen" "$movie" "$samples"
+"$build/bench/moviegen" "$movie" "$samples"
 echo "movie: $samples samples, $(stat -c %s "$movie") bytes"
 
 # best_of CMD...: prints "seconds max-rss-kib" of the fastest run.
