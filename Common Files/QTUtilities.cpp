@@ -2,8 +2,9 @@
 //
 //	File:		QTUtilities.cpp
 //
-//	Contains:	Utilities for working with movies, tracks, controllers and the
-//				environment, and the string conversions the rest of the program uses.
+//	Contains:	The string conversions the rest of the program uses. The other
+//				utilities are in QTUtilsController.cpp, QTUtilsMovie.cpp and
+//				QTUtilsEnvironment.cpp.
 //
 //////////
 

@@ -1,0 +1,114 @@
+// MovieFile.h — movie files: reading one into the model, writing a new one
+// (ftyp, a growing mdat, then the moov), and replacing the movie of an
+// existing file without ever overwriting the live one.
+/*
+ * A file we write:
+ *
+ *   ftyp  20 bytes: 'qt  ', minor version 0x20050300, compatible 'qt  '
+ *   wide  8 bytes: room for a 64-bit mdat header should the data pass 4 GiB
+ *   mdat  sample data, appended as it comes; its size is 0 ("to the end of
+ *         the file") while it grows and patched when the data is finished
+ *   moov  the movie, optionally followed by a free atom of reserved space
+ *
+ * Readers take the first moov. Updating a movie writes the new moov into
+ * free space after the live one (or at the end of the file) typed 'free',
+ * syncs, retypes it 'moov', syncs, and only then retypes the old one 'free'
+ * with a single 4-byte write: a crash at any point leaves a file whose
+ * first moov is either the old movie or the new one.
+ */
+#pragma once
+
+#include <optional>
+
+#include "platform/movies/format/AtomTree.h"
+#include "platform/movies/format/Movie.h"
+
+namespace platform::movies {
+
+// Largest movie atom we load (a million-sample movie needs about 12 MB).
+inline constexpr UInt64 kMaxMovieAtomSize = UInt64(1) << 30;
+// Top-level atoms the reader records; a file with more is refused.
+inline constexpr size_t kMaxTopLevelAtoms = 65536;
+
+struct MovieFileLayout {
+    UInt64 file_size = 0;
+    std::vector<TopAtom> atoms;        // the top level, in file order
+    std::optional<size_t> movie;       // index of the first moov
+    std::optional<FileType> file_type; // when the file starts with an ftyp
+    TopLevelEnd end;                   // end of the last whole atom, damage after it
+    bool list_truncated = false;       // more than kMaxTopLevelAtoms atoms
+    std::optional<TopAtom> last;       // the last whole atom
+
+    const TopAtom* movie_atom() const { return movie ? &atoms[*movie] : nullptr; }
+};
+
+// Where one data reference's samples are.
+struct ResolvedDataRef {
+    bool in_movie_file = false;
+    bool found = false;
+    std::string path;          // the file it names, when found elsewhere
+    UInt64 size = 0;           // of that file (or of the movie file)
+    OSErr error = noErr;       // why it was not found
+};
+
+struct MovieFileContents {
+    MovieFileLayout layout;
+    Movie movie;
+    // Per track (in movie order), per data reference (in dref order).
+    std::vector<std::vector<ResolvedDataRef>> data_refs;
+};
+
+// Scans the top level; fails with noMovieFound when there is no moov and
+// invalidMovie when damage comes before it.
+Result<MovieFileLayout> scan_movie_file(DataFile& file);
+
+// Reads, parses and validates the first movie of a file: every chunk must
+// lie inside the file its data reference names (checked when that file is
+// found; a missing one is reported in data_refs, not failed).
+// External references are followed only when `follow_external` is set.
+Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external = true);
+
+// Follows a data reference of a movie at `movie_path` (may be empty for a
+// file with no path): the movie's own file, an alias (relative path first,
+// then absolute) or a 'url ' path; only regular files are accepted.
+ResolvedDataRef resolve_data_ref(const DataRef& ref, const std::string& movie_path,
+                                 UInt64 movie_file_size);
+
+// Appends sample data to a new or existing movie file and then its movie.
+class MovieFileWriter {
+public:
+    // Empties the file and writes ftyp, wide and an open mdat.
+    static Result<MovieFileWriter> create(DataFile& file);
+    // Continues a file whose layout is known: new data goes into a new
+    // mdat at the end.
+    static Result<MovieFileWriter> append_to(DataFile& file, UInt64 end);
+
+    // Writes bytes into the open mdat (opening one at the end if needed);
+    // returns the file offset they start at.
+    Result<UInt64> append(std::span<const UInt8> data);
+    // Patches the open mdat's size: 32 bits, or 64 bits in place of the
+    // wide atom before it when the data passed 4 GiB.
+    Result<void> finish_data();
+    // Finishes the data, then appends the movie and, when `reserve` is at
+    // least 8, a free atom of that many bytes after it.
+    Result<TopAtom> append_movie(const Movie& movie, UInt32 reserve);
+
+    UInt64 end() const { return end_; }
+
+private:
+    explicit MovieFileWriter(DataFile& file) : file_(&file) {}
+    Result<void> open_mdat();
+
+    DataFile* file_;
+    UInt64 end_ = 0;
+    std::optional<UInt64> wide_at_;   // the open mdat's wide atom
+    UInt64 mdat_at_ = 0;
+};
+
+// Replaces the file's live movie with `movie` as described above and
+// returns where the new moov went. Finish a writer's data first; to add
+// samples afterwards, continue with MovieFileWriter::append_to(file, the
+// new layout's end), since the new movie may have gone to the end.
+Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie);
+
+}  // namespace platform::movies

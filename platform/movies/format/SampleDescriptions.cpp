@@ -1,0 +1,252 @@
+#include "platform/movies/format/SampleDescriptions.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace platform::movies {
+
+Result<SampleDescriptions> SampleDescriptions::parse(ByteReader r) {
+    SampleDescriptions s;
+    s.full = TRY(read_full_header(r));
+    UInt32 count = TRY_AS(r.u32(), invalidSampleDescription);
+    if (count > r.remaining() / kSampleEntryHeaderSize)
+        return fail(invalidSampleDescription, "sample description count exceeds its atom");
+    s.entries.reserve(count);
+    for (UInt32 i = 0; i < count; ++i) {
+        ByteReader peek = TRY_AS(r.view(r.position(), 4), invalidSampleDescription);
+        UInt32 size = peek.u32().value();
+        if (size < kSampleEntryHeaderSize)
+            return fail(invalidSampleDescription, "sample description shorter than its header");
+        if (size > r.remaining())
+            return fail(invalidSampleDescription, "sample description shorter than declared");
+        auto bytes = r.bytes(size).value();
+        s.entries.push_back(SampleDescription{{bytes.begin(), bytes.end()}});
+    }
+    return s;
+}
+
+Result<void> SampleDescriptions::write(ByteWriter& w) const {
+    size_t at = begin_atom(w, kStsd);
+    write_full_header(w, full);
+    w.u32(UInt32(entries.size()));
+    for (const auto& e : entries) w.bytes(e.bytes);
+    return end_atom(w, at);
+}
+
+void SampleDescriptions::dump(std::ostream& out, int level, OSType media_type) const {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto& e = entries[i];
+        out << indent(level) << i + 1 << ": '" << fourcc_string(e.format()) << "', "
+            << e.bytes.size() << " bytes, data reference " << e.data_ref_index() << "\n";
+        if (media_type == kVide) {
+            auto v = VideoDescription::parse(e.bytes);
+            if (v.ok()) v->dump(out, level + 1);
+            else out << indent(level + 1) << "unreadable: " << v.error().message << "\n";
+        } else if (media_type == kSoun) {
+            auto s = SoundDescription::parse(e.bytes);
+            if (s.ok()) s->dump(out, level + 1);
+            else out << indent(level + 1) << "unreadable: " << s.error().message << "\n";
+        } else {
+            out << indent(level + 1)
+                << hex_bytes(std::span(e.bytes).subspan(kSampleEntryHeaderSize), 32) << "\n";
+        }
+    }
+}
+
+// --- video
+
+Result<VideoDescription> VideoDescription::parse(std::span<const UInt8> entry) {
+    if (entry.size() < kImageDescriptionSize)
+        return fail(badImageDescription, "image description shorter than 86 bytes");
+    ByteReader r(entry, badImageDescription);
+    VideoDescription v;
+    TRY(r.skip(4));
+    v.codec = TRY(r.u32());
+    TRY(r.skip(6));
+    v.data_ref_index = TRY(r.u16());
+    v.version = TRY(r.s16());
+    v.revision = TRY(r.s16());
+    v.vendor = TRY(r.u32());
+    v.temporal_quality = TRY(r.u32());
+    v.spatial_quality = TRY(r.u32());
+    v.width = TRY(r.s16());
+    v.height = TRY(r.s16());
+    v.h_res = TRY(r.s32());
+    v.v_res = TRY(r.s32());
+    v.data_size = TRY(r.u32());
+    v.frame_count = TRY(r.s16());
+    auto name = TRY(r.bytes(32));
+    size_t n = name[0] > 31 ? 31 : name[0];
+    v.name.assign(name.begin() + 1, name.begin() + 1 + long(n));
+    v.depth = TRY(r.s16());
+    v.clut_id = TRY(r.s16());
+    auto ext = TRY(r.bytes(r.remaining()));
+    v.extensions.assign(ext.begin(), ext.end());
+    return v;
+}
+
+Result<std::vector<ColorEntry>> VideoDescription::color_table() const {
+    if (!has_stored_color_table()) return fail(badImageDescription, "no stored colour table");
+    ByteReader r(extensions, badImageDescription);
+    TRY(r.skip(6));   // seed, flags
+    UInt32 entries = UInt32(TRY(r.u16())) + 1;
+    if (entries > r.remaining() / 8) return fail(badImageDescription, "colour table runs past its description");
+    std::vector<ColorEntry> table(entries);
+    for (auto& e : table) e = ColorEntry{r.u16().value(), r.u16().value(), r.u16().value(), r.u16().value()};
+    return table;
+}
+
+SampleDescription VideoDescription::write() const {
+    ByteWriter w;
+    w.u32(0);
+    w.u32(codec);
+    w.zeros(6);
+    w.u16(data_ref_index);
+    w.s16(version);
+    w.s16(revision);
+    w.u32(vendor);
+    w.u32(temporal_quality);
+    w.u32(spatial_quality);
+    w.s16(width);
+    w.s16(height);
+    w.s32(h_res);
+    w.s32(v_res);
+    w.u32(data_size);
+    w.s16(frame_count);
+    size_t n = name.size() > 31 ? 31 : name.size();
+    w.u8(UInt8(n));
+    w.bytes(name.data(), n);
+    w.zeros(31 - n);
+    w.s16(depth);
+    w.s16(clut_id);
+    w.bytes(extensions);
+    w.patch_u32(0, UInt32(w.size()));
+    return SampleDescription{w.take()};
+}
+
+void VideoDescription::dump(std::ostream& out, int level) const {
+    std::string in = indent(level);
+    out << in << "codec '" << fourcc_string(codec) << "' \"" << name << "\", vendor '"
+        << fourcc_string(vendor) << "', version " << version << ", revision " << revision << "\n";
+    out << in << width << " x " << height << ", depth " << depth << ", colour table ID "
+        << clut_id << ", resolution " << fixed_string(h_res) << " x " << fixed_string(v_res)
+        << " dpi\n";
+    if (has_stored_color_table()) {
+        auto table = color_table();
+        if (table.ok()) out << in << "stored colour table of " << table->size() << " entries\n";
+        else out << in << "stored colour table unreadable: " << table.error().message << "\n";
+    }
+    out << in << "temporal quality " << temporal_quality << ", spatial quality "
+        << spatial_quality << ", data size " << data_size << ", frame count " << frame_count;
+    if (!extensions.empty()) out << ", " << extensions.size() << " bytes of extensions";
+    out << "\n";
+}
+
+// --- sound
+
+Result<SoundDescription> SoundDescription::parse(std::span<const UInt8> entry) {
+    if (entry.size() < kSoundDescriptionV0Size)
+        return fail(invalidSampleDescription, "sound description shorter than 36 bytes");
+    ByteReader r(entry, invalidSampleDescription);
+    SoundDescription s;
+    TRY(r.skip(4));
+    s.format = TRY(r.u32());
+    TRY(r.skip(6));
+    s.data_ref_index = TRY(r.u16());
+    s.version = TRY(r.s16());
+    s.revision = TRY(r.s16());
+    s.vendor = TRY(r.u32());
+    if (s.version == 2) {
+        if (entry.size() < kSoundDescriptionV2Size)
+            return fail(invalidSampleDescription, "version-2 sound description shorter than 72 bytes");
+        s.channels = TRY(r.s16());
+        s.sample_size = TRY(r.s16());
+        s.compression_id = TRY(r.s16());
+        s.packet_size = TRY(r.s16());
+        s.sample_rate = TRY(r.u32());
+        TRY(r.skip(4));   // size of the struct
+        UInt64 bits = TRY(r.u64());
+        std::memcpy(&s.rate64, &bits, sizeof bits);
+        s.channels32 = TRY(r.u32());
+        TRY(r.skip(4));
+        s.bits_per_channel = TRY(r.u32());
+        s.format_flags = TRY(r.u32());
+        s.bytes_per_packet = TRY(r.u32());
+        s.frames_per_packet = TRY(r.u32());
+    } else {
+        s.channels = TRY(r.s16());
+        s.sample_size = TRY(r.s16());
+        s.compression_id = TRY(r.s16());
+        s.packet_size = TRY(r.s16());
+        s.sample_rate = TRY(r.u32());
+        if (s.version == 1) {
+            if (entry.size() < kSoundDescriptionV1Size)
+                return fail(invalidSampleDescription, "version-1 sound description shorter than 52 bytes");
+            s.samples_per_packet = TRY(r.u32());
+            s.bytes_per_packet = TRY(r.u32());
+            s.bytes_per_frame = TRY(r.u32());
+            s.bytes_per_sample = TRY(r.u32());
+        }
+    }
+    auto ext = TRY(r.bytes(r.remaining()));
+    s.extensions.assign(ext.begin(), ext.end());
+    return s;
+}
+
+SampleDescription SoundDescription::write() const {
+    ByteWriter w;
+    w.u32(0);
+    w.u32(format);
+    w.zeros(6);
+    w.u16(data_ref_index);
+    w.s16(version);
+    w.s16(revision);
+    w.u32(vendor);
+    w.s16(channels);
+    w.s16(sample_size);
+    w.s16(compression_id);
+    w.s16(packet_size);
+    w.u32(sample_rate);
+    if (version == 2) {
+        w.u32(UInt32(kSoundDescriptionV2Size));
+        UInt64 bits;
+        std::memcpy(&bits, &rate64, sizeof bits);
+        w.u64(bits);
+        w.u32(channels32);
+        w.u32(0x7F000000);
+        w.u32(bits_per_channel);
+        w.u32(format_flags);
+        w.u32(bytes_per_packet);
+        w.u32(frames_per_packet);
+    } else if (version == 1) {
+        w.u32(samples_per_packet);
+        w.u32(bytes_per_packet);
+        w.u32(bytes_per_frame);
+        w.u32(bytes_per_sample);
+    }
+    w.bytes(extensions);
+    w.patch_u32(0, UInt32(w.size()));
+    return SampleDescription{w.take()};
+}
+
+void SoundDescription::dump(std::ostream& out, int level) const {
+    std::string in = indent(level);
+    char rate_text[32];
+    std::snprintf(rate_text, sizeof rate_text, "%.3f", rate());
+    out << in << "format '" << fourcc_string(format) << "', version " << version << ", vendor '"
+        << fourcc_string(vendor) << "', " << (version == 2 ? SInt32(channels32) : channels)
+        << " channel(s), " << (version == 2 ? SInt32(bits_per_channel) : sample_size)
+        << " bits, " << rate_text << " Hz, compression ID " << compression_id
+        << ", packet size " << packet_size << "\n";
+    if (version == 1)
+        out << in << "samples per packet " << samples_per_packet << ", bytes per packet "
+            << bytes_per_packet << ", bytes per frame " << bytes_per_frame
+            << ", bytes per sample " << bytes_per_sample << "\n";
+    if (version == 2)
+        out << in << "format flags 0x" << std::hex << format_flags << std::dec
+            << ", bytes per packet " << bytes_per_packet << ", frames per packet "
+            << frames_per_packet << "\n";
+    if (!extensions.empty()) out << in << extensions.size() << " bytes of extensions\n";
+}
+
+}  // namespace platform::movies

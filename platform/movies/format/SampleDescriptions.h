@@ -1,0 +1,146 @@
+// SampleDescriptions.h — the sample description list (stsd) and typed views
+// of its video and sound entries.
+/*
+ * stsd  (full atom) entry count u32, then the entries, each:
+ *         0   size u32         whole entry
+ *         4   data format u32  codec or sound format
+ *         8   reserved 6 bytes
+ *         14  data reference index u16 (1-based, into the media's dref)
+ *         16  format-specific fields, kept exactly as stored
+ *
+ * Video ('vide'): the entry IS the 86-byte image description; its first
+ * 16 bytes are the header above (idSize, cType, resvd1, resvd2,
+ * dataRefIndex), then
+ *         16  version s16            18  revision level s16
+ *         20  vendor u32             24  temporal quality u32
+ *         28  spatial quality u32    32  width s16      34  height s16
+ *         36  horizontal res 16.16   40  vertical res 16.16
+ *         44  data size u32          48  frame count s16
+ *         50  compressor name, length-prefixed, 32 bytes
+ *         82  depth s16              84  colour table ID s16 (-1: the default
+ *                                        table of the depth, none stored)
+ *         86  extensions (a stored colour table when the depth is 8 or less
+ *             and the ID is 0, then atoms such as 'gama', 'fiel', 'colr'),
+ *             up to the entry size
+ *
+ * A stored colour table: seed u32, flags u16, size u16 (entries - 1), then
+ * per entry value u16, red u16, green u16, blue u16.
+ *
+ * Sound ('soun'): after the 16-byte header
+ *         16  version s16 (0, 1 or 2)  18  revision s16   20  vendor u32
+ *   version 0 and 1:
+ *         24  channels s16       26  sample size (bits) s16
+ *         28  compression ID s16 30  packet size s16
+ *         32  sample rate 16.16 (unsigned)                -> 36 bytes
+ *   version 1 adds samples per packet, bytes per packet,
+ *         bytes per frame, bytes per sample (u32 each)     -> 52 bytes
+ *   version 2:
+ *         24  3 s16, 16 s16, -2 s16, 0 s16, 65536 u32, size of struct u32
+ *         40  sample rate f64    48  channels u32   52  0x7F000000 u32
+ *         56  bits per channel u32  60  format flags u32
+ *         64  bytes per packet u32  68  frames per packet u32  -> 72 bytes
+ */
+#pragma once
+
+#include "platform/movies/format/Atom.h"
+
+namespace platform::movies {
+
+struct SampleDescription {
+    std::vector<UInt8> bytes;   // the whole entry, header included
+
+    OSType format() const { return load_u32be(&bytes[4]); }
+    UInt16 data_ref_index() const { return load_u16be(&bytes[14]); }
+    bool operator==(const SampleDescription&) const = default;
+};
+
+struct SampleDescriptions {
+    FullAtomHeader full;
+    std::vector<SampleDescription> entries;
+
+    static Result<SampleDescriptions> parse(ByteReader body);
+    Result<void> write(ByteWriter& w) const;
+    // media_type picks the typed view used to print the fields.
+    void dump(std::ostream& out, int level, OSType media_type) const;
+    bool operator==(const SampleDescriptions&) const = default;
+};
+
+inline constexpr size_t kSampleEntryHeaderSize = 16;
+inline constexpr size_t kImageDescriptionSize = 86;
+inline constexpr size_t kSoundDescriptionV0Size = 36;
+inline constexpr size_t kSoundDescriptionV1Size = 52;
+inline constexpr size_t kSoundDescriptionV2Size = 72;
+
+struct ColorEntry {
+    UInt16 value = 0;
+    UInt16 red = 0, green = 0, blue = 0;
+    bool operator==(const ColorEntry&) const = default;
+};
+
+struct VideoDescription {
+    OSType codec = 0;
+    UInt16 data_ref_index = 1;
+    SInt16 version = 0;
+    SInt16 revision = 0;
+    OSType vendor = 0;
+    UInt32 temporal_quality = 0;
+    UInt32 spatial_quality = 0;
+    SInt16 width = 0;
+    SInt16 height = 0;
+    Fixed h_res = 0x00480000;
+    Fixed v_res = 0x00480000;
+    UInt32 data_size = 0;
+    SInt16 frame_count = 1;
+    std::string name;           // at most 31 bytes
+    SInt16 depth = 24;
+    SInt16 clut_id = -1;
+    std::vector<UInt8> extensions;   // bytes after the 86
+
+    bool has_stored_color_table() const { return depth >= 1 && depth <= 8 && clut_id == 0; }
+    // The stored colour table at the start of the extensions; fails with
+    // badImageDescription when there is none or it runs past the entry.
+    Result<std::vector<ColorEntry>> color_table() const;
+
+    // Fails with badImageDescription for an entry shorter than 86 bytes.
+    static Result<VideoDescription> parse(std::span<const UInt8> entry);
+    SampleDescription write() const;
+    void dump(std::ostream& out, int level) const;
+    bool operator==(const VideoDescription&) const = default;
+};
+
+struct SoundDescription {
+    OSType format = kSoundRaw;
+    UInt16 data_ref_index = 1;
+    SInt16 version = 0;
+    SInt16 revision = 0;
+    OSType vendor = 0;
+    SInt16 channels = 1;
+    SInt16 sample_size = 8;      // bits
+    SInt16 compression_id = 0;
+    SInt16 packet_size = 0;
+    UInt32 sample_rate = 0;      // unsigned 16.16
+    // version 1
+    UInt32 samples_per_packet = 0;
+    UInt32 bytes_per_packet = 0;
+    UInt32 bytes_per_frame = 0;
+    UInt32 bytes_per_sample = 0;
+    // version 2
+    double rate64 = 0;
+    UInt32 channels32 = 0;
+    UInt32 bits_per_channel = 0;
+    UInt32 format_flags = 0;
+    UInt32 frames_per_packet = 0;
+    std::vector<UInt8> extensions;   // bytes after the fixed fields
+
+    // The sample rate in hertz, whichever version holds it.
+    double rate() const { return version == 2 ? rate64 : sample_rate / 65536.0; }
+
+    // Fails with invalidSampleDescription for an entry shorter than its
+    // version's fixed fields.
+    static Result<SoundDescription> parse(std::span<const UInt8> entry);
+    SampleDescription write() const;
+    void dump(std::ostream& out, int level) const;
+    bool operator==(const SoundDescription&) const = default;
+};
+
+}  // namespace platform::movies

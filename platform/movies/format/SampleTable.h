@@ -1,0 +1,149 @@
+// SampleTable.h — a media's sample table: where each sample is, how big,
+// how long, which description it uses and whether it is a sync sample.
+/*
+ * Stored as the five tables of an stbl (each a full atom, version 0):
+ *   stts  entry count u32; per entry: sample count u32, sample duration u32
+ *   stss  entry count u32; per entry: sample number u32 (1-based, ascending).
+ *         Absent: every sample is a sync sample.
+ *   stsc  entry count u32; per entry: first chunk u32 (1-based, ascending),
+ *         samples per chunk u32, sample description index u32 (1-based).
+ *         An entry covers its first chunk up to the next entry's.
+ *   stsz  constant size u32, sample count u32; per-sample sizes u32 only
+ *         when the constant size is 0.
+ *   stco  entry count u32; per chunk: file offset u32
+ *   co64  the same with u64 offsets (written once an offset passes 4 GiB)
+ *
+ * In memory the tables stay in that compact form: runs for stts and stsc,
+ * one constant for equal sizes, per-sample arrays only when needed, plus
+ * small indexes over the runs (first sample and first time of each run) so
+ * that every lookup is a binary search. No per-sample objects exist.
+ */
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "platform/movies/format/Atom.h"
+
+namespace platform::movies {
+
+struct TimeRun {
+    UInt32 count = 0;
+    UInt32 duration = 0;
+    bool operator==(const TimeRun&) const = default;
+};
+
+struct ChunkRun {
+    UInt32 first_chunk = 1;
+    UInt32 samples_per_chunk = 0;
+    UInt32 description = 1;
+    bool operator==(const ChunkRun&) const = default;
+};
+
+struct SampleInfo {
+    UInt32 number = 0;        // 1-based
+    UInt64 offset = 0;        // in the data file
+    UInt32 size = 0;
+    UInt64 time = 0;          // media time the sample starts at
+    UInt32 duration = 0;
+    UInt32 description = 0;   // 1-based
+    UInt32 chunk = 0;         // 1-based
+    bool sync = true;
+};
+
+struct SampleEdge {
+    UInt64 time = 0;          // media time of the sample's start
+    UInt32 duration = 0;
+};
+
+class SampleTable {
+public:
+    // --- Building. One call is one chunk: `count` samples of `size` bytes
+    // and `duration` units each, stored back to back from `offset`.
+    Result<void> add_chunk(UInt64 offset, UInt32 count, UInt32 size, UInt32 duration,
+                           UInt32 description, bool sync);
+
+    // --- Queries.
+    UInt32 sample_count() const { return sample_count_; }
+    UInt32 chunk_count() const { return UInt32(chunk_offsets_.size()); }
+    UInt64 duration() const { return duration_; }
+
+    // Fails with invalidSampleNum outside 1...sample_count().
+    Result<SampleInfo> sample(UInt32 number) const;
+    // The sample playing at a media time; timeNotInMedia past the end.
+    Result<UInt32> sample_at(UInt64 time) const;
+    UInt64 sample_time(UInt32 number) const;     // number must be valid
+    bool is_sync(UInt32 number) const;
+    // The nearest sync sample at or after (forward) or at or before `number`;
+    // 0 when there is none.
+    UInt32 sync_sample(UInt32 number, bool forward) const;
+    // The start of the nearest sample strictly after (forward) or before
+    // `time`; with edge_ok, `time` itself when a sample starts there.
+    std::optional<SampleEdge> next_edge(UInt64 time, bool forward, bool edge_ok) const;
+
+    // Every chunk in order: number (1-based), offset, byte size, description.
+    using ChunkVisitor = std::function<Result<void>(UInt32, UInt64, UInt64, UInt32)>;
+    Result<void> for_each_chunk(const ChunkVisitor& visit) const;
+
+    // Moves every chunk by `delta` bytes (a movie atom written in front of
+    // the data); fails when an offset would leave 0...2^64.
+    Result<void> shift_offsets(SInt64 delta);
+    // Written as co64: read that way, or an offset past 4 GiB.
+    bool needs_co64() const;
+
+    // --- The stored form (movdump and tests).
+    const std::vector<TimeRun>& time_runs() const { return time_runs_; }
+    const std::vector<ChunkRun>& chunk_runs() const { return chunk_runs_; }
+    const std::vector<UInt64>& chunk_offsets() const { return chunk_offsets_; }
+    bool sizes_constant() const { return sizes_constant_; }
+    UInt32 constant_size() const { return constant_size_; }
+    const std::vector<UInt32>& sizes() const { return sizes_; }
+    bool has_sync_table() const { return has_sync_table_; }
+    const std::vector<UInt32>& sync_samples() const { return sync_; }
+    UInt32 size_of(UInt32 number) const {
+        return sizes_constant_ ? constant_size_ : sizes_[number - 1];
+    }
+
+    // --- Atoms (SampleTableAtoms.cpp). The parse_* calls fill the tables in
+    // whatever order the atoms come; finish() then checks them against
+    // each other and builds the indexes.
+    Result<void> parse_stts(ByteReader body);
+    Result<void> parse_stss(ByteReader body);
+    Result<void> parse_stsc(ByteReader body);
+    Result<void> parse_stsz(ByteReader body);
+    Result<void> parse_stco(ByteReader body, bool co64);
+    Result<void> finish(UInt32 description_count);
+
+    Result<void> write_stts(ByteWriter& w) const;
+    Result<void> write_stss(ByteWriter& w) const;   // nothing when every sample is sync
+    Result<void> write_stsc(ByteWriter& w) const;
+    Result<void> write_stsz(ByteWriter& w) const;
+    Result<void> write_stco(ByteWriter& w) const;   // stco or co64
+
+    // Run summary; with `every_sample` one line per sample as well.
+    void dump(std::ostream& out, int level, bool every_sample) const;
+
+    bool operator==(const SampleTable& o) const;
+
+private:
+    void index_time_runs();
+    Result<void> index_chunk_runs();
+
+    std::vector<TimeRun> time_runs_;
+    std::vector<UInt32> time_run_first_sample_;   // 0-based
+    std::vector<UInt64> time_run_first_time_;
+    std::vector<ChunkRun> chunk_runs_;
+    std::vector<UInt32> chunk_run_first_sample_;  // 0-based
+    std::vector<UInt64> chunk_offsets_;
+    bool offsets_64_ = false;
+    bool sizes_constant_ = true;
+    UInt32 constant_size_ = 0;
+    std::vector<UInt32> sizes_;
+    UInt32 sample_count_ = 0;
+    UInt64 duration_ = 0;
+    bool has_sync_table_ = false;
+    std::vector<UInt32> sync_;
+    bool seen_stts_ = false, seen_stsc_ = false, seen_stsz_ = false, seen_stco_ = false;
+};
+
+}  // namespace platform::movies

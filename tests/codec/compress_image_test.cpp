@@ -1,0 +1,250 @@
+// GetMaxCompressionSize and CompressImage on pixel maps, as the movie
+// authoring code calls them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "CodecTestSupport.h"
+#include "platform/Compression.h"
+#include "platform/Memory.h"
+#include "platform/codecs/Codec.h"
+#include "platform/codecs/ImageDescriptionIO.h"
+#include "platform/core/Bytes.h"
+#include "platform/memory/MemoryInternal.h"
+#include "platform/quickdraw/StandardColors.h"
+
+using namespace codectest;
+using namespace platform;
+using namespace platform::codecs;
+
+namespace {
+
+// A pixel map over an Image, its bounds' top-left at (left, top).
+struct Map {
+    Image im;
+    PixMap pm{};
+    PixMap* ptr = &pm;
+
+    explicit Map(Image image, SInt16 left = 0, SInt16 top = 0) : im(std::move(image)) {
+        pm.baseAddr = reinterpret_cast<Ptr>(im.bytes.data());
+        pm.rowBytes = im.rowBytes;
+        pm.bounds = Rect{top, left, SInt16(top + im.height), SInt16(left + im.width)};
+        pm.pixelSize = im.depth;
+        pm.pixelType = im.depth >= 16 ? SInt16(RGBDirect) : SInt16(0);
+    }
+    Map(const Map&) = delete;
+    PixMapHandle handle() { return &ptr; }
+};
+
+struct Compressed {
+    OSErr err = noErr;
+    ImageDescriptionHandle desc = nullptr;
+    std::vector<UInt8> data;
+    ~Compressed() {
+        if (desc) DisposeHandle(reinterpret_cast<Handle>(desc));
+    }
+};
+
+// Sizes the buffer with GetMaxCompressionSize, then compresses into it
+// with a 4-byte description handle, as the authoring code does.
+void compress(Map& m, const Rect* r, CodecType type, Compressed& out) {
+    SInt32 max = 0;
+    out.err = GetMaxCompressionSize(m.handle(), r, 0, codecNormalQuality, type, anyCodec, &max);
+    if (out.err) return;
+    out.data.assign(size_t(max), 0);
+    out.desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(4));
+    out.err = CompressImage(m.handle(), r, codecNormalQuality, type, out.desc,
+                            reinterpret_cast<Ptr>(out.data.data()));
+}
+
+Image decode(const Compressed& c) {
+    const ImageDescription& d = **c.desc;
+    Image im(d.width, d.height, decoded_depth(d.depth));
+    auto r = decode_image(d, std::span(c.data).first(size_t(d.dataSize)), im.view());
+    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().message);
+    return im;
+}
+
+Image sub_image(const Image& src, SInt32 left, SInt32 top, SInt32 w, SInt32 h) {
+    Image out(w, h, src.depth);
+    for (SInt32 y = 0; y < h; ++y)
+        for (SInt32 x = 0; x < w; ++x) set_pixel(out, x, y, get_pixel(src, left + x, top + y));
+    return out;
+}
+
+TEST(CompressImage, FillsTheDescriptionOfTheNewMoviesFrames) {
+    Image frame(320, 100, 8);
+    for (SInt32 y = 0; y < 100; ++y)
+        for (SInt32 x = 0; x < 320; ++x)
+            set_pixel(frame, x, y, (x >= 160 && x < 190 && y >= 27 && y < 50) ? 210 : 35);
+    Map m(frame);
+    const Rect r{0, 0, 100, 320};
+    Compressed c;
+    compress(m, &r, kAnimationCodecType, c);
+    ASSERT_EQ(c.err, noErr);
+    ASSERT_EQ(GetHandleSize(reinterpret_cast<Handle>(c.desc)), 86);
+
+    const ImageDescription& d = **c.desc;
+    EXPECT_EQ(d.idSize, 86);
+    EXPECT_EQ(d.cType, OSType('rle '));
+    EXPECT_EQ(d.resvd1, 0);
+    EXPECT_EQ(d.resvd2, 0);
+    EXPECT_EQ(d.dataRefIndex, 0);
+    EXPECT_EQ(d.vendor, SInt32('kino'));
+    EXPECT_EQ(d.temporalQuality, 0u);
+    EXPECT_EQ(d.spatialQuality, codecNormalQuality);
+    EXPECT_EQ(d.width, 320);
+    EXPECT_EQ(d.height, 100);
+    EXPECT_EQ(d.hRes, 0x00480000);
+    EXPECT_EQ(d.vRes, 0x00480000);
+    EXPECT_GT(d.dataSize, 0);
+    EXPECT_LE(size_t(d.dataSize), c.data.size());
+    EXPECT_EQ(load_u32be(c.data.data()), UInt32(d.dataSize)) << "the frame's own size field";
+    EXPECT_EQ(d.frameCount, 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.name + 1), d.name[0]), "Animation");
+    EXPECT_EQ(d.depth, 8);
+    EXPECT_EQ(d.clutID, -1);
+    EXPECT_TRUE(same_pixels(decode(c), frame));
+}
+
+// Every depth a pixel map can have, both codecs, content that compresses
+// and content that does not: the data fits the reported maximum and
+// decodes to the source.
+TEST(CompressImage, EveryDepthAndCodecRoundTripsWithinTheMaximum) {
+    for (CodecType type : {kAnimationCodecType, kRawCodecType})
+        for (int depth : {1, 2, 4, 8, 16, 32})
+            for (Pattern p : {Pattern::Noise, Pattern::Alternating, Pattern::Stripes}) {
+                Map m(make_image(45, 7, depth, p, UInt32(depth)));
+                Compressed c;
+                compress(m, nullptr, type, c);
+                const std::string what = "depth " + std::to_string(depth) + " " + pattern_name(p);
+                ASSERT_EQ(c.err, noErr) << what;
+                const ImageDescription& d = **c.desc;
+                EXPECT_EQ(d.depth, depth);
+                EXPECT_EQ(d.clutID, -1);
+                EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.name + 1), d.name[0]),
+                          type == kRawCodecType ? "None" : "Animation");
+                if (type == kRawCodecType) {
+                    EXPECT_EQ(size_t(d.dataSize), visible_row_bytes(45, depth) * 7) << what;
+                }
+                EXPECT_TRUE(same_pixels(decode(c), m.im)) << what;
+            }
+}
+
+// srcRect is in the pixel map's bounds coordinates, and may start inside a
+// byte at depths below 8.
+TEST(CompressImage, CompressesTheSourceRectangleOnly) {
+    for (int depth : {1, 2, 4, 8, 16, 32}) {
+        Map m(make_image(50, 20, depth, Pattern::Noise, 3), 10, 20);
+        const Rect r{23, 13, 31, 42};   // pixels (3, 3) to (32, 11)
+        Compressed c;
+        compress(m, &r, kAnimationCodecType, c);
+        ASSERT_EQ(c.err, noErr) << depth;
+        EXPECT_EQ((**c.desc).width, 29);
+        EXPECT_EQ((**c.desc).height, 8);
+        EXPECT_TRUE(same_pixels(decode(c), sub_image(m.im, 3, 3, 29, 8))) << depth;
+    }
+}
+
+// A pixel map whose table is not the standard one keeps its colours: the
+// table travels in the description (clutID 0).
+TEST(CompressImage, CarriesANonStandardColourTable) {
+    Map m(make_image(16, 4, 4, Pattern::Noise));
+    const size_t bytes = 8 + 16 * sizeof(ColorSpec);
+    Handle table = NewHandleClear(Size(bytes));
+    auto* ct = reinterpret_cast<ColorTable*>(*table);
+    ct->ctSize = 15;
+    ColorSpec* specs = ct->ctTable;
+    for (int i = 0; i < 16; ++i) specs[i] = ColorSpec{SInt16(i), RGBColor{UInt16(i * 0x1111), 0x8000, 0}};
+    m.pm.pmTable = reinterpret_cast<CTabHandle>(table);
+
+    Compressed c;
+    compress(m, nullptr, kAnimationCodecType, c);
+    ASSERT_EQ(c.err, noErr);
+    ASSERT_EQ(GetHandleSize(reinterpret_cast<Handle>(c.desc)), Size(86 + bytes));
+    EXPECT_EQ((**c.desc).idSize, SInt32(86 + bytes));
+    EXPECT_EQ((**c.desc).clutID, 0);
+    EXPECT_EQ(std::memcmp(reinterpret_cast<UInt8*>(*c.desc) + 86 + 8, specs, 16 * sizeof(ColorSpec)), 0);
+
+    // The standard table of the depth needs no copy.
+    const auto standard = quickdraw::standard_palette(4);
+    for (int i = 0; i < 16; ++i)
+        specs[i].rgb = RGBColor{UInt16(standard[size_t(i)].r * 0x101), UInt16(standard[size_t(i)].g * 0x101),
+                                UInt16(standard[size_t(i)].b * 0x101)};
+    Compressed plain;
+    compress(m, nullptr, kAnimationCodecType, plain);
+    ASSERT_EQ(plain.err, noErr);
+    EXPECT_EQ((**plain.desc).clutID, -1);
+    EXPECT_EQ(GetHandleSize(reinterpret_cast<Handle>(plain.desc)), 86);
+    DisposeHandle(table);
+}
+
+TEST(CompressImage, RefusesBadArguments) {
+    Map m(make_image(16, 4, 8, Pattern::Noise));
+    std::vector<UInt8> data(4096);
+    Ptr buf = reinterpret_cast<Ptr>(data.data());
+    auto desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(4));
+    const Rect empty{2, 2, 2, 10}, outside{0, 0, 5, 16}, whole{0, 0, 4, 16};
+    PixMapHandle nilMap = nullptr;
+    SInt32 size = 0;
+
+    struct Case {
+        const char* name;
+        OSErr expected;
+        std::function<OSErr()> call;
+    };
+    const std::vector<Case> cases = {
+        {"max: no size", paramErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 0, 0, kAnimationCodecType, 0, nullptr); }},
+        {"max: no pixel map", paramErr, [&] { return GetMaxCompressionSize(nilMap, &whole, 0, 0, kAnimationCodecType, 0, &size); }},
+        {"max: empty rect", paramErr, [&] { return GetMaxCompressionSize(m.handle(), &empty, 0, 0, kAnimationCodecType, 0, &size); }},
+        {"max: unknown codec", noCodecErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 0, 0, 'jpeg', 0, &size); }},
+        {"max: depth 3", paramErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 3, 0, kAnimationCodecType, 0, &size); }},
+        {"max: depth 24", noErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 24, 0, kAnimationCodecType, 0, &size); }},
+        {"compress: no pixel map", paramErr, [&] { return CompressImage(nilMap, &whole, 0, kAnimationCodecType, desc, buf); }},
+        {"compress: no description", paramErr, [&] { return CompressImage(m.handle(), &whole, 0, kAnimationCodecType, nullptr, buf); }},
+        {"compress: no data", paramErr, [&] { return CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, nullptr); }},
+        {"compress: empty rect", paramErr, [&] { return CompressImage(m.handle(), &empty, 0, kAnimationCodecType, desc, buf); }},
+        {"compress: rect outside the bounds", paramErr, [&] { return CompressImage(m.handle(), &outside, 0, kAnimationCodecType, desc, buf); }},
+        {"compress: unknown codec", noCodecErr, [&] { return CompressImage(m.handle(), &whole, 0, 'jpeg', desc, buf); }},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.call(), c.expected) << c.name;
+
+    m.pm.pixelSize = 3;
+    EXPECT_EQ(CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr) << "depth 3";
+    m.pm.pixelSize = 8;
+    m.pm.rowBytes = 15;
+    EXPECT_EQ(CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr) << "short rows";
+    m.pm.rowBytes = m.im.rowBytes;
+    m.pm.baseAddr = nullptr;
+    EXPECT_EQ(CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr) << "no pixels";
+
+    Map huge(Image(1, 1, 32));
+    huge.pm.bounds = Rect{0, 0, 30000, 30000};
+    EXPECT_EQ(GetMaxCompressionSize(huge.handle(), nullptr, 0, 0, kAnimationCodecType, 0, &size), codecSizeErr);
+    DisposeHandle(reinterpret_cast<Handle>(desc));
+}
+
+// A description handle that cannot grow makes CompressImage fail with the
+// Memory Manager's code, not write past the handle.
+TEST(CompressImage, ReportsADescriptionThatCannotGrow) {
+    Map m(make_image(16, 4, 8, Pattern::Noise));
+    std::vector<UInt8> data(4096);
+    Handle locked = NewHandle(4);
+    HLock(locked);
+    EXPECT_EQ(CompressImage(m.handle(), nullptr, 0, kAnimationCodecType,
+                            reinterpret_cast<ImageDescriptionHandle>(locked), reinterpret_cast<Ptr>(data.data())),
+              memFullErr);
+    EXPECT_EQ(GetHandleSize(locked), 4);
+    DisposeHandle(locked);
+
+    Handle h = NewHandle(4);
+    memory::fail_allocation(1);
+    const OSErr err = CompressImage(m.handle(), nullptr, 0, kAnimationCodecType,
+                                    reinterpret_cast<ImageDescriptionHandle>(h), reinterpret_cast<Ptr>(data.data()));
+    memory::fail_allocation(0);
+    EXPECT_EQ(err, memFullErr);
+    DisposeHandle(h);
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// Agreement with ffmpeg, the reference reader and writer of Animation
+// streams (a test oracle only; skipped where it is not installed):
+//  - ffmpeg's encoder, key and delta frames: our decoder must produce
+//    exactly what ffmpeg's decoder produces from the same packets;
+//  - our encoder, key and delta frames, at every depth: ffmpeg's decoder
+//    must give back the source pixels (and, below 16 bits, use the standard
+//    colour tables for clutID -1);
+//  - key frame sizes: ours are never larger than ffmpeg's.
+// ffmpeg reads Animation frames only from a container (the depth comes from
+// the sample description), so our frames go to it in a minimal movie file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <unistd.h>
+
+#include "CodecTestSupport.h"
+#include "MiniMov.h"
+#include "platform/codecs/rle/AnimationDecoder.h"
+#include "platform/codecs/rle/AnimationEncoder.h"
+#include "platform/quickdraw/StandardColors.h"
+
+using namespace codectest;
+using namespace platform;
+using namespace platform::codecs;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool have_ffmpeg() {
+    static const bool found = std::system("ffmpeg -hide_banner -version >/dev/null 2>&1") == 0;
+    return found;
+}
+
+class FfmpegPeer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+        dir_ = fs::temp_directory_path() / ("kinora-codec-peer-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        if (!dir_.empty()) fs::remove_all(dir_);
+    }
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    static void run(const std::string& args) {
+        const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + args;
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    }
+    static std::vector<UInt8> read(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::vector<UInt8>(std::istreambuf_iterator<char>(in), {});
+    }
+    static void write(const std::string& p, const std::vector<UInt8>& bytes) {
+        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    }
+
+    fs::path dir_;
+};
+
+// Frames with a gradient background, a moving block, a run of repeated
+// frames and speckles in one area, so delta frames have work to do.
+std::vector<Image> moving_frames(SInt32 w, SInt32 h, int depth, int count) {
+    std::vector<Image> frames;
+    Rng rng(42);
+    const UInt32 mask = depth == 16 ? 0x7FFF : pixel_mask(depth);   // readers drop 16-bit's x bit
+    for (int f = 0; f < count; ++f) {
+        const int t = (f >= 5 && f < 8) ? 5 : f;   // frames 5-7 identical
+        Image im(w, h, depth);
+        for (SInt32 y = 0; y < h; ++y)
+            for (SInt32 x = 0; x < w; ++x) {
+                UInt32 v = UInt32(x * 0x030507 + y * 0x0B0D11) & mask;
+                if (x >= 3 * t && x < 3 * t + 9 && y >= t && y < t + 6) v = 0x00FF8040u & mask;
+                set_pixel(im, x, y, v);
+            }
+        if (t == f)
+            for (int k = 0; k < 5; ++k) set_pixel(im, w / 2 + SInt32(rng.next() % 8), h / 2, rng.next() & mask);
+        frames.push_back(std::move(im));
+    }
+    return frames;
+}
+
+// Splits concatenated Animation frames by their chunk sizes.
+std::vector<std::vector<UInt8>> split_frames(const std::vector<UInt8>& all) {
+    std::vector<std::vector<UInt8>> out;
+    size_t at = 0;
+    while (at + 4 <= all.size()) {
+        const size_t size = load_u32be(&all[at]) & 0x3FFFFFFF;
+        if (size < 4 || size > all.size() - at) break;
+        out.emplace_back(all.begin() + long(at), all.begin() + long(at + size));
+        at += size;
+    }
+    EXPECT_EQ(at, all.size()) << "packets did not split cleanly";
+    return out;
+}
+
+std::vector<UInt8> visible_bytes(const Image& im) {
+    std::vector<UInt8> out;
+    for (SInt32 y = 0; y < im.height; ++y) out.insert(out.end(), im.row(y), im.row(y) + im.visible());
+    return out;
+}
+
+struct FfmpegFormat {
+    const char* pixFmt;      // ffmpeg's input and decoded output format
+    int depth;               // the stream's depth as our decoder takes it
+    size_t outFrameBytes;    // extra bytes per decoded frame (the palette of pal8)
+    const char* outPixFmt;
+};
+
+// ffmpeg encodes (default group of pictures: key and delta frames); our
+// decoding of its packets must match its own decoding byte for byte.
+TEST_F(FfmpegPeer, OurDecoderMatchesFfmpegOnFfmpegsFrames) {
+    const FfmpegFormat formats[] = {
+        {"rgb24", 24, 0, "rgb24"}, {"rgb555be", 16, 0, "rgb555be"},
+        {"argb", 32, 0, "argb"},   {"gray", 8, 1024, "pal8"},   // grey levels travel as 8-bit indexes
+    };
+    const int count = 30;
+    for (const FfmpegFormat& f : formats) {
+        const SInt32 w = f.depth == 8 ? 68 : 67, h = 23;   // ffmpeg codes grey only 4 pixels at a time
+        const int srcDepth = f.depth;
+        std::vector<UInt8> raw;
+        for (const Image& im : moving_frames(w, h, srcDepth, count)) {
+            auto v = visible_bytes(im);
+            raw.insert(raw.end(), v.begin(), v.end());
+        }
+        write(path("in.raw"), raw);
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        run("-f rawvideo -pix_fmt " + std::string(f.pixFmt) + " -s " + size + " -r 10 -i " +
+            path("in.raw") + " -c:v qtrle " + path("enc.mov"));
+        run("-i " + path("enc.mov") + " -c copy -f rawvideo " + path("packets.bin"));
+        run("-i " + path("enc.mov") + " -f rawvideo -pix_fmt " + f.outPixFmt + " " + path("dec.raw"));
+
+        const auto packets = split_frames(read(path("packets.bin")));
+        const auto decoded = read(path("dec.raw"));
+        ASSERT_EQ(packets.size(), size_t(count)) << f.pixFmt;
+        const size_t frameBytes = visible_row_bytes(w, f.depth) * size_t(h) + f.outFrameBytes;
+        ASSERT_EQ(decoded.size(), frameBytes * size_t(count)) << f.pixFmt;
+
+        size_t deltas = 0;
+        Image ours(w, h, f.depth);
+        for (int i = 0; i < count; ++i) {
+            deltas += packets[size_t(i)].size() < 8 || load_u16be(&packets[size_t(i)][4]) == 0x0008;
+            auto r = rle::decode_frame(packets[size_t(i)], f.depth, ours.view());
+            ASSERT_TRUE(r.ok()) << f.pixFmt << " frame " << i << ": " << r.error().message;
+            const auto mine = visible_bytes(ours);
+            const auto theirs = std::vector<UInt8>(decoded.begin() + long(frameBytes * size_t(i)),
+                                                   decoded.begin() + long(frameBytes * size_t(i) + mine.size()));
+            ASSERT_EQ(mine, theirs) << f.pixFmt << " frame " << i;
+        }
+        EXPECT_GT(deltas, 0u) << f.pixFmt << ": the test needs delta frames";
+    }
+}
+
+// Our frames, key then delta, at every depth, read back by ffmpeg.
+TEST_F(FfmpegPeer, FfmpegDecodesOurFramesAtEveryDepth) {
+    const SInt32 w = 53, h = 19;
+    const int count = 12;
+    for (int depth : {1, 2, 4, 8, 16, 24, 32}) {
+        const auto frames = moving_frames(w, h, depth, count);
+        std::vector<std::vector<UInt8>> coded;
+        for (int i = 0; i < count; ++i) {
+            const ConstPixelView prev = i ? frames[size_t(i - 1)].cview() : ConstPixelView{};
+            coded.push_back(*rle::encode_frame(frames[size_t(i)].cview(), depth, (i % 6) ? &prev : nullptr));
+        }
+        ImageDescription d{};
+        d.cType = kAnimationCodecType;
+        d.width = SInt16(w);
+        d.height = SInt16(h);
+        d.hRes = d.vRes = 0x00480000;
+        d.frameCount = 1;
+        d.depth = SInt16(depth);
+        d.clutID = -1;
+        write(path("ours.mov"), mini_mov(coded, d, {1, 7}));
+
+        const bool indexed = depth <= 8;
+        const char* pixFmt = indexed ? "pal8" : depth == 16 ? "rgb555be" : depth == 24 ? "rgb24" : "argb";
+        run("-i " + path("ours.mov") + " -f rawvideo -pix_fmt " + pixFmt + " " + path("back.raw"));
+        const auto back = read(path("back.raw"));
+        const size_t pixels = size_t(w) * size_t(h);
+        const size_t frameBytes = indexed ? pixels + 1024 : pixels * size_t(depth == 16 ? 2 : depth / 8);
+        ASSERT_EQ(back.size(), frameBytes * size_t(count)) << "depth " << depth;
+
+        for (int i = 0; i < count; ++i) {
+            const UInt8* f = back.data() + frameBytes * size_t(i);
+            for (SInt32 y = 0; y < h; ++y)
+                for (SInt32 x = 0; x < w; ++x) {
+                    const UInt8* p = f + (size_t(y) * size_t(w) + size_t(x)) * (indexed ? 1 : size_t(depth == 16 ? 2 : depth / 8));
+                    UInt32 v = 0;
+                    for (int k = 0; k < (indexed ? 1 : (depth == 16 ? 2 : depth / 8)); ++k) v = (v << 8) | p[k];
+                    ASSERT_EQ(v, get_pixel(frames[size_t(i)], x, y))
+                        << "depth " << depth << " frame " << i << " pixel " << x << "," << y;
+                }
+            if (indexed) {   // the palette ffmpeg used: 256 native-endian 0xAARRGGBB words
+                const auto table = quickdraw::standard_palette(depth);
+                for (size_t k = 0; k < table.size(); ++k) {
+                    UInt32 argb;
+                    std::memcpy(&argb, f + pixels + 4 * k, 4);
+                    EXPECT_EQ(argb & 0xFFFFFF, UInt32(table[k].r << 16 | table[k].g << 8 | table[k].b))
+                        << "depth " << depth << " colour " << k;
+                }
+            }
+        }
+    }
+}
+
+// Natural-looking frames: our key frames are never larger than ffmpeg's.
+TEST_F(FfmpegPeer, OurKeyFramesAreNoLargerThanFfmpegs) {
+    const SInt32 w = 160, h = 90;
+    const int count = 4;
+    for (const FfmpegFormat& f : {FfmpegFormat{"rgb24", 24, 0, ""}, FfmpegFormat{"rgb555be", 16, 0, ""},
+                                   FfmpegFormat{"argb", 32, 0, ""}}) {
+        std::vector<Image> frames;
+        std::vector<UInt8> raw;
+        Rng rng(9);
+        for (int i = 0; i < count; ++i) {
+            Image im(w, h, f.depth);
+            for (SInt32 y = 0; y < h; ++y)
+                for (SInt32 x = 0; x < w; ++x) {
+                    UInt32 v = UInt32((x / 4) * 0x010203 + (y / 3) * 0x030102);   // banded gradient
+                    if ((x - 80) * (x - 80) + (y - 45) * (y - 45) < 400 + i * 50) v = 0xFF2040C0u;
+                    if (rng.next() % 23 == 0) v = rng.next();                   // noise
+                    if (x > 120 && y > 60) v = (x + y + i) % 2 ? 0xFFFFFFFFu : 0xFF000000u;
+                    set_pixel(im, x, y, v & pixel_mask(f.depth));
+                }
+            auto v = visible_bytes(im);
+            raw.insert(raw.end(), v.begin(), v.end());
+            frames.push_back(std::move(im));
+        }
+        write(path("in.raw"), raw);
+        run("-f rawvideo -pix_fmt " + std::string(f.pixFmt) + " -s 160x90 -r 10 -i " + path("in.raw") +
+            " -c:v qtrle -g 1 -f rawvideo " + path("keys.bin"));
+        const auto theirs = split_frames(read(path("keys.bin")));
+        ASSERT_EQ(theirs.size(), size_t(count));
+        for (int i = 0; i < count; ++i) {
+            const size_t ours = rle::encode_frame(frames[size_t(i)].cview(), f.depth)->size();
+            EXPECT_LE(ours, theirs[size_t(i)].size()) << f.pixFmt << " frame " << i;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,351 @@
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "MovieTestSupport.h"
+#include "platform/movies/format/Alias.h"
+
+using namespace movietest;
+using Bytes = std::vector<UInt8>;
+
+namespace {
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        std::string t = std::filesystem::temp_directory_path() / "kinora-movfmt-XXXXXX";
+        path = mkdtemp(t.data());
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+Movie movie_of(const Bytes& file) {
+    auto c = read_bytes(file);
+    EXPECT_TRUE(c.ok()) << (c.ok() ? "" : c.error().message);
+    return c.ok() ? std::move(c->movie) : Movie{};
+}
+
+}  // namespace
+
+TEST(MovieFileWriter, WritesFtypThenAGrowingMdatThenTheMovie) {
+    MemoryFile file;
+    auto w = MovieFileWriter::create(file).value();
+    const Bytes head{0, 0, 0, 20, 'f', 't', 'y', 'p', 'q', 't', ' ', ' ', 0x20, 0x05, 0x03, 0x00,
+                     'q', 't', ' ', ' ', 0, 0, 0, 8, 'w', 'i', 'd', 'e', 0, 0, 0, 0, 'm', 'd', 'a', 't'};
+    EXPECT_EQ(file.bytes(), head);
+    EXPECT_EQ(w.append(Bytes(10, 7)).value(), 36u);
+    EXPECT_EQ(read_bytes(file.bytes()).code(), noMovieFound) << "an unfinished file holds no movie, not damage";
+
+    Movie m;
+    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
+    t.media.descriptions.entries.push_back(raw_sound_description().write());
+    ASSERT_TRUE(t.media.samples.add_chunk(36, 10, 1, 1, 1, true).ok());
+    m.tracks.push_back(t);
+    m.update_durations();
+    TopAtom moov = w.append_movie(m, 100).value();
+    EXPECT_EQ(load_u32be(&file.bytes()[28]), 8u + 10u) << "mdat size patched";
+    EXPECT_EQ(moov.offset, 46u);
+
+    auto layout = scan_movie_file(file).value();
+    ASSERT_EQ(layout.atoms.size(), 5u);
+    EXPECT_EQ(layout.atoms[4].type, kFree);
+    EXPECT_EQ(layout.atoms[4].size, 100u);
+    EXPECT_EQ(layout.file_type->major_brand, kBrandQT);
+
+    // More data after the movie goes into a new mdat; the file still reads.
+    EXPECT_EQ(w.append(Bytes(5, 1)).value(), moov.end() + 100 + 16);
+    ASSERT_TRUE(w.finish_data().ok());
+    EXPECT_EQ(movie_of(file.bytes()), m);
+}
+
+namespace {
+
+// Writes only what lands in the first megabyte; remembers everything else
+// as (offset, size), so a writer can be driven past 4 GiB in memory.
+class SparseRecorder final : public DataFile {
+public:
+    Result<UInt64> size() override { return size_; }
+    Result<void> read_at(UInt64 o, void* b, size_t n) override { return head_.read_at(o, b, n); }
+    Result<void> write_at(UInt64 o, const void* d, size_t n) override {
+        if (o + n <= (1u << 20)) TRY(head_.write_at(o, d, n));
+        else far_[o] = n;
+        size_ = std::max(size_, o + n);
+        return ok();
+    }
+    Result<void> sync() override { return ok(); }
+    Result<void> truncate(UInt64 s) override { size_ = s; return head_.truncate(std::min<UInt64>(s, 1u << 20)); }
+    const std::string& path() const override { return head_.path(); }
+    const Bytes& head() const { return head_.bytes(); }
+    std::map<UInt64, size_t> far_;
+
+private:
+    MemoryFile head_;
+    UInt64 size_ = 0;
+};
+
+}  // namespace
+
+TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
+    const size_t big = (size_t(1) << 32) + 64;
+    void* zeros = mmap(nullptr, big, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(zeros, MAP_FAILED);
+    SparseRecorder file;
+    auto w = MovieFileWriter::create(file).value();
+    EXPECT_EQ(w.append(std::span(static_cast<const UInt8*>(zeros), big)).value(), 36u);
+    UInt64 past = w.append(Bytes(4, 9)).value();
+    EXPECT_EQ(past, 36u + big);
+    ASSERT_TRUE(w.finish_data().ok());
+    munmap(zeros, big);
+
+    const Bytes& h = file.head();
+    EXPECT_EQ(load_u32be(&h[20]), 1u) << "the wide atom became a 64-bit size";
+    EXPECT_EQ(load_u32be(&h[24]), kMdat);
+    EXPECT_EQ(load_u64be(&h[28]), 16u + big + 4);
+    EXPECT_EQ(load_u32be(&h[36 - 8 + 8 - 4]), load_u32be(&h[32])) << "data still starts at 36";
+
+    // The chunk past 4 GiB goes into co64.
+    Movie m;
+    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
+    t.media.descriptions.entries.push_back(raw_sound_description().write());
+    ASSERT_TRUE(t.media.samples.add_chunk(36, 64, 1, 1, 1, true).ok());
+    ASSERT_TRUE(t.media.samples.add_chunk(past, 4, 1, 1, 1, true).ok());
+    m.tracks.push_back(t);
+    auto moov = m.write().value();
+    EXPECT_NE(find_atom(moov, "moov/trak/mdia/minf/stbl/co64"), SIZE_MAX);
+    EXPECT_EQ(find_atom(moov, "moov/trak/mdia/minf/stbl/stco"), SIZE_MAX);
+}
+
+TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
+    TempDir dir;
+    std::string path = dir / "big.mov";
+    auto file = open_data_file(path, OpenMode::create).value();
+    const UInt64 far = (UInt64(1) << 32) + 1000;
+    // ftyp, mdat (64-bit size) covering a hole and four bytes past 4 GiB, moov.
+    ByteWriter head;
+    ASSERT_TRUE(FileType{}.write(head).ok());
+    head.u32(1);
+    head.u32(kMdat);
+    head.u64(far + 4 - 20);
+    ASSERT_TRUE(file->write_at(0, head.data(), head.size()).ok());
+    ASSERT_TRUE(file->write_at(far, "abcd", 4).ok());
+    Movie m;
+    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
+    t.media.descriptions.entries.push_back(raw_sound_description().write());
+    ASSERT_TRUE(t.media.samples.add_chunk(far, 4, 1, 1, 1, true).ok());
+    m.tracks.push_back(t);
+    m.update_durations();
+    auto moov = m.write().value();
+    ASSERT_TRUE(file->write_at(far + 4, moov.data(), moov.size()).ok());
+
+    auto c = read_movie_file(*file);
+    ASSERT_TRUE(c.ok()) << c.error().message;
+    EXPECT_EQ(c->layout.atoms[1].header_size, 16u);
+    EXPECT_EQ(c->movie.tracks[0].media.samples.sample(2)->offset, far + 1);
+    EXPECT_EQ(c->movie.write().value(), moov);
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_LT(UInt64(st.st_blocks) * 512, UInt64(1) << 20) << "the test file stays sparse";
+}
+
+namespace {
+
+Movie edited(Movie m, const char* text) {
+    if (!m.user_data) m.user_data = UserData{};
+    m.user_data->add(fourcc("note"), Bytes(text, text + strlen(text)));
+    return m;
+}
+
+struct UpdateCase {
+    const char* name;
+    std::function<Bytes(const Movie& old, const Movie& next)> make;
+};
+
+Bytes file_with_reserve(const Movie& old, UInt32 reserve) {
+    MemoryFile f(standard_movie_file(200));
+    auto layout = scan_movie_file(f).value();
+    // Rewrite the movie at the end with the reserve asked for.
+    auto w = MovieFileWriter::append_to(f, layout.movie_atom()->offset).value();
+    EXPECT_TRUE(w.append_movie(old, reserve).ok());
+    return f.bytes();
+}
+
+}  // namespace
+
+TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
+    Movie old;
+    standard_movie_file(200, &old);
+    Movie next = edited(old, "second version");
+    UInt32 next_size = UInt32(next.write()->size());
+    const UpdateCase cases[] = {
+        {"into reserved space with room to spare", [&](const Movie& o, const Movie&) { return file_with_reserve(o, 4096); }},
+        {"into reserved space of exactly its size", [&](const Movie& o, const Movie&) { return file_with_reserve(o, next_size); }},
+        {"at the end: reserve too small", [&](const Movie& o, const Movie&) { return file_with_reserve(o, next_size + 4); }},
+        {"at the end: no reserve", [&](const Movie& o, const Movie&) { return file_with_reserve(o, 0); }},
+        {"after a movie that runs to the end of the file", [&](const Movie& o, const Movie&) {
+             Bytes b = file_with_reserve(o, 0);
+             store_u32be(&b[find_atom(b, "moov")], 0);
+             return b;
+         }},
+    };
+    for (const UpdateCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes original = c.make(old, next);
+        MemoryFile scan(original);
+        const TopAtom old_atom = *scan_movie_file(scan).value().movie_atom();
+        const size_t old_at = old_atom.offset, old_size = old_atom.size;
+        ASSERT_EQ(movie_of(original), old);
+
+        long total = 0;
+        for (long budget = 0;; ++budget) {
+            MemoryFile f(original);
+            f.fail_after(budget);
+            auto r = update_movie_file(f, next);
+            Movie now = movie_of(f.bytes());
+            // The live movie's body is never rewritten; its header is only
+            // retyped (and given its real size when it had none).
+            for (size_t i = old_at + 8; i < old_at + old_size; ++i) {
+                ASSERT_EQ(f.bytes()[i], original[i]) << "byte " << i << " of the old movie, budget " << budget;
+            }
+            if (!r.ok()) {
+                EXPECT_TRUE(now == old || now == next) << "budget " << budget;
+                continue;
+            }
+            EXPECT_EQ(now, next);
+            EXPECT_EQ(load_u32be(&f.bytes()[old_at + 4]), kFree);
+            total = budget;
+            break;
+        }
+        EXPECT_GE(total, 4) << "body, new movie retyped, old movie retyped, with syncs";
+    }
+}
+
+TEST(MovieFileUpdate, RepeatedSavesKeepTheFileReadable) {
+    Movie m;
+    MemoryFile f(file_with_reserve((standard_movie_file(100, &m), m), 2048));
+    for (int i = 0; i < 5; ++i) {
+        m = edited(m, "again");
+        auto where = update_movie_file(f, m);
+        ASSERT_TRUE(where.ok()) << where.error().message;
+        EXPECT_EQ(movie_of(f.bytes()), m);
+        auto layout = scan_movie_file(f).value();
+        EXPECT_EQ(layout.movie_atom()->offset, where->offset);
+    }
+}
+
+TEST(Alias, RelativePathsAndLevels) {
+    struct Row { const char* movie; const char* target; const char* relative; UInt16 from, to; };
+    const Row rows[] = {
+        {"/a/b/m.mov", "/a/b/s.raw", "s.raw", 1, 1},
+        {"/a/b/m.mov", "/a/b/media/s.raw", "media/s.raw", 1, 2},
+        {"/a/b/m.mov", "/a/s.raw", "../s.raw", 2, 1},
+        {"/a/b/m.mov", "/a/c/d/s.raw", "../c/d/s.raw", 2, 3},
+        {"/m.mov", "/x/s.raw", "x/s.raw", 1, 2},
+    };
+    for (const Row& r : rows) {
+        auto rec = make_alias(r.movie, r.target).value();
+        auto a = parse_alias(rec).value();
+        EXPECT_EQ(a.relative_path, r.relative) << r.target;
+        EXPECT_EQ(a.absolute_path, r.target);
+        EXPECT_EQ(a.levels_from, r.from) << r.target;
+        EXPECT_EQ(a.levels_to, r.to) << r.target;
+        EXPECT_EQ(a.file_name, "s.raw");
+        EXPECT_EQ(load_u16be(&rec[4]), rec.size()) << "record size";
+        EXPECT_EQ(load_u16be(&rec[6]), 2u) << "version";
+    }
+    EXPECT_EQ(make_alias("m.mov", "/a").code(), paramErr);
+    auto rec = make_alias("/a/m.mov", "/a/s.raw").value();
+    rec[6] = 3;
+    EXPECT_EQ(parse_alias(rec).code(), invalidDataRef);
+    rec = make_alias("/a/m.mov", "/a/s.raw").value();
+    store_u16be(&rec[4], UInt16(rec.size() + 1));
+    EXPECT_EQ(parse_alias(rec).code(), invalidDataRef);
+    store_u16be(&rec[4], UInt16(rec.size()));
+    store_u16be(&rec[152], 0x7FFF);   // the first extra's length
+    EXPECT_EQ(parse_alias(rec).code(), invalidDataRef);
+}
+
+TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "movies");
+    std::filesystem::create_directories(dir / "media");
+    std::filesystem::create_directories(dir / "elsewhere/media");
+    std::filesystem::create_directories(dir / "elsewhere/movies");
+    std::string movie = dir / "movies/m.mov";
+    auto write_file = [](const std::string& p, size_t n) {
+        auto f = open_data_file(p, OpenMode::create).value();
+        Bytes b(n, 1);
+        EXPECT_TRUE(f->write_at(0, b.data(), n).ok());
+    };
+    write_file(dir / "media/s.raw", 100);
+    write_file(dir / "elsewhere/media/s.raw", 50);
+    DataRef ref;
+    ref.full.flags = 0;
+    ref.data = make_alias(movie, absolute_path(dir / "media/s.raw").value()).value();
+
+    auto r = resolve_data_ref(ref, movie, 0);
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(r.size, 100u);
+    // Seen from a movie elsewhere, the relative path wins over the absolute.
+    auto moved = resolve_data_ref(ref, dir / "elsewhere/movies/m.mov", 0);
+    ASSERT_TRUE(moved.found);
+    EXPECT_EQ(moved.size, 50u);
+    EXPECT_EQ(moved.path, absolute_path(dir / "elsewhere/media/s.raw").value());
+    // Without the relative file, the absolute path.
+    auto far = resolve_data_ref(ref, dir / "nowhere/deeper/m.mov", 0);
+    ASSERT_TRUE(far.found);
+    EXPECT_EQ(far.size, 100u);
+
+    // Folders, devices and pipes are never followed.
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    for (std::string target : {dir / "media", std::string("/dev/zero"), dir / "pipe", dir / "missing"}) {
+        DataRef bad = ref;
+        bad.data = make_alias(movie, target).value();
+        auto b = resolve_data_ref(bad, movie, 0);
+        EXPECT_FALSE(b.found) << target;
+        EXPECT_EQ(b.error, couldNotResolveDataRef);
+    }
+    DataRef url;
+    url.type = kUrl;
+    url.full.flags = 0;
+    url.data = {'.', '.', '/', 'm', 'e', 'd', 'i', 'a', '/', 's', '.', 'r', 'a', 'w', 0};
+    EXPECT_TRUE(resolve_data_ref(url, movie, 0).found);
+    EXPECT_TRUE(resolve_data_ref(DataRef::self(), movie, 77).in_movie_file);
+}
+
+TEST(MovieFileReader, ChunksAreCheckedAgainstTheFileTheyLiveIn) {
+    TempDir dir;
+    std::string movie_path = dir / "m.mov";
+    {
+        auto f = open_data_file(dir / "s.raw", OpenMode::create).value();
+        Bytes pcm(1000, 0x80);
+        ASSERT_TRUE(f->write_at(0, pcm.data(), pcm.size()).ok());
+    }
+    auto make = [&](UInt32 samples) {
+        Movie m;
+        Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
+        DataRef ext;
+        ext.full.flags = 0;
+        ext.data = make_alias(absolute_path(movie_path).value(), absolute_path(dir / "s.raw").value()).value();
+        t.media.data_info->refs->entries = {ext};
+        t.media.descriptions.entries.push_back(raw_sound_description().write());
+        EXPECT_TRUE(t.media.samples.add_chunk(0, samples, 1, 1, 1, true).ok());
+        m.tracks.push_back(t);
+        auto f = open_data_file(movie_path, OpenMode::create).value();
+        auto w = MovieFileWriter::create(*f).value();
+        EXPECT_TRUE(w.append_movie(m, 0).ok());
+        return read_movie_file(*f);
+    };
+    auto good = make(1000);
+    ASSERT_TRUE(good.ok()) << good.error().message;
+    EXPECT_TRUE(good->data_refs[0][0].found);
+    EXPECT_EQ(make(1001).code(), invalidSampleTable) << "one byte past the end of the sound file";
+    std::filesystem::remove(dir / "s.raw");
+    auto missing = make(1001);
+    ASSERT_TRUE(missing.ok()) << "a missing data file is reported, not refused";
+    EXPECT_FALSE(missing->data_refs[0][0].found);
+}

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include "MovieTestSupport.h"
+
+using namespace movietest;
+
+namespace {
+
+std::vector<UInt8> moov_bytes(const Movie& m) { return m.write().value(); }
+
+Movie parse_moov(const std::vector<UInt8>& moov) {
+    auto m = Movie::parse(ByteReader(std::span(moov).subspan(8), invalidMovie));
+    EXPECT_TRUE(m.ok()) << (m.ok() ? "" : m.error().message);
+    return m.ok() ? std::move(*m) : Movie{};
+}
+
+}  // namespace
+
+TEST(MovieRoundTrip, StandardMovieReadsBackWithItsTracksAndTables) {
+    Movie written;
+    auto file = standard_movie_file(5000, &written);
+    auto c = read_bytes(file);
+    ASSERT_TRUE(c.ok()) << c.error().message;
+    const Movie& m = c->movie;
+    ASSERT_EQ(m.tracks.size(), 2u);
+    EXPECT_EQ(m.header.time_scale, 600u);
+    EXPECT_EQ(m.header.duration, 7 * 600u);
+
+    const Track& v = m.tracks[0];
+    EXPECT_EQ(v.media.type(), kVide);
+    EXPECT_EQ(v.header.width, 320 << 16);
+    EXPECT_EQ(v.media.samples.sample_count(), 70u);
+    EXPECT_EQ(v.media.samples.duration(), 4200u);
+    EXPECT_EQ(v.media.samples.time_runs(), (std::vector<TimeRun>{{70, 60}}));
+    auto vd = VideoDescription::parse(v.media.descriptions.entries.at(0).bytes).value();
+    EXPECT_EQ(vd, rle_description());
+    EXPECT_EQ(v.media.descriptions.entries[0].bytes.size(), kImageDescriptionSize);
+
+    const Track& s = m.tracks[1];
+    EXPECT_EQ(s.media.header.time_scale, kSoundRate);
+    EXPECT_EQ(s.media.samples.sample_count(), 5000u);
+    EXPECT_EQ(s.media.samples.chunk_count(), 1u);
+    EXPECT_EQ(s.header.volume, 0x100);
+    EXPECT_EQ(s.media.descriptions.entries.at(0).bytes.size(), kSoundDescriptionV0Size);
+    EXPECT_EQ(SoundDescription::parse(s.media.descriptions.entries[0].bytes).value(), raw_sound_description());
+    // 5000 samples at 22050 Hz in movie units, rounded up.
+    EXPECT_EQ(s.edits->list->entries.at(0).track_duration, (5000 * 600 + 22049) / 22050u);
+
+    // Every sample's bytes are where the table says.
+    for (UInt32 n : {1u, 35u, 70u}) {
+        SampleInfo info = v.media.samples.sample(n).value();
+        auto want = frame_bytes(n, 100 + n);
+        ASSERT_EQ(info.size, want.size());
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), file.begin() + long(info.offset)));
+    }
+
+    EXPECT_EQ(m, written);
+    EXPECT_EQ(moov_bytes(m), moov_bytes(written));
+}
+
+TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
+    Movie m;
+    standard_movie_file(1234, &m);
+    // Touch every optional part: versions with 64-bit times, references,
+    // user data at both levels with a classic zero tail, kept atoms.
+    m.header.creation_time = 0x123456789ull;   // forces version 1
+    m.tracks[1].references = TrackReferences{{{fourcc("sync"), {1}}}, {}};
+    m.tracks[1].media.header.language = 0x55C4;
+    m.user_data = UserData{};
+    m.user_data->add(fourcc("LOOP"), {0, 0, 0, 1});
+    m.user_data->add(fourcc("WLOC"), {0, 100, 0, 200});
+    ASSERT_TRUE(set_user_data_text(*m.user_data, 0xA96E616D, 1, "Kinora", 0).ok());
+    m.user_data->tail = {0, 0, 0, 0};
+    m.tracks[0].user_data = UserData{};
+    m.tracks[0].user_data->add(fourcc("name"), {'V', 'i', 'd'});
+    ByteWriter unknown;
+    size_t at = begin_atom(unknown, fourcc("xtra"));
+    unknown.u32(0xDEADBEEF);
+    ASSERT_TRUE(end_atom(unknown, at).ok());
+    m.kept.keep(kMvhd, unknown.bytes());
+    m.tracks[0].media.kept_stbl.keep(kStts, unknown.bytes());
+
+    auto first = moov_bytes(m);
+    Movie back = parse_moov(first);
+    EXPECT_EQ(back.header.full.version, 1);
+    EXPECT_EQ(back.header.creation_time, 0x123456789ull);
+    EXPECT_EQ(back.user_data->find(fourcc("WLOC"), 1)->data, (std::vector<UInt8>{0, 100, 0, 200}));
+    EXPECT_EQ(get_user_data_text(*back.user_data, 0xA96E616D, 1, 0).value(), "Kinora");
+    EXPECT_EQ(back.tracks[1].references->find(fourcc("sync"))->track_ids, std::vector<UInt32>{1});
+    EXPECT_EQ(back.tracks[0].media.kept_stbl.count(), 1u);
+    EXPECT_EQ(moov_bytes(back), first);
+}
+
+TEST(MovieRoundTrip, UnknownAtomsOfForeignFilesAreKeptInPlace) {
+    Movie m;
+    standard_movie_file(10, &m);
+    auto moov = moov_bytes(m);
+    // Put a foreign atom first in the track and one between stsz and stco.
+    auto insert = [&](size_t at, OSType type, const std::string& body, std::vector<size_t> parents) {
+        std::vector<UInt8> atom(8 + body.size());
+        store_u32be(atom.data(), UInt32(atom.size()));
+        store_u32be(atom.data() + 4, type);
+        std::copy(body.begin(), body.end(), atom.begin() + 8);
+        moov.insert(moov.begin() + long(at), atom.begin(), atom.end());
+        for (size_t p : parents) store_u32be(&moov[p], load_u32be(&moov[p]) + UInt32(atom.size()));
+    };
+    size_t trak = find_atom(moov, "moov/trak");
+    size_t stbl = find_atom(moov, "moov/trak/mdia/minf/stbl");
+    size_t stco = find_atom(moov, "moov/trak/mdia/minf/stbl/stco");
+    size_t mdia = find_atom(moov, "moov/trak/mdia"), minf = find_atom(moov, "moov/trak/mdia/minf");
+    insert(stco, fourcc("sdtp"), "abcd", {0, trak, mdia, minf, stbl});
+    insert(trak + 8, fourcc("load"), "xy", {0, trak});
+
+    Movie back = parse_moov(moov);
+    EXPECT_EQ(moov_bytes(back), moov) << "kept atoms go back where they were";
+    EXPECT_EQ(back.tracks[0].kept.count(), 1u);
+    EXPECT_EQ(back.tracks[0].media.kept_stbl.count(), 1u);
+}
+
+TEST(MovieRoundTrip, UserDataItemsByTypeAndIndex) {
+    UserData ud;
+    ud.add(fourcc("LOOP"), {0, 0, 0, 0});
+    ud.add(fourcc("name"), {'a'});
+    ud.add(fourcc("LOOP"), {0, 0, 0, 1});
+    EXPECT_EQ(ud.count(fourcc("LOOP")), 2u);
+    EXPECT_EQ(ud.items[1].type, fourcc("LOOP")) << "an item joins the others of its type";
+    EXPECT_EQ(ud.find(fourcc("LOOP"), 2)->data[3], 1);
+    EXPECT_EQ(ud.find(fourcc("LOOP"), 3), nullptr);
+    EXPECT_EQ(ud.find(fourcc("LOOP"), 0), nullptr);
+    EXPECT_TRUE(ud.remove(fourcc("LOOP"), 1));
+    EXPECT_EQ(ud.find(fourcc("LOOP"), 1)->data[3], 1);
+    EXPECT_FALSE(ud.remove(fourcc("ctyp"), 1));
+
+    const OSType cpy = 0xA9637079;
+    ASSERT_TRUE(set_user_data_text(ud, cpy, 1, "(c) us", 0).ok());
+    ASSERT_TRUE(set_user_data_text(ud, cpy, 1, "(c) nous", 1).ok());
+    ASSERT_TRUE(set_user_data_text(ud, cpy, 1, "(c) we", 0).ok());
+    EXPECT_EQ(set_user_data_text(ud, cpy, 3, "x", 0).code(), userDataItemNotFound);
+    EXPECT_EQ(ud.count(cpy), 1u);
+    EXPECT_EQ(ud.find(cpy, 1)->data,
+              (std::vector<UInt8>{0, 6, 0, 0, '(', 'c', ')', ' ', 'w', 'e', 0, 8, 0, 1, '(', 'c', ')',
+                                  ' ', 'n', 'o', 'u', 's'}));
+    EXPECT_EQ(get_user_data_text(ud, cpy, 1, 2).code(), userDataItemNotFound);
+    ud.items.push_back({cpy, {0, 9, 0, 0, 'x'}});
+    EXPECT_EQ(get_user_data_text(ud, cpy, 2, 0).code(), invalidMovie) << "a text entry longer than its item";
+}
+
+TEST(MovieRoundTrip, SoundDescriptionVersionsOneAndTwoAreRead) {
+    SoundDescription v1 = raw_sound_description();
+    v1.format = fourcc("ima4");
+    v1.version = 1;
+    v1.compression_id = -2;
+    v1.samples_per_packet = 64;
+    v1.bytes_per_packet = 34;
+    v1.bytes_per_frame = 68;
+    v1.bytes_per_sample = 2;
+    auto e1 = v1.write();
+    EXPECT_EQ(e1.bytes.size(), kSoundDescriptionV1Size);
+    EXPECT_EQ(SoundDescription::parse(e1.bytes).value(), v1);
+
+    SoundDescription v2;
+    v2.format = fourcc("lpcm");
+    v2.version = 2;
+    v2.channels = 3;
+    v2.sample_size = 16;
+    v2.compression_id = -2;
+    v2.sample_rate = 0x10000;
+    v2.rate64 = 96000.0;
+    v2.channels32 = 6;
+    v2.bits_per_channel = 24;
+    v2.format_flags = 0xC;
+    v2.bytes_per_packet = 18;
+    v2.frames_per_packet = 1;
+    auto e2 = v2.write();
+    EXPECT_EQ(e2.bytes.size(), kSoundDescriptionV2Size);
+    auto back = SoundDescription::parse(e2.bytes).value();
+    EXPECT_EQ(back, v2);
+    EXPECT_EQ(back.rate(), 96000.0);
+
+    e2.bytes.resize(60);
+    EXPECT_EQ(SoundDescription::parse(e2.bytes).code(), invalidSampleDescription);
+}
+
+TEST(MovieRoundTrip, ByteLayoutOfTheImageDescription) {
+    auto e = rle_description().write().bytes;
+    ASSERT_EQ(e.size(), 86u);
+    EXPECT_EQ(load_u32be(&e[0]), 86u);               // idSize
+    EXPECT_EQ(load_u32be(&e[4]), fourcc("rle "));    // cType
+    EXPECT_EQ(load_u16be(&e[14]), 1u);               // dataRefIndex
+    EXPECT_EQ(load_u32be(&e[20]), fourcc("Knra"));            // vendor
+    EXPECT_EQ(load_u16be(&e[32]), 320u);             // width
+    EXPECT_EQ(load_u16be(&e[34]), 100u);             // height
+    EXPECT_EQ(load_u32be(&e[36]), 0x00480000u);      // 72 dpi
+    EXPECT_EQ(e[50], 9);                             // name length
+    EXPECT_EQ(std::string(e.begin() + 51, e.begin() + 60), "Animation");
+    EXPECT_EQ(load_u16be(&e[82]), 8u);               // depth
+    EXPECT_EQ(SInt16(load_u16be(&e[84])), -1);       // default colour table
+}
+
+TEST(MovieRoundTrip, StoredColourTables) {
+    VideoDescription v = rle_description();
+    EXPECT_EQ(v.color_table().code(), badImageDescription) << "ID -1: the default table, none stored";
+    v.clut_id = 0;
+    ByteWriter t;
+    t.u32(0);
+    t.u16(0x8000);
+    t.u16(1);   // two entries
+    for (UInt16 x : {0, 0xFFFF, 0xFFFF, 0xFFFF, 1, 0, 0, 0}) t.u16(x);
+    v.extensions = t.take();
+    auto back = VideoDescription::parse(v.write().bytes).value();
+    EXPECT_EQ(back.color_table().value(),
+              (std::vector<ColorEntry>{{0, 0xFFFF, 0xFFFF, 0xFFFF}, {1, 0, 0, 0}}));
+    back.extensions.resize(back.extensions.size() - 1);
+    EXPECT_EQ(back.color_table().code(), badImageDescription);
+}

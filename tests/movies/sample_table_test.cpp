@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "platform/movies/format/SampleTable.h"
+
+using namespace platform;
+using namespace platform::movies;
+
+namespace {
+
+// Nine samples in five chunks: a run of equal sizes that turns per-sample,
+// two non-sync samples, a second description, a zero-length sample.
+//   sample  1   2   3 | 4   5 | 6   7 | 8 | 9
+//   size    10  10  10| 10  10| 20  20| 5 | 8
+//   dur     5   5   5 | 5   5 | 7   7 | 0 | 3
+//   time    0   5   10| 15  20| 25  32| 39| 39    (42 in all)
+SampleTable mixed_table() {
+    SampleTable t;
+    EXPECT_TRUE(t.add_chunk(1000, 3, 10, 5, 1, true).ok());
+    EXPECT_TRUE(t.add_chunk(2000, 2, 10, 5, 1, false).ok());
+    EXPECT_TRUE(t.add_chunk(3000, 2, 20, 7, 2, true).ok());
+    EXPECT_TRUE(t.add_chunk(4000, 1, 5, 0, 2, true).ok());
+    EXPECT_TRUE(t.add_chunk(5000, 1, 8, 3, 2, true).ok());
+    return t;
+}
+
+// Reads a run of table atoms into a new table.
+SampleTable parse_tables(const std::vector<UInt8>& bytes, UInt32 descriptions) {
+    SampleTable back;
+    ByteReader r(bytes, invalidMovie);
+    while (!r.at_end()) {
+        UInt32 size = r.u32().value();
+        OSType type = r.u32().value();
+        ByteReader body = r.sub(size - 8).value();
+        if (type == kStts) {
+            EXPECT_TRUE(back.parse_stts(body).ok());
+        }
+        if (type == kStss) {
+            EXPECT_TRUE(back.parse_stss(body).ok());
+        }
+        if (type == kStsc) {
+            EXPECT_TRUE(back.parse_stsc(body).ok());
+        }
+        if (type == kStsz) {
+            EXPECT_TRUE(back.parse_stsz(body).ok());
+        }
+        if (type == kStco || type == kCo64) {
+            EXPECT_TRUE(back.parse_stco(body, type == kCo64).ok());
+        }
+    }
+    EXPECT_TRUE(back.finish(descriptions).ok());
+    return back;
+}
+
+SampleTable reparse(const SampleTable& t, UInt32 descriptions) {
+    ByteWriter w;
+    EXPECT_TRUE(t.write_stts(w).ok());
+    EXPECT_TRUE(t.write_stss(w).ok());
+    EXPECT_TRUE(t.write_stsc(w).ok());
+    EXPECT_TRUE(t.write_stsz(w).ok());
+    EXPECT_TRUE(t.write_stco(w).ok());
+    return parse_tables(w.bytes(), descriptions);
+}
+
+}  // namespace
+
+TEST(SampleTable, BuildsCompactRunsAsChunksArrive) {
+    SampleTable t = mixed_table();
+    EXPECT_EQ(t.sample_count(), 9u);
+    EXPECT_EQ(t.chunk_count(), 5u);
+    EXPECT_EQ(t.duration(), 42u);
+    EXPECT_EQ(t.time_runs(), (std::vector<TimeRun>{{5, 5}, {2, 7}, {1, 0}, {1, 3}}));
+    EXPECT_EQ(t.chunk_runs(), (std::vector<ChunkRun>{{1, 3, 1}, {2, 2, 1}, {3, 2, 2}, {4, 1, 2}}));
+    EXPECT_FALSE(t.sizes_constant());
+    EXPECT_EQ(t.sizes(), (std::vector<UInt32>{10, 10, 10, 10, 10, 20, 20, 5, 8}));
+    EXPECT_TRUE(t.has_sync_table());
+    EXPECT_EQ(t.sync_samples(), (std::vector<UInt32>{1, 2, 3, 6, 7, 8, 9}));
+}
+
+TEST(SampleTable, EqualSamplesStayOneRunWithoutPerSampleArrays) {
+    SampleTable t;
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(t.add_chunk(100 + 512 * UInt64(i), 512, 1, 1, 1, true).ok());
+    EXPECT_EQ(t.sample_count(), 512000u);
+    EXPECT_EQ(t.time_runs().size(), 1u);
+    EXPECT_EQ(t.chunk_runs().size(), 1u);
+    EXPECT_TRUE(t.sizes_constant());
+    EXPECT_TRUE(t.sizes().empty());
+    EXPECT_FALSE(t.has_sync_table());
+    auto s = t.sample(512000).value();
+    EXPECT_EQ(s.offset, 100 + 512 * 999ull + 511);
+    EXPECT_EQ(s.chunk, 1000u);
+}
+
+TEST(SampleTable, SampleLookupsOnRunLengthForms) {
+    struct Row { UInt32 n; UInt64 offset; UInt32 size; UInt64 time; UInt32 duration; UInt32 desc; UInt32 chunk; bool sync; };
+    const Row rows[] = {
+        {1, 1000, 10, 0, 5, 1, 1, true},   {2, 1010, 10, 5, 5, 1, 1, true},
+        {3, 1020, 10, 10, 5, 1, 1, true},  {4, 2000, 10, 15, 5, 1, 2, false},
+        {5, 2010, 10, 20, 5, 1, 2, false}, {6, 3000, 20, 25, 7, 2, 3, true},
+        {7, 3020, 20, 32, 7, 2, 3, true},  {8, 4000, 5, 39, 0, 2, 4, true},
+        {9, 5000, 8, 39, 3, 2, 5, true},
+    };
+    SampleTable built = mixed_table();
+    SampleTable read = reparse(built, 2);
+    EXPECT_TRUE(read == built);
+    for (const SampleTable* t : {&built, &read}) {
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.n);
+            SampleInfo s = t->sample(r.n).value();
+            EXPECT_EQ(s.offset, r.offset);
+            EXPECT_EQ(s.size, r.size);
+            EXPECT_EQ(s.time, r.time);
+            EXPECT_EQ(s.duration, r.duration);
+            EXPECT_EQ(s.description, r.desc);
+            EXPECT_EQ(s.chunk, r.chunk);
+            EXPECT_EQ(s.sync, r.sync);
+        }
+        EXPECT_EQ(t->sample(0).code(), invalidSampleNum);
+        EXPECT_EQ(t->sample(10).code(), invalidSampleNum);
+    }
+}
+
+TEST(SampleTable, MediaTimeToSample) {
+    SampleTable t = mixed_table();
+    const std::pair<UInt64, UInt32> rows[] = {
+        {0, 1}, {4, 1}, {5, 2}, {24, 5}, {25, 6}, {31, 6}, {38, 7},
+        {39, 9},   // the zero-length sample 8 never plays
+        {41, 9},
+    };
+    for (auto [time, n] : rows) EXPECT_EQ(t.sample_at(time).value(), n) << "time " << time;
+    EXPECT_EQ(t.sample_at(42).code(), timeNotInMedia);
+    EXPECT_EQ(SampleTable().sample_at(0).code(), timeNotInMedia);
+}
+
+TEST(SampleTable, NextInterestingTimeIsASampleEdge) {
+    SampleTable t = mixed_table();
+    struct Row { UInt64 time; bool forward; bool edge_ok; std::optional<UInt64> want; };
+    const Row rows[] = {
+        {0, true, true, 0},    {0, true, false, 5},   {3, true, false, 5},
+        {24, true, false, 25}, {32, true, false, 39}, {39, true, true, 39},
+        {39, true, false, std::nullopt},  {42, true, true, std::nullopt},
+        {10, false, false, 5}, {10, false, true, 10}, {0, false, false, std::nullopt},
+        {0, false, true, 0},   {100, false, false, 39}, {39, false, false, 32},
+    };
+    for (const Row& r : rows) {
+        auto e = t.next_edge(r.time, r.forward, r.edge_ok);
+        ASSERT_EQ(e.has_value(), r.want.has_value()) << r.time << (r.forward ? " forward" : " backward");
+        if (e) {
+            EXPECT_EQ(e->time, *r.want) << r.time << (r.forward ? " forward" : " backward");
+        }
+    }
+    EXPECT_EQ(t.next_edge(32, true, false)->duration, 3u) << "the zero-length sample is skipped";
+}
+
+TEST(SampleTable, SyncSamples) {
+    SampleTable t = mixed_table();
+    EXPECT_EQ(t.sync_sample(4, true), 6u);
+    EXPECT_EQ(t.sync_sample(5, false), 3u);
+    EXPECT_EQ(t.sync_sample(9, true), 9u);
+    EXPECT_EQ(t.sync_sample(0, true), 0u);
+    SampleTable all;
+    ASSERT_TRUE(all.add_chunk(0, 5, 1, 1, 1, true).ok());
+    EXPECT_EQ(all.sync_sample(3, false), 3u);
+    SampleTable none;
+    ASSERT_TRUE(none.add_chunk(0, 5, 1, 1, 1, false).ok());
+    EXPECT_TRUE(none.has_sync_table());
+    EXPECT_EQ(none.sync_sample(3, true), 0u);
+    EXPECT_EQ(reparse(none, 1).sync_sample(3, false), 0u) << "an empty stss means no sync samples";
+}
+
+TEST(SampleTable, ChunksWithoutSamplesAreSkipped) {
+    // Written by hand: chunk 2 holds no samples.
+    ByteWriter w;
+    auto table = [&](OSType type, std::initializer_list<UInt32> words) {
+        size_t at = begin_atom(w, type);
+        for (UInt32 v : words) w.u32(v);
+        (void)end_atom(w, at);
+    };
+    table(kStts, {0, 1, 3, 1});
+    table(kStsc, {0, 3, 1, 2, 1, 2, 0, 1, 3, 1, 1});
+    table(kStsz, {0, 4, 3});
+    table(kStco, {0, 3, 100, 200, 300});
+    SampleTable t = parse_tables(w.bytes(), 1);
+    EXPECT_EQ(t.sample(2)->offset, 104u);
+    EXPECT_EQ(t.sample(3)->offset, 300u);
+    EXPECT_EQ(t.sample(3)->chunk, 3u);
+}
+
+TEST(SampleTable, SwitchesToCo64OnlyPastFourGigabytes) {
+    SampleTable t;
+    ASSERT_TRUE(t.add_chunk(0xFFFFFFF0ull, 4, 4, 1, 1, true).ok());
+    EXPECT_FALSE(t.needs_co64()) << "a chunk may start below 4 GiB and run past it";
+    ByteWriter small;
+    ASSERT_TRUE(t.write_stco(small).ok());
+    EXPECT_EQ(load_u32be(small.data() + 4), kStco);
+
+    ASSERT_TRUE(t.add_chunk(0x100000000ull, 4, 4, 1, 1, true).ok());
+    EXPECT_TRUE(t.needs_co64());
+    SampleTable back = reparse(t, 1);
+    EXPECT_EQ(back.chunk_offsets(), (std::vector<UInt64>{0xFFFFFFF0ull, 0x100000000ull}));
+    EXPECT_EQ(back.sample(6)->offset, 0x100000004ull);
+
+    ASSERT_TRUE(back.shift_offsets(-0x10).ok());
+    EXPECT_TRUE(back.needs_co64()) << "a table read as co64 stays co64";
+    EXPECT_EQ(back.shift_offsets(-0xFFFFFFE1ll).code(), paramErr);
+    EXPECT_EQ(back.chunk_offsets()[0], 0xFFFFFFE0ull) << "a failed shift changes nothing";
+}
+
+TEST(SampleTable, RefusesChunksThatCannotBeStored) {
+    SampleTable t;
+    EXPECT_EQ(t.add_chunk(0, 0, 1, 1, 1, true).code(), paramErr);
+    EXPECT_EQ(t.add_chunk(0, 1, 1, 1, 0, true).code(), invalidSampleDescIndex);
+    EXPECT_EQ(t.add_chunk(~0ull - 2, 2, 2, 1, 1, true).code(), paramErr);
+    ASSERT_TRUE(t.add_chunk(0, 0xFFFFFFF0u, 0, 1, 1, true).ok());
+    EXPECT_EQ(t.add_chunk(0, 0x10, 0, 1, 1, true).code(), invalidSampleNum);
+    EXPECT_EQ(t.sample_count(), 0xFFFFFFF0u);
+}

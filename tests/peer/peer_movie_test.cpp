@@ -1,0 +1,278 @@
+// Our movie files as other readers see them: ffprobe's streams, ffmpeg's
+// decoded pixels and sound, mediainfo's tracks, external data references.
+#include <filesystem>
+
+#include "PeerSupport.h"
+#include "platform/movies/format/Alias.h"
+#include "platform/movies/format/MovieFile.h"
+
+using namespace platform;
+using namespace platform::movies;
+using peer::shell_quote;
+using peer::run;
+using Bytes = std::vector<UInt8>;
+
+namespace {
+
+constexpr int kWidth = 64, kHeight = 48, kFrames = 70;
+
+Bytes rgb_frame(int f) {
+    Bytes b(size_t(kWidth) * kHeight * 3);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            UInt8* p = &b[(size_t(y) * kWidth + x) * 3];
+            p[0] = UInt8(f * 3);
+            p[1] = UInt8(x * 4);
+            p[2] = UInt8(y * 5);
+        }
+    return b;
+}
+
+struct SoundFormat {
+    const char* name;
+    OSType format;
+    SInt16 channels;
+    SInt16 bits;
+    const char* ffmpeg_codec;   // as ffprobe names it
+    const char* raw_format;     // ffmpeg's raw output format giving our bytes back
+};
+
+const SoundFormat kRaw8{"raw ", kSoundRaw, 1, 8, "pcm_u8", "u8"};
+
+Bytes pcm_bytes(const SoundFormat& s, UInt32 frames) {
+    Bytes b(size_t(frames) * s.channels * (s.bits / 8));
+    for (size_t i = 0; i < b.size(); ++i) b[i] = UInt8((i * 37) ^ (i >> 7));
+    return b;
+}
+
+Track sound_track(UInt32 id, const SoundFormat& s, UInt32 rate) {
+    Track t = Track::make(id, kSoun, rate, 0, 0, 0x100);
+    SoundDescription d;
+    d.format = s.format;
+    d.channels = s.channels;
+    d.sample_size = s.bits;
+    d.sample_rate = rate << 16;
+    t.media.descriptions.entries.push_back(d.write());
+    return t;
+}
+
+// A movie with a 'raw ' 24-bit video track (10 frames a second, time scale
+// 600) and a sound track; `pcm_path`, when given, holds the sound in an
+// external file reached through an alias.
+void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UInt32 frames,
+                 bool video, const std::string& pcm_path = {}) {
+    auto file = open_data_file(path, OpenMode::create).value();
+    auto w = MovieFileWriter::create(*file).value();
+    Movie m;
+    m.header.time_scale = 600;
+    if (video) {
+        Track v = Track::make(1, kVide, 600, kWidth << 16, kHeight << 16, 0);
+        VideoDescription d;
+        d.codec = fourcc("raw ");
+        d.width = kWidth;
+        d.height = kHeight;
+        d.depth = 24;
+        d.name = "None";
+        v.media.descriptions.entries.push_back(d.write());
+        for (int f = 0; f < kFrames; ++f) {
+            Bytes b = rgb_frame(f);
+            UInt64 at = w.append(b).value();
+            ASSERT_TRUE(v.media.samples.add_chunk(at, 1, UInt32(b.size()), 60, 1, true).ok());
+        }
+        insert_whole_media(v, 600);
+        m.tracks.push_back(std::move(v));
+    }
+    Track t = sound_track(video ? 2 : 1, s, rate);
+    Bytes pcm = pcm_bytes(s, frames);
+    UInt64 at;
+    if (pcm_path.empty()) {
+        at = w.append(pcm).value();
+    } else {
+        auto f = open_data_file(pcm_path, OpenMode::create).value();
+        ASSERT_TRUE(f->write_at(0, pcm.data(), pcm.size()).ok());
+        DataRef ext;
+        ext.full.flags = 0;
+        ext.data = make_alias(file->path(), f->path()).value();
+        t.media.data_info->refs->entries = {ext};
+        at = 0;
+    }
+    UInt32 frame_bytes = UInt32(s.channels * (s.bits / 8));
+    ASSERT_TRUE(t.media.samples.add_chunk(at, frames, frame_bytes, 1, 1, true).ok());
+    insert_whole_media(t, 600);
+    m.tracks.push_back(std::move(t));
+    m.header.next_track_id = UInt32(m.tracks.size() + 1);
+    m.update_durations();
+    ASSERT_TRUE(w.append_movie(m, 0).ok());
+}
+
+std::string probe(const std::string& path) {
+    auto o = run("ffprobe -v error -show_entries "
+                 "stream=codec_type,codec_name,width,height,sample_rate,channels,nb_frames,duration "
+                 "-of compact=p=0 " + shell_quote(path) + " 2>&1");
+    EXPECT_EQ(o.status, 0) << o.text;
+    return o.text;
+}
+
+}  // namespace
+
+TEST(PeerMovie, FfmpegDecodesVideoAndSoundSilently) {
+    REQUIRE_TOOL("ffmpeg");
+    REQUIRE_TOOL("ffprobe");
+    peer::TempDir dir;
+    std::string path = dir / "movie.mov";
+    const UInt32 rate = 22050, frames = 22050 * 7;
+    write_movie(path, kRaw8, rate, frames, true);
+
+    auto check = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f null - 2>&1");
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.text, "") << "ffmpeg reports problems";
+
+    std::string streams = probe(path);
+    EXPECT_NE(streams.find("codec_name=rawvideo|codec_type=video|width=64|height=48"), std::string::npos) << streams;
+    EXPECT_NE(streams.find("duration=7.000000|nb_frames=70"), std::string::npos) << streams;
+    EXPECT_NE(streams.find("codec_name=pcm_u8|codec_type=audio|sample_rate=22050|channels=1"), std::string::npos) << streams;
+
+    auto pixels = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(pixels.text.size(), size_t(kFrames) * kWidth * kHeight * 3);
+    for (int f : {0, 1, 35, 69}) {
+        Bytes want = rgb_frame(f);
+        EXPECT_EQ(pixels.text.compare(want.size() * size_t(f), want.size(),
+                                      std::string(want.begin(), want.end())), 0) << "frame " << f;
+    }
+    auto sound = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:a -f u8 -");
+    Bytes pcm = pcm_bytes(kRaw8, frames);
+    EXPECT_EQ(sound.text, std::string(pcm.begin(), pcm.end()));
+}
+
+TEST(PeerMovie, SoundFormatsDecodeToTheirSamples) {
+    REQUIRE_TOOL("ffmpeg");
+    REQUIRE_TOOL("ffprobe");
+    const SoundFormat formats[] = {
+        kRaw8,
+        {"twos", kSoundTwos, 2, 16, "pcm_s16be", "s16be"},
+        {"sowt", kSoundSowt, 1, 16, "pcm_s16le", "s16le"},
+        {"twos 8-bit", kSoundTwos, 1, 8, "pcm_s8", "s8"},
+    };
+    peer::TempDir dir;
+    for (const SoundFormat& s : formats) {
+        SCOPED_TRACE(s.name);
+        std::string path = dir / "sound.mov";
+        const UInt32 rate = 11025, frames = 11025 * 2 + 17;
+        write_movie(path, s, rate, frames, false);
+        std::string streams = probe(path);
+        EXPECT_NE(streams.find(std::string("codec_name=") + s.ffmpeg_codec + "|codec_type=audio|sample_rate=11025|channels=" +
+                               std::to_string(s.channels)), std::string::npos) << streams;
+        auto out = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f " + s.raw_format + " -");
+        Bytes pcm = pcm_bytes(s, frames);
+        EXPECT_EQ(out.text.size(), pcm.size());
+        EXPECT_TRUE(out.text == std::string(pcm.begin(), pcm.end()));
+    }
+}
+
+TEST(PeerMovie, AnimationTrackOfTheNewCommandProbesAsQtrle) {
+    REQUIRE_TOOL("ffprobe");
+    peer::TempDir dir;
+    std::string path = dir / "MovieFile.mov";
+    {
+        auto file = open_data_file(path, OpenMode::create).value();
+        auto w = MovieFileWriter::create(*file).value();
+        Movie m;
+        Track v = Track::make(1, kVide, 600, 320 << 16, 100 << 16, 0);
+        VideoDescription d;
+        d.codec = fourcc("rle ");
+        d.width = 320;
+        d.height = 100;
+        d.depth = 8;
+        d.clut_id = -1;
+        d.name = "Animation";
+        v.media.descriptions.entries.push_back(d.write());
+        for (int f = 0; f < 70; ++f) {
+            UInt64 at = w.append(Bytes(200, UInt8(f))).value();
+            ASSERT_TRUE(v.media.samples.add_chunk(at, 1, 200, 60, 1, true).ok());
+        }
+        insert_whole_media(v, 600);
+        m.tracks.push_back(std::move(v));
+        m.header.next_track_id = 2;
+        m.update_durations();
+        ASSERT_TRUE(w.append_movie(m, 0).ok());
+    }
+    auto o = run("ffprobe -v error -show_entries stream=codec_name,codec_tag_string,width,height,nb_frames,"
+                 "duration,r_frame_rate,pix_fmt -of compact=p=0 " + shell_quote(path) + " 2>&1");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.text.find("codec_name=qtrle|codec_tag_string=rle |width=320|height=100"), std::string::npos) << o.text;
+    EXPECT_NE(o.text.find("r_frame_rate=10/1"), std::string::npos) << o.text;
+    EXPECT_NE(o.text.find("duration=7.000000|nb_frames=70"), std::string::npos) << o.text;
+    EXPECT_NE(o.text.find("pix_fmt=pal8"), std::string::npos) << o.text;
+}
+
+TEST(PeerMovie, MediainfoReadsBothTracks) {
+    REQUIRE_TOOL("mediainfo");
+    peer::TempDir dir;
+    std::string path = dir / "movie.mov";
+    write_movie(path, kRaw8, 22050, 22050 * 7, true);
+    auto o = run("mediainfo --Output='Video;V:%Width%x%Height%:%FrameCount%\\n' " + shell_quote(path) + " 2>&1");
+    EXPECT_NE(o.text.find("V:64x48:70"), std::string::npos) << o.text;
+    o = run("mediainfo --Output='Audio;A:%SamplingRate%:%Channel(s)%:%Duration%\\n' " + shell_quote(path) + " 2>&1");
+    EXPECT_NE(o.text.find("A:22050:1:7000"), std::string::npos) << o.text;
+    o = run("mediainfo --Output='General;G:%Format%:%CodecID%\\n' " + shell_quote(path) + " 2>&1");
+    EXPECT_NE(o.text.find("G:MPEG-4:qt  "), std::string::npos) << o.text << "the brand is 'qt  '";
+}
+
+TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
+    REQUIRE_TOOL("ffmpeg");
+    peer::TempDir dir;
+    std::filesystem::create_directories(dir / "movies");
+    std::filesystem::create_directories(dir / "media");
+    std::string path = dir / "movies/external.mov";
+    const UInt32 frames = 8000 * 3;
+    write_movie(path, kRaw8, 8000, frames, false, dir / "media/sound.raw");
+
+    auto out = run("ffmpeg -nostdin -v error -enable_drefs 1 -i " + shell_quote(path) + " -map 0:a -f u8 - 2>/dev/null");
+    Bytes pcm = pcm_bytes(kRaw8, frames);
+    EXPECT_EQ(out.status, 0);
+    EXPECT_TRUE(out.text == std::string(pcm.begin(), pcm.end())) << "ffmpeg decoded " << out.text.size() << " bytes";
+
+    // Our reader finds it the same way.
+    auto file = open_data_file(path, OpenMode::read).value();
+    auto c = read_movie_file(*file);
+    ASSERT_TRUE(c.ok()) << c.error().message;
+    EXPECT_TRUE(c->data_refs[0][0].found);
+    EXPECT_EQ(c->data_refs[0][0].path, absolute_path(dir / "media/sound.raw").value());
+}
+
+TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
+    REQUIRE_TOOL("ffmpeg");
+    struct Source { const char* name; const char* args; };
+    const Source sources[] = {
+        {"b-frames.mp4", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
+                         "-c:v mpeg4 -bf 2 -c:a aac -shortest -metadata title=Kinora"},
+        {"animation.mov", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
+                          "-c:v qtrle -c:a pcm_s16be -shortest"},
+        {"faststart.mov", "-f lavfi -i testsrc=d=1:s=32x32:r=25 -c:v rawvideo -pix_fmt rgb24 "
+                          "-movflags +faststart"},
+    };
+    peer::TempDir dir;
+    for (const Source& s : sources) {
+        SCOPED_TRACE(s.name);
+        std::string path = dir / s.name;
+        auto made = run(std::string("ffmpeg -nostdin -v error ") + s.args + " " + shell_quote(path) + " 2>&1");
+        ASSERT_EQ(made.status, 0) << made.text;
+        std::string decode = "ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f framemd5 - 2>&1";
+        std::string before = run(decode).text;
+        ASSERT_NE(before.find("\n0,"), std::string::npos) << before;
+
+        auto file = open_data_file(path, OpenMode::read_write).value();
+        auto c = read_movie_file(*file);
+        ASSERT_TRUE(c.ok()) << c.error().message;
+        auto moov = c->movie.write().value();
+        Movie again = Movie::parse(ByteReader(std::span<const UInt8>(moov).subspan(8), invalidMovie)).value();
+        EXPECT_EQ(again.write().value(), moov) << "write, read, write";
+
+        auto where = update_movie_file(*file, c->movie);
+        ASSERT_TRUE(where.ok()) << where.error().message;
+        EXPECT_EQ(run(decode).text, before) << "ffmpeg sees the same frames after the movie moved";
+        auto reread = read_movie_file(*file);
+        ASSERT_TRUE(reread.ok());
+        EXPECT_EQ(reread->layout.movie_atom()->offset, where->offset);
+    }
+}
