@@ -15,17 +15,21 @@
  *            the list ends with type -1, length 0
  *
  * The extra of type 2 holds the absolute path. Records made here carry
- * only that one (levels from 1; levels to the path's component count).
+ * only that one (levels from 1; levels to the path's component count):
+ * with no movie there is nothing for the movie format's relative path
+ * (platform/movies/format/Alias.h, which also reads these records) to
+ * start from.
  */
 #include "platform/importers/AliasRecord.h"
 
 #include "platform/core/Bytes.h"
+#include "platform/movies/format/Alias.h"
 
 namespace platform::importers {
 namespace {
 
-constexpr size_t kFixedSize = 150;
-constexpr SInt16 kExtraAbsolutePath = 2;
+constexpr size_t kFixedSize = movies::kAliasFixedSize;
+constexpr SInt16 kExtraAbsolutePath = movies::kAliasExtraAbsolutePath;
 
 }  // namespace
 
@@ -65,22 +69,13 @@ Result<std::vector<UInt8>> make_file_alias(const std::filesystem::path& target) 
 }
 
 Result<std::filesystem::path> resolve_file_alias(std::span<const UInt8> record) {
-    ByteReader r(record, invalidDataRef);
-    TRY(r.skip(4));
-    UInt16 size = TRY(r.u16());
-    if (size < kFixedSize || size > record.size()) return fail(invalidDataRef, "alias record size");
-    ByteReader all = TRY(ByteReader(record, invalidDataRef).view(0, size));
-    TRY(all.seek(kFixedSize));
-    while (!all.at_end()) {
-        SInt16 type = TRY(all.s16());
-        UInt16 length = TRY(all.u16());
-        if (type == -1) break;
-        auto data = TRY(all.bytes(length));
-        if (length % 2) TRY(all.skip(1));
-        if (type == kExtraAbsolutePath && length > 0 && data[0] == '/')
-            return std::filesystem::path(std::string(data.begin(), data.end()));
-    }
-    return fail(invalidDataRef, "alias record without a path");
+    auto parsed = movies::parse_alias(record);
+    if (!parsed.ok()) return parsed.error();
+    // A relative path needs a movie to start from; these records have none.
+    const std::string& path = parsed->absolute_path;
+    if (path.empty() || path.front() != '/')
+        return fail(invalidDataRef, "alias record without an absolute path");
+    return std::filesystem::path(path);
 }
 
 }  // namespace platform::importers

@@ -7,15 +7,9 @@
 
 namespace platform::importers {
 
-// The fixed part of an image description.
-inline constexpr size_t kQtifDescriptionBytes = 86;
-
 struct QtifParts {
     std::span<const UInt8> description;   // the 'idsc' body, stored (big-endian) form
     std::span<const UInt8> data;          // the 'idat' body
-    OSType codec = 0;
-    UInt16 width = 0;
-    UInt16 height = 0;
 };
 
 // The description and data atoms of the file (codecBadDataErr when the
