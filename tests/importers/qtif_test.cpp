@@ -144,8 +144,9 @@ TEST(QtifImport, DamagedFilesAreRefused) {
     cases.push_back({"huge", with([](Bytes& b) { b[8 + 32] = 0x7F, b[8 + 34] = 0x7F; }), codecSizeErr, noErr});
     cases.push_back({"unknown depth", with([](Bytes& b) { b[8 + 83] = 7; }), badImageDescription, noErr});
     cases.push_back({"compressed data cut short", with([&](Bytes& b) {
-                         b.resize(idat + 8 + 6);
-                         platform::store_u32be(&b[idat], 8 + 6);
+                         size_t half = (b.size() - idat - 8) / 2;
+                         b.resize(idat + 8 + half);
+                         platform::store_u32be(&b[idat], UInt32(8 + half));
                      }),
                      noErr, codecBadDataErr});
     cases.push_back({"two descriptions", good + Bytes(good.begin(), good.begin() + long(idat)), codecBadDataErr, noErr});
