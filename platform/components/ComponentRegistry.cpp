@@ -1,9 +1,9 @@
 // The component registry: registrations in order, open instances by token.
 #include "platform/components/ComponentRegistry.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
-#include <vector>
 
 namespace platform::components {
 
@@ -81,7 +81,7 @@ private:
     static Component token(uintptr_t id) { return reinterpret_cast<Component>(id); }
 
     std::mutex lock_;
-    std::vector<std::pair<uintptr_t, Registration>> entries_;
+    std::deque<std::pair<uintptr_t, Registration>> entries_;   // references stay valid as it grows
     std::map<uintptr_t, std::unique_ptr<Instance>> instances_;
     uintptr_t lastComponent_ = 0;
     uintptr_t lastInstance_ = 0;

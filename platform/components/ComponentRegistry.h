@@ -74,7 +74,8 @@ Component register_component(Registration registration);
 // Removes a component (tests). Its open instances stay usable.
 void unregister_component(Component component);
 
-// The registration behind a token, or null.
+// The registration behind a token, or null. It stays valid until that
+// component is unregistered or registered again.
 const Registration* registration_of(Component component);
 
 // The instance behind a token, or null when it is nil, unknown or closed.

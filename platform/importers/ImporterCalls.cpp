@@ -46,10 +46,13 @@ OSErr GetGraphicsImporterForFile(const FSSpec* theFile, GraphicsImportComponent*
     if (!theFile) return paramErr;
     auto path = files::path_of(*theFile);
     if (!path.ok()) return path.code();
+    // Only an image is read whole: a movie file is asked this first too.
+    auto start = read_start(*path, kImageSniffBytes);
+    if (!start.ok()) return start.code();
+    auto format = sniff_image(*start);
+    if (!format) return cantFindHandler;
     auto bytes = read_whole_file(*path, kMaxImageFileBytes);
     if (!bytes.ok()) return bytes.code();
-    auto format = sniff_image(*bytes);
-    if (!format) return cantFindHandler;
     ComponentInstance ci = nullptr;
     if (OSErr err = OpenAComponent(graphics_importer_component(*format), &ci)) return err;
     auto set = components::instance_as<GraphicsImporter>(ci)->set_data(std::move(*bytes));
