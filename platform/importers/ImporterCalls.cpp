@@ -121,12 +121,10 @@ OSErr GetMovieImporterForDataRef(OSType dataRefType, Handle dataRef, SInt32 flag
     auto path = resolve_file_alias(
         std::span<const UInt8>(reinterpret_cast<const UInt8*>(*dataRef), size_t(GetHandleSize(dataRef))));
     if (!path.ok()) return path.code();
-    auto start = read_start(*path, 12);
-    if (!start.ok()) return start.code();
-    auto format = sniff_sound(*start);
-    if (!format) return cantFindHandler;
-    *importer = movie_importer_component(*format);
-    return *importer ? OSErr(noErr) : OSErr(cantFindHandler);
+    auto found = movie_importer_for_file(*path);
+    if (!found.ok()) return found.code();
+    *importer = *found;
+    return noErr;
 }
 
 OSErr QTNewAlias(const FSSpec* fss, AliasHandle* alias, Boolean minimal) {

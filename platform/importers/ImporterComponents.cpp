@@ -2,6 +2,7 @@
 // open dialog lists them, then the file-name extensions.
 #include "platform/importers/ImporterComponents.h"
 
+#include "platform/files/FileIO.h"
 #include "platform/importers/GraphicsImporter.h"
 
 namespace platform::importers {
@@ -94,6 +95,17 @@ Component graphics_importer_component(ImageFormat format) {
 
 Component movie_importer_component(SoundFileFormat format) {
     return find(MovieImportType, finder_type(format));
+}
+
+Result<Component> movie_importer_for_file(const std::filesystem::path& path) {
+    files::File file = TRY(files::File::open(path, files::Access::Read));
+    UInt8 start[12];
+    size_t got = TRY(file.read_at(start, sizeof start, 0));
+    auto format = sniff_sound(std::span<const UInt8>(start, got));
+    if (!format) return fail(cantFindHandler, "no movie importer takes this file");
+    Component c = movie_importer_component(*format);
+    if (!c) return fail(cantFindHandler, "the importer is not registered");
+    return c;
 }
 
 Result<SoundFileImport> MovieImporter::import_file(const std::filesystem::path& path) const {

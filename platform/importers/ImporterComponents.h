@@ -19,6 +19,11 @@ void register_importer_components();
 Component graphics_importer_component(ImageFormat format);
 Component movie_importer_component(SoundFileFormat format);
 
+// The movie importer for a file, chosen by its first bytes (cantFindHandler
+// when none takes it; File Manager codes when it cannot be read). Images
+// have none: they are not imported as movies.
+Result<Component> movie_importer_for_file(const std::filesystem::path& path);
+
 // A movie importer instance ('eat ' components): imports sound files.
 class MovieImporter final : public components::Instance {
 public:
