@@ -30,7 +30,8 @@ void fill_screen_region(const Region& global, quickdraw::RGB8 color) {
     const UInt32 value = quickdraw::pack32(color);
     UInt8 pixel[4];
     store_u32be(pixel, value);
-    for (const auto& b : on_screen(global).boxes()) {
+    const Region area = on_screen(global);
+    for (const auto& b : area.boxes()) {
         for (SInt32 y = b.y1; y < b.y2; ++y) {
             UInt8* p = pixel_at(s, b.x1, y);
             for (SInt32 x = b.x1; x < b.x2; ++x, p += 4) std::memcpy(p, pixel, 4);
@@ -41,7 +42,8 @@ void fill_screen_region(const Region& global, quickdraw::RGB8 color) {
 
 void invert_screen_region(const Region& global) {
     Screen& s = quickdraw::screen();
-    for (const auto& b : on_screen(global).boxes()) {
+    const Region area = on_screen(global);
+    for (const auto& b : area.boxes()) {
         for (SInt32 y = b.y1; y < b.y2; ++y) {
             UInt8* p = pixel_at(s, b.x1, y);
             for (SInt32 x = b.x1; x < b.x2; ++x, p += 4) {
