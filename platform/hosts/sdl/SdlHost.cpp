@@ -287,8 +287,13 @@ void SdlHost::sync_cursor() {
 
 bool SdlHost::poll(InputEvent& out) {
     sync_cursor();
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) translate(e);
+    // A wait that timed out has just looked at the window system; looking
+    // again at once only costs an idle program its CPU.
+    if (!pumped_by_wait_) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) translate(e);
+    }
+    pumped_by_wait_ = false;
     finish_pending_key();
     if (input_.empty()) return false;
     out = input_.front();
@@ -302,6 +307,7 @@ void SdlHost::wait_until(UInt64 deadline_ms) {
     if (deadline_ms <= now) return;
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, int(std::min<UInt64>(deadline_ms - now, 1000)))) translate(e);
+    else pumped_by_wait_ = true;
 }
 
 void SdlHost::beep() {

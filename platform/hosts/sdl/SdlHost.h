@@ -70,6 +70,7 @@ private:
     int exit_hook_ = 0;
     SDL_Cursor* cursor_ = nullptr;
     UInt32 cursor_generation_ = 0;
+    bool pumped_by_wait_ = false;   // SDL looked for events as the last wait ended
 };
 
 // SDL key and modifier translation (SdlKeys.cpp).
