@@ -30,12 +30,8 @@ end
 resource 'MENU' 130 "Probe"
     title "Probe"
     item "Log Windows" key L
-    item "Move Front Away"
-    item "Shrink Front"
-    item "Grow Front"
     item "Beep" key B
     item "Toggle Dimmed Menu"
-    item "Rename Front"
 end
 
 resource 'MENU' 131 "Dimmed"

@@ -5,9 +5,9 @@
 //
 // Its menus (WindowApp.r): Window (New Document ⌘N, New Dialog ⌘D, Close
 // ⌘W, Save ⌘S, Save As ⇧⌘S, Hide Front ⌥⌘H, Show All, Never (disabled,
-// ⌘E), Checked), Probe (Log Windows ⌘L, Move Front Away, Shrink Front, Grow
-// Front, Beep ⌘B, Toggle Dimmed Menu, Rename Front), Dimmed (a disabled
-// menu), and the Apple menu's items in the application menu.
+// ⌘E), Checked), Probe (Log Windows ⌘L, Beep ⌘B, Toggle Dimmed Menu),
+// Dimmed (a disabled menu), and the Apple menu's items in the application
+// menu.
 //
 // WINDOW_APP_WINDOWS="A:100,100,400,300;B:250,60,550,400:0"
 //     windows made at start, in this order (each in front of the last):
@@ -179,36 +179,13 @@ void handle_menu(SInt32 result) {
     case 130:
         switch (item) {
         case 1: log_windows(); break;
-        case 2:
-            if (front) {
-                MoveWindow(front, -2000, 2000, false);
-                std::printf("moved %s to %s\n", title_of(front).c_str(), rect_text(content_of(front)).c_str());
-            }
-            break;
-        case 3:
-        case 4:
-            if (front) {
-                Rect r;
-                GetWindowPortBounds(front, &r);
-                SInt16 dw = item == 3 ? -100 : 100, dh = item == 3 ? -60 : 60;
-                SizeWindow(front, SInt16(r.right - r.left + dw), SInt16(r.bottom - r.top + dh), true);
-                std::printf("sized %s to %s\n", title_of(front).c_str(), rect_text(content_of(front)).c_str());
-            }
-            break;
-        case 5: SysBeep(1); break;
-        case 6: {
+        case 2: SysBeep(1); break;
+        case 3: {
             MenuRef m = GetMenuHandle(131);
             if (IsMenuItemEnabled(m, 0)) DisableMenuItem(m, 0);
             else EnableMenuItem(m, 0);
             break;
         }
-        case 7:
-            if (front) {
-                Str255 t;
-                pstring("A title far too long to fit in the title bar of a small window", t);
-                SetWTitle(front, t);
-            }
-            break;
         }
         break;
     default: break;

@@ -218,7 +218,7 @@ TEST(WindowApp, MenusCommandKeysAndTheApplicationMenu) {
         "key none", "key none",
         "menu id=129 item=10", "checked 1", "menu id=129 item=10", "checked 0",
         "menu none", "key none",
-        "menu id=130 item=6",
+        "menu id=130 item=3",
         "menu id=131 item=1", "key id=131 item=1",
         "quit event",                             // the end of the script
     });

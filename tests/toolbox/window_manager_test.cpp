@@ -248,16 +248,8 @@ TEST_F(WindowManagerTest, TheListHoldsEveryWindowInOrder) {
     BringToFront(c);
     EXPECT_EQ(FrontWindow(), c);
     EXPECT_EQ(GetNextWindow(c), b);
-    // Kinds, reference constants and ports.
     EXPECT_EQ(GetWindowKind(a), userKind);
-    SetWindowKind(a, dialogKind);
-    EXPECT_EQ(GetWindowKind(a), dialogKind);
-    SetWRefCon(a, SRefCon(&a));
-    EXPECT_EQ(GetWRefCon(a), SRefCon(&a));
     EXPECT_EQ(GetWindowFromPort(GetWindowPort(d)), d);
-    Rect bounds;
-    GetWindowPortBounds(d, &bounds);
-    EXPECT_TRUE(same(bounds, R(0, 0, 200, 100)));
 }
 
 TEST_F(WindowManagerTest, NilAndUnknownWindowsAreIgnored) {
@@ -463,16 +455,4 @@ TEST_F(WindowManagerTest, FindWindowAnswersForTheWindowInFront) {
         EXPECT_EQ(FindWindow(Point{c.v, c.h}, &w), c.part) << c.h << "," << c.v;
         EXPECT_EQ(w, c.window) << c.h << "," << c.v;
     }
-}
-
-TEST_F(WindowManagerTest, TitlesAreUtf8) {
-    WindowRef a = make("A", R(100, 100, 400, 300));
-    const std::string title = "Caf\xC3\xA9 \xE2\x80\x94 une tr\xC3\xA8s longue fen\xC3\xAAtre";
-    Str255 t;
-    t[0] = UInt8(title.size());
-    std::memcpy(t + 1, title.data(), title.size());
-    SetWTitle(a, t);
-    Str255 back;
-    GetWTitle(a, back);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(back + 1), back[0]), title);
 }
