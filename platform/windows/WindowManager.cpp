@@ -120,7 +120,7 @@ void WindowManager::recompute_visible_regions() {
 }
 
 template <class F>
-void WindowManager::change(F&& mutate, Change how) {
+void WindowManager::change(F&& mutate, WindowMove how) {
     std::unordered_map<const Window*, Before> before;
     for (const auto& w : list_) before[w.get()] = Before{w->structure_visible, w->content_visible};
     const Region deskBefore = desk_visible_;
@@ -224,7 +224,7 @@ void WindowManager::move_to(Window* w, SInt32 left, SInt32 top) {
     Point fix = reachable_offset(w->spec(), frame_geometry(w->spec(), target), desktop_rect());
     SInt32 dh = target.left + fix.h - old.left, dv = target.top + fix.v - old.top;
     if (dh == 0 && dv == 0) return;
-    Change how;
+    WindowMove how;
     how.moved = w;
     how.dh = dh;
     how.dv = dv;

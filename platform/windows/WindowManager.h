@@ -35,6 +35,13 @@
 
 namespace platform::windows {
 
+// A window moved by a change: the pixels of it that showed and still show
+// travel with it instead of being drawn again.
+struct WindowMove {
+    Window* moved = nullptr;
+    SInt32 dh = 0, dv = 0;
+};
+
 class WindowManager final : public events::WindowEventSource, public script::WindowQueries {
 public:
     static WindowManager& get();
@@ -85,15 +92,11 @@ private:
     WindowManager() = default;
     void start();
 
-    struct Change {
-        Window* moved = nullptr;   // its visible pixels travel with it
-        SInt32 dh = 0, dv = 0;
-    };
     // Runs `mutate` (which changes the list, a window's place, size or
     // visibility), then brings visible regions, the screen, update regions
     // and activation up to date.
     template <class F>
-    void change(F&& mutate, Change how = {});
+    void change(F&& mutate, WindowMove how = {});
     void recompute_visible_regions();
     void update_activation();
     void drop_activations(const Window* w);
