@@ -69,6 +69,8 @@ std::vector<TextLine> wrap_text(std::string_view text, SInt32 width, const Measu
             size_t end, next;
             if (fit >= para_end) {
                 end = next = para_end;
+            } else if (text[fit] == ' ') {
+                end = next = fit;   // the line ends just before a space
             } else if (last_space != std::string_view::npos && last_space > line) {
                 end = last_space;
                 next = last_space;
