@@ -40,10 +40,8 @@ std::string elide_left(const std::string& text, SInt32 width) {
 }
 
 void list_item_drawer(DialogRef ref, DialogItemIndex) {
-    dialogs::Dialog* d = dialogs::DialogManager::get().find(ref);
-    if (!d) return;
-    auto* session = dynamic_cast<FileDialog*>(reinterpret_cast<NavWindow*>(GetWRefCon(d->window())));
-    if (session) draw_file_list(*d, session->list());
+    auto* session = dynamic_cast<FileDialog*>(session_of(ref));
+    if (session) draw_file_list(*session->dialog(), session->list());
 }
 
 bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }

@@ -50,6 +50,7 @@ public:
     enum Items : SInt16 { kAction = 1, kCancel, kMessage, kNameLabel, kName, kFolder, kUp, kList, kStatus };
 
     explicit FileDialog(Setup setup);
+    ~FileDialog() override { close(); }
 
     // Shows the dialog and runs it: the file chosen, or nothing for Cancel.
     Result<std::optional<Choice>> run();

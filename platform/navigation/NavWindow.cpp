@@ -17,15 +17,29 @@ namespace {
 using dialogs::DialogManager;
 using dialogs::ItemTemplate;
 
-NavWindow* session_of(DialogRef ref) {
-    dialogs::Dialog* d = DialogManager::get().find(ref);
-    return d ? reinterpret_cast<NavWindow*>(GetWRefCon(d->window())) : nullptr;
+// The sessions whose dialogs are up, so a window's reference constant is
+// trusted only when it is one of them.
+std::vector<NavWindow*>& live() {
+    static std::vector<NavWindow*> sessions;
+    return sessions;
 }
 
 }  // namespace
 
-NavWindow::~NavWindow() {
-    if (dialog_) DialogManager::get().dispose(dialog_);
+NavWindow* session_of(DialogRef ref) {
+    dialogs::Dialog* d = DialogManager::get().find(ref);
+    if (!d) return nullptr;
+    auto* s = reinterpret_cast<NavWindow*>(GetWRefCon(d->window()));
+    return std::find(live().begin(), live().end(), s) != live().end() && s->dialog() == d ? s : nullptr;
+}
+
+NavWindow::~NavWindow() { close(); }
+
+void NavWindow::close() {
+    if (!dialog_) return;
+    std::erase(live(), this);
+    DialogManager::get().dispose(dialog_);
+    dialog_ = nullptr;
 }
 
 OSErr NavWindow::open(const Layout& layout, Point location) {
@@ -45,6 +59,7 @@ OSErr NavWindow::open(const Layout& layout, Point location) {
     if (!made) return made.error().code;
     dialog_ = DialogManager::get().add(std::move(*made));
     SetWRefCon(dialog_->window(), reinterpret_cast<SRefCon>(this));
+    live().push_back(this);
     return noErr;
 }
 

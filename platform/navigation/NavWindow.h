@@ -37,6 +37,9 @@ public:
     // with its content's top-left at `location` when that is not (-1, -1)).
     // memFullErr when it cannot be made.
     OSErr open(const Layout& layout, Point location);
+    // Disposes of the dialog (a session whose members its drawing uses
+    // closes it before they go).
+    void close();
     dialogs::Dialog* dialog() const { return dialog_; }
 
     // One turn of ModalDialog under the session's filter: the item hit.
@@ -59,6 +62,9 @@ private:
 
     dialogs::Dialog* dialog_ = nullptr;
 };
+
+// The session of a Navigation Services dialog; nil for any other dialog.
+NavWindow* session_of(DialogRef d);
 
 // Helpers for layouts.
 dialogs::ItemTemplate button_item(const std::string& title, Rect box);
