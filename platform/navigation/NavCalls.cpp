@@ -109,7 +109,8 @@ OSErr NavGetDefaultDialogOptions(NavDialogOptions* dialogOptions) {
     GetIndString(name, 1000, 1);
     if (name[0]) std::memcpy(dialogOptions->clientName, name, size_t(name[0]) + 1);
     else set_pascal(dialogOptions->clientName, executable_name());
-    set_pascal(dialogOptions->savedFileName, "untitled");
+    // The other texts stay empty: the save dialog offers "untitled" when
+    // given no name.
     return noErr;
 }
 

@@ -3,18 +3,24 @@
 // Kinora.rsrc, their items and handles, ModalDialog driven by key and
 // mouse input through the Event Manager, filters, alerts and ParamText,
 // what scripts see of the front dialog, and what reaches the screen.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
 
+#include "platform/AppleEvents.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/Memory.h"
 #include "platform/Navigation.h"
 #include "platform/Resources.h"
 #include "platform/dialogs/DialogLook.h"
 #include "platform/dialogs/DialogManager.h"
 #include "platform/events/KeyCodes.h"
+#include "platform/files/Catalog.h"
 #include "platform/hosts/ScriptWorld.h"
 #include "tests/toolbox/wm_test_util.h"
 
@@ -430,16 +436,47 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     EXPECT_EQ(o.location.h, -1);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(o.clientName + 1), o.clientName[0]), "Dialog Test");
     EXPECT_EQ(o.message[0], 0);
+    EXPECT_EQ(o.savedFileName[0], 0);
     EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);
     EXPECT_EQ(NavPutFile(nullptr, nullptr, &o, nullptr, 'MooV', 'TVOD', nullptr), paramErr);
     EXPECT_EQ(NavGetFile(nullptr, nullptr, &o, nullptr, nullptr, nullptr, nullptr, nullptr), paramErr);
     EXPECT_EQ(NavDisposeReply(nullptr), paramErr);
 
-    // Cancel: noErr and a reply that is not valid.
+    // Cancel: noErr and a reply that is not valid. Without a name the dialog offers "untitled".
+    std::optional<std::string> field;
+    in.then([&] { field = platform::script::dialog_queries()->front_modal_dialog()->field; });
     in.key(kEscapeCharCode, keys::kEscape);
     NavReplyRecord reply;
     ASSERT_EQ(NavPutFile(nullptr, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
+    EXPECT_EQ(field, "untitled");
     EXPECT_FALSE(reply.validRecord);
     EXPECT_EQ(reply.selection.dataHandle, nullptr);
     EXPECT_EQ(FrontWindow(), nullptr);
+
+    // A default location starts the dialog there; Return then saves in it.
+    char pattern[] = "/tmp/kinora-navloc-XXXXXX";
+    const std::string folder = mkdtemp(pattern);
+    Str255 path;
+    path[0] = UInt8(folder.size());
+    std::memcpy(path + 1, folder.data(), folder.size());
+    FSSpec spec;
+    ASSERT_EQ(FSMakeFSSpec(0, 0, path, &spec), noErr);
+    AEDesc where;
+    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
+    std::vector<std::string> texts;
+    in.then([&] { texts = platform::script::dialog_queries()->front_modal_dialog()->texts; });
+    in.key(kReturnCharCode, keys::kReturn);
+    ASSERT_EQ(NavPutFile(&where, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
+    AEDisposeDesc(&where);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "In: " + folder), texts.end());
+    ASSERT_TRUE(reply.validRecord);
+    FSSpec chosen;
+    Size size = 0;
+    ASSERT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &chosen, sizeof(chosen), &size), noErr);
+    auto chosenPath = platform::files::path_of(chosen);
+    ASSERT_TRUE(chosenPath);
+    EXPECT_EQ(chosenPath->string(), folder + "/untitled");
+    EXPECT_EQ(NavDisposeReply(&reply), noErr);
+    EXPECT_FALSE(reply.validRecord);
+    rmdir(folder.c_str());
 }
