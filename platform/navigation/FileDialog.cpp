@@ -165,7 +165,7 @@ bool FileDialog::admits(const FolderEntry& e, const fs::path& folder) const {
     const fs::path path = folder / e.name;
     FSSpec spec{};
     const OSErr made = files::make_fsspec(path, &spec);
-    if (made != noErr && made != fnfErr) return false;   // no specification can name it
+    if (made != noErr && made != fnfErr) return false;   // no FSSpec can name it
     AEDesc item{typeNull, nullptr};
     if (AECreateDesc(typeFSS, &spec, sizeof(spec), &item) != noErr) return false;
     NavFileOrFolderInfo info = info_for(e, path);
@@ -414,7 +414,7 @@ std::optional<FileDialog::Choice> FileDialog::save_as(const fs::path& folder, co
     case SaveVerdict::Save: return chosen(Choice{folder / name, false});
     case SaveVerdict::Replace: break;
     }
-    QuestionSpec q;
+    Question q;
     q.title = client_name(setup_.options);
     q.question = quoted(name) + " already exists. Do you want to replace it?";
     q.explanation = "A file with the same name already exists in " + quoted(folder_display_name(folder)) +

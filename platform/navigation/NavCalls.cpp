@@ -156,7 +156,7 @@ OSErr NavAskSaveChanges(NavDialogOptions* dialogOptions, NavAskSaveChangesAction
     const std::string app = nav::client_name(*dialogOptions);
     const std::string doc = nav::pascal_text(dialogOptions->savedFileName);
     const std::string what = doc.empty() ? "this document" : "the document \xE2\x80\x9C" + doc + "\xE2\x80\x9D";
-    nav::QuestionSpec q;
+    nav::Question q;
     q.title = app.empty() ? "Save Changes" : app;
     q.question = "Do you want to save the changes you made to " + what;
     if (action == kNavSaveChangesQuittingApplication) q.question += app.empty() ? " before quitting" : " before quitting " + app;

@@ -12,7 +12,7 @@
 
 namespace platform::navigation {
 
-struct QuestionSpec {
+struct Question {
     std::string title;
     std::string question;
     std::string explanation;
@@ -24,8 +24,8 @@ struct QuestionSpec {
     size_t command_button = 0;          // ...this button
 };
 
-// Asks and waits for a button: its index into spec.buttons; memFullErr
+// Asks and waits for a button: its index into question.buttons; memFullErr
 // when the window cannot be made.
-Result<size_t> ask(const QuestionSpec& spec, Callback callback);
+Result<size_t> ask(const Question& question, Callback callback);
 
 }  // namespace platform::navigation
