@@ -68,27 +68,27 @@ end
 
 # The message dialog shown before the application gives up (item 3 receives
 # the message), and the warning alert. They share item list 129: item 2
-# carries ^0 ("Warning!" in the alert; nothing is set for the dialog) and
-# item 3 carries ^1 ^2 (the message and the error number in the alert; the
-# dialog replaces its text with the message).
+# shows ^0 ("Warning!" in the alert, nothing in the dialog) and item 3
+# shows ^1 ^2 (the alert's message and error number; the dialog puts its
+# message there instead).
 resource 'DLOG' 129 "Message"
-    bounds 250 292 370 732
-    proc dBoxProc
+    bounds 250 302 370 722
+    proc movableDBoxProc
     visible
     items 129
-    title ""
+    title "Kinora"
 end
 
 resource 'ALRT' 129 "Warning"
-    bounds 250 292 370 732
+    bounds 250 302 370 722
     items 129
     stages 0x5555
 end
 
 resource 'DITL' 129
-    button "OK" 86 350 106 420
-    static "^0 Kinora cannot go on:" 14 20 32 420 disabled
-    static "^1 ^2" 40 20 76 420 disabled
+    button "OK" 84 334 104 404
+    static "^0" 14 20 32 404 disabled
+    static "^1 ^2" 36 20 76 404 disabled
 end
 
 # The fanfare, made by synthsound at build time: 6.5 s, 8-bit mono, 22050 Hz.

@@ -249,8 +249,9 @@ TEST(ApplicationResources, DialogsAndTheAlertHoldTheItemsTheShellUses) {
     EXPECT_EQ(items[1].type, statText | disabled);
     EXPECT_EQ(items[2].type, statText | disabled);
     EXPECT_GE(items[2].right - items[2].left, 300) << "room for a message like \"InsertMediaIntoTrack error\"";
-    const std::string alertText = items[1].text + " " + items[2].text;
-    for (const char* param : {"^0", "^1", "^2"}) EXPECT_NE(alertText.find(param), std::string::npos) << param;
+    EXPECT_EQ(items[1].text, "^0") << "the alert's heading alone";
+    EXPECT_EQ(items[2].text, "^1 ^2") << "the message and the error number";
+    EXPECT_EQ(load_u16be(&message[8]), 5) << "the message dialog is movable";
 }
 
 TEST(ApplicationResources, TheFanfareIsAStandardEightBitSoundOfAtMostSevenSeconds) {

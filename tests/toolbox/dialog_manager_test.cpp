@@ -1,0 +1,482 @@
+// The Dialog Manager and the save-changes question in process, on a
+// headless host: dialogs from DialogApp.rsrc (see DialogApp.r) and
+// Kinora.rsrc, their items and handles, ModalDialog driven by key and
+// mouse input through the Event Manager, filters, alerts and ParamText,
+// what scripts see of the front dialog, and what reaches the screen.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "platform/AppleEvents.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Memory.h"
+#include "platform/Navigation.h"
+#include "platform/Resources.h"
+#include "platform/dialogs/DialogLook.h"
+#include "platform/dialogs/DialogManager.h"
+#include "platform/events/KeyCodes.h"
+#include "platform/files/Catalog.h"
+#include "platform/hosts/ScriptWorld.h"
+#include "tests/toolbox/wm_test_util.h"
+
+using namespace wmtest;
+namespace dlg = platform::dialogs;
+namespace keys = platform::events::keys;
+
+namespace {
+
+// Input handed out one item per request of the Event Manager. Once it has
+// run out, a modal loop that is still waiting gets Escape and then
+// Command-period after a while, and the test fails, so no test can hang.
+class DialogInput final : public events::InputFeeder {
+public:
+    void key(UInt8 ch, UInt8 code = keys::kUnknown, UInt16 mods = 0) {
+        host::InputEvent e;
+        e.kind = host::InputKind::KeyDown;
+        e.character = ch;
+        e.key_code = code;
+        e.modifiers = mods;
+        steps_.push_back([e] { events::deliver_input(e); return true; });
+    }
+    void type(const std::string& s) {
+        for (char c : s) {
+            auto stroke = keys::key_for_character(UInt8(c));
+            key(UInt8(c), stroke ? stroke->key_code : UInt8(keys::kUnknown));
+        }
+    }
+    void click(Point p, UInt16 mods = 0) {
+        for (auto kind : {host::InputKind::MouseMoved, host::InputKind::MouseDown, host::InputKind::MouseUp}) {
+            host::InputEvent e;
+            e.kind = kind;
+            e.x = p.h;
+            e.y = p.v;
+            e.modifiers = mods;
+            steps_.push_back([e] { events::deliver_input(e); return true; });
+        }
+    }
+    void then(std::function<void()> f) { steps_.push_back([f] { f(); return false; }); }
+    // Lets this many requests find nothing (null events).
+    void idle(int requests) {
+        for (int i = 0; i < requests; ++i) steps_.push_back([] { return false; });
+        steps_.push_back([this] { idle_ = true; return false; });
+    }
+
+    bool feed(events::FeedContext context) override {
+        while (!steps_.empty()) {
+            auto step = std::move(steps_.front());
+            steps_.pop_front();
+            if (step()) return true;
+            if (idle_) {
+                idle_ = false;
+                continue;
+            }
+            if (context == events::FeedContext::EventRequest) return false;
+        }
+        if (++empty_ > 3000) {
+            empty_ = 0;
+            ADD_FAILURE() << "a modal loop is still waiting after its input ran out";
+            key(kEscapeCharCode, keys::kEscape);
+            key('.', keys::kPeriod, host::kModCommand);
+        }
+        return false;
+    }
+    UInt64 wake_time() override { return UINT64_MAX; }
+
+private:
+    std::deque<std::function<bool()>> steps_;
+    bool idle_ = false;
+    int empty_ = 0;
+};
+
+std::string text_of(Handle h) {
+    Str255 s;
+    GetDialogItemText(h, s);
+    return std::string(reinterpret_cast<char*>(s + 1), s[0]);
+}
+
+std::string item_text(DialogRef d, SInt16 n) {
+    DialogItemType kind;
+    Handle h = nullptr;
+    Rect box;
+    GetDialogItem(d, n, &kind, &h, &box);
+    return text_of(h);
+}
+
+Point global_centre(DialogRef d, SInt16 n) {
+    DialogItemType kind;
+    Handle h;
+    Rect box;
+    GetDialogItem(d, n, &kind, &h, &box);
+    Rect r = dlg::DialogManager::get().find(d)->to_global(box);
+    return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)};
+}
+
+int g_filterCalls = 0, g_filterNulls = 0;
+Boolean counting_filter(DialogRef d, EventRecord* e, DialogItemIndex* item) {
+    ++g_filterCalls;
+    if (e->what == nullEvent) ++g_filterNulls;
+    return StdFilterProc(d, e, item);
+}
+
+// Takes every mouse-down without naming an item, as a filter that drags does.
+Boolean swallowing_filter(DialogRef, EventRecord* e, DialogItemIndex*) { return e->what == mouseDown; }
+
+int g_drawn = 0;
+void user_drawer(DialogRef, DialogItemIndex) { ++g_drawn; }
+
+class DialogTest : public ToolboxTest {
+protected:
+    void SetUp() override {
+        ToolboxTest::SetUp();
+        dlg::DialogManager::reset_for_testing();
+        events::set_input_feeder(&in);
+        kinora = OpenResourceFileAtPath(KINORA_BUILD_DIR "/Kinora.rsrc", 1);
+        app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/DialogApp.rsrc", 1);
+        ASSERT_GT(kinora, 0);
+        ASSERT_GT(app, 0);
+    }
+    void TearDown() override {
+        dlg::DialogManager::reset_for_testing();
+        CloseResFile(app);
+        CloseResFile(kinora);
+        ToolboxTest::TearDown();
+    }
+    int beeps() { return dynamic_cast<host::HeadlessHost&>(host::current()).beeps(); }
+
+    DialogInput in;
+    SInt16 kinora = -1, app = -1;
+};
+
+}  // namespace
+
+TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
+    UseResFile(app);
+    DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
+    ASSERT_NE(d, nullptr);
+    WindowRef w = GetDialogWindow(d);
+    EXPECT_EQ(FrontWindow(), w);
+    EXPECT_EQ(GetWindowKind(w), dialogKind);
+    EXPECT_EQ(GetDialogFromWindow(w), d);
+    EXPECT_EQ(GetDialogPort(d), GetWindowPort(w));
+    Str255 title;
+    GetWTitle(w, title);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(title + 1), title[0]), "Form");
+
+    DialogItemType kind;
+    Handle h = nullptr;
+    Rect box;
+    GetDialogItem(d, 4, &kind, &h, &box);
+    EXPECT_EQ(kind, editText);
+    EXPECT_EQ(text_of(h), "Kinora");
+    EXPECT_EQ(box.left, 90);
+    GetDialogItem(d, 3, &kind, &h, &box);
+    EXPECT_EQ(kind, statText | itemDisable);
+    GetDialogItem(d, 99, &kind, &h, &box);
+    EXPECT_EQ(kind, 0);
+    EXPECT_EQ(h, nullptr);
+
+    // SetDialogItemText finds the dialog from the handle; a foreign handle is just written.
+    GetDialogItem(d, 6, &kind, &h, &box);
+    SetDialogItemText(h, "/tmp"_p);
+    EXPECT_EQ(item_text(d, 6), "/tmp");
+    Handle foreign = NewHandle(0);
+    SetDialogItemText(foreign, "loose"_p);
+    EXPECT_EQ(text_of(foreign), "loose");
+    DisposeHandle(foreign);
+
+    // A user item's handle is whatever SetDialogItem put there: its drawing procedure.
+    GetDialogItem(d, 7, &kind, &h, &box);
+    EXPECT_EQ(kind, userItem);
+    EXPECT_EQ(h, nullptr);
+    UserItemUPP drawer = NewUserItemUPP(user_drawer);
+    SetDialogItem(d, 7, kind, reinterpret_cast<Handle>(drawer), &box);
+    GetDialogItem(d, 7, &kind, &h, &box);
+    EXPECT_EQ(h, reinterpret_cast<Handle>(drawer));
+    g_drawn = 0;
+    DrawDialog(d);
+    EXPECT_EQ(g_drawn, 1);
+
+    // A text item given a handle of the caller's keeps it; the dialog's own is still released.
+    Handle mine = NewHandle(0);
+    SetDialogItemText(mine, "caller's"_p);
+    GetDialogItem(d, 3, &kind, &h, &box);
+    SetDialogItem(d, 3, kind, mine, &box);
+    EXPECT_EQ(item_text(d, 3), "caller's");
+
+    DisposeDialog(d);
+    EXPECT_EQ(GetDialogWindow(d), nullptr);
+    EXPECT_NE(FrontWindow(), w);
+    EXPECT_EQ(text_of(mine), "caller's");
+    DisposeHandle(mine);
+}
+
+TEST_F(DialogTest, MissingAndDamagedResourcesGiveNoDialog) {
+    UseResFile(app);
+    EXPECT_EQ(GetNewDialog(999, nullptr, reinterpret_cast<WindowRef>(-1L)), nullptr);
+    EXPECT_EQ(ResError(), resNotFound);
+    EXPECT_EQ(GetNewDialog(203, nullptr, reinterpret_cast<WindowRef>(-1L)), nullptr);
+    EXPECT_EQ(ResError(), inputOutOfBounds);
+    char storage[64];
+    EXPECT_EQ(GetNewDialog(200, storage, reinterpret_cast<WindowRef>(-1L)), nullptr);
+    EXPECT_EQ(Alert(999, nullptr), -1);
+    EXPECT_EQ(FrontWindow(), nullptr);
+}
+
+TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
+    UseResFile(app);
+    DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
+    ASSERT_NE(d, nullptr);
+    SetDialogCancelItem(d, 2);
+    in.type("Hi");                     // replaces the selected "Kinora"
+    in.key(kTabCharCode, keys::kTab);
+    in.type("ab");
+    in.key(kLeftArrowCharCode, keys::kLeftArrow, host::kModShift);
+    in.key(kBackspaceCharCode, keys::kDelete);
+    in.key(kReturnCharCode, keys::kReturn);
+    std::vector<DialogItemIndex> items;
+    DialogItemIndex item = 0;
+    do {
+        ModalDialog(nullptr, &item);
+        items.push_back(item);
+    } while (item != 1 && items.size() < 20);
+    EXPECT_EQ(items, (std::vector<DialogItemIndex>{4, 4, 6, 6, 6, 6, 1}));
+    EXPECT_EQ(item_text(d, 4), "Hi");
+    EXPECT_EQ(item_text(d, 6), "a");
+    auto view = platform::script::dialog_queries()->front_modal_dialog();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->field, "a");
+
+    struct Key {
+        UInt8 ch, code;
+        UInt16 mods;
+        DialogItemIndex want;
+    };
+    const Key keysToTry[] = {
+        {kEscapeCharCode, keys::kEscape, 0, 2},
+        {'.', keys::kPeriod, host::kModCommand, 2},
+        {kEnterCharCode, keys::kKeypadEnter, 0, 1},
+    };
+    for (const Key& k : keysToTry) {
+        in.key(k.ch, k.code, k.mods);
+        item = 0;
+        ModalDialog(nullptr, &item);
+        EXPECT_EQ(item, k.want) << int(k.ch);
+    }
+    // Command keys other than Command-period do nothing; without a cancel
+    // item Escape does nothing either.
+    SetDialogCancelItem(d, 0);
+    in.key('q', keys::kQ, host::kModCommand);
+    in.key(kEscapeCharCode, keys::kEscape);
+    in.key(kReturnCharCode, keys::kReturn);
+    item = 0;
+    ModalDialog(nullptr, &item);
+    EXPECT_EQ(item, 1);
+    DisposeDialog(d);
+}
+
+TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
+    UseResFile(app);
+    Rect docBounds{40, 10, 400, 300};
+    WindowRef doc = NewCWindow(nullptr, &docBounds, "Doc"_p, true, noGrowDocProc, reinterpret_cast<WindowRef>(-1L), true, 0);
+    DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
+    ASSERT_NE(d, nullptr);
+    const int before = beeps();
+    in.click(Point{100, 100});        // in the document behind: a beep
+    in.click(Point{5, 500});          // in the menu bar: nothing
+    in.click(global_centre(d, 3));    // disabled static text: nothing
+    in.click(global_centre(d, 6));    // the second field: it takes the keyboard
+    in.type("x");
+    in.click(global_centre(d, 2));    // Cancel
+    std::vector<DialogItemIndex> items;
+    DialogItemIndex item = 0;
+    do {
+        ModalDialog(nullptr, &item);
+        items.push_back(item);
+    } while (item != 2 && items.size() < 20);
+    EXPECT_EQ(items, (std::vector<DialogItemIndex>{6, 6, 2}));
+    EXPECT_EQ(beeps() - before, 1);
+    EXPECT_EQ(item_text(d, 6), "x");
+    EXPECT_EQ(FrontWindow(), GetDialogWindow(d)) << "a click behind brings nothing forward";
+    DisposeDialog(d);
+    DisposeWindow(doc);
+}
+
+TEST_F(DialogTest, TheFilterSeesEveryEventFirst) {
+    UseResFile(app);
+    DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
+    ASSERT_NE(d, nullptr);
+    g_filterCalls = g_filterNulls = 0;
+    in.idle(10);   // each null event takes a request or two
+    in.key(kReturnCharCode, keys::kReturn);
+    DialogItemIndex item = 0;
+    ModalDialog(NewModalFilterUPP(counting_filter), &item);
+    EXPECT_EQ(item, 1);
+    EXPECT_GE(g_filterNulls, 3);
+    EXPECT_GT(g_filterCalls, g_filterNulls);
+
+    // A filter that takes an event ends ModalDialog with the item it named,
+    // or with the caller's own value when it named none.
+    in.click(global_centre(d, 1));
+    item = 0;
+    ModalDialog(NewModalFilterUPP(swallowing_filter), &item);
+    EXPECT_EQ(item, 0);
+    DisposeDialog(d);
+}
+
+TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
+    UseResFile(app);
+    ParamText("Zero"_p, "One"_p, nullptr, "Three"_p);
+    std::optional<platform::script::DialogView> seen;
+    in.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
+    in.key(kEscapeCharCode, keys::kEscape);
+    EXPECT_EQ(Alert(300, nullptr), 2) << "the default is OK, so Cancel is the cancel item";
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->texts, (std::vector<std::string>{"Zero / One /  / Three"}));
+    ASSERT_EQ(seen->buttons.size(), 2u);
+    EXPECT_EQ(seen->buttons[0].title, "OK");
+    EXPECT_EQ(FrontWindow(), nullptr) << "the alert is gone";
+
+    // The application's warning: ^0 alone, then ^1 ^2; a null ^2 leaves the number out.
+    UseResFile(kinora);
+    ParamText("Warning!"_p, "Could not initialize QuickTime. Exiting."_p, nullptr, nullptr);
+    in.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
+    in.key(kReturnCharCode, keys::kReturn);
+    EXPECT_EQ(Alert(129, nullptr), 1);
+    EXPECT_EQ(seen->texts, (std::vector<std::string>{"Warning!", "Could not initialize QuickTime. Exiting. "}));
+}
+
+TEST_F(DialogTest, TheDefaultButtonIsOutlinedAndReturnFlashesIt) {
+    UseResFile(kinora);
+    DialogRef d = GetNewDialog(128, nullptr, reinterpret_cast<WindowRef>(-1L));
+    ASSERT_NE(d, nullptr);
+    DrawDialog(d);
+    DialogItemType kind;
+    Handle h;
+    Rect ok;
+    GetDialogItem(d, 1, &kind, &h, &ok);
+    Rect g = dlg::DialogManager::get().find(d)->to_global(ok);
+    const UInt32 ring = rgb(dlg::look::kDefaultRing);
+    const SInt32 midV = (g.top + g.bottom) / 2;
+    // The ring is kRingWidth pixels wide, kRingGap outside the button.
+    auto ring_at = [&](SInt32 h) { return pixel(h, midV) == ring; };
+    EXPECT_TRUE(ring_at(g.left - dlg::look::kRingGap - 1));
+    EXPECT_TRUE(ring_at(g.right + dlg::look::kRingGap));
+    EXPECT_FALSE(ring_at(g.left - dlg::look::kRingGap - dlg::look::kRingWidth - 1));
+
+    SetDialogDefaultItem(d, 0);
+    DrawDialog(d);
+    EXPECT_FALSE(ring_at(g.left - dlg::look::kRingGap - 1));
+    SetDialogDefaultItem(d, 1);
+    UInt32 pressed = 0;
+    in.key(kReturnCharCode, keys::kReturn);
+    DialogItemIndex item = 0;
+    // The flash draws the button pressed before ModalDialog returns.
+    events::set_screen_flush([&] { pressed = std::max(pressed, UInt32(pixel((g.left + g.right) / 2, g.top + 3) == rgb(dlg::look::kButtonPressed))); });
+    ModalDialog(nullptr, &item);
+    events::set_screen_flush(nullptr);
+    EXPECT_EQ(item, 1);
+    EXPECT_EQ(pressed, 1u);
+    DisposeDialog(d);
+}
+
+TEST_F(DialogTest, TheSaveChangesQuestion) {
+    struct Case {
+        NavAskSaveChangesAction action;
+        std::function<void(DialogInput&)> answer;
+        NavAskSaveChangesResult want;
+        const char* wording;
+    };
+    const Case cases[] = {
+        {kNavSaveChangesClosingDocument, [](DialogInput& i) { i.key(kReturnCharCode, keys::kReturn); }, kNavAskSaveChangesSave,
+         "Do you want to save the changes you made to the document \xE2\x80\x9Cuntitled.mov\xE2\x80\x9D?"},
+        {kNavSaveChangesQuittingApplication, [](DialogInput& i) { i.key(kEscapeCharCode, keys::kEscape); }, kNavAskSaveChangesCancel,
+         "Do you want to save the changes you made to the document \xE2\x80\x9Cuntitled.mov\xE2\x80\x9D before quitting Kinora?"},
+        {kNavSaveChangesClosingDocument, [](DialogInput& i) { i.key('d', keys::kD, host::kModCommand); }, kNavAskSaveChangesDontSave,
+         "?"},
+    };
+    for (const Case& c : cases) {
+        NavDialogOptions o;
+        ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
+        std::memcpy(o.clientName, "\x06Kinora", 7);
+        std::memcpy(o.savedFileName, "\x0Cuntitled.mov", 13);
+        std::optional<platform::script::DialogView> seen;
+        std::string title;
+        in.then([&] {
+            seen = platform::script::dialog_queries()->front_modal_dialog();
+            Str255 t;
+            GetWTitle(FrontWindow(), t);
+            title.assign(reinterpret_cast<char*>(t + 1), t[0]);
+        });
+        c.answer(in);
+        NavAskSaveChangesResult answer = 0;
+        EXPECT_EQ(NavAskSaveChanges(&o, c.action, &answer, nullptr, nullptr), noErr);
+        EXPECT_EQ(answer, c.want);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(title, "Kinora") << "the window names the application";
+        ASSERT_FALSE(seen->texts.empty());
+        EXPECT_NE(seen->texts[0].find(c.wording), std::string::npos) << seen->texts[0];
+        std::vector<std::string> buttons;
+        for (const auto& b : seen->buttons) buttons.push_back(b.title);
+        EXPECT_EQ(buttons, (std::vector<std::string>{"Don\xE2\x80\x99t Save", "Cancel", "Save"}));
+    }
+    NavAskSaveChangesResult answer;
+    EXPECT_EQ(NavAskSaveChanges(nullptr, 1, &answer, nullptr, nullptr), paramErr);
+}
+
+TEST_F(DialogTest, NavigationDefaultsAndReplies) {
+    UseResFile(app);
+    NavDialogOptions o;
+    ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
+    EXPECT_EQ(o.dialogOptionFlags, 0xE4u);
+    EXPECT_EQ(o.location.h, -1);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(o.clientName + 1), o.clientName[0]), "Dialog Test");
+    EXPECT_EQ(o.message[0], 0);
+    EXPECT_EQ(o.savedFileName[0], 0);
+    EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);
+    EXPECT_EQ(NavPutFile(nullptr, nullptr, &o, nullptr, 'MooV', 'TVOD', nullptr), paramErr);
+    EXPECT_EQ(NavGetFile(nullptr, nullptr, &o, nullptr, nullptr, nullptr, nullptr, nullptr), paramErr);
+    EXPECT_EQ(NavDisposeReply(nullptr), paramErr);
+
+    // Cancel: noErr and a reply that is not valid. Without a name the dialog offers "untitled".
+    std::optional<std::string> field;
+    in.then([&] { field = platform::script::dialog_queries()->front_modal_dialog()->field; });
+    in.key(kEscapeCharCode, keys::kEscape);
+    NavReplyRecord reply;
+    ASSERT_EQ(NavPutFile(nullptr, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
+    EXPECT_EQ(field, "untitled");
+    EXPECT_FALSE(reply.validRecord);
+    EXPECT_EQ(reply.selection.dataHandle, nullptr);
+    EXPECT_EQ(FrontWindow(), nullptr);
+
+    // A default location starts the dialog there; Return then saves in it.
+    char pattern[] = "/tmp/kinora-navloc-XXXXXX";
+    const std::string folder = mkdtemp(pattern);
+    Str255 path;
+    path[0] = UInt8(folder.size());
+    std::memcpy(path + 1, folder.data(), folder.size());
+    FSSpec spec;
+    ASSERT_EQ(FSMakeFSSpec(0, 0, path, &spec), noErr);
+    AEDesc where;
+    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
+    std::vector<std::string> texts;
+    in.then([&] { texts = platform::script::dialog_queries()->front_modal_dialog()->texts; });
+    in.key(kReturnCharCode, keys::kReturn);
+    ASSERT_EQ(NavPutFile(&where, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
+    AEDisposeDesc(&where);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "In: " + folder), texts.end());
+    ASSERT_TRUE(reply.validRecord);
+    FSSpec chosen;
+    Size size = 0;
+    ASSERT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &chosen, sizeof(chosen), &size), noErr);
+    auto chosenPath = platform::files::path_of(chosen);
+    ASSERT_TRUE(chosenPath);
+    EXPECT_EQ(chosenPath->string(), folder + "/untitled");
+    EXPECT_EQ(NavDisposeReply(&reply), noErr);
+    EXPECT_FALSE(reply.validRecord);
+    rmdir(folder.c_str());
+}
