@@ -162,7 +162,7 @@ OSErr NavAskSaveChanges(NavDialogOptions* dialogOptions, NavAskSaveChangesAction
     if (action == kNavSaveChangesQuittingApplication) q.question += app.empty() ? " before quitting" : " before quitting " + app;
     q.question += "?";
     q.explanation = "Your changes will be lost if you don\xE2\x80\x99t save them.";
-    q.buttons = {"Don\xE2\x80\x99t Save", "Cancel", "Save"};
+    q.buttons = {"Don't Save", "Cancel", "Save"};
     q.first_at_left = true;
     q.default_button = 2;
     q.cancel_button = 1;
