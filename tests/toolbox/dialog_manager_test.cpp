@@ -422,7 +422,7 @@ TEST_F(DialogTest, TheSaveChangesQuestion) {
         EXPECT_NE(seen->texts[0].find(c.wording), std::string::npos) << seen->texts[0];
         std::vector<std::string> buttons;
         for (const auto& b : seen->buttons) buttons.push_back(b.title);
-        EXPECT_EQ(buttons, (std::vector<std::string>{"Don\xE2\x80\x99t Save", "Cancel", "Save"}));
+        EXPECT_EQ(buttons, (std::vector<std::string>{"Don't Save", "Cancel", "Save"}));
     }
     NavAskSaveChangesResult answer;
     EXPECT_EQ(NavAskSaveChanges(nullptr, 1, &answer, nullptr, nullptr), paramErr);
