@@ -1,0 +1,60 @@
+// The platform's own progress: an operation that takes longer than about
+// half a second shows a progress window whose bar follows the share done,
+// and takes it away when done.
+#include <chrono>
+
+#include "platform/movies/DefaultProgress.h"
+#include "platform/movies/MovieProgress.h"
+
+namespace platform::movies {
+
+namespace {
+
+constexpr auto kShowAfter = std::chrono::milliseconds(500);
+
+struct State {
+    bool running = false;
+    std::chrono::steady_clock::time_point started;
+    std::unique_ptr<ProgressDisplay> display;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+ProgressDisplayFactory& factory() {
+    static ProgressDisplayFactory f;
+    return f;
+}
+
+}  // namespace
+
+void set_progress_display_factory(ProgressDisplayFactory f) { factory() = std::move(f); }
+
+bool default_progress_showing() { return state().display != nullptr; }
+
+OSErr default_movie_progress(::Movie, SInt16 message, SInt16 operation, Fixed percent, SRefCon) {
+    State& s = state();
+    switch (message) {
+    case movieProgressOpen:
+        s.running = true;
+        s.started = std::chrono::steady_clock::now();
+        break;
+    case movieProgressUpdatePercent:
+        if (!s.running) break;
+        if (!s.display && std::chrono::steady_clock::now() - s.started >= kShowAfter && factory())
+            s.display = factory()(operation);
+        if (s.display) s.display->show(percent);
+        break;
+    case movieProgressClose:
+        s.running = false;
+        s.display.reset();
+        break;
+    default:
+        break;
+    }
+    return noErr;
+}
+
+}  // namespace platform::movies
