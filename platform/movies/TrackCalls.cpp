@@ -50,6 +50,8 @@ bool track_matches(TrackObject* t, OSType type, SInt32 flags) {
     t.header.width = width;
     t.header.height = height;
     t.header.volume = trackVolume;
+    // A new track plays nothing until media is inserted into it.
+    t.edits = pm::Edits{pm::EditList{}, {}};
     TrackObject* track = m->add_track(std::move(t), false);
     m->mark_changed();
     set_error(noErr);
