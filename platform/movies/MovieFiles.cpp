@@ -45,8 +45,11 @@ Result<OpenMovieFileRef> open_movie_file_ref(SInt16 ref_num, bool for_writing) {
 }
 
 UInt32 movie_reserve(UInt64 n) {
-    if (n > (UInt64(1) << 20)) return 0;
-    return UInt32(n + std::max<UInt64>(1024, n / 8));
+    // Twice the movie: the first two saves go after the live movie, and
+    // from then on the old movies' places, which join into one free run,
+    // take the next ones in turn.
+    if (n > (UInt64(1) << 19)) return 0;
+    return UInt32(2 * n + 1024);
 }
 
 Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path) {

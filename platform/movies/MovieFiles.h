@@ -13,8 +13,8 @@ namespace platform::movies {
 Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path);
 
 // Free space kept after a movie atom written at the end of a file or by a
-// flatten: room for a somewhat larger movie, so that a later small save
-// goes right after the live movie instead of to the end of the file.
+// flatten, so that later saves of a movie that grows a little go into the
+// file's free space instead of to its end. None for very large movies.
 UInt32 movie_reserve(UInt64 movie_atom_size);
 
 // The File Manager file and absolute path of a reference number; with
