@@ -94,6 +94,22 @@ public:
     }
 
 private:
+    // How many samples fit in the output chunk they go to (the one being
+    // filled, or a new one when that is full or of another description),
+    // at `duration` and `bytes_each` a sample; at least one. Samples
+    // without data are not spread over chunks.
+    UInt64 room(UInt32 description, UInt32 duration, UInt64 bytes_each) const {
+        if (bytes_each == 0) return ~UInt64(0);
+        UInt64 units = 0, used = 0;
+        if (current_ && description == description_ && out_units_ < chunk_units_ && current_bytes() < kChunkBytes) {
+            units = out_units_;
+            used = current_bytes();
+        }
+        UInt64 by_time = (chunk_units_ - units) / std::max<UInt32>(duration, 1);
+        UInt64 by_bytes = (kChunkBytes - used) / bytes_each;
+        return std::max<UInt64>(std::min(by_time, by_bytes), 1);
+    }
+
     // Sound counted in packets: whole runs of packets at a time.
     Result<void> framed(const SampleTable::ChunkInfo& c, const SampleFraming& f, UInt16 ref) {
         const SampleTable& src = source_.samples;
@@ -101,11 +117,9 @@ private:
         while (done < c.samples) {
             UInt32 n = c.first_sample + done;
             UInt32 left = c.samples - done;
+            UInt32 duration = duration_of(n);
             UInt32 take = std::min(left, src.same_duration_run(n));
-            UInt64 room = chunk_units_ > out_units_ ? chunk_units_ - out_units_ : 0;
-            UInt32 duration = src.sample(n)->duration;
-            UInt64 fit = std::max<UInt64>(room / std::max<UInt32>(duration, 1), 1);
-            if (take > fit) take = UInt32(fit);
+            take = UInt32(std::min<UInt64>(take, room(c.description, duration, f.bytes_per_packet)));
             if (take < left) {
                 // Cut between packets only; a run shorter than a packet stays whole.
                 UInt32 whole = UInt32(f.whole_packets(take));
@@ -120,25 +134,41 @@ private:
         return ok();
     }
 
+    // Other samples in runs of equal size, duration and sync state.
     Result<void> per_sample(const SampleTable::ChunkInfo& c, UInt16 ref) {
         const SampleTable& src = source_.samples;
         UInt64 offset = c.offset;
-        UInt64 time = src.sample_time(c.first_sample);
-        for (UInt32 i = 0; i < c.samples; ++i) {
-            UInt32 n = c.first_sample + i;
+        UInt32 done = 0;
+        while (done < c.samples) {
+            UInt32 n = c.first_sample + done;
             UInt32 size = src.size_of(n);
-            UInt64 next = n < src.sample_count() ? src.sample_time(n + 1) : src.duration();
-            TRY(add(ref, offset, size, 1, size, UInt32(next - time), c.description, src.is_sync(n), time));
-            offset += size;
-            time = next;
+            UInt32 duration = duration_of(n);
+            bool sync = src.is_sync(n);
+            UInt32 limit = std::min(c.samples - done, src.same_duration_run(n));
+            limit = UInt32(std::min<UInt64>(limit, room(c.description, duration, size)));
+            UInt32 take = 1;
+            if (src.sizes_constant() && !src.has_sync_table()) {
+                take = limit;
+            } else {
+                while (take < limit && src.size_of(n + take) == size && src.is_sync(n + take) == sync) ++take;
+            }
+            TRY(add(ref, offset, UInt64(take) * size, take, size, duration, c.description, sync, src.sample_time(n)));
+            offset += UInt64(take) * size;
+            done += take;
         }
         return ok();
     }
 
+    UInt32 duration_of(UInt32 n) const {
+        const SampleTable& src = source_.samples;
+        UInt64 next = n < src.sample_count() ? src.sample_time(n + 1) : src.duration();
+        return UInt32(next - src.sample_time(n));
+    }
+
     Result<void> add(UInt16 ref, UInt64 offset, UInt64 bytes, UInt32 count, UInt32 size, UInt32 duration,
                      UInt32 description, bool sync, UInt64 time) {
-        bool fresh = !current_ || description != description_ || out_units_ >= chunk_units_ ||
-                     current_bytes() + bytes > kChunkBytes;
+        bool fresh = !current_ || description != description_ ||
+                     (bytes && (out_units_ >= chunk_units_ || current_bytes() + bytes > kChunkBytes));
         if (fresh) {
             TRY(table_.add_chunk(0, count, size, duration, description, sync));
             OutChunk chunk;
