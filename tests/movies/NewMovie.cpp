@@ -41,14 +41,11 @@ void use_application_resources() {
 
 }  // namespace
 
-Paths build(const std::string& dir) {
-    std::filesystem::create_directories(dir);
-    Paths paths{dir + "/new-movie.mov", dir + "/new-movie-flat.mov"};
+Movie create_new_movie(const std::string& path) {
     EnterMovies();
     use_application_resources();
-
     // As CreateAMovie does once the save dialog has named the file.
-    FSSpec mySpec = spec_of(paths.movie);
+    FSSpec mySpec = spec_of(path);
     Movie theMovie = nullptr;
     SInt16 resRefNum = 0;
     SInt16 resId = movieInDataForkResID;
@@ -62,12 +59,26 @@ Paths build(const std::string& dir) {
     err = AddMovieResource(theMovie, resRefNum, &resId, fileName.p());
     CheckError(err, (char*)"AddMovieResource error");
     if (resRefNum) CloseMovieFile(resRefNum);
+    return theMovie;
+}
 
+void flatten_new_movie(Movie movie, const std::string& path) {
     // Save As of the new window's movie.
-    FSSpec flatSpec = spec_of(paths.flat);
-    err = QTSave_FlattenMovie(theMovie, &flatSpec);
-    DisposeMovie(theMovie);
-    if (err != noErr) throw AuthoringFailure(last_reported_error());
+    FSSpec flatSpec = spec_of(path);
+    if (QTSave_FlattenMovie(movie, &flatSpec) != noErr) throw AuthoringFailure(last_reported_error());
+}
+
+Paths build(const std::string& dir) {
+    std::filesystem::create_directories(dir);
+    Paths paths{dir + "/new-movie.mov", dir + "/new-movie-flat.mov"};
+    Movie movie = create_new_movie(paths.movie);
+    try {
+        flatten_new_movie(movie, paths.flat);
+    } catch (...) {
+        DisposeMovie(movie);
+        throw;
+    }
+    DisposeMovie(movie);
     return paths;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Types.h"
+#include "platform/Movies.h"
 
 namespace newmovie {
 
@@ -21,9 +21,13 @@ struct Paths {
 
 // CreateMovieFile with the New command's flags, the video track, the sound
 // track from the application's 'snd ' 128 (build/Kinora.rsrc), AddMovieResource
-// with ID -1 and the name "MovieFile.mov", CloseMovieFile; then the Save As
-// flattening of that movie. Throws AuthoringFailure with the message of a
-// failed call.
+// with ID -1 and the name "MovieFile.mov", CloseMovieFile. Returns the movie
+// (its file closed) for the caller to dispose of. Throws AuthoringFailure
+// with the message of a failed call.
+Movie create_new_movie(const std::string& path);
+// The Save As step (QTSave_FlattenMovie) of that movie into `path`.
+void flatten_new_movie(Movie movie, const std::string& path);
+// Both, into DIR/new-movie.mov and DIR/new-movie-flat.mov.
 Paths build(const std::string& dir);
 
 // Frame `n` (1...70) as the video module draws it, in RGB (3 bytes a pixel,
