@@ -4,41 +4,46 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/QuickDraw.h"
 #include "platform/Types.h"
+#include "platform/Utilities.h"
 
 namespace benchframes {
 
-// The new movie's frames: 320x100 at 8 bits, a red field (index 35) with
-// the frame number in blue (index 210) from the centre, 33 pixels high.
-// The digits are blocky 5x7 glyphs scaled by 4 (QuickDraw text is not on
-// this branch); the lead switches this to the real drawing when it lands.
+// One of the new movie's frames, drawn the way the application draws it: an
+// 8-bit world erased, painted red, the frame number in blue from the centre
+// in 33 points, and on frame 70 "Whoa cool!" in green. Rows are packed
+// (320 bytes) as the codec benchmarks expect.
 inline std::vector<UInt8> movie_frame(int number) {
-    static const char* const kGlyphs[10][7] = {
-        {"01110", "10001", "10011", "10101", "11001", "10001", "01110"},
-        {"00100", "01100", "00100", "00100", "00100", "00100", "01110"},
-        {"01110", "10001", "00001", "00010", "00100", "01000", "11111"},
-        {"11111", "00010", "00100", "00010", "00001", "10001", "01110"},
-        {"00010", "00110", "01010", "10010", "11111", "00010", "00010"},
-        {"11111", "10000", "11110", "00001", "00001", "10001", "01110"},
-        {"00110", "01000", "10000", "11110", "10001", "10001", "01110"},
-        {"11111", "00001", "00010", "00100", "01000", "01000", "01000"},
-        {"01110", "10001", "10001", "01110", "10001", "10001", "01110"},
-        {"01110", "10001", "10001", "01111", "00001", "00010", "01100"},
-    };
-    const int w = 320, h = 100, scale = 4;
-    std::vector<UInt8> px(size_t(w) * h, 35);
-    const std::string digits = std::to_string(number);
-    int penX = w / 2;
-    const int top = h / 2 - 7 * scale;
-    for (char c : digits) {
-        const auto& g = kGlyphs[c - '0'];
-        for (int gy = 0; gy < 7; ++gy)
-            for (int gx = 0; gx < 5; ++gx)
-                if (g[gy][gx] == '1')
-                    for (int y = 0; y < scale; ++y)
-                        std::memset(&px[size_t(top + gy * scale + y) * w + size_t(penX + gx * scale)], 210, scale);
-        penX += 6 * scale;
+    const SInt16 w = 320, h = 100;
+    Rect frame = {0, 0, h, w};
+    GWorldPtr world = nullptr;
+    if (NewGWorld(&world, 8, &frame, nullptr, nullptr, 0) != noErr) return {};
+    CGrafPtr savedPort;
+    GDHandle savedDevice;
+    GetGWorld(&savedPort, &savedDevice);
+    SetGWorld(world, nullptr);
+    EraseRect(&frame);
+    ForeColor(redColor);
+    PaintRect(&frame);
+    ForeColor(blueColor);
+    Str255 digits;
+    NumToString(number, digits);
+    MoveTo(w / 2, h / 2);
+    TextSize(h / 3);
+    DrawString(digits);
+    if (number == 70) {
+        ForeColor(greenColor);
+        MoveTo(12, h / 2);
+        TextSize(h / 4);
+        DrawString("Whoa cool!"_p);
     }
+    SetGWorld(savedPort, savedDevice);
+    const PixMap& pm = **GetGWorldPixMap(world);
+    std::vector<UInt8> px(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(&px[size_t(y) * w], reinterpret_cast<const UInt8*>(pm.baseAddr) + size_t(y) * size_t(pm.rowBytes), w);
+    DisposeGWorld(world);
     return px;
 }
 

@@ -82,3 +82,11 @@ OSErr GetMaxCompressionSize(PixMapHandle src, const Rect* srcRect, SInt16 colorD
 // size GetMaxCompressionSize reports, and fills `desc` (resizing it).
 OSErr CompressImage(PixMapHandle src, const Rect* srcRect, CodecQ quality, CodecType cType,
                     ImageDescriptionHandle desc, Ptr data);
+
+// Decodes one image (its size and dataSize from `desc`) and draws it into
+// the destination pixel map: srcRect in the image's coordinates (nil = the
+// whole image) is scaled to dstRect in the destination's, converted to its
+// depth, with the transfer mode and an optional mask region. A damaged
+// image gives codecBadDataErr and draws nothing.
+OSErr DecompressImage(Ptr data, ImageDescriptionHandle desc, PixMapHandle dst, const Rect* srcRect,
+                      const Rect* dstRect, SInt16 mode, RgnHandle mask);

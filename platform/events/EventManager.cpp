@@ -153,6 +153,7 @@ bool EventManager::find(EventMask mask, bool remove, EventRecord& out) {
         if (!(mask_of(it->record.what) & mask)) continue;
         out = it->record;
         if (remove) {
+            if (out.what == keyDown || out.what == autoKey) last_key_modifiers_ = out.modifiers;
             if (out.what == kHighLevelEvent)
                 last_high_level_ = LastHighLevel{OSType(out.message), high_level_event_id(out),
                                                  std::move(it->payload)};
@@ -316,6 +317,7 @@ void EventManager::reset() {
     mouse_ = Point{0, 0};
     button_ = false;
     modifiers_ = 0;
+    last_key_modifiers_ = cmdKey;
     foreground_ = true;
     keys_down_.reset();
     windows_ = nullptr;

@@ -44,6 +44,8 @@ public:
     Point mouse_position() const { return mouse_; }
     bool button_down() const { return button_; }
     EventModifiers modifiers() const { return modifiers_; }
+    EventModifiers last_key_modifiers() const { return last_key_modifiers_; }
+    void flush_screen_now() { flush_screen(); }
 
     void reset();
 
@@ -76,6 +78,7 @@ private:
     Point mouse_{0, 0};
     bool button_ = false;
     EventModifiers modifiers_ = 0;
+    EventModifiers last_key_modifiers_ = cmdKey;
     bool foreground_ = true;
     std::bitset<128> keys_down_;
 

@@ -79,6 +79,8 @@ bool in_foreground() { return EventManager::instance().foreground(); }
 Point mouse_position() { return EventManager::instance().mouse_position(); }
 bool mouse_button_down() { return EventManager::instance().button_down(); }
 EventModifiers current_modifiers() { return EventManager::instance().modifiers(); }
+EventModifiers last_key_event_modifiers() { return EventManager::instance().last_key_modifiers(); }
+void flush_screen_now() { EventManager::instance().flush_screen_now(); }
 
 void set_input_feeder(InputFeeder* feeder) { EventManager::instance().set_feeder(feeder); }
 void deliver_input(const host::InputEvent& input) { EventManager::instance().deliver(input); }

@@ -8,7 +8,9 @@
 //   Apple events      post_high_level_event / take_high_level_payload, and
 //                     set_quit_handler (to turn a quit request into 'quit').
 //   Menu Manager      request_quit(QuitSource::MenuCommand) for "Quit
-//                     Kinora"; set_beep_flash for SysBeep's visible flash.
+//                     Kinora"; set_beep_flash for SysBeep's visible flash
+//                     (with flush_screen_now); last_key_event_modifiers
+//                     for MenuKey.
 //   QuickDraw         set_screen_flush (present what was drawn before the
 //                     application waits), set_region_test (mouse regions).
 //   Script runner     set_input_feeder / deliver_input.
@@ -94,6 +96,9 @@ void set_beep_flash(std::function<void()> flash);
 // Called before the Event Manager waits and on every mouse-tracking poll,
 // so what was drawn reaches the host.
 void set_screen_flush(std::function<void()> flush);
+// Presents what was drawn now (the flush hook), for a flash that must be
+// seen before the application next waits.
+void flush_screen_now();
 // Whether a region contains a global point (for WaitNextEvent's mouseRgn).
 void set_region_test(std::function<bool(RgnHandle, Point)> contains);
 
@@ -103,6 +108,10 @@ bool in_foreground();
 Point mouse_position();          // global
 bool mouse_button_down();
 EventModifiers current_modifiers();   // keys only; btnState is not included
+// The modifiers of the key event (keyDown or autoKey) most recently taken
+// out of the queue by WaitNextEvent/GetNextEvent, which MenuKey compares
+// with the items' modifiers; cmdKey alone before the first one.
+EventModifiers last_key_event_modifiers();
 
 // ------------------------------------------------------------ input feeders
 

@@ -5,6 +5,8 @@
 //   x11_drive wait NAME                 wait (10 s at most) for the window
 //   x11_drive key NAME KEYSYM [ctrl]    press and release a key
 //   x11_drive click NAME X Y            click at window-local X, Y
+//   x11_drive press|move|release NAME X Y   the parts of a click, one at a time
+//   x11_drive capture NAME FILE.ppm     save what the window shows (binary PPM)
 //   x11_drive close NAME                ask the window to close (WM_DELETE_WINDOW)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -54,11 +56,42 @@ void pointer_to(Display* d, Window w, int x, int y) {
     XSync(d, False);
 }
 
+// The window's pixels as a binary PPM.
+bool capture(Display* d, Window w, const char* path) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, w, &a)) return false;
+    XImage* img = XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!img) return false;
+    auto channel = [](unsigned long pixel, unsigned long mask) {
+        if (!mask) return 0;
+        int shift = 0;
+        while (!((mask >> shift) & 1)) ++shift;
+        unsigned long v = (pixel & mask) >> shift, max = mask >> shift;
+        return int(v * 255 / max);
+    };
+    FILE* f = std::fopen(path, "wb");
+    if (!f) {
+        XDestroyImage(img);
+        return false;
+    }
+    std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            unsigned long p = XGetPixel(img, x, y);
+            std::fputc(channel(p, img->red_mask), f);
+            std::fputc(channel(p, img->green_mask), f);
+            std::fputc(channel(p, img->blue_mask), f);
+        }
+    std::fclose(f);
+    XDestroyImage(img);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: x11_drive wait|key|click|close NAME ...\n");
+        std::fprintf(stderr, "usage: x11_drive wait|key|click|press|move|release|capture|close NAME ...\n");
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
@@ -73,7 +106,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     int ev, err, major, minor;
-    if (cmd != "wait" && cmd != "close" && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
+    if (cmd != "wait" && cmd != "close" && cmd != "capture" && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
         std::fprintf(stderr, "x11_drive: the server has no XTEST\n");
         return 2;
     }
@@ -97,6 +130,14 @@ int main(int argc, char** argv) {
         pointer_to(d, w, std::atoi(argv[3]), std::atoi(argv[4]));
         XTestFakeButtonEvent(d, 1, True, CurrentTime);
         XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    } else if ((cmd == "press" || cmd == "move" || cmd == "release") && argc >= 5) {
+        pointer_to(d, w, std::atoi(argv[3]), std::atoi(argv[4]));
+        if (cmd != "move") XTestFakeButtonEvent(d, 1, cmd == "press", CurrentTime);
+    } else if (cmd == "capture" && argc >= 4) {
+        if (!capture(d, w, argv[3])) {
+            std::fprintf(stderr, "x11_drive: cannot capture the window\n");
+            return 1;
+        }
     } else if (cmd == "close") {
         XEvent e{};
         e.xclient.type = ClientMessage;

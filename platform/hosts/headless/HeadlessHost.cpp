@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/hosts/PngWriter.h"
+#include "platform/hosts/Screenshot.h"
 
 namespace platform::host {
 namespace {
@@ -66,7 +66,7 @@ void HeadlessHost::wait_until(UInt64 deadline_ms) {
 
 Result<void> HeadlessHost::save_screenshot(const std::string& path) {
     if (pixels_.empty()) return fail(paramErr, "no screen is open");
-    return write_png_xrgb(path, pixels_.data(), size_.width, size_.height, size_t(size_.width) * 4);
+    return save_screenshot_with_cursor(path, pixels_.data(), size_.width, size_.height, size_t(size_.width) * 4);
 }
 
 }  // namespace platform::host

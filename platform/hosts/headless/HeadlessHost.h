@@ -27,6 +27,7 @@ public:
     bool poll(InputEvent& out) override;
     void wait_until(UInt64 deadline_ms) override;
     void beep() override { ++beeps_; }
+    // The screen with the cursor where the mouse is.
     Result<void> save_screenshot(const std::string& path) override;
 
     // Input as if it came from a device (tests).

@@ -17,6 +17,8 @@
 #include "platform/core/ProcessExit.h"
 #include "platform/events/KeyCodes.h"
 #include "platform/hosts/PngWriter.h"
+#include "platform/hosts/Screenshot.h"
+#include "platform/quickdraw/Cursor.h"
 
 namespace platform::host {
 
@@ -44,6 +46,8 @@ SdlHost::~SdlHost() {
 }
 
 void SdlHost::shutdown() {
+    if (cursor_) SDL_FreeCursor(cursor_);
+    cursor_ = nullptr;
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -256,9 +260,40 @@ void SdlHost::translate(const SDL_Event& e) {
     }
 }
 
+// The window system draws the cursor: an SDL cursor made from the
+// platform's current cursor image, remade whenever that changes.
+void SdlHost::sync_cursor() {
+    if (!window_) return;
+    const UInt32 generation = quickdraw::cursor_generation();
+    if (cursor_ && generation == cursor_generation_) return;
+    cursor_generation_ = generation;
+    const Cursor& c = quickdraw::cursor_state().cursor;
+    Uint8 data[32], mask[32];
+    for (int row = 0; row < 16; ++row) {
+        data[2 * row] = Uint8(c.data[row] >> 8);
+        data[2 * row + 1] = Uint8(c.data[row]);
+        mask[2 * row] = Uint8(c.mask[row] >> 8);
+        mask[2 * row + 1] = Uint8(c.mask[row]);
+    }
+    SDL_Cursor* made = SDL_CreateCursor(data, mask, 16, 16, std::clamp<int>(c.hotSpot.h, 0, 15),
+                                        std::clamp<int>(c.hotSpot.v, 0, 15));
+    if (made) {
+        SDL_SetCursor(made);
+        if (cursor_) SDL_FreeCursor(cursor_);
+        cursor_ = made;
+    }
+    SDL_ShowCursor(quickdraw::cursor_visible() ? SDL_ENABLE : SDL_DISABLE);
+}
+
 bool SdlHost::poll(InputEvent& out) {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) translate(e);
+    sync_cursor();
+    // A wait that timed out has just looked at the window system; looking
+    // again at once only costs an idle program its CPU.
+    if (!pumped_by_wait_) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) translate(e);
+    }
+    pumped_by_wait_ = false;
     finish_pending_key();
     if (input_.empty()) return false;
     out = input_.front();
@@ -272,6 +307,7 @@ void SdlHost::wait_until(UInt64 deadline_ms) {
     if (deadline_ms <= now) return;
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, int(std::min<UInt64>(deadline_ms - now, 1000)))) translate(e);
+    else pumped_by_wait_ = true;
 }
 
 void SdlHost::beep() {
@@ -281,7 +317,7 @@ void SdlHost::beep() {
 
 Result<void> SdlHost::save_screenshot(const std::string& path) {
     if (shadow_.empty()) return fail(paramErr, "no screen is open");
-    return write_png_xrgb(path, shadow_.data(), size_.width, size_.height, size_t(size_.width) * 4);
+    return save_screenshot_with_cursor(path, shadow_.data(), size_.width, size_.height, size_t(size_.width) * 4);
 }
 
 Result<void> SdlHost::save_window_capture(const std::string& path) {

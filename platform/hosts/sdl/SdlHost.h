@@ -38,6 +38,7 @@ public:
     bool poll(InputEvent& out) override;
     void wait_until(UInt64 deadline_ms) override;
     void beep() override;
+    // The screen as last presented, with the cursor where the mouse is.
     Result<void> save_screenshot(const std::string& path) override;
 
     // What the window shows now, read back from the renderer, as a PNG of
@@ -50,6 +51,7 @@ private:
     void render();
     void translate(const SDL_Event& e);
     void finish_pending_key();
+    void sync_cursor();
     int mouse_x(int x) const;
     int mouse_y(int y) const;
 
@@ -66,6 +68,9 @@ private:
     UInt16 mods_ = 0;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();                    // modifiers as of the last key event  // the character of each key's last key down
     int exit_hook_ = 0;
+    SDL_Cursor* cursor_ = nullptr;
+    UInt32 cursor_generation_ = 0;
+    bool pumped_by_wait_ = false;   // SDL looked for events as the last wait ended
 };
 
 // SDL key and modifier translation (SdlKeys.cpp).

@@ -1,0 +1,112 @@
+// Framebuffer work of the Window and Menu Managers (see ScreenPixels.h).
+#include "platform/windows/ScreenPixels.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/quickdraw/PixelFormat.h"
+#include "platform/quickdraw/Screen.h"
+
+namespace platform::windows {
+namespace {
+
+using quickdraw::Region;
+using quickdraw::Screen;
+
+Region on_screen(const Region& global) {
+    Region r = global;
+    r.intersect(quickdraw::screen().rect());
+    return r;
+}
+
+UInt8* pixel_at(Screen& s, SInt32 x, SInt32 y) {
+    return s.pixels() + size_t(y) * size_t(s.row_bytes()) + size_t(x) * 4;
+}
+
+}  // namespace
+
+void fill_screen_region(const Region& global, quickdraw::RGB8 color) {
+    Screen& s = quickdraw::screen();
+    const UInt32 value = quickdraw::pack32(color);
+    UInt8 pixel[4];
+    store_u32be(pixel, value);
+    const Region area = on_screen(global);
+    for (const auto& b : area.boxes()) {
+        for (SInt32 y = b.y1; y < b.y2; ++y) {
+            UInt8* p = pixel_at(s, b.x1, y);
+            for (SInt32 x = b.x1; x < b.x2; ++x, p += 4) std::memcpy(p, pixel, 4);
+        }
+        s.mark_dirty(quickdraw::to_rect(b));
+    }
+}
+
+void invert_screen_region(const Region& global) {
+    Screen& s = quickdraw::screen();
+    const Region area = on_screen(global);
+    for (const auto& b : area.boxes()) {
+        for (SInt32 y = b.y1; y < b.y2; ++y) {
+            UInt8* p = pixel_at(s, b.x1, y);
+            for (SInt32 x = b.x1; x < b.x2; ++x, p += 4) {
+                p[1] = UInt8(~p[1]);
+                p[2] = UInt8(~p[2]);
+                p[3] = UInt8(~p[3]);
+            }
+        }
+        s.mark_dirty(quickdraw::to_rect(b));
+    }
+}
+
+void move_screen_pixels(const Region& dst, SInt32 dh, SInt32 dv) {
+    Screen& s = quickdraw::screen();
+    Region to = on_screen(dst);
+    Region from = to;
+    from.offset(-dh, -dv);
+    from.intersect(s.rect());
+    from.offset(dh, dv);
+    to.intersect(from);   // only pixels whose source is on the screen
+    if (to.empty()) return;
+    // Through a copy, since source and destination may overlap.
+    Rect src = to.bounds();
+    src.left = SInt16(src.left - dh);
+    src.right = SInt16(src.right - dh);
+    src.top = SInt16(src.top - dv);
+    src.bottom = SInt16(src.bottom - dv);
+    SavedPixels copy(src);
+    for (const auto& b : to.boxes()) {
+        const size_t bytes = size_t(b.x2 - b.x1) * 4;
+        for (SInt32 y = b.y1; y < b.y2; ++y) std::memcpy(pixel_at(s, b.x1, y), copy.at(b.x1 - dh, y - dv), bytes);
+        s.mark_dirty(quickdraw::to_rect(b));
+    }
+}
+
+SavedPixels::SavedPixels(const Rect& global) {
+    Screen& s = quickdraw::screen();
+    Rect r = global;
+    Rect screen = s.rect();
+    r.left = std::max(r.left, screen.left);
+    r.top = std::max(r.top, screen.top);
+    r.right = std::min(r.right, screen.right);
+    r.bottom = std::min(r.bottom, screen.bottom);
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    rect_ = r;
+    const size_t rowBytes = size_t(r.right - r.left) * 4;
+    pixels_.resize(rowBytes * size_t(r.bottom - r.top));
+    for (SInt32 y = r.top; y < r.bottom; ++y)
+        std::memcpy(&pixels_[size_t(y - r.top) * rowBytes], pixel_at(s, r.left, y), rowBytes);
+}
+
+const UInt8* SavedPixels::at(SInt32 x, SInt32 y) const {
+    const size_t rowBytes = size_t(rect_.right - rect_.left) * 4;
+    return &pixels_[size_t(y - rect_.top) * rowBytes + size_t(x - rect_.left) * 4];
+}
+
+void SavedPixels::restore() const {
+    if (pixels_.empty()) return;
+    Screen& s = quickdraw::screen();
+    const size_t rowBytes = size_t(rect_.right - rect_.left) * 4;
+    for (SInt32 y = rect_.top; y < rect_.bottom; ++y)
+        std::memcpy(pixel_at(s, rect_.left, y), &pixels_[size_t(y - rect_.top) * rowBytes], rowBytes);
+    s.mark_dirty(rect_);
+}
+
+}  // namespace platform::windows

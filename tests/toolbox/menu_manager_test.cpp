@@ -1,0 +1,476 @@
+// The Menu Manager: reading menus, Command keys, layout and tracking as
+// pure functions; then menus from a resource file pulled down and chosen
+// through the Event Manager, with what reaches the screen.
+#include <cstring>
+#include <string>
+
+#include "platform/Memory.h"
+#include "platform/Menus.h"
+#include "platform/Resources.h"
+#include "platform/core/Bytes.h"
+#include "platform/menus/MenuKeys.h"
+#include "platform/menus/MenuLayout.h"
+#include "platform/menus/MenuModel.h"
+#include "platform/menus/MenuTracking.h"
+#include "platform/windows/Appearance.h"
+#include "tests/toolbox/wm_test_util.h"
+
+using namespace wmtest;
+namespace menus = platform::menus;
+namespace look = platform::windows::look;
+
+namespace {
+
+struct ItemSpec {
+    std::string text;
+    UInt8 key = 0;
+    bool enabled = true;
+};
+
+std::vector<UInt8> menu_bytes(SInt16 id, const std::string& title, const std::vector<ItemSpec>& items,
+                              bool menuEnabled = true) {
+    platform::ByteWriter w;
+    w.s16(id);
+    w.zeros(8);
+    UInt32 flags = menuEnabled ? 1 : 0;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].enabled || i >= 31) flags |= i < 31 ? 1u << (i + 1) : 0;
+    w.u32(flags);
+    w.pstring(title);
+    for (const ItemSpec& i : items) {
+        w.pstring(i.text);
+        w.u8(0);
+        w.u8(i.key);
+        w.u8(0);
+        w.u8(0);
+    }
+    w.u8(0);
+    return w.take();
+}
+
+std::vector<UInt8> xmnu_bytes(std::vector<std::pair<UInt16, UInt8>> entries, UInt16 version = 0) {
+    platform::ByteWriter w;
+    w.u16(version);
+    w.u16(UInt16(entries.size()));
+    for (auto [item, mods] : entries) {
+        w.u16(item);
+        w.u8(mods);
+        w.u8(0);
+    }
+    return w.take();
+}
+
+menus::ShownItem item(const char* text, UInt8 key = 0, UInt8 mods = 0, bool enabled = true) {
+    menus::ShownItem i;
+    i.text = text;
+    i.key = key;
+    i.modifiers = mods;
+    i.enabled = enabled;
+    return i;
+}
+
+menus::ShownItem separator() {
+    menus::ShownItem i;
+    i.separator = true;
+    return i;
+}
+
+// Ten pixels a character, bold or not: layouts without fonts.
+SInt32 fixed_measure(std::string_view s, SInt16) { return SInt32(s.size()) * 10; }
+
+}  // namespace
+
+TEST(MenuModel, ReadsItemsFlagsAndModifiers) {
+    std::vector<ItemSpec> items{{"New", 'N'}, {"-"}, {"Save As\xE2\x80\xA6", 'S'}, {"Off", 0, false}};
+    for (int i = 0; i < 30; ++i) items.push_back({"x" + std::to_string(i)});
+    auto m = menus::parse_menu(menu_bytes(129, "File", items), xmnu_bytes({{3, kMenuShiftModifier}}));
+    ASSERT_TRUE(m.ok());
+    const menus::Menu& menu = **m;
+    EXPECT_EQ(menu.id, 129);
+    EXPECT_EQ(menu.title, "File");
+    ASSERT_EQ(menu.items.size(), 34u);
+    EXPECT_TRUE(menu.can_choose(1));
+    EXPECT_TRUE(menu.items[1].separator);
+    EXPECT_FALSE(menu.can_choose(2)) << "a separator is never chosen";
+    EXPECT_EQ(menu.items[2].modifiers, kMenuShiftModifier);
+    EXPECT_EQ(menu.items[2].text, "Save As\xE2\x80\xA6");
+    EXPECT_FALSE(menu.can_choose(4));
+    EXPECT_TRUE(menu.can_choose(34)) << "items past 31 are always enabled";
+}
+
+TEST(MenuModel, DamagedResourcesAreRefused) {
+    const auto good = menu_bytes(129, "File", {{"New", 'N'}, {"Open", 'O'}});
+    for (size_t n = 0; n < good.size(); ++n) {
+        auto cut = std::span(good).first(n);
+        EXPECT_EQ(menus::parse_menu(cut, {}).code(), badFormat) << "cut at " << n;
+    }
+    struct Case {
+        std::vector<UInt8> xmnu;
+        const char* why;
+    };
+    const Case cases[] = {
+        {xmnu_bytes({{3, 1}}), "names item 3 of 2"},
+        {xmnu_bytes({{0, 1}}), "names item 0"},
+        {xmnu_bytes({{1, 1}}, 1), "unknown version"},
+        {{0, 0, 0, 2, 0, 1, 1}, "ends early"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(menus::parse_menu(good, c.xmnu).code(), badFormat) << c.why;
+    EXPECT_TRUE(menus::parse_menu(good, xmnu_bytes({{2, 3}})).ok());
+}
+
+TEST(MenuKeys, LabelsAndMatching) {
+    EXPECT_EQ(menus::command_key_label('N', 0), "\xE2\x8C\x98N");
+    EXPECT_EQ(menus::command_key_label('s', kMenuShiftModifier), "\xE2\x87\xA7\xE2\x8C\x98S");
+    EXPECT_EQ(menus::command_key_label('H', kMenuOptionModifier | kMenuControlModifier), "\xE2\x8C\x83\xE2\x8C\xA5\xE2\x8C\x98H");
+    EXPECT_EQ(menus::command_key_label('K', kMenuNoCommandModifier), "K");
+    EXPECT_EQ(menus::command_key_label(0, kMenuShiftModifier), "");
+
+    struct Case {
+        UInt8 key, itemMods;
+        UInt8 ch;
+        EventModifiers mods;
+        bool match;
+    };
+    const Case cases[] = {
+        {'S', 0, 's', cmdKey, true},
+        {'S', 0, 'S', cmdKey, true},
+        {'S', 0, 'S', cmdKey | shiftKey, false},             // ⌘S is not ⇧⌘S
+        {'S', kMenuShiftModifier, 'S', cmdKey | shiftKey, true},
+        {'S', kMenuShiftModifier, 's', cmdKey, false},
+        {'H', kMenuOptionModifier, 'h', cmdKey | optionKey, true},
+        {'H', kMenuOptionModifier, 'h', cmdKey, false},
+        {'S', 0, 's', cmdKey | btnState | alphaLock, true},   // the button and Caps Lock do not count
+        {'S', 0, 's', 0, false},
+        {'K', kMenuNoCommandModifier, 'k', 0, true},
+        {'K', kMenuNoCommandModifier, 'k', cmdKey, false},
+        {'S', 0, 'd', cmdKey, false},
+        {0, 0, 0, cmdKey, false},
+    };
+    for (const Case& c : cases) {
+        menus::ShownItem i = item("x", c.key, c.itemMods);
+        EXPECT_EQ(menus::key_matches(i, c.ch, c.mods), c.match)
+            << c.key << " " << int(c.itemMods) << " " << c.ch << " " << c.mods;
+    }
+    // The first item that can be chosen answers; disabled ones are passed over.
+    std::vector<menus::ShownMenu> bar(2);
+    bar[0].items = {item("Off", 'S', 0, false)};
+    bar[1].items = {separator(), item("Save", 'S')};
+    auto found = menus::find_key(bar, 's', cmdKey);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, std::make_pair(1, 1));
+    EXPECT_FALSE(menus::find_key(bar, 'q', cmdKey));
+}
+
+TEST(MenuLayout, TitlesItemsAndTheScreenEdge) {
+    std::vector<menus::ShownMenu> bar(3);
+    bar[0].title = "App";
+    bar[0].app_menu = true;
+    bar[1].title = "File";
+    bar[1].items = {item("New", 'N'), separator(), item("Save As", 'S', kMenuShiftModifier)};
+    bar[2].title = "Edit";
+    menus::BarLayout b = menus::layout_bar(bar, 20, 1024, fixed_measure);
+    ASSERT_EQ(b.titles.size(), 3u);
+    EXPECT_EQ(b.titles[1].left, b.titles[0].right) << "side by side";
+    EXPECT_GT(b.titles[0].right - b.titles[0].left, 30) << "the text and room around it";
+    EXPECT_EQ(b.titles[1].bottom, 19);
+    EXPECT_EQ(menus::title_at(b, Point{5, 70}), 1);
+    EXPECT_EQ(menus::title_at(b, Point{5, 2}), -1);
+
+    menus::MenuLayout m = menus::layout_menu(bar[1], b.titles[1], Rect{0, 0, 768, 1024}, fixed_measure);
+    EXPECT_EQ(m.frame.top, 20) << "below the bar";
+    EXPECT_EQ(m.frame.left, b.titles[1].left);
+    ASSERT_EQ(m.items.size(), 3u);
+    EXPECT_EQ(m.items[1].top, m.items[0].bottom);
+    EXPECT_LT(m.items[1].bottom - m.items[1].top, m.items[0].bottom - m.items[0].top) << "separators are thinner";
+    EXPECT_LE(m.items[2].bottom, m.frame.bottom);
+    EXPECT_GE(m.frame.right - m.frame.left, 70 + 70 + menus::kKeyGap) << "room for text and key label";
+    EXPECT_EQ(menus::item_at(m, Point{SInt16(m.items[2].top + 1), SInt16(m.frame.left + 5)}), 2);
+    EXPECT_EQ(menus::item_at(m, Point{SInt16(m.frame.bottom + 5), SInt16(m.frame.left + 5)}), -1);
+    // Near the right edge the menu moves left to stay on the screen.
+    Rect far{0, 1000, 19, 1020};
+    menus::MenuLayout edge = menus::layout_menu(bar[1], far, Rect{0, 0, 768, 1024}, fixed_measure);
+    EXPECT_EQ(edge.covered().right, 1024);
+}
+
+TEST(MenuTracking, FollowsTheMouseOverTitlesAndChoosableItems) {
+    std::vector<menus::ShownMenu> bar(2);
+    bar[0].title = "A";
+    bar[0].items = {item("One"), separator(), item("Off", 0, 0, false), item("Two")};
+    bar[1].title = "B";
+    bar[1].items = {item("Three")};
+    const menus::BarLayout b = menus::layout_bar(bar, 20, 1024, fixed_measure);
+    auto layout = [&](int i) { return menus::layout_menu(bar[size_t(i)], b.titles[size_t(i)], Rect{0, 0, 768, 1024}, fixed_measure); };
+    const auto la = layout(0), lb = layout(1);
+    auto mid = [](const Rect& r) { return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)}; };
+
+    struct Case {
+        const char* what;
+        std::vector<Point> path;
+        int open, item;
+    };
+    const Case cases[] = {
+        {"press on a title", {mid(b.titles[0])}, 0, -1},
+        {"press beside the titles", {Point{5, 900}}, -1, -1},
+        {"down to an item", {mid(b.titles[0]), mid(la.items[0])}, 0, 0},
+        {"a separator", {mid(b.titles[0]), mid(la.items[1])}, 0, -1},
+        {"a disabled item", {mid(b.titles[0]), mid(la.items[2])}, 0, -1},
+        {"off the menu", {mid(b.titles[0]), mid(la.items[3]), Point{600, 600}}, 0, -1},
+        {"across to another title", {mid(b.titles[0]), mid(la.items[0]), mid(b.titles[1])}, 1, -1},
+        {"and down its items", {mid(b.titles[0]), mid(b.titles[1]), mid(lb.items[0])}, 1, 0},
+        {"back into the bar", {mid(b.titles[0]), mid(la.items[3]), Point{5, 900}}, 0, -1},
+    };
+    for (const Case& c : cases) {
+        menus::MenuTracker t(bar, b, layout);
+        for (Point p : c.path) t.move(p);
+        EXPECT_EQ(t.open(), c.open) << c.what;
+        EXPECT_EQ(t.item(), c.item) << c.what;
+    }
+    // A disabled menu pulls down, but nothing in it can be chosen.
+    bar[0].enabled = false;
+    for (auto& i : bar[0].items) i.enabled = false;
+    menus::MenuTracker t(bar, b, layout);
+    t.move(mid(b.titles[0]));
+    t.move(mid(la.items[0]));
+    EXPECT_EQ(t.open(), 0);
+    EXPECT_EQ(t.item(), -1);
+}
+
+// Menus from WindowApp.rsrc (see WindowApp.r), chosen through the Event Manager.
+class MenuManagerTest : public ToolboxTest {
+protected:
+    void SetUp() override {
+        ToolboxTest::SetUp();
+        file = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/WindowApp.rsrc", 1);
+        ASSERT_GT(file, 0);
+        UseResFile(file);
+        Handle bar = GetNewMBar(128);
+        ASSERT_NE(bar, nullptr);
+        SetMenuBar(bar);
+        DisposeHandle(bar);
+        events::set_quit_handler([this](events::QuitSource s) { quits.push_back(s); });
+    }
+
+    auto& manager() { return menus::MenuManager::get(); }
+    Point title_point(const char* title) {
+        for (const auto& t : manager().menu_titles())
+            if (t.text == title) return Point{10, SInt16((t.bounds.left + t.bounds.right) / 2)};
+        ADD_FAILURE() << "no title " << title;
+        return Point{10, 0};
+    }
+    // A pixel of the title's background, beside its text.
+    UInt32 title_pixel(const char* title) {
+        for (const auto& t : manager().menu_titles())
+            if (t.text == title) return pixel(t.bounds.left + 3, 10);
+        ADD_FAILURE() << "no title " << title;
+        return 0;
+    }
+    Rect item_rect(const char* title, size_t index) {
+        auto menus = manager().shown();
+        auto bar = manager().bar_layout(menus);
+        for (size_t i = 0; i < menus.size(); ++i)
+            if (menus[i].title == title) return manager().menu_layout(menus, bar, int(i)).items[index];
+        ADD_FAILURE() << "no menu " << title;
+        return Rect{};
+    }
+    // Presses on the title, moves onto item `index` (from 0) and lets go.
+    SInt32 choose(const char* title, size_t index) {
+        Point t = title_point(title);
+        Rect r = item_rect(title, index);
+        hold_button_at(t);
+        input.move(SInt16((r.left + r.right) / 2), SInt16((r.top + r.bottom) / 2));
+        input.release(SInt16((r.left + r.right) / 2), SInt16((r.top + r.bottom) / 2));
+        return MenuSelect(t);
+    }
+    // A key going through the Event Manager, taken by the "application".
+    SInt32 key(UInt8 ch, UInt16 mods) {
+        host::InputEvent e;
+        e.kind = host::InputKind::KeyDown;
+        e.character = ch;
+        e.modifiers = mods;
+        events::deliver_input(e);
+        EventRecord r;
+        EXPECT_TRUE(GetNextEvent(keyDownMask, &r));
+        return MenuKey(CharParameter(r.message & charCodeMask));
+    }
+
+    SInt16 file = -1;
+    std::vector<events::QuitSource> quits;
+};
+
+TEST_F(MenuManagerTest, TheBarHasTheApplicationMenuFirstAndNoAppleMenu) {
+    auto titles = manager().menu_titles();
+    ASSERT_EQ(titles.size(), 4u);
+    EXPECT_EQ(titles[0].text, "Kinora");
+    EXPECT_EQ(titles[1].text, "Window");
+    EXPECT_EQ(titles[3].text, "Dimmed");
+    auto app = manager().menu_items("Kinora");
+    ASSERT_EQ(app.size(), 4u);
+    EXPECT_EQ(app[0].text, "About Window Test\xE2\x80\xA6");
+    EXPECT_TRUE(app[0].enabled);
+    EXPECT_FALSE(app[1].enabled) << "Help is disabled in menu 128";
+    EXPECT_EQ(app[2].text, "") << "a separator";
+    EXPECT_EQ(app[3].text, "Quit Kinora");
+    EXPECT_TRUE(app[3].bounds.right == 0) << "not pulled down";
+    EXPECT_FALSE(manager().menu_items("Dimmed")[0].enabled) << "the items of a disabled menu";
+    EXPECT_NE(GetMenuHandle(128), nullptr) << "the Apple menu is still in the menu list";
+    EXPECT_EQ(GetMenuHandle(999), nullptr);
+    // The title bar text of the application menu is drawn in the bar.
+    EXPECT_EQ(pixel(4, 5), rgb(look::kMenuBar));
+}
+
+TEST_F(MenuManagerTest, MenuSelectReportsMenuAndItemAndLeavesTheTitleHighlighted) {
+    const auto before = screen_copy();
+    Point t = title_point("Window");
+    Rect saveAs = item_rect("Window", 4);
+    hold_button_at(t);
+    input.check([&] { EXPECT_EQ(title_pixel("Window"), rgb(look::kMenuHilite)) << "the title is highlighted"; });
+    input.move(SInt16(saveAs.left + 30), SInt16(saveAs.top + 5));
+    input.check([&] {
+        EXPECT_EQ(pixel(saveAs.right - 3, saveAs.top + 2), rgb(look::kMenuHilite)) << "the item is highlighted";
+        auto items = manager().menu_items("Window");
+        EXPECT_EQ(items[4].bounds.top, saveAs.top) << "scripts see where the items are";
+    });
+    input.release(SInt16(saveAs.left + 30), SInt16(saveAs.top + 5));
+    EXPECT_EQ(MenuSelect(t), (129 << 16) | 5);
+    EXPECT_FALSE(input.ran_out());
+    EXPECT_EQ(title_pixel("Window"), rgb(look::kMenuHilite)) << "until HiliteMenu(0)";
+    HiliteMenu(0);
+    EXPECT_EQ(screen_copy(), before) << "the pixels under the menu are restored";
+}
+
+TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
+    struct Case {
+        const char* title;
+        size_t index;
+        SInt32 result;
+    };
+    const Case cases[] = {
+        {"Window", 0, (129 << 16) | 1},
+        {"Window", 5, 0},     // a separator
+        {"Window", 8, 0},     // "Never", disabled
+        {"Dimmed", 0, 0},     // a disabled menu
+        {"Kinora", 0, (128 << 16) | 1},   // the Apple menu's items keep their menu
+        {"Kinora", 1, 0},     // "Help", disabled
+        {"Kinora", 2, 0},     // the separator the platform adds
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(choose(c.title, c.index), c.result) << c.title << " " << c.index;
+        HiliteMenu(0);
+    }
+    EXPECT_TRUE(quits.empty());
+    EXPECT_EQ(choose("Kinora", 3), 0) << "Quit is the platform's";
+    ASSERT_EQ(quits.size(), 1u);
+    EXPECT_EQ(quits[0], events::QuitSource::MenuCommand);
+    // Released outside any menu: nothing.
+    Point t = title_point("Probe");
+    hold_button_at(t);
+    input.move(900, 700);
+    input.release(900, 700);
+    EXPECT_EQ(MenuSelect(t), 0);
+    EXPECT_EQ(title_pixel("Probe"), rgb(look::kMenuBar)) << "no title stays highlighted";
+}
+
+TEST_F(MenuManagerTest, MenuKeyComparesTheModifiersOfTheKeyEvent) {
+    struct Case {
+        UInt8 ch;
+        UInt16 mods;
+        SInt32 result;
+    };
+    const Case cases[] = {
+        {'s', host::kModCommand, (129 << 16) | 4},
+        {'S', host::kModCommand | host::kModShift, (129 << 16) | 5},
+        {'n', host::kModCommand, (129 << 16) | 1},
+        {'h', host::kModCommand | host::kModOption, (129 << 16) | 7},
+        {'h', host::kModCommand, 0},
+        {'e', host::kModCommand, 0},   // disabled item
+        {'k', host::kModCommand, 0},   // disabled menu
+        {'l', host::kModCommand | host::kModShift, 0},
+        {'z', host::kModCommand, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(key(c.ch, c.mods), c.result) << c.ch << " " << c.mods;
+        HiliteMenu(0);
+    }
+    // A match highlights its menu's title until HiliteMenu(0).
+    EXPECT_EQ(key('l', host::kModCommand), (130 << 16) | 1);
+    EXPECT_EQ(title_pixel("Probe"), rgb(look::kMenuHilite));
+    HiliteMenu(0);
+    EXPECT_TRUE(quits.empty());
+    EXPECT_EQ(key('q', host::kModCommand), 0);
+    EXPECT_EQ(quits.size(), 1u);
+}
+
+TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
+    MenuRef window = GetMenuHandle(129);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetMenuID(window), 129);
+    EXPECT_EQ(CountMenuItems(window), 10);
+    // Enabling and disabling keep an item's modifiers.
+    UInt8 mods = 0;
+    EXPECT_EQ(GetMenuItemModifiers(window, 5, &mods), noErr);
+    EXPECT_EQ(mods, kMenuShiftModifier);
+    DisableMenuItem(window, 5);
+    EXPECT_FALSE(IsMenuItemEnabled(window, 5));
+    EnableMenuItem(window, 5);
+    EXPECT_TRUE(IsMenuItemEnabled(window, 5));
+    EXPECT_EQ(GetMenuItemModifiers(window, 5, &mods), noErr);
+    EXPECT_EQ(mods, kMenuShiftModifier);
+    EXPECT_EQ(GetMenuItemModifiers(window, 11, &mods), paramErr);
+    EXPECT_FALSE(IsMenuItemEnabled(window, 6)) << "a separator";
+    CheckMenuItem(window, 10, true);
+    EXPECT_EQ(manager().shown()[1].items[9].mark, checkMark);
+    // Deleting items: the ones after move up, with their state.
+    DeleteMenuItem(window, 10);
+    DeleteMenuItem(window, 6);
+    EXPECT_EQ(CountMenuItems(window), 8);
+    EXPECT_FALSE(IsMenuItemEnabled(window, 8)) << "Never moved up from 9";
+    // A whole menu dims its title in the bar.
+    MenuRef probe = GetMenuHandle(130);
+    Point t = title_point("Probe");
+    auto dark_in_title = [&] {
+        int n = 0;
+        for (SInt16 x = SInt16(t.h - 15); x < t.h + 15; ++x)
+            for (SInt16 y = 3; y < 17; ++y) n += pixel(x, y) == 0;
+        return n;
+    };
+    EXPECT_GT(dark_in_title(), 0);
+    DisableMenuItem(probe, 0);
+    EXPECT_FALSE(IsMenuItemEnabled(probe, 0));
+    EXPECT_EQ(dark_in_title(), 0) << "drawn dimmed";
+    // The menu list round-trips through GetMenuBar / SetMenuBar.
+    Handle list = GetMenuBar();
+    SetMenuBar(nullptr);
+    SetMenuBar(list);
+    DisposeHandle(list);
+    EXPECT_EQ(GetMenuHandle(130), probe);
+    // Nil and unknown menus are ignored.
+    MenuRef bogus = reinterpret_cast<MenuRef>(&bogus);
+    for (MenuRef m : {MenuRef(nullptr), bogus}) {
+        EnableMenuItem(m, 1);
+        EXPECT_EQ(CountMenuItems(m), 0);
+        EXPECT_EQ(SetMenuItemModifiers(m, 1, 0), paramErr);
+        Str255 text;
+        GetMenuItemText(m, 1, text);
+        EXPECT_EQ(text[0], 0);
+    }
+}
+
+TEST_F(MenuManagerTest, TheApplicationMenuTakesTheExecutablesNameWithoutAStringList) {
+    UseResFile(0);   // nothing to search
+    Handle list = GetMenuBar();
+    SetMenuBar(list);
+    DisposeHandle(list);
+    UseResFile(file);
+    EXPECT_EQ(manager().menu_titles()[0].text, "window_menu_tests");
+    EXPECT_EQ(manager().menu_items("window_menu_tests").back().text, "Quit window_menu_tests");
+}
+
+TEST_F(MenuManagerTest, SysBeepFlashesTheMenuBar) {
+    std::vector<UInt32> seen;
+    events::set_screen_flush([&] { seen.push_back(pixel(600, 5)); });
+    const auto before = screen_copy();
+    SysBeep(1);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], 0x000000u) << "inverted while shown";
+    EXPECT_EQ(screen_copy(), before);
+}

@@ -1,0 +1,458 @@
+// The Window Manager in process: frames and hit tests, visible and update
+// regions, activation order, what reaches the screen, dragging and the
+// close box tracked through the Event Manager.
+#include <cstring>
+#include <string>
+
+#include "platform/QuickDraw.h"
+#include "platform/windows/Appearance.h"
+#include "platform/windows/ChromePainter.h"
+#include "platform/windows/WindowFrame.h"
+#include "tests/toolbox/wm_test_util.h"
+
+using namespace wmtest;
+namespace win = platform::windows;
+namespace look = platform::windows::look;
+
+namespace {
+
+WindowRef make(const char* title, Rect content, SInt16 procID = noGrowDocProc, bool visible = true,
+               WindowRef behind = reinterpret_cast<WindowRef>(-1)) {
+    unsigned char t[256];
+    t[0] = UInt8(std::strlen(title));
+    std::memcpy(t + 1, title, t[0]);
+    return NewCWindow(nullptr, &content, t, visible, procID, behind, true, 0);
+}
+
+Rect R(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) { return Rect{top, left, bottom, right}; }
+
+Rect vis_bounds(WindowRef w) {
+    RgnHandle r = NewRgn();
+    GetPortVisibleRegion(GetWindowPort(w), r);
+    Rect b;
+    GetRegionBounds(r, &b);
+    DisposeRgn(r);
+    return b;
+}
+
+bool same(const Rect& a, const Rect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string text(const Rect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+// "activate A", "update B" ... for the events waiting.
+std::string describe(const std::vector<EventRecord>& events) {
+    std::string s;
+    for (const EventRecord& e : events) {
+        Str255 t{};
+        if (e.what == activateEvt || e.what == updateEvt) GetWTitle(reinterpret_cast<WindowRef>(e.message), t);
+        std::string title(reinterpret_cast<const char*>(t + 1), t[0]);
+        if (e.what == activateEvt) s += (e.modifiers & activeFlag) ? "activate " + title + "; " : "deactivate " + title + "; ";
+        else if (e.what == updateEvt) s += "update " + title + "; ";
+        else s += "event " + std::to_string(e.what) + "; ";
+    }
+    return s;
+}
+
+// Handles every update event as an application would, noting the visible
+// region each was drawn in.
+std::string handle_updates(const std::vector<EventRecord>& events) {
+    std::string s;
+    for (const EventRecord& e : events) {
+        if (e.what != updateEvt) continue;
+        WindowRef w = reinterpret_cast<WindowRef>(e.message);
+        BeginUpdate(w);
+        Str255 t;
+        GetWTitle(w, t);
+        s += std::string(reinterpret_cast<const char*>(t + 1), t[0]) + " " + text(vis_bounds(w)) + "; ";
+        EndUpdate(w);
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(WindowFrame, PartsOfAFrame) {
+    const Rect content = R(100, 100, 400, 300);
+    struct Case {
+        SInt16 procID;
+        bool active;
+        SInt16 h, v;
+        SInt16 part;
+    };
+    const Case cases[] = {
+        {noGrowDocProc, true, 250, 200, inContent},
+        {noGrowDocProc, true, 99, 200, inDrag},      // left edge
+        {noGrowDocProc, true, 400, 200, inDrag},     // right edge
+        {noGrowDocProc, true, 250, 300, inDrag},     // bottom edge
+        {noGrowDocProc, true, 250, 80, inDrag},      // top of the title bar
+        {noGrowDocProc, true, 250, 99, inDrag},      // the line above the content
+        {noGrowDocProc, true, 98, 200, inDesk},
+        {noGrowDocProc, true, 250, 301, inDesk},
+        {noGrowDocProc, true, 250, 79, inDesk},
+        {noGrowDocProc, true, 113, 90, inGoAway},    // the close box
+        {noGrowDocProc, false, 113, 90, inDrag},     // ... only on the active window
+        {noGrowDocProc, true, 395, 295, inContent},  // no grow box
+        {documentProc, true, 395, 295, inGrow},
+        {documentProc, false, 395, 295, inContent},
+        {zoomDocProc, true, 386, 286, inGrow},
+        {dBoxProc, true, 96, 200, inContent},        // a modal frame is not a handle
+        {dBoxProc, true, 93, 200, inDesk},
+        {altDBoxProc, true, 401, 250, inContent},    // the shadow
+        {altDBoxProc, true, 100, 302, inDesk},       // not beside the shadow
+        {plainDBox, true, 99, 99, inContent},
+        {movableDBoxProc, true, 113, 90, inDrag},    // no close box on dialogs
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.procID) + " at " + std::to_string(c.h) + "," + std::to_string(c.v));
+        win::FrameSpec spec = win::frame_spec(c.procID, true);
+        EXPECT_EQ(win::hit_test(spec, win::frame_geometry(spec, content), Point{c.v, c.h}, c.active), c.part);
+    }
+}
+
+TEST(WindowFrame, ReachableOffsetsAndAlignment) {
+    const Rect desk = R(0, 20, 1024, 768);
+    struct Case {
+        Rect content;
+        SInt16 procID;
+        SInt16 dh, dv;
+    };
+    const Case cases[] = {
+        {R(100, 100, 400, 300), noGrowDocProc, 0, 0},
+        {R(100, 30, 400, 300), noGrowDocProc, 0, 10},       // title bar under the menu bar
+        {R(100, 40, 400, 300), noGrowDocProc, 0, 0},        // just below it
+        {R(100, 900, 400, 1100), noGrowDocProc, 0, 768 - 16 - 880},
+        {R(-1000, 100, -700, 300), noGrowDocProc, 16 + 699, 0},   // 16 pixels of title bar
+        {R(1100, 100, 1400, 300), noGrowDocProc, 1024 - 16 - 1099, 0},
+        {R(100, 10, 400, 300), dBoxProc, 0, 16},            // frames without a title bar too
+        {R(-2000, 2000, -1990, 2010), plainDBox, 12 + 1989, 768 - 16 - 1999},   // narrower than 16: all of it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(text(c.content));
+        win::FrameSpec spec = win::frame_spec(c.procID, true);
+        Point o = win::reachable_offset(spec, win::frame_geometry(spec, c.content), desk);
+        EXPECT_EQ(o.h, c.dh);
+        EXPECT_EQ(o.v, c.dv);
+    }
+    const SInt32 lefts[] = {0, 1, 2, 3, 4, -1, -2, -3, 101, 102, 103};
+    const SInt16 moves[] = {0, -1, -2, 1, 0, 1, -2, -1, -1, -2, 1};
+    for (size_t i = 0; i < std::size(lefts); ++i) EXPECT_EQ(win::align_offset(lefts[i]), moves[i]) << lefts[i];
+}
+
+TEST(WindowFrame, TitlesAreElidedAtCharacterBoundaries) {
+    auto measure = [](std::string_view s) { return SInt32(s.size()); };   // a byte a pixel; "…" is 3
+    struct Case {
+        const char* text;
+        SInt32 width;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"Movie", 5, "Movie"},
+        {"Movie", 4, "M\xE2\x80\xA6"},
+        {"Movie", 3, "\xE2\x80\xA6"},
+        {"Movie", 2, ""},
+        {"Caf\xC3\xA9 noir", 7, "Caf\xE2\x80\xA6"},       // never half of "é"
+        {"Caf\xC3\xA9 noir", 8, "Caf\xC3\xA9\xE2\x80\xA6"},
+        {"", 0, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(win::elide_to_width(c.text, c.width, measure), c.shown) << c.text << " " << c.width;
+}
+
+class WindowManagerTest : public ToolboxTest {};
+
+TEST_F(WindowManagerTest, VisibleRegionsExcludeWhatIsInFront) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    WindowRef b = make("B", R(250, 60, 550, 400));
+    // B's frame starts one pixel left of its content: A shows up to x = 249.
+    EXPECT_TRUE(same(vis_bounds(a), R(0, 0, 149, 200))) << text(vis_bounds(a));
+    EXPECT_TRUE(same(vis_bounds(b), R(0, 0, 300, 340)));
+    RgnHandle r = NewRgn();
+    GetPortVisibleRegion(GetWindowPort(a), r);
+    RgnHandle want = NewRgn();
+    SetRectRgn(want, 0, 0, 149, 200);
+    EXPECT_TRUE(EqualRgn(r, want));
+    // The gray region is the screen below the menu bar.
+    Rect gray;
+    GetRegionBounds(GetGrayRgn(), &gray);
+    EXPECT_TRUE(same(gray, R(0, 20, 1024, 768)));
+    DisposeRgn(r);
+    DisposeRgn(want);
+    // An L-shaped overlap: the region is not its bounding box.
+    WindowRef c = make("C", R(300, 250, 500, 450));
+    (void)c;
+    r = NewRgn();
+    GetPortVisibleRegion(GetWindowPort(b), r);
+    Point inCorner{SInt16(300 - 60 + 10), SInt16(300 - 250 + 10)};   // under C
+    Point free{10, 10};
+    EXPECT_FALSE(PtInRgn(inCorner, r));
+    EXPECT_TRUE(PtInRgn(free, r));
+    DisposeRgn(r);
+}
+
+TEST_F(WindowManagerTest, ActivationComesFirstThenUpdatesOfWhatWasUncovered) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    EXPECT_EQ(describe(drain()), "activate A; update A; ");
+    EXPECT_EQ(describe(drain()), "update A; ") << "not drawn yet: it keeps asking";
+    EXPECT_EQ(handle_updates({EventRecord{updateEvt, reinterpret_cast<uintptr_t>(a), 0, {}, 0}}), "A 0,0,300,200; ");
+    EXPECT_EQ(describe(drain()), "");
+
+    make("B", R(250, 60, 550, 400));
+    auto ev = drain();
+    EXPECT_EQ(describe(ev), "deactivate A; activate B; update B; ");
+    handle_updates({ev.back()});
+
+    SelectWindow(a);
+    ev = drain();
+    EXPECT_EQ(describe(ev), "deactivate B; activate A; update A; ");
+    // Only what B covered is drawn again.
+    EXPECT_EQ(handle_updates({ev.back()}), "A 149,0,300,200; ");
+    EXPECT_EQ(FrontWindow(), a);
+
+    // ValidWindowRect empties the update region too.
+    Rect all = R(0, 0, 300, 200);
+    InvalWindowRect(a, &all);
+    EXPECT_EQ(describe(drain()), "update A; ");
+    ValidWindowRect(a, &all);
+    EXPECT_EQ(describe(drain()), "");
+
+    // A window hidden in front: the next becomes active, and what it
+    // covered of B comes back.
+    HideWindow(a);
+    EXPECT_EQ(describe(drain()), "deactivate A; activate B; update B; ");
+    // A disposed window gets no events of its own.
+    ShowWindow(a);
+    DisposeWindow(a);
+    ev = drain();
+    EXPECT_EQ(describe(ev), "deactivate B; activate B; update B; ");
+}
+
+TEST_F(WindowManagerTest, TheListHoldsEveryWindowInOrder) {
+    WindowRef a = make("A", R(100, 100, 300, 200));
+    WindowRef b = make("B", R(120, 120, 320, 220), noGrowDocProc, false);   // in front, invisible
+    WindowRef c = make("C", R(140, 140, 340, 240), noGrowDocProc, true, nullptr);   // behind all
+    WindowRef d = make("D", R(160, 160, 360, 260), noGrowDocProc, true, a);         // behind A
+    EXPECT_EQ(FrontWindow(), a) << "the front-most visible window";
+    EXPECT_EQ(GetNextWindow(b), a);
+    EXPECT_EQ(GetNextWindow(a), d);
+    EXPECT_EQ(GetNextWindow(d), c);
+    EXPECT_EQ(GetNextWindow(c), nullptr);
+    EXPECT_FALSE(IsWindowVisible(b));
+    drain();
+    ShowWindow(b);
+    EXPECT_EQ(FrontWindow(), b);
+    EXPECT_EQ(describe(drain()).substr(0, 32), "deactivate A; activate B; update");
+    BringToFront(c);
+    EXPECT_EQ(FrontWindow(), c);
+    EXPECT_EQ(GetNextWindow(c), b);
+    EXPECT_EQ(GetWindowKind(a), userKind);
+    EXPECT_EQ(GetWindowFromPort(GetWindowPort(d)), d);
+}
+
+TEST_F(WindowManagerTest, NilAndUnknownWindowsAreIgnored) {
+    WindowRef bogus = reinterpret_cast<WindowRef>(&bogus);
+    for (WindowRef w : {WindowRef(nullptr), bogus}) {
+        DisposeWindow(w);
+        SelectWindow(w);
+        ShowWindow(w);
+        HideWindow(w);
+        MoveWindow(w, 10, 10, true);
+        SizeWindow(w, 10, 10, true);
+        DragWindow(w, Point{50, 50}, nullptr);
+        EXPECT_FALSE(TrackGoAway(w, Point{50, 50}));
+        EXPECT_EQ(GetNextWindow(w), nullptr);
+        EXPECT_EQ(GetWindowPort(w), nullptr);
+        Rect r{1, 1, 1, 1};
+        EXPECT_EQ(InvalWindowRect(w, &r), errWindowNotFound);
+        Str255 t;
+        GetWTitle(w, t);
+        EXPECT_EQ(t[0], 0);
+    }
+    Str255 none{};
+    unsigned char empty[1] = {0};
+    EXPECT_EQ(NewCWindow(&none, nullptr, empty, true, 0, nullptr, false, 0), nullptr);
+    Rect inside_out = R(100, 100, 50, 50);
+    EXPECT_EQ(NewCWindow(nullptr, &inside_out, empty, true, 0, nullptr, false, 0), nullptr);
+}
+
+TEST_F(WindowManagerTest, TheScreenShowsFramesDesktopAndUncoveredContent) {
+    EXPECT_EQ(pixel(500, 500), rgb(look::kDesktop));
+    EXPECT_EQ(pixel(500, 5), rgb(look::kMenuBar));
+    EXPECT_EQ(pixel(500, 19), rgb(look::kMenuBarLine));
+    WindowRef a = make("Alpha", R(100, 100, 400, 300));
+    WindowRef b = make("B", R(500, 100, 700, 300));
+    // B is active: striped title bar, close box; A is inactive: plain.
+    EXPECT_EQ(pixel(99, 200), rgb(look::kFrameLine));
+    EXPECT_EQ(pixel(250, 99), rgb(look::kFrameLine));
+    EXPECT_EQ(pixel(150, 90), rgb(look::kTitleInactive));
+    EXPECT_EQ(pixel(540, 83), rgb(look::kTitleStripe));
+    EXPECT_EQ(pixel(540, 84), rgb(look::kTitleActive));
+    EXPECT_EQ(pixel(513, 90), rgb(look::kCloseBoxFill));
+    EXPECT_EQ(pixel(113, 90), rgb(look::kTitleInactive)) << "no close box on an inactive window";
+    // The title is drawn, centred.
+    int dark = 0;
+    for (SInt16 x = 220; x < 280; ++x)
+        for (SInt16 y = 82; y < 98; ++y) dark += pixel(x, y) == rgb(look::kTitleTextInactive) || pixel(x, y) < 0x808080;
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(pixel(250, 200), rgb(look::kContentBack)) << "uncovered content is erased";
+    // Content drawn by the application; moving the window takes it along.
+    SetPort(GetWindowPort(a));
+    RGBColor red{0xFFFF, 0, 0};
+    RGBForeColor(&red);
+    Rect all = R(0, 0, 300, 200);
+    PaintRect(&all);
+    MoveWindow(a, 150, 400, false);
+    EXPECT_EQ(pixel(200, 500), 0xFF0000u);
+    EXPECT_EQ(pixel(250, 200), rgb(look::kDesktop)) << "the desktop is repainted at once";
+    // Disposing of B repaints the desktop under it.
+    DisposeWindow(b);
+    EXPECT_EQ(pixel(600, 200), rgb(look::kDesktop));
+    EXPECT_EQ(pixel(600, 90), rgb(look::kDesktop));
+}
+
+TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    auto content = [&] {
+        Rect r;
+        GetWindowPortBounds(a, &r);
+        SetPort(GetWindowPort(a));
+        Point tl{r.top, r.left};
+        LocalToGlobal(&tl);
+        return R(tl.h, tl.v, SInt16(tl.h + r.right - r.left), SInt16(tl.v + r.bottom - r.top));
+    };
+    struct Case {
+        SInt16 h, v;
+        Rect want;
+    };
+    const Case cases[] = {
+        {200, 150, R(200, 150, 500, 350)},
+        {200, 0, R(200, 40, 500, 240)},              // under the menu bar
+        {-2000, 2000, R(-285, 772, 15, 972)},        // far off, down and left
+        {5000, 300, R(1009, 300, 1309, 500)},
+    };
+    for (const Case& c : cases) {
+        MoveWindow(a, c.h, c.v, false);
+        EXPECT_TRUE(same(content(), c.want)) << c.h << "," << c.v << " -> " << text(content());
+    }
+    MoveWindow(a, 100, 100, false);
+    drain();
+    SizeWindow(a, 400, 250, true);
+    EXPECT_TRUE(same(content(), R(100, 100, 500, 350)));
+    auto ev = drain();
+    ASSERT_FALSE(ev.empty());
+    EXPECT_EQ(handle_updates({ev.back()}), "A 0,0,400,250; ") << "the new area is to be drawn";
+    SizeWindow(a, 500, 300, false);
+    EXPECT_EQ(describe(drain()), "") << "without fUpdate nothing is invalidated";
+    // Shrinking a window that hangs off the left edge moves it back.
+    MoveWindow(a, -480, 100, false);
+    SizeWindow(a, 20, 20, true);
+    EXPECT_GE(content().right, 15);
+}
+
+TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    drain();
+    BeginUpdate(a);
+    EndUpdate(a);
+    Rect part = R(10, 10, 20, 30);
+    InvalWindowRect(a, &part);
+    BeginUpdate(a);
+    EXPECT_TRUE(same(vis_bounds(a), part));
+    SetPort(GetWindowPort(a));
+    Rect all = R(0, 0, 300, 200);
+    PaintRect(&all);   // black, but only inside the update region
+    EndUpdate(a);
+    EXPECT_TRUE(same(vis_bounds(a), all));
+    EXPECT_EQ(pixel(115, 115), 0x000000u);
+    EXPECT_EQ(pixel(125, 115), rgb(look::kContentBack));
+    EXPECT_EQ(describe(drain()), "");
+}
+
+TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    WindowRef b = make("B", R(500, 100, 700, 300));
+    drain();
+    const auto before = screen_copy();
+    // Press on A's title bar (behind B): A comes to the front first.
+    hold_button_at(Point{90, 200});
+    input.move(220, 150);
+    input.check([&] {
+        // The outline shows where A will land: its left edge at x = 119.
+        EXPECT_NE(pixel(119, 200), before[size_t(200) * 4096 + 119 * 4 + 3]);
+    });
+    input.move(250, 140);
+    input.release(250, 140);
+    DragWindow(a, Point{90, 200}, nullptr);
+    EXPECT_FALSE(input.ran_out());
+    EXPECT_EQ(FrontWindow(), a);
+    SetPort(GetWindowPort(a));
+    Point tl{0, 0};
+    LocalToGlobal(&tl);
+    EXPECT_EQ(tl.h, 150);
+    EXPECT_EQ(tl.v, 150);
+    // Into the menu bar: the window stops with its title bar below it.
+    hold_button_at(Point{140, 250});
+    input.move(250, 0);
+    input.release(250, 0);
+    DragWindow(a, Point{140, 250}, nullptr);
+    tl = Point{0, 0};
+    LocalToGlobal(&tl);
+    EXPECT_EQ(tl.v, 40);
+    // Command-drag leaves the order alone; aligned drags land on a multiple of 4.
+    hold_button_at(Point{90, 600}, host::kModCommand);
+    input.move(603, 95, host::kModCommand);
+    input.release(603, 95, host::kModCommand);
+    Rect align = R(0, 0, 200, 200);
+    DragAlignedWindow(b, Point{90, 600}, nullptr, &align, nullptr);
+    EXPECT_EQ(FrontWindow(), a);
+    SetPort(GetWindowPort(b));
+    tl = Point{0, 0};
+    LocalToGlobal(&tl);
+    EXPECT_EQ(tl.h, 504);
+    EXPECT_EQ(tl.v, 105);
+    EXPECT_EQ(pixel(119, 200), rgb(look::kDesktop)) << "no outline is left behind";
+}
+
+TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    drain();
+    const Point box{90, 113};
+    hold_button_at(box);
+    input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(look::kCloseBoxPressed)); });
+    input.move(300, 300);
+    input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(look::kCloseBoxFill)); });
+    input.release(300, 300);
+    EXPECT_FALSE(TrackGoAway(a, box));
+    hold_button_at(box);
+    input.move(200, 200);
+    input.move(114, 91);
+    input.release(114, 91);
+    EXPECT_TRUE(TrackGoAway(a, box));
+    EXPECT_EQ(pixel(113, 90), rgb(look::kCloseBoxFill));
+    EXPECT_FALSE(input.ran_out());
+}
+
+TEST_F(WindowManagerTest, FindWindowAnswersForTheWindowInFront) {
+    WindowRef a = make("A", R(100, 100, 400, 300));
+    WindowRef b = make("B", R(250, 60, 550, 400));
+    WindowRef hidden = make("H", R(600, 100, 700, 200), noGrowDocProc, false);
+    (void)hidden;
+    struct Case {
+        SInt16 h, v;
+        SInt16 part;
+        WindowRef window;
+    };
+    const Case cases[] = {
+        {300, 10, inMenuBar, nullptr}, {300, 19, inMenuBar, nullptr}, {150, 150, inContent, a},
+        {300, 150, inContent, b},      {249, 150, inDrag, b},         {650, 150, inDesk, nullptr},
+        {800, 600, inDesk, nullptr},
+    };
+    for (const Case& c : cases) {
+        WindowRef w = reinterpret_cast<WindowRef>(1);
+        EXPECT_EQ(FindWindow(Point{c.v, c.h}, &w), c.part) << c.h << "," << c.v;
+        EXPECT_EQ(w, c.window) << c.h << "," << c.v;
+    }
+}
