@@ -1,6 +1,6 @@
 // The platform's own progress: an operation that takes longer than about
-// half a second shows a progress window whose bar follows the share done,
-// and takes it away when done.
+// half a second shows a progress display (the progress window) whose bar
+// follows the share done, and takes it away when done.
 #include <chrono>
 
 #include "platform/movies/DefaultProgress.h"
@@ -10,10 +10,11 @@ namespace platform::movies {
 
 namespace {
 
-constexpr auto kShowAfter = std::chrono::milliseconds(500);
+std::chrono::milliseconds g_show_after{500};
 
 struct State {
     bool running = false;
+    bool declined = false;
     std::chrono::steady_clock::time_point started;
     std::unique_ptr<ProgressDisplay> display;
 };
@@ -24,13 +25,17 @@ State& state() {
 }
 
 ProgressDisplayFactory& factory() {
-    static ProgressDisplayFactory f;
+    static ProgressDisplayFactory f = make_progress_window;
     return f;
 }
 
 }  // namespace
 
-void set_progress_display_factory(ProgressDisplayFactory f) { factory() = std::move(f); }
+void set_progress_display_factory(ProgressDisplayFactory f) {
+    factory() = f ? std::move(f) : ProgressDisplayFactory(make_progress_window);
+}
+
+void set_progress_delay(std::chrono::milliseconds delay) { g_show_after = delay; }
 
 bool default_progress_showing() { return state().display != nullptr; }
 
@@ -39,12 +44,15 @@ OSErr default_movie_progress(::Movie, SInt16 message, SInt16 operation, Fixed pe
     switch (message) {
     case movieProgressOpen:
         s.running = true;
+        s.declined = false;
         s.started = std::chrono::steady_clock::now();
         break;
     case movieProgressUpdatePercent:
         if (!s.running) break;
-        if (!s.display && std::chrono::steady_clock::now() - s.started >= kShowAfter && factory())
+        if (!s.display && !s.declined && std::chrono::steady_clock::now() - s.started >= g_show_after) {
             s.display = factory()(operation);
+            s.declined = !s.display;   // no screen: do not ask again
+        }
         if (s.display) s.display->show(percent);
         break;
     case movieProgressClose:

@@ -357,16 +357,18 @@ TEST(MovieFiles, DefaultProgressShowsOnlyForLongOperations) {
     };
     std::vector<Fixed> shown;
     mv::set_progress_display_factory([&](SInt16) { return std::make_unique<Display>(&shown); });
+    mv::set_progress_delay(std::chrono::milliseconds(100));
     mv::default_movie_progress(nullptr, movieProgressOpen, progressOpFlatten, 0, 0);
     mv::default_movie_progress(nullptr, movieProgressUpdatePercent, progressOpFlatten, 0x4000, 0);
-    EXPECT_FALSE(mv::default_progress_showing()) << "not in the first half second";
-    usleep(550 * 1000);
+    EXPECT_FALSE(mv::default_progress_showing()) << "not at once";
+    usleep(150 * 1000);
     mv::default_movie_progress(nullptr, movieProgressUpdatePercent, progressOpFlatten, 0x8000, 0);
     EXPECT_TRUE(mv::default_progress_showing());
     mv::default_movie_progress(nullptr, movieProgressClose, progressOpFlatten, 0x10000, 0);
     EXPECT_FALSE(mv::default_progress_showing());
     EXPECT_EQ(shown, (std::vector<Fixed>{0x8000}));
     mv::set_progress_display_factory(nullptr);
+    mv::set_progress_delay(std::chrono::milliseconds(500));
 }
 
 TEST(MovieFiles, DamagedFilesAreRefusedWithACode) {
