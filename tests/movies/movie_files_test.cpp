@@ -19,8 +19,11 @@ namespace {
 
 bool ffprobe_clean(const std::string& path) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) return true;   // checked by the peer tests
-    std::string cmd = "ffprobe -v error -show_streams '" + path + "' >/dev/null 2>/tmp/kinora-ffprobe-err";
-    return std::system(cmd.c_str()) == 0 && file_bytes("/tmp/kinora-ffprobe-err").empty();
+    std::string err = path + ".ffprobe";
+    std::string cmd = "ffprobe -v error -show_streams '" + path + "' >/dev/null 2>'" + err + "'";
+    bool clean = std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
+    std::filesystem::remove(err);
+    return clean;
 }
 
 OSErr flatten_to(Movie movie, const std::string& path, SInt32 flags = 0x41) {
