@@ -59,7 +59,12 @@ enum {
 
     // Sound
     notEnoughHardwareErr = -201,
+    badChannel           = -205,   // also: a channel count the sound importers do not take
     badFormat            = -206,
+    badFileFormat        = -208,   // a sound file that is damaged or of no kind we read
+    siInvalidCompression = -223,
+    siInvalidSampleRate  = -225,
+    siInvalidSampleSize  = -226,
 
     // Gestalt
     gestaltUnknownErr       = -5550,

@@ -1,0 +1,149 @@
+// The Component Manager: searches in registration order, the Finder-type
+// lists the open dialog builds, component information, instances; and the
+// movie toolbox's Gestalt selectors.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Components.h"
+#include "platform/Gestalt.h"
+#include "platform/Memory.h"
+#include "platform/components/ComponentRegistry.h"
+#include "platform/components/MovieToolboxGestalt.h"
+#include "platform/core/FourCC.h"
+
+using platform::fourcc_string;
+namespace components = platform::components;
+
+namespace {
+
+std::vector<std::string> subtypes(ComponentDescription looking) {
+    std::vector<std::string> found;
+    for (Component c = FindNextComponent(nullptr, &looking); c; c = FindNextComponent(c, &looking)) {
+        ComponentDescription cd{};
+        EXPECT_EQ(GetComponentInfo(c, &cd, nullptr, nullptr, nullptr), noErr);
+        found.push_back(fourcc_string(cd.componentSubType));
+    }
+    EXPECT_EQ(CountComponents(&looking), SInt32(found.size()));
+    return found;
+}
+
+using List = std::vector<std::string>;
+
+TEST(Components, SearchesYieldTheDocumentedOrder) {
+    struct Case {
+        ComponentDescription looking;
+        List expected;
+    } cases[] = {
+        // What the open dialog's file-type list asks: Finder types only.
+        {{GraphicsImporterComponentType, 0, 0, 0, movieImportSubTypeIsFileExtension},
+         {"PNGf", "JPEG", "GIFf", "BMPf", "qtif"}},
+        {{MovieImportType, 0, 0, 0, movieImportSubTypeIsFileExtension}, {"WAVE", "AIFF", "AIFC"}},
+        // Without the mask the extension subtypes follow.
+        {{GraphicsImporterComponentType, 0, 0, 0, 0},
+         {"PNGf", "JPEG", "GIFf", "BMPf", "qtif", "png ", "jpg ", "jpeg", "gif ", "bmp ", "qtif", "qti "}},
+        {{MovieImportType, 0, 0, 0, 0}, {"WAVE", "AIFF", "AIFC", "wav ", "aif ", "aiff", "aifc"}},
+        // The extensions alone.
+        {{MovieImportType, 0, 0, movieImportSubTypeIsFileExtension, movieImportSubTypeIsFileExtension},
+         {"wav ", "aif ", "aiff", "aifc"}},
+        // Flags the movie importers all have.
+        {{MovieImportType, 0, 0, canMovieImportFiles, canMovieImportFiles},
+         {"WAVE", "AIFF", "AIFC", "wav ", "aif ", "aiff", "aifc"}},
+        {{GraphicsImporterComponentType, 0, 0, canMovieImportFiles, canMovieImportFiles}, {}},
+        {{decompressorComponentType, 0, 0, 0, 0}, {"rle ", "raw "}},
+        {{compressorComponentType, 'raw ', components::kManufacturer, 0, 0}, {"raw "}},
+        {{GraphicsImporterComponentType, 'JPEG', 'zzzz', 0, 0}, {}},
+        {{'none', 0, 0, 0, 0}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fourcc_string(c.looking.componentType));
+        EXPECT_EQ(subtypes(c.looking), c.expected);
+    }
+}
+
+TEST(Components, InformationAndNames) {
+    ComponentDescription looking{GraphicsImporterComponentType, 'GIFf', 0, 0, 0};
+    Component c = FindNextComponent(nullptr, &looking);
+    ASSERT_NE(c, nullptr);
+    ComponentDescription cd{};
+    Handle name = NewHandle(0), info = NewHandle(0);
+    ASSERT_EQ(GetComponentInfo(c, &cd, name, info, nullptr), noErr);
+    EXPECT_EQ(cd.componentType, OSType(GraphicsImporterComponentType));
+    EXPECT_EQ(cd.componentManufacturer, components::kManufacturer);
+    EXPECT_EQ(cd.componentFlags, 0u);
+    EXPECT_EQ(std::string(*name + 1, size_t(UInt8((*name)[0]))), "GIF image");
+    EXPECT_EQ(GetHandleSize(name), Size(1 + 9));
+    EXPECT_GT(GetHandleSize(info), 1);
+    DisposeHandle(name);
+    DisposeHandle(info);
+    EXPECT_EQ(GetComponentInfo(nullptr, &cd, nullptr, nullptr, nullptr), invalidComponentID);
+    EXPECT_EQ(FindNextComponent(reinterpret_cast<Component>(uintptr_t(999999)), nullptr), nullptr)
+        << "no successor for an unknown component";
+}
+
+TEST(Components, InstancesOpenAndCloseOnce) {
+    ComponentDescription looking{MovieImportType, 'WAVE', 0, 0, 0};
+    Component c = FindNextComponent(nullptr, &looking);
+    ComponentInstance a = nullptr;
+    ASSERT_EQ(OpenAComponent(c, &a), noErr);
+    ComponentInstance b = OpenComponent(c);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(GetComponentInstanceError(a), noErr);
+    EXPECT_EQ(CloseComponent(a), noErr);
+    EXPECT_EQ(CloseComponent(a), OSErr(badComponentInstance));
+    EXPECT_EQ(GetComponentInstanceError(a), OSErr(badComponentInstance));
+    EXPECT_EQ(CloseComponent(nullptr), OSErr(badComponentInstance));
+    EXPECT_EQ(CloseComponent(b), noErr);
+    ComponentInstance fresh = OpenComponent(c);
+    EXPECT_NE(fresh, a) << "a closed instance's token is never reused";
+    EXPECT_NE(fresh, b);
+    CloseComponent(fresh);
+
+    EXPECT_EQ(OpenComponent(nullptr), nullptr);
+    ComponentInstance none = reinterpret_cast<ComponentInstance>(1);
+    EXPECT_EQ(OpenAComponent(nullptr, &none), invalidComponentID);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(OpenAComponent(c, nullptr), paramErr);
+}
+
+// How the movie controller registers itself: added after the built-ins,
+// replaced in place when registered again.
+TEST(Components, OtherManagersRegisterTheirOwn) {
+    struct Controller : components::Instance {};
+    auto registration = [](const char* name) {
+        return components::Registration{
+            {MovieControllerComponentType, 'play', components::kManufacturer, 0, 0}, name, "",
+            []() -> platform::Result<std::unique_ptr<components::Instance>> {
+                return std::unique_ptr<components::Instance>(new Controller);
+            }};
+    };
+    SInt32 before = CountComponents(nullptr);
+    Component first = components::register_component(registration("first"));
+    Component again = components::register_component(registration("second"));
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(CountComponents(nullptr), before + 1);
+    ComponentDescription looking{MovieControllerComponentType, 0, 0, 0, 0};
+    EXPECT_EQ(FindNextComponent(nullptr, &looking), first);
+    ComponentInstance ci = OpenComponent(first);
+    EXPECT_NE(components::instance_as<Controller>(ci), nullptr);
+    EXPECT_EQ(components::registration_of(first)->name, "second");
+    components::unregister_component(first);
+    EXPECT_EQ(FindNextComponent(nullptr, &looking), nullptr);
+    EXPECT_EQ(CloseComponent(ci), noErr) << "an instance outlives its registration";
+}
+
+TEST(MovieToolboxGestalt, VersionAndFeatures) {
+    components::register_movie_toolbox_gestalt();
+    SInt32 version = 0, features = 0;
+    ASSERT_EQ(Gestalt(gestaltQuickTimeVersion, &version), noErr);
+    ASSERT_EQ(Gestalt(gestaltQuickTimeFeatures, &features), noErr);
+    UInt16 high = UInt16(UInt32(version) >> 16);
+    EXPECT_GT(high, 0);
+    EXPECT_LT(high, 0x0209) << "no full-screen support, video effects or wired sprites to claim";
+    EXPECT_TRUE(features & (1 << gestaltPPCQuickTimeLibPresent));
+}
+
+}  // namespace

@@ -1,0 +1,412 @@
+// Graphics importers: every format drawn pixel-exactly against its reference
+// library's own decode, at 32 and 8 bits, natural size and scaled; files
+// recognised by content; damaged files refused with their codes.
+#include <zlib.h>
+
+#include "platform/Components.h"
+#include "platform/core/Bytes.h"
+#include "platform/importers/ImageFormats.h"
+#include "tests/importers/ImageTestFiles.h"
+#include "tests/importers/ImporterTestSupport.h"
+
+namespace {
+
+// A deterministic pattern value for (x, y, channel).
+UInt32 pattern(UInt32 x, UInt32 y, UInt32 c, UInt32 max) { return (x * 37 + y * 91 + c * 53 + x * y) % (max + 1); }
+
+// Packs `bits`-wide samples, most significant first, into PNG rows.
+Bytes pack_rows(UInt32 w, UInt32 h, int samplesPerPixel, int bits, UInt32 max) {
+    Bytes out;
+    for (UInt32 y = 0; y < h; ++y) {
+        UInt32 acc = 0;
+        int filled = 0;
+        for (UInt32 x = 0; x < w; ++x)
+            for (int c = 0; c < samplesPerPixel; ++c) {
+                UInt32 v = pattern(x, y, c, max);
+                if (bits == 16) {
+                    out.push_back(UInt8(v >> 8));
+                    out.push_back(UInt8(v));
+                    continue;
+                }
+                acc = (acc << bits) | v;
+                filled += bits;
+                if (filled == 8) {
+                    out.push_back(UInt8(acc));
+                    acc = 0;
+                    filled = 0;
+                }
+            }
+        if (filled) out.push_back(UInt8(acc << (8 - filled)));
+    }
+    return out;
+}
+
+struct PngCase {
+    const char* name;
+    PngSpec spec;
+    bool knownAnswer;   // 16-bit and low-bit grey: expected from the pattern
+};
+
+PngSpec png_spec(UInt32 w, UInt32 h, int colorType, int bits, bool interlaced = false) {
+    PngSpec s;
+    s.width = w;
+    s.height = h;
+    s.colorType = colorType;
+    s.bitDepth = bits;
+    s.interlaced = interlaced;
+    int samples = colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_RGBA ? 4
+                  : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2 : 1;
+    UInt32 max = colorType == PNG_COLOR_TYPE_PALETTE ? (1u << bits) - 1 : (bits == 16 ? 65535u : (1u << bits) - 1);
+    s.rows = pack_rows(w, h, samples, bits, max);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        for (UInt32 i = 0; i <= max; ++i) s.palette.push_back({UInt8(i * 29), UInt8(255 - i * 7), UInt8(i * 113)});
+    }
+    return s;
+}
+
+// The known answer for 16-bit and low-bit grey images: samples scaled
+// exactly to 8 bits, grey copied to R, G, B, alpha composited on white.
+Bytes known_rgba(const PngSpec& s) {
+    Bytes rgba;
+    const bool grey = !(s.colorType & PNG_COLOR_MASK_COLOR);
+    const bool alpha = s.colorType & PNG_COLOR_MASK_ALPHA;
+    const UInt32 max = s.bitDepth == 16 ? 65535u : (1u << s.bitDepth) - 1;
+    auto to8 = [&](UInt32 v) {
+        return s.bitDepth == 16 ? UInt8((v * 255 + 32767) / 65535) : UInt8(v * 255 / max);
+    };
+    for (UInt32 y = 0; y < s.height; ++y)
+        for (UInt32 x = 0; x < s.width; ++x) {
+            UInt8 c[3];
+            for (int i = 0; i < 3; ++i) c[i] = to8(pattern(x, y, grey ? 0 : i, max));
+            UInt8 a = alpha ? to8(pattern(x, y, grey ? 1 : 3, max)) : 255;
+            rgba.insert(rgba.end(), {c[0], c[1], c[2], a});
+        }
+    return rgba;
+}
+
+std::vector<PngCase> png_cases() {
+    std::vector<PngCase> cases;
+    cases.push_back({"rgb8", png_spec(23, 17, PNG_COLOR_TYPE_RGB, 8), false});
+    cases.push_back({"rgba8", png_spec(19, 13, PNG_COLOR_TYPE_RGBA, 8), false});
+    cases.push_back({"grey8", png_spec(9, 31, PNG_COLOR_TYPE_GRAY, 8), false});
+    cases.push_back({"greyalpha8", png_spec(12, 12, PNG_COLOR_TYPE_GRAY_ALPHA, 8), false});
+    cases.push_back({"interlaced_rgba8", png_spec(33, 21, PNG_COLOR_TYPE_RGBA, 8, true), false});
+    for (int bits : {1, 2, 4, 8}) {
+        PngCase c{"palette", png_spec(15, 7, PNG_COLOR_TYPE_PALETTE, bits), false};
+        if (bits == 8) c.spec.trns = {0, 1, 127, 128, 254, 255, 64};   // alphas for the first entries
+        cases.push_back(c);
+    }
+    for (int bits : {1, 2, 4}) cases.push_back({"grey_low", png_spec(13, 5, PNG_COLOR_TYPE_GRAY, bits), true});
+    cases.push_back({"grey16", png_spec(11, 6, PNG_COLOR_TYPE_GRAY, 16), true});
+    cases.push_back({"rgb16", png_spec(10, 9, PNG_COLOR_TYPE_RGB, 16), true});
+    cases.push_back({"rgba16", png_spec(10, 9, PNG_COLOR_TYPE_RGBA, 16), true});
+    cases.push_back({"greyalpha16", png_spec(7, 7, PNG_COLOR_TYPE_GRAY_ALPHA, 16, true), true});
+    PngCase keyed{"rgb8_trns_colour", png_spec(16, 16, PNG_COLOR_TYPE_RGB, 8), false};
+    keyed.spec.greyTrns = true;
+    keyed.spec.trnsColor.red = UInt16(pattern(3, 4, 0, 255));
+    keyed.spec.trnsColor.green = UInt16(pattern(3, 4, 1, 255));
+    keyed.spec.trnsColor.blue = UInt16(pattern(3, 4, 2, 255));
+    cases.push_back(keyed);
+    return cases;
+}
+
+// Checks one file against its expected RGBA at 32 and 8 bits, natural size.
+void check_draws(const std::filesystem::path& path, const Bytes& rgba, int w, int h) {
+    Importer im(path);
+    ASSERT_EQ(im.err, noErr);
+    Rect natural{}, bounds{};
+    ASSERT_EQ(GraphicsImportGetNaturalBounds(im.gi, &natural), noErr);
+    EXPECT_TRUE(natural.top == 0 && natural.left == 0 && natural.bottom == h && natural.right == w);
+    ASSERT_EQ(GraphicsImportGetBoundsRect(im.gi, &bounds), noErr);
+    EXPECT_TRUE(EqualRect(&bounds, &natural));
+    for (int depth : {32, 8}) {
+        Bytes drawn = draw_with(im.gi, depth, w, h);
+        EXPECT_EQ(drawn, expected_from_rgba(rgba, w, h, depth)) << "depth " << depth;
+    }
+}
+
+TEST(GraphicsImport, PngDrawsLikeLibpng) {
+    TempFolder dir;
+    for (const PngCase& c : png_cases()) {
+        SCOPED_TRACE(std::string(c.name) + " bits " + std::to_string(c.spec.bitDepth));
+        Bytes file = write_png(c.spec);
+        auto path = dir / "image.png";
+        write_bytes(path, file);
+        UInt32 w = c.spec.width, h = c.spec.height;
+        Bytes rgba = c.knownAnswer ? known_rgba(c.spec) : reference_png_rgba(file, &w, &h);
+        check_draws(path, rgba, int(w), int(h));
+    }
+}
+
+TEST(GraphicsImport, JpegDrawsLikeLibjpeg) {
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        int components;
+        bool progressive;
+        int quality;
+    } cases[] = {{"rgb", 3, false, 90}, {"grey", 1, false, 75}, {"progressive", 3, true, 60}};
+    const UInt32 w = 37, h = 23;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes samples;
+        for (UInt32 y = 0; y < h; ++y)
+            for (UInt32 x = 0; x < w; ++x)
+                for (int k = 0; k < c.components; ++k) samples.push_back(UInt8(pattern(x, y, k, 255)));
+        auto path = dir / "photo.jpg";
+        write_bytes(path, write_jpeg(w, h, c.components, samples, c.quality, c.progressive));
+        UInt32 rw, rh;
+        Bytes rgba = reference_jpeg_rgba(path.string(), &rw, &rh);
+        check_draws(path, rgba, int(rw), int(rh));
+    }
+}
+
+GifSpec gif_spec(int colors) {
+    GifSpec s;
+    s.screenW = 21;
+    s.screenH = 14;
+    s.width = 21;
+    s.height = 14;
+    for (int i = 0; i < colors; ++i) s.colors.push_back({UInt8(i * 61), UInt8(i * 17), UInt8(255 - i * 33)});
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) s.indexes.push_back(UInt8(pattern(x, y, 0, colors - 1)));
+    return s;
+}
+
+TEST(GraphicsImport, GifDrawsLikeGiflib) {
+    TempFolder dir;
+    std::vector<std::pair<const char*, GifSpec>> cases;
+    cases.push_back({"global", gif_spec(16)});
+    GifSpec local = gif_spec(8);
+    local.localTable = true;
+    cases.push_back({"local", local});
+    GifSpec transparent = gif_spec(4);
+    transparent.transparent = 2;
+    cases.push_back({"transparent", transparent});
+    GifSpec interlaced = gif_spec(32);
+    interlaced.interlaced = true;
+    cases.push_back({"interlaced", interlaced});
+    GifSpec placed = gif_spec(2);   // a smaller first image inside the screen; a second image ignored
+    placed.screenW = 30;
+    placed.screenH = 20;
+    placed.left = 5;
+    placed.top = 3;
+    placed.secondFrame = true;
+    cases.push_back({"placed", placed});
+    for (auto& [name, spec] : cases) {
+        SCOPED_TRACE(name);
+        Bytes file = write_gif(spec);
+        auto path = dir / "anim.gif";
+        write_bytes(path, file);
+        int w, h;
+        Bytes rgba = reference_gif_rgba(file, &w, &h);
+        check_draws(path, rgba, w, h);
+    }
+}
+
+TEST(GraphicsImport, ScaledDrawsFollowTheBoundsRect) {
+    TempFolder dir;
+    PngSpec spec = png_spec(12, 8, PNG_COLOR_TYPE_RGBA, 8);
+    Bytes file = write_png(spec);
+    write_bytes(dir / "s.png", file);
+    UInt32 w, h;
+    Bytes rgba = reference_png_rgba(file, &w, &h);
+    Importer im(dir / "s.png");
+    ASSERT_EQ(im.err, noErr);
+    const Rect targets[] = {{5, 10, 5 + 24, 10 + 36}, {0, 0, 4, 6}, {3, 2, 11, 14}};
+    for (const Rect& r : targets) {
+        ASSERT_EQ(GraphicsImportSetBoundsRect(im.gi, &r), noErr);
+        Rect back{};
+        ASSERT_EQ(GraphicsImportGetBoundsRect(im.gi, &back), noErr);
+        EXPECT_TRUE(EqualRect(&back, &r));
+        for (int depth : {32, 8}) {
+            EXPECT_EQ(draw_with(im.gi, depth, 60, 40), expected_from_rgba(rgba, int(w), int(h), depth, 60, 40, r))
+                << "depth " << depth << " rect " << r.left << "," << r.top;
+        }
+    }
+    Rect natural{};
+    ASSERT_EQ(GraphicsImportGetNaturalBounds(im.gi, &natural), noErr);
+    EXPECT_EQ(natural.bottom, 8);
+    EXPECT_EQ(natural.right, 12);
+}
+
+TEST(GraphicsImport, NilPortMeansTheCurrentPortWhenSet) {
+    TempFolder dir;
+    PngSpec spec = png_spec(4, 4, PNG_COLOR_TYPE_RGB, 8);
+    write_bytes(dir / "p.png", write_png(spec));
+    Importer im(dir / "p.png");
+    ASSERT_EQ(im.err, noErr);
+    World target(32, 4, 4), other(32, 4, 4);
+    CGrafPtr savedPort;
+    GDHandle savedDevice;
+    GetGWorld(&savedPort, &savedDevice);
+    SetGWorld(target.gw, nullptr);
+    ASSERT_EQ(GraphicsImportSetGWorld(im.gi, nullptr, nullptr), noErr);
+    SetGWorld(other.gw, nullptr);
+    ASSERT_EQ(GraphicsImportDraw(im.gi), noErr);
+    CGrafPtr after;
+    GDHandle afterDevice;
+    GetGWorld(&after, &afterDevice);
+    EXPECT_EQ(after, other.gw) << "the current port is restored";
+    SetGWorld(savedPort, savedDevice);
+    Bytes white(4 * 4 * 4, 0xFF);
+    EXPECT_NE(pixels_of(target.gw), white);
+    EXPECT_EQ(pixels_of(other.gw), white);
+}
+
+TEST(GraphicsImport, FilesAreRecognisedByContent) {
+    TempFolder dir;
+    PngSpec spec = png_spec(3, 2, PNG_COLOR_TYPE_RGB, 8);
+    write_bytes(dir / "really-a-png.jpg", write_png(spec));
+    write_bytes(dir / "text.png", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+    write_bytes(dir / "empty.gif", Bytes{});
+    {
+        Importer im(dir / "really-a-png.jpg");
+        ASSERT_EQ(im.err, noErr);
+        EXPECT_EQ(draw_with(im.gi, 32, 3, 2).size(), 3u * 2 * 4);
+        EXPECT_EQ(GetComponentInstanceError(im.gi), noErr);
+    }
+    for (const char* name : {"text.png", "empty.gif", "missing.bmp"}) {
+        SCOPED_TRACE(name);
+        Importer im(dir / name);
+        EXPECT_EQ(im.gi, nullptr);
+        EXPECT_EQ(im.err, std::string(name) == "missing.bmp" ? OSErr(fnfErr) : OSErr(cantFindHandler));
+    }
+}
+
+// --- Damaged files.
+
+// Rewrites a PNG chunk's data in place and fixes its CRC.
+void patch_png_chunk(Bytes& png, const char* type, size_t at, std::initializer_list<UInt8> bytes) {
+    for (size_t p = 8; p + 12 <= png.size();) {
+        UInt32 len = platform::load_u32be(&png[p]);
+        if (std::memcmp(&png[p + 4], type, 4) == 0) {
+            size_t i = p + 8 + at;
+            for (UInt8 b : bytes) png[i++] = b;
+            platform::store_u32be(&png[p + 8 + len], UInt32(crc32(0, &png[p + 4], len + 4)));
+            return;
+        }
+        p += 12 + len;
+    }
+}
+
+// A 1x1 GIF with a 2-entry colour table whose only pixel is `index`,
+// LZW-coded by hand with 2-bit codes: clear (4), index, end (5).
+Bytes tiny_gif(UInt8 index) {
+    UInt32 bits = 4 | (UInt32(index) << 3) | (5u << 6);
+    return {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+            0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, UInt8(bits), UInt8(bits >> 8), 0, 0x3B};
+}
+
+TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
+    TempFolder dir;
+    Bytes png = write_png(png_spec(40, 30, PNG_COLOR_TYPE_RGB, 8));
+    Bytes jpeg;
+    {
+        Bytes samples(64 * 48 * 3);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = UInt8(i * 7);
+        jpeg = write_jpeg(64, 48, 3, samples, 85);
+    }
+    size_t sof = 0;   // the SOF0 marker: FF C0, length, precision, height, width
+    for (size_t i = 2; i + 1 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            sof = i;
+            break;
+        }
+    ASSERT_NE(sof, 0u);
+
+    struct Case {
+        std::string name;
+        Bytes bytes;
+        OSErr open;   // from GetGraphicsImporterForFile
+        OSErr draw;   // from the first draw, when it opened
+    };
+    std::vector<Case> cases;
+    cases.push_back({"png truncated in its data", Bytes(png.begin(), png.begin() + long(png.size() / 2)), noErr,
+                     codecBadDataErr});
+    cases.push_back({"png cut inside its header", Bytes(png.begin(), png.begin() + 20), codecBadDataErr, noErr});
+    Bytes p = png;
+    patch_png_chunk(p, "IHDR", 0, {0, 0, 0, 0});
+    cases.push_back({"png zero width", p, codecBadDataErr, noErr});
+    p = png;
+    patch_png_chunk(p, "IHDR", 0, {0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20});   // 20000 x 20000
+    cases.push_back({"png huge", p, codecSizeErr, noErr});
+    p = png;
+    patch_png_chunk(p, "IHDR", 0, {0, 0, 0x40, 0, 0, 0, 0x10, 0x01});   // 16384 x 4097: over 64 megapixels
+    cases.push_back({"png over the pixel limit", p, codecSizeErr, noErr});
+    p = png;
+    p[29] ^= 0xFF;   // the IHDR CRC
+    cases.push_back({"png bad header checksum", p, codecBadDataErr, noErr});
+    {
+        PngSpec bad = png_spec(4, 4, PNG_COLOR_TYPE_PALETTE, 8);
+        bad.palette.resize(3);   // indexes run to 15
+        cases.push_back({"png index past the palette", write_png(bad), noErr, codecBadDataErr});
+    }
+    cases.push_back({"jpeg truncated", Bytes(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3)), noErr,
+                     codecBadDataErr});
+    Bytes j = jpeg;
+    j[sof + 5] = 0x4E, j[sof + 6] = 0x20, j[sof + 7] = 0x4E, j[sof + 8] = 0x20;
+    cases.push_back({"jpeg huge", j, codecSizeErr, noErr});
+    j = jpeg;
+    j[sof + 5] = 0, j[sof + 6] = 0;
+    cases.push_back({"jpeg zero height", j, codecBadDataErr, noErr});
+    cases.push_back({"jpeg only its start", Bytes(jpeg.begin(), jpeg.begin() + 4), codecBadDataErr, noErr});
+    Bytes g = tiny_gif(1);
+    cases.push_back({"gif hand-made, valid", g, noErr, noErr});
+    cases.push_back({"gif index past the palette", tiny_gif(3), noErr, codecBadDataErr});
+    g[6] = g[7] = 0;
+    cases.push_back({"gif zero width", g, codecBadDataErr, noErr});
+    g = tiny_gif(1);
+    cases.push_back({"gif without its image data", Bytes(g.begin(), g.begin() + 29), noErr, codecBadDataErr});
+    Bytes noImage(g.begin(), g.begin() + 19);
+    noImage.push_back(0x3B);
+    cases.push_back({"gif without an image", noImage, noErr, codecBadDataErr});
+    Bytes q = {0, 0, 0, 100, 'i', 'd', 's', 'c', 0, 0};
+    cases.push_back({"qtif atom past the end", q, codecBadDataErr, noErr});
+    q = {0, 0, 0, 8, 'i', 'd', 'a', 't'};
+    cases.push_back({"qtif without a description", q, codecBadDataErr, noErr});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto path = dir / "damaged";
+        write_bytes(path, c.bytes);
+        Importer im(path);
+        EXPECT_EQ(im.err, c.open);
+        EXPECT_EQ(im.gi == nullptr, c.open != noErr);
+        if (!im.gi) continue;
+        World world(32, 8, 8);
+        ASSERT_EQ(GraphicsImportSetGWorld(im.gi, world.gw, nullptr), noErr);
+        EXPECT_EQ(GraphicsImportDraw(im.gi), c.draw);
+        EXPECT_EQ(GetComponentInstanceError(im.gi), c.draw);
+    }
+}
+
+TEST(GraphicsImport, CallsCheckTheirInstance) {
+    Rect r{};
+    EXPECT_EQ(GraphicsImportDraw(nullptr), badComponentInstance);
+    EXPECT_EQ(GraphicsImportGetNaturalBounds(nullptr, &r), badComponentInstance);
+    ComponentDescription codec{decompressorComponentType, 'rle ', 0, 0, 0};
+    ComponentInstance ci = OpenComponent(FindNextComponent(nullptr, &codec));
+    ASSERT_NE(ci, nullptr);
+    EXPECT_EQ(GraphicsImportDraw(ci), badComponentSelector);
+    EXPECT_EQ(CloseComponent(ci), noErr);
+    EXPECT_EQ(GraphicsImportDraw(ci), badComponentInstance) << "closed";
+
+    ComponentDescription png{GraphicsImporterComponentType, 'PNGf', 0, 0, 0};
+    ComponentInstance empty = OpenComponent(FindNextComponent(nullptr, &png));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(GraphicsImportDraw(empty), dataNoDataRef) << "no file yet";
+    EXPECT_EQ(GraphicsImportGetNaturalBounds(empty, nullptr), paramErr);
+    TempFolder dir;
+    write_bytes(dir / "x.gif", tiny_gif(0));
+    FSSpec gif = spec_of(dir / "x.gif");
+    EXPECT_EQ(GraphicsImportSetDataFile(empty, &gif), codecBadDataErr) << "a GIF for the PNG importer";
+    write_bytes(dir / "x.png", write_png(png_spec(5, 3, PNG_COLOR_TYPE_RGB, 8)));
+    FSSpec pngFile = spec_of(dir / "x.png");
+    EXPECT_EQ(GraphicsImportSetDataFile(empty, &pngFile), noErr);
+    EXPECT_EQ(GraphicsImportGetNaturalBounds(empty, &r), noErr);
+    EXPECT_EQ(r.right, 5);
+    EXPECT_EQ(CloseComponent(empty), noErr);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// Single-image movie-format files ('qtif'): images compressed by the
+// platform's codecs at several depths, and embedded JPEGs, drawn exactly;
+// damaged files refused.
+#include "platform/Compression.h"
+#include "platform/Memory.h"
+#include "platform/codecs/ImageDescriptionIO.h"
+#include "platform/core/Bytes.h"
+#include "tests/importers/ImageTestFiles.h"
+#include "tests/importers/ImporterTestSupport.h"
+
+namespace {
+
+Bytes atom(const char* type, const Bytes& body) {
+    UInt32 size = UInt32(8 + body.size());
+    Bytes b = {UInt8(size >> 24), UInt8(size >> 16), UInt8(size >> 8), UInt8(size),
+               UInt8(type[0]), UInt8(type[1]), UInt8(type[2]), UInt8(type[3])};
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A world of that depth filled with a pattern of the depth's colours.
+void paint(GWorldPtr world, int w, int h) {
+    CGrafPtr port;
+    GDHandle device;
+    GetGWorld(&port, &device);
+    SetGWorld(world, nullptr);
+    for (int y = 0; y < h; y += 3)
+        for (int x = 0; x < w; x += 4) {
+            RGBColor c{UInt16(x * 4000), UInt16(y * 7000), UInt16((x + y) * 2500)};
+            RGBForeColor(&c);
+            Rect r{SInt16(y), SInt16(x), SInt16(y + 3), SInt16(x + 4)};
+            PaintRect(&r);
+        }
+    SetGWorld(port, device);
+}
+
+// The image compressed, as a file: 'idsc' (stored form) then 'idat'.
+Bytes compressed_file(GWorldPtr world, CodecType codec, Rect r) {
+    SInt32 max = 0;
+    EXPECT_EQ(GetMaxCompressionSize(GetGWorldPixMap(world), &r, 0, codecNormalQuality, codec, anyCodec, &max), noErr);
+    Bytes data(static_cast<size_t>(max));
+    ImageDescriptionHandle desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(0));
+    EXPECT_EQ(CompressImage(GetGWorldPixMap(world), &r, codecNormalQuality, codec, desc,
+                            reinterpret_cast<Ptr>(data.data())),
+              noErr);
+    data.resize(size_t((**desc).dataSize));
+    std::span<const UInt8> memory(reinterpret_cast<const UInt8*>(*desc), size_t(GetHandleSize((Handle)desc)));
+    Bytes stored = *platform::codecs::image_description_to_file(memory);
+    DisposeHandle(reinterpret_cast<Handle>(desc));
+    return atom("idsc", stored) + atom("idat", data);
+}
+
+// A description for a whole file of another format held in 'idat'.
+Bytes embedding_description(const char* codec, int w, int h, SInt32 size) {
+    Bytes d(86, 0);
+    platform::store_u32be(&d[0], 86);
+    std::memcpy(&d[4], codec, 4);
+    platform::store_u16be(&d[32], UInt16(w));
+    platform::store_u16be(&d[34], UInt16(h));
+    platform::store_u32be(&d[44], UInt32(size));
+    platform::store_u16be(&d[82], 24);
+    platform::store_u16be(&d[84], 0xFFFF);
+    return d;
+}
+
+TEST(QtifImport, CodecImagesDrawLikeTheirSource) {
+    TempFolder dir;
+    const int w = 29, h = 17;
+    for (int depth : {8, 16, 32}) {
+        for (CodecType codec : {kAnimationCodecType, kRawCodecType}) {
+            SCOPED_TRACE("depth " + std::to_string(depth) + (codec == kRawCodecType ? " raw" : " rle"));
+            World source(depth, w, h);
+            paint(source.gw, w, h);
+            Rect r{0, 0, h, w};
+            write_bytes(dir / "image.qtif", compressed_file(source.gw, codec, r));
+            Importer im(dir / "image.qtif");
+            ASSERT_EQ(im.err, noErr);
+            for (int target : {32, 8}) {
+                World expected32(32, w, h), expected(target, w, h);
+                CopyBits(GetPortBitMapForCopyBits(source.gw), GetPortBitMapForCopyBits(expected32.gw), &r, &r,
+                         srcCopy, nullptr);
+                CopyBits(GetPortBitMapForCopyBits(expected32.gw), GetPortBitMapForCopyBits(expected.gw), &r, &r,
+                         srcCopy, nullptr);
+                EXPECT_EQ(draw_with(im.gi, target, w, h), pixels_of(expected.gw)) << "into depth " << target;
+            }
+        }
+    }
+}
+
+TEST(QtifImport, EmbeddedJpegAndPng) {
+    TempFolder dir;
+    const int w = 20, h = 12;
+    Bytes samples;
+    for (int i = 0; i < w * h * 3; ++i) samples.push_back(UInt8(i * 13));
+    Bytes jpeg = write_jpeg(w, h, 3, samples, 90);
+    write_bytes(dir / "photo.jpg", jpeg);
+    write_bytes(dir / "photo.qtif", atom("idsc", embedding_description("jpeg", w, h, SInt32(jpeg.size()))) +
+                                        atom("idat", jpeg));
+    UInt32 rw, rh;
+    Bytes rgba = reference_jpeg_rgba((dir / "photo.jpg").string(), &rw, &rh);
+    {
+        Importer im(dir / "photo.qtif");
+        ASSERT_EQ(im.err, noErr);
+        EXPECT_EQ(draw_with(im.gi, 32, w, h), expected_from_rgba(rgba, w, h, 32));
+    }
+    PngSpec spec;
+    spec.width = 3, spec.height = 2, spec.colorType = PNG_COLOR_TYPE_RGB;
+    spec.rows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    Bytes png = write_png(spec);
+    // The data atom first: either order is fine.
+    write_bytes(dir / "p.qtif", atom("idat", png) + atom("idsc", embedding_description("png ", 3, 2, 0)));
+    Importer im(dir / "p.qtif");
+    ASSERT_EQ(im.err, noErr);
+    Bytes expected;
+    for (int i = 0; i < 18; i += 3) expected.insert(expected.end(), {0xFF, UInt8(i + 1), UInt8(i + 2), UInt8(i + 3)});
+    EXPECT_EQ(draw_with(im.gi, 32, 3, 2), expected);
+}
+
+TEST(QtifImport, DamagedFilesAreRefused) {
+    World source(16, 8, 8);
+    paint(source.gw, 8, 8);
+    Bytes good = compressed_file(source.gw, kAnimationCodecType, Rect{0, 0, 8, 8});
+    const size_t idat = platform::load_u32be(good.data());   // where the data atom starts
+
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        OSErr open, draw;
+    };
+    std::vector<Case> cases;
+    auto with = [&](auto change) {
+        Bytes b = good;
+        change(b);
+        return b;
+    };
+    cases.push_back({"unknown codec", with([](Bytes& b) { std::memcpy(&b[12], "zzzz", 4); }), noCodecErr, noErr});
+    cases.push_back({"description size past its atom", with([](Bytes& b) { b[8 + 2] = 0x7F; }), badImageDescription, noErr});
+    cases.push_back({"zero width", with([](Bytes& b) { b[8 + 32] = 0, b[8 + 33] = 0; }), codecBadDataErr, noErr});
+    cases.push_back({"huge", with([](Bytes& b) { b[8 + 32] = 0x7F, b[8 + 34] = 0x7F; }), codecSizeErr, noErr});
+    cases.push_back({"unknown depth", with([](Bytes& b) { b[8 + 83] = 7; }), badImageDescription, noErr});
+    cases.push_back({"compressed data cut short", with([&](Bytes& b) {
+                         size_t half = (b.size() - idat - 8) / 2;
+                         b.resize(idat + 8 + half);
+                         platform::store_u32be(&b[idat], UInt32(8 + half));
+                     }),
+                     noErr, codecBadDataErr});
+    cases.push_back({"two descriptions", good + Bytes(good.begin(), good.begin() + long(idat)), codecBadDataErr, noErr});
+    cases.push_back({"embedded JPEG of another size",
+                     atom("idsc", embedding_description("jpeg", 9, 9, 0)) +
+                         atom("idat", write_jpeg(8, 8, 1, Bytes(64, 100), 50)),
+                     noErr, codecBadDataErr});
+    TempFolder dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_bytes(dir / "d.qtif", c.bytes);
+        Importer im(dir / "d.qtif");
+        EXPECT_EQ(im.err, c.open);
+        if (!im.gi) continue;
+        World world(32, 8, 8);
+        GraphicsImportSetGWorld(im.gi, world.gw, nullptr);
+        EXPECT_EQ(GraphicsImportDraw(im.gi), c.draw);
+    }
+}
+
+}  // namespace

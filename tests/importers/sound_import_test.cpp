@@ -1,0 +1,350 @@
+// Sound files imported as movies: WAV and AIFF/AIFF-C parse results,
+// refusals of what we do not import, damaged files, and finding the
+// importer for a file through an alias.
+#include <gtest/gtest.h>
+
+#include "platform/Importers.h"
+#include "platform/Memory.h"
+#include "platform/importers/AliasRecord.h"
+#include "platform/importers/ImporterComponents.h"
+#include "platform/importers/SoundFileImport.h"
+#include "platform/core/Bytes.h"
+#include "tests/importers/ImporterTestSupport.h"
+
+using namespace platform::importers;
+
+namespace {
+
+// ---- file builders: chunks are id, size, body, pad byte after odd bodies.
+
+void put32(Bytes& b, UInt32 v, bool le) {
+    for (int i = 0; i < 4; ++i) b.push_back(UInt8(le ? v >> (8 * i) : v >> (24 - 8 * i)));
+}
+void put16(Bytes& b, UInt32 v, bool le) {
+    b.push_back(UInt8(le ? v : v >> 8));
+    b.push_back(UInt8(le ? v >> 8 : v));
+}
+
+struct Chunk {
+    std::string id;
+    Bytes body;
+    SInt64 declared = -1;   // a size other than the body's
+    bool pad = true;
+};
+
+Bytes form(const char* magic, const char* kind, const std::vector<Chunk>& chunks, bool le) {
+    Bytes b(magic, magic + 4);
+    put32(b, 0, le);
+    b.insert(b.end(), kind, kind + 4);
+    for (const Chunk& c : chunks) {
+        b.insert(b.end(), c.id.begin(), c.id.end());
+        put32(b, c.declared >= 0 ? UInt32(c.declared) : UInt32(c.body.size()), le);
+        b.insert(b.end(), c.body.begin(), c.body.end());
+        if (c.pad && c.body.size() % 2) b.push_back(0);
+    }
+    Bytes size;
+    put32(size, UInt32(b.size() - 8), le);
+    std::copy(size.begin(), size.end(), b.begin() + 4);
+    return b;
+}
+
+Bytes fmt(UInt16 tag, UInt16 channels, UInt32 rate, UInt16 bits, int blockAlign = -1) {
+    Bytes b;
+    UInt16 align = blockAlign >= 0 ? UInt16(blockAlign) : UInt16(channels * bits / 8);
+    put16(b, tag, true);
+    put16(b, channels, true);
+    put32(b, rate, true);
+    put32(b, rate * align, true);
+    put16(b, align, true);
+    put16(b, bits, true);
+    return b;
+}
+
+Bytes extensible(UInt16 channels, UInt32 rate, UInt16 bits, UInt16 subformat, UInt16 validBits) {
+    Bytes b = fmt(0xFFFE, channels, rate, bits);
+    put16(b, 22, true);
+    put16(b, validBits, true);
+    put32(b, channels == 1 ? 4 : 3, true);
+    put16(b, subformat, true);
+    Bytes tail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    b.insert(b.end(), tail.begin(), tail.end());
+    return b;
+}
+
+Bytes hex(const char* text) {
+    Bytes b;
+    for (size_t i = 0; text[i] && text[i + 1]; i += 2) b.push_back(UInt8(std::stoi(std::string(text + i, 2), nullptr, 16)));
+    return b;
+}
+
+const char* k44100 = "400EAC44000000000000";
+
+Bytes comm(SInt16 channels, UInt32 frames, SInt16 bits, const char* rate, const char* compression = nullptr) {
+    Bytes b;
+    put16(b, UInt16(channels), false);
+    put32(b, frames, false);
+    put16(b, UInt16(bits), false);
+    Bytes r = hex(rate);
+    b.insert(b.end(), r.begin(), r.end());
+    if (compression) {
+        b.insert(b.end(), compression, compression + 4);
+        b.insert(b.end(), {4, 'n', 'a', 'm', 'e', 0});   // name, padded to even
+    }
+    return b;
+}
+
+Bytes ssnd(UInt32 offset, size_t dataBytes) {
+    Bytes b;
+    put32(b, offset, false);
+    put32(b, 0, false);
+    b.resize(b.size() + offset + dataBytes, 0x55);
+    return b;
+}
+
+platform::Result<SoundFileImport> parse(const Bytes& file) { return parse_sound_file(MemorySoundSource(file)); }
+
+struct Good {
+    const char* name;
+    Bytes file;
+    SoundFileFormat format;
+    OSType dataFormat;
+    int channels, bits;
+    UnsignedFixed rate;
+    UInt64 offset;
+    UInt32 frames;
+};
+
+TEST(SoundImport, ParsesWavAndAiff) {
+    Bytes odd(7, 1);   // an odd chunk before the data: its pad byte must be skipped
+    std::vector<Good> cases = {
+        {"wav 8 mono", form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 11025, 8)}, {"data", Bytes(100)}}, true),
+         SoundFileFormat::wave, 'raw ', 1, 8, 11025u << 16, 44, 100},
+        {"wav 16 stereo, odd chunk first",
+         form("RIFF", "WAVE", {{"fmt ", fmt(1, 2, 44100, 16)}, {"LIST", odd}, {"data", Bytes(4000)}}, true),
+         SoundFileFormat::wave, 'sowt', 2, 16, 44100u << 16, 12 + 24 + 16 + 8, 1000},
+        {"wav odd rate, partial frame dropped",
+         form("RIFF", "WAVE", {{"fmt ", fmt(1, 2, 22051, 16)}, {"data", Bytes(4003)}}, true),
+         SoundFileFormat::wave, 'sowt', 2, 16, 22051u << 16, 44, 1000},
+        {"wav data before fmt", form("RIFF", "WAVE", {{"data", Bytes(10)}, {"fmt ", fmt(1, 1, 8000, 16)}}, true),
+         SoundFileFormat::wave, 'sowt', 1, 16, 8000u << 16, 20, 5},
+        {"wav extensible pcm",
+         form("RIFF", "WAVE", {{"fmt ", extensible(2, 48000, 16, 1, 16)}, {"data", Bytes(40)}}, true),
+         SoundFileFormat::wave, 'sowt', 2, 16, 48000u << 16, 20 + 40 + 8, 10},
+        {"wav odd data last, no pad",
+         form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 8000, 8)}, {"data", Bytes(9), -1, false}}, true),
+         SoundFileFormat::wave, 'raw ', 1, 8, 8000u << 16, 44, 9},
+        {"aiff 8 mono", form("FORM", "AIFF", {{"COMM", comm(1, 50, 8, k44100)}, {"SSND", ssnd(0, 50)}}, false),
+         SoundFileFormat::aiff, 'twos', 1, 8, 44100u << 16, 12 + 26 + 16, 50},
+        {"aiff 16 stereo, offset, fractional rate",
+         form("FORM", "AIFF", {{"COMM", comm(2, 25, 16, "400DADDD1745D1745D17")}, {"SSND", ssnd(4, 100)}}, false),
+         SoundFileFormat::aiff, 'twos', 2, 16, 0x56EE8BA3, 12 + 26 + 16 + 4, 25},
+        {"aiff sound chunk first",
+         form("FORM", "AIFF", {{"SSND", ssnd(0, 20)}, {"COMM", comm(1, 10, 16, "400BFA00000000000000")}}, false),
+         SoundFileFormat::aiff, 'twos', 1, 16, 8000u << 16, 12 + 16, 10},
+        {"aifc NONE", form("FORM", "AIFC", {{"COMM", comm(2, 5, 16, k44100, "NONE")}, {"SSND", ssnd(0, 20)}}, false),
+         SoundFileFormat::aifc, 'twos', 2, 16, 44100u << 16, 12 + 36 + 16, 5},
+        {"aifc sowt", form("FORM", "AIFC", {{"COMM", comm(1, 5, 16, k44100, "sowt")}, {"SSND", ssnd(0, 10)}}, false),
+         SoundFileFormat::aifc, 'sowt', 1, 16, 44100u << 16, 12 + 36 + 16, 5},
+        {"aifc twos 8", form("FORM", "AIFC", {{"COMM", comm(1, 5, 8, k44100, "twos")}, {"SSND", ssnd(0, 5)}}, false),
+         SoundFileFormat::aifc, 'twos', 1, 8, 44100u << 16, 12 + 36 + 16, 5},
+        {"aifc raw 8", form("FORM", "AIFC", {{"COMM", comm(2, 5, 8, k44100, "raw ")}, {"SSND", ssnd(0, 10)}}, false),
+         SoundFileFormat::aifc, 'raw ', 2, 8, 44100u << 16, 12 + 36 + 16, 5},
+        {"aiff highest rate", form("FORM", "AIFF", {{"COMM", comm(1, 1, 8, "400EFFFFFFFF40000000")}, {"SSND", ssnd(0, 1)}}, false),
+         SoundFileFormat::aiff, 'twos', 1, 8, 0xFFFFFFFF, 12 + 26 + 16, 1},
+    };
+    for (const Good& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto r = parse(c.file);
+        ASSERT_TRUE(r.ok()) << r.error().message;
+        const SoundDescription& d = r->description;
+        EXPECT_EQ(r->format, c.format);
+        EXPECT_EQ(d.descSize, 36);
+        EXPECT_EQ(OSType(d.dataFormat), c.dataFormat);
+        EXPECT_EQ(d.numChannels, c.channels);
+        EXPECT_EQ(d.sampleSize, c.bits);
+        EXPECT_EQ(d.sampleRate, c.rate);
+        EXPECT_EQ(d.version, 0);
+        EXPECT_EQ(d.compressionID, 0);
+        EXPECT_EQ(d.dataRefIndex, 1);
+        EXPECT_EQ(r->dataOffset, c.offset);
+        EXPECT_EQ(r->frameCount, c.frames);
+        EXPECT_EQ(r->bytesPerFrame, UInt32(c.channels * c.bits / 8));
+        EXPECT_EQ(r->dataSize, UInt64(c.frames) * r->bytesPerFrame);
+        EXPECT_LE(r->dataOffset + r->dataSize, c.file.size());
+    }
+}
+
+TEST(SoundImport, RefusesWhatItDoesNotImportAndDamagedFiles) {
+    auto wav = [](Bytes f, Bytes data = Bytes(8)) { return form("RIFF", "WAVE", {{"fmt ", f}, {"data", data}}, true); };
+    auto aiff = [](Bytes c, size_t data = 16) {
+        return form("FORM", "AIFF", {{"COMM", c}, {"SSND", ssnd(0, data)}}, false);
+    };
+    Bytes truncated = wav(fmt(1, 1, 8000, 8), Bytes(100));
+    truncated.resize(truncated.size() - 10);
+    Bytes riffTooBig = wav(fmt(1, 1, 8000, 8));
+    riffTooBig[4] = 0xFF, riffTooBig[5] = 0xFF, riffTooBig[6] = 0xFF, riffTooBig[7] = 0xFF;
+    struct Bad {
+        const char* name;
+        Bytes file;
+        OSErr code;
+    } cases[] = {
+        {"wav 24 bits", wav(fmt(1, 2, 44100, 24)), siInvalidSampleSize},
+        {"wav 32 bits", wav(fmt(1, 1, 44100, 32)), siInvalidSampleSize},
+        {"wav float", wav(fmt(3, 1, 44100, 32)), siInvalidCompression},
+        {"wav ADPCM", wav(fmt(2, 1, 44100, 4)), siInvalidCompression},
+        {"wav extensible float", wav(extensible(2, 44100, 32, 3, 32)), siInvalidCompression},
+        {"wav extensible 20 in 24", wav(extensible(2, 44100, 24, 1, 20)), siInvalidSampleSize},
+        {"wav 6 channels", wav(fmt(1, 6, 44100, 16)), badChannel},
+        {"wav no channels", wav(fmt(1, 0, 44100, 16, 2)), badFileFormat},
+        {"wav 96 kHz", wav(fmt(1, 2, 96000, 16)), siInvalidSampleRate},
+        {"wav rate 0", wav(fmt(1, 2, 0, 16)), siInvalidSampleRate},
+        {"wav block size wrong", wav(fmt(1, 2, 8000, 16, 3)), badFileFormat},
+        {"wav fmt too short", wav(Bytes(12)), badFileFormat},
+        {"wav data chunk past the end", truncated, badFileFormat},
+        {"wav without data", form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 8000, 8)}}, true), badFileFormat},
+        {"wav without fmt", form("RIFF", "WAVE", {{"data", Bytes(4)}}, true), badFileFormat},
+        {"wav chunk size past the end",
+         form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 8000, 8)}, {"LIST", Bytes(4), 0x7FFFFFF0}, {"data", Bytes(4)}}, true),
+         badFileFormat},
+        {"wav odd chunk without its pad",
+         form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 8000, 8)}, {"LIST", Bytes(3), -1, false}, {"data", Bytes(4)}}, true),
+         badFileFormat},
+        {"aiff 24 bits", aiff(comm(1, 4, 24, k44100)), siInvalidSampleSize},
+        {"aiff 12 bits", aiff(comm(1, 4, 12, k44100)), siInvalidSampleSize},
+        {"aiff 3 channels", aiff(comm(3, 2, 16, k44100), 12), badChannel},
+        {"aiff no channels", aiff(comm(0, 2, 16, k44100)), badFileFormat},
+        {"aiff 96 kHz", aiff(comm(1, 4, 16, "400FBB80000000000000")), siInvalidSampleRate},
+        {"aiff rate rounding to 65536", aiff(comm(1, 4, 16, "400EFFFFFFFF80000000")), siInvalidSampleRate},
+        {"aiff half a hertz", aiff(comm(1, 4, 16, "3FFE8000000000000000")), siInvalidSampleRate},
+        {"aiff negative rate", aiff(comm(1, 4, 16, "C00EAC44000000000000")), siInvalidSampleRate},
+        {"aiff infinite rate", aiff(comm(1, 4, 16, "7FFF8000000000000000")), siInvalidSampleRate},
+        {"aiff zero rate", aiff(comm(1, 4, 16, "00000000000000000000")), siInvalidSampleRate},
+        {"aiff frames past the data", aiff(comm(2, 100, 16, k44100)), badFileFormat},
+        {"aiff offset past its chunk",
+         form("FORM", "AIFF", {{"COMM", comm(1, 1, 8, k44100)}, {"SSND", {0, 0, 1, 0, 0, 0, 0, 0, 1}}}, false),
+         badFileFormat},
+        {"aiff common chunk too short", form("FORM", "AIFF", {{"COMM", Bytes(10)}, {"SSND", ssnd(0, 4)}}, false),
+         badFileFormat},
+        {"aiff without sound data", form("FORM", "AIFF", {{"COMM", comm(1, 0, 8, k44100)}}, false), badFileFormat},
+        {"aifc compressed", form("FORM", "AIFC", {{"COMM", comm(1, 4, 16, k44100, "ima4")}, {"SSND", ssnd(0, 8)}}, false),
+         siInvalidCompression},
+        {"aifc float", form("FORM", "AIFC", {{"COMM", comm(1, 4, 32, k44100, "fl32")}, {"SSND", ssnd(0, 16)}}, false),
+         siInvalidCompression},
+        {"aifc raw 16", form("FORM", "AIFC", {{"COMM", comm(1, 4, 16, k44100, "raw ")}, {"SSND", ssnd(0, 8)}}, false),
+         siInvalidCompression},
+        {"aifc common chunk without its type", form("FORM", "AIFC", {{"COMM", comm(1, 4, 16, k44100)}, {"SSND", ssnd(0, 8)}}, false),
+         badFileFormat},
+        {"not a sound file", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '\n'}, badFileFormat},
+        {"only a header", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, badFileFormat},
+        {"empty", Bytes{}, badFileFormat},
+    };
+    for (const Bad& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(parse(c.file).code(), c.code);
+    }
+    // A RIFF size past the end of the file (as streams write) is read as
+    // "to the end of the file".
+    auto r = parse(riffTooBig);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->frameCount, 8u);
+}
+
+TEST(SoundImport, FromFilesThroughAliasesAndComponents) {
+    TempFolder dir;
+    write_bytes(dir / "tone.data", form("RIFF", "WAVE", {{"fmt ", fmt(1, 2, 22050, 16)}, {"data", Bytes(400)}}, true));
+    write_bytes(dir / "tone.aif", form("FORM", "AIFC", {{"COMM", comm(1, 5, 16, k44100, "NONE")}, {"SSND", ssnd(0, 10)}}, false));
+    write_bytes(dir / "picture.wav", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13});
+    write_bytes(dir / "notes.txt", Bytes(40, 'x'));
+
+    struct Case {
+        const char* file;
+        OSType subtype;   // 0: no importer
+    } cases[] = {{"tone.data", 'WAVE'}, {"tone.aif", 'AIFC'}, {"picture.wav", 0}, {"notes.txt", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        FSSpec spec = spec_of(dir / c.file);
+        AliasHandle alias = nullptr;
+        ASSERT_EQ(QTNewAlias(&spec, &alias, true), noErr);
+        for (SInt32 flags : {0, int(kGetMovieImporterDontConsiderGraphicsImporters)}) {
+            Component importer = reinterpret_cast<Component>(1);
+            OSErr err = GetMovieImporterForDataRef(rAliasType, alias, flags, &importer);
+            if (!c.subtype) {
+                EXPECT_EQ(err, cantFindHandler);
+                EXPECT_EQ(importer, nullptr);
+                continue;
+            }
+            ASSERT_EQ(err, noErr);
+            ComponentDescription cd{};
+            ASSERT_EQ(GetComponentInfo(importer, &cd, nullptr, nullptr, nullptr), noErr);
+            EXPECT_EQ(cd.componentType, OSType(MovieImportType));
+            EXPECT_EQ(cd.componentSubType, c.subtype);
+            // The importer instance parses the file in place.
+            ComponentInstance ci = OpenComponent(importer);
+            auto* movieImporter = platform::components::instance_as<MovieImporter>(ci);
+            ASSERT_NE(movieImporter, nullptr);
+            auto imported = movieImporter->import_file(dir / c.file);
+            ASSERT_TRUE(imported.ok());
+            EXPECT_EQ(imported->dataOffset + imported->dataSize, std::filesystem::file_size(dir / c.file));
+            EXPECT_EQ(CloseComponent(ci), noErr);
+        }
+        DisposeHandle(alias);
+    }
+
+    auto byPath = import_sound_file(dir / "tone.data");
+    ASSERT_TRUE(byPath.ok());
+    EXPECT_EQ(byPath->frameCount, 100u);
+    FSSpec spec = spec_of(dir / "tone.data");
+    EXPECT_EQ(import_sound_file(spec).code(), noErr);
+    EXPECT_EQ(import_sound_file(dir / "missing.wav").code(), fnfErr);
+    EXPECT_EQ(import_sound_file(dir / "notes.txt").code(), badFileFormat);
+}
+
+TEST(SoundImport, AliasesAndDataReferencesAreChecked) {
+    TempFolder dir;
+    write_bytes(dir / "a.wav", form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 8000, 8)}, {"data", Bytes(4)}}, true));
+    FSSpec spec = spec_of(dir / "a.wav");
+    AliasHandle alias = nullptr;
+    ASSERT_EQ(QTNewAlias(&spec, &alias, false), noErr);
+    // The record: version 2, the file's name at 50, the absolute path in extra 2.
+    const UInt8* rec = reinterpret_cast<const UInt8*>(*alias);
+    Size size = GetHandleSize(alias);
+    EXPECT_EQ(platform::load_u16be(rec + 4), UInt16(size));
+    EXPECT_EQ(platform::load_u16be(rec + 6), 2);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(rec + 51), rec[50]), "a.wav");
+    auto resolved = resolve_file_alias({rec, size_t(size)});
+    ASSERT_TRUE(resolved.ok());
+    EXPECT_EQ(*resolved, dir / "a.wav");
+
+    Component importer = nullptr;
+    EXPECT_EQ(GetMovieImporterForDataRef('url ', alias, 0, &importer), cantFindHandler);
+    EXPECT_EQ(GetMovieImporterForDataRef(rAliasType, nullptr, 0, &importer), paramErr);
+    EXPECT_EQ(GetMovieImporterForDataRef(rAliasType, alias, 0, nullptr), paramErr);
+    // Damaged records.
+    const Bytes record(rec, rec + size);
+    struct Damage {
+        const char* name;
+        void (*change)(Bytes&);
+    } damages[] = {
+        {"size larger than the record", [](Bytes& b) { b[4] = 0x7F; }},
+        {"size below the fixed part", [](Bytes& b) { b[4] = 0, b[5] = 0x10; }},
+        {"extras cut short", [](Bytes& b) { b.resize(160), b[4] = 0, b[5] = 160; }},
+        {"no path extra", [](Bytes& b) { b[151] = 7; }},
+        {"a relative path", [](Bytes& b) { b[154] = 'x'; }},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.name);
+        Bytes bad = record;
+        d.change(bad);
+        Handle h = nullptr;
+        ASSERT_EQ(PtrToHand(bad.data(), &h, SInt32(bad.size())), noErr);
+        EXPECT_EQ(GetMovieImporterForDataRef(rAliasType, h, 0, &importer), invalidDataRef);
+        DisposeHandle(h);
+    }
+    std::filesystem::remove(dir / "a.wav");
+    EXPECT_EQ(GetMovieImporterForDataRef(rAliasType, alias, 0, &importer), fnfErr);
+    EXPECT_EQ(QTNewAlias(&spec, &alias, true), fnfErr);
+    EXPECT_EQ(QTNewAlias(&spec, nullptr, true), paramErr);
+    DisposeHandle(alias);
+}
+
+}  // namespace
