@@ -6,6 +6,8 @@
  * second writer), and FSClose and CloseMovieFile agree. Movies live in the
  * data fork; resource IDs in and out are movieInDataForkResID.
  *
+ * A WAV or AIFF file opens as a movie too (ImportedMovie.h).
+ *
  * CreateMovieFile writes the file's head (MovieFile.h) and gives the new
  * movie the file as its storage: AddMediaSample appends into its mdat until
  * CloseMovieFile. AddMovieResource appends the movie with reserved free
@@ -21,6 +23,7 @@
 #include "platform/files/AccessPaths.h"
 #include "platform/files/Catalog.h"
 #include "platform/files/FinderInfo.h"
+#include "platform/movies/ImportedMovie.h"
 #include "platform/movies/MovieProgress.h"
 #include "platform/movies/Session.h"
 #include "platform/movies/format/Alias.h"
@@ -161,6 +164,8 @@ Result<MovieObject*> create_movie_file(const FSSpec& spec, OSType creator, SInt3
 
 Result<MovieObject*> movie_from_file(SInt16 ref_num, SInt16 flags) {
     OpenMovieFileRef ref = TRY(open_movie_file_ref(ref_num, false));
+    // A sound file is imported: a movie that plays it in place.
+    if (TRY(is_sound_file(*ref.file))) return movie_from_sound_file(*ref.file, ref.path, ref_num, flags);
     auto file = borrow_data_file(*ref.file, ref.path);
     MovieProgress progress(nullptr, kMovieDefaultProgressProc, 0, progressOpLoadMovieIntoRam);
     ReadProgress report = [&](double done) { return progress.update(done); };

@@ -1,5 +1,7 @@
 #include "platform/movies/Session.h"
 
+#include "platform/components/MovieToolboxGestalt.h"
+
 namespace platform::movies {
 
 namespace {
@@ -7,6 +9,7 @@ bool g_entered = false;
 }
 
 OSErr enter_movies() {
+    if (!g_entered) components::register_movie_toolbox_gestalt();
     g_entered = true;
     return noErr;
 }
