@@ -84,6 +84,15 @@ TEST(Movdump, PrintsTheTreeTracksDescriptionsTablesAndUserData) {
     ToolRun check = movdump("--check " + file.path);
     EXPECT_EQ(check.status, 0);
     EXPECT_EQ(check.out, "ok: 2 track(s), 570 sample(s)\n");
+
+    ToolRun tracks = movdump("--tracks " + file.path);
+    EXPECT_EQ(tracks.status, 0);
+    EXPECT_EQ(tracks.out,
+              "movie: time scale 600, duration 4200, box 320x100, 2 track(s)\n"
+              "track 1: ID 1, 'vide' (Video), enabled, duration 4200, media time scale 600, media duration 4200, "
+              "70 sample(s), 1 description(s), 320x100, volume 0.000\n"
+              "track 2: ID 2, 'soun' (Sound), enabled, duration 14, media time scale 22050, media duration 500, "
+              "500 sample(s), 1 description(s), 0x0, volume 1.000\n");
 }
 
 TEST(Movdump, ExitStatusSaysWhatWentWrong) {
@@ -94,6 +103,8 @@ TEST(Movdump, ExitStatusSaysWhatWentWrong) {
     const Row rows[] = {
         {damaged.path, 1, "damaged or unreadable movie file: movie time scale is 0 (error -2010)"},
         {"--check " + damaged.path, 1, "(error -2010)"},
+        {"--tracks " + damaged.path, 1, "cannot open the movie (error -2010)"},
+        {"--tracks --check " + damaged.path, 2, "usage"},
         {"/nonexistent/movie.mov", 1, "cannot open"},
         {"", 2, "usage"},
         {"--samples --check " + damaged.path, 2, "usage"},

@@ -4,6 +4,9 @@
 //
 //   movdump [--samples] FILE   also list every sample
 //   movdump --check FILE       read and validate only; one line of summary
+//   movdump --tracks FILE      open the movie as the application does
+//                              (OpenMovieFile, NewMovieFromFile) and list
+//                              its tracks as the movie toolbox reports them
 //
 // Exit status: 0 for a readable movie, 1 for a damaged one, 2 for usage.
 #include <cstdio>
@@ -11,6 +14,7 @@
 #include <iostream>
 
 #include "AtomDump.h"
+#include "TrackList.h"
 #include "platform/movies/format/MovieFile.h"
 
 using namespace platform;
@@ -19,7 +23,7 @@ using namespace platform::movies;
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: movdump [--samples | --check] FILE\n");
+    std::fprintf(stderr, "usage: movdump [--samples | --check | --tracks] FILE\n");
     return 2;
 }
 
@@ -46,16 +50,18 @@ void print_data_refs(const MovieFileContents& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool samples = false, check = false;
+    bool samples = false, check = false, tracks = false;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--samples")) samples = true;
         else if (!std::strcmp(argv[i], "--check")) check = true;
+        else if (!std::strcmp(argv[i], "--tracks")) tracks = true;
         else if (argv[i][0] == '-' || path) return usage();
         else path = argv[i];
     }
-    if (!path || (samples && check)) return usage();
+    if (!path || int(samples) + int(check) + int(tracks) > 1) return usage();
     std::ios::sync_with_stdio(false);
+    if (tracks) return movdump::print_tracks(path);
 
     auto file = open_data_file(path, OpenMode::read);
     if (!file.ok()) {

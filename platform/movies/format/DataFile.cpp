@@ -1,7 +1,5 @@
 #include "platform/movies/format/DataFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,83 +7,47 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Files.h"
+#include "platform/files/FileIO.h"
+
 namespace platform::movies {
 
 namespace {
 
-Error errno_error(int e, const char* message) {
-    switch (e) {
-    case ENOENT: case ENOTDIR: return fail(fnfErr, message);
-    case EACCES: case EPERM: return fail(permErr, message);
-    case EROFS: return fail(wPrErr, message);
-    case ENOSPC: case EDQUOT: return fail(dskFulErr, message);
-    case EMFILE: case ENFILE: return fail(tmfoErr, message);
-    case EFBIG: return fail(dskFulErr, message);
-    default: return fail(ioErr, message);
-    }
+// Result codes of the file layer that mean "not a file we can use here".
+Error not_a_file(const Error& e) {
+    if (e.code == notAFileErr) return fail(paramErr, "not a regular file");
+    return e;
 }
 
-class PosixFile final : public DataFile {
+class FileLayerFile final : public DataFile {
 public:
-    PosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-    ~PosixFile() override { ::close(fd_); }
-    PosixFile(const PosixFile&) = delete;
-    PosixFile& operator=(const PosixFile&) = delete;
+    FileLayerFile(files::File* file, std::string path) : file_(file), path_(std::move(path)) {}
+    FileLayerFile(files::File owned, std::string path)
+        : owned_(std::move(owned)), file_(&owned_), path_(std::move(path)) {}
 
-    Result<UInt64> size() override {
-        struct stat st;
-        if (::fstat(fd_, &st) != 0) return errno_error(errno, "cannot query the file's size");
-        return UInt64(st.st_size);
-    }
+    Result<UInt64> size() override { return file_->size(); }
 
     Result<void> read_at(UInt64 offset, void* buffer, size_t count) override {
-        UInt8* p = static_cast<UInt8*>(buffer);
-        while (count) {
-            if (offset > UInt64(INT64_MAX)) return fail(eofErr, "read past the end of the file");
-            ssize_t n = ::pread(fd_, p, count, off_t(offset));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return errno_error(errno, "read failed");
-            }
-            if (n == 0) return fail(eofErr, "read past the end of the file");
-            p += n;
-            offset += UInt64(n);
-            count -= size_t(n);
-        }
+        size_t got = TRY(file_->read_at(buffer, count, offset));
+        if (got != count) return fail(eofErr, "read past the end of the file");
         return ok();
     }
 
     Result<void> write_at(UInt64 offset, const void* data, size_t count) override {
-        const UInt8* p = static_cast<const UInt8*>(data);
-        while (count) {
-            if (offset > UInt64(INT64_MAX)) return fail(dskFulErr, "write past the largest file");
-            ssize_t n = ::pwrite(fd_, p, count, off_t(offset));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return errno_error(errno, "write failed");
-            }
-            p += n;
-            offset += UInt64(n);
-            count -= size_t(n);
-        }
-        return ok();
+        return file_->write_at(data, count, offset);
     }
 
-    Result<void> sync() override {
-        if (::fdatasync(fd_) != 0) return errno_error(errno, "sync failed");
-        return ok();
-    }
+    // Data and size reach the disk; that is all a movie update relies on.
+    Result<void> sync() override { return file_->datasync(); }
 
-    Result<void> truncate(UInt64 size) override {
-        if (size > UInt64(INT64_MAX) || ::ftruncate(fd_, off_t(size)) != 0)
-            return errno_error(errno, "truncate failed");
-        return ok();
-    }
+    Result<void> truncate(UInt64 size) override { return file_->truncate(size); }
 
     const std::string& path() const override { return path_; }
 
 private:
-    int fd_;
+    files::File owned_;
+    files::File* file_;
     std::string path_;
 };
 
@@ -93,23 +55,18 @@ private:
 
 Result<std::unique_ptr<DataFile>> open_data_file(const std::string& path, OpenMode mode) {
     std::string abs = TRY(absolute_path(path));
-    int flags = O_CLOEXEC | O_NONBLOCK;   // a pipe must not block the open
-    flags |= mode == OpenMode::read ? O_RDONLY : O_RDWR;
-    if (mode == OpenMode::create) flags |= O_CREAT;
-    int fd = ::open(abs.c_str(), flags, 0666);
-    if (fd < 0) return errno_error(errno, "cannot open the file");
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(paramErr, "not a regular file");
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (mode == OpenMode::create && ::ftruncate(fd, 0) != 0) {
-        int e = errno;
-        ::close(fd);
-        return errno_error(e, "cannot empty the file");
-    }
-    return std::unique_ptr<DataFile>(new PosixFile(fd, abs));
+    files::Access access = mode == OpenMode::read ? files::Access::Read : files::Access::ReadWrite;
+    auto opened = files::File::open(abs, access);
+    if (!opened.ok() && opened.code() == fnfErr && mode == OpenMode::create)
+        opened = files::File::open(abs, access, files::Create::Exclusive);
+    if (!opened.ok()) return not_a_file(opened.error());
+    files::File file = std::move(opened).value();
+    if (mode == OpenMode::create && TRY(file.size()) != 0) TRY(file.truncate(0));
+    return std::unique_ptr<DataFile>(new FileLayerFile(std::move(file), abs));
+}
+
+std::unique_ptr<DataFile> borrow_data_file(files::File& file, std::string path) {
+    return std::unique_ptr<DataFile>(new FileLayerFile(&file, std::move(path)));
 }
 
 Result<std::string> absolute_path(const std::string& path) {
@@ -117,7 +74,7 @@ Result<std::string> absolute_path(const std::string& path) {
     std::string full = path;
     if (path[0] != '/') {
         char cwd[PATH_MAX];
-        if (!::getcwd(cwd, sizeof cwd)) return errno_error(errno, "no current folder");
+        if (!::getcwd(cwd, sizeof cwd)) return files::os_error(errno, "no current folder");
         full = std::string(cwd) + "/" + path;
     }
     // Resolve the links of the folder, keep the last component as named.
@@ -126,7 +83,7 @@ Result<std::string> absolute_path(const std::string& path) {
     if (name.empty() || name == "." || name == "..") return fail(bdNamErr, "path names a folder");
     char resolved[PATH_MAX];
     if (!::realpath(folder.empty() ? "/" : folder.c_str(), resolved))
-        return errno_error(errno, "cannot resolve the file's folder");
+        return files::os_error(errno, "cannot resolve the file's folder");
     std::string out = resolved;
     if (out != "/") out += "/";
     return out + name;

@@ -1,10 +1,11 @@
 // DataFile.h — the one place the movie file layer touches files.
 //
 // Every read, write, sync and open of a movie or media file goes through
-// DataFile and the functions below, so the File Manager's own file layer
-// can take their place without changes elsewhere. MemoryFile serves tests
-// and the fuzzer; it can be told to fail after a number of writes, which
-// is how the crash safety of a movie update is checked.
+// DataFile and the functions below. On disk they run on the File Manager's
+// file layer (platform/files/FileIO.h), so every write, truncate and sync
+// of a movie file is counted and can be crashed or failed by its test
+// switches. MemoryFile serves tests and the fuzzer; it can be told to fail
+// after a number of writes.
 #pragma once
 
 #include <memory>
@@ -12,6 +13,10 @@
 #include <vector>
 
 #include "platform/core/Result.h"
+
+namespace platform::files {
+class File;
+}
 
 namespace platform::movies {
 
@@ -37,6 +42,10 @@ enum class OpenMode {
 // Opens a regular file (anything else — folder, device, pipe — fails with
 // paramErr; a missing one with fnfErr).
 Result<std::unique_ptr<DataFile>> open_data_file(const std::string& path, OpenMode mode);
+
+// A DataFile over a file the File Manager already holds open (a movie
+// file's reference number). `file` must outlive it; `path` is absolute.
+std::unique_ptr<DataFile> borrow_data_file(files::File& file, std::string path);
 
 // `path` made absolute and normalised, with the links of its existing
 // folders resolved.

@@ -11,10 +11,12 @@
  *   moov  the movie, optionally followed by a free atom of reserved space
  *
  * Readers take the first moov. Updating a movie writes the new moov into
- * free space after the live one (or at the end of the file) typed 'free',
- * syncs, retypes it 'moov', syncs, and only then retypes the old one 'free'
- * with a single 4-byte write: a crash at any point leaves a file whose
- * first moov is either the old movie or the new one.
+ * free space typed 'free' (a run of free atoms after the live one, else one
+ * before it, else the end of the file), syncs, retypes it 'moov', syncs,
+ * and only then retypes the old one 'free' with a single 4-byte write: a
+ * crash at any point leaves a file whose first moov is either the old movie
+ * or the new one. Old movies become free space later updates reuse, so a
+ * movie that keeps its size alternates between two places.
  */
 #pragma once
 
@@ -62,11 +64,16 @@ struct MovieFileContents {
 // invalidMovie when damage comes before it.
 Result<MovieFileLayout> scan_movie_file(DataFile& file);
 
+// Told how far a long read has come (0...1); a failure it returns stops
+// the read with that failure.
+using ReadProgress = std::function<Result<void>(double)>;
+
 // Reads, parses and validates the first movie of a file: every chunk must
 // lie inside the file its data reference names (checked when that file is
 // found; a missing one is reported in data_refs, not failed).
 // External references are followed only when `follow_external` is set.
-Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external = true);
+Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external = true,
+                                          const ReadProgress* progress = nullptr);
 
 // Follows a data reference of a movie at `movie_path` (may be empty for a
 // file with no path): the movie's own file, an alias (relative path first,
@@ -104,6 +111,11 @@ private:
     std::optional<UInt64> wide_at_;   // the open mdat's wide atom
     UInt64 mdat_at_ = 0;
 };
+
+// Makes the end of a file safe to append to: an atom that runs to the end
+// of the file (size 0) gets its real size. Returns the end of the last
+// whole atom.
+Result<UInt64> prepare_end_of_file(DataFile& file);
 
 // Replaces the file's live movie with `movie` as described above and
 // returns where the new moov went. Finish a writer's data first; to add

@@ -1,9 +1,11 @@
 // Reading a movie file: the top-level scan, the first moov, its data
 // references and the check of every chunk against the file it lives in.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/movies/format/Alias.h"
 #include "platform/movies/format/MovieFile.h"
+#include "platform/movies/format/SampleFraming.h"
 
 namespace platform::movies {
 
@@ -81,12 +83,15 @@ namespace {
 
 Result<void> check_chunks(const Media& media, const std::vector<ResolvedDataRef>& refs) {
     const auto& descriptions = media.descriptions.entries;
-    return media.samples.for_each_chunk([&](UInt32, UInt64 offset, UInt64 bytes, UInt32 description) -> Result<void> {
+    const auto framings = media_framings(media.type(), media.descriptions);
+    return media.samples.for_each_chunk([&](const SampleTable::ChunkInfo& c) -> Result<void> {
         // finish() and check_descriptions() have made both indexes valid.
-        const ResolvedDataRef& ref = refs[descriptions[description - 1].data_ref_index() - 1];
+        const ResolvedDataRef& ref = refs[descriptions[c.description - 1].data_ref_index() - 1];
         if (!ref.found) return ok();
+        const auto& framing = framings[c.description - 1];
+        UInt64 bytes = framing ? framing->bytes(c.samples) : c.bytes;
         UInt64 end;
-        if (add_overflows(offset, bytes, &end) || end > ref.size)
+        if (add_overflows(c.offset, bytes, &end) || end > ref.size)
             return fail(invalidSampleTable, "a chunk lies past the end of its data file");
         return ok();
     });
@@ -94,16 +99,26 @@ Result<void> check_chunks(const Media& media, const std::vector<ResolvedDataRef>
 
 }  // namespace
 
-Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external) {
+Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external, const ReadProgress* progress) {
+    auto report = [&](double done) -> Result<void> { return progress ? (*progress)(done) : ok(); };
     MovieFileContents c;
     c.layout = TRY(scan_movie_file(file));
     const TopAtom& m = *c.layout.movie_atom();
     {
-        std::vector<UInt8> bytes = TRY(read_top_atom(file, m, kMaxMovieAtomSize));
+        if (m.size > kMaxMovieAtomSize) return fail(memFullErr, "atom too large to load");
+        std::vector<UInt8> bytes(size_t(m.size));
+        constexpr size_t kPiece = size_t(1) << 22;
+        for (size_t at = 0; at < bytes.size(); at += kPiece) {
+            size_t n = std::min(kPiece, bytes.size() - at);
+            TRY(file.read_at(m.offset + at, bytes.data() + at, n));
+            TRY(report(0.4 * double(at + n) / double(bytes.size())));
+        }
         std::span<const UInt8> body = std::span<const UInt8>(bytes).subspan(m.header_size);
         TRY(walk_atom_tree(body, m.offset + m.header_size, 1, [](const AtomNode&, ByteReader) {}));
         c.movie = TRY(Movie::parse(ByteReader(body, invalidMovie)));
     }
+    TRY(report(0.8));
+    size_t checked = 0;
     for (const Track& t : c.movie.tracks) {
         std::vector<ResolvedDataRef> refs;
         if (!t.media.data_refs()) {
@@ -121,6 +136,7 @@ Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external) 
         }
         TRY(check_chunks(t.media, refs));
         c.data_refs.push_back(std::move(refs));
+        TRY(report(0.8 + 0.2 * double(++checked) / double(c.movie.tracks.size())));
     }
     return c;
 }

@@ -96,20 +96,76 @@ Result<TopAtom> MovieFileWriter::append_movie(const Movie& movie, UInt32 reserve
     return atom;
 }
 
+Result<UInt64> prepare_end_of_file(DataFile& file) {
+    std::optional<TopAtom> last;
+    TopLevelEnd end = TRY(walk_top_level(file, [&](const TopAtom& a) {
+        last = a;
+        return true;
+    }));
+    if (last && last->to_end) {
+        if (last->size > 0xFFFFFFFFu || last->header_size != 8)
+            return fail(cantPutPublicMovieAtom, "no room after an atom that runs to the end of the file");
+        TRY(write_u32(file, last->offset, UInt32(last->size)));
+        TRY(file.sync());
+    }
+    return end.end;
+}
+
+namespace {
+
+// A run of adjacent free space at the top level: free or skip atoms with
+// nothing between them.
+struct FreeRun {
+    UInt64 offset = 0;
+    UInt64 size = 0;
+    size_t atoms = 0;
+    bool plain_header = true;   // one atom with an 8-byte header
+};
+
+std::vector<FreeRun> free_runs(const MovieFileLayout& l) {
+    std::vector<FreeRun> runs;
+    for (size_t i = 0; i < l.atoms.size(); ++i) {
+        const TopAtom& a = l.atoms[i];
+        bool is_free = (a.type == kFree || a.type == kSkip) && !a.to_end;
+        if (!is_free) continue;
+        if (!runs.empty() && runs.back().offset + runs.back().size == a.offset && i > 0 &&
+            (l.atoms[i - 1].type == kFree || l.atoms[i - 1].type == kSkip)) {
+            runs.back().size += a.size;
+            runs.back().atoms++;
+            runs.back().plain_header = false;
+        } else {
+            runs.push_back(FreeRun{a.offset, a.size, 1, a.header_size == 8});
+        }
+    }
+    return runs;
+}
+
+// A run that takes `n` bytes exactly, or with room for a free atom after.
+bool fits(const FreeRun& r, UInt64 n) {
+    if (r.size > 0xFFFFFFFFu) return false;
+    return r.size == n || r.size >= n + 8;
+}
+
+}  // namespace
+
 Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie) {
     MovieFileLayout l = TRY(scan_movie_file(file));
     const TopAtom old = *l.movie_atom();
     std::vector<UInt8> bytes = TRY(movie.write());
     const UInt64 n = bytes.size();
 
-    // Free space after the live movie that the new one fills exactly, or
-    // with room for a free atom after it.
-    std::optional<TopAtom> slot;
-    for (size_t i = *l.movie + 1; i < l.atoms.size() && !slot; ++i) {
-        const TopAtom& a = l.atoms[i];
-        if ((a.type != kFree && a.type != kSkip) || a.to_end) continue;
-        if (a.size == n || (a.size >= n + 8 && a.size - n <= 0xFFFFFFFFu)) slot = a;
-    }
+    // Free space the new movie fits in: after the live movie first, then
+    // before it (the new one becomes the first movie the moment it is
+    // typed so, which is as safe), else the end of the file.
+    std::optional<FreeRun> slot;
+    for (const FreeRun& r : free_runs(l))
+        if (r.offset > old.offset && fits(r, n)) {
+            slot = r;
+            break;
+        }
+    if (!slot)
+        for (const FreeRun& r : free_runs(l))
+            if (r.offset < old.offset && fits(r, n)) slot = r;
 
     UInt64 at = slot ? slot->offset : l.end.end;
     if (!slot && l.last && l.last->to_end) {
@@ -121,6 +177,12 @@ Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie) {
         TRY(file.sync());
     }
 
+    // 0. Adjacent free atoms become one, so that nothing inside the run is
+    //    read as a header while the new movie is written into it.
+    if (slot && !slot->plain_header) {
+        TRY(write_header(file, at, UInt32(slot->size), kFree));
+        TRY(file.sync());
+    }
     // 1. The new movie's body inside free space; nothing a reader uses yet.
     bool split = slot && slot->size != n;
     if (split) TRY(write_header(file, at + n, UInt32(slot->size - n), kFree));
@@ -132,7 +194,8 @@ Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie) {
         TRY(write_u32(file, at, UInt32(n)));
         TRY(file.sync());
     }
-    // 3. The new movie becomes a movie; the old one, first, still wins.
+    // 3. The new movie becomes a movie. After the old one, the old one
+    //    still wins; before it, the new one wins from here on.
     TRY(write_u32(file, at + 4, kMoov));
     TRY(file.sync());
     // 4. The old one steps aside.

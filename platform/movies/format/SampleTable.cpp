@@ -15,23 +15,21 @@ size_t run_of(const std::vector<UInt32>& firsts, UInt32 key) {
 
 }  // namespace
 
+Result<void> SampleTable::check_growth(UInt32 count, UInt32 size) const {
+    if (count == 0) return fail(paramErr, "a chunk holds at least one sample");
+    if (count > 0xFFFFFFFFu - sample_count_) return fail(invalidSampleNum, "too many samples in one media");
+    UInt64 bytes;
+    if (mul_overflows(UInt64(count), UInt64(size), &bytes)) return fail(paramErr, "chunk larger than 2^64");
+    return ok();
+}
+
 Result<void> SampleTable::add_chunk(UInt64 offset, UInt32 count, UInt32 size, UInt32 duration,
                                     UInt32 description, bool sync) {
-    if (count == 0) return fail(paramErr, "a chunk holds at least one sample");
+    TRY(check_growth(count, size));
     if (description == 0) return fail(invalidSampleDescIndex, "sample description index 0");
-    if (count > 0xFFFFFFFFu - sample_count_) return fail(invalidSampleNum, "too many samples in one media");
     if (chunk_offsets_.size() >= 0xFFFFFFFFu) return fail(invalidChunkNum, "too many chunks in one media");
     UInt64 end;
     if (add_overflows(offset, UInt64(count) * size, &end)) return fail(paramErr, "chunk ends past 2^64");
-
-    if (!time_runs_.empty() && time_runs_.back().duration == duration &&
-        time_runs_.back().count <= 0xFFFFFFFFu - count) {
-        time_runs_.back().count += count;
-    } else {
-        time_runs_.push_back(TimeRun{count, duration});
-        time_run_first_sample_.push_back(sample_count_);
-        time_run_first_time_.push_back(duration_);
-    }
 
     UInt32 chunk = chunk_count() + 1;
     if (chunk_runs_.empty() || chunk_runs_.back().samples_per_chunk != count ||
@@ -40,6 +38,39 @@ Result<void> SampleTable::add_chunk(UInt64 offset, UInt32 count, UInt32 size, UI
         chunk_run_first_sample_.push_back(sample_count_);
     }
     chunk_offsets_.push_back(offset);
+    append_samples(count, size, duration, sync);
+    return ok();
+}
+
+Result<void> SampleTable::extend_last_chunk(UInt32 count, UInt32 size, UInt32 duration, bool sync) {
+    if (chunk_offsets_.empty()) return fail(invalidChunkNum, "no chunk to extend");
+    TRY(check_growth(count, size));
+    UInt32 last = chunk_count();
+    ChunkRun& run = chunk_runs_.back();
+    if (run.samples_per_chunk > 0xFFFFFFFFu - count) return fail(invalidSampleNum, "too many samples in one chunk");
+    if (run.first_chunk == last) {
+        run.samples_per_chunk += count;
+    } else {
+        // The last chunk leaves its run for one of its own.
+        ChunkRun own{last, run.samples_per_chunk + count, run.description};
+        chunk_run_first_sample_.push_back(sample_count_ - run.samples_per_chunk);
+        chunk_runs_.push_back(own);
+    }
+    append_samples(count, size, duration, sync);
+    return ok();
+}
+
+void SampleTable::set_chunk_offset(UInt32 chunk, UInt64 offset) { chunk_offsets_[chunk - 1] = offset; }
+
+void SampleTable::append_samples(UInt32 count, UInt32 size, UInt32 duration, bool sync) {
+    if (!time_runs_.empty() && time_runs_.back().duration == duration &&
+        time_runs_.back().count <= 0xFFFFFFFFu - count) {
+        time_runs_.back().count += count;
+    } else {
+        time_runs_.push_back(TimeRun{count, duration});
+        time_run_first_sample_.push_back(sample_count_);
+        time_run_first_time_.push_back(duration_);
+    }
 
     if (sizes_constant_ && sample_count_ == 0) {
         constant_size_ = size;
@@ -60,7 +91,6 @@ Result<void> SampleTable::add_chunk(UInt64 offset, UInt32 count, UInt32 size, UI
 
     sample_count_ += count;
     duration_ += UInt64(count) * duration;
-    return ok();
 }
 
 Result<SampleInfo> SampleTable::sample(UInt32 number) const {
@@ -101,6 +131,26 @@ UInt64 SampleTable::sample_time(UInt32 number) const {
     UInt32 s = number - 1;
     size_t t = run_of(time_run_first_sample_, s);
     return time_run_first_time_[t] + UInt64(s - time_run_first_sample_[t]) * time_runs_[t].duration;
+}
+
+SampleTable::ChunkSpan SampleTable::chunk_span(UInt32 number) const {
+    UInt32 s = number - 1;
+    size_t r = run_of(chunk_run_first_sample_, s);
+    const ChunkRun& run = chunk_runs_[r];
+    UInt32 within = s - chunk_run_first_sample_[r];
+    ChunkSpan span;
+    span.chunk = run.first_chunk + within / run.samples_per_chunk;
+    span.first_sample = chunk_run_first_sample_[r] + within - within % run.samples_per_chunk + 1;
+    span.samples = run.samples_per_chunk;
+    span.offset = chunk_offsets_[span.chunk - 1];
+    span.description = run.description;
+    return span;
+}
+
+UInt32 SampleTable::same_duration_run(UInt32 number) const {
+    UInt32 s = number - 1;
+    size_t t = run_of(time_run_first_sample_, s);
+    return time_runs_[t].count - (s - time_run_first_sample_[t]);
 }
 
 bool SampleTable::is_sync(UInt32 number) const {
@@ -154,7 +204,8 @@ Result<void> SampleTable::for_each_chunk(const ChunkVisitor& visit) const {
                 const UInt32* p = sizes_.data() + sample;
                 for (UInt32 i = 0; i < run.samples_per_chunk; ++i) bytes += p[i];
             }
-            TRY(visit(c, chunk_offsets_[c - 1], bytes, run.description));
+            TRY(visit(ChunkInfo{c, chunk_offsets_[c - 1], bytes, sample + 1, run.samples_per_chunk,
+                                run.description}));
             sample += run.samples_per_chunk;
             if (c == 0xFFFFFFFFu) break;
         }

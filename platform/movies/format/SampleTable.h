@@ -62,6 +62,10 @@ public:
     // and `duration` units each, stored back to back from `offset`.
     Result<void> add_chunk(UInt64 offset, UInt32 count, UInt32 size, UInt32 duration,
                            UInt32 description, bool sync);
+    // More samples stored right after the last chunk's, in that chunk.
+    Result<void> extend_last_chunk(UInt32 count, UInt32 size, UInt32 duration, bool sync);
+    // Moves a chunk (1-based number, must exist).
+    void set_chunk_offset(UInt32 chunk, UInt64 offset);
 
     // --- Queries.
     UInt32 sample_count() const { return sample_count_; }
@@ -73,6 +77,18 @@ public:
     // The sample playing at a media time; timeNotInMedia past the end.
     Result<UInt32> sample_at(UInt64 time) const;
     UInt64 sample_time(UInt32 number) const;     // number must be valid
+    // The chunk holding a sample (number must be valid): its number, first
+    // sample, sample count, offset and description.
+    struct ChunkSpan {
+        UInt32 chunk = 0;
+        UInt32 first_sample = 0;
+        UInt32 samples = 0;
+        UInt64 offset = 0;
+        UInt32 description = 0;
+    };
+    ChunkSpan chunk_span(UInt32 number) const;
+    // How many samples from `number` on share its duration (number valid).
+    UInt32 same_duration_run(UInt32 number) const;
     bool is_sync(UInt32 number) const;
     // The nearest sync sample at or after (forward) or at or before `number`;
     // 0 when there is none.
@@ -81,8 +97,16 @@ public:
     // `time`; with edge_ok, `time` itself when a sample starts there.
     std::optional<SampleEdge> next_edge(UInt64 time, bool forward, bool edge_ok) const;
 
-    // Every chunk in order: number (1-based), offset, byte size, description.
-    using ChunkVisitor = std::function<Result<void>(UInt32, UInt64, UInt64, UInt32)>;
+    // Every chunk in order, with its byte size as the sample sizes give it.
+    struct ChunkInfo {
+        UInt32 number = 0;          // 1-based
+        UInt64 offset = 0;
+        UInt64 bytes = 0;
+        UInt32 first_sample = 0;    // 1-based
+        UInt32 samples = 0;
+        UInt32 description = 0;     // 1-based
+    };
+    using ChunkVisitor = std::function<Result<void>(const ChunkInfo&)>;
     Result<void> for_each_chunk(const ChunkVisitor& visit) const;
 
     // Moves every chunk by `delta` bytes (a movie atom written in front of
@@ -126,6 +150,8 @@ public:
     bool operator==(const SampleTable& o) const;
 
 private:
+    Result<void> check_growth(UInt32 count, UInt32 size) const;
+    void append_samples(UInt32 count, UInt32 size, UInt32 duration, bool sync);
     void index_time_runs();
     Result<void> index_chunk_runs();
 

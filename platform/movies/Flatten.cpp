@@ -1,0 +1,522 @@
+// FlattenMovieData: a self-contained copy of a movie in a new file.
+/*
+ * The copy holds every sample of every track's media (enabled tracks only
+ * with flattenActiveTracksOnly), gathered from whatever files the data
+ * references name, in one mdat; each media's data reference becomes the
+ * file itself. Samples are regrouped into chunks of about half a second
+ * (at most 4 MiB) that alternate between the tracks in time order, or come
+ * track after track with flattenDontInterleaveFlatten. Framed sound (MACE
+ * and the like, SampleFraming.h) is cut only between packets.
+ *
+ *   moov first (flattenForceMovieResourceBeforeMovieData):
+ *     ftyp | moov | free (reserve) | mdat
+ *   otherwise:
+ *     ftyp | wide | mdat | moov | free (reserve)
+ *
+ * The file is written as a temporary file in the destination's folder,
+ * synced, given type 'MooV', the creator and the destination's permission
+ * bits, and renamed over the destination (a symbolic link is followed to
+ * the file it names); then the folder is synced. A failure before the
+ * rename leaves the destination as it was, so flattening onto the movie's
+ * own file (or a hard link to it) works: the movie keeps reading the file
+ * it has open. A destination that someone else holds open for writing is
+ * refused with opWrErr before anything is written.
+ */
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/files/AccessPaths.h"
+#include "platform/files/Catalog.h"
+#include "platform/files/FinderInfo.h"
+#include "platform/movies/MediaData.h"
+#include "platform/movies/MovieFiles.h"
+#include "platform/movies/MovieProgress.h"
+#include "platform/movies/Session.h"
+#include "platform/movies/format/SampleFraming.h"
+
+using namespace platform;
+using namespace platform::movies;
+namespace pm = platform::movies;
+
+
+namespace platform::movies {
+namespace {
+
+constexpr double kChunkSeconds = 0.5;
+constexpr UInt64 kChunkBytes = UInt64(4) << 20;
+constexpr size_t kCopyBuffer = size_t(8) << 20;
+
+// Bytes of one source file that go into an output chunk.
+struct Piece {
+    UInt16 ref = 0;   // the source media's data reference
+    UInt64 offset = 0;
+    UInt64 bytes = 0;
+};
+
+struct OutChunk {
+    size_t track = 0;        // index into the plan's tracks
+    UInt32 number = 0;       // chunk number in that track's new table
+    double start = 0;        // seconds of media time
+    UInt64 bytes = 0;
+    std::vector<Piece> pieces;
+};
+
+struct TrackPlan {
+    MediaObject* media = nullptr;
+    Track track;             // the copy, with its new sample table
+};
+
+struct Plan {
+    std::vector<TrackPlan> tracks;
+    std::vector<OutChunk> chunks;
+    UInt64 data_bytes = 0;
+};
+
+// Groups one track's samples into output chunks and builds its new table.
+class TrackPlanner {
+public:
+    TrackPlanner(Plan& plan, size_t index, const pm::Media& source)
+        : plan_(plan), index_(index), source_(source), table_(plan.tracks[index].track.media.samples),
+          framings_(media_framings(source.type(), source.descriptions)),
+          scale_(source.header.time_scale ? source.header.time_scale : 1),
+          chunk_units_(std::max<UInt64>(1, UInt64(kChunkSeconds * scale_))) {}
+
+    Result<void> run() {
+        const SampleTable& src = source_.samples;
+        return src.for_each_chunk([&](const SampleTable::ChunkInfo& c) -> Result<void> {
+            const auto& framing = framings_[c.description - 1];
+            UInt16 ref = load_u16be(&source_.descriptions.entries[c.description - 1].bytes[14]);
+            if (framing) return framed(c, *framing, ref);
+            return per_sample(c, ref);
+        });
+    }
+
+private:
+    // How many samples fit in the output chunk they go to (the one being
+    // filled, or a new one when that is full or of another description),
+    // at `duration` and `bytes_each` a sample; at least one. Samples
+    // without data are not spread over chunks.
+    UInt64 room(UInt32 description, UInt32 duration, UInt64 bytes_each) const {
+        if (bytes_each == 0) return ~UInt64(0);
+        UInt64 units = 0, used = 0;
+        if (current_ && description == description_ && out_units_ < chunk_units_ && current_bytes() < kChunkBytes) {
+            units = out_units_;
+            used = current_bytes();
+        }
+        UInt64 by_time = (chunk_units_ - units) / std::max<UInt32>(duration, 1);
+        UInt64 by_bytes = (kChunkBytes - used) / bytes_each;
+        return std::max<UInt64>(std::min(by_time, by_bytes), 1);
+    }
+
+    // Sound counted in packets: whole runs of packets at a time.
+    Result<void> framed(const SampleTable::ChunkInfo& c, const SampleFraming& f, UInt16 ref) {
+        const SampleTable& src = source_.samples;
+        UInt32 done = 0;
+        while (done < c.samples) {
+            UInt32 n = c.first_sample + done;
+            UInt32 left = c.samples - done;
+            UInt32 duration = duration_of(n);
+            UInt32 take = std::min(left, src.same_duration_run(n));
+            take = UInt32(std::min<UInt64>(take, room(c.description, duration, f.bytes_per_packet)));
+            if (take < left) {
+                // Cut between packets only; a run shorter than a packet stays whole.
+                UInt32 whole = UInt32(f.whole_packets(take));
+                take = whole ? whole : std::min(left, f.samples_per_packet);
+            }
+            UInt64 offset = c.offset + f.bytes(done);
+            UInt64 bytes = f.bytes(done + take) - f.bytes(done);
+            TRY(add(ref, offset, bytes, take, src.size_of(n), duration, c.description, src.is_sync(n),
+                    src.sample_time(n)));
+            done += take;
+        }
+        return ok();
+    }
+
+    // Other samples in runs of equal size, duration and sync state.
+    Result<void> per_sample(const SampleTable::ChunkInfo& c, UInt16 ref) {
+        const SampleTable& src = source_.samples;
+        UInt64 offset = c.offset;
+        UInt32 done = 0;
+        while (done < c.samples) {
+            UInt32 n = c.first_sample + done;
+            UInt32 size = src.size_of(n);
+            UInt32 duration = duration_of(n);
+            bool sync = src.is_sync(n);
+            UInt32 limit = std::min(c.samples - done, src.same_duration_run(n));
+            limit = UInt32(std::min<UInt64>(limit, room(c.description, duration, size)));
+            UInt32 take = 1;
+            if (src.sizes_constant() && !src.has_sync_table()) {
+                take = limit;
+            } else {
+                while (take < limit && src.size_of(n + take) == size && src.is_sync(n + take) == sync) ++take;
+            }
+            TRY(add(ref, offset, UInt64(take) * size, take, size, duration, c.description, sync, src.sample_time(n)));
+            offset += UInt64(take) * size;
+            done += take;
+        }
+        return ok();
+    }
+
+    UInt32 duration_of(UInt32 n) const {
+        const SampleTable& src = source_.samples;
+        UInt64 next = n < src.sample_count() ? src.sample_time(n + 1) : src.duration();
+        return UInt32(next - src.sample_time(n));
+    }
+
+    Result<void> add(UInt16 ref, UInt64 offset, UInt64 bytes, UInt32 count, UInt32 size, UInt32 duration,
+                     UInt32 description, bool sync, UInt64 time) {
+        bool fresh = !current_ || description != description_ ||
+                     (bytes && (out_units_ >= chunk_units_ || current_bytes() + bytes > kChunkBytes));
+        if (fresh) {
+            TRY(table_.add_chunk(0, count, size, duration, description, sync));
+            OutChunk chunk;
+            chunk.track = index_;
+            chunk.number = table_.chunk_count();
+            chunk.start = double(time) / double(scale_);
+            plan_.chunks.push_back(std::move(chunk));
+            current_ = plan_.chunks.size();
+            description_ = description;
+            out_units_ = 0;
+        } else {
+            TRY(table_.extend_last_chunk(count, size, duration, sync));
+        }
+        OutChunk& chunk = plan_.chunks[current_ - 1];
+        if (!chunk.pieces.empty() && chunk.pieces.back().ref == ref &&
+            chunk.pieces.back().offset + chunk.pieces.back().bytes == offset) {
+            chunk.pieces.back().bytes += bytes;
+        } else {
+            chunk.pieces.push_back(Piece{ref, offset, bytes});
+        }
+        chunk.bytes += bytes;
+        plan_.data_bytes += bytes;
+        out_units_ += UInt64(count) * duration;
+        return ok();
+    }
+
+    UInt64 current_bytes() const { return current_ ? plan_.chunks[current_ - 1].bytes : 0; }
+
+    Plan& plan_;
+    size_t index_;
+    const pm::Media& source_;
+    SampleTable& table_;
+    std::vector<std::optional<SampleFraming>> framings_;
+    UInt32 scale_;
+    UInt64 chunk_units_;
+    size_t current_ = 0;   // 1-based index into plan_.chunks; 0 = none yet
+    UInt32 description_ = 0;
+    UInt64 out_units_ = 0;
+};
+
+// The copy's model: kept tracks with self-contained media and empty tables.
+Result<Plan> make_plan(MovieObject& movie, pm::Movie& out, bool active_only) {
+    Plan plan;
+    out = movie.model;
+    std::vector<UInt32> dropped;
+    std::erase_if(out.tracks, [&](const pm::Track& t) {
+        TrackObject* o = movie.track(t.header.track_id);
+        bool drop = !o || !o->has_media || (active_only && !(t.header.full.flags & kTrackEnabled));
+        if (drop) dropped.push_back(t.header.track_id);
+        return drop;
+    });
+    for (pm::Track& t : out.tracks) {
+        if (t.references) {
+            for (auto& r : t.references->refs)
+                std::erase_if(r.track_ids, [&](UInt32 id) { return std::find(dropped.begin(), dropped.end(), id) != dropped.end(); });
+            std::erase_if(t.references->refs, [](const TrackReference& r) { return r.track_ids.empty(); });
+        }
+        pm::Media& m = t.media;
+        m.samples = SampleTable{};
+        if (m.data_info) m.data_info->refs = DataReferences{FullAtomHeader{}, {DataRef::self()}, {}};
+        for (auto& d : m.descriptions.entries) store_u16be(&d.bytes[14], 1);
+    }
+    plan.tracks.resize(out.tracks.size());
+    for (size_t i = 0; i < out.tracks.size(); ++i) {
+        plan.tracks[i].media = &movie.track(out.tracks[i].header.track_id)->media;
+        plan.tracks[i].track = std::move(out.tracks[i]);
+    }
+    for (size_t i = 0; i < plan.tracks.size(); ++i) {
+        TrackPlanner planner(plan, i, plan.tracks[i].media->data());
+        TRY(planner.run());
+    }
+    return plan;
+}
+
+void order_chunks(Plan& plan, bool interleave) {
+    std::stable_sort(plan.chunks.begin(), plan.chunks.end(), [&](const OutChunk& a, const OutChunk& b) {
+        if (interleave && a.start != b.start) return a.start < b.start;
+        if (a.track != b.track) return a.track < b.track;
+        return a.number < b.number;
+    });
+}
+
+// Gives every chunk its place: data starts at `data_start`.
+void place_chunks(Plan& plan, UInt64 data_start) {
+    UInt64 at = data_start;
+    for (const OutChunk& c : plan.chunks) {
+        plan.tracks[c.track].track.media.samples.set_chunk_offset(c.number, at);
+        at += c.bytes;
+    }
+}
+
+Movie assemble(pm::Movie& out, Plan& plan) {
+    out.tracks.clear();
+    for (TrackPlan& t : plan.tracks) out.tracks.push_back(t.track);
+    return out;
+}
+
+// Writes through a large buffer so that a big copy makes few, large writes.
+class BufferedWriter {
+public:
+    explicit BufferedWriter(files::File& file) : file_(file) { buffer_.reserve(kCopyBuffer); }
+
+    Result<void> put(std::span<const UInt8> bytes) {
+        if (buffer_.size() + bytes.size() > kCopyBuffer) TRY(flush());
+        if (bytes.size() >= kCopyBuffer) {
+            TRY(file_.write_at(bytes.data(), bytes.size(), at_));
+            at_ += bytes.size();
+            return ok();
+        }
+        buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+        return ok();
+    }
+
+    // Room for `n` bytes at the end of the buffer, filled by the caller.
+    Result<UInt8*> reserve(size_t n) {
+        if (buffer_.size() + n > kCopyBuffer) TRY(flush());
+        size_t at = buffer_.size();
+        buffer_.resize(at + n);
+        return buffer_.data() + at;
+    }
+
+    Result<void> flush() {
+        if (buffer_.empty()) return ok();
+        TRY(file_.write_at(buffer_.data(), buffer_.size(), at_));
+        at_ += buffer_.size();
+        buffer_.clear();
+        return ok();
+    }
+
+    UInt64 position() const { return at_ + buffer_.size(); }
+
+private:
+    files::File& file_;
+    std::vector<UInt8> buffer_;
+    UInt64 at_ = 0;
+};
+
+Result<void> copy_data(Plan& plan, BufferedWriter& out, MovieProgress& progress, UInt64& copied) {
+    for (const OutChunk& c : plan.chunks) {
+        MediaObject& media = *plan.tracks[c.track].media;
+        for (const Piece& p : c.pieces) {
+            auto source = TRY(source_of(media, p.ref));
+            for (UInt64 done = 0; done < p.bytes;) {
+                size_t n = size_t(std::min<UInt64>(p.bytes - done, kCopyBuffer / 2));
+                UInt8* dst = TRY(out.reserve(n));
+                TRY(source->read(p.offset + done, dst, n));
+                done += n;
+                copied += n;
+                TRY(progress.update(plan.data_bytes ? double(copied) / double(plan.data_bytes) : 1.0));
+            }
+        }
+    }
+    return ok();
+}
+
+void put_header(std::vector<UInt8>& out, UInt32 size, OSType type) {
+    UInt8 h[8];
+    store_u32be(h, size);
+    store_u32be(h + 4, type);
+    out.insert(out.end(), h, h + 8);
+}
+
+// The bytes before and after the sample data, and where the data starts.
+struct Frame {
+    std::vector<UInt8> head;   // ftyp, [moov, free,] mdat header
+    std::vector<UInt8> tail;   // [moov, free]
+};
+
+Result<Frame> frame_for(pm::Movie& out, Plan& plan, bool movie_first) {
+    ByteWriter ftyp;
+    TRY(FileType{}.write(ftyp));
+    bool big = plan.data_bytes > 0xFFFFFFFFu - 16;
+    UInt64 mdat_header = big ? 16 : 8;
+    Frame f;
+    if (!movie_first) {
+        // ftyp | wide | mdat: the wide atom turns into the 64-bit header's room.
+        f.head = ftyp.take();
+        if (big) {
+            UInt8 h[16];
+            store_u32be(h, 1);
+            store_u32be(h + 4, kMdat);
+            store_u64be(h + 8, plan.data_bytes + 16);
+            f.head.insert(f.head.end(), h, h + 16);
+        } else {
+            put_header(f.head, 8, kWide);
+            put_header(f.head, UInt32(plan.data_bytes + 8), kMdat);
+        }
+        place_chunks(plan, f.head.size());
+        Movie m = assemble(out, plan);
+        f.tail = TRY(m.write());
+        UInt32 reserve = movie_reserve(f.tail.size());
+        if (reserve >= 8) {
+            put_header(f.tail, reserve, kFree);
+            f.tail.resize(f.tail.size() + reserve - 8);
+        }
+        return f;
+    }
+    // The movie's size depends on whether its offsets need 64 bits, which
+    // depends on its size: settle it in a few rounds.
+    UInt64 moov_size = 0;
+    for (int round = 0; round < 4; ++round) {
+        UInt32 reserve = movie_reserve(moov_size);
+        UInt64 data_start = ftyp.size() + moov_size + (reserve >= 8 ? reserve : 0) + mdat_header;
+        place_chunks(plan, data_start);
+        Movie m = assemble(out, plan);
+        std::vector<UInt8> bytes = TRY(m.write());
+        if (bytes.size() == moov_size) {
+            f.head = ftyp.take();
+            f.head.insert(f.head.end(), bytes.begin(), bytes.end());
+            if (reserve >= 8) {
+                put_header(f.head, reserve, kFree);
+                f.head.resize(f.head.size() + reserve - 8);
+            }
+            if (big) {
+                UInt8 h[16];
+                store_u32be(h, 1);
+                store_u32be(h + 4, kMdat);
+                store_u64be(h + 8, plan.data_bytes + 16);
+                f.head.insert(f.head.end(), h, h + 16);
+            } else {
+                put_header(f.head, UInt32(plan.data_bytes + 8), kMdat);
+            }
+            return f;
+        }
+        moov_size = bytes.size();
+    }
+    return fail(internalQuickTimeError, "the movie's size does not settle");
+}
+
+// The destination after following a symbolic link, and whether the movie
+// itself holds it open for writing (its own file, flattened onto itself).
+Result<void> check_destination(MovieObject& movie, const std::string& path, SInt32 create_flags, mode_t* mode,
+                               bool* exists) {
+    struct stat st;
+    *exists = ::stat(path.c_str(), &st) == 0;
+    *mode = 0;
+    if (!*exists) {
+        if (errno != ENOENT) return files::os_error(errno, "cannot examine the destination");
+        return ok();
+    }
+    if (S_ISDIR(st.st_mode)) return fail(notAFileErr, "a folder has that name");
+    if (!(UInt32(create_flags) & createMovieFileDeleteCurFile)) return fail(dupFNErr, "the file exists");
+    *mode = st.st_mode & 07777;
+    if (!TRY(files::is_open_for_writing(path))) return ok();
+    FileIdentity dest{st.st_dev, st.st_ino};
+    files::File* own = movie.home_ref_num ? files::file_of(movie.home_ref_num) : nullptr;
+    bool own_writer = own && own->access() != files::Access::Read && identity_of(*own).ok() &&
+                      *identity_of(*own) == dest;
+    if (!own_writer) return fail(opWrErr, "the file is open for writing");
+    return ok();
+}
+
+std::string final_target(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
+        auto target = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) return target.string();
+    }
+    return path;
+}
+
+Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spec, OSType creator,
+                             SInt32 create_flags) {
+    if (flags & flattenFSSpecPtrIsDataRefRecordPtr) return fail(paramErr, "data reference destinations are not supported");
+    std::string dest = final_target(TRY(files::path_of(spec)).string());
+    mode_t mode;
+    bool exists;
+    TRY(check_destination(movie, dest, create_flags, &mode, &exists));
+    std::string folder = std::filesystem::path(dest).parent_path().string();
+    std::string name = std::filesystem::path(dest).filename().string();
+
+    pm::Movie out;
+    Plan plan = TRY(make_plan(movie, out, flags & flattenActiveTracksOnly));
+    order_chunks(plan, !(flags & flattenDontInterleaveFlatten));
+    bool movie_first = (flags & flattenForceMovieResourceBeforeMovieData) != 0;
+    Frame frame = TRY(frame_for(out, plan, movie_first));
+
+    MovieProgress progress(&movie, movie.progress, movie.progress_refcon, progressOpFlatten);
+    TRY(progress.update(0));
+    files::File temp = TRY(files::File::create_temp(folder, name));
+    std::string temp_path = temp.path().string();
+    auto written = [&]() -> Result<void> {
+        if (exists && ::fchmod(temp.fd(), mode) != 0) return files::os_error(errno, "cannot set the permissions");
+        BufferedWriter w(temp);
+        TRY(w.put(frame.head));
+        UInt64 copied = 0;
+        TRY(copy_data(plan, w, progress, copied));
+        TRY(w.put(frame.tail));
+        TRY(w.flush());
+        FInfo info{};
+        info.fdType = kQTFileTypeMovie;
+        info.fdCreator = creator;
+        TRY(files::write_finder_info(temp_path, info));
+        TRY(temp.sync());
+        return ok();
+    }();
+    if (!written.ok()) {
+        (void)files::unlink_path(temp_path);
+        return written.error();
+    }
+    auto home = DataSource::reopen(temp, dest);
+    if (!home.ok()) {
+        (void)files::unlink_path(temp_path);
+        return home.error();
+    }
+    if (auto renamed = files::rename_path(temp_path, dest); !renamed.ok()) {
+        (void)files::unlink_path(temp_path);
+        return renamed.error();
+    }
+    TRY(files::sync_folder(folder));
+    progress.close();
+
+    MovieObject* copy = new_movie_object(create_flags & newMovieActive);
+    copy->model = Movie{};
+    copy->model.header = out.header;
+    copy->model.user_data = out.user_data;
+    copy->model.kept = out.kept;
+    copy->home_path = dest;
+    copy->home = std::move(home).value();
+    for (TrackPlan& t : plan.tracks) {
+        TrackObject* o = copy->add_track(std::move(t.track), true);
+        copy->attach_sources(o->media, nullptr);
+    }
+    copy->model.header.next_track_id = out.header.next_track_id;
+    copy->volume = copy->model.header.preferred_volume;
+    return copy;
+}
+
+}  // namespace
+}  // namespace platform::movies
+
+::Movie FlattenMovieData(::Movie theMovie, SInt32 movieFlattenFlags, const FSSpec* theFile, OSType creator,
+                       ScriptCode /*scriptTag*/, SInt32 createMovieFileFlags) {
+    MovieObject* m = movie_of(theMovie);
+    if (!m) {
+        set_error(invalidMovie);
+        return nullptr;
+    }
+    if (!theFile) {
+        set_error(paramErr);
+        return nullptr;
+    }
+    auto copy = pm::flatten(*m, movieFlattenFlags, *theFile, creator, createMovieFileFlags);
+    if (!copy.ok()) {
+        set_error(copy.code());
+        return nullptr;
+    }
+    set_error(noErr);
+    return to_api(*copy);
+}

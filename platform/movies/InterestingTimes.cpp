@@ -1,0 +1,211 @@
+// GetTrackNextInterestingTime: the next time, in track time, at which a
+// sample starts (or a sync sample, or an edit), searching forward for a
+// positive rate and backward for a negative one.
+/*
+ * A sample "starts" in track time where its media start falls inside an
+ * edit, and at the start of every edit (the sample in view begins there).
+ * Track times are whole movie units: a sample starting at media time s in
+ * an edit (start S, media time m, rate r) starts at
+ *     S + floor((s - m) * movie scale / (media scale * r)).
+ * Many samples can share one movie unit (sound); the search always returns
+ * a time strictly past the one it started from unless edges are allowed,
+ * so stepping from result to result ends.
+ */
+#include "platform/movies/MovieObjects.h"
+#include "platform/movies/TrackEdits.h"
+
+using namespace platform;
+using namespace platform::movies;
+namespace pm = platform::movies;
+
+
+namespace platform::movies {
+namespace {
+
+using U128 = unsigned __int128;
+
+struct Found {
+    UInt64 time = 0;
+    UInt64 duration = 0;
+};
+
+struct Span {
+    UInt64 start = 0;   // track time
+    const EditEntry* edit = nullptr;
+};
+
+class Search {
+public:
+    Search(const pm::Track& track, UInt32 movie_scale)
+        : track_(track), edits_(timeline(track, movie_scale)), movie_scale_(movie_scale),
+          media_scale_(track.media.header.time_scale) {
+        UInt64 at = 0;
+        for (const EditEntry& e : edits_) {
+            spans_.push_back(Span{at, &e});
+            at += e.track_duration;
+        }
+    }
+
+    std::optional<Found> forward(UInt64 t, bool edge_ok, SInt16 flags) const {
+        std::optional<Found> best;
+        auto consider = [&](std::optional<Found> f) {
+            if (f && (!best || f->time < best->time)) best = f;
+        };
+        if (flags & (nextTimeMediaSample | nextTimeStep | nextTimeSyncSample))
+            consider(next_sample(t, edge_ok, (flags & nextTimeSyncSample) && !(flags & (nextTimeMediaSample | nextTimeStep))));
+        if (flags & (nextTimeMediaEdit | nextTimeTrackEdit)) {
+            for (const Span& s : spans_)
+                if (s.start > t || (edge_ok && s.start == t)) {
+                    consider(Found{s.start, s.edit->track_duration});
+                    break;
+                }
+        }
+        return best;
+    }
+
+    std::optional<Found> backward(UInt64 t, bool edge_ok, SInt16 flags) const {
+        std::optional<Found> best;
+        auto consider = [&](std::optional<Found> f) {
+            if (f && (!best || f->time > best->time)) best = f;
+        };
+        if (flags & (nextTimeMediaSample | nextTimeStep | nextTimeSyncSample))
+            consider(previous_sample(t, edge_ok, (flags & nextTimeSyncSample) && !(flags & (nextTimeMediaSample | nextTimeStep))));
+        if (flags & (nextTimeMediaEdit | nextTimeTrackEdit)) {
+            for (auto it = spans_.rbegin(); it != spans_.rend(); ++it)
+                if (it->start < t || (edge_ok && it->start == t)) {
+                    consider(Found{it->start, it->edit->track_duration});
+                    break;
+                }
+        }
+        return best;
+    }
+
+private:
+    // Track time of media time `s` inside span `sp` (s >= its media time).
+    UInt64 track_time(const Span& sp, UInt64 s) const {
+        U128 num = (U128(s - UInt64(sp.edit->media_time)) * movie_scale_) << 16;
+        U128 den = U128(media_scale_) * UInt32(sp.edit->rate);
+        return sp.start + UInt64(num / den);
+    }
+
+    // Smallest media time whose track time is at least `t` (t inside sp).
+    UInt64 media_at_least(const Span& sp, UInt64 t) const {
+        U128 num = U128(t - sp.start) * media_scale_ * UInt32(sp.edit->rate);
+        U128 den = U128(movie_scale_) << 16;
+        return UInt64(sp.edit->media_time) + UInt64((num + den - 1) / den);
+    }
+
+    // Media time shown at track time `t` (t inside sp).
+    UInt64 media_at(const Span& sp, UInt64 t) const {
+        return UInt64(sp.edit->media_time) + media_units(t - sp.start, movie_scale_, media_scale_, sp.edit->rate);
+    }
+
+    UInt64 media_end(const Span& sp) const {
+        return UInt64(sp.edit->media_time) + media_units(sp.edit->track_duration, movie_scale_, media_scale_, sp.edit->rate);
+    }
+
+    // A found sample starting at media time `s` (track time `at`) lasts to
+    // its end or the edit's, whichever is first.
+    Found found(const Span& sp, UInt64 at, UInt64 s) const {
+        const SampleTable& table = track_.media.samples;
+        UInt64 edit_end = sp.start + sp.edit->track_duration;
+        UInt64 end = edit_end;
+        if (auto n = table.sample_at(s); n.ok()) {
+            UInt64 sample_end = table.sample_time(*n) + table.sample(*n)->duration;
+            if (sample_end < media_end(sp)) end = std::min(track_time(sp, sample_end), edit_end);
+        }
+        return Found{at, end > at ? end - at : 0};
+    }
+
+    // The first sample start at or after media time `s`; sync samples only
+    // when asked.
+    std::optional<UInt64> sample_start_from(UInt64 s, bool sync_only) const {
+        const SampleTable& table = track_.media.samples;
+        auto edge = table.next_edge(s, true, true);
+        if (!edge) return std::nullopt;
+        if (!sync_only) return edge->time;
+        UInt32 n = table.sample_at(edge->time).value();
+        UInt32 sync = table.sync_sample(n, true);
+        if (!sync) return std::nullopt;
+        return table.sample_time(sync);
+    }
+
+    std::optional<Found> next_sample(UInt64 t, bool edge_ok, bool sync_only) const {
+        for (const Span& sp : spans_) {
+            UInt64 end = sp.start + sp.edit->track_duration;
+            if (end <= t || sp.edit->media_time < 0) continue;
+            if (sp.start > t || (edge_ok && sp.start == t)) {
+                UInt64 shown = UInt64(sp.edit->media_time);
+                if (!sync_only || shown_is_sync(shown)) return found(sp, sp.start, shown);
+            }
+            UInt64 threshold = edge_ok ? std::max(t, sp.start) : std::max(t + 1, sp.start);
+            if (threshold >= end) continue;
+            auto s = sample_start_from(media_at_least(sp, threshold), sync_only);
+            if (s && *s < media_end(sp)) {
+                UInt64 at = track_time(sp, *s);
+                if (at < end) return found(sp, at, *s);
+            }
+        }
+        return std::nullopt;
+    }
+
+    bool shown_is_sync(UInt64 media_time) const {
+        const SampleTable& table = track_.media.samples;
+        auto n = table.sample_at(media_time);
+        return n.ok() && table.is_sync(*n) && table.sample_time(*n) == media_time;
+    }
+
+    std::optional<Found> previous_sample(UInt64 t, bool edge_ok, bool sync_only) const {
+        const SampleTable& table = track_.media.samples;
+        for (auto it = spans_.rbegin(); it != spans_.rend(); ++it) {
+            const Span& sp = *it;
+            if (sp.start > t || (sp.start == t && !edge_ok) || sp.edit->media_time < 0) continue;
+            UInt64 end = sp.start + sp.edit->track_duration;
+            UInt64 limit = edge_ok ? std::min(t, end - 1) : std::min(t - 1, end - 1);
+            // The sample in view at `limit`, or an earlier sync sample.
+            auto n = table.sample_at(media_at(sp, limit));
+            if (n.ok()) {
+                UInt32 sample = sync_only ? table.sync_sample(*n, false) : *n;
+                if (sample) {
+                    UInt64 s = table.sample_time(sample);
+                    if (s > UInt64(sp.edit->media_time)) return found(sp, track_time(sp, s), s);
+                }
+            }
+            UInt64 shown = UInt64(sp.edit->media_time);
+            if (!sync_only || shown_is_sync(shown)) return found(sp, sp.start, shown);
+        }
+        return std::nullopt;
+    }
+
+    const pm::Track& track_;
+    std::vector<EditEntry> edits_;
+    std::vector<Span> spans_;
+    UInt32 movie_scale_;
+    UInt32 media_scale_;
+};
+
+}  // namespace
+}  // namespace platform::movies
+
+void GetTrackNextInterestingTime(::Track theTrack, SInt16 interestingTimeFlags, TimeValue time, Fixed rate,
+                                 TimeValue* interestingTime, TimeValue* interestingDuration) {
+    if (interestingTime) *interestingTime = -1;
+    if (interestingDuration) *interestingDuration = 0;
+    TrackObject* t = track_of(theTrack);
+    if (!t) {
+        set_error(invalidTrack);
+        return;
+    }
+    set_error(noErr);
+    if (!t->has_media || time < 0) return;
+    const pm::Track& d = t->data();
+    UInt32 scale = t->movie->model.header.time_scale;
+    if (scale == 0 || d.media.header.time_scale == 0) return;
+    pm::Search search(d, scale);
+    bool edge_ok = (interestingTimeFlags & nextTimeEdgeOK) != 0;
+    auto f = rate < 0 ? search.backward(UInt64(time), edge_ok, interestingTimeFlags)
+                      : search.forward(UInt64(time), edge_ok, interestingTimeFlags);
+    if (!f || f->time > 0x7FFFFFFFu) return;
+    if (interestingTime) *interestingTime = TimeValue(f->time);
+    if (interestingDuration) *interestingDuration = TimeValue(std::min<UInt64>(f->duration, 0x7FFFFFFF));
+}

@@ -1,0 +1,28 @@
+// MovieFiles.h — what writing a movie into a file needs, shared by the
+// movie file calls and flattening.
+#pragma once
+
+#include "platform/movies/MovieObjects.h"
+
+namespace platform::movies {
+
+// The movie as a file at `target_path` stores it: tracks without media
+// left out, and when that file is not the movie's own, its data references
+// remade as seen from there (the movie's own file becomes an alias to it,
+// a file that is the target becomes a self reference).
+Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path);
+
+// Free space kept after a movie atom written at the end of a file or by a
+// flatten, so that later saves of a movie that grows a little go into the
+// file's free space instead of to its end. None for very large movies.
+UInt32 movie_reserve(UInt64 movie_atom_size);
+
+// The File Manager file and absolute path of a reference number; with
+// `for_writing`, wrPermErr when it was opened read-only.
+struct OpenMovieFileRef {
+    files::File* file = nullptr;
+    std::string path;
+};
+Result<OpenMovieFileRef> open_movie_file_ref(SInt16 ref_num, bool for_writing);
+
+}  // namespace platform::movies

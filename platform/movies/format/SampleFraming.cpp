@@ -1,0 +1,56 @@
+#include "platform/movies/format/SampleFraming.h"
+
+namespace platform::movies {
+
+std::optional<SampleFraming> sound_framing(const SampleDescription& entry) {
+    auto parsed = SoundDescription::parse(entry.bytes);
+    if (!parsed.ok()) return std::nullopt;
+    const SoundDescription& d = *parsed;
+    SampleFraming f;
+    if (d.version == 1) {
+        f.samples_per_packet = d.samples_per_packet;
+        f.bytes_per_packet = d.bytes_per_frame;
+    } else if (d.version == 2) {
+        f.samples_per_packet = d.frames_per_packet;
+        f.bytes_per_packet = d.bytes_per_packet;
+    } else {
+        if (d.channels <= 0) return std::nullopt;
+        UInt32 channels = UInt32(d.channels);
+        switch (d.format) {
+        case fourcc("raw "): case fourcc("twos"): case fourcc("sowt"): case fourcc("NONE"):
+        case fourcc("in24"): case fourcc("in32"): case fourcc("fl32"): case fourcc("fl64"):
+            if (d.sample_size <= 0) return std::nullopt;
+            f.bytes_per_packet = channels * ((UInt32(d.sample_size) + 7) / 8);
+            break;
+        case fourcc("ulaw"): case fourcc("alaw"):
+            f.bytes_per_packet = channels;
+            break;
+        case kSoundMAC3:
+            f.samples_per_packet = 6;
+            f.bytes_per_packet = 2 * channels;
+            break;
+        case kSoundMAC6:
+            f.samples_per_packet = 6;
+            f.bytes_per_packet = channels;
+            break;
+        case fourcc("ima4"):
+            f.samples_per_packet = 64;
+            f.bytes_per_packet = 34 * channels;
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    if (f.samples_per_packet == 0 || f.bytes_per_packet == 0) return std::nullopt;
+    return f;
+}
+
+std::vector<std::optional<SampleFraming>> media_framings(OSType media_type,
+                                                         const SampleDescriptions& descriptions) {
+    std::vector<std::optional<SampleFraming>> out(descriptions.entries.size());
+    if (media_type != kSoun) return out;
+    for (size_t i = 0; i < out.size(); ++i) out[i] = sound_framing(descriptions.entries[i]);
+    return out;
+}
+
+}  // namespace platform::movies

@@ -1,0 +1,102 @@
+// Shared by the movie toolbox tests: temporary folders, movies made through
+// the toolbox calls themselves, and looks at the bytes of the files.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/Compression.h"
+#include "platform/Memory.h"
+#include "platform/Movies.h"
+#include "platform/QuickDraw.h"
+#include "platform/movies/format/MovieFile.h"
+
+namespace tbtest {
+
+using Bytes = std::vector<UInt8>;
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        std::string t = std::filesystem::temp_directory_path() / "kinora-mtb-XXXXXX";
+        path = mkdtemp(t.data());
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+inline FSSpec spec_for(const std::string& path) {
+    Bytes p(path.size() + 1);
+    p[0] = UInt8(path.size());
+    std::copy(path.begin(), path.end(), p.begin() + 1);
+    FSSpec spec{};
+    FSMakeFSSpec(0, 0, p.data(), &spec);
+    return spec;
+}
+
+inline Bytes file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void write_bytes(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
+}
+
+// The top-level atoms of a file, and the bytes of its first moov.
+inline std::vector<platform::movies::TopAtom> layout(const std::string& path) {
+    auto f = platform::movies::open_data_file(path, platform::movies::OpenMode::read);
+    if (!f.ok()) return {};
+    auto l = platform::movies::scan_movie_file(**f);
+    return l.ok() ? l->atoms : std::vector<platform::movies::TopAtom>{};
+}
+
+inline Bytes first_moov(const std::string& path) {
+    Bytes all = file_bytes(path);
+    for (const auto& a : layout(path))
+        if (a.type == platform::fourcc("moov")) return Bytes(all.begin() + long(a.offset), all.begin() + long(a.end()));
+    return {};
+}
+
+inline size_t count_of(const std::string& path, const char (&type)[5]) {
+    size_t n = 0;
+    for (const auto& a : layout(path)) n += a.type == platform::fourcc(type);
+    return n;
+}
+
+struct MovieSpec {
+    int frames = 20;                  // 'rle ' frames of 32x16 at 8 bits, 60 units each at 600
+    UInt32 sound_rate = 8000;         // 8-bit mono 'raw '
+    UInt32 sound_samples = 8000 * 2;  // 0: no sound track
+    std::string sound_file;           // when set, the sound samples go into this plain file
+};
+
+// A frame's 8-bit pixels: bands whose colours move with the frame number.
+inline UInt8 frame_pixel(int frame, int x, int y) { return UInt8((frame * 7 + x / 4 + y * 3) % 256); }
+inline UInt8 sound_byte(UInt32 i) { return UInt8((i * 13) ^ (i >> 5)); }
+
+// Makes a movie file the way the New command does, through the toolbox:
+// returns the movie (still open, its file closed); the caller disposes of it.
+Movie make_movie(const std::string& path, const MovieSpec& spec = {});
+
+// Opens a movie file (read-write when it can) and reads its movie.
+struct Opened {
+    explicit Opened(const std::string& path, SInt8 permission = fsRdWrPerm);
+    ~Opened();
+    Opened(const Opened&) = delete;
+    Opened& operator=(const Opened&) = delete;
+    SInt16 ref = 0;
+    Movie movie = nullptr;
+    OSErr err = noErr;
+};
+
+// Every sample of a media, read back one GetMediaSample at a time.
+Bytes media_bytes(Media m);
+
+}  // namespace tbtest

@@ -1,0 +1,254 @@
+// Saving survives a crash at any point, and a full disk. For every k, a
+// child process does a Save (UpdateMovieResource) or a Save As
+// (FlattenMovieData) and is ended by the file layer just before its k-th
+// write, truncate, sync, rename or unlink. Afterwards:
+//   Save:    the file parses, its movie is byte for byte the old one or the
+//            new one, and its samples are the same;
+//   Save As: the source is untouched and the destination is byte for byte
+//            the old file (or absent) or the complete new one.
+// ffprobe and ffmpeg look once at each state that turned up.
+#include <sys/wait.h>
+
+#include <cstring>
+#include <map>
+
+#include "ToolboxTestSupport.h"
+#include "platform/files/FaultInjection.h"
+
+using namespace tbtest;
+namespace faults = platform::files::faults;
+
+namespace {
+
+bool peer_clean(const std::string& path) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) return true;
+    std::string err = path + ".ffmpeg";
+    std::string cmd = "ffmpeg -nostdin -v error -i '" + path + "' -f null - >'" + err + "' 2>&1";
+    bool ok = std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
+    std::filesystem::remove(err);
+    cmd = "ffprobe -v error -show_streams '" + path + "' >/dev/null 2>'" + err + "'";
+    ok = ok && std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
+    std::filesystem::remove(err);
+    return ok;
+}
+
+Bytes samples_of(const std::string& path) {
+    Opened m(path, fsRdPerm);
+    if (m.err != noErr) return {};
+    Bytes out;
+    for (SInt32 i = 1; i <= GetMovieTrackCount(m.movie); ++i) {
+        Bytes b = media_bytes(GetTrackMedia(GetMovieIndTrack(m.movie, i)));
+        out.insert(out.end(), b.begin(), b.end());
+    }
+    return out;
+}
+
+// A change a Save writes: the movie grows a little, grows past its free
+// space, shrinks, or keeps its size.
+enum class Change { GrowSmall, GrowBig, Shrink, Same };
+
+void change(Movie m, Change c) {
+    UserData ud = GetMovieUserData(m);
+    Handle h = NewHandle(0);
+    switch (c) {
+    case Change::GrowSmall: SetHandleSize(h, 100); break;
+    case Change::GrowBig: SetHandleSize(h, 60000); break;
+    case Change::Shrink: RemoveUserData(ud, kUserDataTextFullName, 1); break;
+    case Change::Same: SetHandleSize(h, 500); break;   // replaces the 500-byte text
+    }
+    if (GetHandleSize(h)) {
+        std::memset(*h, 'x', size_t(GetHandleSize(h)));
+        AddUserDataText(ud, h, kUserDataTextFullName, 1, 0);
+    }
+    DisposeHandle(h);
+}
+
+// Runs `op` in a child; returns its exit status.
+int in_child(long crash_at, const std::function<OSErr()>& op) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        faults::crash_before_operation(crash_at);
+        _exit(op() == noErr ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Operations the file layer counts while `op` runs in this process.
+long count_operations(const std::function<OSErr()>& op) {
+    long before = faults::operation_count();
+    EXPECT_EQ(op(), noErr);
+    return faults::operation_count() - before;
+}
+
+class CrashConsistency : public testing::Test {
+protected:
+    void SetUp() override {
+        template_ = dir_ / "template.mov";
+        Movie m = make_movie(template_, MovieSpec{6, 8000, 1600, ""});
+        Handle h = NewHandle(500);
+        std::memset(*h, 'y', 500);
+        AddUserDataText(GetMovieUserData(m), h, kUserDataTextFullName, 1, 0);
+        DisposeHandle(h);
+        FSSpec spec = spec_for(template_);
+        SInt16 ref = 0;
+        ASSERT_EQ(OpenMovieFile(&spec, &ref, fsRdWrPerm), noErr);
+        ASSERT_EQ(UpdateMovieResource(m, ref, movieInDataForkResID, nullptr), noErr);
+        CloseMovieFile(ref);
+        DisposeMovie(m);
+        samples_ = samples_of(template_);
+        ASSERT_FALSE(samples_.empty());
+    }
+
+    void reset(const std::string& name, const std::string& from) {
+        std::filesystem::copy_file(from, dir_ / name, std::filesystem::copy_options::overwrite_existing);
+    }
+
+    void remove_temporaries() {
+        for (auto& e : std::filesystem::directory_iterator(dir_.path))
+            if (e.path().extension() == ".tmp") std::filesystem::remove(e.path());
+    }
+
+    TempDir dir_;
+    std::string template_;
+    Bytes samples_;
+};
+
+OSErr save(const std::string& path, Change c) {
+    Opened m(path);
+    if (m.err != noErr) return m.err;
+    change(m.movie, c);
+    return UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr);
+}
+
+OSErr save_as(const std::string& source, const std::string& dest) {
+    Opened m(source);
+    if (m.err != noErr) return m.err;
+    FSSpec spec = spec_for(dest);
+    Movie copy = FlattenMovieData(m.movie, 0x41, &spec, sigMoviePlayer, smSystemScript, 0x90000000);
+    OSErr err = GetMoviesError();
+    if (copy) DisposeMovie(copy);
+    return err;
+}
+
+}  // namespace
+
+TEST_F(CrashConsistency, SaveLeavesTheOldMovieOrTheNewOne) {
+    struct Case {
+        const char* name;
+        Change change;
+    } cases[] = {{"grows a little", Change::GrowSmall}, {"grows past its free space", Change::GrowBig},
+                 {"shrinks", Change::Shrink}, {"keeps its size", Change::Same}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir_ / "m.mov";
+        reset("m.mov", template_);
+        const Bytes old_moov = first_moov(path);
+        long n = count_operations([&] { return save(path, c.change); });
+        const Bytes new_moov = first_moov(path);
+        ASSERT_NE(old_moov, new_moov);
+        ASSERT_GT(n, 3);
+
+        std::map<int, bool> peer_checked;   // 0 old, 1 new
+        for (long k = 1; k <= n + 1; ++k) {
+            SCOPED_TRACE(k);
+            reset("m.mov", template_);
+            int status = in_child(k, [&] { return save(path, c.change); });
+            ASSERT_EQ(status, k <= n ? faults::kCrashExitStatus : 0);
+            Bytes live = first_moov(path);
+            ASSERT_TRUE(live == old_moov || live == new_moov) << "the live movie is neither";
+            EXPECT_EQ(samples_of(path), samples_);
+            int state = live == new_moov;
+            if (!peer_checked[state]) {
+                peer_checked[state] = true;
+                EXPECT_TRUE(peer_clean(path));
+            }
+        }
+        EXPECT_EQ(peer_checked.size(), 2u) << "both states turned up";
+    }
+}
+
+TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
+    struct Case {
+        const char* name;
+        std::string dest;   // file name; empty: the source itself
+        bool dest_exists;
+    } cases[] = {{"a new file", "copy.mov", false}, {"over another file", "other.mov", true},
+                 {"over its own source", "", true}};
+    DisposeMovie(make_movie(dir_ / "other-template.mov", MovieSpec{2, 8000, 100, ""}));   // to be overwritten
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string source = dir_ / "source.mov";
+        std::string dest = c.dest.empty() ? source : dir_ / c.dest;
+        auto set_up = [&] {
+            reset("source.mov", template_);
+            std::filesystem::remove(dir_ / "copy.mov");
+            if (c.dest == "other.mov") reset("other.mov", dir_ / "other-template.mov");
+            remove_temporaries();
+        };
+        set_up();
+        const Bytes source_before = file_bytes(source);
+        const Bytes dest_before = c.dest_exists ? file_bytes(dest) : Bytes{};
+        long n = count_operations([&] { return save_as(source, dest); });
+        const Bytes dest_after = file_bytes(dest);
+        ASSERT_NE(dest_after, dest_before);
+
+        std::map<int, bool> peer_checked;
+        for (long k = 1; k <= n + 1; ++k) {
+            SCOPED_TRACE(k);
+            set_up();
+            int status = in_child(k, [&] { return save_as(source, dest); });
+            ASSERT_EQ(status, k <= n ? faults::kCrashExitStatus : 0);
+            if (dest != source) {
+                EXPECT_EQ(file_bytes(source), source_before) << "the source is untouched";
+            }
+            bool present = std::filesystem::exists(dest);
+            Bytes now = present ? file_bytes(dest) : Bytes{};
+            bool old_state = c.dest_exists ? (present && now == dest_before) : !present;
+            ASSERT_TRUE(old_state || now == dest_after) << "the destination is neither the old file nor the copy";
+            int state = !old_state;
+            if (present && !peer_checked[state]) {
+                peer_checked[state] = true;
+                EXPECT_TRUE(peer_clean(dest));
+                if (state) {
+                    EXPECT_EQ(samples_of(dest), samples_);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(CrashConsistency, AFullDiskIsReportedAndTheOriginalStays) {
+    std::string path = dir_ / "m.mov";
+    reset("m.mov", template_);
+    const Bytes old_moov = first_moov(path);
+    long before = faults::write_count();
+    ASSERT_EQ(save(path, Change::GrowBig), noErr);
+    long save_writes = faults::write_count() - before;
+    for (long k = 1; k <= save_writes; ++k) {
+        SCOPED_TRACE(k);
+        reset("m.mov", template_);
+        faults::fail_write(k);
+        EXPECT_EQ(save(path, Change::GrowBig), dskFulErr);
+        faults::fail_write(0);
+        EXPECT_EQ(first_moov(path), old_moov);
+        EXPECT_EQ(samples_of(path), samples_);
+    }
+
+    reset("other.mov", template_);
+    const Bytes other = file_bytes(dir_ / "other.mov");
+    before = faults::write_count();
+    ASSERT_EQ(save_as(path, dir_ / "copy.mov"), noErr);
+    long flatten_writes = faults::write_count() - before;
+    for (long k = 1; k <= flatten_writes; ++k) {
+        SCOPED_TRACE(k);
+        faults::fail_write(k);
+        EXPECT_EQ(save_as(path, dir_ / "other.mov"), dskFulErr);
+        faults::fail_write(0);
+        EXPECT_EQ(file_bytes(dir_ / "other.mov"), other);
+        size_t temporaries = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir_.path)) temporaries += e.path().extension() == ".tmp";
+        EXPECT_EQ(temporaries, 0u);
+    }
+}

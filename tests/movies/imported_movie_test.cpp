@@ -1,0 +1,143 @@
+// Sound files open as movies: one sound track playing the file's samples in
+// place. Saving into the sound file is refused and leaves it as it was;
+// Save As makes a real movie file of it.
+#include <cstring>
+
+#include "ToolboxTestSupport.h"
+#include "platform/Gestalt.h"
+
+using namespace tbtest;
+
+namespace {
+
+void put16le(Bytes& b, UInt32 v) { b.push_back(UInt8(v)), b.push_back(UInt8(v >> 8)); }
+void put32le(Bytes& b, UInt32 v) { put16le(b, v & 0xFFFF), put16le(b, v >> 16); }
+void put16be(Bytes& b, UInt32 v) { b.push_back(UInt8(v >> 8)), b.push_back(UInt8(v)); }
+void put32be(Bytes& b, UInt32 v) { put16be(b, v >> 16), put16be(b, v & 0xFFFF); }
+void tag(Bytes& b, const char* t) {
+    for (int i = 0; i < 4; ++i) b.push_back(UInt8(t[i]));
+}
+
+Bytes samples(size_t n) {
+    Bytes s(n);
+    for (size_t i = 0; i < n; ++i) s[i] = UInt8(i * 7 + (i >> 8));
+    return s;
+}
+
+Bytes wav(UInt16 channels, UInt16 bits, UInt32 rate, const Bytes& data) {
+    Bytes b;
+    tag(b, "RIFF");
+    put32le(b, UInt32(4 + 8 + 16 + 8 + data.size()));
+    tag(b, "WAVE");
+    tag(b, "fmt ");
+    put32le(b, 16);
+    put16le(b, 1);
+    put16le(b, channels);
+    put32le(b, rate);
+    put32le(b, rate * channels * bits / 8);
+    put16le(b, UInt16(channels * bits / 8));
+    put16le(b, bits);
+    tag(b, "data");
+    put32le(b, UInt32(data.size()));
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+// AIFF at 22050 Hz (the rate as an 80-bit extended number).
+Bytes aiff(UInt16 channels, UInt16 bits, const Bytes& data) {
+    UInt32 frames = UInt32(data.size() / (channels * bits / 8));
+    Bytes b;
+    tag(b, "FORM");
+    put32be(b, UInt32(4 + 8 + 18 + 8 + 8 + data.size()));
+    tag(b, "AIFF");
+    tag(b, "COMM");
+    put32be(b, 18);
+    put16be(b, channels);
+    put32be(b, frames);
+    put16be(b, bits);
+    const UInt8 rate[10] = {0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};
+    b.insert(b.end(), rate, rate + 10);
+    tag(b, "SSND");
+    put32be(b, UInt32(8 + data.size()));
+    put32be(b, 0);
+    put32be(b, 0);
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+}  // namespace
+
+TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
+    EnterMovies();
+    SInt32 version = 0;
+    EXPECT_EQ(Gestalt('qtim', &version), noErr) << "EnterMovies registers the toolbox's Gestalt selectors";
+
+    TempDir dir;
+    struct Case {
+        const char* name;
+        Bytes file;
+        OSType format;
+        SInt16 channels, bits;
+        UInt32 rate;
+        size_t data_bytes;
+    } cases[] = {
+        {"wav-8-mono.wav", wav(1, 8, 11025, samples(11025)), 'raw ', 1, 8, 11025, 11025},
+        {"wav-16-stereo.wav", wav(2, 16, 22050, samples(22050 * 4)), 'sowt', 2, 16, 22050, 22050 * 4},
+        {"aiff-16-stereo.aif", aiff(2, 16, samples(4000)), 'twos', 2, 16, 22050, 4000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir / c.name;
+        write_bytes(path, c.file);
+        {
+            Opened m(path);
+            ASSERT_EQ(m.err, noErr);
+            ASSERT_EQ(GetMovieTrackCount(m.movie), 1);
+            Media media = GetTrackMedia(GetMovieIndTrack(m.movie, 1));
+            Handle desc = NewHandle(0);
+            GetMediaSampleDescription(media, 1, (SampleDescriptionHandle)desc);
+            const SoundDescription& d = **(SoundDescriptionHandle)desc;
+            EXPECT_EQ(OSType(d.dataFormat), c.format);
+            EXPECT_EQ(d.numChannels, c.channels);
+            EXPECT_EQ(d.sampleSize, c.bits);
+            EXPECT_EQ(d.sampleRate, c.rate << 16);
+            DisposeHandle(desc);
+            EXPECT_EQ(GetMediaTimeScale(media), TimeScale(c.rate));
+            EXPECT_EQ(GetMediaSampleCount(media), SInt32(c.data_bytes / (c.channels * c.bits / 8)));
+            Bytes played = media_bytes(media);
+            EXPECT_EQ(played, Bytes(c.file.end() - long(c.data_bytes), c.file.end())) << "the file's own samples";
+
+            EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), cantPutPublicMovieAtom);
+            SInt16 resId = movieInDataForkResID;
+            EXPECT_EQ(AddMovieResource(m.movie, m.ref, &resId, nullptr), cantPutPublicMovieAtom);
+            EXPECT_EQ(file_bytes(path), c.file) << "the sound file is never written";
+
+            FSSpec copy = spec_for(dir / "copy.mov");
+            Movie flat = FlattenMovieData(m.movie, 0x41, &copy, sigMoviePlayer, smSystemScript, 0x90000000);
+            ASSERT_NE(flat, nullptr);
+            DisposeMovie(flat);
+        }
+        Opened copy(dir / "copy.mov", fsRdPerm);
+        ASSERT_EQ(copy.err, noErr);
+        EXPECT_EQ(media_bytes(GetTrackMedia(GetMovieIndTrack(copy.movie, 1))),
+                  Bytes(c.file.end() - long(c.data_bytes), c.file.end()));
+        if (std::system("command -v ffmpeg >/dev/null 2>&1") == 0) {
+            std::string cmd = "ffmpeg -nostdin -v error -i '" + dir / "copy.mov" + "' -f null - 2>&1";
+            FILE* p = popen(cmd.c_str(), "r");
+            char buf[256];
+            size_t n = fread(buf, 1, sizeof buf, p);
+            EXPECT_EQ(pclose(p), 0);
+            EXPECT_EQ(n, 0u) << std::string(buf, n);
+        }
+    }
+    // Neither a movie nor a sound file: the movie reader's answer.
+    write_bytes(dir / "text.txt", Bytes(100, 'x'));
+    Opened text(dir / "text.txt", fsRdPerm);
+    EXPECT_EQ(text.err, invalidMovie);
+    // A damaged sound file: the importer's.
+    Bytes broken = wav(1, 8, 11025, samples(100));
+    broken.resize(30);
+    write_bytes(dir / "broken.wav", broken);
+    Opened damaged(dir / "broken.wav", fsRdPerm);
+    EXPECT_EQ(damaged.err, badFileFormat);
+}

@@ -1,0 +1,452 @@
+// Movie files through the toolbox: creating and opening them, reading and
+// saving movies (byte-identical when nothing changed, growth moved out of
+// the way), flattening onto new files, other files and the movie's own,
+// damaged files refused with a code, and progress.
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "ToolboxTestSupport.h"
+#include "platform/files/Catalog.h"
+#include "platform/movies/DefaultProgress.h"
+#include "platform/movies/MovieProgress.h"
+#include "platform/movies/format/Alias.h"
+
+using namespace tbtest;
+namespace mv = platform::movies;
+
+namespace {
+
+bool ffprobe_clean(const std::string& path) {
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) return true;   // checked by the peer tests
+    std::string err = path + ".ffprobe";
+    std::string cmd = "ffprobe -v error -show_streams '" + path + "' >/dev/null 2>'" + err + "'";
+    bool clean = std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
+    std::filesystem::remove(err);
+    return clean;
+}
+
+OSErr flatten_to(Movie movie, const std::string& path, SInt32 flags = 0x41) {
+    FSSpec spec = spec_for(path);
+    Movie copy = FlattenMovieData(movie, flags, &spec, sigMoviePlayer, smSystemScript, 0x90000000);
+    OSErr err = GetMoviesError();
+    if (copy) DisposeMovie(copy);
+    return err;
+}
+
+Bytes all_samples(Movie movie) {
+    Bytes out;
+    for (SInt32 i = 1; i <= GetMovieTrackCount(movie); ++i) {
+        Bytes b = media_bytes(GetTrackMedia(GetMovieIndTrack(movie, i)));
+        out.insert(out.end(), b.begin(), b.end());
+    }
+    return out;
+}
+
+Bytes samples_of_file(const std::string& path) {
+    Opened m(path, fsRdPerm);
+    EXPECT_EQ(m.err, noErr) << path;
+    return m.movie ? all_samples(m.movie) : Bytes{};
+}
+
+}  // namespace
+
+TEST(MovieFiles, CreatedFilesAreMovieFilesWithTheirCreator) {
+    TempDir dir;
+    Movie m = make_movie(dir / "a.mov");
+    FInfo info{};
+    FSSpec spec = spec_for(dir / "a.mov");
+    ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+    EXPECT_EQ(info.fdType, kQTFileTypeMovie);
+    EXPECT_EQ(info.fdCreator, sigMoviePlayer);
+    EXPECT_TRUE(ffprobe_clean(dir / "a.mov"));
+
+    // Without createMovieFileDeleteCurFile an existing file stays.
+    Movie other = nullptr;
+    SInt16 ref = 0;
+    EXPECT_EQ(CreateMovieFile(&spec, sigMoviePlayer, 0, newMovieActive, &ref, &other), dupFNErr);
+    EXPECT_EQ(other, nullptr);
+
+    // A file another movie holds open for writing is never replaced under it.
+    Opened writer(dir / "a.mov", fsRdWrPerm);
+    ASSERT_EQ(writer.err, noErr);
+    Bytes before = file_bytes(dir / "a.mov");
+    EXPECT_EQ(CreateMovieFile(&spec, sigMoviePlayer, 0, 0x90000001, &ref, &other), opWrErr);
+    EXPECT_EQ(file_bytes(dir / "a.mov"), before);
+
+    // A second writer is refused; reading still works.
+    SInt16 second = 0;
+    EXPECT_EQ(OpenMovieFile(&spec, &second, fsRdWrPerm), opWrErr);
+    ASSERT_EQ(OpenMovieFile(&spec, &second, fsRdPerm), noErr);
+    EXPECT_EQ(CloseMovieFile(second), noErr);
+    DisposeMovie(m);
+}
+
+TEST(MovieFiles, ReadingThenSavingUnchangedWritesTheSameMovie) {
+    TempDir dir;
+    // A movie as another writer might store it: atoms we do not know, at
+    // each level, and a user data list ending in a 32-bit zero.
+    mv::Movie model;
+    auto bytes = [&] {
+        mv::MemoryFile f;
+        auto w = mv::MovieFileWriter::create(f).value();
+        model.header.time_scale = 600;
+        mv::Track t = mv::Track::make(1, mv::kSoun, 8000, 0, 0, 0x100);
+        mv::SoundDescription d;
+        d.sample_rate = 8000u << 16;
+        t.media.descriptions.entries.push_back(d.write());
+        Bytes pcm(4000, 0x80);
+        UInt64 at = w.append(pcm).value();
+        EXPECT_TRUE(t.media.samples.add_chunk(at, 4000, 1, 1, 1, true).ok());
+        mv::insert_whole_media(t, 600);
+        const UInt8 odd[] = {0, 0, 0, 12, 'x', 'y', 'z', 'w', 1, 2, 3, 4};
+        t.kept.keep(mv::kTkhd, odd);
+        t.media.kept_stbl.keep(mv::kStsz, odd);
+        model.kept.keep(0, odd);
+        model.tracks.push_back(std::move(t));
+        model.user_data = mv::UserData{};
+        model.user_data->items.push_back({'WLOC', {0, 100, 0, 200}});
+        model.user_data->tail = {0, 0, 0, 0};
+        model.header.next_track_id = 2;
+        model.update_durations();
+        EXPECT_TRUE(w.append_movie(model, 0).ok());
+        return f.bytes();
+    }();
+    write_bytes(dir / "kept.mov", bytes);
+    Bytes original = first_moov(dir / "kept.mov");
+    {
+        Opened m(dir / "kept.mov");
+        ASSERT_EQ(m.err, noErr);
+        Point p{};
+        UInt32 raw = 0;
+        ASSERT_EQ(GetUserDataItem(GetMovieUserData(m.movie), &raw, 4, 'WLOC', 0), noErr);
+        std::memcpy(&p, &raw, 4);
+        ASSERT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), noErr);
+    }
+    EXPECT_EQ(first_moov(dir / "kept.mov"), original) << "nothing lost, nothing changed";
+
+    // Our own files too, and again after the first rewrite.
+    Movie made = make_movie(dir / "ours.mov");
+    DisposeMovie(made);
+    Bytes ours = first_moov(dir / "ours.mov");
+    for (int round = 0; round < 2; ++round) {
+        Opened m(dir / "ours.mov");
+        ASSERT_EQ(m.err, noErr);
+        ASSERT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), noErr);
+        EXPECT_EQ(first_moov(dir / "ours.mov"), ours) << "round " << round;
+    }
+    EXPECT_EQ(count_of(dir / "ours.mov", "moov"), 1u);
+}
+
+TEST(MovieFiles, SavedUserDataIsThereWhenReopenedAndGrowthMovesTheMovie) {
+    TempDir dir;
+    std::string path = dir / "m.mov";
+    DisposeMovie(make_movie(path));
+    Bytes samples = samples_of_file(path);
+    auto size_before = std::filesystem::file_size(path);
+    struct Save {
+        size_t text_bytes;       // of a 0xA9 'inf' text added
+        bool file_may_grow;
+    } saves[] = {{40, false}, {40, false}, {40000, true}, {10, false}};
+    std::string last;
+    for (const Save& s : saves) {
+        SCOPED_TRACE(s.text_bytes);
+        {
+            Opened m(path);
+            ASSERT_EQ(m.err, noErr);
+            last = std::string(s.text_bytes, 'k') + std::to_string(s.text_bytes);
+            Handle h = NewHandle(Size(last.size()));
+            std::memcpy(*h, last.data(), last.size());
+            ASSERT_EQ(AddUserDataText(GetMovieUserData(m.movie), h, kUserDataTextInformation, 1, 0), noErr);
+            UInt32 loop = 1;
+            ASSERT_EQ(SetUserDataItem(GetTrackUserData(GetMovieIndTrack(m.movie, 1)), &loop, 4, 'LOOP', 0), noErr);
+            DisposeHandle(h);
+            ASSERT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), noErr);
+        }
+        auto size_after = std::filesystem::file_size(path);
+        if (!s.file_may_grow) {
+            EXPECT_EQ(size_after, size_before) << "a small save fits in the free space";
+        }
+        size_before = size_after;
+        EXPECT_EQ(count_of(path, "moov"), 1u);
+        EXPECT_GE(count_of(path, "free"), 1u);
+        EXPECT_TRUE(ffprobe_clean(path));
+
+        Opened again(path, fsRdPerm);
+        ASSERT_EQ(again.err, noErr);
+        Handle h = NewHandle(0);
+        ASSERT_EQ(GetUserDataText(GetMovieUserData(again.movie), h, kUserDataTextInformation, 1, 0), noErr);
+        EXPECT_EQ(std::string(*h, *h + GetHandleSize(h)), last);
+        DisposeHandle(h);
+        UInt32 loop = 0;
+        EXPECT_EQ(GetUserDataItem(GetTrackUserData(GetMovieIndTrack(again.movie, 1)), &loop, 4, 'LOOP', 0), noErr);
+        EXPECT_EQ(all_samples(again.movie), samples);
+    }
+}
+
+TEST(MovieFiles, SavingIntoAFileOpenedReadOnlyOrReplacedIsRefused) {
+    TempDir dir;
+    std::string path = dir / "m.mov";
+    DisposeMovie(make_movie(path));
+    {
+        Opened m(path, fsRdPerm);
+        EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), wrPermErr);
+    }
+    Opened m(path);
+    ASSERT_EQ(m.err, noErr);
+    // Another file takes the name; the movie's file is no longer the one there.
+    write_bytes(dir / "other.mov", {1, 2, 3});
+    std::filesystem::rename(dir / "other.mov", path);
+    EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), fnfErr);
+    EXPECT_EQ(file_bytes(path), (Bytes{1, 2, 3}));
+}
+
+TEST(MovieFiles, FlatteningMakesASelfContainedInterleavedCopyWherever) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "media");
+    MovieSpec spec;
+    spec.frames = 30;
+    spec.sound_samples = 8000 * 3;
+    spec.sound_file = dir / "media/sound.raw";   // the sound lives outside the movie
+    DisposeMovie(make_movie(dir / "source.mov", spec));
+    Bytes samples = samples_of_file(dir / "source.mov");
+    ASSERT_GT(samples.size(), 24000u) << "the frames and the sound";
+
+    struct Case {
+        const char* name;
+        std::function<std::string()> destination;   // sets up the destination, returns its path
+    } cases[] = {
+        {"a new file", [&] { return dir / "new.mov"; }},
+        {"over another file", [&] { write_bytes(dir / "old.mov", Bytes(100, 7)); return dir / "old.mov"; }},
+        {"through a link", [&] {
+             write_bytes(dir / "target.mov", Bytes(10, 1));
+             std::filesystem::create_symlink(dir / "target.mov", dir / "link.mov");
+             return dir / "link.mov";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string dest = c.destination();
+        Opened source(dir / "source.mov", fsRdPerm);
+        ASSERT_EQ(flatten_to(source.movie, dest), noErr);
+        EXPECT_EQ(samples_of_file(dest), samples);
+        EXPECT_EQ(count_of(dest, "mdat"), 1u);
+        auto atoms = layout(dest);
+        ASSERT_GE(atoms.size(), 3u);
+        EXPECT_EQ(atoms[1].type, platform::fourcc("moov"));
+        EXPECT_TRUE(ffprobe_clean(dest));
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.mov")) << "the link stays, its target is replaced";
+    EXPECT_GT(std::filesystem::file_size(dir / "target.mov"), 10u);
+
+    // Self-contained: the copies play without the sound file.
+    std::filesystem::remove(dir / "media/sound.raw");
+    EXPECT_EQ(samples_of_file(dir / "new.mov"), samples);
+    Opened orphan(dir / "source.mov", fsRdPerm);
+    EXPECT_EQ(flatten_to(orphan.movie, dir / "again.mov"), couldNotResolveDataRef);
+    EXPECT_FALSE(std::filesystem::exists(dir / "again.mov"));
+}
+
+TEST(MovieFiles, FlatteningOntoTheMoviesOwnFileWorks) {
+    TempDir dir;
+    std::string path = dir / "self.mov";
+    DisposeMovie(make_movie(path));
+    ::chmod(path.c_str(), 0640);
+    std::filesystem::create_hard_link(path, dir / "hard.mov");
+    Bytes samples = samples_of_file(path);
+    for (const char* dest : {"self.mov", "hard.mov"}) {
+        SCOPED_TRACE(dest);
+        Opened window(path);   // the window holds its own file open for writing
+        ASSERT_EQ(window.err, noErr);
+        SInt32 count = GetMovieTrackCount(window.movie);
+        ASSERT_EQ(flatten_to(window.movie, dir / dest), noErr);
+        EXPECT_EQ(samples_of_file(dir / dest), samples);
+        EXPECT_EQ(all_samples(window.movie), samples) << "the old movie still reads the file it has open";
+        EXPECT_EQ(GetMovieTrackCount(window.movie), count);
+        struct stat st;
+        ASSERT_EQ(::stat((dir / dest).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << "permission bits kept";
+    }
+    // The window's file was replaced: saving into it now is refused.
+    Opened m(path);
+    ASSERT_EQ(flatten_to(m.movie, path), noErr);
+    Bytes now = file_bytes(path);
+    EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), fnfErr);
+    EXPECT_EQ(file_bytes(path), now);
+}
+
+TEST(MovieFiles, FlatteningOntoAFileSomeoneElseWritesIsRefusedBeforeWriting) {
+    TempDir dir;
+    DisposeMovie(make_movie(dir / "a.mov"));
+    DisposeMovie(make_movie(dir / "b.mov", MovieSpec{5, 8000, 800, ""}));
+    Opened other(dir / "b.mov");   // another window has b.mov
+    ASSERT_EQ(other.err, noErr);
+    Bytes before = file_bytes(dir / "b.mov");
+    Opened a(dir / "a.mov", fsRdPerm);
+    EXPECT_EQ(flatten_to(a.movie, dir / "b.mov"), opWrErr);
+    EXPECT_EQ(file_bytes(dir / "b.mov"), before);
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path)) files += e.is_regular_file();
+    EXPECT_EQ(files, 2u) << "no temporary file left";
+}
+
+TEST(MovieFiles, ActiveTracksOnlyAndNoInterleaving) {
+    TempDir dir;
+    Movie m = make_movie(dir / "m.mov", MovieSpec{20, 8000, 8000 * 4, ""});
+    SetTrackEnabled(GetMovieIndTrack(m, 1), false);
+    ASSERT_EQ(flatten_to(m, dir / "sound-only.mov", 0x41 | flattenActiveTracksOnly), noErr);
+    Opened sound_only(dir / "sound-only.mov", fsRdPerm);
+    EXPECT_EQ(GetMovieTrackCount(sound_only.movie), 1);
+
+    // Interleaved, the sound's half-second chunks come between video chunks;
+    // not interleaved, each track's data is in one run.
+    auto chunk_order = [&](const std::string& path) {
+        auto f = mv::open_data_file(path, mv::OpenMode::read).value();
+        auto c = mv::read_movie_file(*f).value();
+        std::vector<std::pair<UInt64, int>> chunks;
+        for (size_t t = 0; t < c.movie.tracks.size(); ++t)
+            for (UInt64 o : c.movie.tracks[t].media.samples.chunk_offsets()) chunks.push_back({o, int(t)});
+        std::sort(chunks.begin(), chunks.end());
+        int switches = 0;
+        for (size_t i = 1; i < chunks.size(); ++i) switches += chunks[i].second != chunks[i - 1].second;
+        return switches;
+    };
+    SetTrackEnabled(GetMovieIndTrack(m, 1), true);
+    ASSERT_EQ(flatten_to(m, dir / "woven.mov"), noErr);
+    ASSERT_EQ(flatten_to(m, dir / "plain.mov", 0x41 | flattenDontInterleaveFlatten), noErr);
+    EXPECT_GE(chunk_order(dir / "woven.mov"), 6) << "4 s of both tracks in half-second chunks";
+    EXPECT_EQ(chunk_order(dir / "plain.mov"), 1);
+    EXPECT_EQ(samples_of_file(dir / "woven.mov"), samples_of_file(dir / "plain.mov"));
+    DisposeMovie(m);
+}
+
+TEST(MovieFiles, ProgressIsReportedAndCanStopAFlatten) {
+    TempDir dir;
+    Movie m = make_movie(dir / "m.mov", MovieSpec{40, 8000, 8000 * 10, ""});
+    struct Log {
+        std::vector<SInt16> messages;
+        std::vector<Fixed> percents;
+        bool stop = false;
+    } log;
+    MovieProgressUPP proc = [](Movie, SInt16 message, SInt16 op, Fixed percent, SRefCon refcon) -> OSErr {
+        auto* l = reinterpret_cast<Log*>(refcon);
+        EXPECT_EQ(op, progressOpFlatten);
+        l->messages.push_back(message);
+        l->percents.push_back(percent);
+        return (l->stop && message == movieProgressUpdatePercent && percent > 0) ? userCanceledErr : noErr;
+    };
+    SetMovieProgressProc(m, proc, reinterpret_cast<SRefCon>(&log));
+    ASSERT_EQ(flatten_to(m, dir / "copy.mov"), noErr);
+    ASSERT_GE(log.messages.size(), 3u);
+    EXPECT_EQ(log.messages.front(), movieProgressOpen);
+    EXPECT_EQ(log.messages.back(), movieProgressClose);
+    EXPECT_TRUE(std::is_sorted(log.percents.begin() + 1, log.percents.end() - 1));
+    EXPECT_EQ(log.percents[log.percents.size() - 2], 0x10000);
+
+    log = Log{};
+    log.stop = true;
+    Bytes before = file_bytes(dir / "copy.mov");
+    EXPECT_EQ(flatten_to(m, dir / "copy.mov"), progressProcAborted);
+    EXPECT_EQ(file_bytes(dir / "copy.mov"), before);
+    EXPECT_EQ(log.messages.back(), movieProgressClose);
+    DisposeMovie(m);
+}
+
+TEST(MovieFiles, DefaultProgressShowsOnlyForLongOperations) {
+    struct Display : mv::ProgressDisplay {
+        explicit Display(std::vector<Fixed>* shown) : shown(shown) {}
+        void show(Fixed done) override { shown->push_back(done); }
+        std::vector<Fixed>* shown;
+    };
+    std::vector<Fixed> shown;
+    mv::set_progress_display_factory([&](SInt16) { return std::make_unique<Display>(&shown); });
+    mv::set_progress_delay(std::chrono::milliseconds(100));
+    mv::default_movie_progress(nullptr, movieProgressOpen, progressOpFlatten, 0, 0);
+    mv::default_movie_progress(nullptr, movieProgressUpdatePercent, progressOpFlatten, 0x4000, 0);
+    EXPECT_FALSE(mv::default_progress_showing()) << "not at once";
+    usleep(150 * 1000);
+    mv::default_movie_progress(nullptr, movieProgressUpdatePercent, progressOpFlatten, 0x8000, 0);
+    EXPECT_TRUE(mv::default_progress_showing());
+    mv::default_movie_progress(nullptr, movieProgressClose, progressOpFlatten, 0x10000, 0);
+    EXPECT_FALSE(mv::default_progress_showing());
+    EXPECT_EQ(shown, (std::vector<Fixed>{0x8000}));
+    mv::set_progress_display_factory(nullptr);
+    mv::set_progress_delay(std::chrono::milliseconds(500));
+}
+
+TEST(MovieFiles, DamagedFilesAreRefusedWithACode) {
+    TempDir dir;
+    DisposeMovie(make_movie(dir / "good.mov", MovieSpec{5, 8000, 800, ""}));
+    const Bytes good = file_bytes(dir / "good.mov");
+    const auto atoms = layout(dir / "good.mov");
+    const mv::TopAtom moov = *std::find_if(atoms.begin(), atoms.end(), [](auto& a) { return a.type == mv::kMoov; });
+    auto at = [&](const std::string& path) {   // offset of an atom inside the first moov
+        size_t found = SIZE_MAX, begin = moov.offset + 8, end = moov.end();
+        for (size_t i = 0; i < path.size(); i += 5) {
+            OSType want = platform::load_u32be(path.data() + i);
+            found = SIZE_MAX;
+            for (size_t a = begin; a + 8 <= end;) {
+                size_t size = platform::load_u32be(&good[a]);
+                if (size < 8) return SIZE_MAX;
+                if (platform::load_u32be(&good[a + 4]) == want) {
+                    found = a;
+                    break;
+                }
+                a += size;
+            }
+            if (found == SIZE_MAX) return found;
+            begin = found + 8;
+            end = found + platform::load_u32be(&good[found]);
+        }
+        return found;
+    };
+    struct Case {
+        const char* name;
+        std::function<Bytes()> make;
+        OSErr expected;
+    } cases[] = {
+        {"empty", [&] { return Bytes{}; }, noMovieFound},
+        {"only data", [&] { return Bytes(good.begin(), good.begin() + long(moov.offset)); }, noMovieFound},
+        {"movie cut short", [&] { return Bytes(good.begin(), good.begin() + long(moov.offset + 100)); }, invalidMovie},
+        {"movie size past the end", [&] {
+             Bytes b = good;
+             platform::store_u32be(&b[moov.offset], UInt32(b.size() * 2));
+             return b;
+         }, invalidMovie},
+        {"a chunk past the end of the file", [&] {
+             Bytes b = good;
+             size_t stco = at("trak/mdia/minf/stbl/stco");
+             platform::store_u32be(&b[stco + 16], 0x7FFFFFF0);
+             return b;
+         }, invalidSampleTable},
+        {"description names a missing data reference", [&] {
+             Bytes b = good;
+             size_t stsd = at("trak/mdia/minf/stbl/stsd");
+             platform::store_u16be(&b[stsd + 16 + 14], 9);
+             return b;
+         }, badDataRefIndex},
+        {"sample table lacks its chunk offsets", [&] {
+             Bytes b = good;
+             size_t stco = at("trak/mdia/minf/stbl/stco");
+             platform::store_u32be(&b[stco + 4], platform::fourcc("xxxx"));
+             return b;
+         }, invalidSampleTable},
+        {"media lacks its header", [&] {
+             Bytes b = good;
+             platform::store_u32be(&b[at("trak/mdia/mdhd") + 4], platform::fourcc("xxxx"));
+             return b;
+         }, invalidMedia},
+        {"two tracks share an ID", [&] {
+             Bytes b = good;
+             platform::store_u32be(&b[at("trak/tkhd") + 20], 2);
+             return b;
+         }, invalidTrack},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_bytes(dir / "bad.mov", c.make());
+        Opened m(dir / "bad.mov", fsRdPerm);
+        EXPECT_EQ(m.err, c.expected);
+        EXPECT_EQ(m.movie, nullptr);
+    }
+}

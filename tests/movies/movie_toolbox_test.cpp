@@ -1,0 +1,366 @@
+// The movie toolbox's model through its calls: tracks and their lookups,
+// samples in and out, edits, interesting times, track references, user
+// data, the movie box and the state the window framework keeps.
+#include <cstring>
+
+#include "ToolboxTestSupport.h"
+#include "platform/movies/format/Alias.h"
+
+using namespace tbtest;
+
+namespace {
+
+// A movie of three tracks without a file: video (enabled), sound
+// (disabled), video, each with media but no samples.
+struct ThreeTracks {
+    ThreeTracks() {
+        movie = NewMovie(newMovieActive);
+        for (OSType type : {VideoMediaType, SoundMediaType, VideoMediaType}) {
+            Track t = NewMovieTrack(movie, type == VideoMediaType ? 160 << 16 : 0, type == VideoMediaType ? 120 << 16 : 0,
+                                    type == SoundMediaType ? kFullVolume : kNoVolume);
+            NewTrackMedia(t, type, 600, nullptr, 0);
+            tracks.push_back(t);
+        }
+        SetTrackEnabled(tracks[1], false);
+    }
+    ~ThreeTracks() { DisposeMovie(movie); }
+    Movie movie;
+    std::vector<Track> tracks;
+};
+
+std::string pstring(const unsigned char* p) { return std::string(reinterpret_cast<const char*>(p + 1), p[0]); }
+
+}  // namespace
+
+TEST(MovieToolbox, TrackLookupsByIndexTypeCharacteristicAndEnabledState) {
+    ThreeTracks m;
+    EXPECT_EQ(GetMovieTrackCount(m.movie), 3);
+    EXPECT_EQ(GetMovieIndTrack(m.movie, 4), nullptr) << "past the last track";
+    EXPECT_EQ(GetMovieIndTrack(m.movie, 0), nullptr);
+    struct Case {
+        SInt32 index;
+        OSType type;
+        SInt32 flags;
+        int expected;   // index into tracks, -1 for none
+    } cases[] = {
+        {1, VideoMediaType, movieTrackMediaType, 0},
+        {2, VideoMediaType, movieTrackMediaType, 2},
+        {3, VideoMediaType, movieTrackMediaType, -1},
+        {1, SoundMediaType, movieTrackMediaType, 1},
+        {1, SoundMediaType, movieTrackMediaType | movieTrackEnabledOnly, -1},
+        {1, AudioMediaCharacteristic, movieTrackCharacteristic, 1},
+        {1, AudioMediaCharacteristic, movieTrackCharacteristic | movieTrackEnabledOnly, -1},
+        {2, VisualMediaCharacteristic, movieTrackCharacteristic | movieTrackEnabledOnly, 2},
+        {1, TimeCodeMediaType, movieTrackMediaType, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.index << " flags " << c.flags);
+        Track t = GetMovieIndTrackType(m.movie, c.index, c.type, c.flags);
+        EXPECT_EQ(t, c.expected < 0 ? nullptr : m.tracks[size_t(c.expected)]);
+    }
+    EXPECT_EQ(GetTrackMovie(m.tracks[2]), m.movie);
+    EXPECT_EQ(GetMediaTrack(GetTrackMedia(m.tracks[2])), m.tracks[2]);
+    EXPECT_EQ(GetTrackID(m.tracks[0]), 1);
+    EXPECT_EQ(GetTrackID(m.tracks[2]), 3);
+
+    Str255 name;
+    OSType type = 0;
+    GetMediaHandlerDescription(GetTrackMedia(m.tracks[1]), &type, name, nullptr);
+    EXPECT_EQ(type, SoundMediaType);
+    EXPECT_EQ(pstring(name), "Sound");
+    ASSERT_EQ(MediaGetName(GetMediaHandler(GetTrackMedia(m.tracks[0])), name, 0, nullptr), noErr);
+    EXPECT_EQ(pstring(name), "Video");
+}
+
+TEST(MovieToolbox, StaleAndForeignReferencesGiveErrorsNotCrashes) {
+    Movie movie = NewMovie(0);
+    Track t = NewMovieTrack(movie, 0, 0, 0);
+    DisposeMovieTrack(t);
+    EXPECT_EQ(GetTrackMedia(t), nullptr);
+    EXPECT_EQ(GetMoviesError(), invalidTrack);
+    DisposeMovie(movie);
+    EXPECT_EQ(GetMovieTrackCount(movie), 0);
+    EXPECT_EQ(GetMoviesError(), invalidMovie);
+    int not_a_movie = 0;
+    EXPECT_EQ(GetMovieDuration(reinterpret_cast<Movie>(&not_a_movie)), 0);
+    EXPECT_EQ(GetMoviesError(), invalidMovie);
+    EXPECT_EQ(BeginMediaEdits(nullptr), invalidMedia);
+}
+
+TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
+    Movie movie = NewMovie(0);
+    TempDir dir;
+    // Samples need a file: a media writing into a plain data file.
+    std::string data = dir / "frames.dat";
+    write_bytes(data, {});
+    Bytes alias = platform::movies::make_alias(data, data).value();
+    Handle ref = NewHandle(Size(alias.size()));
+    std::memcpy(*ref, alias.data(), alias.size());
+    Track track = NewMovieTrack(movie, 8 << 16, 8 << 16, 0);
+    Media media = NewTrackMedia(track, VideoMediaType, 600, ref, rAliasType);
+    ASSERT_NE(media, nullptr);
+    ASSERT_EQ(BeginMediaEdits(media), noErr);
+
+    ImageDescriptionHandle desc = (ImageDescriptionHandle)NewHandleClear(sizeof(ImageDescription));
+    (**desc).idSize = sizeof(ImageDescription);
+    (**desc).cType = 'raw ';
+    (**desc).width = 8;
+    (**desc).height = 8;
+    (**desc).depth = 8;
+    (**desc).clutID = -1;
+    Handle bytes = NewHandle(200);
+    for (int i = 0; i < 200; ++i) (*bytes)[i] = char(i);
+    struct Add {
+        SInt32 offset;
+        UInt32 size;
+        TimeValue duration;
+        SInt16 flags;
+        SInt32 data_size;   // the description's dataSize
+    } adds[] = {{0, 64, 60, 0, 64}, {64, 64, 30, mediaSampleNotSync, 64}, {10, 20, 90, 0, 20}};
+    TimeValue expected_time = 0;
+    for (const Add& a : adds) {
+        (**desc).dataSize = a.data_size;
+        TimeValue at = -1;
+        ASSERT_EQ(AddMediaSample(media, bytes, a.offset, a.size, a.duration, (SampleDescriptionHandle)desc, 1, a.flags, &at),
+                  noErr);
+        EXPECT_EQ(at, expected_time);
+        expected_time += a.duration;
+    }
+    EXPECT_EQ(GetMediaSampleDescriptionCount(media), 1) << "descriptions differing only in dataSize are one";
+    (**desc).depth = 24;
+    ASSERT_EQ(AddMediaSample(media, bytes, 0, 8, 10, (SampleDescriptionHandle)desc, 1, 0, nullptr), noErr);
+    EXPECT_EQ(GetMediaSampleDescriptionCount(media), 2);
+    ASSERT_EQ(EndMediaEdits(media), noErr);
+    EXPECT_EQ(GetMediaDuration(media), 190);
+    EXPECT_EQ(GetMediaSampleCount(media), 4);
+
+    struct Read {
+        TimeValue at;
+        SInt32 offset, size;
+        TimeValue start, duration;
+        SInt16 flags;
+        SInt32 description;
+    } reads[] = {{0, 0, 64, 0, 60, 0, 1}, {59, 0, 64, 0, 60, 0, 1}, {60, 64, 64, 60, 30, mediaSampleNotSync, 1},
+                 {100, 10, 20, 90, 90, 0, 1}, {185, 0, 8, 180, 10, 0, 2}};
+    Handle out = NewHandle(0);
+    Handle outDesc = NewHandle(0);
+    for (const Read& r : reads) {
+        SCOPED_TRACE(r.at);
+        SInt32 size = 0, index = 0, count = 0;
+        TimeValue start = -1, duration = -1;
+        SInt16 flags = -1;
+        ASSERT_EQ(GetMediaSample(media, out, 0, &size, r.at, &start, &duration, (SampleDescriptionHandle)outDesc, &index,
+                                 1, &count, &flags),
+                  noErr);
+        EXPECT_EQ(size, r.size);
+        EXPECT_EQ(std::memcmp(*out, *bytes + r.offset, size_t(size)), 0);
+        EXPECT_EQ(start, r.start);
+        EXPECT_EQ(duration, r.duration);
+        EXPECT_EQ(flags, r.flags);
+        EXPECT_EQ(index, r.description);
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ((**(ImageDescriptionHandle)outDesc).cType, OSType('raw ')) << "descriptions come back in host order";
+    }
+    EXPECT_EQ(GetMediaSample(media, out, 0, nullptr, 190, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr),
+              timeNotInMedia);
+    EXPECT_EQ(GetMediaSample(media, out, 10, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr),
+              maxSizeToGrowTooSmall);
+    // Bad arguments change nothing.
+    EXPECT_EQ(AddMediaSample(media, bytes, 190, 20, 1, nullptr, 1, 0, nullptr), paramErr) << "past the handle";
+    EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 1, nullptr, 3, 0, nullptr), paramErr) << "10 bytes in 3 samples";
+    EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 0, nullptr, 1, 0, nullptr), paramErr);
+    EXPECT_EQ(GetMediaSampleCount(media), 4);
+    DisposeHandle(out);
+    DisposeHandle(outDesc);
+    DisposeHandle(bytes);
+    DisposeHandle((Handle)desc);
+    DisposeHandle(ref);
+    DisposeMovie(movie);
+}
+
+TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
+    TempDir dir;
+    Movie movie = make_movie(dir / "m.mov", MovieSpec{20, 8000, 0, ""});   // 20 frames: 1200 units
+    Track video = GetMovieIndTrack(movie, 1);
+    EXPECT_EQ(GetTrackDuration(video), 1200);
+    // Another copy of frames 5...9 in the middle, then the first second at
+    // the end, then half a second of nothing and a frame after it.
+    ASSERT_EQ(InsertMediaIntoTrack(video, 600, 240, 300, 0x10000), noErr);
+    EXPECT_EQ(GetTrackDuration(video), 1500);
+    ASSERT_EQ(InsertMediaIntoTrack(video, -1, 0, 600, 0x20000), noErr);
+    EXPECT_EQ(GetTrackDuration(video), 1800) << "600 units at double rate take 300";
+    ASSERT_EQ(InsertMediaIntoTrack(video, 2100, 0, 60, 0x10000), noErr);
+    EXPECT_EQ(GetTrackDuration(video), 2160);
+    EXPECT_EQ(GetMovieDuration(movie), 2160);
+    EXPECT_EQ(InsertMediaIntoTrack(video, 0, 1190, 60, 0x10000), invalidDuration) << "past the media's end";
+    EXPECT_EQ(InsertMediaIntoTrack(video, 0, 0, 60, 0), paramErr);
+
+    // Where samples start in track time: frame starts, the inserted edit's
+    // own starts, and the start of the edit after the gap.
+    std::vector<TimeValue> starts;
+    TimeValue t = 0;
+    SInt16 flags = nextTimeMediaSample | nextTimeEdgeOK;
+    while (t >= 0) {
+        GetTrackNextInterestingTime(video, flags, t, 0x10000, &t, nullptr);
+        if (t >= 0) starts.push_back(t);
+        flags = nextTimeMediaSample;
+    }
+    std::vector<TimeValue> expected;
+    for (TimeValue f = 0; f < 600; f += 60) expected.push_back(f);          // frames 1-10
+    for (TimeValue f = 600; f < 900; f += 60) expected.push_back(f);        // frames 5-9
+    for (TimeValue f = 900; f < 1500; f += 60) expected.push_back(f);       // frames 11-20
+    for (TimeValue f = 1500; f < 1800; f += 30) expected.push_back(f);      // frames 1-10, double rate
+    expected.push_back(2100);                                               // frame 1 after the gap
+    EXPECT_EQ(starts, expected);
+
+    // Backward from the end, and edits.
+    GetTrackNextInterestingTime(video, nextTimeMediaSample, 2100, -0x10000, &t, nullptr);
+    EXPECT_EQ(t, 1770);
+    TimeValue duration = 0;
+    GetTrackNextInterestingTime(video, nextTimeTrackEdit, 650, 0x10000, &t, &duration);
+    EXPECT_EQ(t, 900);
+    EXPECT_EQ(duration, 600);
+    DisposeMovie(movie);
+}
+
+TEST(MovieToolbox, FrameCountOfEveryTrackEndsAtItsSamples) {
+    // The utilities count frames by stepping through interesting times.
+    TempDir dir;
+    Movie movie = make_movie(dir / "m.mov", MovieSpec{70, 22050, 22050 * 3, ""});
+    struct Case {
+        SInt32 index;
+        long frames;
+    } cases[] = {{1, 70}, {2, 1800}};   // sound: one step per movie unit (3 s at 600)
+    for (const Case& c : cases) {
+        Track track = GetMovieIndTrack(movie, c.index);
+        long count = -1;
+        TimeValue t = 0;
+        SInt16 flags = nextTimeMediaSample | nextTimeEdgeOK;
+        while (t >= 0) {
+            ++count;
+            GetTrackNextInterestingTime(track, flags, t, 0x10000, &t, nullptr);
+            flags = nextTimeStep;
+        }
+        EXPECT_EQ(count, c.frames) << "track " << c.index;
+    }
+    TimeValue duration = 0;
+    ASSERT_EQ(GetMediaSample(GetTrackMedia(GetMovieIndTrack(movie, 1)), nullptr, 0, nullptr, 0, nullptr, &duration,
+                             nullptr, nullptr, 0, nullptr, nullptr),
+              noErr);
+    EXPECT_EQ(duration, 60);
+    DisposeMovie(movie);
+}
+
+TEST(MovieToolbox, TrackReferencesAddCountGetDeleteAndWalkTypes) {
+    ThreeTracks m;
+    Track a = m.tracks[0], b = m.tracks[1], c = m.tracks[2];
+    SInt32 index = 0;
+    ASSERT_EQ(AddTrackReference(a, b, 'chap', &index), noErr);
+    EXPECT_EQ(index, 1);
+    ASSERT_EQ(AddTrackReference(a, c, 'chap', &index), noErr);
+    EXPECT_EQ(index, 2);
+    ASSERT_EQ(AddTrackReference(a, c, 'sync', &index), noErr);
+    EXPECT_EQ(GetTrackReferenceCount(a, 'chap'), 2);
+    EXPECT_EQ(GetTrackReference(a, 'chap', 2), c);
+    EXPECT_EQ(GetTrackReference(a, 'chap', 3), nullptr);
+    EXPECT_EQ(GetNextTrackReferenceType(a, 0), OSType('chap'));
+    EXPECT_EQ(GetNextTrackReferenceType(a, 'chap'), OSType('sync'));
+    EXPECT_EQ(GetNextTrackReferenceType(a, 'sync'), 0u);
+
+    // Deleting moves later references down; an empty type goes away.
+    ASSERT_EQ(DeleteTrackReference(a, 'chap', 1), noErr);
+    EXPECT_EQ(GetTrackReference(a, 'chap', 1), c);
+    ASSERT_EQ(DeleteTrackReference(a, 'sync', 1), noErr);
+    EXPECT_EQ(GetNextTrackReferenceType(a, 'chap'), 0u);
+    EXPECT_EQ(DeleteTrackReference(a, 'sync', 1), paramErr);
+
+    // A disposed track's references go with it.
+    DisposeMovieTrack(c);
+    EXPECT_EQ(GetTrackReferenceCount(a, 'chap'), 0);
+
+    Movie other = NewMovie(0);
+    Track foreign = NewMovieTrack(other, 0, 0, 0);
+    EXPECT_EQ(AddTrackReference(a, foreign, 'chap', nullptr), trackNotInMovie);
+    DisposeMovie(other);
+}
+
+TEST(MovieToolbox, UserDataItemsAreRawBytesCountedFromOne) {
+    ThreeTracks m;
+    for (UserData ud : {GetMovieUserData(m.movie), GetTrackUserData(m.tracks[1])}) {
+        UInt32 loop = 0x01020304, back = 0xFFFFFFFF;
+        EXPECT_EQ(GetUserDataItem(ud, &back, 4, 'LOOP', 0), userDataItemNotFound);
+        EXPECT_EQ(back, 0xFFFFFFFFu) << "a missing item leaves the buffer alone";
+        ASSERT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 0), noErr) << "index 0 adds";
+        loop = 0x05060708;
+        ASSERT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 0), noErr) << "index 0 replaces the first";
+        EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 1);
+        ASSERT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 2), noErr) << "one past the last adds";
+        EXPECT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 4), userDataItemNotFound);
+        EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 2);
+        ASSERT_EQ(GetUserDataItem(ud, &back, 4, 'LOOP', 1), noErr);
+        EXPECT_EQ(back, 0x05060708u);
+        UInt16 small = 0;
+        EXPECT_EQ(GetUserDataItem(ud, &small, 2, 'LOOP', 1), paramErr) << "the buffer must be the item's size";
+
+        Handle h = NewHandle(0);
+        ASSERT_EQ(GetUserData(ud, h, 'LOOP', 2), noErr);
+        EXPECT_EQ(GetHandleSize(h), 4);
+        const char text[] = "Kinora";
+        SetHandleSize(h, 6);
+        std::memcpy(*h, text, 6);
+        ASSERT_EQ(AddUserData(ud, h, 'name'), noErr);
+        EXPECT_EQ(GetNextUserDataType(ud, 0), OSType('LOOP'));
+        EXPECT_EQ(GetNextUserDataType(ud, 'LOOP'), OSType('name'));
+        EXPECT_EQ(GetNextUserDataType(ud, 'name'), 0u);
+
+        ASSERT_EQ(RemoveUserData(ud, 'LOOP', 1), noErr);
+        EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 1);
+        EXPECT_EQ(RemoveUserData(ud, 'LOOP', 2), userDataItemNotFound);
+        DisposeHandle(h);
+    }
+}
+
+TEST(MovieToolbox, TextEntriesKeepOneTextPerLanguage) {
+    Movie movie = NewMovie(0);
+    UserData ud = GetMovieUserData(movie);
+    Handle h = NewHandle(0);
+    auto set = [&](const char* text, SInt16 region) {
+        SetHandleSize(h, Size(std::strlen(text)));
+        std::memcpy(*h, text, std::strlen(text));
+        return AddUserDataText(ud, h, kUserDataTextFullName, 1, region);
+    };
+    auto get = [&](SInt16 region) {
+        if (GetUserDataText(ud, h, kUserDataTextFullName, 1, region) != noErr) return std::string("(none)");
+        return std::string(*h, *h + GetHandleSize(h));
+    };
+    ASSERT_EQ(set("A movie", -1), noErr);
+    ASSERT_EQ(set("Un film", 1), noErr);
+    ASSERT_EQ(set("The movie", 0), noErr);
+    EXPECT_EQ(CountUserDataType(ud, kUserDataTextFullName), 1) << "one item holds both languages";
+    EXPECT_EQ(get(0), "The movie");
+    EXPECT_EQ(get(1), "Un film");
+    EXPECT_EQ(get(3), "(none)");
+    EXPECT_EQ(AddUserDataText(ud, h, kUserDataTextFullName, 3, 0), userDataItemNotFound);
+    DisposeHandle(h);
+    DisposeMovie(movie);
+}
+
+TEST(MovieToolbox, TheMovieBoxIsTheNaturalBoundsThroughTheMatrix) {
+    ThreeTracks m;
+    Rect box;
+    GetMovieBox(m.movie, &box);
+    EXPECT_EQ(box.right, 160);
+    EXPECT_EQ(box.bottom, 120);
+    Rect bigger{10, 20, 250, 340};   // twice the size, moved
+    SetMovieBox(m.movie, &bigger);
+    GetMovieBox(m.movie, &box);
+    EXPECT_EQ(std::memcmp(&box, &bigger, sizeof box), 0);
+    Rect natural;
+    GetMovieNaturalBoundsRect(m.movie, &natural);
+    EXPECT_EQ(natural.right, 160);
+    // Disabled visual tracks take no room; sound tracks never do.
+    SetTrackEnabled(m.tracks[0], false);
+    SetTrackEnabled(m.tracks[2], false);
+    GetMovieNaturalBoundsRect(m.movie, &natural);
+    EXPECT_EQ(natural.right - natural.left, 0);
+}

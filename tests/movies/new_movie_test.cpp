@@ -1,0 +1,118 @@
+// The New command's movie, built by the system's own authoring code and
+// left at build/test-output/new-movie.mov with its Save As copy beside it
+// (new-movie-flat.mov) for the peer checks. Read back with our reader:
+// the tracks the New command makes, every frame equal to what was drawn.
+#include <gtest/gtest.h>
+
+#include "AuthoringDouble.h"
+#include "NewMovie.h"
+#include "NewMovieReading.h"
+#include "platform/Memory.h"
+#include "platform/files/Catalog.h"
+#include "platform/movies/format/MovieFile.h"
+
+using namespace newmovie;
+
+namespace {
+
+const std::string kDir = std::string(KINORA_BUILD_DIR) + "/test-output";
+
+// Top-level atom types in file order.
+std::vector<OSType> top_level(const std::string& path) {
+    auto file = platform::movies::open_data_file(path, platform::movies::OpenMode::read);
+    std::vector<OSType> types;
+    if (!file.ok()) return types;
+    auto layout = platform::movies::scan_movie_file(**file);
+    if (layout.ok())
+        for (const auto& a : layout->atoms) types.push_back(a.type);
+    return types;
+}
+
+void expect_new_movie(const std::string& path) {
+    SCOPED_TRACE(path);
+    OpenedMovie m(path);
+    ASSERT_EQ(m.err, noErr);
+    ASSERT_EQ(GetMovieTrackCount(m.movie), 2);
+    EXPECT_EQ(GetMovieTimeScale(m.movie), 600);
+    EXPECT_EQ(GetMovieDuration(m.movie), 4200);
+
+    Track video = GetMovieIndTrack(m.movie, 1);
+    Track sound = GetMovieIndTrack(m.movie, 2);
+    Media vm = GetTrackMedia(video), sm = GetTrackMedia(sound);
+    OSType type = 0;
+    GetMediaHandlerDescription(vm, &type, nullptr, nullptr);
+    EXPECT_EQ(type, VideoMediaType) << "video first";
+    GetMediaHandlerDescription(sm, &type, nullptr, nullptr);
+    EXPECT_EQ(type, SoundMediaType);
+
+    EXPECT_EQ(GetMediaSampleCount(vm), kFrames);
+    EXPECT_EQ(GetMediaTimeScale(vm), 600);
+    EXPECT_EQ(GetMediaDuration(vm), kFrames * 60);
+    EXPECT_EQ(GetMediaSampleDescriptionCount(vm), 1) << "the 70 frames share one description";
+    Fixed w = 0, h = 0;
+    GetTrackDimensions(video, &w, &h);
+    EXPECT_EQ(w, kWidth << 16);
+    EXPECT_EQ(h, kHeight << 16);
+    EXPECT_EQ(GetTrackVolume(video), 0);
+    Rect box;
+    GetMovieBox(m.movie, &box);
+    EXPECT_EQ(box.right - box.left, kWidth);
+    EXPECT_EQ(box.bottom - box.top, kHeight);
+
+    SoundFacts snd = application_sound();
+    EXPECT_EQ(GetMediaTimeScale(sm), TimeScale((UInt64(snd.rate_fixed) + 0x8000) >> 16));
+    EXPECT_EQ(UInt32(GetMediaSampleCount(sm)), snd.samples);
+    EXPECT_EQ(GetTrackVolume(sound), kFullVolume);
+    Handle desc = NewHandle(0);
+    GetMediaSampleDescription(sm, 1, (SampleDescriptionHandle)desc);
+    ASSERT_EQ(GetHandleSize(desc), 36);
+    const SoundDescription& sd = **(SoundDescriptionHandle)desc;
+    EXPECT_EQ(OSType(sd.dataFormat), k8BitOffsetBinaryFormat);
+    EXPECT_EQ(sd.numChannels, 1);
+    EXPECT_EQ(sd.sampleSize, 8);
+    EXPECT_EQ(sd.sampleRate, snd.rate_fixed) << "the description keeps the exact rate";
+    DisposeHandle(desc);
+
+    // Both tracks start at movie time 0.
+    TimeValue first = -1;
+    GetTrackNextInterestingTime(video, nextTimeMediaSample | nextTimeEdgeOK, 0, 0x10000, &first, nullptr);
+    EXPECT_EQ(first, 0);
+    GetTrackNextInterestingTime(sound, nextTimeMediaSample | nextTimeEdgeOK, 0, 0x10000, &first, nullptr);
+    EXPECT_EQ(first, 0);
+
+    for (int n = 1; n <= kFrames; ++n) {
+        OSErr err = noErr;
+        auto ours = decoded_frame_rgb(video, n, &err);
+        ASSERT_EQ(err, noErr) << "frame " << n;
+        ASSERT_TRUE(ours == drawn_frame_rgb(n)) << "frame " << n << " differs from the frame drawn";
+    }
+
+    FInfo info{};
+    FSSpec spec = spec_for(path);
+    ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
+    EXPECT_EQ(info.fdType, kQTFileTypeMovie);
+    EXPECT_EQ(info.fdCreator, sigMoviePlayer);
+}
+
+}  // namespace
+
+TEST(NewMovie, BuildsTheNewCommandsMovieAndItsFlattenedCopy) {
+    Paths paths;
+    try {
+        paths = build(kDir);
+    } catch (const AuthoringFailure& e) {
+        FAIL() << "the authoring code stopped with \"" << e.what() << "\"";
+    }
+    expect_new_movie(paths.movie);
+    expect_new_movie(paths.flat);
+
+    auto plain = top_level(paths.movie);
+    ASSERT_GE(plain.size(), 3u);
+    EXPECT_EQ(plain[0], platform::fourcc("ftyp"));
+    auto flat = top_level(paths.flat);
+    auto moov = std::find(flat.begin(), flat.end(), platform::fourcc("moov"));
+    auto mdat = std::find(flat.begin(), flat.end(), platform::fourcc("mdat"));
+    ASSERT_NE(moov, flat.end());
+    ASSERT_NE(mdat, flat.end());
+    EXPECT_LT(moov, mdat) << "the flattened copy has its movie before its data";
+}

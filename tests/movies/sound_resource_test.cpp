@@ -1,0 +1,169 @@
+// The authoring code's sound resource reader on every resource of
+// build/tests/TestSounds.rsrc, against what its source says a correct
+// reader answers; and each readable sound added to a movie the way the New
+// command adds its own, straight out of the resource.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "AuthoringDouble.h"
+#include "NewMovieReading.h"
+#include "QTSoundPrivate.h"
+#include "platform/Memory.h"
+#include "platform/Movies.h"
+#include "platform/Resources.h"
+
+namespace {
+
+struct Readable {
+    SInt16 id;
+    SInt32 offset;   // of the sample data
+    SInt32 samples;
+    SInt32 bytes;
+    OSType format;
+    SInt16 channels;
+    SInt16 bits;
+    UInt32 rate;
+};
+
+// TestSounds.r, "What a correct reader answers".
+const Readable kReadable[] = {
+    {1000, 48, 1000, 1000, 'raw ', 1, 8, 22050},  {1001, 36, 500, 500, 'raw ', 1, 8, 11025},
+    {1002, 50, 800, 800, 'raw ', 1, 8, 22050},    {1003, 84, 1000, 4000, 'raw ', 2, 16, 22050},
+    {1004, 84, 1000, 4000, 'raw ', 2, 16, 22050}, {1005, 84, 600, 200, 'MAC3', 1, 8, 22050},
+    {1006, 84, 600, 400, 'MAC3', 2, 8, 22050},    {1007, 84, 600, 100, 'MAC6', 1, 8, 22050},
+    {1008, 84, 600, 200, 'MAC6', 2, 8, 22050},
+};
+
+struct Broken {
+    SInt16 id;
+    const char* message;
+};
+
+const Broken kBroken[] = {
+    {1100, "QTSound_GetSndHdrOffset error"}, {1101, "QTSound_GetSndHdrOffset error"},
+    {1102, "Corrupt sound data"}, {1103, "Corrupt sound data"}, {1104, "Corrupt sound data"},
+    {1105, "Corrupt sound data"}, {1106, "Corrupt sound data"}, {1107, "Corrupt sound data"},
+    {1108, "Corrupt sound data"},
+};
+
+Handle test_sound(SInt16 id) {
+    static SInt16 file = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestSounds.rsrc", fsRdPerm);
+    UseResFile(file);
+    return GetResource('snd ', id);
+}
+
+struct Reading {
+    SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandle(4);
+    SInt32 offset = -1, samples = -1, bytes = -1;
+    std::string failure;
+    ~Reading() { DisposeHandle((Handle)desc); }
+};
+
+void read_sound(Handle snd, Reading& r) {
+    try {
+        QTSound_CreateSoundDescription(snd, r.desc, &r.offset, &r.samples, &r.bytes);
+    } catch (const AuthoringFailure& e) {
+        r.failure = e.what();
+    }
+}
+
+}  // namespace
+
+TEST(SoundResource, ReadableResourcesGiveTheirHeaderDataAndDescription) {
+    for (const Readable& want : kReadable) {
+        SCOPED_TRACE(want.id);
+        Handle snd = test_sound(want.id);
+        ASSERT_NE(snd, nullptr);
+        Reading r;
+        read_sound(snd, r);
+        ASSERT_EQ(r.failure, "");
+        EXPECT_EQ(r.offset, want.offset);
+        EXPECT_EQ(r.samples, want.samples);
+        EXPECT_EQ(r.bytes, want.bytes);
+        ASSERT_EQ(GetHandleSize((Handle)r.desc), 36);
+        const SoundDescription& d = **r.desc;
+        EXPECT_EQ(d.descSize, 36);
+        EXPECT_EQ(OSType(d.dataFormat), want.format);
+        EXPECT_EQ(d.numChannels, want.channels);
+        EXPECT_EQ(d.sampleSize, want.bits);
+        EXPECT_EQ(d.sampleRate, want.rate << 16);
+        EXPECT_EQ(d.dataRefIndex, 1);
+        EXPECT_EQ(d.compressionID, 0);
+        EXPECT_EQ(d.packetSize, 0);
+        EXPECT_EQ(d.version, 0);
+    }
+}
+
+TEST(SoundResource, BrokenResourcesStopWithTheReadersMessage) {
+    for (const Broken& want : kBroken) {
+        SCOPED_TRACE(want.id);
+        Handle snd = test_sound(want.id);
+        ASSERT_NE(snd, nullptr);
+        Reading r;
+        read_sound(snd, r);
+        EXPECT_EQ(r.failure, want.message);
+    }
+}
+
+// What the New command does with 'snd ' 128, for every readable resource:
+// the data goes into the movie straight from the resource, one call.
+TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
+    std::string dir = std::filesystem::temp_directory_path() / ("kinora-sounds-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    for (const Readable& want : kReadable) {
+        SCOPED_TRACE(want.id);
+        Handle snd = test_sound(want.id);
+        Reading r;
+        read_sound(snd, r);
+        ASSERT_EQ(r.failure, "");
+
+        std::string path = dir + "/sound.mov";
+        FSSpec spec = newmovie::spec_for(path);
+        Movie movie = nullptr;
+        SInt16 ref = 0;
+        ASSERT_EQ(CreateMovieFile(&spec, 'TVOD', smCurrentScript, 0x90000001, &ref, &movie), noErr);
+        Track track = NewMovieTrack(movie, 0, 0, kFullVolume);
+        Media media = NewTrackMedia(track, SoundMediaType, TimeScale(want.rate), nullptr, 0);
+        ASSERT_EQ(BeginMediaEdits(media), noErr);
+        ASSERT_EQ(AddMediaSample(media, snd, r.offset, UInt32(r.bytes), 1, (SampleDescriptionHandle)r.desc,
+                                 r.samples, 0, nullptr),
+                  noErr);
+        ASSERT_EQ(EndMediaEdits(media), noErr);
+        ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
+        EXPECT_EQ(GetMediaSampleCount(media), r.samples);
+        EXPECT_EQ(GetMediaDuration(media), r.samples);
+
+        // All the data comes back in one piece, exactly the resource's bytes.
+        Handle back = NewHandle(0);
+        SInt32 size = 0, count = 0;
+        ASSERT_EQ(GetMediaSample(media, back, 0, &size, 0, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr),
+                  noErr);
+        EXPECT_EQ(size, r.bytes);
+        EXPECT_EQ(count, r.samples);
+        EXPECT_EQ(std::memcmp(*back, *snd + r.offset, size_t(r.bytes)), 0);
+        SInt16 resId = -1;
+        ASSERT_EQ(AddMovieResource(movie, ref, &resId, nullptr), noErr);
+        ASSERT_EQ(CloseMovieFile(ref), noErr);
+
+        // Flattened, compressed sound is cut between packets only.
+        std::string flat = dir + "/sound-flat.mov";
+        FSSpec flatSpec = newmovie::spec_for(flat);
+        Movie copy = FlattenMovieData(movie, 0x41, &flatSpec, 'TVOD', smSystemScript, 0x90000000);
+        ASSERT_NE(copy, nullptr);
+        Media copied = GetTrackMedia(GetMovieIndTrack(copy, 1));
+        SInt32 packet = (want.format == 'MAC3' || want.format == 'MAC6') ? 6 : 1;
+        for (TimeValue t = 0; t < GetMediaDuration(copied);) {
+            ASSERT_EQ(GetMediaSample(copied, back, 0, &size, t, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr),
+                      noErr);
+            EXPECT_EQ(count % packet, 0) << "a chunk of " << count << " samples at " << t;
+            EXPECT_EQ(std::memcmp(*back, *snd + r.offset + (want.bytes * t / want.samples), size_t(size)), 0);
+            t += count;
+        }
+        DisposeHandle(back);
+        DisposeMovie(copy);
+        DisposeMovie(movie);
+    }
+    std::filesystem::remove_all(dir);
+}
