@@ -4,7 +4,7 @@
 
 namespace {
 
-__attribute__((constructor)) void kinora_launch(int argc, char** argv, char** /*envp*/) {
+__attribute__((constructor(101))) void kinora_launch(int argc, char** argv, char** /*envp*/) {
     platform::host::launch(argc, argv);
 }
 
