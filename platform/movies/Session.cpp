@@ -1,6 +1,9 @@
 #include "platform/movies/Session.h"
 
+#include <cstdlib>
+
 #include "platform/components/MovieToolboxGestalt.h"
+#include "platform/core/Environment.h"
 
 namespace platform::movies {
 
@@ -9,6 +12,12 @@ bool g_entered = false;
 }
 
 OSErr enter_movies() {
+    // Test switch: KINORA_FAIL_ENTER_MOVIES=-108 makes EnterMovies fail with that code.
+    if (auto text = env::get("KINORA_FAIL_ENTER_MOVIES")) {
+        char* end = nullptr;
+        long code = std::strtol(text->c_str(), &end, 10);
+        if (*end == '\0' && code != 0 && code >= -32768 && code <= 32767) return OSErr(code);
+    }
     if (!g_entered) components::register_movie_toolbox_gestalt();
     g_entered = true;
     return noErr;
