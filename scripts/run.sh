@@ -20,7 +20,8 @@ fi
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/kinora "$@"
 fi
+echo "No display: running the headless demo (File > New, save, play, screenshots)."
 mkdir -p demo
-echo "No display: running the headless demo (File > New, save, play, screenshot)."
-build/kinora --headless --script scripts/demo.kscript "$@"
-echo "Wrote demo/MovieFile.mov and demo/screenshot.png"
+rm -f demo/MovieFile.mov demo/*.png
+(cd demo && ../build/kinora --headless --script ../scripts/demo.kscript "$@")
+echo "Wrote demo/MovieFile.mov and the screenshots demo/new-movie.png, demo/playing.png, demo/played.png"
