@@ -255,3 +255,17 @@ TEST(ScriptRun, SigtermBecomesAQuitRequest) {
     EXPECT_GE(ticks, 25);
     EXPECT_LE(ticks, 1200);
 }
+
+TEST(ScriptRun, TheLaunchSendsOpenApplicationOrOpenDocuments) {
+    // Without documents the first high-level event is 'oapp'; documents named
+    // on the command line arrive together as one 'odoc'.
+    Outcome plain = run_script("wait 100\n");
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    expect_lines_in_order(plain.out, {"highLevel class=aevt id=oapp payload=platform"});
+    EXPECT_EQ(plain.out.find("id=odoc"), std::string::npos);
+
+    Outcome docs = run_script("wait 100\n", "", "one.mov two.mov");
+    EXPECT_EQ(docs.status, 0) << docs.err;
+    expect_lines_in_order(docs.out, {"highLevel class=aevt id=odoc payload=platform"});
+    EXPECT_EQ(docs.out.find("id=oapp"), std::string::npos);
+}
