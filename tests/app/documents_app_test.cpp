@@ -1,0 +1,253 @@
+// Documents: opening movies and images, editing, Save, Save As, closing
+// with the question to save changes, quitting.
+#include <sys/mount.h>
+
+#include "tests/app/AppRun.h"
+
+using namespace apptest;
+
+namespace {
+
+const std::string kOpenMovie = "menu \"File\" \"Open\"\n"
+                               "type \"Movie.mov\"\n"
+                               "key return\n"
+                               "expect front \"Movie.mov\"\n";
+
+// Select All, Copy, Select None, Paste: the movie's seven seconds go in
+// again at the start, doubling it and making the window dirty.
+const std::string kDoubleTheMovie = "menu \"Edit\" \"Select All\"\n"
+                                    "menu \"Edit\" \"Copy\"\n"
+                                    "menu \"Edit\" \"Select None\"\n"
+                                    "menu \"Edit\" \"Paste\"\n";
+
+std::string movie_duration_line(const fs::path& p) {
+    const std::string cmd = "'" KINORA_BUILD_DIR "/movdump' '" + p.string() + "' 2>&1";
+    std::string out;
+    if (FILE* f = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        pclose(f);
+    }
+    const size_t at = out.find("version 0, time scale 600, duration ");
+    return at == std::string::npos ? out : out.substr(at + 30, out.find(',', at + 30) - at - 30);
+}
+
+}  // namespace
+
+TEST_F(AppTest, MenusFollowTheFrontWindow) {
+    make_movie("Movie.mov");
+    Outcome shot = run("screenshot pic.png\n", "", "");   // an image to open: the empty screen
+    ASSERT_EQ(shot.status, 0) << shot.all();
+    Outcome r = run(
+        // Nothing open.
+        "expect menu-item \"File\" \"New\" enabled\n"
+        "expect menu-item \"File\" \"Open\" enabled\n"
+        "expect menu-item \"File\" \"Close\" disabled\n"
+        "expect menu-item \"File\" \"Save\" disabled\n"
+        "expect menu-item \"File\" \"Save As\" disabled\n"
+        "expect menu-item \"File\" \"Quit\" enabled\n"
+        "expect menu-item \"Edit\" \"Undo\" disabled\n"
+        "expect menu-item \"Edit\" \"Paste\" disabled\n"
+        "expect menu-item \"Edit\" \"Select All\" disabled\n" +
+        kOpenMovie +
+        "expect menu-item \"File\" \"Close\" enabled\n"
+        "expect menu-item \"File\" \"Save As\" enabled\n"
+        "expect menu-item \"File\" \"Save\" disabled\n"
+        "expect menu-item \"Edit\" \"Cut\" disabled\n"       // nothing selected
+        "expect menu-item \"Edit\" \"Copy\" disabled\n"
+        "expect menu-item \"Edit\" \"Select All\" enabled\n"
+        "expect menu-item \"Edit\" \"Select None\" enabled\n"
+        "menu \"Edit\" \"Select All\"\n"
+        "expect menu-item \"Edit\" \"Cut\" enabled\n"
+        "expect menu-item \"Edit\" \"Copy\" enabled\n"
+        "expect menu-item \"Edit\" \"Clear\" enabled\n"
+        "menu \"Edit\" \"Copy\"\n"
+        "expect menu-item \"Edit\" \"Paste\" enabled\n"
+        "expect menu-item \"File\" \"Save\" disabled\n"      // Select All and Copy change nothing
+        "menu \"Edit\" \"Clear\"\n"
+        "expect menu-item \"File\" \"Save\" enabled\n"
+        "expect menu-item \"Edit\" \"Undo\" enabled\n" +
+        screenshot("app-after-clear.png") +
+        // An image: no controller, no Edit menu, Save As that does nothing.
+        "menu \"File\" \"Open\"\n"
+        "type \"pic.png\"\n"
+        "key return\n"
+        "expect front \"pic.png\"\n"
+        "expect menu-item \"File\" \"Close\" enabled\n"
+        "expect menu-item \"File\" \"Save As\" enabled\n"
+        "expect menu-item \"File\" \"Save\" disabled\n"
+        "expect menu-item \"Edit\" \"Undo\" disabled\n"
+        "expect menu-item \"Edit\" \"Select All\" disabled\n"
+        "menu \"File\" \"Save As\"\n"                          // no dialog
+        "expect front \"pic.png\"\n"
+        "menu \"File\" \"Close\"\n"
+        "expect front \"Movie.mov\"\n"
+        "menu \"Edit\" \"Undo\"\n"                              // the clear undone: still a change
+        "menu \"File\" \"Close\"\n"
+        "expect dialog \"Movie.mov\"\n"
+        "button \"Don't Save\"\n"
+        "expect no-window \"Movie.mov\"\n");
+    EXPECT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(movie_duration_line(work("Movie.mov")), "4200");
+}
+
+TEST_F(AppTest, SaveInPlaceAndSaveAsWithTheirFiles) {
+    make_movie("Movie.mov");
+    Outcome r = run(kOpenMovie + kDoubleTheMovie +
+                    "expect menu-item \"File\" \"Save\" enabled\n"
+                    "menu \"File\" \"Save\"\n"
+                    "expect menu-item \"File\" \"Save\" disabled\n"
+                    "menu \"File\" \"Save As\"\n"
+                    "expect dialog \"Save Movie as:\"\n"
+                    "expect field \"untitled.mov\"\n"
+                    "type \"Copy.mov\"\n"
+                    "key return\n"
+                    "expect front \"Copy.mov\"\n"
+                    "expect no-window \"Movie.mov\"\n"
+                    // Later edits and Saves go to the copy.
+                    "menu \"Edit\" \"Select All\"\n"
+                    "menu \"Edit\" \"Clear\"\n"
+                    "menu \"File\" \"Save\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(movie_duration_line(work("Movie.mov")), "8400");
+    EXPECT_EQ(movie_duration_line(work("Copy.mov")), "0");
+}
+
+TEST_F(AppTest, SavingANewMovieAsksForAFile) {
+    Outcome r = run("menu \"File\" \"New\"\n"
+                    "key return\n"
+                    "expect front \"MovieFile.mov\"\n" +
+                    kDoubleTheMovie +
+                    "menu \"File\" \"Save\"\n"
+                    "expect dialog \"Save Movie as:\"\n"
+                    "expect field \"untitled.mov\"\n" +
+                    screenshot("app-save-as-dialog.png") +
+                    "key return\n"
+                    "expect front \"untitled.mov\"\n"
+                    "expect menu-item \"File\" \"Save\" disabled\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(movie_duration_line(work("untitled.mov")), "8400");
+    EXPECT_EQ(movie_duration_line(work("MovieFile.mov")), "4200");   // New's own file untouched
+}
+
+TEST_F(AppTest, ClosingADirtyWindowAsksAndEachAnswerHolds) {
+    make_movie("Movie.mov");
+    const std::string before = read_file(work("Movie.mov"));
+    Outcome r = run(kOpenMovie + kDoubleTheMovie +
+                    "key cmd+w\n"
+                    "expect dialog \"Movie.mov\"\n" +
+                    screenshot("app-save-changes.png") +
+                    "button \"Cancel\"\n"
+                    "expect front \"Movie.mov\"\n"
+                    "expect menu-item \"File\" \"Save\" enabled\n"
+                    "key cmd+w\n"
+                    "button \"Don't Save\"\n"
+                    "expect no-window \"Movie.mov\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(read_file(work("Movie.mov")), before) << "Don't Save wrote the file";
+
+    r = run(kOpenMovie + kDoubleTheMovie +
+            "key cmd+w\n"
+            "button \"Save\"\n"
+            "expect no-window \"Movie.mov\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(movie_duration_line(work("Movie.mov")), "8400");
+}
+
+TEST_F(AppTest, QuittingAsksEachDirtyWindowAndCancelKeepsTheApplication) {
+    make_movie("A.mov");
+    fs::copy_file(work("A.mov"), work("B.mov"));
+    Outcome r = run("odoc A.mov\n"
+            "expect front \"A.mov\"\n" +
+            kDoubleTheMovie +
+            "odoc B.mov\n"
+            "expect front \"B.mov\"\n" +
+            kDoubleTheMovie +
+            "menu \"File\" \"Quit\"\n"
+            "expect dialog \"B.mov\"\n"
+            "button \"Don't Save\"\n"
+            "expect dialog \"A.mov\"\n"
+            "button \"Cancel\"\n"
+            "expect window \"A.mov\"\n"
+            "expect no-window \"B.mov\"\n"
+            "wait 200\n"                       // still running: the quit was cancelled
+            "menu \"File\" \"Close\"\n"
+            "button \"Save\"\n"
+            "expect no-window \"A.mov\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(movie_duration_line(work("A.mov")), "8400");
+    EXPECT_EQ(movie_duration_line(work("B.mov")), "4200");
+}
+
+TEST_F(AppTest, AMovieAnotherWindowHoldsOpensReadOnlyAndItsSaveFailsSafely) {
+    make_movie("Movie.mov");
+    const std::string before = read_file(work("Movie.mov"));
+    Outcome r = run(kOpenMovie + kOpenMovie + kDoubleTheMovie +
+                    "menu \"File\" \"Save\"\n"
+                    // The save could not be written: the changes are still protected.
+                    "expect menu-item \"File\" \"Save\" enabled\n"
+                    "menu \"File\" \"Close\"\n"
+                    "expect dialog \"Movie.mov\"\n"
+                    "button \"Don't Save\"\n"
+                    "expect window \"Movie.mov\"\n"     // the first window, untouched
+                    "menu \"File\" \"Close\"\n"
+                    "expect no-window \"Movie.mov\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(read_file(work("Movie.mov")), before);
+}
+
+TEST_F(AppTest, AMovieOnAReadOnlyVolumeOpensReadOnly) {
+    make_movie("Movie.mov");
+    fs::create_directories(work("ro"));
+    fs::rename(work("Movie.mov"), work("ro/Movie.mov"));
+    const std::string before = read_file(work("ro/Movie.mov"));
+    std::ofstream(dir / "s.kscript") << "odoc ro/Movie.mov\n"
+                                        "expect front \"Movie.mov\"\n" +
+                                            kDoubleTheMovie +
+                                            "menu \"File\" \"Save\"\n"
+                                            "expect menu-item \"File\" \"Save\" enabled\n"
+                                            "menu \"File\" \"Save As\"\n"
+                                            "type \"Copy.mov\"\n"
+                                            "key return\n"
+                                            "expect front \"Copy.mov\"\n";
+    const std::string ro = work("ro").string(), cmd = command();
+    const int code = run_in_child([&] {
+        if (!private_mounts() || mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+            mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+            return kChildCannotRun;
+        const int rc = std::system(cmd.c_str());
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
+    });
+    if (code == kChildCannotRun) GTEST_SKIP() << "cannot make a read-only bind mount here";
+    Outcome r = outcome(code);
+    ASSERT_EQ(r.status, 0) << r.all();
+    EXPECT_EQ(read_file(work("ro/Movie.mov")), before);
+    EXPECT_EQ(movie_duration_line(work("Copy.mov")), "8400");
+}
+
+// A Save As whose copy cannot be written says so and changes nothing.
+TEST_F(AppTest, SaveAsOntoAFullDiskReportsTheFlattenFailure) {
+    make_movie("Movie.mov");
+    fs::create_directories(work("full"));
+    std::ofstream(dir / "s.kscript") << kOpenMovie + kDoubleTheMovie +
+                                            "menu \"File\" \"Save As\"\n"
+                                            "type \"full/Copy.mov\"\n"
+                                            "key return\n"
+                                            "expect dialog \"FlattenMovie error\"\n" +
+                                            screenshot("app-flatten-failure.png") +
+                                            "key return\n"
+                                            "expect front \"Movie.mov\"\n"
+                                            "expect menu-item \"File\" \"Save\" enabled\n"
+                                            "menu \"File\" \"Close\"\n"
+                                            "button \"Don't Save\"\n";
+    const std::string full = work("full").string(), cmd = command();
+    const int code = run_in_child([&] {
+        if (!private_mounts() || mount("none", full.c_str(), "tmpfs", 0, "size=64k") != 0) return kChildCannotRun;
+        const int rc = std::system(cmd.c_str());
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
+    });
+    if (code == kChildCannotRun) GTEST_SKIP() << "cannot mount a small file system here";
+    Outcome r = outcome(code);
+    EXPECT_EQ(r.status, 0) << r.all();
+}
