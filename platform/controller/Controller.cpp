@@ -70,6 +70,23 @@ void Controller::attach_movie(::Movie movie, const Rect& rect, SInt32 flags) {
     detached_bar_ = Rect{want.bottom, want.left, SInt16(want.bottom + kBarHeight), want.right};
 }
 
+void Controller::replace_movie(::Movie movie, WindowRef window, Point where) {
+    movie_ = movie;
+    undo_.reset();
+    if (!movie) return;
+    if (window) SetMovieGWorld(movie, GetWindowPort(window), nullptr);
+    CGrafPtr port = nullptr;
+    GetMovieGWorld(movie, &port, nullptr);
+    port_ = port;
+    window_ = port ? GetWindowFromPort(port) : nullptr;
+    Rect box;
+    GetMovieBox(movie, &box);
+    const Rect want{where.v, where.h, SInt16(where.v + box.bottom - box.top), SInt16(where.h + box.right - box.left)};
+    if (!same(want, box)) SetMovieBox(movie, &want);
+    detached_bar_ = Rect{want.bottom, want.left, SInt16(want.bottom + kBarHeight), want.right};
+    invalidate(bounds());
+}
+
 // ------------------------------------------------------------ geometry
 
 Rect Controller::movie_box() const {
@@ -78,10 +95,15 @@ Rect Controller::movie_box() const {
     return box;
 }
 
+// Attached, the bar is as wide as the movie, or as wide as its parts need
+// under a narrower one.
 Rect Controller::bar_rect() const {
     if (!attached_) return detached_bar_;
     const Rect box = movie_box();
-    return Rect{box.bottom, box.left, SInt16(box.bottom + kBarHeight), box.right};
+    SInt16 right = box.right;
+    if (box.right > box.left)
+        right = SInt16(std::max<SInt32>(box.right, box.left + minimum_bar_width(bar_options())));
+    return Rect{box.bottom, box.left, SInt16(box.bottom + kBarHeight), right};
 }
 
 Rect Controller::bounds() const {

@@ -40,6 +40,11 @@ public:
 
     // --- set-up (NewMovieController, MCSetMovie)
     void attach_movie(::Movie movie, const Rect& rect, SInt32 creation_flags);
+    // MCSetMovie: another movie (or none), drawn in `window` with its box's
+    // top left at `where`.
+    void replace_movie(::Movie movie, WindowRef window, Point where);
+    // The token the filter is given as its controller.
+    void set_self(MovieController self) { self_ = self; }
 
     // --- actions: through the filter first, then performed
     ComponentResult act(SInt16 action, void* params);
@@ -102,6 +107,11 @@ private:
     void extend_selection(int direction);
     void size_changed();
     void redraw_if_moved();
+    // Bar options or bounds changed by an action: redraw, and tell the
+    // filter when the bar's shape or the bounds changed.
+    void reshaped(const BarOptions& before, const Rect& old_bounds);
+    ComponentResult set_flags(UInt32 value);
+    void set_looping(SInt32 flag, bool on);
     void after_edit(const Rect& old_bounds);
 
     // Mouse tracking (ControllerInput.cpp).
@@ -110,7 +120,9 @@ private:
     void track_volume();
     void track_grow(Point start);
     Point mouse_local();
+    bool in_front() const;
 
+    MovieController self_ = nullptr;
     ::Movie movie_ = nullptr;
     WindowRef window_ = nullptr;
     CGrafPtr port_ = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/movies/Session.h"
 
 #include "platform/components/MovieToolboxGestalt.h"
+#include "platform/controller/Controller.h"
 
 namespace platform::movies {
 
@@ -10,6 +11,7 @@ bool g_entered = false;
 
 OSErr enter_movies() {
     if (!g_entered) components::register_movie_toolbox_gestalt();
+    controller::register_controller_component();
     g_entered = true;
     return noErr;
 }
