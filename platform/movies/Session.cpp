@@ -4,6 +4,7 @@
 
 #include "platform/components/MovieToolboxGestalt.h"
 #include "platform/core/Environment.h"
+#include "platform/controller/Controller.h"
 
 namespace platform::movies {
 
@@ -19,6 +20,7 @@ OSErr enter_movies() {
         if (*end == '\0' && code != 0 && code >= -32768 && code <= 32767) return OSErr(code);
     }
     if (!g_entered) components::register_movie_toolbox_gestalt();
+    controller::register_controller_component();
     g_entered = true;
     return noErr;
 }

@@ -1,0 +1,180 @@
+// The controller's geometry, flags and filter: bounds follow the bar's
+// visibility and the buttons shown, the filter sees actions first and can
+// take them, and the grow box resizes within its limits.
+#include "controller_fixture.h"
+
+namespace ctltest {
+namespace {
+
+bool same(const Rect& a, const Rect& b) {
+    return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
+}
+
+SInt32 flags_word(MovieController mc, UInt32 which) {
+    SInt32 w = SInt32(which);
+    MCDoAction(mc, mcActionGetFlags, &w);
+    return w;
+}
+
+TEST_F(ControllerTest, HidingTheBarShrinksTheBoundsAndTellsTheFilter) {
+    EXPECT_TRUE(same(bounds(), Rect{0, 0, 116, 320}));
+    EXPECT_EQ(MCGetVisible(mc), 1);
+    log.actions.clear();
+    MCSetVisible(mc, false);
+    EXPECT_EQ(MCGetVisible(mc), 0);
+    EXPECT_TRUE(same(bounds(), Rect{0, 0, 100, 320}));
+    EXPECT_EQ(log.count(mcActionControllerSizeChanged), 1);
+    MCSetVisible(mc, false);   // no change, no news
+    EXPECT_EQ(log.count(mcActionControllerSizeChanged), 1);
+    MCSetVisible(mc, true);
+    EXPECT_TRUE(same(bounds(), Rect{0, 0, 116, 320}));
+    EXPECT_EQ(log.count(mcActionControllerSizeChanged), 2);
+}
+
+// The speaker button as the application's menu toggles it: through the
+// explicit word, then the control word.
+TEST_F(ControllerTest, SpeakerButtonFlagsReshapeTheBar) {
+    auto hide_speaker = [&] {
+        MCDoAction(mc, mcActionSetFlags,
+                   (void*)(intptr_t)(flags_word(mc, mcFlagQTVRExplicitFlagSet) | mcFlagSuppressSpeakerButton |
+                                     mcFlagQTVRExplicitFlagSet));
+        MCDoAction(mc, mcActionSetFlags, (void*)(intptr_t)(flags_word(mc, 0) | mcFlagSuppressSpeakerButton));
+    };
+    Rect slider_before, slider_after;
+    MCDoAction(mc, mcActionGetTimeSliderRect, &slider_before);
+    log.actions.clear();
+    hide_speaker();
+    EXPECT_EQ(log.count(mcActionControllerSizeChanged), 1);
+    EXPECT_EQ(UInt32(flags_word(mc, 0)) & mcFlagSuppressSpeakerButton, mcFlagSuppressSpeakerButton);
+    EXPECT_EQ(UInt32(flags_word(mc, mcFlagQTVRExplicitFlagSet)) & mcFlagSuppressSpeakerButton,
+              mcFlagSuppressSpeakerButton);
+    MCDoAction(mc, mcActionGetTimeSliderRect, &slider_after);
+    EXPECT_EQ(slider_after.left, slider_before.left - 20);   // the slider takes the button's place
+
+    // Under a narrow movie the bar is as wide as its parts need, so the
+    // speaker button changes the bounds too.
+    MCDoAction(mc, mcActionSetFlags, (void*)(intptr_t)0);
+    Rect narrow{0, 0, 48, 64};
+    MCPositionController(mc, &narrow, nullptr, 0);
+    const Rect with_speaker = bounds();
+    EXPECT_TRUE(same(with_speaker, Rect{0, 0, 64, 96})) << with_speaker.right;
+    log.actions.clear();
+    hide_speaker();
+    EXPECT_TRUE(same(bounds(), Rect{0, 0, 64, 76}));
+    EXPECT_EQ(log.count(mcActionControllerSizeChanged), 1);
+}
+
+TEST_F(ControllerTest, DetachedBoundsAreTheBarAlone) {
+    EXPECT_EQ(MCIsControllerAttached(mc), 1);
+    MCSetControllerAttached(mc, false);
+    EXPECT_EQ(MCIsControllerAttached(mc), 0);
+    EXPECT_TRUE(same(bounds(), Rect{100, 0, 116, 320}));
+    // The bar put on top of the movie, as the utilities do it.
+    Rect bar{0, 0, 16, 320}, box{17, 0, 117, 320};
+    MCPositionController(mc, &box, &bar, 0);
+    EXPECT_TRUE(same(bounds(), bar));
+    Rect movie_box;
+    GetMovieBox(movie, &movie_box);
+    EXPECT_TRUE(same(movie_box, box));
+    MCSetControllerAttached(mc, true);
+    EXPECT_TRUE(same(bounds(), Rect{17, 0, 133, 320}));
+}
+
+TEST_F(ControllerTest, FilterSeesEveryActionFirstAndCanTakeIt) {
+    log.actions.clear();
+    MCIdle(mc);
+    pump(3);
+    EXPECT_EQ(log.count(mcActionIdle), 4);   // MCIdle and each null event
+
+    log.swallow = {mcActionPlay};
+    EXPECT_EQ(MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000), noErr);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+    EXPECT_EQ(log.count(mcActionPlay), 1);
+    log.swallow.clear();
+    MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
+    EXPECT_EQ(GetMovieRate(movie), 0x10000);
+
+    // Taken idles leave the picture and bar alone but still reach the filter.
+    log.swallow = {mcActionIdle};
+    log.actions.clear();
+    pump(2);
+    EXPECT_EQ(log.count(mcActionIdle), 2);
+}
+
+// Values travel in the pointer slot for the setters, pointers for the getters.
+TEST_F(ControllerTest, ValueAndPointerActionsRoundTrip) {
+    struct Case {
+        SInt16 set, get;
+        bool value;
+    };
+    const Case cases[] = {
+        {mcActionSetLooping, mcActionGetLooping, true},
+        {mcActionSetLoopIsPalindrome, mcActionGetLoopIsPalindrome, true},
+        {mcActionSetKeysEnabled, mcActionGetKeysEnabled, false},
+        {mcActionSetPlaySelection, mcActionGetPlaySelection, true},
+        {mcActionSetUseBadge, mcActionGetUseBadge, true},
+        {mcActionSetDragEnabled, mcActionGetDragEnabled, true},
+        {mcActionSetPlayEveryFrame, mcActionGetPlayEveryFrame, true},
+    };
+    for (const Case& c : cases) {
+        for (bool v : {c.value, !c.value, c.value}) {
+            ASSERT_EQ(MCDoAction(mc, c.set, (void*)(intptr_t)v), noErr);
+            Boolean got = !v;
+            ASSERT_EQ(MCDoAction(mc, c.get, &got), noErr);
+            EXPECT_EQ(bool(got), v) << c.set;
+        }
+    }
+    MCDoAction(mc, mcActionSetLooping, (void*)true);
+    MCDoAction(mc, mcActionSetLoopIsPalindrome, (void*)true);
+    EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), mcInfoIsLooping | mcInfoIsInPalindrome);
+    MCDoAction(mc, mcActionSetLooping, (void*)false);
+    EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), 0);
+
+    SInt16 volume = 0x80;
+    MCDoAction(mc, mcActionSetVolume, &volume);
+    volume = 0;
+    MCDoAction(mc, mcActionGetVolume, &volume);
+    EXPECT_EQ(volume, 0x80);
+    EXPECT_EQ(MCDoAction(mc, 9999, nullptr), badComponentSelector);
+}
+
+TEST_F(ControllerTest, GrowBoxResizesWithinItsBounds) {
+    // Limits as GrowWindow reads them: least width 150 and height 50,
+    // greatest 400 and 300.
+    Rect limits{50, 150, 300, 400};
+    MCDoAction(mc, mcActionSetGrowBoxBounds, &limits);
+    log.resize = window;
+    struct Case {
+        SInt16 dh, dv;
+        Rect want;
+    };
+    const Case cases[] = {
+        {30, 20, {0, 0, 136, 350}},
+        {500, 500, {0, 0, 300, 400}},
+        {-1000, -1000, {0, 0, 50, 150}},
+        {100, 50, {0, 0, 100, 250}},
+    };
+    for (const Case& c : cases) {
+        const Rect b = bounds();
+        const SInt16 h = SInt16(b.right - 7), v = SInt16(b.bottom - 8);   // inside the grow box
+        log.actions.clear();
+        drag(h, v, h + c.dh, v + c.dv);
+        const Rect now = bounds();
+        EXPECT_TRUE(same(now, c.want)) << now.bottom << "," << now.right;
+        EXPECT_GE(log.count(mcActionControllerSizeChanged), 1);
+        Rect box;
+        GetMovieBox(movie, &box);
+        EXPECT_EQ(box.bottom, c.want.bottom - 16);
+        Rect port;
+        GetWindowPortBounds(window, &port);
+        EXPECT_EQ(port.right - port.left, c.want.right);   // the filter resized the window
+    }
+    // Without grow bounds there is no grow box: the same corner is a step button.
+    MCDoAction(mc, mcActionSetGrowBoxBounds, nullptr);
+    const Rect before = bounds();
+    drag(before.right - 7, before.bottom - 8, before.right + 40, before.bottom + 40);
+    EXPECT_TRUE(same(bounds(), before));
+}
+
+}  // namespace
+}  // namespace ctltest

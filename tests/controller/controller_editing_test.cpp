@@ -1,0 +1,160 @@
+// Editing through the controller: the Edit menu's information bits, cut and
+// paste with the scrap as the application does them, and undo (itself
+// undoable) putting back exactly the tracks that were.
+#include "controller_fixture.h"
+
+namespace ctltest {
+namespace {
+
+constexpr SInt32 kEditBits = mcInfoUndoAvailable | mcInfoCutAvailable | mcInfoCopyAvailable | mcInfoPasteAvailable |
+                             mcInfoClearAvailable | mcInfoEditingEnabled;
+
+// The Edit menu's Cut and Copy: the segment goes to the scrap.
+void to_scrap(Movie segment) {
+    ASSERT_NE(segment, nullptr);
+    ASSERT_EQ(PutMovieOnScrap(segment, 0), noErr);
+    DisposeMovie(segment);
+}
+
+TEST_F(ControllerTest, InfoBitsFollowSelectionScrapAndUndo) {
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        SInt32 want;
+    };
+    const Step steps[] = {
+        {"opened", [] {}, mcInfoEditingEnabled},
+        {"select all", [&] { select(0, kDuration); },
+         mcInfoEditingEnabled | mcInfoCutAvailable | mcInfoCopyAvailable | mcInfoClearAvailable},
+        {"cut", [&] { to_scrap(MCCut(mc)); }, mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable},
+        {"undo", [&] { EXPECT_EQ(MCUndo(mc), noErr); },
+         mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable | mcInfoCutAvailable |
+             mcInfoCopyAvailable | mcInfoClearAvailable},
+        {"select none", [&] { select(0, 0); }, mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable},
+        {"editing off", [&] { MCEnableEditing(mc, false); }, 0},
+        {"editing on", [&] { MCEnableEditing(mc, true); }, mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(info() & kEditBits, s.want) << s.what;
+        EXPECT_EQ(info() & mcInfoHasSound, mcInfoHasSound) << s.what;
+    }
+    EXPECT_TRUE(MCIsEditingEnabled(mc));
+}
+
+TEST_F(ControllerTest, EditingDisabledChangesNothing) {
+    select(600, 600);
+    MCEnableEditing(mc, false);
+    const auto before = model_tracks();
+    EXPECT_EQ(MCCut(mc), nullptr);
+    EXPECT_EQ(MCCopy(mc), nullptr);
+    EXPECT_NE(MCClear(mc), noErr);
+    EXPECT_NE(MCUndo(mc), noErr);
+    EXPECT_TRUE(model_tracks() == before);
+    EXPECT_EQ(GetMovieDuration(movie), kDuration);
+}
+
+TEST_F(ControllerTest, CutThenPasteElsewhereMovesTheFrames) {
+    Track sound = GetMovieIndTrackType(movie, 1, AudioMediaCharacteristic, movieTrackCharacteristic);
+    ASSERT_NE(sound, nullptr);
+    const TimeValue sound_before = GetTrackDuration(sound);
+
+    // Frames 11 to 20 out ...
+    select(10 * kFrame, 10 * kFrame);
+    Movie segment = MCCut(mc);
+    ASSERT_NE(segment, nullptr);
+    EXPECT_EQ(GetMovieDuration(segment), 10 * kFrame);
+    EXPECT_EQ(GetMovieTrackCount(segment), 2);
+    EXPECT_EQ(GetMovieDuration(movie), kDuration - 10 * kFrame);
+    EXPECT_EQ(frame_at(10 * kFrame), 21u);
+    to_scrap(segment);
+
+    // ... and in again after what is now frame 60 (the old 50th place).
+    select(50 * kFrame, 0);
+    EXPECT_EQ(MCPaste(mc, nullptr), noErr);
+    EXPECT_EQ(GetMovieDuration(movie), kDuration);
+    EXPECT_EQ(GetTrackDuration(sound), sound_before);
+    struct Want {
+        TimeValue t;
+        UInt32 frame;
+    };
+    const Want wants[] = {{0, 1},           {9 * kFrame, 10},  {10 * kFrame, 21}, {49 * kFrame, 60},
+                          {50 * kFrame, 11}, {59 * kFrame, 20}, {60 * kFrame, 61}, {69 * kFrame, 70}};
+    for (const Want& w : wants) EXPECT_EQ(frame_at(w.t), w.frame) << w.t;
+    // What was pasted is the selection, and the time is at its end.
+    EXPECT_EQ(selection(), std::make_pair(50 * kFrame, 10 * kFrame));
+    EXPECT_EQ(now(), 60 * kFrame);
+
+    // A segment pasted straight from another movie.
+    select(0, 0);
+    select(0, kFrame);
+    Movie first = MCCopy(mc);
+    ASSERT_NE(first, nullptr);
+    select(kDuration, 0);
+    EXPECT_EQ(MCPaste(mc, first), noErr);
+    DisposeMovie(first);
+    EXPECT_EQ(GetMovieDuration(movie), kDuration + kFrame);
+    EXPECT_EQ(frame_at(kDuration), 1u);
+}
+
+TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
+    struct Case {
+        const char* what;
+        std::function<void()> edit;
+        std::pair<TimeValue, TimeValue> edited;   // the selection the edit acted on
+    };
+    const Case cases[] = {
+        {"cut", [&] {
+             select(5 * kFrame, 20 * kFrame);
+             Movie m = MCCut(mc);
+             ASSERT_NE(m, nullptr);
+             DisposeMovie(m);
+         },
+         {5 * kFrame, 20 * kFrame}},
+        {"clear", [&] {
+             select(0, 7 * kFrame);
+             EXPECT_EQ(MCClear(mc), noErr);
+         },
+         {0, 7 * kFrame}},
+        {"paste", [&] {
+             select(30 * kFrame, 3 * kFrame);
+             Movie m = MCCopy(mc);
+             ASSERT_NE(m, nullptr);
+             select(2 * kFrame, 4 * kFrame);   // replaces the selection
+             EXPECT_EQ(MCPaste(mc, m), noErr);
+             DisposeMovie(m);
+         },
+         {2 * kFrame, 4 * kFrame}},
+    };
+    for (const Case& c : cases) {
+        const auto before = model_tracks();
+        const TimeValue duration_before = GetMovieDuration(movie);
+        c.edit();
+        const auto after = model_tracks();
+        const auto sel_after = selection();
+        ASSERT_FALSE(after == before) << c.what;
+        EXPECT_EQ(MCUndo(mc), noErr);
+        EXPECT_TRUE(model_tracks() == before) << c.what;
+        EXPECT_EQ(GetMovieDuration(movie), duration_before) << c.what;
+        EXPECT_EQ(MCUndo(mc), noErr);   // undo of the undo: the edit again
+        EXPECT_TRUE(model_tracks() == after) << c.what;
+        EXPECT_EQ(selection(), sel_after) << c.what;
+        EXPECT_EQ(MCUndo(mc), noErr);   // and back, for the next case
+        EXPECT_TRUE(model_tracks() == before) << c.what;
+        EXPECT_EQ(selection(), c.edited) << c.what;   // undo selects what the edit replaced
+    }
+}
+
+TEST_F(ControllerTest, NothingToUndoOrCutWithoutASelection) {
+    EXPECT_NE(MCUndo(mc), noErr);
+    select(100, 0);
+    EXPECT_EQ(MCCut(mc), nullptr);
+    EXPECT_EQ(MCCopy(mc), nullptr);
+    EXPECT_EQ(MCClear(mc), noErr);
+    EXPECT_EQ(info() & mcInfoUndoAvailable, 0);
+    EXPECT_EQ(MCPaste(mc, nullptr), noMovieFound);   // empty scrap
+    EXPECT_EQ(GetMovieDuration(movie), kDuration);
+}
+
+}  // namespace
+}  // namespace ctltest
