@@ -174,7 +174,14 @@ bool EventManager::get(EventMask mask, bool remove, EventRecord& out, FeedContex
     for (;;) {
         pump();
         if (find(mask, remove, out)) return true;
-        if (!feeder_ || !queue_.empty() || !feeder_->feed(context)) return false;
+        // Script input comes only when nothing is waiting. A high-level
+        // event this request masks out does not hold the input back: a
+        // modal dialog up before the main loop runs must still get its keys
+        // while, say, the launch's Apple event waits for that loop.
+        const bool waiting = std::any_of(queue_.begin(), queue_.end(), [&](const auto& q) {
+            return q.record.what != kHighLevelEvent || (mask & mask_of(kHighLevelEvent));
+        });
+        if (!feeder_ || waiting || !feeder_->feed(context)) return false;
     }
 }
 

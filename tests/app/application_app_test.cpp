@@ -59,7 +59,7 @@ TEST_F(AppTest, TheApplicationMenuHidesAndShowsTheBarAndTheSpeaker) {
 TEST_F(AppTest, TheAboutBoxLetsMoviesPlayBehindIt) {
     make_movie("Movie.mov");
     Outcome r = run(kOpenMovie + "key space\n"
-                                 "menu \"About\" \"About Kinora\"\n"
+                                 "menu \"Kinora\" \"About Kinora\"\n"
                                  "expect dialog \"Kinora 1.0\"\n"
                                  "wait 300\n"
                                  "screenshot ../a1.png\n"

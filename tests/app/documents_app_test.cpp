@@ -29,8 +29,11 @@ std::string movie_duration_line(const fs::path& p) {
         while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
         pclose(f);
     }
-    const size_t at = out.find("version 0, time scale 600, duration ");
-    return at == std::string::npos ? out : out.substr(at + 30, out.find(',', at + 30) - at - 30);
+    const std::string key = "version 0, time scale 600, duration ";
+    const size_t at = out.find(key);
+    if (at == std::string::npos) return out;
+    const size_t from = at + key.size();
+    return out.substr(from, out.find(',', from) - from);
 }
 
 }  // namespace
@@ -46,7 +49,7 @@ TEST_F(AppTest, MenusFollowTheFrontWindow) {
         "expect menu-item \"File\" \"Close\" disabled\n"
         "expect menu-item \"File\" \"Save\" disabled\n"
         "expect menu-item \"File\" \"Save As\" disabled\n"
-        "expect menu-item \"File\" \"Quit\" enabled\n"
+        "expect menu-item \"Kinora\" \"Quit Kinora\" enabled\n"
         "expect menu-item \"Edit\" \"Undo\" disabled\n"
         "expect menu-item \"Edit\" \"Paste\" disabled\n"
         "expect menu-item \"Edit\" \"Select All\" disabled\n" +
@@ -164,7 +167,7 @@ TEST_F(AppTest, QuittingAsksEachDirtyWindowAndCancelKeepsTheApplication) {
             "odoc B.mov\n"
             "expect front \"B.mov\"\n" +
             kDoubleTheMovie +
-            "menu \"File\" \"Quit\"\n"
+            "menu \"Kinora\" \"Quit Kinora\"\n"
             "expect dialog \"B.mov\"\n"
             "button \"Don't Save\"\n"
             "expect dialog \"A.mov\"\n"

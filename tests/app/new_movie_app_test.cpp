@@ -66,8 +66,8 @@ TEST_F(AppTest, NewWithATypedNameAndOverAnExistingFile) {
     Outcome r = run("menu \"File\" \"New\"\n"
                     "type \"Mine.mov\"\n"
                     "key return\n"
-                    "expect dialog\n"             // replace the existing file?
-                    "key return\n"
+                    "expect dialog \"already exists\"\n"
+                    "button \"Replace\"\n"
                     "expect front \"Mine.mov\"\n");
     ASSERT_EQ(r.status, 0) << r.all();
     EXPECT_FALSE(fs::exists(work("MovieFile.mov")));
