@@ -12,6 +12,7 @@
 #include "platform/Events.h"
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
+#include "platform/Windows.h"
 
 typedef ComponentInstance MovieController;
 

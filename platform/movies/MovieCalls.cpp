@@ -6,6 +6,7 @@
 #include "platform/movies/MovieBox.h"
 #include "platform/movies/MovieObjects.h"
 #include "platform/movies/Session.h"
+#include "platform/movies/playback/Player.h"
 
 using namespace platform;
 using namespace platform::movies;
@@ -117,12 +118,16 @@ void SetMoviePreferredRate(::Movie theMovie, Fixed rate) {
 
 Fixed GetMovieRate(::Movie theMovie) {
     Fixed r = 0;
-    with_movie(theMovie, [&](MovieObject& m) { r = m.rate; });
+    with_movie(theMovie, [&](MovieObject& m) {
+        // A movie that reached its end has stopped by now.
+        if (m.player) m.player->time();
+        r = m.rate;
+    });
     return r;
 }
 
 void SetMovieRate(::Movie theMovie, Fixed rate) {
-    with_movie(theMovie, [&](MovieObject& m) { m.rate = rate; });
+    with_movie(theMovie, [&](MovieObject& m) { playback::player_of(m).set_rate(rate); });
 }
 
 SInt16 GetMovieVolume(::Movie theMovie) {
@@ -176,6 +181,7 @@ TimeValue GetMovieDuration(::Movie theMovie) {
 TimeValue GetMovieTime(::Movie theMovie, TimeRecord* currentTime) {
     TimeValue t = 0;
     with_movie(theMovie, [&](MovieObject& m) {
+        if (m.player) m.player->time();
         t = SInt32(m.model.header.current_time);
         if (currentTime) {
             currentTime->value.hi = 0;
@@ -191,6 +197,7 @@ void SetMovieTimeValue(::Movie theMovie, TimeValue newtime) {
     with_movie(theMovie, [&](MovieObject& m) {
         SInt64 t = std::clamp<SInt64>(newtime, 0, SInt64(m.model.header.duration));
         m.model.header.current_time = UInt32(t);
+        if (m.player) m.player->set_time(t);
     });
 }
 

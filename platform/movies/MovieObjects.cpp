@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "platform/movies/format/SampleFraming.h"
+#include "platform/movies/playback/Player.h"
 
 namespace platform::movies {
 
@@ -107,6 +108,7 @@ MovieObject::MovieObject() {
 }
 
 MovieObject::~MovieObject() {
+    player.reset();   // its sound streams and frame buffers go before the tracks
     for (auto& [id, t] : track_objects) unregister_track(t.get());
     leave(this);
     leave(&user_data);

@@ -28,6 +28,9 @@ namespace platform::movies {
 class MovieObject;
 class TrackObject;
 class MediaObject;
+namespace playback {
+class Player;
+}
 
 // Where one data reference of a media points while the movie is open.
 struct SourceSlot {
@@ -142,6 +145,9 @@ public:
     MovieProgressUPP progress = nullptr;
     SRefCon progress_refcon = 0;
     bool changed = false;
+    // Playback (playback/Player.h): made when the movie first plays, draws
+    // or is asked for its time; the movie's time base from then on.
+    std::unique_ptr<playback::Player> player;
 };
 
 // --- The registry of live objects and the last error.

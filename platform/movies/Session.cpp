@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/components/MovieToolboxGestalt.h"
+#include "platform/controller/Controller.h"
 #include "platform/core/Environment.h"
 
 namespace platform::movies {
@@ -19,6 +20,7 @@ OSErr enter_movies() {
         if (*end == '\0' && code != 0 && code >= -32768 && code <= 32767) return OSErr(code);
     }
     if (!g_entered) components::register_movie_toolbox_gestalt();
+    controller::register_controller_component();
     g_entered = true;
     return noErr;
 }

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/hosts/LaunchOptions.h"
 #include "platform/hosts/Screenshot.h"
+#include "platform/sound/HeadlessAudio.h"
 
 namespace platform::host {
 namespace {
@@ -67,6 +69,13 @@ void HeadlessHost::wait_until(UInt64 deadline_ms) {
 Result<void> HeadlessHost::save_screenshot(const std::string& path) {
     if (pixels_.empty()) return fail(paramErr, "no screen is open");
     return save_screenshot_with_cursor(path, pixels_.data(), size_.width, size_.height, size_t(size_.width) * 4);
+}
+
+AudioOutput* HeadlessHost::audio() {
+    if (!audio_)
+        audio_ = std::make_unique<sound::HeadlessAudio>([this] { return now_ms(); }, sound::HeadlessAudio::configured_rate(),
+                                                        launch_options().record_audio);
+    return audio_.get();
 }
 
 }  // namespace platform::host

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/hosts/Host.h"
+#include "platform/sound/AudioOutput.h"
 
 namespace platform::host {
 
@@ -35,6 +36,10 @@ public:
     // Moves the virtual clock forward (tests).
     void advance(UInt64 ms) { virtual_ms_ += ms; }
 
+    // The virtual audio device (platform/sound/HeadlessAudio.h), made on
+    // first use; it records into --record-audio's file when one was given.
+    AudioOutput* audio() override;
+
     int beeps() const { return beeps_; }
     // The screen as last presented: x,R,G,B, width * 4 bytes a row.
     const std::vector<UInt8>& pixels() const { return pixels_; }
@@ -47,6 +52,7 @@ private:
     std::vector<UInt8> pixels_;
     std::deque<InputEvent> input_;
     int beeps_ = 0;
+    std::unique_ptr<AudioOutput> audio_;
 };
 
 }  // namespace platform::host

@@ -19,6 +19,7 @@
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/Screenshot.h"
 #include "platform/quickdraw/Cursor.h"
+#include "platform/sound/SdlAudio.h"
 
 namespace platform::host {
 
@@ -46,6 +47,7 @@ SdlHost::~SdlHost() {
 }
 
 void SdlHost::shutdown() {
+    audio_.reset();   // the device goes before SDL does
     if (cursor_) SDL_FreeCursor(cursor_);
     cursor_ = nullptr;
     if (texture_) SDL_DestroyTexture(texture_);
@@ -308,6 +310,14 @@ void SdlHost::wait_until(UInt64 deadline_ms) {
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, int(std::min<UInt64>(deadline_ms - now, 1000)))) translate(e);
     else pumped_by_wait_ = true;
+}
+
+AudioOutput* SdlHost::audio() {
+    if (!audio_ && !audio_failed_) {
+        audio_ = sound::SdlAudio::open();
+        audio_failed_ = !audio_;
+    }
+    return audio_.get();
 }
 
 void SdlHost::beep() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/hosts/Host.h"
+#include "platform/sound/AudioOutput.h"
 
 namespace platform::host {
 
@@ -40,6 +41,10 @@ public:
     void beep() override;
     // The screen as last presented, with the cursor where the mouse is.
     Result<void> save_screenshot(const std::string& path) override;
+
+    // SDL's default audio device, or its dummy driver when there is none
+    // (platform/sound/SdlAudio.h); made on first use.
+    AudioOutput* audio() override;
 
     // What the window shows now, read back from the renderer, as a PNG of
     // the window's size (a debugging and test aid).
@@ -71,6 +76,8 @@ private:
     SDL_Cursor* cursor_ = nullptr;
     UInt32 cursor_generation_ = 0;
     bool pumped_by_wait_ = false;   // SDL looked for events as the last wait ended
+    std::unique_ptr<AudioOutput> audio_;
+    bool audio_failed_ = false;
 };
 
 // SDL key and modifier translation (SdlKeys.cpp).

@@ -1,0 +1,230 @@
+#include "platform/movies/playback/Player.h"
+
+#include <algorithm>
+
+#include "platform/hosts/Host.h"
+#include "platform/movies/MovieBox.h"
+#include "platform/movies/TrackEdits.h"
+
+namespace platform::movies::playback {
+
+namespace {
+
+SInt16 clamp16(SInt64 v) { return SInt16(std::clamp<SInt64>(v, -32768, 32767)); }
+
+Rect through(const Rect& r, const Matrix& m) {
+    auto map = [](SInt64 v, Fixed scale, Fixed offset) { return (v * SInt64(scale) + SInt64(offset) + 0x8000) >> 16; };
+    Rect out{clamp16(map(r.top, m[4], m[7])), clamp16(map(r.left, m[0], m[6])), clamp16(map(r.bottom, m[4], m[7])),
+             clamp16(map(r.right, m[0], m[6]))};
+    if (out.right < out.left) std::swap(out.left, out.right);
+    if (out.bottom < out.top) std::swap(out.top, out.bottom);
+    return out;
+}
+
+bool enabled_with_media(TrackObject* t) { return t->has_media && (t->data().header.full.flags & kTrackEnabled); }
+
+float volume_gain(SInt16 v) { return v <= 0 ? 0.0f : float(v) / 256.0f; }
+
+}  // namespace
+
+Rect track_display_rect(MovieObject& movie, const Track& track) {
+    const Rect box{0, 0, clamp16((SInt64(track.header.height) + 0x8000) >> 16),
+                   clamp16((SInt64(track.header.width) + 0x8000) >> 16)};
+    return through(through(box, track.header.matrix), movie.model.header.matrix);
+}
+
+UInt32 sample_at_movie_time(TrackObject& track, SInt64 t) {
+    const Track& d = track.data();
+    const UInt32 movie_scale = track.movie->model.header.time_scale;
+    const std::vector<EditEntry> edits = timeline(d, movie_scale);
+    UInt64 end = 0;
+    for (const EditEntry& e : edits) end += e.track_duration;
+    if (end == 0 || t < 0) return 0;
+    const UInt64 tt = std::min<UInt64>(UInt64(t), end - 1);
+    auto at = edit_at(edits, tt);
+    if (!at || edits[at->index].media_time < 0) return 0;
+    const EditEntry& e = edits[at->index];
+    const UInt64 mt = UInt64(e.media_time) + media_units(tt - at->start, movie_scale, d.media.header.time_scale, e.rate);
+    const SampleTable& table = d.media.samples;
+    if (table.sample_count() == 0) return 0;
+    auto n = table.sample_at(mt);
+    return n.ok() ? *n : table.sample_count();
+}
+
+Player& player_of(MovieObject& movie) {
+    if (!movie.player) movie.player = std::make_unique<Player>(movie);
+    return *movie.player;
+}
+
+Player::Player(MovieObject& movie) : movie_(movie) {
+    anchor_.time = SInt64(movie.model.header.current_time);
+    anchor_.rate = 0;
+    anchor_.at = clock_now();
+}
+
+Player::~Player() {
+    for (auto& s : sound_) s->stop();
+}
+
+UInt64 Player::clock_now() const {
+    host::Host& h = host::current();
+    if (anchor_.source == ClockSource::Audio)
+        if (host::AudioOutput* out = h.audio()) return out->play_position();
+    return h.now_ms();
+}
+
+Span Player::span() const {
+    const MovieHeader& h = movie_.model.header;
+    if (play_selection_ && h.selection_duration > 0)
+        return Span{SInt64(h.selection_time), SInt64(h.selection_time) + SInt64(h.selection_duration)};
+    return Span{0, SInt64(h.duration)};
+}
+
+void Player::sync_tracks() {
+    std::vector<UInt32> video, sound;
+    for (TrackObject* t : movie_.tracks_in_order()) {
+        if (!enabled_with_media(t)) continue;
+        const OSType type = t->data().media.type();
+        if (type == VideoMediaType) video.push_back(t->id);
+        else if (type == SoundMediaType) sound.push_back(t->id);
+    }
+    std::erase_if(video_, [&](const auto& v) { return std::find(video.begin(), video.end(), v->track_id()) == video.end(); });
+    for (UInt32 id : video)
+        if (std::none_of(video_.begin(), video_.end(), [id](const auto& v) { return v->track_id() == id; }))
+            video_.push_back(std::make_unique<VideoFrames>(id));
+    bool sound_changed = false;
+    for (auto it = sound_.begin(); it != sound_.end();) {
+        if (std::find(sound.begin(), sound.end(), (*it)->track_id()) == sound.end()) {
+            it = sound_.erase(it);
+            sound_changed = true;
+        } else {
+            ++it;
+        }
+    }
+    for (UInt32 id : sound)
+        if (std::none_of(sound_.begin(), sound_.end(), [id](const auto& s) { return s->track_id() == id; })) {
+            sound_.push_back(std::make_unique<SoundFeeder>(id));
+            sound_changed = true;
+        }
+    if (sound_changed && anchor_.rate != 0) {
+        const SInt64 t = time_at(anchor_, clock_now(), movie_.model.header.time_scale);
+        reanchor(t, anchor_.rate);
+    }
+}
+
+void Player::reanchor(SInt64 time, Fixed rate) {
+    for (auto& s : sound_) s->stop();
+    anchor_.time = time;
+    anchor_.rate = rate;
+    movie_.rate = rate;
+    movie_.model.header.current_time = UInt32(std::clamp<SInt64>(time, 0, 0x7FFFFFFF));
+    host::Host& h = host::current();
+    host::AudioOutput* out = rate > 0 && !sound_.empty() ? h.audio() : nullptr;
+    if (out) {
+        anchor_.source = ClockSource::Audio;
+        anchor_.ticks_per_second = UInt32(out->rate());
+        anchor_.at = out->earliest_start();
+        update_gains();
+        const SInt64 stop = span().end;
+        for (auto& s : sound_)
+            if (TrackObject* t = movie_.track(s->track_id())) s->start(*t, *out, anchor_, stop);
+    } else {
+        anchor_.source = ClockSource::Host;
+        anchor_.ticks_per_second = 1000;
+        anchor_.at = h.now_ms();
+    }
+}
+
+SInt64 Player::time() {
+    if (anchor_.rate == 0) return anchor_.time;
+    const SInt64 t = time_at(anchor_, clock_now(), movie_.model.header.time_scale);
+    const Wrapped w = wrap(t, anchor_.rate, span(), movie_.time_base.flags);
+    if (w.stopped || w.jumped) {
+        reanchor(w.time, w.rate);
+        return w.time;
+    }
+    movie_.model.header.current_time = UInt32(std::clamp<SInt64>(t, 0, 0x7FFFFFFF));
+    return t;
+}
+
+void Player::set_rate(Fixed rate) {
+    sync_tracks();
+    const SInt64 t = time();
+    if (rate == anchor_.rate) return;
+    reanchor(t, rate);
+}
+
+void Player::set_time(SInt64 t) {
+    sync_tracks();
+    t = std::clamp<SInt64>(t, 0, SInt64(movie_.model.header.duration));
+    reanchor(t, anchor_.rate);
+    redraw_ = true;
+}
+
+void Player::update_gains() {
+    const float movie_gain = volume_gain(movie_.volume);
+    for (auto& s : sound_)
+        if (TrackObject* t = movie_.track(s->track_id())) s->set_gain(movie_gain * volume_gain(t->data().header.volume));
+}
+
+void Player::task() {
+    sync_tracks();
+    const SInt64 t = time();
+    update_gains();
+    for (auto& s : sound_)
+        if (TrackObject* track = movie_.track(s->track_id())) s->top_up(*track);
+    show(t, redraw_);
+    redraw_ = false;
+}
+
+void Player::draw() {
+    sync_tracks();
+    show(time(), true);
+    redraw_ = false;
+}
+
+void Player::edited() {
+    for (auto& v : video_) v->reset();
+    redraw_ = true;
+    sync_tracks();
+    const SInt64 t = std::clamp<SInt64>(time(), 0, SInt64(movie_.model.header.duration));
+    reanchor(t, anchor_.rate);
+}
+
+void Player::show(SInt64 t, bool force) {
+    bool changed = false;
+    for (auto& v : video_) {
+        TrackObject* track = movie_.track(v->track_id());
+        if (!track) continue;
+        const UInt32 n = sample_at_movie_time(*track, t);
+        if (n && v->go_to_sample(track->media, n)) changed = true;
+    }
+    if (!(changed || force) || !movie_.port) return;
+    // Tracks in higher layers lie behind: they are drawn first.
+    std::vector<std::pair<SInt16, VideoFrames*>> order;
+    for (auto& v : video_)
+        if (TrackObject* track = movie_.track(v->track_id())) order.emplace_back(track->data().header.layer, v.get());
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (auto& [layer, v] : order) {
+        TrackObject* track = movie_.track(v->track_id());
+        if (v->sample() == 0 || sample_at_movie_time(*track, t) == 0) continue;
+        v->draw(movie_.port, track_display_rect(movie_, track->data()));
+    }
+}
+
+const VideoFrames* Player::video(UInt32 track_id) const {
+    for (auto& v : video_)
+        if (v->track_id() == track_id) return v.get();
+    return nullptr;
+}
+
+std::vector<std::string> Player::problems() const {
+    std::vector<std::string> out;
+    for (auto& v : video_)
+        if (!v->placeholder().empty()) out.push_back("video track " + std::to_string(v->track_id()) + ": " + v->placeholder());
+    for (auto& s : sound_)
+        if (!s->problem().empty()) out.push_back("sound track " + std::to_string(s->track_id()) + ": " + s->problem());
+    return out;
+}
+
+}  // namespace platform::movies::playback

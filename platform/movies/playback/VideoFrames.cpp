@@ -1,0 +1,228 @@
+#include "platform/movies/playback/VideoFrames.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Memory.h"
+#include "platform/codecs/Codec.h"
+#include "platform/movies/MediaData.h"
+#include "platform/movies/format/SampleDescriptions.h"
+
+namespace platform::movies::playback {
+
+namespace {
+
+std::string fourcc(OSType t) {
+    std::string s;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        char c = char((t >> shift) & 0xFF);
+        s += (c >= 32 && c < 127) ? c : '?';
+    }
+    return s;
+}
+
+// A colour table handle from a description's stored table.
+CTabHandle stored_table(const std::vector<ColorEntry>& entries) {
+    const Size bytes = Size(8 + entries.size() * sizeof(ColorSpec));
+    auto h = reinterpret_cast<CTabHandle>(NewHandleClear(bytes));
+    if (!h) return nullptr;
+    (**h).ctSize = SInt16(entries.size() - 1);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        ColorSpec& c = (**h).ctTable[i];
+        c.value = SInt16(entries[i].value);
+        c.rgb = RGBColor{entries[i].red, entries[i].green, entries[i].blue};
+    }
+    return h;
+}
+
+// Keeps the current port and world and the port's colours while drawing elsewhere.
+class SavedDrawing {
+public:
+    SavedDrawing() {
+        GetGWorld(&port_, &device_);
+        GetForeColor(&fore_);
+        GetBackColor(&back_);
+    }
+    ~SavedDrawing() {
+        RGBForeColor(&fore_);
+        RGBBackColor(&back_);
+        SetGWorld(port_, device_);
+    }
+
+private:
+    CGrafPtr port_ = nullptr;
+    GDHandle device_ = nullptr;
+    RGBColor fore_{}, back_{};
+};
+
+}  // namespace
+
+std::string codec_placeholder_text(OSType codec) {
+    return "'" + fourcc(codec) + "' video is not decoded";
+}
+
+VideoFrames::~VideoFrames() {
+    if (world_) DisposeGWorld(world_);
+}
+
+// Makes the world for frames of one description; false when they cannot be
+// decoded (the world then shows why).
+bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
+    if (description == description_ && world_) return unusable_.empty();
+    description_ = description;
+    sample_ = 0;
+    unusable_.clear();
+    if (world_) DisposeGWorld(world_);
+    world_ = nullptr;
+
+    const Media& m = media.data();
+    const Track& track = media.track->data();
+    width_ = SInt16(std::clamp<SInt32>((track.header.width + 0x8000) >> 16, 1, 4096));
+    height_ = SInt16(std::clamp<SInt32>((track.header.height + 0x8000) >> 16, 1, 4096));
+    if (description == 0 || description > m.descriptions.entries.size()) {
+        show_placeholder("damaged sample description");
+        return false;
+    }
+    auto parsed = VideoDescription::parse(m.descriptions.entries[description - 1].bytes);
+    if (!parsed.ok()) {
+        show_placeholder("damaged image description");
+        return false;
+    }
+    const VideoDescription& v = *parsed;
+    const codecs::Codec* codec = codecs::find_codec(v.codec);
+    const int depth = codecs::decoded_depth(v.depth);
+    if (!codec) {
+        show_placeholder(codec_placeholder_text(v.codec));
+        return false;
+    }
+    if (depth == 0 || !codec->supports_depth(depth)) {
+        show_placeholder("'" + fourcc(v.codec) + "' video of depth " + std::to_string(v.depth) + " is not decoded");
+        return false;
+    }
+    if (v.width <= 0 || v.height <= 0) {
+        show_placeholder("damaged image description");
+        return false;
+    }
+    width_ = v.width;
+    height_ = v.height;
+
+    CTabHandle table = nullptr;
+    if (v.has_stored_color_table()) {
+        auto entries = v.color_table();
+        if (!entries.ok()) {
+            show_placeholder("damaged colour table");
+            return false;
+        }
+        table = stored_table(*entries);
+    } else if (v.depth >= 33) {
+        table = GetCTable(v.depth);
+    }
+    const Rect bounds{0, 0, height_, width_};
+    OSErr err = NewGWorld(&world_, SInt16(depth == 24 ? 32 : depth), &bounds, table, nullptr, 0);
+    if (table) DisposeCTable(table);
+    if (err != noErr) {
+        world_ = nullptr;
+        show_placeholder("no memory for the frame");
+        return false;
+    }
+    return true;
+}
+
+bool VideoFrames::decode(MediaObject& media, UInt32 n) {
+    const Media& m = media.data();
+    auto info = m.samples.sample(n);
+    if (!info.ok()) return false;
+    const SampleDescription& d = m.descriptions.entries[info->description - 1];
+    data_.resize(info->size);
+    if (!read_media_data(media, d.data_ref_index(), info->offset, data_.data(), data_.size()).ok()) return false;
+    auto v = VideoDescription::parse(d.bytes);
+    if (!v.ok()) return false;
+    ImageDescription desc{};
+    desc.cType = v->codec;
+    desc.width = v->width;
+    desc.height = v->height;
+    desc.depth = v->depth;
+    desc.clutID = v->clut_id;
+    desc.dataSize = SInt32(info->size);
+    PixMapHandle pm = GetGWorldPixMap(world_);
+    LockPixels(pm);
+    codecs::PixelView view{reinterpret_cast<UInt8*>((**pm).baseAddr), (**pm).rowBytes, width_, height_,
+                           (**pm).pixelSize};
+    auto decoded = codecs::decode_image(desc, data_, view);
+    UnlockPixels(pm);
+    ++decoded_;
+    return decoded.ok();
+}
+
+bool VideoFrames::go_to_sample(MediaObject& media, UInt32 n) {
+    const SampleTable& table = media.data().samples;
+    if (n == 0 || n > table.sample_count()) return false;
+    auto target = table.sample(n);
+    if (!target.ok()) return false;
+    if (!prepare(media, target->description)) {
+        const bool changed = sample_ != n;
+        sample_ = n;
+        return changed;
+    }
+    if (sample_ == n && placeholder_.empty()) return false;
+
+    UInt32 from = std::max<UInt32>(table.sync_sample(n, false), 1);
+    if (sample_ != 0 && placeholder_.empty() && sample_ < n && sample_ >= from) from = sample_ + 1;
+    for (UInt32 s = from; s <= n; ++s) {
+        auto info = table.sample(s);
+        if (!info.ok() || !prepare(media, info->description) || !decode(media, s)) {
+            // A frame that cannot be read or decoded: nothing of it is shown.
+            if (world_ && unusable_.empty()) show_placeholder("damaged video frame");
+            sample_ = n;
+            return true;
+        }
+    }
+    placeholder_.clear();
+    sample_ = n;
+    return true;
+}
+
+void VideoFrames::show_placeholder(const std::string& why) {
+    placeholder_ = why;
+    if (unusable_.empty() && why != "damaged video frame") unusable_ = why;
+    const Rect bounds{0, 0, height_, width_};
+    if (world_ && GetPixDepth(GetGWorldPixMap(world_)) != 32) {
+        DisposeGWorld(world_);
+        world_ = nullptr;
+    }
+    if (!world_ && NewGWorld(&world_, 32, &bounds, nullptr, nullptr, 0) != noErr) {
+        world_ = nullptr;
+        return;
+    }
+    // A damaged frame of a usable description: the next frame decodes into a
+    // fresh world again.
+    if (unusable_.empty()) description_ = 0;
+    SavedDrawing saved;
+    SetGWorld(world_, nullptr);
+    const RGBColor grey{0x9999, 0x9999, 0x9999}, dark{0x5555, 0x5555, 0x5555};
+    RGBForeColor(&grey);
+    PaintRect(&bounds);
+    RGBForeColor(&dark);
+    FrameRect(&bounds);
+    TextSize(SInt16(std::clamp(height_ / 8, 9, 14)));
+    FontInfo fi;
+    GetFontInfo(&fi);
+    const SInt16 w = TextWidth(why.data(), 0, SInt16(why.size()));
+    MoveTo(SInt16(std::max(4, (width_ - w) / 2)), SInt16((height_ + fi.ascent - fi.descent) / 2));
+    DrawText(why.data(), 0, SInt16(why.size()));
+}
+
+void VideoFrames::draw(CGrafPtr port, const Rect& dst) const {
+    if (!world_ || !port) return;
+    SavedDrawing saved;
+    SetGWorld(port, nullptr);
+    ForeColor(blackColor);
+    BackColor(whiteColor);
+    PixMapHandle pm = GetGWorldPixMap(world_);
+    LockPixels(pm);
+    const Rect src{0, 0, height_, width_};
+    CopyBits(reinterpret_cast<const BitMap*>(*pm), GetPortBitMapForCopyBits(port), &src, &dst, srcCopy, nullptr);
+    UnlockPixels(pm);
+}
+
+}  // namespace platform::movies::playback
