@@ -240,6 +240,7 @@ TEST_F(ControllerTest, ChangingTheControllerTypeMakesANewControllerForTheMovie) 
     MovieController fresh = QTUtils_ChangeControllerType(mc, 'qtvr', mcTopLeftMovie);
     ASSERT_NE(fresh, nullptr);
     mc = fresh;   // the old one is gone
+    EXPECT_EQ(GetMoviesError(), noErr) << "how a caller tells a new controller from a refusal";
     EXPECT_EQ(MCGetIndMovie(fresh, 0), movie);
     EXPECT_EQ(QTUtils_GetControllerType(movie), OSType('qtvr'));
     EXPECT_TRUE(QTUtils_IsQTVRMovie(movie));
