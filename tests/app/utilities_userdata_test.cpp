@@ -6,6 +6,8 @@
 
 #include "UtilitiesTestSupport.h"
 #include "platform/memory/MemoryInternal.h"
+#include "platform/movies/MovieObjects.h"
+#include "platform/movies/format/Headers.h"
 
 using namespace utltest;
 
@@ -240,6 +242,29 @@ TEST_F(UtilitiesTest, NamesByMediaTypeNumberTracksOfTheSameType) {
     }
     EXPECT_EQ(QTUtils_MakeTrackNameByType(bare), nullptr);
     EXPECT_EQ(QTUtils_MakeTrackNameByType(nullptr), nullptr);
+    DisposeMovie(movie);
+}
+
+TEST_F(UtilitiesTest, ALongHandlerNameKeepsRoomForTheNumber) {
+    // Twelve tracks of a media type whose handler has a name of 254 characters.
+    const OSType kType = 'zzzz';
+    Movie movie = tracks_movie(std::vector<OSType>(12, kType));
+    for (SInt32 i = 1; i <= 12; ++i)
+        platform::movies::media_of(GetTrackMedia(GetMovieIndTrack(movie, i)))->data().handler =
+            platform::movies::Handler::make('mhlr', kType, std::string(254, 'H'));
+    const struct {
+        SInt32 track;
+        std::string name;   // at most 255 characters
+    } cases[] = {
+        {1, std::string(253, 'H') + " 1"},
+        {9, std::string(253, 'H') + " 9"},
+        {10, std::string(252, 'H') + " 10"},
+        {12, std::string(252, 'H') + " 12"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.track);
+        EXPECT_EQ(taken(QTUtils_MakeTrackNameByType(GetMovieIndTrack(movie, c.track))), c.name);
+    }
     DisposeMovie(movie);
 }
 
