@@ -67,25 +67,6 @@ const SInt32 kSuppressedButtons[] = {
 
 }  // namespace
 
-TEST_F(ControllerTest, ButtonIdentifiersAreTheirFlagBits) {
-    EXPECT_EQ(kQTUtilsStepButtons, 2);
-    EXPECT_EQ(kQTUtilsSpeakerButton, 4);
-    EXPECT_EQ(kQTUtilsCustomButton, 0x20);
-    EXPECT_EQ(kQTUtilsBackButton, 0x10000);
-    EXPECT_EQ(kQTUtilsZoomButtons, 0x20000);
-    EXPECT_EQ(kQTUtilsHotSpotButton, 0x40000);
-    EXPECT_EQ(kQTUtilsTranslateButton, 0x80000);
-    EXPECT_EQ(kQTUtilsHelpText, 0x100000);
-    EXPECT_EQ(kQTUtilsHotSpotNames, 0x200000);
-    const SInt32 twins[][2] = {
-        {kQTVRSpeakerButton, kQTUtilsSpeakerButton}, {kQTVRBackButton, kQTUtilsBackButton},
-        {kQTVRZoomButtons, kQTUtilsZoomButtons},     {kQTVRHotSpotButton, kQTUtilsHotSpotButton},
-        {kQTVRTranslateButton, kQTUtilsTranslateButton}, {kQTVRHelpText, kQTUtilsHelpText},
-        {kQTVRHotSpotNames, kQTUtilsHotSpotNames},   {kQTVRCustomButton, kQTUtilsCustomButton},
-    };
-    for (const auto& t : twins) EXPECT_EQ(t[0], t[1]);
-}
-
 TEST_F(ControllerTest, HidingAndShowingAButtonMarksItExplicit) {
     open();
     for (SInt32 button : kSuppressedButtons) {
