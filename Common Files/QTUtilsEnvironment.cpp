@@ -81,6 +81,7 @@ void QTUtils_GetMaxWindowDepth (CWindowPtr theWindow, SInt16 *thePixelType, SInt
 {
 	Rect		myRect;
 	Point		myPoint = {0, 0};
+	GrafPtr		mySavedPort;
 
 	*thePixelType = 1;
 	*thePixelSize = 0;
@@ -88,10 +89,16 @@ void QTUtils_GetMaxWindowDepth (CWindowPtr theWindow, SInt16 *thePixelType, SInt
 	if (theWindow == NULL)
 		return;
 
-	// LocalToGlobal works in the current port: the window's
+	// LocalToGlobal works in the current port: make it the window's, whichever
+	// port the caller had current
+	GetPort(&mySavedPort);
+	SetPort((GrafPtr)GetWindowPort(theWindow));
+
 	GetWindowPortBounds(theWindow, &myRect);
 	LocalToGlobal(&myPoint);
 	OffsetRect(&myRect, myPoint.h, myPoint.v);
+
+	SetPort(mySavedPort);
 
 	QTUtils_GetMaxScreenDepth(&myRect, thePixelType, thePixelSize);
 }

@@ -224,6 +224,7 @@ OSErr QTUtils_DeleteAllReferencesToTrack (Track theTrack)
 	SInt32			myTrackCount = 0L;
 	SInt32			myTrackIndex;
 	OSType			myType = 0L;
+	OSType			myNextType = 0L;
 	SInt32			myRefCount = 0L;
 	SInt32			myRefIndex;
 	OSErr			myErr = noErr;
@@ -238,13 +239,17 @@ OSErr QTUtils_DeleteAllReferencesToTrack (Track theTrack)
 		if ((myTrack != NULL) && (myTrack != theTrack)) {
 			myType = GetNextTrackReferenceType(myTrack, 0L);
 			while (myType != 0L) {
+				// the next type is found first: a type whose last reference goes is gone
+				// with it, and the walk could not go on from it
+				myNextType = GetNextTrackReferenceType(myTrack, myType);
+
 				// downward, so the lower indexes stay valid while references go
 				myRefCount = GetTrackReferenceCount(myTrack, myType);
 				for (myRefIndex = myRefCount; myRefIndex >= 1; myRefIndex--)
 					if (GetTrackReference(myTrack, myType, myRefIndex) == theTrack)
 						myErr = DeleteTrackReference(myTrack, myType, myRefIndex);
 
-				myType = GetNextTrackReferenceType(myTrack, myType);
+				myType = myNextType;
 			}
 		}
 	}
@@ -319,11 +324,13 @@ OSErr QTUtils_AddUserDataTextToMovie (Movie theMovie, char *theText, OSType theT
 {
 	UserData		myUserData = NULL;
 	Handle			myHandle = NULL;
-	SInt32			myLength = (SInt32)strlen(theText);
+	SInt32			myLength = 0L;
 	OSErr			myErr = noErr;
 
-	if (theMovie == NULL)
+	if ((theMovie == NULL) || (theText == NULL))
 		return(paramErr);
+
+	myLength = (SInt32)strlen(theText);
 
 	myUserData = GetMovieUserData(theMovie);
 	if (myUserData == NULL)

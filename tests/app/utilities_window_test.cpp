@@ -1,0 +1,465 @@
+// The framework's window objects and every lookup from a window (or the
+// front movie window) to its parts, window iteration, port and window
+// conversions; the menu item utilities; the open dialog's file filter and
+// the list of file types it is built from.
+#include <algorithm>
+#include <cstring>
+
+#include "UtilitiesTestSupport.h"
+#include "platform/components/ComponentRegistry.h"
+#include "platform/memory/MemoryInternal.h"
+#include "platform/menus/MenuManager.h"
+
+using namespace utltest;
+namespace components = platform::components;
+
+namespace {
+
+class WindowTest : public UtilitiesTest {
+protected:
+    void TearDown() override {
+        // Windows the test left open, front to back, with what they hold.
+        while (WindowRef w = FrontWindow()) {
+            WindowObject object = QTFrame_GetWindowObjectFromWindow(w);
+            if (object) (**object).fIsDirty = false;
+            QTFrame_DestroyMovieWindow(w);
+        }
+        UtilitiesTest::TearDown();
+    }
+
+    WindowRef plain_window(const char* title, SInt16 kind = userKind) {
+        Rect bounds = {60, 60, 160, 260};
+        WindowRef w = NewCWindow(nullptr, &bounds, PString(title).bytes, true, noGrowDocProc, (WindowRef)-1, true, 0);
+        SetWindowKind(w, kind);
+        return w;
+    }
+
+    // A movie window as File > New makes one: the movie handed over with
+    // the file it was written to.
+    WindowRef movie_window(const std::string& name) {
+        std::string path = dir / name;
+        Movie movie = tbtest::make_movie(path);
+        FSSpec fs = tbtest::spec_for(path);
+        EXPECT_TRUE(QTFrame_OpenMovieInWindow(movie, &fs));
+        return FrontWindow();
+    }
+};
+
+std::string title_of(WindowRef w) {
+    Str255 t;
+    GetWTitle(w, t);
+    return pstring(t);
+}
+
+}  // namespace
+
+TEST_F(WindowTest, ANewWindowObjectHoldsItsDefaultsAndMakesThePortCurrent) {
+    SetPort(nullptr);
+    WindowRef w = QTFrame_CreateMovieWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(IsWindowVisible(w));
+    WindowObject object = (WindowObject)GetWRefCon(w);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(w), object);
+    EXPECT_EQ((**object).fWindow, w);
+    EXPECT_EQ((**object).fObjectType, OSType('Wobj'));
+    EXPECT_TRUE((**object).fCanResizeWindow);
+    EXPECT_EQ((**object).fMovie, nullptr);
+    EXPECT_EQ((**object).fController, nullptr);
+    EXPECT_EQ((**object).fGraphicsImporter, nullptr);
+    EXPECT_FALSE((**object).fIsDirty);
+    EXPECT_FALSE((**object).fIsQTVRMovie);
+    EXPECT_EQ((**object).fAppData, nullptr);
+    EXPECT_EQ((**object).fInstance, 0);
+    GrafPtr port = nullptr;
+    GetPort(&port);
+    EXPECT_EQ(port, (GrafPtr)GetWindowPort(w));
+    EXPECT_EQ(QTFrame_GetWindowWidth(w), 630) << "the new-window rectangle is 10, 10, 480, 640";
+
+    // Closing an object that holds nothing frees just the record.
+    (**object).fFileRefNum = -1;
+    long handles = platform::memory::live_handle_count();
+    QTFrame_CloseWindowObject(object);
+    EXPECT_EQ(platform::memory::live_handle_count(), handles - 1);
+    SetWRefCon(w, 0);
+    DisposeWindow(w);
+
+    QTFrame_CreateWindowObject(nullptr);
+    QTFrame_CloseWindowObject(nullptr);
+}
+
+TEST_F(WindowTest, AWindowWhoseObjectCannotBeAllocatedIsNoMovieWindow) {
+    WindowRef w = plain_window("No room");
+    SetWRefCon(w, 1234);
+    SetPort(nullptr);
+    platform::memory::fail_allocation(1);
+    QTFrame_CreateWindowObject(w);
+    platform::memory::fail_allocation(0);
+    EXPECT_EQ(GetWRefCon(w), 0) << "the reference constant is cleared";
+    GrafPtr port = nullptr;
+    GetPort(&port);
+    EXPECT_EQ(port, (GrafPtr)GetWindowPort(w));
+    EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(w), nullptr);
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr);
+}
+
+TEST_F(WindowTest, WindowsThatAreNotMovieWindowsYieldNothing) {
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr) << "no windows at all";
+    EXPECT_EQ(QTFrame_GetFrontAppWindow(), nullptr);
+
+    // A movie window at the back, then windows in front of it that are not.
+    WindowRef movie = QTFrame_CreateMovieWindow();
+    WindowObject movieObject = QTFrame_GetWindowObjectFromWindow(movie);
+    ASSERT_NE(movieObject, nullptr);
+    (**movieObject).fFileRefNum = -1;
+    ShowWindow(movie);
+
+    Handle foreign = NewHandleClear(sizeof(WindowObjectRecord));
+    ((WindowObjectPtr)*foreign)->fObjectType = 'XXXX';
+    Handle empty = NewEmptyHandle();
+    WindowRef asDialog = QTFrame_CreateMovieWindow();   // a real object, but the window is a dialog's
+    (**QTFrame_GetWindowObjectFromWindow(asDialog)).fFileRefNum = -1;
+    ShowWindow(asDialog);
+    SelectWindow(asDialog);
+    WindowObject dialogObject = (WindowObject)GetWRefCon(asDialog);
+    SetWindowKind(asDialog, dialogKind);
+    WindowObject kind7Object = nullptr;
+    WindowRef kind7 = QTFrame_CreateMovieWindow();
+    kind7Object = (WindowObject)GetWRefCon(kind7);
+    ShowWindow(kind7);
+    SelectWindow(kind7);
+    SetWindowKind(kind7, 7);
+
+    const struct {
+        const char* name;
+        WindowRef window;
+        bool app;
+    } cases[] = {
+        {"null", nullptr, false},
+        {"no reference constant", plain_window("Plain"), true},
+        {"another record", plain_window("Foreign"), true},
+        {"an empty handle", plain_window("Empty"), true},
+        {"a dialog with a window object", asDialog, false},
+        {"kind 7 with a window object", kind7, false},
+    };
+    SetWRefCon(cases[2].window, (SRefCon)foreign);
+    SetWRefCon(cases[3].window, (SRefCon)empty);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(QTFrame_IsAppWindow(c.window), c.app);
+        EXPECT_EQ(QTFrame_IsDocWindow(c.window), c.app);
+        EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(c.window), nullptr);
+        EXPECT_EQ(QTFrame_GetMCFromWindow(c.window), nullptr);
+        EXPECT_EQ(QTFrame_GetQTVRInstanceFromWindow(c.window), 0);
+        EXPECT_EQ(QTFrame_GetAppDataFromWindow(c.window), nullptr);
+    }
+    EXPECT_FALSE(QTFrame_IsWindowObjectOurs((WindowObject)foreign));
+    EXPECT_FALSE(QTFrame_IsWindowObjectOurs((WindowObject)empty));
+    EXPECT_FALSE(QTFrame_IsWindowObjectOurs(nullptr));
+    EXPECT_EQ(QTFrame_GetAppDataFromWindowObject((WindowObject)foreign), nullptr);
+
+    // The search skips every one of them and finds the movie window at the back.
+    EXPECT_NE(QTFrame_GetFrontAppWindow(), movie);
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), movie);
+    EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), movieObject);
+    EXPECT_EQ(QTFrame_GetNextMovieWindow(movie), nullptr);
+
+    // Without it, nothing is a movie window and every front lookup is empty.
+    QTFrame_DestroyMovieWindow(movie);
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr);
+    EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), nullptr);
+    EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), nullptr);
+    EXPECT_EQ(QTFrame_GetQTVRInstanceFromFrontWindow(), 0);
+    EXPECT_EQ(QTFrame_GetAppDataFromFrontWindow(), nullptr);
+
+    for (WindowRef w : {cases[1].window, cases[2].window, cases[3].window}) {
+        SetWRefCon(w, 0);
+        DisposeWindow(w);
+    }
+    QTFrame_CloseWindowObject(dialogObject);
+    QTFrame_CloseWindowObject(kind7Object);
+    for (WindowRef w : {asDialog, kind7}) {
+        SetWRefCon(w, 0);
+        DisposeWindow(w);
+    }
+    DisposeHandle(foreign);
+    DisposeHandle(empty);
+}
+
+TEST_F(WindowTest, MovieWindowsAreFoundFrontToBackWithTheirControllers) {
+    WindowRef first = movie_window("first.mov");
+    WindowRef second = movie_window("second.mov");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(first, second);
+    WindowRef plain = plain_window("In front");   // front-most, not a movie window
+
+    EXPECT_EQ(QTFrame_GetFrontAppWindow(), plain);
+    EXPECT_EQ(QTFrame_GetNextAppWindow(plain), second);
+    EXPECT_EQ(QTFrame_GetNextAppWindow(second), first);
+    EXPECT_EQ(QTFrame_GetNextAppWindow(first), nullptr);
+    EXPECT_EQ(QTFrame_GetNextAppWindow(nullptr), nullptr);
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), second);
+    EXPECT_EQ(QTFrame_GetNextMovieWindow(second), first);
+    EXPECT_EQ(QTFrame_GetNextMovieWindow(first), nullptr);
+    EXPECT_EQ(QTFrame_GetNextMovieWindow(plain), second);
+    EXPECT_EQ(QTFrame_GetNextMovieWindow(nullptr), nullptr);
+
+    for (WindowRef w : {first, second}) {
+        SCOPED_TRACE(title_of(w));
+        WindowObject object = QTFrame_GetWindowObjectFromWindow(w);
+        ASSERT_NE(object, nullptr);
+        MovieController mc = QTFrame_GetMCFromWindow(w);
+        ASSERT_NE(mc, nullptr);
+        EXPECT_EQ(mc, (**object).fController);
+        EXPECT_EQ(MCGetIndMovie(mc, 0), (**object).fMovie);
+        EXPECT_EQ((**object).fFileRefNum, -1) << "a handed-over movie's file is closed";
+        EXPECT_EQ(QTFrame_GetAppDataFromWindowObject(object), nullptr);
+    }
+    EXPECT_EQ(title_of(first), "first.mov");
+    EXPECT_EQ(title_of(second), "second.mov");
+    EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), QTFrame_GetWindowObjectFromWindow(second));
+    EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), QTFrame_GetMCFromWindow(second));
+
+    // Bringing the first forward changes the front movie window.
+    SelectWindow(first);
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), first);
+    EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), QTFrame_GetMCFromWindow(first));
+}
+
+TEST_F(WindowTest, PortAndWindowConversionsAndTheTitle) {
+    WindowRef w = plain_window("Conversions");
+    GrafPtr port = QTFrame_GetPortFromWindowReference(w);
+    EXPECT_EQ(port, (GrafPtr)GetWindowPort(w));
+    EXPECT_EQ(QTFrame_GetWindowReferenceFromPort(port), w);
+    EXPECT_EQ(QTFrame_GetWindowFromWindowReference(w), w);
+
+    EXPECT_EQ(QTFrame_GetWindowWidth(nullptr), 0);
+    EXPECT_EQ(QTFrame_GetWindowWidth(w), 200);
+    SizeWindow(w, 321, 99, false);
+    EXPECT_EQ(QTFrame_GetWindowWidth(w), 321);
+
+    FSSpec fs = tbtest::spec_for(dir / "A movie with spaces.mov");
+    QTFrame_SetWindowTitleFromFSSpec(w, &fs, true);
+    EXPECT_EQ(title_of(w), "A movie with spaces.mov");
+    DisposeWindow(w);
+}
+
+namespace {
+
+class MenuTest : public UtilitiesTest {
+protected:
+    void SetUp() override {
+        UtilitiesTest::SetUp();
+        file = OpenResourceFileAtPath(KINORA_BUILD_DIR "/Kinora.rsrc", 1);
+        ASSERT_GT(file, 0);
+        UseResFile(file);
+        Handle bar = GetNewMBar(128);
+        ASSERT_NE(bar, nullptr);
+        SetMenuBar(bar);
+        DisposeHandle(bar);
+    }
+    void TearDown() override {
+        if (file > 0) CloseResFile(file);
+        UtilitiesTest::TearDown();
+    }
+    static platform::menus::ShownItem shown(const char* title, size_t index) {
+        for (const auto& m : platform::menus::MenuManager::get().shown())
+            if (m.title == title && index < m.items.size()) return m.items[index];
+        ADD_FAILURE() << "no item " << index << " in " << title;
+        return {};
+    }
+    SInt16 file = 0;
+};
+
+}  // namespace
+
+TEST_F(MenuTest, EnablingAndDisablingKeepTheModifiers) {
+    MenuHandle fileMenu = GetMenuHandle(129);
+    ASSERT_NE(fileMenu, nullptr);
+    UInt8 mods = 0;
+    ASSERT_EQ(GetMenuItemModifiers(fileMenu, 5, &mods), noErr);
+    ASSERT_EQ(mods, kMenuShiftModifier) << "Save As is Command-Shift-S";
+    const struct {
+        UInt16 command;
+        SInt16 state;
+        SInt16 item;
+        bool enabled;
+    } cases[] = {
+        {0x8105, kDisableMenuItem, 5, false}, {0x8105, kEnableMenuItem, 5, true},
+        {0x0105, 2, 5, false},   // any state but 0 disables; the item is the low byte
+        {0x8104, kDisableMenuItem, 4, false}, {0x8104, kEnableMenuItem, 4, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.command << " " << c.state);
+        UInt8 before = 0;
+        GetMenuItemModifiers(fileMenu, c.item, &before);
+        QTFrame_SetMenuItemState(fileMenu, c.command, c.state);
+        EXPECT_EQ(IsMenuItemEnabled(fileMenu, c.item), c.enabled);
+        UInt8 after = 0xFF;
+        EXPECT_EQ(GetMenuItemModifiers(fileMenu, c.item, &after), noErr);
+        EXPECT_EQ(after, before);
+    }
+
+    MenuHandle editMenu = GetMenuHandle(130);
+    QTFrame_SetMenuState(editMenu, 0x8201, kDisableMenuItem);
+    EXPECT_FALSE(IsMenuItemEnabled(editMenu, 0));
+    QTFrame_SetMenuState(editMenu, 0x8201, kEnableMenuItem);
+    EXPECT_TRUE(IsMenuItemEnabled(editMenu, 0));
+}
+
+TEST_F(MenuTest, LabelsLoseEveryAmpersand) {
+    MenuHandle appMenu = GetMenuHandle(131);
+    ASSERT_NE(appMenu, nullptr);
+    const std::string longText(300, 'x');
+    std::string longWithMarks;
+    for (int i = 0; i < 300; ++i) longWithMarks += (i % 3 == 0) ? "&y" : "y";
+    const struct {
+        std::string label;
+        std::string shown;
+    } cases[] = {
+        {"Show &Controller", "Show Controller"},
+        {"Hide Spea&ker Button", "Hide Speaker Button"},
+        {"&&Both&&", "Both"},
+        {"&", ""},
+        {"No marks", "No marks"},
+        {longText, std::string(255, 'x')},            // at most 255 characters
+        {longWithMarks, std::string(255, 'y')},       // counted after the marks are gone
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label.substr(0, 30));
+        std::string label = c.label;
+        QTFrame_SetMenuItemLabel(appMenu, 0x8301, label.data());
+        Str255 text;
+        GetMenuItemText(appMenu, 1, text);
+        EXPECT_EQ(pstring(text), c.shown);
+    }
+    QTFrame_SetMenuItemLabel(appMenu, 0x8302, (char*)"Show Spea&ker Button");
+    Str255 text;
+    GetMenuItemText(appMenu, 2, text);
+    EXPECT_EQ(pstring(text), "Show Speaker Button");
+}
+
+TEST_F(MenuTest, CheckingAnItem) {
+    MenuHandle editMenu = GetMenuHandle(130);
+    QTFrame_SetMenuItemCheck(editMenu, 0x8209, true);
+    EXPECT_EQ(shown("Edit", 8).mark, checkMark);
+    QTFrame_SetMenuItemCheck(editMenu, 0x8209, false);
+    EXPECT_EQ(shown("Edit", 8).mark, noMark);
+}
+
+namespace {
+
+class FileTypesTest : public UtilitiesTest {
+protected:
+    void SetUp() override {
+        UtilitiesTest::SetUp();
+        forget_list();
+    }
+    void TearDown() override {
+        forget_list();
+        for (Component c : added) components::unregister_component(c);
+        UtilitiesTest::TearDown();
+    }
+    static void forget_list() {
+        if (gValidFileTypes) DisposePtr((Ptr)gValidFileTypes);
+        gValidFileTypes = nullptr;
+    }
+    static std::vector<OSType> list() {
+        if (!gValidFileTypes) return {};
+        return std::vector<OSType>(gValidFileTypes, gValidFileTypes + GetPtrSize((Ptr)gValidFileTypes) / 4);
+    }
+    // Movie importers 'x000', 'x001', ... of Finder types.
+    void add_importers(int n) {
+        for (int i = 0; i < n; ++i) {
+            OSType subtype = OSType('x' << 24 | ('0' + i / 100) << 16 | ('0' + i / 10 % 10) << 8 | ('0' + i % 10));
+            added.push_back(components::register_component(
+                {{MovieImportType, subtype, 'Test', canMovieImportFiles, 0}, "Test importer", "", [] {
+                     return platform::Result<std::unique_ptr<components::Instance>>(
+                         platform::fail(cantFindHandler, "a test importer opens nothing"));
+                 }}));
+        }
+    }
+    static Boolean filter(OSType descriptorType, bool folder, OSType fileType) {
+        AEDesc item = {descriptorType, nullptr};
+        NavFileOrFolderInfo info{};
+        info.isFolder = folder;
+        if (!folder) info.fileAndFolder.fileInfo.finderInfo.fdType = fileType;
+        return QTFrame_FilterFiles(&item, &info, nullptr, 0);
+    }
+    std::vector<Component> added;
+};
+
+const std::vector<OSType> kBuiltinTypes = {'MooV', 'WAVE', 'AIFF', 'AIFC', 'PNGf', 'JPEG', 'GIFf', 'BMPf', 'qtif'};
+
+}  // namespace
+
+TEST_F(FileTypesTest, TheListHoldsTheMovieTypeThenTheImportersFinderTypes) {
+    ASSERT_EQ(QTFrame_BuildFileTypeList(), noErr);
+    EXPECT_EQ(list(), kBuiltinTypes) << "movie importers, then graphics importers; no name extensions";
+    OSType* built = gValidFileTypes;
+    ASSERT_EQ(QTFrame_BuildFileTypeList(), noErr);
+    EXPECT_EQ(gValidFileTypes, built) << "built once";
+}
+
+TEST_F(FileTypesTest, TheListGrowsAHundredTypesAtATime) {
+    add_importers(150);
+    ASSERT_EQ(QTFrame_BuildFileTypeList(), noErr);
+    std::vector<OSType> got = list();
+    ASSERT_EQ(got.size(), 159u) << "trimmed to its exact length";
+    EXPECT_EQ(got[3], OSType('AIFC'));
+    EXPECT_EQ(got[4], OSType('x000'));
+    EXPECT_EQ(got[153], OSType('x149'));
+    EXPECT_EQ(std::vector<OSType>(got.begin() + 154, got.end()),
+              std::vector<OSType>(kBuiltinTypes.begin() + 4, kBuiltinTypes.end()));
+}
+
+TEST_F(FileTypesTest, AListThatCannotGrowTakesNoMoreTypes) {
+    // The block cannot grow past 400 types in place; it never moves, so the
+    // list stops there and no later importer is written past it.
+    add_importers(450);
+    ASSERT_EQ(QTFrame_BuildFileTypeList(), noErr);
+    std::vector<OSType> got = list();
+    ASSERT_EQ(got.size(), 400u);
+    EXPECT_EQ(got[399], OSType('x395'));
+    EXPECT_EQ(std::count(got.begin(), got.end(), OSType('PNGf')), 0) << "nor by the graphics importers";
+}
+
+TEST_F(FileTypesTest, TheFilterShowsFoldersAndFilesOfTheListedTypes) {
+    const struct {
+        const char* name;
+        OSType descriptor;
+        bool folder;
+        OSType type;
+        bool shown;
+    } cases[] = {
+        {"movie", typeFSS, false, 'MooV', true},
+        {"wave", typeFSS, false, 'WAVE', true},
+        {"image", typeFSS, false, 'GIFf', true},
+        {"last in the list", typeFSS, false, 'qtif', true},
+        {"no type", typeFSS, false, 0, false},
+        {"text", typeFSS, false, 'TEXT', false},
+        {"an extension is no Finder type", typeFSS, false, 'png ', false},
+        {"folder", typeFSS, true, 0, true},
+        {"not a file specification", 'alis', false, 'TEXT', true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(filter(c.descriptor, c.folder, c.type), c.shown);
+    }
+    EXPECT_NE(gValidFileTypes, nullptr) << "the filter built the list";
+}
+
+TEST_F(FileTypesTest, WithoutAListNoFileIsShownAndTheNextCallTriesAgain) {
+    platform::memory::fail_allocation(1);
+    EXPECT_EQ(QTFrame_BuildFileTypeList(), memFullErr);
+    EXPECT_EQ(gValidFileTypes, nullptr);
+    platform::memory::fail_allocation(1);
+    EXPECT_FALSE(filter(typeFSS, false, 'MooV'));
+    EXPECT_EQ(gValidFileTypes, nullptr);
+    platform::memory::fail_allocation(1);
+    EXPECT_TRUE(filter(typeFSS, true, 0)) << "folders still are";
+    platform::memory::fail_allocation(0);
+    EXPECT_TRUE(filter(typeFSS, false, 'MooV'));
+    EXPECT_EQ(list(), kBuiltinTypes);
+}
