@@ -132,6 +132,14 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     EXPECT_EQ(GetMovieRate(movie), 0);
     EXPECT_GT(now(), 0);
 
+    // A click in the picture stops a playing movie and starts nothing.
+    click(kPlayH, kBarV);
+    ASSERT_EQ(GetMovieRate(movie), 0x10000);
+    click(160, 50);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+    click(160, 50);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+
     // A press on the play button released outside it does nothing.
     drag(kPlayH, kBarV, kPlayH + 60, kBarV - 50);
     EXPECT_EQ(GetMovieRate(movie), 0);
