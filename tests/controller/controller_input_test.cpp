@@ -221,8 +221,23 @@ TEST_F(ControllerTest, NullEventsPlayTheMovieButAreNeverTaken) {
     pump(200);   // two virtual seconds
     EXPECT_NEAR(now(), 1200, 30);
     EXPECT_EQ(frame_at(now()), UInt32(now() / kFrame + 1));
-    // Play on from the end starts again.
+    // Step counts beyond the movie stop at its ends.
+    MCDoAction(mc, mcActionPlay, nullptr);
+    MCDoAction(mc, mcActionStep, (void*)(intptr_t)INT32_MIN);
+    EXPECT_EQ(now(), 0);
+    MCDoAction(mc, mcActionStep, (void*)(intptr_t)INT32_MAX);
+    EXPECT_EQ(now(), kDuration);
+    // So do times beyond it, in any scale.
+    TimeRecord far{};
+    far.value.hi = 0x7FFFFFFF;
+    far.scale = 1;
+    MCDoAction(mc, mcActionGoToTime, &far);
+    EXPECT_EQ(now(), kDuration);
+    far.value.hi = SInt32(0x80000000);
+    MCDoAction(mc, mcActionGoToTime, &far);
+    EXPECT_EQ(now(), 0);
     go_to(kDuration);
+    // Play on from the end starts again.
     pump(1);
     MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
     EXPECT_LT(now(), kFrame);
