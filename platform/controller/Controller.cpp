@@ -111,7 +111,7 @@ Rect Controller::bounds() const {
     return visible_ ? union_of(movie_box(), bar_rect()) : movie_box();
 }
 
-bool Controller::speaker_shown() {
+bool Controller::speaker_shown() const {
     if (control_flags_ & mcFlagSuppressSpeakerButton) return false;
     if (explicit_flags_ & mcFlagSuppressSpeakerButton) return true;
     return movie_ && GetMovieIndTrackType(movie_, 1, AudioMediaCharacteristic,
@@ -120,7 +120,7 @@ bool Controller::speaker_shown() {
 
 BarOptions Controller::bar_options() const {
     BarOptions o;
-    o.speaker = const_cast<Controller*>(this)->speaker_shown();
+    o.speaker = speaker_shown();
     o.steps = !(control_flags_ & mcFlagSuppressStepButtons);
     o.grow = grow_bounds_.has_value() && attached_;
     return o;

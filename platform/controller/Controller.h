@@ -3,15 +3,17 @@
 //
 // Behaviour lives here and in ControllerInput.cpp (events, mouse tracking,
 // keys), ControllerActions.cpp (MCDoAction) and ControllerEditing.cpp (the
-// Edit commands and undo); ControllerLook.cpp alone draws. Every action,
+// Edit commands and undo); ControllerLook.cpp alone draws, and
+// ControllerCalls.cpp holds the C calls of MovieController.h. Every action,
 // those the controller sends itself included, goes to the application's
 // action filter first; a filter that returns true has handled it.
 //
 // Geometry (the port's local coordinates): the movie box is the movie's
 // own (GetMovieBox). Attached, the bar lies right under it, as wide as it;
 // the controller's bounds are the movie and the visible bar together.
-// Detached, the bar lies where it was put and the bounds are the bar
-// alone. A movie without a picture has an empty box; its bar then has no
+// Under a movie narrower than the bar's parts need, the bar is wider than
+// the movie. Detached, the bar lies where it was put and the bounds are the
+// bar alone. A movie without a picture has an empty box; its bar then has no
 // width of its own and spans the window when it is drawn.
 //
 // The two flag words: the control flags (buttons shown or suppressed,
@@ -20,6 +22,10 @@
 // mcActionSetFlags address the explicit word when their value carries
 // mcFlagQTVRExplicitFlagSet. The speaker button shows when its suppress
 // flag is clear and the movie has sound, or when it was shown explicitly.
+//
+// Grow-box bounds (mcActionSetGrowBoxBounds) are limits on the size of the
+// controller's bounds, read as GrowWindow reads its size rectangle: left
+// and top the least width and height, right and bottom the greatest.
 #pragma once
 
 #include <optional>
@@ -80,7 +86,7 @@ public:
     SInt32 info();
     bool editing() const { return editing_; }
     void set_editing(bool on) { editing_ = on; }
-    bool speaker_shown();
+    bool speaker_shown() const;
 
     // --- drawing
     void draw(WindowRef w);          // movie and bar

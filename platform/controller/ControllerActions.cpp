@@ -30,7 +30,9 @@ SInt64 movie_time_of(const TimeRecord& r, ::Movie movie) {
     const SInt64 value = (SInt64(r.value.hi) << 32) | SInt64(r.value.lo);
     const TimeScale scale = GetMovieTimeScale(movie);
     if (r.scale <= 0 || r.scale == scale || scale <= 0) return value;
-    return value * scale / r.scale;
+    // 128 bits: a caller's record may hold any 64-bit value.
+    const __int128 t = __int128(value) * scale / r.scale;
+    return SInt64(std::clamp<__int128>(t, INT64_MIN, INT64_MAX));
 }
 
 }  // namespace
@@ -265,7 +267,13 @@ void Controller::step(SInt32 steps) {
     if (!movie_ || steps == 0) return;
     if (GetMovieRate(movie_) != 0) SetMovieRate(movie_, 0);
     SInt64 t = GetMovieTime(movie_, nullptr);
-    for (SInt32 i = 0; i < std::abs(steps); ++i) t = step_time(t, steps > 0 ? 1 : -1);
+    // Stops early at either end, so a huge count costs no more than the movie's frames.
+    const SInt64 count = steps < 0 ? -SInt64(steps) : SInt64(steps);
+    for (SInt64 i = 0; i < count; ++i) {
+        const SInt64 next = step_time(t, steps > 0 ? 1 : -1);
+        if (next == t) break;
+        t = next;
+    }
     go_to(t);
 }
 

@@ -124,7 +124,8 @@ void Controller::mouse_down(const EventRecord& e) {
 }
 
 // Buttons: drawn pressed while the mouse is down inside them. The step
-// buttons step at once; the play button acts when released inside.
+// buttons step at once (and repeat while held); the play button acts when
+// released inside.
 void Controller::track_button(Part part) {
     const BarLayout l = layout();
     const Rect r = part == Part::Play ? l.play : part == Part::StepBack ? l.step_back : l.step_forward;
@@ -132,6 +133,10 @@ void Controller::track_button(Part part) {
     draw_bar();
     if (part == Part::StepBack || part == Part::StepForward)
         act(mcActionStep, reinterpret_cast<void*>(intptr_t(part == Part::StepBack ? -1 : 1)));
+    // A step button held down steps again after a third of a second, then
+    // every fifteenth, while the mouse stays on it.
+    const bool repeats = part != Part::Play;
+    UInt32 next_repeat = TickCount() + 20;
     bool inside = true;
     while (WaitMouseUp()) {
         const bool now = point_in(r, mouse_local());
@@ -139,6 +144,10 @@ void Controller::track_button(Part part) {
             inside = now;
             pressed_ = inside ? part : Part::None;
             draw_bar();
+        }
+        if (repeats && inside && TickCount() >= next_repeat) {
+            act(mcActionStep, reinterpret_cast<void*>(intptr_t(part == Part::StepBack ? -1 : 1)));
+            next_repeat = TickCount() + 4;
         }
         if (movie_) MoviesTask(movie_, 0);
     }

@@ -143,7 +143,7 @@ void draw_slider(const BarLayout& l, const BarLook& look) {
     grey(look.active ? 0x2222 : 0x8888);
     for (SInt32 row = 0; row < 11; ++row) {
         const SInt32 half = std::min<SInt32>(std::min(row, 10 - row), 3);
-        hline(look.thumb_x - half, look.thumb_x + half + 1, s.top + 3 + row - 1 + 1);
+        hline(look.thumb_x - half, look.thumb_x + half + 1, s.top + 3 + row);
     }
 }
 

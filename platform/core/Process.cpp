@@ -19,8 +19,10 @@ struct State {
     bool exiting = false;
 };
 
+// Never destroyed: objects torn down during static destruction (a host
+// with its audio device) still remove their hooks.
 State& state() {
-    static State s;
+    static State& s = *new State;
     return s;
 }
 

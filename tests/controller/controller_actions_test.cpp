@@ -101,40 +101,32 @@ TEST_F(ControllerTest, FilterSeesEveryActionFirstAndCanTakeIt) {
     EXPECT_EQ(log.count(mcActionIdle), 2);
 }
 
-// Values travel in the pointer slot for the setters, pointers for the getters.
-TEST_F(ControllerTest, ValueAndPointerActionsRoundTrip) {
-    struct Case {
-        SInt16 set, get;
-        bool value;
-    };
-    const Case cases[] = {
-        {mcActionSetLooping, mcActionGetLooping, true},
-        {mcActionSetLoopIsPalindrome, mcActionGetLoopIsPalindrome, true},
-        {mcActionSetKeysEnabled, mcActionGetKeysEnabled, false},
-        {mcActionSetPlaySelection, mcActionGetPlaySelection, true},
-        {mcActionSetUseBadge, mcActionGetUseBadge, true},
-        {mcActionSetDragEnabled, mcActionGetDragEnabled, true},
-        {mcActionSetPlayEveryFrame, mcActionGetPlayEveryFrame, true},
-    };
-    for (const Case& c : cases) {
-        for (bool v : {c.value, !c.value, c.value}) {
-            ASSERT_EQ(MCDoAction(mc, c.set, (void*)(intptr_t)v), noErr);
-            Boolean got = !v;
-            ASSERT_EQ(MCDoAction(mc, c.get, &got), noErr);
-            EXPECT_EQ(bool(got), v) << c.set;
-        }
-    }
+// Looping set through the controller is the movie's: the time base flags
+// the player obeys, reported back in the info bits.
+TEST_F(ControllerTest, LoopingActionsSetTheMoviesTimeBase) {
+    const SInt32 loop_bits = loopTimeBase | palindromeLoopTimeBase;
+    TimeBase tb = GetMovieTimeBase(movie);
     MCDoAction(mc, mcActionSetLooping, (void*)true);
+    EXPECT_EQ(GetTimeBaseFlags(tb) & loop_bits, loopTimeBase);
+    EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), mcInfoIsLooping);
     MCDoAction(mc, mcActionSetLoopIsPalindrome, (void*)true);
+    EXPECT_EQ(GetTimeBaseFlags(tb) & loop_bits, loop_bits);
     EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), mcInfoIsLooping | mcInfoIsInPalindrome);
     MCDoAction(mc, mcActionSetLooping, (void*)false);
+    EXPECT_EQ(GetTimeBaseFlags(tb) & loopTimeBase, 0);
     EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), 0);
+    Boolean palindrome = false;
+    MCDoAction(mc, mcActionGetLoopIsPalindrome, &palindrome);
+    EXPECT_TRUE(palindrome);
 
-    SInt16 volume = 0x80;
-    MCDoAction(mc, mcActionSetVolume, &volume);
-    volume = 0;
-    MCDoAction(mc, mcActionGetVolume, &volume);
-    EXPECT_EQ(volume, 0x80);
+    // Looping, playing on past the end wraps around.
+    MCDoAction(mc, mcActionSetLoopIsPalindrome, (void*)false);
+    MCDoAction(mc, mcActionSetLooping, (void*)true);
+    go_to(kDuration - kFrame);
+    MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
+    pump(30);
+    EXPECT_GT(GetMovieRate(movie), 0);
+    EXPECT_LT(now(), kDuration / 2);
     EXPECT_EQ(MCDoAction(mc, 9999, nullptr), badComponentSelector);
 }
 

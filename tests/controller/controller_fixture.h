@@ -199,7 +199,7 @@ protected:
         const UInt8* from = s.pixels() + size_t(kTop - 30) * size_t(s.row_bytes()) + size_t(kLeft - 20) * 4;
         const std::string out = std::string(KINORA_BUILD_DIR) + "/test-output";
         std::filesystem::create_directories(out);
-        ASSERT_TRUE(host::write_png_xrgb(out + "/" + name, from, kMovieW + 40, kMovieH + 16 + 50,
+        ASSERT_TRUE(host::write_png_xrgb(out + "/" + name, from, kMovieW + 40, kMovieH + 16 + 130,
                                          size_t(s.row_bytes())).ok());
     }
 

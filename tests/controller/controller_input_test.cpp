@@ -132,6 +132,14 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     EXPECT_EQ(GetMovieRate(movie), 0);
     EXPECT_GT(now(), 0);
 
+    // A click in the picture stops a playing movie and starts nothing.
+    click(kPlayH, kBarV);
+    ASSERT_EQ(GetMovieRate(movie), 0x10000);
+    click(160, 50);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+    click(160, 50);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+
     // A press on the play button released outside it does nothing.
     drag(kPlayH, kBarV, kPlayH + 60, kBarV - 50);
     EXPECT_EQ(GetMovieRate(movie), 0);
@@ -175,6 +183,29 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     EXPECT_GE(log.count(mcActionGoToTime), 3);
 }
 
+// Held for 1.2 s of virtual time, a step button steps again and again;
+// moved off it, it stops after the first step.
+TEST_F(ControllerTest, StepButtonRepeatsWhileHeld) {
+    auto& headless = dynamic_cast<host::HeadlessHost&>(host::current());
+    const Point g = global(kStepForwardH, kBarV);
+    for (SInt16 off : {0, 40}) {
+        go_to(0);
+        input.press(g.h, g.v);
+        for (int i = 0; i < 6; ++i) {
+            input.check([&] { headless.advance(200); });
+            input.move(SInt16(g.h - off - (i & 1)), g.v);
+        }
+        input.release(SInt16(g.h - off), g.v);
+        pump_until_idle();
+        if (off == 0) {
+            EXPECT_GE(now(), 3 * kFrame);
+            EXPECT_LE(now(), 8 * kFrame);
+        } else {
+            EXPECT_EQ(now(), kFrame);
+        }
+    }
+}
+
 TEST_F(ControllerTest, SpeakerButtonPopsUpAVolumeSlider) {
     // The popup stands above the button: its track runs from 4 pixels below
     // its top (full) to 64 pixels lower (silence).
@@ -190,8 +221,23 @@ TEST_F(ControllerTest, NullEventsPlayTheMovieButAreNeverTaken) {
     pump(200);   // two virtual seconds
     EXPECT_NEAR(now(), 1200, 30);
     EXPECT_EQ(frame_at(now()), UInt32(now() / kFrame + 1));
-    // Play on from the end starts again.
+    // Step counts beyond the movie stop at its ends.
+    MCDoAction(mc, mcActionPlay, nullptr);
+    MCDoAction(mc, mcActionStep, (void*)(intptr_t)INT32_MIN);
+    EXPECT_EQ(now(), 0);
+    MCDoAction(mc, mcActionStep, (void*)(intptr_t)INT32_MAX);
+    EXPECT_EQ(now(), kDuration);
+    // So do times beyond it, in any scale.
+    TimeRecord far{};
+    far.value.hi = 0x7FFFFFFF;
+    far.scale = 1;
+    MCDoAction(mc, mcActionGoToTime, &far);
+    EXPECT_EQ(now(), kDuration);
+    far.value.hi = SInt32(0x80000000);
+    MCDoAction(mc, mcActionGoToTime, &far);
+    EXPECT_EQ(now(), 0);
     go_to(kDuration);
+    // Play on from the end starts again.
     pump(1);
     MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
     EXPECT_LT(now(), kFrame);
