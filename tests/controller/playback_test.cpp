@@ -244,3 +244,27 @@ TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
     }
     std::filesystem::remove_all(dir);
 }
+
+// Other rates move time in proportion, backwards too; a movie without sound
+// follows the host clock and plays the same way.
+TEST_F(Playback, RatesMoveTimeInProportionWithAndWithoutSound) {
+    struct Case {
+        Fixed rate;
+        TimeValue from, after_one_second;
+    };
+    const Case cases[] = {{0x20000, 0, 1200}, {0x8000, 0, 300}, {-0x10000, 4200, 3600}, {0x10000, 3900, 4200}};
+    for (bool sound : {true, false})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.rate) + (sound ? " with sound" : " without sound"));
+            VirtualHost vh;
+            Movie movie = newmovie::create_new_movie(dir + "/new.mov");
+            if (!sound) SetTrackEnabled(GetMovieIndTrackType(movie, 1, SoundMediaType, movieTrackMediaType), false);
+            MovieCanvas canvas(movie, 320, 100);
+            SetMovieTimeValue(movie, c.from);
+            SetMovieRate(movie, c.rate);
+            EXPECT_EQ(player(movie).sound_clock(), sound && c.rate > 0);
+            vh.run(movie, 1000);
+            EXPECT_EQ(GetMovieTime(movie, nullptr), c.after_one_second);
+            DisposeMovie(movie);
+        }
+}
