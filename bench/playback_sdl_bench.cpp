@@ -1,9 +1,10 @@
 // playback_sdl_bench — a movie played in real time on the SDL host, for
 // bench/playback-vs-ffmpeg.sh: how much processor time playing takes.
 //
-//   playback_sdl_bench MOVIE
+//   playback_sdl_bench [LAUNCH OPTIONS] MOVIE
 //
-// A Kinora program (the launch library picks the host: SDL on a display).
+// A Kinora program (the launch library reads the options, such as --screen,
+// and picks the host: SDL on a display).
 // It shows the movie in a window of its size and plays it once from start
 // to end in an event loop shaped like the application's (WaitNextEvent with
 // no sleep, updates drawn, MoviesTask on every pass). Prints
@@ -42,11 +43,11 @@ double wall_seconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: playback_sdl_bench MOVIE\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: playback_sdl_bench [LAUNCH OPTIONS] MOVIE\n");
         return 2;
     }
-    const std::string path = argv[1];
+    const std::string path = argv[argc - 1];
     EnterMovies();
     std::vector<UInt8> name(path.size() + 1);
     name[0] = UInt8(path.size());
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     OffsetRect(&bounds, 50, 50);
     WindowRef window = NewCWindow(nullptr, &bounds, reinterpret_cast<ConstStr255Param>("\x05Movie"), true, documentProc,
                                   reinterpret_cast<WindowRef>(-1), false, 0);
-    SetPortWindowPort(window);
+    SetGWorld(GetWindowPort(window), nullptr);
     SetMovieGWorld(movie, GetWindowPort(window), nullptr);
     SetMovieBox(movie, &box);
 

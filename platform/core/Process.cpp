@@ -19,9 +19,11 @@ struct State {
     bool exiting = false;
 };
 
+// Never destroyed: hosts and devices made before the first hook was added
+// are destroyed after it at exit, and remove their hooks then.
 State& state() {
-    static State s;
-    return s;
+    static State* s = new State;
+    return *s;
 }
 
 }  // namespace
