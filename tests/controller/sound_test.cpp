@@ -150,7 +150,7 @@ TEST(SoundResampler, PassbandCleanStopbandRemovedEqualRatesCopied) {
 // they come out exactly; at other device rates they are the same sound.
 TEST(SoundRecording, NewMovieSoundIsTheResourceSamplesStartingWithThePicture) {
     Dir dir;
-    newmovie::create_new_movie(dir / "warmup.mov");   // loads the resources
+    DisposeMovie(newmovie::create_new_movie(dir / "warmup.mov"));   // loads the resources
     Handle res = GetResource('snd ', 128);
     ASSERT_NE(res, nullptr);
     SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandle(4);
