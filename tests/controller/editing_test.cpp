@@ -17,9 +17,7 @@ namespace {
 
 struct Dir {
     std::string path = temp_dir();
-    ~Dir() {
-        if (!std::getenv("KINORA_KEEP_TEST_FILES")) std::filesystem::remove_all(path);
-    }
+    ~Dir() { std::filesystem::remove_all(path); }
     std::string operator/(const std::string& n) const { return path + "/" + n; }
 };
 
@@ -278,7 +276,7 @@ TEST(Editing, PasteFromAnotherFileKeepsAReferenceUntilSaveAs) {
     ASSERT_NE(written, nullptr) << GetMoviesError();
     DisposeMovie(written);
     DisposeMovie(m);
-    if (!std::getenv("KINORA_KEEP_TEST_FILES")) std::filesystem::remove_all(dir / "src");
+    std::filesystem::remove_all(dir / "src");
     m = open_movie(flat, &ref);
     CloseMovieFile(ref);
     for (const auto& refs : references(m))
