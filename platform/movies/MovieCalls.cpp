@@ -58,6 +58,7 @@ void SetMovieGWorld(::Movie theMovie, CGrafPtr port, GDHandle gdh) {
         if (!port) GetGWorld(&port, &gdh);
         m.port = port;
         m.device = gdh;
+        if (m.player) m.player->invalidate();
     });
 }
 
@@ -82,7 +83,10 @@ void SetMovieBox(::Movie theMovie, const Rect* boxRect) {
         }
         Matrix before = m.model.header.matrix;
         set_movie_box(m, *boxRect);
-        if (m.model.header.matrix != before) m.mark_changed();
+        if (m.model.header.matrix != before) {
+            m.mark_changed();
+            if (m.player) m.player->invalidate();
+        }
     });
 }
 
@@ -137,7 +141,11 @@ SInt16 GetMovieVolume(::Movie theMovie) {
 }
 
 void SetMovieVolume(::Movie theMovie, SInt16 volume) {
-    with_movie(theMovie, [&](MovieObject& m) { m.volume = volume; });
+    with_movie(theMovie, [&](MovieObject& m) {
+        m.volume = volume;
+        // Heard from the next block the device mixes on.
+        if (m.player) m.player->apply_volume();
+    });
 }
 
 SInt16 GetMoviePreferredVolume(::Movie theMovie) {

@@ -145,6 +145,7 @@ void restore_edit_state(MovieObject& movie, EditState state) {
     movie.model.header.selection_duration = state.selection_duration;
     movie.refresh_movie_duration();
     movie.mark_changed();
+    movie_edited(movie);
 }
 
 void movie_edited(MovieObject& movie) {

@@ -47,6 +47,7 @@ struct EditState {
 EditState save_edit_state(MovieObject& movie);
 // Puts the tracks back; track objects of tracks that did not exist then
 // go, those of tracks that did exist and went come back (as new objects).
+// The movie's player starts over from the restored tracks.
 void restore_edit_state(MovieObject& movie, EditState state);
 
 // Tells the movie's player (if any) that its tracks changed.

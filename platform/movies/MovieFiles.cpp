@@ -23,6 +23,7 @@
 #include "platform/files/AccessPaths.h"
 #include "platform/files/Catalog.h"
 #include "platform/files/FinderInfo.h"
+#include "platform/movies/HostDescriptions.h"
 #include "platform/movies/ImportedMovie.h"
 #include "platform/movies/MovieProgress.h"
 #include "platform/movies/Session.h"
@@ -55,13 +56,49 @@ UInt32 movie_reserve(UInt64 n) {
     return UInt32(2 * n + 1024);
 }
 
+namespace {
+
+// Puts a media's references to other files ahead of its references to the
+// movie's own file, renumbering the descriptions. Readers that drop the
+// self references from their list (ffmpeg does) then still find the
+// external ones under the indexes the descriptions give.
+void external_refs_first(pm::Track& track) {
+    auto& info = track.media.data_info;
+    if (!info || !info->refs) return;
+    std::vector<DataRef>& refs = info->refs->entries;
+    const auto first_external = std::find_if(refs.begin(), refs.end(), [](const DataRef& r) { return !r.in_movie_file(); });
+    if (first_external == refs.end() ||
+        std::none_of(refs.begin(), first_external, [](const DataRef& r) { return r.in_movie_file(); }))
+        return;
+    std::vector<size_t> order;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < refs.size(); ++i)
+            if (refs[i].in_movie_file() == (pass == 1)) order.push_back(i);
+    std::vector<UInt16> new_index(refs.size() + 1, 0);
+    std::vector<DataRef> reordered;
+    for (size_t k = 0; k < order.size(); ++k) {
+        new_index[order[k] + 1] = UInt16(k + 1);
+        reordered.push_back(std::move(refs[order[k]]));
+    }
+    refs = std::move(reordered);
+    for (SampleDescription& d : track.media.descriptions.entries) {
+        const UInt16 old = d.data_ref_index();
+        if (old >= 1 && old < new_index.size()) store_u16be(&d.bytes[kDescriptionDataRefIndexOffset], new_index[old]);
+    }
+}
+
+}  // namespace
+
 Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path) {
     pm::Movie out = movie.model;
     std::erase_if(out.tracks, [&](const pm::Track& t) {
         TrackObject* o = movie.track(t.header.track_id);
         return !o || !o->has_media;
     });
-    if (movie.home && movie.home->identity() == target) return out;
+    if (movie.home && movie.home->identity() == target) {
+        for (pm::Track& t : out.tracks) external_refs_first(t);
+        return out;
+    }
     for (pm::Track& t : out.tracks) {
         MediaObject& media = movie.track(t.header.track_id)->media;
         std::vector<DataRef>* refs = t.media.data_info && t.media.data_info->refs ? &t.media.data_info->refs->entries : nullptr;
@@ -78,6 +115,7 @@ Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, con
             }
         }
     }
+    for (pm::Track& t : out.tracks) external_refs_first(t);
     return out;
 }
 

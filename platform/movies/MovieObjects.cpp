@@ -190,6 +190,14 @@ void MovieObject::attach_sources(MediaObject& media, const std::vector<ResolvedD
         }
         media.sources.push_back(std::move(slot));
     }
+    // New samples go to the movie's own file when the media has a reference
+    // to it (saving may have put it after the references to other files).
+    media.write_ref = 1;
+    for (size_t i = 0; i < media.sources.size(); ++i)
+        if (media.sources[i].self) {
+            media.write_ref = UInt16(i + 1);
+            break;
+        }
 }
 
 }  // namespace platform::movies

@@ -3,6 +3,7 @@
 #include "platform/movies/MediaData.h"
 #include "platform/movies/MovieBox.h"
 #include "platform/movies/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
 
 using namespace platform;
 using namespace platform::movies;
@@ -158,6 +159,7 @@ void SetTrackVolume(::Track theTrack, SInt16 volume) {
     if (!t || t->data().header.volume == volume) return;
     t->data().header.volume = volume;
     t->movie->mark_changed();
+    if (t->movie->player) t->movie->player->apply_volume();
 }
 
 void GetTrackDimensions(::Track theTrack, Fixed* width, Fixed* height) {

@@ -25,7 +25,15 @@ namespace platform::host {
 
 class AudioOutput {
 public:
-    virtual ~AudioOutput() = default;
+    AudioOutput();
+    virtual ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    // Whether `out` is a device that still exists: a stream's producer may
+    // outlive the host that made its device (a host replaced in tests, a
+    // movie disposed after the host at exit) and must not touch it then.
+    static bool alive(const AudioOutput* out);
 
     // What plays the sound, for messages ("headless, 44100 Hz", "SDL pulseaudio, 48000 Hz", ...).
     virtual std::string description() const = 0;

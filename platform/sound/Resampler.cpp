@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <numbers>
 
 namespace platform::sound {
@@ -42,12 +44,41 @@ double windowed_sinc(double x) {
     return sinc * window;
 }
 
+// The filter as a polyphase bank: for each of kPhases + 1 positions between
+// two input frames, the weights of the 2 * half inputs around it, scaled
+// for unity gain. Banks are shared between resamplers of the same cut-off.
+std::shared_ptr<const std::vector<float>> Resampler::bank(double cutoff, int half) {
+    static std::mutex lock;
+    static std::map<std::pair<double, int>, std::shared_ptr<const std::vector<float>>> banks;
+    std::lock_guard g(lock);
+    auto& slot = banks[{cutoff, half}];
+    if (slot) return slot;
+    const std::vector<float>& t = table();
+    const double scale = cutoff * kPhases;   // table index per input frame of distance
+    const size_t taps = size_t(half) * 2;
+    auto b = std::make_shared<std::vector<float>>(size_t(kPhases + 1) * taps);
+    for (int p = 0; p <= kPhases; ++p) {
+        const double frac = double(p) / kPhases;
+        float* w = b->data() + size_t(p) * taps;
+        // Inputs i0 - half + 1 ... i0 + half for an output at i0 + frac.
+        for (int k = -half + 1; k <= half; ++k) {
+            const double d = std::fabs(frac - k) * scale;
+            const size_t j = size_t(d);
+            float v = 0.0f;
+            if (j + 1 < t.size()) v = t[j] + (t[j + 1] - t[j]) * float(d - double(j));
+            w[size_t(k + half - 1)] = v * float(cutoff);
+        }
+    }
+    slot = std::move(b);
+    return slot;
+}
+
 Resampler::Resampler(double step, int channels)
     : step_(step), channels_(channels == 2 ? 2 : 1), copy_(step == 1.0) {
     if (!copy_) {
         cutoff_ = kResamplerCutoff * std::min(1.0, 1.0 / step_);
         half_ = int(std::ceil(kResamplerZeroCrossings / cutoff_));
-        weights_.resize(size_t(half_) * 2);
+        bank_ = bank(cutoff_, half_);
         // Silence before the first frame, for the filter's left half.
         for (auto& c : in_) c.assign(size_t(half_), 0.0f);
         pos_ = half_;
@@ -89,29 +120,37 @@ size_t Resampler::pull(float* stereo, size_t max_frames) {
         compact();
         return made;
     }
-    const std::vector<float>& t = table();
-    const double scale = cutoff_ * kPhases;   // table index per input frame of distance
+    const size_t taps = size_t(half_) * 2;
     while (made < max_frames) {
-        const double centre = pos_;
-        const long i0 = long(std::floor(centre));
+        const long i0 = long(std::floor(pos_));
         if (size_t(i0 + half_) >= have) break;
-        const double frac = centre - double(i0);
-        // Weights for inputs i0 - half + 1 ... i0 + half.
-        for (int k = -half_ + 1; k <= half_; ++k) {
-            const double d = std::fabs(frac - k) * scale;
-            const size_t j = size_t(d);
-            float w = 0.0f;
-            if (j + 1 < t.size()) {
-                const float f = float(d - double(j));
-                w = t[j] + (t[j + 1] - t[j]) * f;
-            }
-            weights_[size_t(k + half_ - 1)] = w * float(cutoff_);
-        }
+        // Between the two nearest phases of the bank, linearly.
+        const double at = (pos_ - double(i0)) * kPhases;
+        const size_t p = std::min<size_t>(size_t(at), kPhases - 1);
+        const float f = float(at - double(p));
+        const float* w0 = bank_->data() + p * taps;
+        const float* w1 = w0 + taps;
         for (int c = 0; c < channels_; ++c) {
             const float* x = &in_[c][size_t(i0 - half_ + 1)];
-            float acc = 0.0f;
-            for (size_t k = 0; k < weights_.size(); ++k) acc += x[k] * weights_[k];
-            stereo[2 * made + size_t(c)] = acc;
+            // Eight partial sums in step, which the compiler can keep in
+            // vector registers.
+            float s0[8] = {}, s1[8] = {};
+            size_t k = 0;
+            for (; k + 8 <= taps; k += 8)
+                for (size_t l = 0; l < 8; ++l) {
+                    s0[l] += x[k + l] * w0[k + l];
+                    s1[l] += x[k + l] * w1[k + l];
+                }
+            float a0 = 0.0f, a1 = 0.0f;
+            for (; k < taps; ++k) {
+                a0 += x[k] * w0[k];
+                a1 += x[k] * w1[k];
+            }
+            for (size_t l = 0; l < 8; ++l) {
+                a0 += s0[l];
+                a1 += s1[l];
+            }
+            stereo[2 * made + size_t(c)] = a0 + (a1 - a0) * f;
         }
         if (channels_ == 1) stereo[2 * made + 1] = stereo[2 * made];
         ++made;

@@ -1,9 +1,9 @@
 // Resampler.h — sample-rate conversion for playback.
 /*
  * Band-limited interpolation with a Kaiser-windowed sinc (beta 8.6, 32 zero
- * crossings on each side, about -90 dB of stop band), evaluated from a
- * table of 512 phases per zero crossing with linear interpolation between
- * them. The low-pass cut-off sits at 0.92 of the lower of the two Nyquist
+ * crossings on each side, about -90 dB of stop band), evaluated as a
+ * polyphase bank of 512 phases per input frame, each output frame
+ * interpolated linearly between the two nearest phases. The low-pass cut-off sits at 0.92 of the lower of the two Nyquist
  * frequencies, so going down in rate does not alias and going up leaves no
  * images. A step of exactly 1 (equal rates) copies the input unchanged.
  *
@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace platform::sound {
@@ -54,7 +55,9 @@ private:
     int half_ = 0;
     std::vector<float> in_[2];
     double pos_ = 0;           // input index (in in_) of the next output frame
-    std::vector<float> weights_;
+    std::shared_ptr<const std::vector<float>> bank_;
+
+    static std::shared_ptr<const std::vector<float>> bank(double cutoff, int half);
 };
 
 // The filter's table (sinc times window over [0, zero crossings]); exposed

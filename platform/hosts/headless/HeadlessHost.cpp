@@ -21,7 +21,11 @@ UInt64 steady_ns() {
 
 }  // namespace
 
-HeadlessHost::HeadlessHost(Clock clock) : clock_(clock), real_start_ns_(steady_ns()) {}
+HeadlessHost::HeadlessHost(Clock clock) : clock_(clock), real_start_ns_(steady_ns()) {
+    // A recording asked for covers the whole run, silence included, even
+    // when nothing ever plays.
+    if (launch_options().record_audio) audio();
+}
 
 Result<void> HeadlessHost::open_screen(ScreenSize size) {
     if (!screen_size_valid(size)) return fail(paramErr, "screen size out of range");

@@ -54,6 +54,8 @@ public:
     // The movie's tracks or edits changed: frames are decoded again and the
     // sound restarts from the current time.
     void edited();
+    // The movie's or a track's volume changed.
+    void apply_volume() { update_gains(); }
 
     bool sound_clock() const { return anchor_.source == ClockSource::Audio; }
     const Anchor& anchor() const { return anchor_; }

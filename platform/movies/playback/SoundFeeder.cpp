@@ -52,8 +52,9 @@ void SoundFeeder::start(TrackObject& track, host::AudioOutput& out, const Anchor
 }
 
 void SoundFeeder::stop() {
-    if (stream_ && out_) out_->detach(stream_);
+    if (stream_ && host::AudioOutput::alive(out_)) out_->detach(stream_);
     stream_.reset();
+    out_ = nullptr;
     resampler_.reset();
 }
 
@@ -70,7 +71,7 @@ void SoundFeeder::restart_at(UInt64 frame) {
 }
 
 void SoundFeeder::top_up(TrackObject& track) {
-    if (!stream_ || !out_) return;
+    if (!stream_ || !host::AudioOutput::alive(out_)) return;
     const UInt64 mixed = out_->mixed_position();
     // Behind the device: skip to where it is rather than play late.
     if (stream_->write_position() < mixed) restart_at(mixed);

@@ -1,0 +1,101 @@
+// Shared by the playback, sound and editing tests: a headless host on the
+// virtual clock (recording what it plays when asked), movies made through
+// the toolbox calls, and looks at pictures and recorded sound.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Compression.h"
+#include "platform/Memory.h"
+#include "platform/Movies.h"
+#include "platform/QuickDraw.h"
+#include "platform/hosts/headless/HeadlessHost.h"
+
+namespace pbtest {
+
+using Bytes = std::vector<UInt8>;
+
+// A fresh headless host on the virtual clock for one test; its audio device
+// runs at `rate` and records into `record` when given. The recording is
+// complete once the host is gone (finish()).
+class VirtualHost {
+public:
+    explicit VirtualHost(int rate = 44100, std::optional<std::string> record = std::nullopt);
+    ~VirtualHost();
+    VirtualHost(const VirtualHost&) = delete;
+    VirtualHost& operator=(const VirtualHost&) = delete;
+
+    platform::host::HeadlessHost& host() { return *host_; }
+    UInt64 now() const { return host_->now_ms(); }
+    // Moves the clock on by `ms` in steps of `step` ms, giving the movie
+    // time after each, as the application's event loop does.
+    void run(Movie movie, UInt64 ms, UInt64 step = 10);
+    // Ends the host (and the recording).
+    void finish();
+
+private:
+    platform::host::HeadlessHost* host_ = nullptr;
+};
+
+// A 32-bit offscreen world the size of a movie's box, set as its world.
+class MovieCanvas {
+public:
+    MovieCanvas(Movie movie, SInt16 width, SInt16 height);
+    ~MovieCanvas();
+    // x,R,G,B as 0x00RRGGBB.
+    UInt32 pixel(int x, int y) const;
+    // The picture as R,G,B rows.
+    Bytes rgb() const;
+    GWorldPtr world() const { return world_; }
+
+private:
+    GWorldPtr world_ = nullptr;
+    SInt16 width_, height_;
+};
+
+// The recorded device frames, interleaved L,R.
+struct Recording {
+    int rate = 0;
+    std::vector<SInt16> samples;
+    size_t frames() const { return samples.size() / 2; }
+};
+Recording read_wav(const std::string& path);
+
+// Pearson correlation of two equally long signals.
+double correlation(const std::vector<double>& a, const std::vector<double>& b);
+
+// An independent band-limited reference: `in` (one channel, any scale) at
+// `in_rate` evaluated at out_rate, `count` frames from time 0, by direct
+// summation of a Hann-windowed sinc over 64 input frames each side.
+std::vector<double> reference_resample(const std::vector<double>& in, double in_rate, double out_rate, size_t count);
+
+// --- movies made through the toolbox
+
+// A new movie file at `path` (as the New command makes one); the caller
+// adds tracks, then finish_movie writes it and closes the file.
+Movie begin_movie(const std::string& path, SInt16* ref);
+void finish_movie(Movie movie, SInt16 ref);
+
+// A video track of `frames` frames of `duration` units at 600, each drawn
+// by `paint(frame, world)` into a world of `depth` bits and compressed with
+// `codec`.
+using Painter = std::function<void(int frame, GWorldPtr world)>;
+void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames,
+                     TimeValue duration, const Painter& paint);
+
+// A sound track of `bytes` in `format` (a description with those fields).
+void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
+                     UInt32 frames, SInt16 volume = 0x100);
+
+Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission = fsRdPerm);
+
+std::string temp_dir();   // removed by the caller
+FSSpec spec_for(const std::string& path);
+
+}  // namespace pbtest

@@ -1,0 +1,291 @@
+// Movie editing: cut and paste within a movie, undo, and segments pasted
+// from another movie file, which stay where they are until Save As.
+#include <filesystem>
+
+#include "NewMovie.h"
+#include "PlaybackSupport.h"
+#include "platform/movies/MovieEditing.h"
+#include "platform/movies/MovieObjects.h"
+#include "platform/movies/TrackEdits.h"
+#include "platform/movies/format/Alias.h"
+#include "platform/movies/playback/Player.h"
+
+using namespace pbtest;
+namespace mv = platform::movies;
+
+namespace {
+
+struct Dir {
+    std::string path = temp_dir();
+    ~Dir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& n) const { return path + "/" + n; }
+};
+
+Track track_of_type(Movie m, OSType type) { return GetMovieIndTrackType(m, 1, type, movieTrackMediaType); }
+
+// The media sample the video track shows at movie time t.
+UInt32 frame_at(Movie m, TimeValue t) {
+    return mv::playback::sample_at_movie_time(*mv::track_of(track_of_type(m, VideoMediaType)), t);
+}
+
+std::vector<std::vector<mv::EditEntry>> edit_lists(Movie m) {
+    std::vector<std::vector<mv::EditEntry>> out;
+    mv::MovieObject* movie = mv::movie_of(m);
+    for (mv::TrackObject* t : movie->tracks_in_order()) out.push_back(mv::timeline(t->data(), movie->model.header.time_scale));
+    return out;
+}
+
+Bytes picture_at(Movie m, TimeValue t) {
+    MovieCanvas canvas(m, 320, 100);
+    SetMovieTimeValue(m, t);
+    MoviesTask(m, 0);
+    return canvas.rgb();
+}
+
+std::string run(const std::string& cmd) {
+    std::string out;
+    if (std::FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+bool have_ffmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+
+// The frame hashes ffmpeg decodes from a movie's video, in order.
+std::vector<std::string> ffmpeg_frames(const std::string& path, bool drefs) {
+    std::string text = run(std::string("ffmpeg -nostdin -v error ") + (drefs ? "-enable_drefs 1 " : "") + "-i '" + path +
+                           "' -map 0:v -f framemd5 - 2>/dev/null");
+    std::vector<std::string> hashes;
+    size_t at = 0;
+    while ((at = text.find('\n', at)) != std::string::npos) {
+        ++at;
+        if (text.compare(at, 2, "0,") != 0) continue;
+        const size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        hashes.push_back(line.substr(line.rfind(',') + 1));
+    }
+    return hashes;
+}
+
+// Another movie: 20 frames of 0.1 s in colours of their own, and 2 s of
+// sound, so that anything taken from it is told apart from the new movie.
+void make_other_movie(const std::string& path) {
+    SInt16 ref = 0;
+    Movie m = begin_movie(path, &ref);
+    add_video_track(m, 320, 100, 8, kAnimationCodecType, 20, 60, [](int f, GWorldPtr world) {
+        CGrafPtr port;
+        GDHandle device;
+        GetGWorld(&port, &device);
+        SetGWorld(world, nullptr);
+        Rect all{0, 0, 100, 320}, bar{10, SInt16(f * 15), 90, SInt16(f * 15 + 12)};
+        ForeColor(f % 2 ? greenColor : cyanColor);
+        PaintRect(&all);
+        ForeColor(blackColor);
+        PaintRect(&bar);
+        SetGWorld(port, device);
+    });
+    Bytes sound(22050 * 2);
+    for (size_t i = 0; i < sound.size(); ++i) sound[i] = UInt8(128 + int(90 * std::sin(double(i) * 0.03)));
+    add_sound_track(m, 'raw ', 8, 1, 22050, sound, UInt32(sound.size()));
+    finish_movie(m, ref);
+    DisposeMovie(m);
+}
+
+// Pastes [1 s, 2 s) of the other movie, through the scrap, at `at` of `into`.
+void paste_from_other(Movie into, const std::string& other, TimeValue at) {
+    SInt16 ref = 0;
+    Movie src = open_movie(other, &ref);
+    CloseMovieFile(ref);
+    SetMovieSelection(src, 600, 600);
+    Movie copy = CopyMovieSelection(src);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(PutMovieOnScrap(copy, 0), noErr);
+    DisposeMovie(copy);
+    DisposeMovie(src);
+    Movie scrap = NewMovieFromScrap(0);
+    ASSERT_NE(scrap, nullptr);
+    SetMovieSelection(into, at, 0);
+    PasteMovieSelection(into, scrap);
+    ASSERT_EQ(GetMoviesError(), noErr);
+    DisposeMovie(scrap);
+}
+
+void save_in_place(Movie m, SInt16 ref) {
+    EXPECT_EQ(UpdateMovieResource(m, ref, movieInDataForkResID, nullptr), noErr);
+    EXPECT_EQ(CloseMovieFile(ref), noErr);
+}
+
+// The data references of every track: 0 for the movie's own file, else the
+// alias's relative path.
+std::vector<std::vector<std::string>> references(Movie m) {
+    std::vector<std::vector<std::string>> out;
+    for (mv::TrackObject* t : mv::movie_of(m)->tracks_in_order()) {
+        std::vector<std::string> refs;
+        const auto& info = t->data().media.data_info;
+        if (info && info->refs)
+            for (const auto& r : info->refs->entries) {
+                if (r.in_movie_file()) refs.push_back("self");
+                else if (auto a = mv::parse_alias(r.data); a.ok()) refs.push_back(a->relative_path + " | " + a->absolute_path);
+                else refs.push_back("?");
+            }
+        out.push_back(refs);
+    }
+    return out;
+}
+
+}  // namespace
+
+// Cut [1 s, 2 s) of the new movie and paste it at 5 s: the frames move with
+// it, every track stays in step, and undo brings back the exact edit lists.
+TEST(Editing, CutPasteElsewhereThenUndoAndRedo) {
+    Dir dir;
+    VirtualHost vh;
+    Movie movie = newmovie::create_new_movie(dir / "new.mov");
+    const auto original = edit_lists(movie);
+    const mv::EditState before_cut = mv::save_edit_state(*mv::movie_of(movie));
+
+    SetMovieSelection(movie, 600, 600);
+    Movie cut = CutMovieSelection(movie);
+    ASSERT_NE(cut, nullptr);
+    EXPECT_EQ(GetMovieDuration(cut), 600);
+    EXPECT_EQ(GetMovieTrackCount(cut), 2);
+    EXPECT_TRUE(picture_at(cut, 0) == newmovie::drawn_frame_rgb(11));
+    EXPECT_TRUE(picture_at(cut, 599) == newmovie::drawn_frame_rgb(20));
+    EXPECT_EQ(GetMovieDuration(movie), 3600);
+    EXPECT_EQ(GetTrackDuration(track_of_type(movie, VideoMediaType)), 3600);
+    EXPECT_EQ(GetTrackDuration(track_of_type(movie, SoundMediaType)), 3300);
+
+    SetMovieSelection(movie, 3000, 0);
+    PasteMovieSelection(movie, cut);
+    EXPECT_EQ(GetMoviesError(), noErr);
+    DisposeMovie(cut);
+    EXPECT_EQ(GetMovieDuration(movie), 4200);
+    EXPECT_EQ(GetTrackDuration(track_of_type(movie, SoundMediaType)), 3900);
+    TimeValue sel = 0, len = 0;
+    GetMovieSelection(movie, &sel, &len);
+    EXPECT_EQ(sel, 3000);
+    EXPECT_EQ(len, 600) << "what was pasted is selected";
+    const std::pair<TimeValue, int> frames[] = {{0, 1},     {599, 10},  {600, 21},  {2999, 60},
+                                                {3000, 11}, {3599, 20}, {3600, 61}, {4199, 70}};
+    for (auto [t, f] : frames) EXPECT_TRUE(picture_at(movie, t) == newmovie::drawn_frame_rgb(f)) << "at " << t;
+    EXPECT_EQ(frame_at(movie, 3000), 71u) << "the pasted frames are new samples of the same media";
+    const auto edited = edit_lists(movie);
+    EXPECT_NE(edited, original);
+
+    // Undo, then undo the undo.
+    mv::EditState before_undo = mv::save_edit_state(*mv::movie_of(movie));
+    mv::restore_edit_state(*mv::movie_of(movie), before_cut);
+    mv::movie_edited(*mv::movie_of(movie));
+    EXPECT_EQ(edit_lists(movie), original);
+    EXPECT_TRUE(mv::movie_of(movie)->model.tracks == before_cut.tracks) << "tables and references too";
+    EXPECT_TRUE(picture_at(movie, 630) == newmovie::drawn_frame_rgb(11));
+    mv::restore_edit_state(*mv::movie_of(movie), std::move(before_undo));
+    mv::movie_edited(*mv::movie_of(movie));
+    EXPECT_EQ(edit_lists(movie), edited);
+    EXPECT_TRUE(picture_at(movie, 630) == newmovie::drawn_frame_rgb(21));
+    DisposeMovie(movie);
+}
+
+// A segment of another movie file pasted into a movie refers to that file:
+// saved in place, the movie keeps an alias to it (relative path and
+// absolute path), reopens and plays it; ffmpeg follows the alias; Save As
+// makes a copy that no longer needs the other file.
+TEST(Editing, PasteFromAnotherFileKeepsAReferenceUntilSaveAs) {
+    Dir dir;
+    VirtualHost vh;
+    std::filesystem::create_directories(dir / "src");
+    std::filesystem::create_directories(dir / "dst");
+    const std::string other = dir / "src/other.mov";
+    make_other_movie(other);
+    Bytes other_pictures[2];
+    {
+        SInt16 ref = 0;
+        Movie o = open_movie(other, &ref);
+        CloseMovieFile(ref);
+        other_pictures[0] = picture_at(o, 630);    // frame 11
+        other_pictures[1] = picture_at(o, 1170);   // frame 20
+        DisposeMovie(o);
+    }
+    const std::string alias = "../src/other.mov | " + std::filesystem::canonical(other).string();
+
+    // Into an empty movie file: every track refers to the other file only.
+    const std::string empty_path = dir / "dst/pasted.mov";
+    {
+        SInt16 ref = 0;
+        Movie m = begin_movie(empty_path, &ref);
+        finish_movie(m, ref);
+        DisposeMovie(m);
+        m = open_movie(empty_path, &ref, fsRdWrPerm);
+        paste_from_other(m, other, 0);
+        save_in_place(m, ref);
+        DisposeMovie(m);
+        m = open_movie(empty_path, &ref);
+        CloseMovieFile(ref);
+        EXPECT_EQ(GetMovieDuration(m), 600);
+        using Refs = std::vector<std::vector<std::string>>;
+        // As written: references to other files first, then the unused one
+        // to the movie's own file.
+        EXPECT_EQ(references(m), (Refs{{alias, "self"}, {alias, "self"}}));
+        EXPECT_TRUE(picture_at(m, 30) == other_pictures[0]);
+        EXPECT_TRUE(picture_at(m, 570) == other_pictures[1]);
+        DisposeMovie(m);
+    }
+    if (have_ffmpeg()) {
+        const auto theirs = ffmpeg_frames(other, false);
+        ASSERT_EQ(theirs.size(), 20u);
+        const auto pasted = ffmpeg_frames(empty_path, true);
+        EXPECT_EQ(pasted, std::vector<std::string>(theirs.begin() + 10, theirs.end())) << "ffmpeg -enable_drefs 1";
+        const std::string pcm = run("ffmpeg -nostdin -v error -enable_drefs 1 -i '" + empty_path +
+                                    "' -map 0:a -f u8 - 2>/dev/null");
+        const std::string src_pcm = run("ffmpeg -nostdin -v error -i '" + other + "' -map 0:a -f u8 - 2>/dev/null");
+        ASSERT_EQ(src_pcm.size(), 44100u);
+        EXPECT_TRUE(pcm == src_pcm.substr(22050)) << "ffmpeg decoded " << pcm.size() << " bytes of sound";
+    }
+
+    // Into the new movie at 3 s, saved in place: its tracks now reach two files.
+    const std::string mixed = dir / "dst/new.mov";
+    DisposeMovie(newmovie::create_new_movie(mixed));
+    SInt16 ref = 0;
+    Movie m = open_movie(mixed, &ref, fsRdWrPerm);
+    paste_from_other(m, other, 1800);
+    save_in_place(m, ref);
+    DisposeMovie(m);
+    m = open_movie(mixed, &ref);
+    CloseMovieFile(ref);
+    EXPECT_EQ(GetMovieDuration(m), 4800);
+    EXPECT_EQ(references(m)[0], (std::vector<std::string>{alias, "self"}));
+    EXPECT_TRUE(picture_at(m, 1770) == newmovie::drawn_frame_rgb(30));
+    EXPECT_TRUE(picture_at(m, 1830) == other_pictures[0]);
+    EXPECT_TRUE(picture_at(m, 2430) == newmovie::drawn_frame_rgb(31));
+    // It plays through the pasted part.
+    GoToBeginningOfMovie(m);
+    StartMovie(m);
+    vh.run(m, 8000);
+    EXPECT_EQ(GetMovieTime(m, nullptr), 4800);
+    EXPECT_TRUE(mv::playback::player_of(*mv::movie_of(m)).problems().empty());
+
+    // Save As: one self-contained file, which plays with the other one gone.
+    const std::string flat = dir / "dst/flat.mov";
+    FSSpec spec = spec_for(flat);
+    Movie written = FlattenMovieData(m, flattenAddMovieToDataFork | flattenForceMovieResourceBeforeMovieData, &spec,
+                                     sigMoviePlayer, smSystemScript, 0x90000000);
+    ASSERT_NE(written, nullptr) << GetMoviesError();
+    DisposeMovie(written);
+    DisposeMovie(m);
+    std::filesystem::remove_all(dir / "src");
+    m = open_movie(flat, &ref);
+    CloseMovieFile(ref);
+    for (const auto& refs : references(m))
+        for (const auto& r : refs) EXPECT_EQ(r, "self");
+    EXPECT_TRUE(picture_at(m, 1830) == other_pictures[0]);
+    EXPECT_TRUE(picture_at(m, 2430) == newmovie::drawn_frame_rgb(31));
+    EXPECT_TRUE(mv::playback::player_of(*mv::movie_of(m)).problems().empty());
+    DisposeMovie(m);
+    if (have_ffmpeg()) {
+        EXPECT_EQ(ffmpeg_frames(flat, false).size(), 80u) << "ffmpeg reads the copy without references";
+    }
+}

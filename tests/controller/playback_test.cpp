@@ -1,0 +1,270 @@
+// Playing movies headless on the virtual clock: time, looping, the picture
+// of the current time, every depth the codecs take, and frames that cannot
+// be decoded.
+#include <filesystem>
+
+#include "NewMovie.h"
+#include "PlaybackSupport.h"
+#include "platform/movies/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
+
+using namespace pbtest;
+
+namespace {
+
+struct NewMovieFixture : ::testing::Test {
+    std::string dir = temp_dir();
+    ~NewMovieFixture() override { std::filesystem::remove_all(dir); }
+};
+
+platform::movies::playback::Player& player(Movie m) {
+    return platform::movies::playback::player_of(*platform::movies::movie_of(m));
+}
+
+}  // namespace
+
+using Playback = NewMovieFixture;
+
+// The new movie is 7 s at time scale 600; its sound (6.5 s) drives the clock.
+TEST_F(Playback, NewMoviePlaysSevenSecondsThenStopsLoopsOrTurnsBack) {
+    struct Case {
+        const char* name;
+        SInt32 flags;
+        TimeValue at_7_5;   // movie time 7.5 s after the start
+        Fixed rate_7_5;
+        TimeValue at_14_5;
+    };
+    const Case cases[] = {
+        {"no looping", 0, 4200, 0, 4200},
+        {"looping", loopTimeBase, 300, 0x10000, 300},
+        {"palindrome", loopTimeBase | palindromeLoopTimeBase, 3900, -0x10000, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualHost vh;
+        Movie movie = newmovie::create_new_movie(dir + "/new.mov");
+        MovieCanvas canvas(movie, 320, 100);
+        SetTimeBaseFlags(GetMovieTimeBase(movie), c.flags);
+        GoToBeginningOfMovie(movie);
+        vh.run(movie, 120);   // time does not move before the start
+        EXPECT_EQ(GetMovieTime(movie, nullptr), 0);
+        StartMovie(movie);
+        EXPECT_TRUE(player(movie).sound_clock()) << "the sound track drives the picture";
+        bool linear = true;
+        for (int step = 1; step < 700; ++step) {
+            vh.run(movie, 10);
+            linear = linear && GetMovieTime(movie, nullptr) == step * 6;
+        }
+        EXPECT_TRUE(linear) << "600 units a second, every 10 ms";
+        EXPECT_NE(GetMovieRate(movie), 0);
+        vh.run(movie, 10);
+        if (c.flags == 0) {
+            EXPECT_EQ(GetMovieTime(movie, nullptr), 4200);
+            EXPECT_EQ(GetMovieRate(movie), 0) << "stopped at the end after exactly 7 s";
+        }
+        vh.run(movie, 500);
+        EXPECT_EQ(GetMovieTime(movie, nullptr), c.at_7_5);
+        EXPECT_EQ(GetMovieRate(movie), c.rate_7_5);
+        vh.run(movie, 7000);
+        EXPECT_EQ(GetMovieTime(movie, nullptr), c.at_14_5);
+        DisposeMovie(movie);
+    }
+}
+
+// Frame n shows from (n - 1) / 10 s on: at 3.05 s it is frame 31, exactly as
+// the authoring code drew it, whether reached by playing or by a jump.
+TEST_F(Playback, PictureAtThreePointOhFiveSecondsIsFrame31) {
+    VirtualHost vh;
+    Movie movie = newmovie::create_new_movie(dir + "/new.mov");
+    MovieCanvas canvas(movie, 320, 100);
+    const Bytes frame31 = newmovie::drawn_frame_rgb(31);
+    ASSERT_NE(frame31, newmovie::drawn_frame_rgb(30));
+
+    GoToBeginningOfMovie(movie);
+    StartMovie(movie);
+    vh.run(movie, 3050);
+    EXPECT_EQ(GetMovieTime(movie, nullptr), 1830);
+    EXPECT_TRUE(canvas.rgb() == frame31) << "while playing";
+
+    StopMovie(movie);
+    SetMovieTimeValue(movie, 1200);
+    MoviesTask(movie, 0);
+    EXPECT_TRUE(canvas.rgb() == newmovie::drawn_frame_rgb(21)) << "after going to 2 s";
+    SetMovieTimeValue(movie, 1830);
+    MoviesTask(movie, 0);
+    EXPECT_TRUE(canvas.rgb() == frame31) << "after going back to 3.05 s";
+
+    // Scaled to a box twice the size, each pixel covers two by two.
+    Rect big{0, 0, 200, 640};
+    MovieCanvas large(movie, 640, 200);
+    SetMovieBox(movie, &big);
+    UpdateMovie(movie);
+    MoviesTask(movie, 0);
+    int wrong = 0;
+    for (int y = 0; y < 200; y += 7)
+        for (int x = 0; x < 640; x += 5) {
+            const size_t at = (size_t(y / 2) * 320 + size_t(x / 2)) * 3;
+            const UInt32 want = UInt32(frame31[at]) << 16 | UInt32(frame31[at + 1]) << 8 | frame31[at + 2];
+            wrong += large.pixel(x, y) != want;
+        }
+    EXPECT_EQ(wrong, 0);
+    DisposeMovie(movie);
+}
+
+// A frame of every depth the Animation and raw codecs take comes out as the
+// picture it was made from.
+TEST(PlaybackDepths, EveryDepthOfAnimationAndRawShowsTheSourcePicture) {
+    VirtualHost vh;
+    const std::string dir = temp_dir();
+    const SInt16 w = 37, h = 11;
+    for (CodecType codec : {kAnimationCodecType, kRawCodecType})
+        for (SInt16 depth : {1, 2, 4, 8, 16, 24, 32}) {
+            SCOPED_TRACE(std::string(codec == kRawCodecType ? "raw " : "rle ") + std::to_string(depth));
+            // The source pictures, kept as 32-bit copies for comparison.
+            std::vector<Bytes> expected;
+            auto paint = [&](int frame, GWorldPtr world) {
+                CGrafPtr port;
+                GDHandle device;
+                GetGWorld(&port, &device);
+                SetGWorld(world, nullptr);
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const UInt16 v = UInt16((x * 1733 + y * 4099 + frame * 9001) * 2654435761u >> 7);
+                        RGBColor c{UInt16(v * 3), UInt16(v * 5), UInt16(v * 7)};
+                        RGBForeColor(&c);
+                        Rect dot{SInt16(y), SInt16(x), SInt16(y + 1), SInt16(x + 1)};
+                        PaintRect(&dot);
+                    }
+                SetGWorld(port, device);
+                GWorldPtr copy = nullptr;
+                Rect r{0, 0, h, w};
+                NewGWorld(&copy, 32, &r, nullptr, nullptr, 0);
+                CopyBits(reinterpret_cast<const BitMap*>(*GetGWorldPixMap(world)),
+                         reinterpret_cast<const BitMap*>(*GetGWorldPixMap(copy)), &r, &r, srcCopy, nullptr);
+                Bytes px;
+                PixMapHandle pm = GetGWorldPixMap(copy);
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const UInt8* p = reinterpret_cast<const UInt8*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm) + x * 4;
+                        px.insert(px.end(), {p[1], p[2], p[3]});
+                    }
+                DisposeGWorld(copy);
+                expected.push_back(std::move(px));
+            };
+            SInt16 ref = 0;
+            Movie movie = begin_movie(dir + "/depth.mov", &ref);
+            add_video_track(movie, w, h, depth, codec, 3, 100, paint);
+            finish_movie(movie, ref);
+            MovieCanvas canvas(movie, w, h);
+            for (int f = 0; f < 3; ++f) {
+                SetMovieTimeValue(movie, f * 100 + 50);
+                MoviesTask(movie, 0);
+                EXPECT_TRUE(canvas.rgb() == expected[size_t(f)]) << "frame " << f + 1;
+            }
+            EXPECT_TRUE(player(movie).problems().empty());
+            DisposeMovie(movie);
+        }
+    std::filesystem::remove_all(dir);
+}
+
+// What cannot be decoded shows as a neutral grey card naming the reason,
+// never as whatever the bytes would make.
+TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
+    VirtualHost vh;
+    const std::string dir = temp_dir();
+    struct Case {
+        const char* name;
+        OSType codec;             // written into the description
+        bool damage;              // the sample bytes overwritten with garbage
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"unknown codec", 'avc1', false, "'avc1' video is not decoded"},
+        {"damaged frame", kAnimationCodecType, true, "damaged video frame"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SInt16 ref = 0;
+        Movie movie = begin_movie(dir + "/card.mov", &ref);
+        add_video_track(movie, 200, 60, 32, kAnimationCodecType, 1, 600, [](int, GWorldPtr world) {
+            CGrafPtr port;
+            GDHandle device;
+            GetGWorld(&port, &device);
+            SetGWorld(world, nullptr);
+            Rect r{0, 0, 60, 200};
+            ForeColor(redColor);
+            PaintRect(&r);
+            SetGWorld(port, device);
+        });
+        Media media = GetTrackMedia(GetMovieIndTrack(movie, 1));
+        auto* m = platform::movies::media_of(media);
+        auto& entry = m->data().descriptions.entries[0];
+        entry.bytes[4] = UInt8(c.codec >> 24), entry.bytes[5] = UInt8(c.codec >> 16);
+        entry.bytes[6] = UInt8(c.codec >> 8), entry.bytes[7] = UInt8(c.codec);
+        finish_movie(movie, ref);
+        DisposeMovie(movie);
+        if (c.damage) {
+                auto info = [&] {
+                Movie again = open_movie(dir + "/card.mov", &ref);
+                auto& table = platform::movies::media_of(GetTrackMedia(GetMovieIndTrack(again, 1)))->data().samples;
+                auto s = table.sample(1).value();
+                CloseMovieFile(ref);
+                DisposeMovie(again);
+                return s;
+            }();
+            std::FILE* f = std::fopen((dir + "/card.mov").c_str(), "r+b");
+            ASSERT_NE(f, nullptr);
+            // A chunk size past the data, then garbage.
+            std::fseek(f, long(info.offset), SEEK_SET);
+            std::vector<UInt8> junk(info.size, 0xEE);
+            junk[0] = 0x00;
+            std::fwrite(junk.data(), 1, junk.size(), f);
+            std::fclose(f);
+        }
+        movie = open_movie(dir + "/card.mov", &ref);
+        CloseMovieFile(ref);
+        MovieCanvas canvas(movie, 200, 60);
+        SetMovieTimeValue(movie, 10);
+        MoviesTask(movie, 0);
+        int grey = 0, red = 0, dark = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const UInt32 p = canvas.pixel(x, y);
+                grey += p == 0x999999;
+                red += p == 0xFF0000;
+                dark += (p >> 16) < 0x80;
+            }
+        EXPECT_EQ(red, 0) << "nothing of the frame";
+        EXPECT_GT(grey, 200 * 60 / 2) << "a grey card";
+        EXPECT_GT(dark, 20) << "with a frame and text on it";
+        const auto problems = player(movie).problems();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_NE(problems[0].find(c.reason), std::string::npos) << problems[0];
+        DisposeMovie(movie);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// Other rates move time in proportion, backwards too; a movie without sound
+// follows the host clock and plays the same way.
+TEST_F(Playback, RatesMoveTimeInProportionWithAndWithoutSound) {
+    struct Case {
+        Fixed rate;
+        TimeValue from, after_one_second;
+    };
+    const Case cases[] = {{0x20000, 0, 1200}, {0x8000, 0, 300}, {-0x10000, 4200, 3600}, {0x10000, 3900, 4200}};
+    for (bool sound : {true, false})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.rate) + (sound ? " with sound" : " without sound"));
+            VirtualHost vh;
+            Movie movie = newmovie::create_new_movie(dir + "/new.mov");
+            if (!sound) SetTrackEnabled(GetMovieIndTrackType(movie, 1, SoundMediaType, movieTrackMediaType), false);
+            MovieCanvas canvas(movie, 320, 100);
+            SetMovieTimeValue(movie, c.from);
+            SetMovieRate(movie, c.rate);
+            EXPECT_EQ(player(movie).sound_clock(), sound && c.rate > 0);
+            vh.run(movie, 1000);
+            EXPECT_EQ(GetMovieTime(movie, nullptr), c.after_one_second);
+            DisposeMovie(movie);
+        }
+}

@@ -1,0 +1,370 @@
+// Sound output: the sample formats, the resampler's quality, and what the
+// headless device records while movies play (the new movie's sound, each
+// format, volume and mute, sound files opened as movies, MACE).
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+
+#include "NewMovie.h"
+#include "PlaybackSupport.h"
+#include "QTSoundPrivate.h"
+#include "platform/Resources.h"
+#include "platform/movies/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
+#include "platform/sound/Resampler.h"
+#include "platform/sound/SoundFormats.h"
+
+using namespace pbtest;
+namespace snd = platform::sound;
+
+namespace {
+
+struct Dir {
+    std::string path = temp_dir();
+    ~Dir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& n) const { return path + "/" + n; }
+};
+
+// Left channel of recorded frames [first, first + count), full scale 1.
+std::vector<double> left(const Recording& r, size_t first, size_t count) {
+    std::vector<double> out(count, 0.0);
+    for (size_t i = 0; i < count && first + i < r.frames(); ++i) out[i] = r.samples[2 * (first + i)] / 32768.0;
+    return out;
+}
+
+bool silent(const Recording& r, size_t first, size_t end) {
+    for (size_t i = 2 * first; i < 2 * std::min(end, r.frames()); ++i)
+        if (r.samples[i] != 0) return false;
+    return true;
+}
+
+// Plays `movie` from the start at 200 ms of virtual time to its end (and a
+// little more) and returns the recording.
+Recording play_and_record(Movie movie, int rate, const std::string& wav, std::function<void(VirtualHost&)> during = {}) {
+    VirtualHost vh(rate, wav);
+    GoToBeginningOfMovie(movie);
+    vh.run(movie, 200);
+    StartMovie(movie);
+    const UInt64 ms = UInt64(GetMovieDuration(movie)) * 1000 / UInt64(GetMovieTimeScale(movie)) + 300;
+    if (during) during(vh);
+    vh.run(movie, ms);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+    DisposeMovie(movie);
+    vh.finish();
+    Recording r = read_wav(wav);
+    EXPECT_EQ(r.rate, rate);
+    return r;
+}
+
+platform::movies::playback::Player& player(Movie m) {
+    return platform::movies::playback::player_of(*platform::movies::movie_of(m));
+}
+
+}  // namespace
+
+TEST(SoundFormats, DecodeEachFormatToFullScale) {
+    struct Case {
+        OSType format;
+        int bits, channels;
+        Bytes bytes;
+        std::vector<float> want;
+    };
+    const Case cases[] = {
+        {'raw ', 8, 1, {0x80, 0xFF, 0x00, 0xC0}, {0, 127 / 128.f, -1, 0.5f}},
+        {'twos', 8, 1, {0x00, 0x7F, 0x80, 0x40}, {0, 127 / 128.f, -1, 0.5f}},
+        {'twos', 16, 2, {0x40, 0x00, 0x80, 0x00}, {0.5f, -1}},
+        {'sowt', 16, 2, {0x00, 0x40, 0x00, 0x80}, {0.5f, -1}},
+        {'raw ', 8, 2, {0xFF, 0x00, 0x80, 0x81}, {127 / 128.f, -1, 0, 1 / 128.f}},
+    };
+    for (const Case& c : cases) {
+        auto f = snd::pcm_format(c.format, c.bits, c.channels);
+        ASSERT_TRUE(f.has_value());
+        std::vector<float> out(c.want.size() + 4, 9.0f);
+        EXPECT_EQ(snd::decode_pcm(*f, c.bytes, out.data()), c.want.size() / size_t(c.channels));
+        out.resize(c.want.size());
+        EXPECT_EQ(out, c.want);
+    }
+    for (OSType undecoded : {OSType('MAC3'), OSType('MAC6'), OSType('ima4')})
+        EXPECT_FALSE(snd::pcm_format(undecoded, 8, 1).has_value());
+    EXPECT_EQ(snd::unsupported_reason('MAC3', 8, 1), "MACE 3:1 ('MAC3') sound is not decoded");
+    EXPECT_FALSE(snd::pcm_format('twos', 24, 1).has_value());
+    EXPECT_FALSE(snd::pcm_format('twos', 16, 3).has_value());
+}
+
+// A tone through the resampler against the same tone made at the output
+// rate: passband tones come through clean, a tone above the new Nyquist
+// frequency is removed, equal rates copy.
+TEST(SoundResampler, PassbandCleanStopbandRemovedEqualRatesCopied) {
+    struct Case {
+        double in_rate, out_rate, freq;
+        double min_snr_db;       // passband: tone against error
+        double max_level_db;     // stopband: what is left of the tone
+    };
+    const Case cases[] = {
+        {22050, 44100, 1000, 80, 0}, {22050, 48000, 5000, 80, 0}, {11025, 48000, 3000, 80, 0},
+        {48000, 22050, 2000, 80, 0}, {44100, 44100, 7000, 140, 0},
+        {48000, 22050, 15000, 0, -70}, {44100, 8000, 6000, 0, -70},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.in_rate)) + " -> " + std::to_string(int(c.out_rate)) + " at " +
+                     std::to_string(int(c.freq)));
+        const size_t in_frames = size_t(c.in_rate);   // one second
+        std::vector<float> in(in_frames);
+        for (size_t i = 0; i < in_frames; ++i) in[i] = float(0.5 * std::sin(2 * std::numbers::pi * c.freq * double(i) / c.in_rate));
+        snd::Resampler r(c.in_rate / c.out_rate, 1);
+        // Pushed and pulled in uneven pieces, as playback does.
+        std::vector<float> out;
+        size_t pushed = 0;
+        std::vector<float> block(2 * 977);
+        while (pushed < in_frames) {
+            const size_t n = std::min<size_t>(333, in_frames - pushed);
+            r.push(&in[pushed], n);
+            pushed += n;
+            size_t got;
+            while ((got = r.pull(block.data(), 977)) > 0)
+                for (size_t i = 0; i < got; ++i) {
+                    EXPECT_EQ(block[2 * i], block[2 * i + 1]) << "mono goes to both sides";
+                    out.push_back(block[2 * i]);
+                }
+        }
+        ASSERT_GT(out.size(), size_t(c.out_rate * 0.8));
+        // Away from the ends, where the input starts and stops abruptly.
+        double signal = 0, error = 0, level = 0;
+        for (size_t i = size_t(c.out_rate * 0.1); i < size_t(c.out_rate * 0.7); ++i) {
+            const double want = 0.5 * std::sin(2 * std::numbers::pi * c.freq * double(i) / c.out_rate);
+            signal += want * want;
+            error += (out[i] - want) * (out[i] - want);
+            level += double(out[i]) * out[i];
+        }
+        if (c.min_snr_db > 0) {
+            EXPECT_GT(10 * std::log10(signal / std::max(error, 1e-30)), c.min_snr_db);
+        }
+        if (c.max_level_db < 0) {
+            EXPECT_LT(10 * std::log10(level / signal), c.max_level_db);
+        }
+    }
+}
+
+// The new movie's whole sound, as recorded while it plays: the 'snd '
+// resource's samples, starting with the picture. At the sound's own rate
+// they come out exactly; at other device rates they are the same sound.
+TEST(SoundRecording, NewMovieSoundIsTheResourceSamplesStartingWithThePicture) {
+    Dir dir;
+    DisposeMovie(newmovie::create_new_movie(dir / "warmup.mov"));   // loads the resources
+    Handle res = GetResource('snd ', 128);
+    ASSERT_NE(res, nullptr);
+    SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandle(4);
+    SInt32 offset = 0, count = 0, size = 0;
+    QTSound_CreateSoundDescription(res, desc, &offset, &count, &size);
+    const int source_rate = int((**desc).sampleRate >> 16);
+    DisposeHandle((Handle)desc);
+    ASSERT_EQ(source_rate, 22050);
+    std::vector<double> source(static_cast<size_t>(count));
+    for (SInt32 i = 0; i < count; ++i) source[size_t(i)] = (int(UInt8((*res)[offset + i])) - 128) / 128.0;
+
+    for (int rate : {22050, 44100, 48000}) {
+        SCOPED_TRACE(rate);
+        Movie movie = newmovie::create_new_movie(dir / "new.mov");
+        MovieCanvas canvas(movie, 320, 100);
+        const Recording r = play_and_record(movie, rate, dir / "out.wav");
+        const size_t start = size_t(rate) / 5;   // started at 200 ms
+        const size_t frames = size_t(std::llround(double(count) * rate / source_rate));
+        ASSERT_GE(r.frames(), start + frames);
+        EXPECT_TRUE(silent(r, 0, start)) << "nothing before the start";
+        EXPECT_TRUE(silent(r, start + frames + 64, r.frames())) << "nothing after the sound's end";
+        if (rate == source_rate) {
+            size_t mismatches = 0;
+            for (size_t i = 0; i < frames; ++i) {
+                const SInt16 want = SInt16((int(UInt8((*res)[offset + SInt32(i)])) - 128) * 256);
+                mismatches += r.samples[2 * (start + i)] != want || r.samples[2 * (start + i) + 1] != want;
+            }
+            EXPECT_EQ(mismatches, 0u) << "bit for bit at the sound's own rate";
+        } else {
+            const auto want = reference_resample(source, source_rate, rate, frames);
+            EXPECT_GE(correlation(left(r, start, frames), want), 0.99);
+            // One frame off either way already shows.
+            EXPECT_GT(correlation(left(r, start, frames), want), correlation(left(r, start + 3, frames), want));
+        }
+    }
+}
+
+// Each sample format, mono and stereo, recorded at its own rate: exact.
+TEST(SoundRecording, EachFormatComesOutExactly) {
+    Dir dir;
+    struct Case {
+        OSType format;
+        SInt16 bits, channels;
+        Bytes (*encode)(const std::vector<std::pair<int, int>>&);   // 16-bit L,R pairs
+        int shift;   // bits lost to the format
+    };
+    const Case cases[] = {
+        {'raw ', 8, 1, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.push_back(UInt8((l >> 8) + 128)); return b; }, 8},
+        {'raw ', 8, 2, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8((l >> 8) + 128), UInt8((r >> 8) + 128)}); return b; }, 8},
+        {'twos', 8, 1, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.push_back(UInt8(l >> 8)); return b; }, 8},
+        {'twos', 16, 2, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8(l >> 8), UInt8(l), UInt8(r >> 8), UInt8(r)}); return b; }, 0},
+        {'sowt', 16, 1, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8(l), UInt8(l >> 8)}); return b; }, 0},
+        {'sowt', 16, 2, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8(l), UInt8(l >> 8), UInt8(r), UInt8(r >> 8)}); return b; }, 0},
+    };
+    const UInt32 rate = 8000, n = 8000;
+    std::vector<std::pair<int, int>> pcm(n);
+    for (UInt32 i = 0; i < n; ++i)
+        pcm[i] = {(int(12000 * std::sin(i * 0.05)) & ~0xFF) | int(i % 200), int(-9000 * std::sin(i * 0.021)) & ~0xFF};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(reinterpret_cast<const char*>(&c.format), 4) + " " + std::to_string(c.bits) + "/" +
+                     std::to_string(c.channels));
+        SInt16 ref = 0;
+        Movie movie = begin_movie(dir / "fmt.mov", &ref);
+        add_sound_track(movie, c.format, c.bits, c.channels, rate, c.encode(pcm), n);
+        finish_movie(movie, ref);
+        const Recording r = play_and_record(movie, int(rate), dir / "fmt.wav");
+        const size_t start = rate / 5;
+        size_t wrong = 0;
+        for (UInt32 i = 0; i < n; ++i) {
+            const int l = pcm[i].first >> c.shift << c.shift;
+            const int rr = c.channels == 2 ? pcm[i].second >> c.shift << c.shift : l;
+            wrong += r.samples[2 * (start + i)] != l || r.samples[2 * (start + i) + 1] != rr;
+        }
+        EXPECT_EQ(wrong, 0u);
+    }
+}
+
+// Track volume times movie volume, applied as the device mixes; a negative
+// movie volume is muted.
+TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
+    Dir dir;
+    struct Case {
+        SInt16 movie_volume, track_volume;
+        double gain;
+    };
+    const Case cases[] = {{0x100, 0x100, 1}, {0x80, 0x100, 0.5}, {0x100, 0x40, 0.25}, {0x80, 0x80, 0.25},
+                          {-0x100, 0x100, 0}, {0, 0x100, 0}, {0x100, 0, 0}};
+    const UInt32 rate = 8000, n = 4000;
+    Bytes bytes(n);
+    for (UInt32 i = 0; i < n; ++i) bytes[i] = UInt8(128 + int(100 * std::sin(i * 0.1)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.movie_volume) + " x " + std::to_string(c.track_volume));
+        SInt16 ref = 0;
+        Movie movie = begin_movie(dir / "vol.mov", &ref);
+        add_sound_track(movie, 'raw ', 8, 1, rate, bytes, n, c.track_volume);
+        finish_movie(movie, ref);
+        SetMovieVolume(movie, c.movie_volume);
+        const Recording r = play_and_record(movie, int(rate), dir / "vol.wav");
+        const size_t start = rate / 5;
+        int worst = 0;
+        for (UInt32 i = 0; i < n; ++i) {
+            const int want = int(std::lround((bytes[i] - 128) * 256 * c.gain));
+            worst = std::max(worst, std::abs(r.samples[2 * (start + i)] - want));
+        }
+        EXPECT_LE(worst, 1);
+    }
+
+    // Muting while it plays silences the rest from then on.
+    SInt16 ref = 0;
+    Movie movie = begin_movie(dir / "vol.mov", &ref);
+    add_sound_track(movie, 'raw ', 8, 1, rate, bytes, n);
+    finish_movie(movie, ref);
+    const Recording r = play_and_record(movie, int(rate), dir / "vol.wav", [&](VirtualHost& vh) {
+        vh.run(movie, 200);
+        SetMovieVolume(movie, -GetMovieVolume(movie));
+    });
+    const size_t start = rate / 5;
+    EXPECT_FALSE(silent(r, start, start + rate / 5 - rate / 100));
+    EXPECT_TRUE(silent(r, start + rate / 5 + rate / 50, start + n + rate));
+}
+
+// Sound files open as movies through the importers and play what they hold.
+TEST(SoundRecording, WaveAndAiffFilesPlayTheirSamples) {
+    Dir dir;
+    auto le = [](Bytes& b, UInt32 v, int n) { for (int i = 0; i < n; ++i) b.push_back(UInt8(v >> (8 * i))); };
+    auto be = [](Bytes& b, UInt32 v, int n) { for (int i = n - 1; i >= 0; --i) b.push_back(UInt8(v >> (8 * i))); };
+    auto tag = [](Bytes& b, const char* t) { b.insert(b.end(), t, t + 4); };
+    struct Case {
+        const char* name;
+        bool aiff;
+        int bits, channels;
+        UInt32 rate;
+        int device_rate;
+    };
+    const Case cases[] = {
+        {"u8.wav", false, 8, 1, 11025, 11025}, {"s16.wav", false, 16, 2, 22050, 48000},
+        {"s16.aif", true, 16, 1, 8000, 8000},  {"s8.aif", true, 8, 2, 44100, 22050},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const UInt32 n = c.rate / 2;
+        std::vector<double> value(n);
+        for (UInt32 i = 0; i < n; ++i) value[i] = 0.6 * std::sin(2 * std::numbers::pi * 440 * i / c.rate) * (1 - double(i) / n);
+        Bytes data;
+        for (UInt32 i = 0; i < n; ++i)
+            for (int ch = 0; ch < c.channels; ++ch) {
+                const double v = ch ? -value[i] : value[i];
+                if (c.bits == 8) data.push_back(c.aiff ? UInt8(SInt8(std::lround(v * 127))) : UInt8(128 + std::lround(v * 127)));
+                else if (c.aiff) be(data, UInt16(SInt16(std::lround(v * 32767))), 2);
+                else le(data, UInt16(SInt16(std::lround(v * 32767))), 2);
+            }
+        Bytes file;
+        const UInt32 align = UInt32(c.channels * c.bits / 8);
+        if (!c.aiff) {
+            tag(file, "RIFF"); le(file, 36 + UInt32(data.size()), 4); tag(file, "WAVE");
+            tag(file, "fmt "); le(file, 16, 4); le(file, 1, 2); le(file, UInt32(c.channels), 2); le(file, c.rate, 4);
+            le(file, c.rate * align, 4); le(file, align, 2); le(file, UInt32(c.bits), 2);
+            tag(file, "data"); le(file, UInt32(data.size()), 4);
+        } else {
+            tag(file, "FORM"); be(file, 4 + 26 + 16 + UInt32(data.size()), 4); tag(file, "AIFF");
+            tag(file, "COMM"); be(file, 18, 4); be(file, UInt32(c.channels), 2); be(file, n, 4); be(file, UInt32(c.bits), 2);
+            // The rate as an 80-bit extended float: exponent, then the mantissa.
+            int e = 0;
+            while ((c.rate >> e) > 1) ++e;
+            be(file, UInt32(16383 + e), 2);
+            be(file, c.rate << (31 - e), 4);
+            be(file, 0, 4);
+            tag(file, "SSND"); be(file, 8 + UInt32(data.size()), 4); be(file, 0, 4); be(file, 0, 4);
+        }
+        file.insert(file.end(), data.begin(), data.end());
+        const std::string path = dir / c.name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), long(file.size()));
+
+        SInt16 ref = 0;
+        Movie movie = open_movie(path, &ref);
+        ASSERT_NE(movie, nullptr);
+        CloseMovieFile(ref);
+        const Recording r = play_and_record(movie, c.device_rate, dir / "out.wav");
+        const size_t start = size_t(c.device_rate) / 5;
+        const size_t frames = size_t(n) * size_t(c.device_rate) / c.rate;
+        for (int ch = 0; ch < 2; ++ch) {
+            std::vector<double> got(frames), source(n);
+            for (size_t i = 0; i < frames; ++i) got[i] = r.samples[2 * (start + i) + size_t(ch)] / 32768.0;
+            for (UInt32 i = 0; i < n; ++i) source[i] = (c.channels == 2 && ch) ? -value[i] : value[i];
+            const auto want = reference_resample(source, c.rate, c.device_rate, frames);
+            EXPECT_GE(correlation(got, want), 0.99) << "channel " << ch;
+        }
+    }
+}
+
+// MACE is not decoded: the track plays as silence, with the reason given,
+// while the rest of the movie plays on.
+TEST(SoundRecording, MaceTrackIsSilentAndSaysWhy) {
+    Dir dir;
+    for (OSType format : {OSType('MAC3'), OSType('MAC6')}) {
+        SInt16 ref = 0;
+        Movie movie = begin_movie(dir / "mace.mov", &ref);
+        add_video_track(movie, 16, 16, 8, kAnimationCodecType, 5, 120, [](int, GWorldPtr) {});
+        const UInt32 packets = 2000;
+        Bytes noise(format == 'MAC3' ? packets * 2 : packets);
+        for (size_t i = 0; i < noise.size(); ++i) noise[i] = UInt8(i * 7919 >> 3);
+        add_sound_track(movie, format, 8, 1, 22050, noise, packets * 6);
+        finish_movie(movie, ref);
+        std::string problem;
+        const Recording r = play_and_record(movie, 22050, dir / "mace.wav", [&](VirtualHost& vh) {
+            vh.run(movie, 100);
+            auto p = player(movie).problems();
+            problem = p.empty() ? "" : p[0];
+            EXPECT_GT(GetMovieTime(movie, nullptr), 0);
+        });
+        EXPECT_TRUE(silent(r, 0, r.frames())) << "silence, never noise";
+        EXPECT_NE(problem.find(format == 'MAC3' ? "MACE 3:1 ('MAC3') sound is not decoded"
+                                                : "MACE 6:1 ('MAC6') sound is not decoded"),
+                  std::string::npos)
+            << problem;
+    }
+}
