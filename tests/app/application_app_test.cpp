@@ -106,3 +106,10 @@ TEST_F(AppTest, AQuitEventEndsTheApplication) {
     Outcome r = run(kOpenMovie + "quit\n");
     EXPECT_EQ(r.status, 0) << r.all();
 }
+
+// The controller's own walk through the application (grow box, seeking,
+// cut and undo through the Edit menu), kept with the controller's tests.
+TEST_F(AppTest, TheControllerWalkThroughRuns) {
+    Outcome r = run(read_file(KINORA_SOURCE_DIR "/tests/controller/controller_app.script"));
+    EXPECT_EQ(r.status, 0) << r.all();
+}
