@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/controller/ControllerLook.h"
+#include "platform/controller/InPort.h"
 #include "platform/movies/MovieObjects.h"
 #include "platform/movies/Scrap.h"
 #include "platform/movies/playback/Player.h"
@@ -18,19 +19,6 @@ Rect union_of(const Rect& a, const Rect& b) {
 bool same(const Rect& a, const Rect& b) {
     return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
 }
-
-// Keeps the current port while the controller works in its own.
-class InPort {
-public:
-    explicit InPort(CGrafPtr port) {
-        GetPort(&saved_);
-        if (port) SetPort(port);
-    }
-    ~InPort() { SetPort(saved_); }
-
-private:
-    GrafPtr saved_ = nullptr;
-};
 
 }  // namespace
 

@@ -12,24 +12,9 @@
 #include "platform/Windows.h"
 #include "platform/controller/Controller.h"
 #include "platform/controller/ControllerLook.h"
+#include "platform/controller/InPort.h"
 
 namespace platform::controller {
-
-namespace {
-
-class InPort {
-public:
-    explicit InPort(CGrafPtr port) {
-        GetPort(&saved_);
-        if (port) SetPort(port);
-    }
-    ~InPort() { SetPort(saved_); }
-
-private:
-    GrafPtr saved_ = nullptr;
-};
-
-}  // namespace
 
 bool Controller::in_front() const { return window_ && FrontWindow() == window_; }
 

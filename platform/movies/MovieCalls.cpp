@@ -16,17 +16,6 @@ namespace pm = platform::movies;
 namespace platform::movies {
 namespace {
 
-template <class F>
-void with_movie(::Movie m, F&& f) {
-    MovieObject* movie = movie_of(m);
-    if (!movie) {
-        set_error(invalidMovie);
-        return;
-    }
-    set_error(noErr);
-    f(*movie);
-}
-
 SInt32 clamp32(UInt64 v) { return v > 0x7FFFFFFFu ? 0x7FFFFFFF : SInt32(v); }
 
 }  // namespace

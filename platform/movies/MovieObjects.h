@@ -156,6 +156,19 @@ OSErr set_error(OSErr err);
 OSErr last_error();
 
 MovieObject* movie_of(::Movie m);
+
+// Runs f on the movie behind m and records noErr, or records invalidMovie
+// when m is not a movie.
+template <class F>
+void with_movie(::Movie m, F&& f) {
+    MovieObject* movie = movie_of(m);
+    if (!movie) {
+        set_error(invalidMovie);
+        return;
+    }
+    set_error(noErr);
+    f(*movie);
+}
 TrackObject* track_of(::Track t);
 MediaObject* media_of(::Media m);
 UserDataObject* user_data_of(::UserData u);

@@ -1,20 +1,8 @@
 #include "platform/sound/SoundFormats.h"
 
+#include "platform/core/FourCC.h"
 
 namespace platform::sound {
-
-namespace {
-
-std::string fourcc(OSType t) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char c = char((t >> shift) & 0xFF);
-        s += (c >= 32 && c < 127) ? c : '?';
-    }
-    return s;
-}
-
-}  // namespace
 
 std::optional<PcmFormat> pcm_format(OSType format, int sample_size, int channels) {
     if (channels != 1 && channels != 2) return std::nullopt;
@@ -42,7 +30,7 @@ std::string unsupported_reason(OSType format, int sample_size, int channels) {
     case 'alaw': name = "A-law"; break;
     default: break;
     }
-    std::string what = (name.empty() ? "" : name + " ") + "('" + fourcc(format) + "')";
+    std::string what = (name.empty() ? "" : name + " ") + "('" + fourcc_string(format) + "')";
     if (pcm_format(format, 8, 1) && !pcm_format(format, sample_size, channels))
         return what + " sound of " + std::to_string(sample_size) + " bits and " + std::to_string(channels) +
                " channels is not decoded";

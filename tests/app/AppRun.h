@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -27,6 +29,28 @@ inline std::string read_file(const fs::path& p) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// The movie as our own dump tool (build/movdump) reads it.
+inline std::string dump(const fs::path& p) {
+    const std::string cmd = "'" KINORA_BUILD_DIR "/movdump' '" + p.string() + "' 2>&1";
+    std::string out;
+    if (FILE* f = popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        pclose(f);
+    }
+    return out;
+}
+
+// The movie's duration in its time scale of 600, as the dump shows it.
+inline std::string movie_duration(const fs::path& p) {
+    const std::string out = dump(p), key = "version 0, time scale 600, duration ";
+    const size_t at = out.find(key);
+    if (at == std::string::npos) return out;
+    const size_t from = at + key.size();
+    return out.substr(from, out.find(',', from) - from);
 }
 
 struct Outcome {
@@ -64,6 +88,28 @@ protected:
         return outcome(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1);
     }
     Outcome outcome(int status) const { return Outcome{status, read_file(dir / "out.txt"), read_file(dir / "err.txt")}; }
+
+    // Runs the script already written to s.kscript in a child process with
+    // mounts of its own, once `mount_it` has made them; the outcome's status
+    // is kChildCannotRun when the machine does not permit that.
+    Outcome run_mounted(const std::function<bool()>& mount_it) {
+        const std::string cmd = command();
+        const int code = run_in_child([&] {
+            if (!private_mounts() || !mount_it()) return kChildCannotRun;
+            const int rc = std::system(cmd.c_str());
+            return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
+        });
+        return outcome(code);
+    }
+    // A 64 KB file system at `path`: writing a movie there runs out of room.
+    static bool small_disk(const fs::path& path) {
+        return mount("none", path.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    // `path` made read-only, for root too.
+    static bool read_only(const fs::path& path) {
+        return mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+               mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    }
 
     fs::path work() const { return dir / "work"; }
     fs::path work(const std::string& name) const { return dir / "work" / name; }

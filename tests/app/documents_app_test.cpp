@@ -1,7 +1,5 @@
 // Documents: opening movies and images, editing, Save, Save As, closing
 // with the question to save changes, quitting.
-#include <sys/mount.h>
-
 #include "tests/app/AppRun.h"
 
 using namespace apptest;
@@ -19,22 +17,6 @@ const std::string kDoubleTheMovie = "menu \"Edit\" \"Select All\"\n"
                                     "menu \"Edit\" \"Copy\"\n"
                                     "menu \"Edit\" \"Select None\"\n"
                                     "menu \"Edit\" \"Paste\"\n";
-
-std::string movie_duration_line(const fs::path& p) {
-    const std::string cmd = "'" KINORA_BUILD_DIR "/movdump' '" + p.string() + "' 2>&1";
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        pclose(f);
-    }
-    const std::string key = "version 0, time scale 600, duration ";
-    const size_t at = out.find(key);
-    if (at == std::string::npos) return out;
-    const size_t from = at + key.size();
-    return out.substr(from, out.find(',', from) - from);
-}
 
 }  // namespace
 
@@ -92,7 +74,7 @@ TEST_F(AppTest, MenusFollowTheFrontWindow) {
         "button \"Don't Save\"\n"
         "expect no-window \"Movie.mov\"\n");
     EXPECT_EQ(r.status, 0) << r.all();
-    EXPECT_EQ(movie_duration_line(work("Movie.mov")), "4200");
+    EXPECT_EQ(movie_duration(work("Movie.mov")), "4200");
 }
 
 TEST_F(AppTest, SaveInPlaceAndSaveAsWithTheirFiles) {
@@ -113,8 +95,8 @@ TEST_F(AppTest, SaveInPlaceAndSaveAsWithTheirFiles) {
                     "menu \"Edit\" \"Clear\"\n"
                     "menu \"File\" \"Save\"\n");
     ASSERT_EQ(r.status, 0) << r.all();
-    EXPECT_EQ(movie_duration_line(work("Movie.mov")), "8400");
-    EXPECT_EQ(movie_duration_line(work("Copy.mov")), "0");
+    EXPECT_EQ(movie_duration(work("Movie.mov")), "8400");
+    EXPECT_EQ(movie_duration(work("Copy.mov")), "0");
 }
 
 TEST_F(AppTest, SavingANewMovieAsksForAFile) {
@@ -130,8 +112,8 @@ TEST_F(AppTest, SavingANewMovieAsksForAFile) {
                     "expect front \"untitled.mov\"\n"
                     "expect menu-item \"File\" \"Save\" disabled\n");
     ASSERT_EQ(r.status, 0) << r.all();
-    EXPECT_EQ(movie_duration_line(work("untitled.mov")), "8400");
-    EXPECT_EQ(movie_duration_line(work("MovieFile.mov")), "4200");   // New's own file untouched
+    EXPECT_EQ(movie_duration(work("untitled.mov")), "8400");
+    EXPECT_EQ(movie_duration(work("MovieFile.mov")), "4200");   // New's own file untouched
 }
 
 TEST_F(AppTest, ClosingADirtyWindowAsksAndEachAnswerHolds) {
@@ -155,7 +137,7 @@ TEST_F(AppTest, ClosingADirtyWindowAsksAndEachAnswerHolds) {
             "button \"Save\"\n"
             "expect no-window \"Movie.mov\"\n");
     ASSERT_EQ(r.status, 0) << r.all();
-    EXPECT_EQ(movie_duration_line(work("Movie.mov")), "8400");
+    EXPECT_EQ(movie_duration(work("Movie.mov")), "8400");
 }
 
 TEST_F(AppTest, QuittingAsksEachDirtyWindowAndCancelKeepsTheApplication) {
@@ -179,8 +161,8 @@ TEST_F(AppTest, QuittingAsksEachDirtyWindowAndCancelKeepsTheApplication) {
             "button \"Save\"\n"
             "expect no-window \"A.mov\"\n");
     ASSERT_EQ(r.status, 0) << r.all();
-    EXPECT_EQ(movie_duration_line(work("A.mov")), "8400");
-    EXPECT_EQ(movie_duration_line(work("B.mov")), "4200");
+    EXPECT_EQ(movie_duration(work("A.mov")), "8400");
+    EXPECT_EQ(movie_duration(work("B.mov")), "4200");
 }
 
 TEST_F(AppTest, AMovieAnotherWindowHoldsOpensReadOnlyAndItsSaveFailsSafely) {
@@ -214,19 +196,11 @@ TEST_F(AppTest, AMovieOnAReadOnlyVolumeOpensReadOnly) {
                                             "type \"Copy.mov\"\n"
                                             "key return\n"
                                             "expect front \"Copy.mov\"\n";
-    const std::string ro = work("ro").string(), cmd = command();
-    const int code = run_in_child([&] {
-        if (!private_mounts() || mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-            mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-            return kChildCannotRun;
-        const int rc = std::system(cmd.c_str());
-        return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
-    });
-    if (code == kChildCannotRun) GTEST_SKIP() << "cannot make a read-only bind mount here";
-    Outcome r = outcome(code);
+    Outcome r = run_mounted([&] { return read_only(work("ro")); });
+    if (r.status == kChildCannotRun) GTEST_SKIP() << "cannot make a read-only bind mount here";
     ASSERT_EQ(r.status, 0) << r.all();
     EXPECT_EQ(read_file(work("ro/Movie.mov")), before);
-    EXPECT_EQ(movie_duration_line(work("Copy.mov")), "8400");
+    EXPECT_EQ(movie_duration(work("Copy.mov")), "8400");
 }
 
 // A Save As whose copy cannot be written says so and changes nothing.
@@ -244,13 +218,7 @@ TEST_F(AppTest, SaveAsOntoAFullDiskReportsTheFlattenFailure) {
                                             "expect menu-item \"File\" \"Save\" enabled\n"
                                             "menu \"File\" \"Close\"\n"
                                             "button \"Don't Save\"\n";
-    const std::string full = work("full").string(), cmd = command();
-    const int code = run_in_child([&] {
-        if (!private_mounts() || mount("none", full.c_str(), "tmpfs", 0, "size=64k") != 0) return kChildCannotRun;
-        const int rc = std::system(cmd.c_str());
-        return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
-    });
-    if (code == kChildCannotRun) GTEST_SKIP() << "cannot mount a small file system here";
-    Outcome r = outcome(code);
+    Outcome r = run_mounted([&] { return small_disk(work("full")); });
+    if (r.status == kChildCannotRun) GTEST_SKIP() << "cannot mount a small file system here";
     EXPECT_EQ(r.status, 0) << r.all();
 }

@@ -1,8 +1,6 @@
 // File > New, end to end: the save dialog, the file it writes, the window
 // it opens; cancelling; failures on the way end the application with their
 // message.
-#include <sys/mount.h>
-
 #include "tests/app/AppRun.h"
 #include "platform/Files.h"
 #include "platform/files/Catalog.h"
@@ -17,19 +15,6 @@ FInfo finder_info(const fs::path& p) {
     EXPECT_EQ(platform::files::make_fsspec(p, &spec), noErr);
     EXPECT_EQ(FSpGetFInfo(&spec, &info), noErr);
     return info;
-}
-
-// The movie as our own dump tool reads it.
-std::string dump(const fs::path& p) {
-    const std::string cmd = "'" KINORA_BUILD_DIR "/movdump' '" + p.string() + "' 2>&1";
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        pclose(f);
-    }
-    return out;
 }
 
 size_t count(const std::string& text, const std::string& what) {
@@ -97,14 +82,8 @@ TEST_F(AppTest, NewOnAFullDiskShowsTheFailureAndEnds) {
                                             screenshot("app-new-failure.png") +
                                             "key return\n"
                                             "expect end\n";
-    const std::string full = work("full").string(), cmd = command();
-    const int code = run_in_child([&] {
-        if (!private_mounts() || mount("none", full.c_str(), "tmpfs", 0, "size=64k") != 0) return kChildCannotRun;
-        const int rc = std::system(cmd.c_str());
-        return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
-    });
-    if (code == kChildCannotRun) GTEST_SKIP() << "cannot mount a small file system here";
-    Outcome r = outcome(code);
+    Outcome r = run_mounted([&] { return small_disk(work("full")); });
+    if (r.status == kChildCannotRun) GTEST_SKIP() << "cannot mount a small file system here";
     EXPECT_EQ(r.status, 0) << r.all();
 }
 

@@ -6,21 +6,6 @@
 
 using namespace platform::movies;
 
-namespace {
-
-template <class F>
-void with_movie(::Movie m, F&& f) {
-    MovieObject* movie = movie_of(m);
-    if (!movie) {
-        set_error(invalidMovie);
-        return;
-    }
-    set_error(noErr);
-    f(*movie);
-}
-
-}  // namespace
-
 void StartMovie(::Movie theMovie) {
     with_movie(theMovie, [](MovieObject& m) {
         // A movie whose preferred rate is 0 would never move: it plays at 1.

@@ -5,21 +5,13 @@
 
 #include "platform/Memory.h"
 #include "platform/codecs/Codec.h"
+#include "platform/core/FourCC.h"
 #include "platform/movies/MediaData.h"
 #include "platform/movies/format/SampleDescriptions.h"
 
 namespace platform::movies::playback {
 
 namespace {
-
-std::string fourcc(OSType t) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        char c = char((t >> shift) & 0xFF);
-        s += (c >= 32 && c < 127) ? c : '?';
-    }
-    return s;
-}
 
 // A colour table handle from a description's stored table.
 CTabHandle stored_table(const std::vector<ColorEntry>& entries) {
@@ -58,7 +50,7 @@ private:
 }  // namespace
 
 std::string codec_placeholder_text(OSType codec) {
-    return "'" + fourcc(codec) + "' video is not decoded";
+    return "'" + fourcc_string(codec) + "' video is not decoded";
 }
 
 VideoFrames::~VideoFrames() {
@@ -96,7 +88,7 @@ bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
         return false;
     }
     if (depth == 0 || !codec->supports_depth(depth)) {
-        show_placeholder("'" + fourcc(v.codec) + "' video of depth " + std::to_string(v.depth) + " is not decoded");
+        show_placeholder("'" + fourcc_string(v.codec) + "' video of depth " + std::to_string(v.depth) + " is not decoded");
         return false;
     }
     if (v.width <= 0 || v.height <= 0) {
