@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/Movies.h"
+#include "platform/files/Catalog.h"
 #include "platform/movies/format/MovieFile.h"
 
 namespace mv = platform::movies;
@@ -59,12 +60,8 @@ int make(const char* path, unsigned long mib) {
 }
 
 FSSpec spec_for(const std::string& path) {
-    std::string abs = mv::absolute_path(path).value_or(path);
-    std::vector<UInt8> p(abs.size() + 1);
-    p[0] = UInt8(abs.size());
-    std::copy(abs.begin(), abs.end(), p.begin() + 1);
     FSSpec spec{};
-    FSMakeFSSpec(0, 0, p.data(), &spec);
+    platform::files::make_fsspec(path, &spec);
     return spec;
 }
 

@@ -24,6 +24,7 @@
 #include "platform/Memory.h"
 #include "platform/Movies.h"
 #include "platform/codecs/Codec.h"
+#include "platform/files/Catalog.h"
 #include "platform/hosts/Host.h"
 #include "platform/hosts/headless/HeadlessHost.h"
 #include "platform/movies/MediaData.h"
@@ -43,11 +44,8 @@ double now_seconds() {
 }
 
 FSSpec spec_for(const std::string& path) {
-    std::vector<UInt8> p(path.size() + 1);
-    p[0] = UInt8(path.size());
-    std::copy(path.begin(), path.end(), p.begin() + 1);
     FSSpec spec{};
-    FSMakeFSSpec(0, 0, p.data(), &spec);
+    platform::files::make_fsspec(path, &spec);
     return spec;
 }
 

@@ -25,6 +25,7 @@
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
 #include "platform/Windows.h"
+#include "platform/files/Catalog.h"
 #include "platform/hosts/Host.h"
 #include "platform/sound/AudioOutput.h"
 
@@ -49,11 +50,8 @@ int main(int argc, char** argv) {
     }
     const std::string path = argv[argc - 1];
     EnterMovies();
-    std::vector<UInt8> name(path.size() + 1);
-    name[0] = UInt8(path.size());
-    std::copy(path.begin(), path.end(), name.begin() + 1);
     FSSpec spec{};
-    FSMakeFSSpec(0, 0, name.data(), &spec);
+    platform::files::make_fsspec(path, &spec);
     SInt16 ref = 0, resId = 0;
     Movie movie = nullptr;
     if (OpenMovieFile(&spec, &ref, fsRdPerm) != noErr ||

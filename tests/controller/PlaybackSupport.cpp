@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "platform/codecs/Codec.h"
+#include "platform/files/Catalog.h"
 #include "platform/hosts/LaunchOptions.h"
 
 namespace pbtest {
@@ -120,11 +121,8 @@ std::vector<double> reference_resample(const std::vector<double>& in, double in_
 }
 
 FSSpec spec_for(const std::string& path) {
-    Bytes p(path.size() + 1);
-    p[0] = UInt8(path.size());
-    std::copy(path.begin(), path.end(), p.begin() + 1);
     FSSpec spec{};
-    FSMakeFSSpec(0, 0, p.data(), &spec);
+    platform::files::make_fsspec(path, &spec);
     return spec;
 }
 

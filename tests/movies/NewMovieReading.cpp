@@ -2,16 +2,14 @@
 
 #include "platform/Memory.h"
 #include "platform/codecs/Codec.h"
+#include "platform/files/Catalog.h"
 #include "platform/quickdraw/StandardColors.h"
 
 namespace newmovie {
 
 FSSpec spec_for(const std::string& path) {
-    std::vector<UInt8> p(path.size() + 1);
-    p[0] = UInt8(path.size());
-    std::copy(path.begin(), path.end(), p.begin() + 1);
     FSSpec spec{};
-    FSMakeFSSpec(0, 0, p.data(), &spec);
+    platform::files::make_fsspec(path, &spec);
     return spec;
 }
 
