@@ -14,11 +14,13 @@
 #                           drawn into a 32-bit world (goal >= 120)
 #   playback-cpu-percent    processor time of the SDL host playing the new movie
 #                           (320x100, 7 s, with its sound) in real time, in % of
-#                           one core (goal < 10)
+#                           one core (goal < 10); the 1024x768 screen is shown
+#                           scaled to fit the display (0.9 under a 1024x768 Xvfb)
 #   playback-audio-driver   what played the sound in that run: "dummy" when there
 #                           was no audio device and SDL's dummy driver kept time
 #   playback-cpu-percent-400x200   the same with the screen (--screen) just
-#                           large enough for the movie's window
+#                           large enough for the movie's window, shown pixel
+#                           for pixel
 #
 # How the times are taken:
 #  - ours: build/bench/playback_bench decode measures the processor time of
@@ -88,9 +90,8 @@ if grep -q '^audio SDL dummy' <<<"$sdl"; then
 else
   echo "playback-audio-driver $(sed -n 's/^audio SDL \([^,]*\),.*/\1/p' <<<"$sdl")"
 fi
-# The same on a screen just large enough for the window: most of the cost
-# above is showing the whole 1024x768 screen on every new frame (under Xvfb
-# through OpenGL emulated in software).
+# The same on a screen just large enough for the window and not scaled:
+# the difference is what scaling the window's changes costs.
 small=$(run_sdl --screen 400x200)
 say "SDL run, 400x200 screen: $(tr '\n' ' ' <<<"$small")"
 awk '$1 == "cpu-percent" { printf "playback-cpu-percent-400x200 %.2f\n", $2 }' <<<"$small"

@@ -1,8 +1,7 @@
 // The event logger on the SDL host under Xvfb: a frame shown and read back
-// from the window, real keys and clicks through XTEST, the idle cost, and
-// the window's close button ending the program through the quit hook.
-#include <png.h>
-
+// from the window, real keys and clicks through XTEST, the idle cost, the
+// screen scaled into a resized window, and the window's close button ending
+// the program through the quit hook.
 #include "tests/sdl/sdl_test_util.h"
 
 using namespace sdltest;
@@ -26,23 +25,13 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
     EXPECT_NE(read_file(out).find("screen 1024x768 on sdl"), std::string::npos);
 
     // What the window shows: the four quadrants, at the window's size.
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&img, capture.c_str()));
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
-    ASSERT_TRUE(png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr));
-    const int w = int(img.width), h = int(img.height);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
-    auto at = [&](int px, int py) {
-        const uint8_t* p = &rgb[(size_t(py) * size_t(w) + size_t(px)) * 3];
-        return std::array<int, 3>{p[0], p[1], p[2]};
-    };
-    EXPECT_EQ(at(w / 4, h / 4), (std::array<int, 3>{255, 0, 0}));
-    EXPECT_EQ(at(3 * w / 4, h / 4), (std::array<int, 3>{0, 255, 0}));
-    EXPECT_EQ(at(w / 4, 3 * h / 4), (std::array<int, 3>{0, 0, 255}));
-    EXPECT_EQ(at(3 * w / 4, 3 * h / 4), (std::array<int, 3>{255, 255, 255}));
+    Rgb img = read_png(capture);
+    EXPECT_EQ(img.width, 1024);
+    EXPECT_EQ(img.height, 768);
+    EXPECT_EQ(img.at(256, 192), 0xFF0000u);
+    EXPECT_EQ(img.at(768, 192), 0x00FF00u);
+    EXPECT_EQ(img.at(256, 576), 0x0000FFu);
+    EXPECT_EQ(img.at(768, 576), 0xFFFFFFu);
 
     // Idle, the program sleeps in the window system between paced null events.
     double before = cpu_seconds(app.pid());
@@ -58,6 +47,29 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
     ASSERT_EQ(drive(x.display(), "click Kinora 100 50"), 0);
     EXPECT_TRUE(wait_for_text(out, "mouseDown where=100,50 mods=0000", 5s)) << read_file(out);
     EXPECT_TRUE(wait_for_text(out, "mouseUp where=100,50 mods=0080", 5s)) << read_file(out);
+
+    // A window of another shape: the screen scaled to its height (400x300),
+    // centred between black bars, and clicks mapped back to screen pixels.
+    ASSERT_EQ(drive(x.display(), "resize Kinora 512 300"), 0);
+    fs::path seen = dir / "resized.ppm";
+    Rgb window;
+    for (int i = 0; i < 50 && window.width != 512; ++i) {
+        std::this_thread::sleep_for(100ms);
+        ASSERT_EQ(drive(x.display(), "capture Kinora " + seen.string()), 0);
+        window = read_ppm(seen);
+    }
+    ASSERT_EQ(window.width, 512);
+    ASSERT_EQ(window.height, 300);
+    EXPECT_EQ(window.at(20, 150), 0x000000u);
+    EXPECT_EQ(window.at(490, 150), 0x000000u);
+    EXPECT_EQ(window.at(156, 75), 0xFF0000u);
+    EXPECT_EQ(window.at(356, 75), 0x00FF00u);
+    EXPECT_EQ(window.at(156, 225), 0x0000FFu);
+    EXPECT_EQ(window.at(356, 225), 0xFFFFFFu);
+    ASSERT_EQ(drive(x.display(), "click Kinora 106 20"), 0);
+    EXPECT_TRUE(wait_for_text(out, "mouseDown where=129,52 mods=0000", 5s)) << read_file(out);
+    ASSERT_EQ(drive(x.display(), "click Kinora 10 150"), 0);   // on a bar: the screen's nearest edge
+    EXPECT_TRUE(wait_for_text(out, "mouseDown where=0,385 mods=0000", 5s)) << read_file(out);
 
     // The close button: a quit request, turned into 'quit' by the handler.
     ASSERT_EQ(drive(x.display(), "close Kinora"), 0);

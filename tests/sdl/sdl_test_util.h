@@ -1,8 +1,10 @@
 // Helpers of the SDL tests: Xvfb on a free display, child processes with
-// their own environment and output files, the drive tool, CPU time.
+// their own environment and output files, the drive tool, CPU time,
+// captured pictures.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -138,6 +140,43 @@ inline double cpu_seconds(pid_t pid) {
 
 inline int drive(const std::string& display, const std::string& args) {
     return std::system(("DISPLAY=" + display + " '" + kDrive + "' " + args).c_str());
+}
+
+// A picture as 8-bit R, G, B; at() gives 0xRRGGBB.
+struct Rgb {
+    int width = 0, height = 0;
+    std::vector<uint8_t> data;
+    uint32_t at(int x, int y) const {
+        const uint8_t* p = &data[(size_t(y) * size_t(width) + size_t(x)) * 3];
+        return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    }
+};
+
+inline Rgb read_png(const fs::path& path) {
+    Rgb img;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return img;
+    png.format = PNG_FORMAT_RGB;
+    img.data.resize(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, img.data.data(), 0, nullptr)) {
+        img.width = int(png.width);
+        img.height = int(png.height);
+    }
+    return img;
+}
+
+inline Rgb read_ppm(const fs::path& path) {
+    Rgb img;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int max = 0;
+    in >> magic >> img.width >> img.height >> max;
+    in.get();
+    if (magic != "P6" || max != 255) return Rgb{};
+    img.data.resize(size_t(img.width) * size_t(img.height) * 3);
+    in.read(reinterpret_cast<char*>(img.data.data()), std::streamsize(img.data.size()));
+    return img;
 }
 
 }  // namespace sdltest

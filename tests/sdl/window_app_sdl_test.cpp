@@ -2,8 +2,6 @@
 // host screenshot, a menu pulled down with real input and seen in the X
 // window, the idle cost with a window open, and the host window's close
 // button ending the program through the quit Apple event.
-#include <png.h>
-
 #include "tests/sdl/sdl_test_util.h"
 
 using namespace sdltest;
@@ -11,42 +9,6 @@ using namespace sdltest;
 namespace {
 
 const std::string kApp = KINORA_BUILD_DIR "/tests/window_app";
-
-struct Rgb {
-    int width = 0, height = 0;
-    std::vector<uint8_t> data;
-    uint32_t at(int x, int y) const {
-        const uint8_t* p = &data[(size_t(y) * size_t(width) + size_t(x)) * 3];
-        return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-    }
-};
-
-Rgb read_png(const fs::path& path) {
-    Rgb img;
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) return img;
-    png.format = PNG_FORMAT_RGB;
-    img.data.resize(PNG_IMAGE_SIZE(png));
-    if (png_image_finish_read(&png, nullptr, img.data.data(), 0, nullptr)) {
-        img.width = int(png.width);
-        img.height = int(png.height);
-    }
-    return img;
-}
-
-Rgb read_ppm(const fs::path& path) {
-    Rgb img;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int max = 0;
-    in >> magic >> img.width >> img.height >> max;
-    in.get();
-    if (magic != "P6" || max != 255) return Rgb{};
-    img.data.resize(size_t(img.width) * size_t(img.height) * 3);
-    in.read(reinterpret_cast<char*>(img.data.data()), std::streamsize(img.data.size()));
-    return img;
-}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 //   x11_drive click NAME X Y            click at window-local X, Y
 //   x11_drive press|move|release NAME X Y   the parts of a click, one at a time
 //   x11_drive capture NAME FILE.ppm     save what the window shows (binary PPM)
+//   x11_drive resize NAME W H           resize the window, as a user dragging its frame
 //   x11_drive close NAME                ask the window to close (WM_DELETE_WINDOW)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -91,7 +92,7 @@ bool capture(Display* d, Window w, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: x11_drive wait|key|click|press|move|release|capture|close NAME ...\n");
+        std::fprintf(stderr, "usage: x11_drive wait|key|click|press|move|release|capture|resize|close NAME ...\n");
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     int ev, err, major, minor;
-    if (cmd != "wait" && cmd != "close" && cmd != "capture" && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
+    if (cmd != "wait" && cmd != "close" && cmd != "capture" && cmd != "resize" && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
         std::fprintf(stderr, "x11_drive: the server has no XTEST\n");
         return 2;
     }
@@ -138,6 +139,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "x11_drive: cannot capture the window\n");
             return 1;
         }
+    } else if (cmd == "resize" && argc >= 5) {
+        XResizeWindow(d, w, unsigned(std::atoi(argv[3])), unsigned(std::atoi(argv[4])));
     } else if (cmd == "close") {
         XEvent e{};
         e.xclient.type = ClientMessage;

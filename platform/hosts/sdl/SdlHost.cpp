@@ -1,7 +1,9 @@
-// The SDL host. The screen is a streaming texture in the x,R,G,B byte
-// layout, updated only where the platform says it changed; the renderer's
-// logical size keeps the aspect ratio and maps mouse positions back to
-// screen pixels.
+// The SDL host. The window is drawn in software into its own surface,
+// only where the platform says the screen changed, and only those parts
+// are sent to the window system (on X11 as shared-memory images): playing
+// a small movie then costs what its frames cost, not a redraw of the
+// whole window per frame. The scaler fits the screen into the window and
+// maps mouse positions back to screen pixels.
 //
 // Keys: SDL reports a key press and, separately and right after it, the
 // text it typed. A press of a text key is held back until that text
@@ -50,19 +52,14 @@ void SdlHost::shutdown() {
     audio_.reset();   // the device goes before SDL does
     if (cursor_) SDL_FreeCursor(cursor_);
     cursor_ = nullptr;
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
-    if (window_) SDL_DestroyWindow(window_);
-    texture_ = nullptr;
-    renderer_ = nullptr;
+    if (window_) SDL_DestroyWindow(window_);   // and its surface with it
     window_ = nullptr;
+    surface_ = nullptr;
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_Quit();
 }
 
 Result<void> SdlHost::open_screen(ScreenSize size) {
     if (!screen_size_valid(size)) return fail(paramErr, "screen size out of range");
-    if (texture_) SDL_DestroyTexture(texture_);
-    texture_ = nullptr;
     if (!window_) {
         // Start at the screen's size, or smaller to fit the display.
         int w = size.width, h = size.height;
@@ -72,25 +69,22 @@ Result<void> SdlHost::open_screen(ScreenSize size) {
             w = std::max(1, int(w * scale));
             h = std::max(1, int(h * scale));
         }
+        // X11 can take the window's pixels straight from shared memory;
+        // SDL would otherwise route them through an OpenGL texture and draw
+        // the whole window on every update. Other window systems keep
+        // SDL's choice, and so does a user's SDL_FRAMEBUFFER_ACCELERATION.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && std::strcmp(driver, "x11") == 0 && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION"))
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         window_ = SDL_CreateWindow("Kinora", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
                                    SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
         if (!window_) return fail(unimpErr, "SDL could not open a window");
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-        if (!renderer_) return fail(unimpErr, "SDL could not create a renderer");
         SDL_StartTextInput();
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    if (SDL_RenderSetLogicalSize(renderer_, size.width, size.height) != 0)
-        return fail(unimpErr, "SDL could not scale the screen");
-    texture_ = SDL_CreateTexture(renderer_, kScreenPixelFormat, SDL_TEXTUREACCESS_STREAMING,
-                                 size.width, size.height);
-    if (!texture_) return fail(unimpErr, "SDL could not create the screen texture");
-    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     size_ = size;
     shadow_.assign(size_t(size.width) * size_t(size.height) * 4, 0);
-    SDL_UpdateTexture(texture_, nullptr, shadow_.data(), size.width * 4);
-    render();
+    surface_stale_ = true;
+    if (!fetch_surface()) return fail(unimpErr, "SDL could not give the window a surface");
     return ok();
 }
 
@@ -100,35 +94,98 @@ UInt64 SdlHost::now_ms() const {
                       .count());
 }
 
-void SdlHost::render() {
-    if (!renderer_ || !texture_) return;
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+// Fetches the window's surface; when SDL made a new one (the window's size
+// changed) or the screen changed, fits the screen into it again and draws
+// the whole window.
+bool SdlHost::fetch_surface() {
+    if (!window_ || shadow_.empty()) return false;
+    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    if (!s) return false;
+    if (s != surface_ || s->w != scaler_.output_width() || s->h != scaler_.output_height() ||
+        scaler_.screen().width != size_.width || scaler_.screen().height != size_.height)
+        surface_stale_ = true;
+    surface_ = s;
+    if (surface_stale_) {
+        surface_stale_ = false;
+        scaler_.fit(size_, s->w, s->h);
+        redraw_window();
+    }
+    return true;
+}
+
+// Draws window rectangle `o` from the shadow screen into the surface.
+void SdlHost::draw(OutputRect o) {
+    if (o.empty()) return;
+    const int w = o.right - o.left, h = o.bottom - o.top;
+    const size_t shadowRow = size_t(size_.width) * 4;
+    if (SDL_MUSTLOCK(surface_) && SDL_LockSurface(surface_) != 0) return;
+    UInt8* dst = static_cast<UInt8*>(surface_->pixels) + size_t(o.top) * size_t(surface_->pitch) +
+                 size_t(o.left) * surface_->format->BytesPerPixel;
+    const Uint32 format = surface_->format->format;
+    if (scaler_.unscaled()) {
+        const OutputRect place = scaler_.placement();
+        const UInt8* src = shadow_.data() + size_t(o.top - place.top) * shadowRow + size_t(o.left - place.left) * 4;
+        SDL_ConvertPixels(w, h, kScreenPixelFormat, src, int(shadowRow), format, dst, surface_->pitch);
+    } else if (format == kScreenPixelFormat) {
+        scaler_.draw(shadow_.data(), shadowRow, o, dst, size_t(surface_->pitch));
+    } else {
+        scratch_.resize(size_t(w) * size_t(h) * 4);
+        scaler_.draw(shadow_.data(), shadowRow, o, scratch_.data(), size_t(w) * 4);
+        SDL_ConvertPixels(w, h, kScreenPixelFormat, scratch_.data(), w * 4, format, dst, surface_->pitch);
+    }
+    if (SDL_MUSTLOCK(surface_)) SDL_UnlockSurface(surface_);
+}
+
+// The whole window: black around the screen, the screen scaled to fit.
+void SdlHost::redraw_window() {
+    SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
+    draw(scaler_.placement());
+    SDL_UpdateWindowSurface(window_);
 }
 
 void SdlHost::present(const UInt8* pixels, size_t rowBytes, std::span<const ScreenRect> dirty) {
-    if (!texture_ || !pixels || rowBytes < size_t(size_.width) * 4) return;
-    bool any = false;
+    if (shadow_.empty() || !pixels || rowBytes < size_t(size_.width) * 4) return;
     const size_t shadowRow = size_t(size_.width) * 4;
+    std::vector<ScreenRect> changed;
     for (const ScreenRect& d : dirty) {
         int left = std::max(d.left, 0), right = std::min(d.right, size_.width);
         int top = std::max(d.top, 0), bottom = std::min(d.bottom, size_.height);
         if (left >= right || top >= bottom) continue;
-        const UInt8* src = pixels + size_t(top) * rowBytes + size_t(left) * 4;
-        SDL_Rect r{left, top, right - left, bottom - top};
-        SDL_UpdateTexture(texture_, &r, src, int(rowBytes));
         for (int y = top; y < bottom; ++y)
             std::memcpy(&shadow_[size_t(y) * shadowRow + size_t(left) * 4],
                         pixels + size_t(y) * rowBytes + size_t(left) * 4, size_t(right - left) * 4);
-        any = true;
+        changed.push_back({left, top, right, bottom});
     }
-    if (any) render();
+    if (changed.empty()) return;
+    const bool wasStale = surface_stale_;
+    SDL_Surface* before = surface_;
+    if (!fetch_surface()) return;
+    if (wasStale || surface_ != before) return;   // the whole window was just drawn
+    std::vector<SDL_Rect> sent;
+    for (const ScreenRect& r : changed) {
+        OutputRect o = scaler_.affected(r);
+        if (o.empty()) continue;
+        draw(o);
+        sent.push_back({o.left, o.top, o.right - o.left, o.bottom - o.top});
+    }
+    if (!sent.empty()) SDL_UpdateWindowSurfaceRects(window_, sent.data(), int(sent.size()));
 }
 
-int SdlHost::mouse_x(int x) const { return std::clamp(x, 0, std::max(0, size_.width - 1)); }
-int SdlHost::mouse_y(int y) const { return std::clamp(y, 0, std::max(0, size_.height - 1)); }
+// A position in the window (in SDL's window coordinates, which differ from
+// pixels on a high-density display) as a screen position.
+void SdlHost::to_screen(int x, int y, InputEvent& in) const {
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(window_, &ww, &wh);
+    const int pw = scaler_.output_width(), ph = scaler_.output_height();
+    if (ww > 0 && wh > 0 && pw > 0 && ph > 0) {
+        x = int(SInt64(x) * pw / ww);
+        y = int(SInt64(y) * ph / wh);
+    }
+    int sx = 0, sy = 0;
+    scaler_.to_screen(x, y, &sx, &sy);
+    in.x = sx;
+    in.y = sy;
+}
 
 void SdlHost::finish_pending_key() {
     if (!pending_key_) return;
@@ -165,9 +222,12 @@ void SdlHost::translate(const SDL_Event& e) {
                                                                       : InputKind::FocusLost;
             input_.push_back(in);
             break;
-        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            render();
+            surface_stale_ = true;
+            fetch_surface();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            if (fetch_surface()) SDL_UpdateWindowSurface(window_);
             break;
         default:
             break;
@@ -176,8 +236,7 @@ void SdlHost::translate(const SDL_Event& e) {
     case SDL_MOUSEMOTION:
         finish_pending_key();
         in.kind = InputKind::MouseMoved;
-        in.x = mouse_x(e.motion.x);
-        in.y = mouse_y(e.motion.y);
+        to_screen(e.motion.x, e.motion.y, in);
         input_.push_back(in);
         break;
     case SDL_MOUSEBUTTONDOWN:
@@ -185,8 +244,7 @@ void SdlHost::translate(const SDL_Event& e) {
         if (e.button.button != SDL_BUTTON_LEFT) break;   // one button, as the toolbox knows it
         finish_pending_key();
         in.kind = e.type == SDL_MOUSEBUTTONDOWN ? InputKind::MouseDown : InputKind::MouseUp;
-        in.x = mouse_x(e.button.x);
-        in.y = mouse_y(e.button.y);
+        to_screen(e.button.x, e.button.y, in);
         input_.push_back(in);
         break;
     case SDL_KEYDOWN: {
@@ -331,25 +389,14 @@ Result<void> SdlHost::save_screenshot(const std::string& path) {
 }
 
 Result<void> SdlHost::save_window_capture(const std::string& path) {
-    if (!renderer_ || !texture_) return fail(paramErr, "no screen is open");
-    int w = 0, h = 0;
-    if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w <= 0 || h <= 0)
-        return fail(unimpErr, "SDL could not tell the window's size");
-    // Draw the frame as the window shows it (letterboxed) over the whole
-    // output and read it back before presenting: after a present the back
-    // buffer's contents are undefined.
-    SDL_RenderSetLogicalSize(renderer_, 0, 0);
-    double scale = std::min(double(w) / size_.width, double(h) / size_.height);
-    SDL_Rect dst{0, 0, int(size_.width * scale), int(size_.height * scale)};
-    dst.x = (w - dst.w) / 2;
-    dst.y = (h - dst.h) / 2;
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    if (!fetch_surface()) return fail(paramErr, "no screen is open");
+    const int w = surface_->w, h = surface_->h;
     std::vector<UInt8> buffer(size_t(w) * size_t(h) * 4);
-    int rc = SDL_RenderReadPixels(renderer_, nullptr, kScreenPixelFormat, buffer.data(), w * 4);
-    SDL_RenderSetLogicalSize(renderer_, size_.width, size_.height);
-    render();
+    if (SDL_MUSTLOCK(surface_) && SDL_LockSurface(surface_) != 0)
+        return fail(unimpErr, "SDL could not read the window back");
+    int rc = SDL_ConvertPixels(w, h, surface_->format->format, surface_->pixels, surface_->pitch, kScreenPixelFormat,
+                               buffer.data(), w * 4);
+    if (SDL_MUSTLOCK(surface_)) SDL_UnlockSurface(surface_);
     if (rc != 0) return fail(unimpErr, "SDL could not read the window back");
     return write_png_xrgb(path, buffer.data(), w, h, size_t(w) * 4);
 }

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "platform/hosts/Host.h"
+#include "platform/hosts/sdl/ScreenScaler.h"
 #include "platform/sound/AudioOutput.h"
 
 namespace platform::host {
 
 // The SDL pixel format whose memory layout is x, R, G, B bytes on this
-// host: packed BGRX8888 on a little-endian machine, XRGB8888 on a
-// big-endian one.
+// host (the screen's layout): packed BGRX8888 on a little-endian machine,
+// XRGB8888 on a big-endian one.
 constexpr Uint32 kScreenPixelFormat =
     SDL_BYTEORDER == SDL_BIG_ENDIAN ? SDL_PIXELFORMAT_XRGB8888 : SDL_PIXELFORMAT_BGRX8888;
 
@@ -46,32 +47,37 @@ public:
     // (platform/sound/SdlAudio.h); made on first use.
     AudioOutput* audio() override;
 
-    // What the window shows now, read back from the renderer, as a PNG of
+    // What the window shows now, read back from its surface, as a PNG of
     // the window's size (a debugging and test aid).
     Result<void> save_window_capture(const std::string& path);
 
 private:
     SdlHost() = default;
     void shutdown();
-    void render();
+    bool fetch_surface();
+    void draw(OutputRect o);
+    void redraw_window();
     void translate(const SDL_Event& e);
     void finish_pending_key();
     void sync_cursor();
-    int mouse_x(int x) const;
-    int mouse_y(int y) const;
+    void to_screen(int x, int y, InputEvent& in) const;
 
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    // The window's pixels (SDL's, valid until the window's size changes),
+    // drawn from the shadow screen only where it changed.
+    SDL_Surface* surface_ = nullptr;
+    bool surface_stale_ = true;          // redraw the whole window on the next fetch
+    ScreenScaler scaler_;
+    std::vector<UInt8> scratch_;         // scaled pixels on their way to a surface of another layout
     ScreenSize size_{};
-    std::vector<UInt8> shadow_;          // the screen as last presented, for screenshots
+    std::vector<UInt8> shadow_;          // the screen as last presented
     std::deque<InputEvent> input_;
     // A key down that may still be given its character by the text input
     // event SDL sends right after it.
     std::optional<InputEvent> pending_key_;
-    UInt8 last_char_for_key_[128] = {};
-    UInt16 mods_ = 0;
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();                    // modifiers as of the last key event  // the character of each key's last key down
+    UInt8 last_char_for_key_[128] = {};  // the character of each key's last key down
+    UInt16 mods_ = 0;                     // modifiers as of the last key event
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     int exit_hook_ = 0;
     SDL_Cursor* cursor_ = nullptr;
     UInt32 cursor_generation_ = 0;

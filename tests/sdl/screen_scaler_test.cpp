@@ -1,0 +1,153 @@
+// The screen fitted into windows of other sizes: where it lies, that
+// drawing only the window pixels a change affects gives the same window as
+// drawing it all (no seams, nothing stale), and mouse positions mapped back.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "platform/hosts/sdl/ScreenScaler.h"
+
+using platform::host::OutputRect;
+using platform::host::ScreenRect;
+using platform::host::ScreenScaler;
+using platform::host::ScreenSize;
+
+namespace {
+
+struct Pixels {
+    int width, height;
+    std::vector<UInt8> bytes;
+    Pixels(int w, int h) : width(w), height(h), bytes(size_t(w) * size_t(h) * 4, 0) {}
+    size_t row() const { return size_t(width) * 4; }
+    UInt8* at(int x, int y) { return &bytes[size_t(y) * row() + size_t(x) * 4]; }
+};
+
+void fill_noise(Pixels& p, ScreenRect r, std::mt19937& rng) {
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            UInt8* px = p.at(x, y);
+            px[0] = 0;
+            for (int c = 1; c < 4; ++c) px[c] = UInt8(rng());
+        }
+}
+
+void draw_all(const ScreenScaler& s, const Pixels& screen, Pixels& window) {
+    OutputRect o = s.placement();
+    s.draw(screen.bytes.data(), screen.row(), o, window.at(o.left, o.top), window.row());
+}
+
+}  // namespace
+
+TEST(ScreenScaler, AWindowOfTheScreensSizeIsAPlainCopy) {
+    ScreenScaler s;
+    s.fit({64, 48}, 64, 48);
+    EXPECT_TRUE(s.unscaled());
+    OutputRect p = s.placement();
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.right, 64);
+    EXPECT_EQ(p.bottom, 48);
+    OutputRect a = s.affected({5, 6, 7, 9});
+    EXPECT_EQ(a.left, 5);
+    EXPECT_EQ(a.top, 6);
+    EXPECT_EQ(a.right, 7);
+    EXPECT_EQ(a.bottom, 9);
+    std::mt19937 rng(1);
+    Pixels screen(64, 48), window(64, 48);
+    fill_noise(screen, {0, 0, 64, 48}, rng);
+    draw_all(s, screen, window);
+    EXPECT_EQ(window.bytes, screen.bytes);
+    int sx, sy;
+    s.to_screen(63, 47, &sx, &sy);
+    EXPECT_EQ(sx, 63);
+    EXPECT_EQ(sy, 47);
+}
+
+TEST(ScreenScaler, KeepsTheAspectAndCentresTheScreen) {
+    ScreenScaler s;
+    s.fit({1024, 768}, 512, 300);   // limited by the height
+    OutputRect p = s.placement();
+    EXPECT_EQ(p.left, 56);
+    EXPECT_EQ(p.right, 456);
+    EXPECT_EQ(p.top, 0);
+    EXPECT_EQ(p.bottom, 300);
+    s.fit({1024, 768}, 400, 1000);   // limited by the width
+    p = s.placement();
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.right, 400);
+    EXPECT_EQ(p.top, 350);
+    EXPECT_EQ(p.bottom, 650);
+    s.fit({1024, 768}, 0, 0);   // a window with no pixels yet
+    EXPECT_TRUE(s.placement().empty());
+    EXPECT_TRUE(s.affected({0, 0, 1024, 768}).empty());
+}
+
+TEST(ScreenScaler, AnEvenColourStaysExactAtAnyScale) {
+    for (auto [w, h] : {std::pair{921, 691}, {2048, 1536}, {333, 250}, {37, 29}}) {
+        ScreenScaler s;
+        s.fit({160, 120}, w, h);
+        Pixels screen(160, 120), window(w, h);
+        for (size_t i = 0; i < screen.bytes.size(); i += 4) {
+            screen.bytes[i + 1] = 0x8C;
+            screen.bytes[i + 2] = 0x33;
+            screen.bytes[i + 3] = 0xFF;
+        }
+        draw_all(s, screen, window);
+        OutputRect p = s.placement();
+        for (int y = p.top; y < p.bottom; ++y)
+            for (int x = p.left; x < p.right; ++x) {
+                const UInt8* px = window.at(x, y);
+                ASSERT_EQ(px[1], 0x8C) << w << "x" << h << " at " << x << "," << y;
+                ASSERT_EQ(px[2], 0x33);
+                ASSERT_EQ(px[3], 0xFF);
+            }
+    }
+}
+
+// The host redraws only what changed: after any change, drawing the window
+// pixels affected by each changed rectangle must leave exactly the window a
+// full redraw gives.
+TEST(ScreenScaler, RedrawingWhatAChangeAffectsEqualsAFullRedraw) {
+    std::mt19937 rng(7);
+    for (auto [w, h] : {std::pair{921, 691}, {2048, 1536}, {512, 300}, {1100, 700}, {97, 80}}) {
+        ScreenScaler s;
+        s.fit({256, 192}, w, h);
+        Pixels screen(256, 192), window(w, h), full(w, h);
+        fill_noise(screen, {0, 0, 256, 192}, rng);
+        draw_all(s, screen, window);
+        for (int change = 0; change < 40; ++change) {
+            int left = int(rng() % 256), top = int(rng() % 192);
+            ScreenRect r{left, top, left + 1 + int(rng() % 40), top + 1 + int(rng() % 30)};
+            r.right = std::min(r.right, 256);
+            r.bottom = std::min(r.bottom, 192);
+            fill_noise(screen, r, rng);
+            OutputRect o = s.affected(r);   // empty when scaling down skips every changed pixel
+            if (!o.empty()) s.draw(screen.bytes.data(), screen.row(), o, window.at(o.left, o.top), window.row());
+        }
+        draw_all(s, screen, full);
+        ASSERT_EQ(window.bytes, full.bytes) << "window " << w << "x" << h;
+    }
+}
+
+TEST(ScreenScaler, MapsWindowPixelsBackToTheScreenPixelsUnderThem) {
+    ScreenScaler s;
+    s.fit({1024, 768}, 512, 300);
+    int sx, sy;
+    s.to_screen(56, 0, &sx, &sy);
+    EXPECT_EQ(sx, 1);   // the first window pixel's centre lies in screen pixel 1 at 0.39x
+    EXPECT_EQ(sy, 1);
+    s.to_screen(455, 299, &sx, &sy);
+    EXPECT_EQ(sx, 1022);
+    EXPECT_EQ(sy, 766);
+    s.to_screen(10, 150, &sx, &sy);   // on the bar left of the screen
+    EXPECT_EQ(sx, 0);
+    EXPECT_EQ(sy, 385);
+    s.to_screen(511, 150, &sx, &sy);
+    EXPECT_EQ(sx, 1023);
+    s.fit({100, 80}, 200, 160);   // twice the size: two window pixels per screen pixel
+    for (int x = 0; x < 200; ++x) {
+        s.to_screen(x, 2 * (x % 80), &sx, &sy);
+        ASSERT_EQ(sx, x / 2);
+        ASSERT_EQ(sy, x % 80);
+    }
+}
