@@ -228,6 +228,46 @@ TEST(SoundRecording, EachFormatComesOutExactly) {
     }
 }
 
+// A looping movie's sound runs on from its end into its start with not a
+// frame lost or doubled, pass after pass, and stops where it is stopped.
+TEST(SoundRecording, LoopingRunsOnWithoutAGap) {
+    Dir dir;
+    // Half a second and a bit (a whole number of movie units), at the
+    // device's own rate; the clock moves in steps that never meet the end
+    // of a pass exactly.
+    const UInt32 rate = 8000, n = 4040;
+    Bytes pcm;
+    for (UInt32 i = 0; i < n; ++i) {
+        const int v = (int(11000 * std::sin(i * 0.037) + 5000 * std::sin(i * 0.0011)) & ~0xFF) | int(i % 251);
+        pcm.insert(pcm.end(), {UInt8(v >> 8), UInt8(v)});
+    }
+    SInt16 ref = 0;
+    Movie movie = begin_movie(dir / "loop.mov", &ref);
+    add_sound_track(movie, 'twos', 16, 1, rate, pcm, n);
+    finish_movie(movie, ref);
+    ASSERT_EQ(UInt64(GetMovieDuration(movie)) * rate, UInt64(n) * GetMovieTimeScale(movie));
+    VirtualHost vh(int(rate), dir / "loop.wav");
+    SetTimeBaseFlags(GetMovieTimeBase(movie), loopTimeBase);
+    GoToBeginningOfMovie(movie);
+    vh.run(movie, 200);
+    StartMovie(movie);
+    vh.run(movie, 1750, 7);   // three and a half passes
+    EXPECT_NE(GetMovieRate(movie), 0);
+    StopMovie(movie);
+    vh.run(movie, 300, 7);
+    DisposeMovie(movie);
+    vh.finish();
+    const Recording r = read_wav(dir / "loop.wav");
+    const size_t start = rate / 5;
+    size_t wrong = 0, first_wrong = 0;
+    for (size_t i = 0; i < 3 * n; ++i) {
+        const SInt16 want = SInt16((pcm[2 * (i % n)] << 8) | pcm[2 * (i % n) + 1]);
+        if (r.samples[2 * (start + i)] != want && wrong++ == 0) first_wrong = i;
+    }
+    EXPECT_EQ(wrong, 0u) << "first wrong frame " << first_wrong << " (pass " << first_wrong / n << ")";
+    EXPECT_TRUE(silent(r, start + 3 * n + n / 2 + rate / 20, r.frames())) << "sound after the stop";
+}
+
 // Track volume times movie volume, applied as the device mixes; a negative
 // movie volume is muted.
 TEST(SoundRecording, TrackAndMovieVolumeAndMute) {

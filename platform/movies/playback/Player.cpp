@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Movies.h"
 #include "platform/hosts/Host.h"
 #include "platform/movies/MovieBox.h"
 #include "platform/movies/TrackEdits.h"
@@ -63,6 +64,7 @@ Player::Player(MovieObject& movie) : movie_(movie) {
 }
 
 Player::~Player() {
+    drop_next_pass();
     for (auto& s : sound_) s->stop();
 }
 
@@ -113,6 +115,7 @@ void Player::sync_tracks() {
 }
 
 void Player::reanchor(SInt64 time, Fixed rate) {
+    drop_next_pass();
     for (auto& s : sound_) s->stop();
     anchor_.time = time;
     anchor_.rate = rate;
@@ -139,6 +142,7 @@ SInt64 Player::time() {
     if (anchor_.rate == 0) return anchor_.time;
     const SInt64 t = time_at(anchor_, clock_now(), movie_.model.header.time_scale);
     const Wrapped w = wrap(t, anchor_.rate, span(), movie_.time_base.flags);
+    if (w.jumped && take_next_pass(w, t)) return SInt64(movie_.model.header.current_time);
     if (w.stopped || w.jumped) {
         reanchor(w.time, w.rate);
         return w.time;
@@ -163,16 +167,70 @@ void Player::set_time(SInt64 t) {
 
 void Player::update_gains() {
     const float movie_gain = volume_gain(movie_.volume);
-    for (auto& s : sound_)
-        if (TrackObject* t = movie_.track(s->track_id())) s->set_gain(movie_gain * volume_gain(t->data().header.volume));
+    for (auto* feeders : {&sound_, &next_sound_})
+        for (auto& s : *feeders)
+            if (TrackObject* t = movie_.track(s->track_id()))
+                s->set_gain(movie_gain * volume_gain(t->data().header.volume));
+}
+
+void Player::prepare_next_pass() {
+    const SInt32 flags = movie_.time_base.flags;
+    if (next_anchor_ || anchor_.source != ClockSource::Audio || anchor_.rate <= 0 || sound_.empty() ||
+        !(flags & loopTimeBase) || (flags & palindromeLoopTimeBase))
+        return;
+    const Span s = span();
+    host::AudioOutput* out = host::current().audio();
+    if (s.end <= s.start || !out) return;
+    // The frame the current pass's sound ends at (where its feeders stop).
+    const UInt64 end = reading_at(anchor_, s.end, movie_.model.header.time_scale);
+    const UInt64 ahead = std::min<UInt64>(UInt64(out->rate()) / 4, sound::AudioStream::kCapacity / 2);
+    if (end > out->mixed_position() + ahead || end < out->earliest_start()) return;   // not yet, or too late
+    Anchor next = anchor_;
+    next.time = s.start;
+    next.at = end;
+    for (auto& current : sound_) {
+        TrackObject* t = movie_.track(current->track_id());
+        if (!t) continue;
+        next_sound_.push_back(std::make_unique<SoundFeeder>(current->track_id()));
+        next_sound_.back()->start(*t, *out, next, s.end);
+    }
+    next_anchor_ = next;
+    update_gains();
+}
+
+// Time `t` has wrapped around once to `w.time`: the next pass, started at
+// the end frame, is now the one playing.
+bool Player::take_next_pass(const Wrapped& w, SInt64 t) {
+    if (!next_anchor_ || w.rate != anchor_.rate) return false;
+    const Span s = span();
+    // Only while the span is still the one the next pass was started for.
+    if (t >= s.end + (s.end - s.start) || next_anchor_->time != s.start ||
+        next_anchor_->at != reading_at(anchor_, s.end, movie_.model.header.time_scale))
+        return false;
+    for (auto& f : sound_) f->stop();   // done: the device is past their last frame
+    sound_ = std::move(next_sound_);
+    next_sound_.clear();
+    anchor_ = *next_anchor_;
+    next_anchor_.reset();
+    const SInt64 now = time_at(anchor_, clock_now(), movie_.model.header.time_scale);
+    movie_.model.header.current_time = UInt32(std::clamp<SInt64>(now, 0, 0x7FFFFFFF));
+    return true;
+}
+
+void Player::drop_next_pass() {
+    for (auto& f : next_sound_) f->stop();
+    next_sound_.clear();
+    next_anchor_.reset();
 }
 
 void Player::task() {
     sync_tracks();
     const SInt64 t = time();
     update_gains();
-    for (auto& s : sound_)
-        if (TrackObject* track = movie_.track(s->track_id())) s->top_up(*track);
+    prepare_next_pass();
+    for (auto* feeders : {&sound_, &next_sound_})
+        for (auto& s : *feeders)
+            if (TrackObject* track = movie_.track(s->track_id())) s->top_up(*track);
     show(t, redraw_);
     redraw_ = false;
 }

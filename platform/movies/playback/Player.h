@@ -12,9 +12,14 @@
 // Clock: while sound plays (rate > 0, an enabled sound track, an audio
 // device) movie time follows the device frames heard; otherwise the host's
 // milliseconds (virtual when headless, so tests are deterministic).
+//
+// Looping forward with sound, the next pass's sound is started ahead of
+// time at the very device frame the current pass ends, so a loop is heard
+// without a gap; when the time wraps, the player takes that pass over.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +75,11 @@ private:
     Span span() const;
     UInt64 clock_now() const;
     void update_gains();
+    // The seamless loop: starts the next pass's sound when the end of the
+    // span is near; takes it over at the wrap; forgets it.
+    void prepare_next_pass();
+    bool take_next_pass(const Wrapped& w, SInt64 t);
+    void drop_next_pass();
     // Brings every video track to time t; draws when something changed or
     // when `force`.
     void show(SInt64 t, bool force);
@@ -80,6 +90,8 @@ private:
     bool redraw_ = true;
     std::vector<std::unique_ptr<VideoFrames>> video_;
     std::vector<std::unique_ptr<SoundFeeder>> sound_;
+    std::optional<Anchor> next_anchor_;                    // the next pass's clock
+    std::vector<std::unique_ptr<SoundFeeder>> next_sound_;  // and its sound, already playing ahead
 };
 
 // The movie's player, made on first use.
