@@ -52,10 +52,17 @@ void SdlHost::shutdown() {
     audio_.reset();   // the device goes before SDL does
     if (cursor_) SDL_FreeCursor(cursor_);
     cursor_ = nullptr;
+    // No more events from here on. Destroying the window posts some (focus
+    // lost, hidden), and SDL may still hold the window as the one to wake
+    // from an earlier wait: it would send it a wake-up message over its
+    // second X connection, which can reach the server after the window is
+    // gone, and the X error that follows ends the process.
+    if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_SetEventFilter([](void*, SDL_Event*) { return 0; }, nullptr);
     if (window_) SDL_DestroyWindow(window_);   // and its surface with it
     window_ = nullptr;
     surface_ = nullptr;
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_Quit();
+    SDL_SetEventFilter(nullptr, nullptr);
 }
 
 Result<void> SdlHost::open_screen(ScreenSize size) {
