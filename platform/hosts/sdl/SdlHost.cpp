@@ -20,6 +20,7 @@
 #include "platform/events/KeyCodes.h"
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/Screenshot.h"
+#include "platform/hosts/sdl/X11Errors.h"
 #include "platform/quickdraw/Cursor.h"
 #include "platform/sound/SdlAudio.h"
 
@@ -35,6 +36,9 @@ Result<std::unique_ptr<SdlHost>> SdlHost::create() {
     // window and the headless host serves better.
     if (!SDL_getenv("SDL_VIDEODRIVER"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, SDL_getenv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
+    // Before SDL starts: its X driver chains to the handler it finds and
+    // puts it back as it closes the display, when that error shows up.
+    ignore_x11_wakeups_to_gone_windows();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return fail(unimpErr, "SDL could not start its video");
     std::unique_ptr<SdlHost> host(new SdlHost());
@@ -52,11 +56,9 @@ void SdlHost::shutdown() {
     audio_.reset();   // the device goes before SDL does
     if (cursor_) SDL_FreeCursor(cursor_);
     cursor_ = nullptr;
-    // No more events from here on. Destroying the window posts some (focus
-    // lost, hidden), and SDL may still hold the window as the one to wake
-    // from an earlier wait: it would send it a wake-up message over its
-    // second X connection, which can reach the server after the window is
-    // gone, and the X error that follows ends the process.
+    // No more events from here on: destroying the window posts some (focus
+    // lost, hidden), and each may send the window a wake-up message
+    // (X11Errors.h) just as it goes.
     if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_SetEventFilter([](void*, SDL_Event*) { return 0; }, nullptr);
     if (window_) SDL_DestroyWindow(window_);   // and its surface with it
     window_ = nullptr;
