@@ -56,19 +56,33 @@ State& state() {
     return st;
 }
 
-void changed() { ++state().generation; }
+bool same_image(const Cursor& a, const Cursor& b) {
+    for (int row = 0; row < 16; ++row)
+        if (a.data[row] != b.data[row] || a.mask[row] != b.mask[row]) return false;
+    return a.hotSpot.h == b.hotSpot.h && a.hotSpot.v == b.hotSpot.v;
+}
+
+bool shows(const CursorState& s) { return s.hideLevel == 0 && !s.obscured; }
+
+// Counts a change only when what shows differs: the application sets the
+// arrow again on every idle, and the host remakes its cursor on a change.
+void update(const CursorState& next) {
+    State& st = state();
+    const bool differs = !same_image(st.s.cursor, next.cursor) || shows(st.s) != shows(next);
+    st.s = next;
+    if (differs) ++st.generation;
+}
 
 }  // namespace
 
 const CursorState& cursor_state() { return state().s; }
 
-bool cursor_visible() { return state().s.hideLevel == 0 && !state().s.obscured; }
+bool cursor_visible() { return shows(state().s); }
 
 void cursor_mouse_moved() {
-    if (state().s.obscured) {
-        state().s.obscured = false;
-        changed();
-    }
+    CursorState next = state().s;
+    next.obscured = false;
+    update(next);
 }
 
 UInt32 cursor_generation() { return state().generation; }
@@ -104,15 +118,13 @@ void draw_cursor(UInt8* pixels, SInt32 width, SInt32 height, SInt32 rowBytes, Po
 
 namespace qd = platform::quickdraw;
 
-void InitCursor(void) {
-    qd::state().s = qd::CursorState{qd::kArrow, 0, false};
-    qd::changed();
-}
+void InitCursor(void) { qd::update(qd::CursorState{qd::kArrow, 0, false}); }
 
 void SetCursor(const Cursor* crsr) {
     if (!crsr) return;
-    qd::state().s.cursor = *crsr;
-    qd::changed();
+    qd::CursorState next = qd::state().s;
+    next.cursor = *crsr;
+    qd::update(next);
 }
 
 Cursor* GetQDGlobalsArrow(Cursor* arrow) {
@@ -121,16 +133,19 @@ Cursor* GetQDGlobalsArrow(Cursor* arrow) {
 }
 
 void HideCursor(void) {
-    ++qd::state().s.hideLevel;
-    qd::changed();
+    qd::CursorState next = qd::state().s;
+    ++next.hideLevel;
+    qd::update(next);
 }
 
 void ShowCursor(void) {
-    if (qd::state().s.hideLevel > 0) --qd::state().s.hideLevel;
-    qd::changed();
+    qd::CursorState next = qd::state().s;
+    if (next.hideLevel > 0) --next.hideLevel;
+    qd::update(next);
 }
 
 void ObscureCursor(void) {
-    qd::state().s.obscured = true;
-    qd::changed();
+    qd::CursorState next = qd::state().s;
+    next.obscured = true;
+    qd::update(next);
 }

@@ -184,6 +184,26 @@ TEST(Cursor, VisibilityCountsAndTheArrowImage) {
     EXPECT_TRUE(qd::cursor_visible());
     EXPECT_NE(qd::cursor_generation(), gen);
 
+    // The generation tells the host to remake its cursor: it moves when the
+    // image or the visibility changes, and not when the application sets
+    // the same cursor again (as it does on every idle).
+    gen = qd::cursor_generation();
+    SetCursor(&arrow);
+    HideCursor();
+    HideCursor();
+    ShowCursor();
+    EXPECT_EQ(qd::cursor_generation(), gen + 1) << "only the first hide changed what shows";
+    ShowCursor();
+    EXPECT_EQ(qd::cursor_generation(), gen + 2);
+    Cursor other = arrow;
+    other.hotSpot.h = 5;
+    SetCursor(&other);
+    EXPECT_EQ(qd::cursor_generation(), gen + 3);
+    SetCursor(&other);
+    EXPECT_EQ(qd::cursor_generation(), gen + 3);
+    InitCursor();
+    EXPECT_EQ(qd::cursor_generation(), gen + 4);
+
     // Drawn over a grey buffer: the hot spot is black, the outline white,
     // and far from the arrow nothing changes.
     const int w = 40, h = 40;
