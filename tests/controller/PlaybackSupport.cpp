@@ -184,7 +184,7 @@ void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, Cod
 }
 
 void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
-                     UInt32 frames, SInt16 volume) {
+                     UInt32 frames, SInt16 volume, Fixed edit_rate) {
     Track track = NewMovieTrack(movie, 0, 0, volume);
     Media media = NewTrackMedia(track, SoundMediaType, TimeScale(rate), nullptr, 0);
     ASSERT_NE(media, nullptr) << GetMoviesError();
@@ -204,7 +204,7 @@ void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, U
     DisposeHandle(data);
     DisposeHandle(reinterpret_cast<Handle>(desc));
     ASSERT_EQ(EndMediaEdits(media), noErr);
-    ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
+    ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), edit_rate), noErr);
 }
 
 Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission) {

@@ -89,9 +89,10 @@ using Painter = std::function<void(int frame, GWorldPtr world)>;
 void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames,
                      TimeValue duration, const Painter& paint);
 
-// A sound track of `bytes` in `format` (a description with those fields).
+// A sound track of `bytes` in `format` (a description with those fields),
+// its media inserted in one edit played at `edit_rate`.
 void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
-                     UInt32 frames, SInt16 volume = 0x100);
+                     UInt32 frames, SInt16 volume = 0x100, Fixed edit_rate = 0x10000);
 
 Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission = fsRdPerm);
 

@@ -113,10 +113,49 @@ size_t SoundFeeder::read_input(TrackObject& track, UInt64 pos, size_t count, flo
         if (p < a) filled = size_t(std::min<UInt64>(count, a - pos));   // cannot happen: edits are contiguous
         const UInt64 at = pos + filled;
         const size_t k = size_t(std::min<UInt64>(count - filled, b - at));
-        if (e.media_time >= 0) read_media(track, UInt64(e.media_time) + (at - a), k, out + filled * ch);
+        if (e.media_time >= 0) {
+            if (e.rate == 0x10000)
+                read_media(track, UInt64(e.media_time) + (at - a), k, out + filled * ch);
+            else if (e.rate > 0)   // an edit that holds a still (rate 0) or runs backwards is silent
+                read_scaled(track, UInt64(e.media_time), e.rate, at - a, k, out + filled * ch);
+        }
         filled += k;
     }
     return count;
+}
+
+// `count` input frames of an edit that plays its media at `rate` (16.16,
+// not 1), from input frame `first` of the edit on: input frame j is media
+// time media_time + j * rate, between two media frames interpolated
+// linearly. The pitch changes with the speed, as the picture's does.
+void SoundFeeder::read_scaled(TrackObject& track, UInt64 media_time, Fixed rate, UInt64 first, size_t count,
+                              float* out) {
+    using U128 = unsigned __int128;
+    const size_t ch = size_t(channels_);
+    const UInt64 rate_u = UInt64(UInt32(rate));
+    const U128 start = U128(first) * rate_u;                    // media position of the first frame, 16.16
+    const U128 last = U128(first + count - 1) * rate_u;
+    const UInt64 from = UInt64(start >> 16);
+    const UInt64 span = UInt64(last >> 16) - from + 2;   // the two frames around each position
+    // Much faster than real speed, only the frames used are read.
+    const bool whole = span <= 8 * UInt64(count) + 2;
+    scaled_.assign((whole ? size_t(span) : 2) * ch, 0.0f);
+    if (whole) read_media(track, media_time + from, size_t(span), scaled_.data());
+    for (size_t j = 0; j < count; ++j) {
+        const U128 pos = U128(first + j) * rate_u;
+        size_t i = 0;
+        if (whole) {
+            i = size_t(UInt64(pos >> 16) - from);
+        } else {
+            std::fill(scaled_.begin(), scaled_.end(), 0.0f);
+            read_media(track, media_time + UInt64(pos >> 16), 2, scaled_.data());
+        }
+        const float f = float(UInt64(pos) & 0xFFFF) / 65536.0f;
+        for (size_t c = 0; c < ch; ++c) {
+            const float a = scaled_[i * ch + c], b = scaled_[(i + 1) * ch + c];
+            out[j * ch + c] = a + (b - a) * f;
+        }
+    }
 }
 
 // `count` frames of the media from `media_time` on (one media unit a

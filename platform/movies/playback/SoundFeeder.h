@@ -52,6 +52,7 @@ private:
     void restart_at(UInt64 frame);
     size_t read_input(TrackObject& track, UInt64 pos, size_t count, float* out);
     size_t read_media(TrackObject& track, UInt64 media_time, size_t count, float* out);
+    void read_scaled(TrackObject& track, UInt64 media_time, Fixed rate, UInt64 first, size_t count, float* out);
 
     UInt32 track_id_;
     host::AudioOutput* out_ = nullptr;
@@ -64,7 +65,7 @@ private:
     UInt64 input_next_ = 0;      // next input frame to push
     UInt64 frame_end_ = 0;       // device frames from here on stay silent
     float gain_ = 1.0f;
-    std::vector<float> input_, output_;
+    std::vector<float> input_, output_, scaled_;
     std::string problem_;
 };
 
