@@ -1,7 +1,8 @@
 // SoundFeeder.h — one sound track's samples on their way to the device.
 //
 // From the movie time playback starts at, the feeder walks the track's
-// edits (empty edits and the time past the track's end are silence), reads
+// edits (empty edits and the time past the track's end are silence; an
+// edit of another rate plays its media at that speed), reads
 // the media's samples from wherever they live, decodes them to float,
 // resamples them from the media's rate (times the playback rate) to the
 // device's and writes them into a stream that starts at the device frame
