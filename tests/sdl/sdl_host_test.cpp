@@ -1,7 +1,8 @@
 // The event logger on the SDL host under Xvfb: a frame shown and read back
 // from the window, real keys and clicks through XTEST, the idle cost, the
-// screen scaled into a resized window, and the window's close button ending
-// the program through the quit hook.
+// screen scaled into a resized window, the window's close button ending
+// the program through the quit hook, and the program ending when the
+// display goes away.
 #include "tests/sdl/sdl_test_util.h"
 
 using namespace sdltest;
@@ -82,6 +83,27 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
     size_t request = log.find("quit requested by the host window was closed\n");
     EXPECT_NE(request, std::string::npos) << log;
     EXPECT_NE(log.find("highLevel class=aevt id=quit payload=from-quit-hook", request), std::string::npos) << log;
+    fs::remove_all(dir);
+}
+
+// The server going away (a session ending, a crash) ends the program at
+// once through its exit hooks, rather than leaving it spinning on a dead
+// connection while it tears its window down.
+TEST(SdlHost, QuitsWhenTheDisplayGoesAway) {
+    if (!have_program("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb)";
+    Xvfb x;
+    ASSERT_TRUE(x.start()) << "Xvfb did not start";
+    fs::path dir = fs::temp_directory_path() / ("kinora-sdl-lost-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::path out = dir / "out.txt", err = dir / "err.txt";
+    Child app({kLogger}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + (dir / "c.png").string()}, out, err);
+    ASSERT_TRUE(wait_for_text(out, "captured\n", 15s)) << read_file(out) << read_file(err);
+    x.stop();
+    EXPECT_EQ(app.wait(10s), 1) << read_file(out) << read_file(err);
+    EXPECT_NE(read_file(err).find("kinora: the connection to the display " + x.display() + " was lost; quitting\n"),
+              std::string::npos)
+        << read_file(err);
+    EXPECT_NE(read_file(out).find("exit ticks="), std::string::npos) << "the exit hooks ran";
     fs::remove_all(dir);
 }
 

@@ -103,11 +103,14 @@ public:
         display_ = ":" + std::to_string(std::atoi(buf));
         return true;
     }
-    ~Xvfb() {
+    ~Xvfb() { stop(); }
+    // Ends the server, as a session ending would.
+    void stop() {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
         }
+        pid_ = -1;
     }
     const std::string& display() const { return display_; }
 

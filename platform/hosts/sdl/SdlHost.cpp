@@ -36,9 +36,7 @@ Result<std::unique_ptr<SdlHost>> SdlHost::create() {
     // window and the headless host serves better.
     if (!SDL_getenv("SDL_VIDEODRIVER"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, SDL_getenv("WAYLAND_DISPLAY") ? "wayland,x11" : "x11");
-    // Before SDL starts: its X driver chains to the handler it finds and
-    // puts it back as it closes the display, when that error shows up.
-    ignore_x11_wakeups_to_gone_windows();
+    install_x11_error_handlers();   // before SDL starts
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return fail(unimpErr, "SDL could not start its video");
     std::unique_ptr<SdlHost> host(new SdlHost());
@@ -54,6 +52,12 @@ SdlHost::~SdlHost() {
 
 void SdlHost::shutdown() {
     audio_.reset();   // the device goes before SDL does
+    if (x11_display_lost()) {   // the server is gone: nothing to tear down there
+        cursor_ = nullptr;
+        window_ = nullptr;
+        surface_ = nullptr;
+        return;
+    }
     if (cursor_) SDL_FreeCursor(cursor_);
     cursor_ = nullptr;
     // No more events from here on: destroying the window posts some (focus

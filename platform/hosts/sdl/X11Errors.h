@@ -1,17 +1,26 @@
-// X11Errors.h — keeps a harmless X error from ending the process.
+// X11Errors.h — what the SDL host does about errors on its X connection.
 #pragma once
 
 namespace platform::host {
 
-// SDL wakes a thread waiting for events by sending its window a message
-// over a second connection to the X server. When the program quits right
-// after such a wake-up, the server may handle the window's destruction on
-// the main connection first and answer the message with BadWindow; Xlib's
-// default handler would then end the process in the middle of its exit.
-// This installs a handler that lets exactly that error pass (the message
-// had nobody left to wake) and hands every other to the handler before it.
-// Xlib's handler is process-wide; installing it costs nothing when no X
-// display is ever opened.
-void ignore_x11_wakeups_to_gone_windows();
+// Installs Xlib's error handlers; call before SDL starts (its X driver
+// chains to the handlers it finds and puts them back as it closes the
+// display). Xlib's handlers are process-wide; installing them costs nothing
+// when no X display is ever opened.
+//
+// - A harmless error passes: SDL wakes a thread waiting for events by
+//   sending its window a message over a second connection to the server.
+//   When the program quits right after such a wake-up, the server may
+//   handle the window's destruction on the main connection first and
+//   answer the message with BadWindow. Every other error goes to the
+//   handler before (Xlib's own ends the process, as before).
+// - A lost connection (the server ended or the session closed) ends the
+//   process at once, through the exit hooks, with status 1 and a message.
+//   From then on display_lost() is true and nothing may speak to the
+//   server: Xlib's own handler would exit with the host still to tear
+//   down, and tearing a window down waits for the dead server forever.
+void install_x11_error_handlers();
+
+bool x11_display_lost();
 
 }  // namespace platform::host
