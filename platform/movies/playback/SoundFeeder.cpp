@@ -131,6 +131,7 @@ size_t SoundFeeder::read_input(TrackObject& track, UInt64 pos, size_t count, flo
 void SoundFeeder::read_scaled(TrackObject& track, UInt64 media_time, Fixed rate, UInt64 first, size_t count,
                               float* out) {
     using U128 = unsigned __int128;
+    if (count == 0) return;
     const size_t ch = size_t(channels_);
     const UInt64 rate_u = UInt64(UInt32(rate));
     const U128 start = U128(first) * rate_u;                    // media position of the first frame, 16.16
