@@ -1,9 +1,13 @@
 // FlattenMovieData: a self-contained copy of a movie in a new file.
 /*
- * The copy holds every sample of every track's media (enabled tracks only
- * with flattenActiveTracksOnly), gathered from whatever files the data
- * references name, in one mdat; each media's data reference becomes the
- * file itself. Samples are regrouped into chunks of about half a second
+ * The copy holds the samples each track's edits show (enabled tracks only
+ * with flattenActiveTracksOnly) and those they depend on
+ * (SampleDependencies.h), and nothing else: a media keeps, in decode
+ * order, the runs of samples its edits need, and each edit's media time
+ * moves with the run that holds it, so exactly what the source shows
+ * shows. They are gathered from whatever files the data references name,
+ * in one mdat; each media's data reference becomes the file itself.
+ * Samples are regrouped into chunks of about half a second
  * (at most 4 MiB) that alternate between the tracks in time order, or come
  * track after track with flattenDontInterleaveFlatten. Framed sound (MACE
  * and the like, SampleFraming.h) is cut only between packets.
@@ -34,6 +38,8 @@
 #include "platform/movies/MovieFiles.h"
 #include "platform/movies/MovieProgress.h"
 #include "platform/movies/Session.h"
+#include "platform/movies/TrackEdits.h"
+#include "platform/movies/format/SampleDependencies.h"
 #include "platform/movies/format/SampleFraming.h"
 
 using namespace platform;
@@ -74,7 +80,40 @@ struct Plan {
     UInt64 data_bytes = 0;
 };
 
-// Groups one track's samples into output chunks and builds its new table.
+// The runs of samples a track's edits need (the whole media without an
+// edit list), in decode order, each with where its edits' media times go.
+struct Needed {
+    SampleRange range;
+    SInt64 shift = 0;   // new decode time minus old, once planned
+};
+
+SampleRange needed_by(const pm::Media& media, const EditEntry& e, UInt32 movie_scale) {
+    const UInt64 start = UInt64(e.media_time);
+    return samples_needed(media, start, std::max(media_end(e, movie_scale, media.header.time_scale), start + 1));
+}
+
+std::vector<Needed> needed_runs(const pm::Track& track, UInt32 movie_scale) {
+    const pm::Media& media = track.media;
+    std::vector<SampleRange> ranges;
+    if (track.edits && track.edits->list) {
+        for (const EditEntry& e : track.edits->list->entries)
+            if (e.media_time >= 0)
+                if (SampleRange r = needed_by(media, e, movie_scale); !r.empty()) ranges.push_back(r);
+    } else if (media.samples.sample_count()) {
+        ranges.push_back(SampleRange{1, media.samples.sample_count()});
+    }
+    std::sort(ranges.begin(), ranges.end(), [](const SampleRange& a, const SampleRange& b) { return a.first < b.first; });
+    std::vector<Needed> runs;
+    for (const SampleRange& r : ranges) {
+        if (!runs.empty() && r.first <= runs.back().range.last + 1)
+            runs.back().range.last = std::max(runs.back().range.last, r.last);
+        else
+            runs.push_back(Needed{r});
+    }
+    return runs;
+}
+
+// Groups the samples a track needs into output chunks and builds its new table.
 class TrackPlanner {
 public:
     TrackPlanner(Plan& plan, size_t index, const pm::Media& source)
@@ -83,14 +122,35 @@ public:
           scale_(source.header.time_scale ? source.header.time_scale : 1),
           chunk_units_(std::max<UInt64>(1, UInt64(kChunkSeconds * scale_))) {}
 
-    Result<void> run() {
+    // `breaks`: samples that must start an output chunk (edit_boundaries()).
+    Result<void> run(std::vector<Needed>& runs, const std::vector<UInt32>& breaks) {
         const SampleTable& src = source_.samples;
-        return src.for_each_chunk([&](const SampleTable::ChunkInfo& c) -> Result<void> {
-            const auto& framing = framings_[c.description - 1];
-            UInt16 ref = load_u16be(&source_.descriptions.entries[c.description - 1].bytes[14]);
-            if (framing) return framed(c, *framing, ref);
-            return per_sample(c, ref);
-        });
+        for (Needed& n : runs) {
+            TRY(table_.make_room(src.earliest_shown(n.range.first, n.range.last)));
+            n.shift = SInt64(table_.duration()) - SInt64(src.sample_time(n.range.first));
+            current_ = 0;
+            for (UInt32 s = n.range.first; s <= n.range.last;) {
+                // The part of the chunk holding `s` that the run needs, up
+                // to the next break that falls between packets.
+                SampleTable::ChunkSpan span = src.chunk_span(s);
+                const auto& framing = framings_[span.description - 1];
+                UInt32 stop = std::min(n.range.last + 1, span.first_sample + span.samples);
+                for (auto b = std::upper_bound(breaks.begin(), breaks.end(), s); b != breaks.end() && *b < stop; ++b)
+                    if (!framing || (*b - span.first_sample) % framing->samples_per_packet == 0) {
+                        stop = *b;
+                        break;
+                    }
+                if (std::binary_search(breaks.begin(), breaks.end(), s)) current_ = 0;
+                UInt64 offset = span.offset;
+                if (framing) offset += framing->bytes(s - span.first_sample);
+                else for (UInt32 i = span.first_sample; i < s; ++i) offset += src.size_of(i);
+                SampleTable::ChunkInfo c{span.chunk, offset, 0, s, stop - s, span.description};
+                UInt16 ref = load_u16be(&source_.descriptions.entries[span.description - 1].bytes[14]);
+                TRY(framing ? framed(c, *framing, ref) : per_sample(c, ref));
+                s = stop;
+            }
+        }
+        return ok();
     }
 
 private:
@@ -118,7 +178,7 @@ private:
             UInt32 n = c.first_sample + done;
             UInt32 left = c.samples - done;
             UInt32 duration = duration_of(n);
-            UInt32 take = std::min(left, src.same_duration_run(n));
+            UInt32 take = std::min(left, src.same_timing_run(n));
             take = UInt32(std::min<UInt64>(take, room(c.description, duration, f.bytes_per_packet)));
             if (take < left) {
                 // Cut between packets only; a run shorter than a packet stays whole.
@@ -128,7 +188,7 @@ private:
             UInt64 offset = c.offset + f.bytes(done);
             UInt64 bytes = f.bytes(done + take) - f.bytes(done);
             TRY(add(ref, offset, bytes, take, src.size_of(n), duration, c.description, src.is_sync(n),
-                    src.sample_time(n)));
+                    src.composition_offset(n)));
             done += take;
         }
         return ok();
@@ -144,7 +204,7 @@ private:
             UInt32 size = src.size_of(n);
             UInt32 duration = duration_of(n);
             bool sync = src.is_sync(n);
-            UInt32 limit = std::min(c.samples - done, src.same_duration_run(n));
+            UInt32 limit = std::min(c.samples - done, src.same_timing_run(n));
             limit = UInt32(std::min<UInt64>(limit, room(c.description, duration, size)));
             UInt32 take = 1;
             if (src.sizes_constant() && !src.has_sync_table()) {
@@ -152,7 +212,8 @@ private:
             } else {
                 while (take < limit && src.size_of(n + take) == size && src.is_sync(n + take) == sync) ++take;
             }
-            TRY(add(ref, offset, UInt64(take) * size, take, size, duration, c.description, sync, src.sample_time(n)));
+            TRY(add(ref, offset, UInt64(take) * size, take, size, duration, c.description, sync,
+                    src.composition_offset(n)));
             offset += UInt64(take) * size;
             done += take;
         }
@@ -166,21 +227,22 @@ private:
     }
 
     Result<void> add(UInt16 ref, UInt64 offset, UInt64 bytes, UInt32 count, UInt32 size, UInt32 duration,
-                     UInt32 description, bool sync, UInt64 time) {
+                     UInt32 description, bool sync, SInt32 composition) {
         bool fresh = !current_ || description != description_ ||
                      (bytes && (out_units_ >= chunk_units_ || current_bytes() + bytes > kChunkBytes));
         if (fresh) {
-            TRY(table_.add_chunk(0, count, size, duration, description, sync));
+            const double start = double(table_.duration()) / double(scale_);
+            TRY(table_.add_chunk(0, count, size, duration, description, sync, composition));
             OutChunk chunk;
             chunk.track = index_;
             chunk.number = table_.chunk_count();
-            chunk.start = double(time) / double(scale_);
+            chunk.start = start;
             plan_.chunks.push_back(std::move(chunk));
             current_ = plan_.chunks.size();
             description_ = description;
             out_units_ = 0;
         } else {
-            TRY(table_.extend_last_chunk(count, size, duration, sync));
+            TRY(table_.extend_last_chunk(count, size, duration, sync, composition));
         }
         OutChunk& chunk = plan_.chunks[current_ - 1];
         if (!chunk.pieces.empty() && chunk.pieces.back().ref == ref &&
@@ -236,9 +298,28 @@ Result<Plan> make_plan(MovieObject& movie, pm::Movie& out, bool active_only) {
         plan.tracks[i].media = &movie.track(out.tracks[i].header.track_id)->media;
         plan.tracks[i].track = std::move(out.tracks[i]);
     }
+    const UInt32 movie_scale = movie.model.header.time_scale;
     for (size_t i = 0; i < plan.tracks.size(); ++i) {
-        TrackPlanner planner(plan, i, plan.tracks[i].media->data());
-        TRY(planner.run());
+        const pm::Media& source = plan.tracks[i].media->data();
+        const pm::Track& source_track = plan.tracks[i].media->track->data();
+        pm::Track& copy = plan.tracks[i].track;
+        std::vector<Needed> runs = needed_runs(source_track, movie_scale);
+        TrackPlanner planner(plan, i, source);
+        TRY(planner.run(runs, edit_boundaries(source_track, movie_scale)));
+        copy.media.header.duration = copy.media.samples.duration();
+        const bool whole = runs.size() == 1 && runs[0].range.first == 1 &&
+                           runs[0].range.last == source.samples.sample_count() && runs[0].shift == 0;
+        if (!whole) copy.media.samples_changed();
+        if (!copy.edits || !copy.edits->list) continue;
+        // Each edit's media time moves with the run that holds what it shows.
+        for (EditEntry& e : copy.edits->list->entries) {
+            if (e.media_time < 0) continue;
+            SampleRange r = needed_by(source, e, movie_scale);
+            auto run = std::find_if(runs.begin(), runs.end(), [&](const Needed& n) {
+                return !r.empty() && n.range.first <= r.first && r.last <= n.range.last;
+            });
+            e.media_time = run == runs.end() ? -1 : std::max<SInt64>(0, e.media_time + run->shift);
+        }
     }
     return plan;
 }

@@ -5,6 +5,7 @@
 #include "platform/movies/HostDescriptions.h"
 #include "platform/movies/MediaData.h"
 #include "platform/movies/TrackEdits.h"
+#include "platform/movies/format/SampleDependencies.h"
 #include "platform/movies/format/SampleFraming.h"
 
 namespace platform::movies {
@@ -14,6 +15,11 @@ namespace {
 UInt64 rescale(UInt64 v, UInt32 from, UInt32 to) {
     if (from == to || from == 0) return v;
     return UInt64((static_cast<unsigned __int128>(v) * to + from / 2) / from);
+}
+
+SInt64 rescale_signed(SInt64 v, UInt32 from, UInt32 to) {
+    if (v >= 0) return SInt64(rescale(UInt64(v), from, to));
+    return -SInt64(rescale(UInt64(-v), from, to));
 }
 
 // The index in `to` of a description of `from` (for the data reference the
@@ -34,56 +40,45 @@ Result<UInt32> map_description(MediaObject& from, UInt32 index, MediaObject& to)
 
 }  // namespace
 
-Result<CopiedSpan> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration, MediaObject& to) {
+Result<UInt64> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration, MediaObject& to) {
     const Media& src = from.data();
     if (src.type() != to.data().type()) return fail(mediaTypesDontMatch, "the media are of different types");
     const SampleTable& table = src.samples;
     const UInt32 from_scale = src.header.time_scale, to_scale = to.data().header.time_scale;
-    CopiedSpan out;
-    out.media_time = to.data().samples.duration();
-    UInt64 end = std::min(start + duration, table.duration());
-    if (start >= end) return out;
+    SampleTable& dst = to.data().samples;
+    const SampleRange range = samples_needed(src, start, start + duration);
+    if (range.empty()) return dst.display_end();
 
-    UInt32 first = TRY(table.sample_at(start));
-    UInt32 last = TRY(table.sample_at(end - 1));
+    const UInt64 base = table.sample_time(range.first);
+    TRY(dst.make_room(rescale_signed(table.earliest_shown(range.first, range.last), from_scale, to_scale)));
+    const UInt64 copy_start = dst.duration();
+
     std::vector<UInt32> mapped(src.descriptions.entries.size(), 0);
-    bool first_piece = true;
-    for (UInt32 n = first; n <= last;) {
+    for (UInt32 n = range.first; n <= range.last;) {
         SampleTable::ChunkSpan chunk = table.chunk_span(n);
-        UInt32 begin = n, stop = std::min(last + 1, chunk.first_sample + chunk.samples);
+        const UInt32 begin = n, stop = std::min(range.last + 1, chunk.first_sample + chunk.samples);
         auto framing = src.type() == kSoun ? sound_framing(src.descriptions.entries[chunk.description - 1]) : std::nullopt;
-        if (framing) {
-            begin = chunk.first_sample + UInt32(framing->whole_packets(begin - chunk.first_sample));
-            UInt32 length = stop - chunk.first_sample;
-            if (length % framing->samples_per_packet)
-                length = std::min(chunk.samples, length + framing->samples_per_packet - length % framing->samples_per_packet);
-            stop = chunk.first_sample + length;
-        }
-        if (first_piece) {
-            out.lead = rescale(start - table.sample_time(begin), from_scale, to_scale);
-            first_piece = false;
-        }
         if (!mapped[chunk.description - 1]) mapped[chunk.description - 1] = TRY(map_description(from, chunk.description, to));
-        UInt32 description = mapped[chunk.description - 1];
+        const UInt32 description = mapped[chunk.description - 1];
 
         // The samples keep their bytes where they are: one new chunk at the
-        // first one's offset, in runs of equal size, duration and sync.
+        // first one's offset, in runs of equal size, timing and sync.
         UInt64 offset = chunk.offset;
         if (framing) offset += framing->bytes(begin - chunk.first_sample);
         else for (UInt32 i = chunk.first_sample; i < begin; ++i) offset += table.size_of(i);
-        SampleTable& dst = to.data().samples;
         bool new_chunk = true;
         for (UInt32 s = begin; s < stop;) {
             UInt64 next = s < table.sample_count() ? table.sample_time(s + 1) : table.duration();
             UInt32 sample_duration = UInt32(std::max<UInt64>(1, rescale(next - table.sample_time(s), from_scale, to_scale)));
+            SInt32 composition = SInt32(rescale_signed(table.composition_offset(s), from_scale, to_scale));
             UInt32 size = table.size_of(s);
             bool sync = table.is_sync(s);
-            UInt32 run = std::min(stop - s, table.same_duration_run(s));
+            UInt32 run = std::min(stop - s, table.same_timing_run(s));
             UInt32 take = 1;
             if (framing || (table.sizes_constant() && !table.has_sync_table())) take = run;
             else while (take < run && table.size_of(s + take) == size && table.is_sync(s + take) == sync) ++take;
-            if (new_chunk) TRY(dst.add_chunk(offset, take, size, sample_duration, description, sync));
-            else TRY(dst.extend_last_chunk(take, size, sample_duration, sync));
+            if (new_chunk) TRY(dst.add_chunk(offset, take, size, sample_duration, description, sync, composition));
+            else TRY(dst.extend_last_chunk(take, size, sample_duration, sync, composition));
             new_chunk = false;
             s += take;
         }
@@ -91,8 +86,12 @@ Result<CopiedSpan> copy_media_span(MediaObject& from, UInt64 start, UInt64 durat
     }
     Media& m = to.data();
     m.header.duration = m.samples.duration();
+    m.samples_changed();
     to.movie().mark_changed();
-    return out;
+    // Where `start` shows in `to`; a display time before the copy's first
+    // decode time (a negative offset) cannot be named by an edit.
+    const SInt64 shown = SInt64(copy_start) + rescale_signed(SInt64(start) - SInt64(base), from_scale, to_scale);
+    return UInt64(std::max<SInt64>(shown, 0));
 }
 
 Result<void> insert_track_segment(TrackObject& from, UInt64 start, UInt64 duration, TrackObject& to, UInt64 at) {
@@ -103,7 +102,6 @@ Result<void> insert_track_segment(TrackObject& from, UInt64 start, UInt64 durati
     const UInt32 to_scale = to.movie->model.header.time_scale;
     // Taken before anything changes, since `from` may be `to`.
     const std::vector<EditEntry> edits = timeline(from.data(), from_scale);
-    const UInt32 from_media_scale = from.data().media.header.time_scale;
 
     struct Piece {
         UInt64 track_duration;   // in `to`'s movie scale
@@ -117,13 +115,11 @@ Result<void> insert_track_segment(TrackObject& from, UInt64 start, UInt64 durati
         UInt64 edit_end = edit_start + e.track_duration;
         UInt64 a = std::max(start, edit_start), b = std::min(end, edit_end);
         if (a < b) {
-            Piece p{rescale(b - a, from_scale, to_scale), -1, 0, e.rate};
-            if (e.media_time >= 0) {
-                UInt64 m0 = media_units(a - edit_start, from_scale, from_media_scale, e.rate);
-                UInt64 m1 = media_units(b - edit_start, from_scale, from_media_scale, e.rate);
-                p.media_time = e.media_time + SInt64(m0);
-                p.media_duration = std::max<UInt64>(m1 - m0, 1);
-            }
+            const EditEntry part = edit_part(from.data(), e, a - edit_start, b - edit_start, from_scale);
+            Piece p{rescale(part.track_duration, from_scale, to_scale), part.media_time, 0, e.rate};
+            if (part.media_time >= 0)
+                p.media_duration = std::max<UInt64>(
+                    media_units(part.track_duration, from_scale, from.data().media.header.time_scale, e.rate), 1);
             pieces.push_back(p);
         }
         edit_start = edit_end;
@@ -136,8 +132,7 @@ Result<void> insert_track_segment(TrackObject& from, UInt64 start, UInt64 durati
         if (p.track_duration == 0) continue;
         EditEntry edit{p.track_duration, -1, p.rate};
         if (p.media_time >= 0) {
-            CopiedSpan copied = TRY(copy_media_span(from.media, UInt64(p.media_time), p.media_duration, to.media));
-            edit.media_time = SInt64(copied.media_time + copied.lead);
+            edit.media_time = SInt64(TRY(copy_media_span(from.media, UInt64(p.media_time), p.media_duration, to.media)));
         }
         insert_edit(to.data(), to_scale, place, edit);
         place += p.track_duration;

@@ -13,17 +13,14 @@
 
 namespace platform::movies {
 
-struct CopiedSpan {
-    UInt64 media_time = 0;   // in `to`: where the first copied sample starts
-    UInt64 lead = 0;         // units of that sample before the span's start
-};
-
-// Adds to `to` references to the samples of `from` that play in media time
-// [start, start + duration): whole samples (whole packets of framed sound).
-// The media types must match (mediaTypesDontMatch); durations are converted
-// when the time scales differ. Fails with the reason when a sample's file
-// cannot be reached.
-Result<CopiedSpan> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration, MediaObject& to);
+// Adds to `to` references to the samples of `from` it takes to show
+// display time [start, start + duration) of it: the samples shown and
+// those they depend on (SampleDependencies.h), so an edit that starts at
+// the result shows exactly that span. The media types must match
+// (mediaTypesDontMatch); durations are converted when the time scales
+// differ. Returns the display time in `to` where `start` shows. Fails with
+// the reason when a sample's file cannot be reached.
+Result<UInt64> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration, MediaObject& to);
 
 // Inserts track time [start, start + duration) of `from` into `to` at track
 // time `at` (each in its own movie's time scale): what plays there, empty

@@ -1,5 +1,6 @@
 #include "platform/movies/format/Atom.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace platform::movies {
@@ -36,6 +37,12 @@ Result<ChildAtom> ChildReader::next() {
     c.whole = TRY_AS(body_.bytes(size_t(c.header.size)), invalidMovie);
     c.body = ByteReader(c.whole.subspan(c.header.header_size), invalidMovie);
     return c;
+}
+
+void KeptAtoms::drop(std::span<const OSType> types) {
+    std::erase_if(atoms_, [&](const std::pair<OSType, RawAtom>& a) {
+        return std::find(types.begin(), types.end(), a.second.type) != types.end();
+    });
 }
 
 void KeptAtoms::keep(OSType after, std::span<const UInt8> whole) {

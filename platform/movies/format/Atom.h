@@ -85,6 +85,8 @@ class KeptAtoms {
 public:
     void keep(OSType after, std::span<const UInt8> whole);
     void set_tail(std::span<const UInt8> tail) { tail_.assign(tail.begin(), tail.end()); }
+    // Forgets the kept atoms of these types.
+    void drop(std::span<const OSType> types);
 
     void write_after(ByteWriter& w, OSType after) const;
     void write_tail(ByteWriter& w) const { w.bytes(tail_); }

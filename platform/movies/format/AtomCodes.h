@@ -43,6 +43,20 @@ inline constexpr OSType kStsc = fourcc("stsc");
 inline constexpr OSType kStsz = fourcc("stsz");
 inline constexpr OSType kStco = fourcc("stco");
 inline constexpr OSType kCo64 = fourcc("co64");
+inline constexpr OSType kCtts = fourcc("ctts");
+inline constexpr OSType kCslg = fourcc("cslg");
+// Sample table atoms with an entry per sample (or per run of samples) that
+// this layer keeps as read; they no longer fit once the samples change.
+inline constexpr OSType kSdtp = fourcc("sdtp");
+inline constexpr OSType kStps = fourcc("stps");
+inline constexpr OSType kSbgp = fourcc("sbgp");
+inline constexpr OSType kSgpd = fourcc("sgpd");
+inline constexpr OSType kSubs = fourcc("subs");
+inline constexpr OSType kSaiz = fourcc("saiz");
+inline constexpr OSType kSaio = fourcc("saio");
+inline constexpr OSType kPadb = fourcc("padb");
+inline constexpr OSType kStdp = fourcc("stdp");
+inline constexpr OSType kStsh = fourcc("stsh");
 
 // Containers the atom tree walker descends into besides the ones above
 inline constexpr OSType kMvex = fourcc("mvex");

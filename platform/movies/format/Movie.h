@@ -6,7 +6,7 @@
  * trak  tkhd, edts, tref, mdia, udta
  * mdia  mdhd, hdlr (media handler: 'mhlr' + media type), minf
  * minf  vmhd | smhd | gmhd, hdlr (data handler: 'dhlr' 'alis'), dinf, stbl
- * stbl  stsd, stts, stss, stsc, stsz, stco | co64
+ * stbl  stsd, stts, ctts, cslg, stss, stsc, stsz, stco | co64
  *
  * Written in that order; a kept atom goes back after the known atom it
  * followed when read. Every atom's size is computed as it is written.
@@ -45,6 +45,10 @@ struct Media {
     // A new, empty media of a type with its handlers, media information
     // header and one data reference to the movie's own file.
     static Media make(OSType type, UInt32 time_scale);
+
+    // The samples were cut, copied or added to: forgets the kept sample
+    // table atoms that speak of them one by one.
+    void samples_changed();
 
     static Result<Media> parse(ByteReader mdia_body);
     Result<void> write(ByteWriter& w) const;

@@ -23,6 +23,10 @@ Result<void> parse_stbl(Media& m, ByteReader body) {
             have_stsd = true;
         } else if (t == kStts) {
             TRY(m.samples.parse_stts(c.body));
+        } else if (t == kCtts) {
+            TRY(m.samples.parse_ctts(c.body));
+        } else if (t == kCslg) {
+            continue;   // follows from the offsets; written anew with them
         } else if (t == kStss) {
             TRY(m.samples.parse_stss(c.body));
         } else if (t == kStsc) {
@@ -153,6 +157,8 @@ Result<void> Media::write(ByteWriter& w) const {
     kept_stbl.write_after(w, kStsd);
     TRY(samples.write_stts(w));
     kept_stbl.write_after(w, kStts);
+    TRY(samples.write_ctts(w));
+    kept_stbl.write_after(w, kCtts);
     TRY(samples.write_stss(w));
     kept_stbl.write_after(w, kStss);
     TRY(samples.write_stsc(w));
@@ -170,6 +176,11 @@ Result<void> Media::write(ByteWriter& w) const {
     kept_mdia.write_after(w, kMinf);
     kept_mdia.write_tail(w);
     return end_atom(w, mdia);
+}
+
+void Media::samples_changed() {
+    static constexpr OSType kPerSample[] = {kSdtp, kStps, kSbgp, kSgpd, kSubs, kSaiz, kSaio, kPadb, kStdp, kStsh};
+    kept_stbl.drop(kPerSample);
 }
 
 Media Media::make(OSType type, UInt32 time_scale) {

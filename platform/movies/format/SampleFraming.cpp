@@ -1,5 +1,7 @@
 #include "platform/movies/format/SampleFraming.h"
 
+#include "platform/movies/format/Movie.h"
+
 namespace platform::movies {
 
 std::optional<SampleFraming> sound_framing(const SampleDescription& entry) {
@@ -51,6 +53,25 @@ std::vector<std::optional<SampleFraming>> media_framings(OSType media_type,
     if (media_type != kSoun) return out;
     for (size_t i = 0; i < out.size(); ++i) out[i] = sound_framing(descriptions.entries[i]);
     return out;
+}
+
+Result<bool> start_chunk_at(Media& media, UInt32 number) {
+    SampleTable& table = media.samples;
+    const SampleTable::ChunkSpan span = table.chunk_span(number);
+    if (span.first_sample == number) return true;
+    if (span.description == 0 || span.description > media.descriptions.entries.size())
+        return fail(invalidSampleDescIndex, "chunk names a missing sample description");
+    UInt64 offset = span.offset;
+    std::optional<SampleFraming> f;
+    if (media.type() == kSoun) f = sound_framing(media.descriptions.entries[span.description - 1]);
+    if (f) {
+        if ((number - span.first_sample) % f->samples_per_packet) return false;
+        offset += f->bytes(number - span.first_sample);
+    } else {
+        for (UInt32 n = span.first_sample; n < number; ++n) offset += table.size_of(n);
+    }
+    TRY(table.split_chunk(number, offset));
+    return true;
 }
 
 }  // namespace platform::movies

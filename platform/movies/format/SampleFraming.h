@@ -45,4 +45,9 @@ std::optional<SampleFraming> sound_framing(const SampleDescription& d);
 std::vector<std::optional<SampleFraming>> media_framings(OSType media_type,
                                                          const SampleDescriptions& descriptions);
 
+struct Media;
+// Makes sample `number` (valid) start a chunk of the media, when it starts
+// a packet; false when it falls inside one.
+Result<bool> start_chunk_at(Media& media, UInt32 number);
+
 }  // namespace platform::movies

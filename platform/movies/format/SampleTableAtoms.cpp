@@ -34,6 +34,21 @@ Result<void> SampleTable::parse_stts(ByteReader r) {
     return ok();
 }
 
+Result<void> SampleTable::parse_ctts(ByteReader r) {
+    if (seen_ctts_) return bad_table("two composition offset tables");
+    seen_ctts_ = true;
+    UInt32 n;
+    auto b = TRY(table_entries(r, 8, &n, "composition offset count exceeds its atom"));
+    offset_runs_.resize(n);
+    // Version 0 offsets are unsigned, but writers store negative ones there
+    // too; read both versions as signed.
+    for (UInt32 i = 0; i < n; ++i)
+        offset_runs_[i] = OffsetRun{load_u32be(&b[8 * i]), SInt32(load_u32be(&b[8 * i + 4]))};
+    std::erase_if(offset_runs_, [](const OffsetRun& o) { return o.count == 0; });
+    has_offsets_ = !offset_runs_.empty();
+    return ok();
+}
+
 Result<void> SampleTable::parse_stss(ByteReader r) {
     if (has_sync_table_) return bad_table("two sync sample tables");
     UInt32 n;
@@ -102,6 +117,15 @@ Result<void> SampleTable::finish(UInt32 description_count) {
         return bad_table("time-to-sample and sample size tables count different samples");
     index_time_runs();
 
+    if (has_offsets_) {
+        UInt64 covered = 0;
+        for (const OffsetRun& o : offset_runs_) covered += o.count;
+        if (covered > sample_count_) return bad_table("composition offsets for more samples than the media has");
+        // Samples the table leaves out are shown at their decode times.
+        if (covered < sample_count_) offset_runs_.push_back(OffsetRun{UInt32(sample_count_ - covered), 0});
+        index_offset_runs();
+    }
+
     for (const ChunkRun& c : chunk_runs_)
         if (c.description == 0 || c.description > description_count)
             return fail(invalidSampleDescIndex, "sample-to-chunk entry names a missing sample description");
@@ -146,6 +170,37 @@ Result<void> SampleTable::write_stts(ByteWriter& w) const {
         w.u32(t.count);
         w.u32(t.duration);
     }
+    return end_atom(w, at);
+}
+
+Result<void> SampleTable::write_ctts(ByteWriter& w) const {
+    if (!has_offsets_) return ok();
+    SInt64 least = INT64_MAX, greatest = INT64_MIN;
+    for (const OffsetRun& o : offset_runs_) {
+        least = std::min<SInt64>(least, o.offset);
+        greatest = std::max<SInt64>(greatest, o.offset);
+    }
+    const bool negative = least < 0;
+    size_t at = begin_atom(w, kCtts);
+    write_full_header(w, {UInt8(negative ? 1 : 0), 0});
+    w.u32(UInt32(offset_runs_.size()));
+    for (const OffsetRun& o : offset_runs_) {
+        w.u32(o.count);
+        w.u32(UInt32(o.offset));
+    }
+    TRY(end_atom(w, at));
+    if (!negative) return ok();
+    // How far display times reach below decode times, for readers that
+    // need every display time at or after its decode time.
+    auto clamp32 = [](SInt64 v) { return UInt32(SInt32(std::clamp<SInt64>(v, INT32_MIN, INT32_MAX))); };
+    const SInt64 start = has_offsets_ && sample_count_ ? display_index().times.front() : 0;
+    at = begin_atom(w, kCslg);
+    write_full_header(w, {});
+    w.u32(clamp32(-least));
+    w.u32(clamp32(least));
+    w.u32(clamp32(greatest));
+    w.u32(clamp32(start));
+    w.u32(clamp32(SInt64(display_end())));
     return end_atom(w, at);
 }
 
@@ -243,12 +298,22 @@ void SampleTable::dump(std::ostream& out, int level, bool every_sample) const {
         out << "\n";
     }
 
+    if (has_offsets_) {
+        out << in << "composition offsets, " << offset_runs_.size() << " run(s):";
+        for (size_t i = 0; i < offset_runs_.size() && i < shown; ++i)
+            out << " " << offset_runs_[i].count << "x" << offset_runs_[i].offset;
+        if (offset_runs_.size() > shown) out << " ...";
+        out << "\n";
+    }
+
     if (!every_sample) return;
     for (UInt32 n = 1; n <= sample_count_; ++n) {
         SampleInfo s = sample(n).value();
         out << in << "  sample " << n << ": time " << s.time << ", duration " << s.duration
             << ", offset " << s.offset << ", size " << s.size << ", chunk " << s.chunk
-            << ", description " << s.description << (s.sync ? ", sync" : "") << "\n";
+            << ", description " << s.description << (s.sync ? ", sync" : "");
+        if (has_offsets_) out << ", shown at " << display_time(n);
+        out << "\n";
     }
 }
 
