@@ -299,6 +299,11 @@ OSErr GetMediaSample(Media theMedia, Handle dataOut, SInt32 maxSizeToGrow, SInt3
 void GetTrackNextInterestingTime(Track theTrack, SInt16 interestingTimeFlags, TimeValue time,
                                  Fixed rate, TimeValue* interestingTime,
                                  TimeValue* interestingDuration);
+// The nearest interesting time over the movie's enabled tracks whose media
+// type is one of `whichMediaTypes` (every type when numMediaTypes is 0).
+void GetMovieNextInterestingTime(Movie theMovie, SInt16 interestingTimeFlags, SInt16 numMediaTypes,
+                                 const OSType* whichMediaTypes, TimeValue time, Fixed rate,
+                                 TimeValue* interestingTime, TimeValue* interestingDuration);
 void GetMediaSampleDescription(Media theMedia, SInt32 index, SampleDescriptionHandle descH);
 SInt32 GetMediaSampleDescriptionCount(Media theMedia);
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/controller/Controller.h"
+#include "platform/movies/MovieBox.h"
 #include "platform/movies/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 
@@ -25,13 +26,17 @@ intptr_t value_of(void* params) { return reinterpret_cast<intptr_t>(params); }
 bool flag_of(void* params) { return value_of(params) != 0; }
 
 // A time record in the movie's time scale (a record without a scale is
-// taken to be in it already).
+// taken to be in it already). A time between two movie units goes to the
+// later one: a frame's start in its media's finer scale then lands where
+// that frame shows, not in the unit before, which still shows the one before.
 SInt64 movie_time_of(const TimeRecord& r, ::Movie movie) {
     const SInt64 value = (SInt64(r.value.hi) << 32) | SInt64(r.value.lo);
     const TimeScale scale = GetMovieTimeScale(movie);
     if (r.scale <= 0 || r.scale == scale || scale <= 0) return value;
     // 128 bits: a caller's record may hold any 64-bit value.
-    const __int128 t = __int128(value) * scale / r.scale;
+    const __int128 num = __int128(value) * scale;
+    __int128 t = num / r.scale;
+    if (num % r.scale > 0) ++t;
     return SInt64(std::clamp<__int128>(t, INT64_MIN, INT64_MAX));
 }
 
@@ -246,18 +251,19 @@ void Controller::go_to(SInt64 t) {
     redraw_if_moved();
 }
 
+// A step goes to the next (or previous) frame of any enabled track with a
+// picture: the first time at which that frame is shown.
 SInt64 Controller::step_time(SInt64 from, int direction) {
     const SInt64 duration = GetMovieDuration(movie_);
-    Track video = GetMovieIndTrackType(movie_, 1, VisualMediaCharacteristic,
-                                       movieTrackCharacteristic | movieTrackEnabledOnly);
-    if (!video) {
+    const auto visual = movies::visual_media_types();
+    if (!GetMovieIndTrackType(movie_, 1, VisualMediaCharacteristic, movieTrackCharacteristic | movieTrackEnabledOnly)) {
         // No picture: a tenth of a second.
         const SInt64 tenth = std::max<SInt64>(1, GetMovieTimeScale(movie_) / 10);
         return std::clamp<SInt64>(from + direction * tenth, 0, duration);
     }
     TimeValue next = -1;
-    GetTrackNextInterestingTime(video, nextTimeStep, TimeValue(from), direction > 0 ? 0x10000 : -0x10000, &next,
-                                nullptr);
+    GetMovieNextInterestingTime(movie_, nextTimeStep, SInt16(visual.size()), visual.data(), TimeValue(from),
+                                direction > 0 ? 0x10000 : -0x10000, &next, nullptr);
     if (next < 0 || (direction > 0 && next <= from) || (direction < 0 && next >= from))
         return direction > 0 ? duration : 0;
     return std::clamp<SInt64>(next, 0, duration);

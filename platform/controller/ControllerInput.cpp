@@ -148,7 +148,9 @@ void Controller::track_button(Part part) {
 
 // The time slider: a click goes to the time under the mouse and a drag
 // follows it. With shift the selection runs from its far end (or, with no
-// selection, from the current time) to the mouse.
+// selection, from the current time) to the mouse. Without shift, while
+// editing is enabled, the selection becomes an insertion point that goes
+// with the time, so a paste goes where the user clicked.
 void Controller::track_slider(bool extend) {
     if (!movie_) return;
     const BarLayout l = layout();
@@ -175,6 +177,11 @@ void Controller::track_slider(bool extend) {
             act(mcActionSetSelectionBegin, &r);
             r.value.lo = UInt32(std::abs(t - anchor));
             act(mcActionSetSelectionDuration, &r);
+        } else if (editing_) {
+            r.value.lo = 0;
+            act(mcActionSetSelectionDuration, &r);
+            r.value.lo = UInt32(t);
+            act(mcActionSetSelectionBegin, &r);
         }
         r.value.lo = UInt32(t);
         act(mcActionGoToTime, &r);

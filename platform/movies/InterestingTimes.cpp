@@ -1,16 +1,25 @@
 // GetTrackNextInterestingTime: the next time, in track time, at which a
 // sample starts (or a sync sample, or an edit), searching forward for a
-// positive rate and backward for a negative one.
+// positive rate and backward for a negative one. GetMovieNextInterestingTime:
+// the nearest such time over the movie's enabled tracks.
 /*
- * A sample "starts" in track time where its media start falls inside an
- * edit, and at the start of every edit (the sample in view begins there).
- * Track times are whole movie units: a sample starting at media time s in
- * an edit (start S, media time m, rate r) starts at
- *     S + floor((s - m) * movie scale / (media scale * r)).
- * Many samples can share one movie unit (sound); the search always returns
- * a time strictly past the one it started from unless edges are allowed,
- * so stepping from result to result ends.
+ * A sample "starts" in track time where it first comes into view: at the
+ * start of every edit (the sample in view begins there), and inside an
+ * edit (start S, media time m, rate r) at the first whole movie unit at
+ * which the media time played has reached the sample. The player shows, at
+ * track time t, the media time
+ *     m + floor((t - S) * media scale * r / movie scale),
+ * so a sample starting at media time s comes into view at
+ *     S + ceil((s - m) * movie scale / (media scale * r)),
+ * never a unit earlier (the previous sample would still show there) and
+ * never later (the movie would seem to skip it). A sample shorter than a
+ * movie unit may never come into view; many sound samples share one unit.
+ * The search always returns a time strictly past the one it started from
+ * unless edges are allowed, so stepping from result to result ends.
  */
+#include <algorithm>
+#include <span>
+
 #include "platform/movies/MovieObjects.h"
 #include "platform/movies/TrackEdits.h"
 
@@ -81,18 +90,17 @@ public:
     }
 
 private:
-    // Track time of media time `s` inside span `sp` (s >= its media time).
+    // The first track time at which media time `s` is in view inside span
+    // `sp` (s >= its media time).
     UInt64 track_time(const Span& sp, UInt64 s) const {
-        U128 num = (U128(s - UInt64(sp.edit->media_time)) * movie_scale_) << 16;
-        U128 den = U128(media_scale_) * UInt32(sp.edit->rate);
-        return sp.start + UInt64(num / den);
+        return sp.start + track_units(s - UInt64(sp.edit->media_time), media_scale_, movie_scale_, sp.edit->rate);
     }
 
-    // Smallest media time whose track time is at least `t` (t inside sp).
+    // Smallest media time that comes into view at track time `t` or later
+    // (t inside sp): whatever lies past the media time shown at t - 1.
     UInt64 media_at_least(const Span& sp, UInt64 t) const {
-        U128 num = U128(t - sp.start) * media_scale_ * UInt32(sp.edit->rate);
-        U128 den = U128(movie_scale_) << 16;
-        return UInt64(sp.edit->media_time) + UInt64((num + den - 1) / den);
+        if (t <= sp.start) return UInt64(sp.edit->media_time);
+        return media_at(sp, t - 1) + 1;
     }
 
     // Media time shown at track time `t` (t inside sp).
@@ -184,6 +192,21 @@ private:
     UInt32 media_scale_;
 };
 
+// The interesting time of one track from `time` on (back from it for a
+// negative rate).
+std::optional<Found> search_track(const pm::Track& track, UInt32 movie_scale, SInt16 flags, UInt64 time, Fixed rate) {
+    if (movie_scale == 0 || track.media.header.time_scale == 0) return std::nullopt;
+    Search search(track, movie_scale);
+    const bool edge_ok = (flags & nextTimeEdgeOK) != 0;
+    return rate < 0 ? search.backward(time, edge_ok, flags) : search.forward(time, edge_ok, flags);
+}
+
+void report(const std::optional<Found>& f, TimeValue* interestingTime, TimeValue* interestingDuration) {
+    if (!f || f->time > 0x7FFFFFFFu) return;
+    if (interestingTime) *interestingTime = TimeValue(f->time);
+    if (interestingDuration) *interestingDuration = TimeValue(std::min<UInt64>(f->duration, 0x7FFFFFFF));
+}
+
 }  // namespace
 }  // namespace platform::movies
 
@@ -198,14 +221,40 @@ void GetTrackNextInterestingTime(::Track theTrack, SInt16 interestingTimeFlags, 
     }
     set_error(noErr);
     if (!t->has_media || time < 0) return;
-    const pm::Track& d = t->data();
-    UInt32 scale = t->movie->model.header.time_scale;
-    if (scale == 0 || d.media.header.time_scale == 0) return;
-    pm::Search search(d, scale);
-    bool edge_ok = (interestingTimeFlags & nextTimeEdgeOK) != 0;
-    auto f = rate < 0 ? search.backward(UInt64(time), edge_ok, interestingTimeFlags)
-                      : search.forward(UInt64(time), edge_ok, interestingTimeFlags);
-    if (!f || f->time > 0x7FFFFFFFu) return;
-    if (interestingTime) *interestingTime = TimeValue(f->time);
-    if (interestingDuration) *interestingDuration = TimeValue(std::min<UInt64>(f->duration, 0x7FFFFFFF));
+    pm::report(pm::search_track(t->data(), t->movie->model.header.time_scale, interestingTimeFlags, UInt64(time), rate),
+               interestingTime, interestingDuration);
+}
+
+// Over the enabled tracks of the given media types (all when there are
+// none): the nearest time any of them finds; of tracks that find the same
+// time, the shortest duration (until the first of them changes again).
+void GetMovieNextInterestingTime(::Movie theMovie, SInt16 interestingTimeFlags, SInt16 numMediaTypes,
+                                 const OSType* whichMediaTypes, TimeValue time, Fixed rate,
+                                 TimeValue* interestingTime, TimeValue* interestingDuration) {
+    if (interestingTime) *interestingTime = -1;
+    if (interestingDuration) *interestingDuration = 0;
+    MovieObject* m = movie_of(theMovie);
+    if (!m) {
+        set_error(invalidMovie);
+        return;
+    }
+    if (numMediaTypes < 0 || (numMediaTypes > 0 && !whichMediaTypes)) {
+        set_error(paramErr);
+        return;
+    }
+    set_error(noErr);
+    if (time < 0) return;
+    const std::span<const OSType> types(whichMediaTypes, size_t(numMediaTypes));
+    std::optional<pm::Found> best;
+    for (TrackObject* t : m->tracks_in_order()) {
+        if (!t->has_media) continue;
+        const pm::Track& d = t->data();
+        if (!(d.header.full.flags & kTrackEnabled)) continue;
+        if (!types.empty() && std::find(types.begin(), types.end(), d.media.type()) == types.end()) continue;
+        auto f = pm::search_track(d, m->model.header.time_scale, interestingTimeFlags, UInt64(time), rate);
+        if (!f) continue;
+        if (!best || (rate < 0 ? f->time > best->time : f->time < best->time)) best = f;
+        else if (f->time == best->time) best->duration = std::min(best->duration, f->duration);
+    }
+    pm::report(best, interestingTime, interestingDuration);
 }

@@ -41,11 +41,17 @@ UInt32 rescale(UInt64 v, UInt32 from, UInt32 to) {
 
 }  // namespace
 
+std::span<const OSType> visual_media_types() {
+    static constexpr OSType kVisual[] = {VideoMediaType, TextMediaType, 'sprt', 'qd3d', 'pano', 'qtvr'};
+    return kVisual;
+}
+
 bool media_has_characteristic(OSType media_type, OSType characteristic) {
     switch (characteristic) {
-    case VisualMediaCharacteristic:
-        return media_type == VideoMediaType || media_type == TextMediaType || media_type == 'sprt' ||
-               media_type == 'qd3d' || media_type == 'pano' || media_type == 'qtvr';
+    case VisualMediaCharacteristic: {
+        const auto types = visual_media_types();
+        return std::find(types.begin(), types.end(), media_type) != types.end();
+    }
     case AudioMediaCharacteristic:
         return media_type == SoundMediaType || media_type == 'musi';
     default:

@@ -9,6 +9,8 @@
  */
 #pragma once
 
+#include <span>
+
 #include "platform/movies/MovieObjects.h"
 
 namespace platform::movies {
@@ -23,5 +25,7 @@ void change_time_scale(MovieObject& movie, UInt32 scale);
 
 // Whether a media type is seen ('eyes') or heard ('ears').
 bool media_has_characteristic(OSType media_type, OSType characteristic);
+// The media types that are seen.
+std::span<const OSType> visual_media_types();
 
 }  // namespace platform::movies

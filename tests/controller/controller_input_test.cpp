@@ -164,10 +164,18 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     EXPECT_NEAR(start, kDuration / 4, 20);
     EXPECT_NEAR(start + length, three_quarters, 20);
 
-    // A drag without shift follows the mouse and leaves the selection.
+    // A drag without shift follows the mouse; with editing on the selection
+    // becomes an insertion point at the time (Paste goes there), with
+    // editing off it stays.
     drag(x_of(kDuration / 4), kBarV, x_of(kDuration / 10), kBarV);
     EXPECT_NEAR(now(), kDuration / 10, 20);
-    EXPECT_NEAR(selection().first, kDuration / 4, 20);
+    EXPECT_EQ(selection(), std::make_pair(now(), TimeValue(0)));
+    select(600, 1200);
+    MCEnableEditing(mc, false);
+    click(x_of(kDuration / 2), kBarV);
+    EXPECT_NEAR(now(), kDuration / 2, 20);
+    EXPECT_EQ(selection(), std::make_pair(TimeValue(600), TimeValue(1200)));
+    MCEnableEditing(mc, true);
 
     // The step buttons move one frame.
     go_to(10 * kFrame);

@@ -223,6 +223,25 @@ TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
     DisposeMovie(movie);
 }
 
+// Over a movie: the nearest time any enabled track of the given media types
+// finds (70 frames of 60 units and 3 s of sound at 22050 Hz, scale 600).
+TEST(MovieToolbox, MovieNextInterestingTimeAsksTheEnabledTracksOfTheGivenTypes) {
+    TempDir dir;
+    Movie movie = make_movie(dir / "m.mov", MovieSpec{70, 22050, 22050 * 3, ""});
+    const OSType video[] = {VideoMediaType};
+    auto next = [&](SInt16 count, const OSType* types, Fixed rate) {
+        TimeValue t = -2, d = -2;
+        GetMovieNextInterestingTime(movie, nextTimeMediaSample, count, types, 100, rate, &t, &d);
+        return std::make_pair(t, d);
+    };
+    EXPECT_EQ(next(1, video, 0x10000), std::make_pair(TimeValue(120), TimeValue(60)));
+    EXPECT_EQ(next(1, video, -0x10000), std::make_pair(TimeValue(60), TimeValue(60)));
+    EXPECT_EQ(next(0, nullptr, 0x10000).first, 101) << "sound samples start in every unit";
+    SetTrackEnabled(GetMovieIndTrack(movie, 2), false);
+    EXPECT_EQ(next(0, nullptr, 0x10000).first, 120) << "a disabled track is not asked";
+    DisposeMovie(movie);
+}
+
 TEST(MovieToolbox, FrameCountOfEveryTrackEndsAtItsSamples) {
     // The utilities count frames by stepping through interesting times.
     TempDir dir;
