@@ -363,15 +363,16 @@ Boolean QTFrame_OpenMovieInWindow (Movie theMovie, FSSpecPtr theFSSpec)
 
 		if (myErr != noErr)
 			goto bail;
+
+		myHaveFile = true;
 	}
 
 	if (theFSSpec != NULL) {
 		// a copy first: a spec that cannot be made again still names the file
 		myFSSpec = *theFSSpec;
 		FSMakeFSSpec(theFSSpec->vRefNum, theFSSpec->parID, theFSSpec->name, &myFSSpec);
+		myHaveFile = true;
 	}
-
-	myHaveFile = true;
 
 	if (theMovie == NULL) {
 		// an image file?
@@ -447,7 +448,8 @@ Boolean QTFrame_OpenMovieInWindow (Movie theMovie, FSSpecPtr theFSSpec)
 		MCDoAction(myMC, mcActionPrerollAndPlay, (void *)(intptr_t)GetMoviePreferredRate(myMovie));
 
 	// a track that cannot be played is otherwise noticed by nobody
-	QTFrame_ShowMovieProblems(myMovie, &myFSSpec);
+	if (myHaveFile)
+		QTFrame_ShowMovieProblems(myMovie, &myFSSpec);
 
 	return(true);
 
