@@ -391,7 +391,9 @@ OSErr QTApp_HandleOpenApplicationAppleEvent (const AppleEvent *theMessage, Apple
 //////////
 //
 // QTApp_HandleOpenDocumentAppleEvent
-// Open each listed movie file in a window; the first error stops the list.
+// Open each listed movie file in a window. A document that cannot be found or read is
+// reported to the user and passed over, so the others still open; the first error is
+// the event's result.
 //
 //////////
 
@@ -406,6 +408,7 @@ OSErr QTApp_HandleOpenDocumentAppleEvent (const AppleEvent *theMessage, AppleEve
 	FSSpec			myFSSpec;
 	FInfo			myFinderInfo;
 	OSErr			myIgnoreErr = noErr;
+	OSErr			myItemErr = noErr;
 	OSErr			myErr = noErr;
 
 	(void)theReply;
@@ -419,14 +422,21 @@ OSErr QTApp_HandleOpenDocumentAppleEvent (const AppleEvent *theMessage, AppleEve
 		myErr = AECountItems(&myDocList, &myItemsInList);
 
 	if (myErr == noErr) {
-		for (myIndex = 1; (myIndex <= myItemsInList) && (myErr == noErr); myIndex++) {
-			myErr = AEGetNthPtr(&myDocList, myIndex, typeFSS, &myKeyWd, &myTypeCode, (Ptr)&myFSSpec, sizeof(myFSSpec), &myActualSize);
-			if (myErr == noErr) {
-				myErr = FSpGetFInfo(&myFSSpec, &myFinderInfo);
-				if (myErr == noErr)
-					if (myFinderInfo.fdType == kQTFileTypeMovie)
-						QTFrame_OpenMovieInWindow(NULL, &myFSSpec);
+		for (myIndex = 1; myIndex <= myItemsInList; myIndex++) {
+			myItemErr = AEGetNthPtr(&myDocList, myIndex, typeFSS, &myKeyWd, &myTypeCode, (Ptr)&myFSSpec, sizeof(myFSSpec), &myActualSize);
+			if (myItemErr != noErr) {
+				// no file to name: its folder is missing, or the item is no file at all
+				QTFrame_ShowFileWarning((char *)"Could not open a document", NULL, myItemErr);
+			} else {
+				myItemErr = FSpGetFInfo(&myFSSpec, &myFinderInfo);
+				if (myItemErr != noErr)
+					QTFrame_ShowFileWarning((char *)"Could not open", myFSSpec.name, myItemErr);
+				else if (myFinderInfo.fdType == kQTFileTypeMovie)
+					QTFrame_OpenMovieInWindow(NULL, &myFSSpec);
 			}
+
+			if (myErr == noErr)
+				myErr = myItemErr;
 		}
 	}
 

@@ -25,6 +25,9 @@
 Rect					gMCResizeBounds;				// the limit of resizing with a grow box
 
 
+static void				QTFrame_ShowMovieProblems (Movie theMovie, FSSpecPtr theFSSpec);
+
+
 //////////
 //
 // window objects
@@ -345,6 +348,7 @@ Boolean QTFrame_OpenMovieInWindow (Movie theMovie, FSSpecPtr theFSSpec)
 	Point					myPoint;
 	Rect					myRect = {0, 0, 0, 0};
 	GrafPtr					mySavedPort;
+	Boolean					myHaveFile = false;
 
 	GetPort(&mySavedPort);
 
@@ -359,10 +363,16 @@ Boolean QTFrame_OpenMovieInWindow (Movie theMovie, FSSpecPtr theFSSpec)
 
 		if (myErr != noErr)
 			goto bail;
+
+		myHaveFile = true;
 	}
 
-	if (theFSSpec != NULL)
+	if (theFSSpec != NULL) {
+		// a copy first: a spec that cannot be made again still names the file
+		myFSSpec = *theFSSpec;
 		FSMakeFSSpec(theFSSpec->vRefNum, theFSSpec->parID, theFSSpec->name, &myFSSpec);
+		myHaveFile = true;
+	}
 
 	if (theMovie == NULL) {
 		// an image file?
@@ -437,6 +447,10 @@ Boolean QTFrame_OpenMovieInWindow (Movie theMovie, FSSpecPtr theFSSpec)
 	if (QTUtils_IsStreamedMovie(myMovie))
 		MCDoAction(myMC, mcActionPrerollAndPlay, (void *)(intptr_t)GetMoviePreferredRate(myMovie));
 
+	// a track that cannot be played is otherwise noticed by nobody
+	if (myHaveFile)
+		QTFrame_ShowMovieProblems(myMovie, &myFSSpec);
+
 	return(true);
 
 bail:
@@ -461,7 +475,81 @@ bail:
 
 	SetPort(mySavedPort);
 
+	// the user chose or named a file and nothing opened: say why
+	if (myHaveFile)
+		QTFrame_ShowFileWarning((char *)"Could not open", myFSSpec.name, myErr);
+
 	return(false);
+}
+
+
+//////////
+//
+// QTFrame_ShowMovieProblems
+// Tell the user, once as the movie opens, that a sound track of it cannot be played:
+// the movie plays on without that sound, which nobody would otherwise notice. Video
+// that cannot be decoded says so in the window itself.
+//
+//////////
+
+static void QTFrame_ShowMovieProblems (Movie theMovie, FSSpecPtr theFSSpec)
+{
+	Track					myTrack = NULL;
+	Media					myMedia = NULL;
+	SampleDescriptionHandle	myDesc = NULL;
+	ComponentResult			myStatus = noErr;
+	SInt32					myIndex;
+	SInt16					myChar;
+	char					myFormat[7] = {'\'', '?', '?', '?', '?', '\'', '\0'};
+	char					*myReason = NULL;
+	Str255					myMessage;
+
+	if (theMovie == NULL)
+		return;
+
+	// the quick answer for the usual movie that plays whole
+	if (GetMovieStatus(theMovie, NULL) == noErr)
+		return;
+
+	for (myIndex = 1; ; myIndex++) {
+		myTrack = GetMovieIndTrackType(theMovie, myIndex, SoundMediaType, movieTrackMediaType | movieTrackEnabledOnly);
+		if (myTrack == NULL)
+			return;
+
+		myStatus = GetTrackStatus(myTrack);
+		if (myStatus != noErr)
+			break;
+	}
+
+	// the format of the track's sound, as four characters
+	myMedia = GetTrackMedia(myTrack);
+	myDesc = (SampleDescriptionHandle)NewHandleClear(sizeof(SampleDescription));
+	if ((myMedia != NULL) && (myDesc != NULL)) {
+		GetMediaSampleDescription(myMedia, 1, myDesc);
+		if ((GetMoviesError() == noErr) && (GetHandleSize((Handle)myDesc) >= (Size)sizeof(SampleDescription))) {
+			for (myChar = 0; myChar < 4; myChar++) {
+				char	myByte = (char)(((UInt32)(**myDesc).dataFormat >> (24 - (8 * myChar))) & 0xFF);
+
+				if ((myByte >= ' ') && (myByte <= '~'))
+					myFormat[myChar + 1] = myByte;
+			}
+		}
+	}
+	if (myDesc != NULL)
+		DisposeHandle((Handle)myDesc);
+
+	myReason = QTUtils_GetErrorReason((OSErr)myStatus);
+
+	myMessage[0] = 0;
+	QTUtils_AppendCStringToPascalString(myMessage, (char *)"Cannot play the sound of \xE2\x80\x9C");
+	QTUtils_AppendPascalString(myMessage, theFSSpec->name);
+	QTUtils_AppendCStringToPascalString(myMessage, (char *)"\xE2\x80\x9D (");
+	QTUtils_AppendCStringToPascalString(myMessage, myFormat);
+	QTUtils_AppendCStringToPascalString(myMessage, (char *)"): ");
+	QTUtils_AppendCStringToPascalString(myMessage, myReason);
+	QTUtils_AppendCStringToPascalString(myMessage, (char *)". The movie plays without it.");
+
+	QTFrame_ShowWarning(myMessage, (OSErr)myStatus);
 }
 
 
@@ -971,7 +1059,7 @@ OSErr QTFrame_SaveAsMovieFile (WindowReference theWindow)
 		goto bail;
 	}
 
-	// the flattened copy; a failure has been reported to the user already
+	// the flattened copy
 	myErr = QTSave_FlattenMovie(myMovie, &myFile);
 	if (myErr != noErr)
 		goto bail;
@@ -1008,6 +1096,10 @@ OSErr QTFrame_SaveAsMovieFile (WindowReference theWindow)
 	myErr = noErr;
 
 bail:
+	// a copy that could not be written or read back: the window keeps its movie and file
+	if (myIsSelected)
+		QTFrame_ShowFileWarning((char *)"Could not save", myFile.name, myErr);
+
 	free(myPrompt);
 	free(myFileName);
 
@@ -1021,7 +1113,7 @@ bail:
 // Save the window's movie back into its file (or, without a file, Save As).
 //
 // The window stays dirty unless the save succeeded, so a cancelled or failed save
-// still protects its edits.
+// still protects its edits; a failure is shown to the user with its reason.
 //
 //////////
 
@@ -1029,6 +1121,7 @@ Boolean QTFrame_UpdateMovieFile (WindowReference theWindow)
 {
 	WindowObject		myWindowObject = NULL;
 	Movie				myMovie = NULL;
+	FSSpec				myFSSpec;
 	OSErr				myErr = noErr;
 
 	myWindowObject = QTFrame_GetWindowObjectFromWindow(theWindow);
@@ -1042,10 +1135,16 @@ Boolean QTFrame_UpdateMovieFile (WindowReference theWindow)
 	// the saved movie keeps the volume it is playing at
 	QTUtils_UpdateMovieVolumeSetting(myMovie);
 
-	if ((**myWindowObject).fFileRefNum == -1)
+	if ((**myWindowObject).fFileRefNum == -1) {
 		myErr = QTFrame_SaveAsMovieFile(theWindow);
-	else
+	} else {
 		myErr = UpdateMovieResource(myMovie, (**myWindowObject).fFileRefNum, (**myWindowObject).fFileResID, NULL);
+		if (myErr != noErr) {
+			// a copy of the name: the window object may move while the alert is up
+			myFSSpec = (**myWindowObject).fFileFSSpec;
+			QTFrame_ShowFileWarning((char *)"Could not save", myFSSpec.name, myErr);
+		}
+	}
 
 	if (myErr == noErr)
 		(**myWindowObject).fIsDirty = false;

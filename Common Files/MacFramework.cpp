@@ -642,3 +642,40 @@ void QTFrame_ShowWarning (StringPtr theMessage, OSErr theErr)
 
 	UseResFile(mySavedResFile);
 }
+
+
+//////////
+//
+// QTFrame_ShowFileWarning
+// Tell the user that a file could not be opened or saved, and why: the warning alert
+// with "Could not open “Name.mov”: it is damaged or is not a movie." and the error
+// number. theFailure says what failed ("Could not open"); without a file name the
+// message names none.
+//
+// A cancel is the user's own choice and shows nothing.
+//
+//////////
+
+void QTFrame_ShowFileWarning (char *theFailure, StringPtr theFileName, OSErr theErr)
+{
+	Str255			myMessage;
+	char			*myReason = NULL;
+
+	if ((theErr == noErr) || (theErr == userCanceledErr) || (theErr == progressProcAborted))
+		return;
+
+	myReason = QTUtils_GetErrorReason(theErr);
+
+	myMessage[0] = 0;
+	QTUtils_AppendCStringToPascalString(myMessage, theFailure);
+	if (theFileName != NULL) {
+		QTUtils_AppendCStringToPascalString(myMessage, (char *)" \xE2\x80\x9C");			// left double quote
+		QTUtils_AppendPascalString(myMessage, theFileName);
+		QTUtils_AppendCStringToPascalString(myMessage, (char *)"\xE2\x80\x9D");			// right double quote
+	}
+	QTUtils_AppendCStringToPascalString(myMessage, (char *)": ");
+	QTUtils_AppendCStringToPascalString(myMessage, myReason);
+	QTUtils_AppendCStringToPascalString(myMessage, (char *)".");
+
+	QTFrame_ShowWarning(myMessage, theErr);
+}

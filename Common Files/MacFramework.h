@@ -65,3 +65,4 @@ Boolean							QTFrame_StandardModalDialogEventFilter (DialogPtr theDialog, Event
 void							QTFrame_StandardUserItemProcedure (DialogPtr theDialog, DialogItemIndex theItem);
 void							QTFrame_ShowAboutBox (void);
 void							QTFrame_ShowWarning (StringPtr theMessage, OSErr theErr);
+void							QTFrame_ShowFileWarning (char *theFailure, StringPtr theFileName, OSErr theErr);

@@ -96,3 +96,113 @@ void QTUtils_ConvertFloatToBigEndian (float *theFloat)
 	myLongPtr = EndianU32_NtoB(myLongPtr);
 	memcpy(theFloat, &myLongPtr, sizeof(myLongPtr));
 }
+
+
+//////////
+//
+// QTUtils_AppendCStringToPascalString, QTUtils_AppendPascalString
+// Append a zero-terminated or a length-prefixed string to a length-prefixed string in
+// a Str255; what does not fit in 255 characters is left out.
+//
+//////////
+
+static void QTUtils_AppendBytes (StringPtr theString, UInt8 *theBytes, size_t theLength)
+{
+	size_t		myRoom = (size_t)(255 - theString[0]);
+
+	if (theLength > myRoom)
+		theLength = myRoom;
+
+	memcpy(&theString[theString[0] + 1], theBytes, theLength);
+	theString[0] = (unsigned char)(theString[0] + theLength);
+}
+
+
+void QTUtils_AppendCStringToPascalString (StringPtr theString, char *theText)
+{
+	QTUtils_AppendBytes(theString, (UInt8 *)theText, strlen(theText));
+}
+
+
+void QTUtils_AppendPascalString (StringPtr theString, StringPtr theText)
+{
+	QTUtils_AppendBytes(theString, &theText[1], theText[0]);
+}
+
+
+//////////
+//
+// QTUtils_GetErrorReason
+// Why a file could not be opened or saved, in plain words, for a message to the user
+// (which shows the error number beside it).
+//
+// Each class of failure has one text: the user can act on "the disk is full" but not
+// on the difference between two kinds of damaged movie.
+//
+//////////
+
+char *QTUtils_GetErrorReason (OSErr theErr)
+{
+	switch (theErr) {
+		case fnfErr:
+		case dirNFErr:
+		case nsvErr:
+		case bdNamErr:
+		case errAECoercionFail:
+			return((char *)"it could not be found");
+
+		case notAFileErr:
+			return((char *)"it is a folder, not a file");
+
+		case permErr:
+		case afpAccessDenied:
+			return((char *)"you do not have permission to use it");
+
+		case wPrErr:
+		case vLckdErr:
+		case fLckdErr:
+			return((char *)"it or its disk is locked");
+
+		case wrPermErr:
+			// a file opened for reading only: locked, on a read-only disk, or held by another window
+			return((char *)"it is read-only, or another window or program has it open");
+
+		case opWrErr:
+		case fBsyErr:
+			return((char *)"another window or program is using it");
+
+		case dskFulErr:
+		case dirFulErr:
+			return((char *)"the disk is full");
+
+		case memFullErr:
+		case nilHandleErr:
+			return((char *)"there is not enough memory");
+
+		case ioErr:
+			return((char *)"the disk could not read or write it");
+
+		case couldNotResolveDataRef:
+		case wfFileNotFound:
+			return((char *)"a file holding its data could not be found");
+
+		case cantFindHandler:
+		case noMediaHandler:
+		case noCodecErr:
+			return((char *)"it is in a format that cannot be played here");
+
+		case eofErr:
+		case badFormat:
+		case badFileFormat:
+			return((char *)"it is damaged or is not a movie");
+
+		default:
+			break;
+	}
+
+	// the movie toolbox's own errors all say that the file's contents are not a usable movie
+	if ((theErr <= couldNotResolveDataRef) && (theErr > couldNotResolveDataRef - 100))
+		return((char *)"it is damaged or is not a movie");
+
+	return((char *)"an unexpected error occurred");
+}

@@ -20,6 +20,9 @@
 StringPtr			QTUtils_ConvertCToPascalString (char *theString);
 char *				QTUtils_ConvertPascalToCString (StringPtr theString);
 void				QTUtils_ConvertFloatToBigEndian (float *theFloat);
+void				QTUtils_AppendCStringToPascalString (StringPtr theString, char *theText);
+void				QTUtils_AppendPascalString (StringPtr theString, StringPtr theText);
+char *				QTUtils_GetErrorReason (OSErr theErr);
 
 #include "MacPrefix.h"
 

@@ -91,25 +91,6 @@ void CheckError (OSErr error, char *msg)
 
 //////////
 //
-// ReportError
-// Show the message of a failed call, and let the caller carry on.
-//
-//////////
-
-void ReportError (OSErr error, char *msg)
-{
-	if (error == noErr)
-		return;
-
-	if (msg[0] == '\0')
-		return;
-
-	Utils_Macintosh_DisplayMsg(msg);
-}
-
-
-//////////
-//
 // Utils_Macintosh_DisplayMsg
 // Show a message in the message dialog until it is dismissed.
 //

@@ -16,6 +16,3 @@ Boolean				CreateAMovie (void);
 
 // a non-zero result with a message: show the message, then end the application
 void				CheckError (OSErr error, char *msg);
-
-// a non-zero result with a message: show the message and return
-void				ReportError (OSErr error, char *msg);

@@ -7,7 +7,6 @@
 //////////
 
 #include "QTFlatten.h"
-#include "CreateMovie.h"
 
 
 //////////
@@ -15,9 +14,9 @@
 // QTSave_FlattenMovie
 // Write a self-contained copy of the movie, movie resource first, into the file.
 //
-// A failure shows "FlattenMovie error" and is returned to the caller, which leaves
-// the window's movie, controller and file as they were. The application goes on, so
-// the unsaved edits of every other window are not lost with it.
+// A failure is returned to the caller, which tells the user why and leaves the
+// window's movie, controller and file as they were. The application goes on, so the
+// unsaved edits of every other window are not lost with it.
 //
 //////////
 
@@ -38,7 +37,6 @@ OSErr QTSave_FlattenMovie (Movie theMovie, FSSpec *myFile)
 		myErr = invalidMovie;
 
 	if (myErr != noErr) {
-		ReportError(myErr, (char *)"FlattenMovie error");
 		if (aMovie != NULL)
 			DisposeMovie(aMovie);
 		return(myErr);

@@ -252,6 +252,12 @@ void SetMovieSelection(Movie theMovie, TimeValue selectionTime, TimeValue select
 Boolean GetMovieActive(Movie theMovie);
 void SetMovieActive(Movie theMovie, Boolean active);
 void MoviesTask(Movie theMovie, SInt32 maxMilliSecToUse);
+// Whether playback can present the movie's enabled tracks (a track: itself):
+// noErr, or the code of the first track that cannot be presented (noCodecErr
+// for a sound or video format nothing decodes), that track in
+// *firstProblemTrack (may be nil).
+ComponentResult GetMovieStatus(Movie theMovie, Track* firstProblemTrack);
+ComponentResult GetTrackStatus(Track theTrack);
 void UpdateMovie(Movie theMovie);
 TimeBase GetMovieTimeBase(Movie theMovie);
 SInt32 GetTimeBaseFlags(TimeBase tb);

@@ -70,9 +70,10 @@ end
 # the message), and the warning alert. They share item list 129: item 2
 # shows ^0 ("Warning!" in the alert, nothing in the dialog) and item 3
 # shows ^1 ^2 (the alert's message and error number; the dialog puts its
-# message there instead).
+# message there instead). Item 3 has room for four lines: a message that
+# names a file (up to 63 characters) and says why it failed.
 resource 'DLOG' 129 "Message"
-    bounds 250 302 370 722
+    bounds 250 302 390 722
     proc movableDBoxProc
     visible
     items 129
@@ -80,15 +81,15 @@ resource 'DLOG' 129 "Message"
 end
 
 resource 'ALRT' 129 "Warning"
-    bounds 250 302 370 722
+    bounds 250 302 390 722
     items 129
     stages 0x5555
 end
 
 resource 'DITL' 129
-    button "OK" 84 334 104 404
+    button "OK" 104 334 124 404
     static "^0" 14 20 32 404 disabled
-    static "^1 ^2" 36 20 76 404 disabled
+    static "^1 ^2" 36 20 96 404 disabled
 end
 
 # The fanfare, made by synthsound at build time: 6.5 s, 8-bit mono, 22050 Hz.

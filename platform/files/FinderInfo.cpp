@@ -65,6 +65,9 @@ FInfo finder_info_for_name(std::string_view name) {
         {"bmp", fourcc("BMPf")},  {"tif", fourcc("TIFF")},  {"tiff", fourcc("TIFF")},
         {"wav", fourcc("WAVE")},  {"aif", fourcc("AIFF")},  {"aiff", fourcc("AIFF")},
         {"aifc", fourcc("AIFC")}, {"qtif", fourcc("qtif")}, {"txt", fourcc("TEXT")},
+        // the same file format under the names other programs give it
+        {"mp4", fourcc("MooV")},  {"m4v", fourcc("MooV")},  {"m4a", fourcc("MooV")},
+        {"3gp", fourcc("MooV")},
     };
     FInfo info{};
     size_t dot = name.rfind('.');

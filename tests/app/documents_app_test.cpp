@@ -208,6 +208,8 @@ TEST_F(AppTest, AMovieAnotherWindowHoldsOpensReadOnlyAndItsSaveFailsSafely) {
     const std::string before = read_file(work("Movie.mov"));
     Outcome r = run(kOpenMovie + kOpenMovie + kDoubleTheMovie +
                     "menu \"File\" \"Save\"\n"
+                    "expect dialog \"Could not save “Movie.mov”: it is read-only, or another window\"\n"
+                    "button \"OK\"\n"
                     // The save could not be written: the changes are still protected.
                     "expect menu-item \"File\" \"Save\" enabled\n"
                     "menu \"File\" \"Close\"\n"
@@ -220,7 +222,7 @@ TEST_F(AppTest, AMovieAnotherWindowHoldsOpensReadOnlyAndItsSaveFailsSafely) {
     EXPECT_EQ(read_file(work("Movie.mov")), before);
 }
 
-TEST_F(AppTest, AMovieOnAReadOnlyVolumeOpensReadOnly) {
+TEST_F(AppTest, AMovieOnAReadOnlyVolumeOpensReadOnlyAndItsSaveSaysWhyItFails) {
     make_movie("Movie.mov");
     fs::create_directories(work("ro"));
     fs::rename(work("Movie.mov"), work("ro/Movie.mov"));
@@ -229,6 +231,8 @@ TEST_F(AppTest, AMovieOnAReadOnlyVolumeOpensReadOnly) {
                                         "expect front \"Movie.mov\"\n" +
                                             kDoubleTheMovie +
                                             "menu \"File\" \"Save\"\n"
+                                            "expect dialog \"Could not save “Movie.mov”: it is read-only\"\n"
+                                            "button \"OK\"\n"
                                             "expect menu-item \"File\" \"Save\" enabled\n"
                                             "menu \"File\" \"Save As\"\n"
                                             "type \"Copy.mov\"\n"
@@ -241,15 +245,15 @@ TEST_F(AppTest, AMovieOnAReadOnlyVolumeOpensReadOnly) {
     EXPECT_EQ(movie_duration(work("Copy.mov")), "8400");
 }
 
-// A Save As whose copy cannot be written says so and changes nothing.
-TEST_F(AppTest, SaveAsOntoAFullDiskReportsTheFlattenFailure) {
+// A Save As whose copy cannot be written says why and changes nothing.
+TEST_F(AppTest, SaveAsOntoAFullDiskSaysTheDiskIsFull) {
     make_movie("Movie.mov");
     fs::create_directories(work("full"));
     std::ofstream(dir / "s.kscript") << kOpenMovie + kDoubleTheMovie +
                                             "menu \"File\" \"Save As\"\n"
                                             "type \"full/Copy.mov\"\n"
                                             "key return\n"
-                                            "expect dialog \"FlattenMovie error\"\n" +
+                                            "expect dialog \"Could not save “Copy.mov”: the disk is full.\"\n" +
                                             screenshot("app-flatten-failure.png") +
                                             "key return\n"
                                             "expect front \"Movie.mov\"\n"

@@ -34,7 +34,8 @@ TEST(FinderInfo, TypeFollowsTheExtensionWhenNoneIsStored) {
         {"a.jpg", 'JPEG'},  {"a.jpeg", 'JPEG'}, {"a.gif", 'GIFf'},  {"a.bmp", 'BMPf'},
         {"a.tif", 'TIFF'},  {"a.tiff", 'TIFF'}, {"a.wav", 'WAVE'},  {"a.aif", 'AIFF'},
         {"a.aiff", 'AIFF'}, {"a.aifc", 'AIFC'}, {"a.qtif", 'qtif'}, {"a.txt", 'TEXT'},
-        {"a.mp4", 0},       {"noext", 0},       {".mov", 0},        {"a.mov.bak", 0},
+        {"a.mp4", 'MooV'},  {"a.3gp", 'MooV'},  {"a.avi", 0},       {"noext", 0},
+        {".mov", 0},        {"a.mov.bak", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -11,6 +11,3 @@
 struct AuthoringFailure : std::runtime_error {
     explicit AuthoringFailure(const std::string& message) : std::runtime_error(message) {}
 };
-
-// Messages ReportError was given (the flattening step reports and goes on).
-std::string last_reported_error();

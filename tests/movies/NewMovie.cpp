@@ -1,6 +1,7 @@
 #include "NewMovie.h"
 
 #include <filesystem>
+#include <string>
 
 #include "AuthoringDouble.h"
 #include "CreateMovie.h"
@@ -65,7 +66,8 @@ Movie create_new_movie(const std::string& path) {
 void flatten_new_movie(Movie movie, const std::string& path) {
     // Save As of the new window's movie.
     FSSpec flatSpec = spec_of(path);
-    if (QTSave_FlattenMovie(movie, &flatSpec) != noErr) throw AuthoringFailure(last_reported_error());
+    if (OSErr err = QTSave_FlattenMovie(movie, &flatSpec); err != noErr)
+        throw AuthoringFailure("FlattenMovie error " + std::to_string(err));
 }
 
 Paths build(const std::string& dir) {

@@ -160,7 +160,7 @@ TEST_F(DialogAppTest, TheApplicationsAboutBoxWarningAndMessageDialog) {
                     "expect dialog \"InsertMediaIntoTrack error\"\n"
                     "expect window \"Kinora\"\n"
                     "drag 400 240 400 140\n"      // the message dialog moves too
-                    "expect bounds \"Kinora\" 302 150 722 270\n"
+                    "expect bounds \"Kinora\" 302 150 722 290\n"
                     "key return\n");
     EXPECT_EQ(r.status, 0) << r.err;
     expect_lines(r, {"about item 0", "about item 1", "warning item 1", "message item 1"});
