@@ -1,9 +1,11 @@
 // Fuzzes the movie toolbox on arbitrary bytes as a movie file: open it the
 // way the application does (OpenMovieFile, NewMovieFromFile), ask every
-// kind of question the system asks, save it back into itself, and flatten
-// it when its samples are few enough to copy.
+// kind of question the system asks, cut, copy and paste a span the input's
+// first bytes choose, save it back into itself, and flatten it when its
+// samples are few enough to copy.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -90,6 +92,23 @@ void ask(Movie movie) {
     DisposeHandle(desc);
 }
 
+// A span of the movie from two of the input's bytes: copied to a third
+// place, then cut; every track's edits and tables change.
+void edit(Movie movie, const uint8_t* data, size_t size) {
+    if (size < 3) return;
+    const SInt64 duration = GetMovieDuration(movie);
+    auto at = [&](uint8_t b) { return TimeValue(duration * b / 255); };
+    SetMovieSelection(movie, at(data[0]), at(data[1]) - std::min(at(data[0]), at(data[1])));
+    if (Movie clip = CopyMovieSelection(movie)) {
+        SetMovieSelection(movie, at(data[2]), 0);
+        PasteMovieSelection(movie, clip);
+        DisposeMovie(clip);
+    }
+    SetMovieSelection(movie, at(data[1]), at(data[2]) / 2);
+    if (Movie cut = CutMovieSelection(movie)) DisposeMovie(cut);
+    ask(movie);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -107,6 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SInt16 resId = 0;
     if (NewMovieFromFile(&movie, ref, &resId, nullptr, newMovieDontResolveDataRefs, nullptr) == noErr) {
         ask(movie);
+        edit(movie, data, size);
         if (bytes_to_copy(data, size) <= (UInt64(4) << 20)) {
             FSSpec flat = spec_for(folder() + "/flat.mov");
             Movie copy = FlattenMovieData(movie, 0x41, &flat, 'TVOD', smSystemScript, 0x90000000);

@@ -16,6 +16,8 @@
  * movie unit may never come into view; many sound samples share one unit.
  * The search always returns a time strictly past the one it started from
  * unless edges are allowed, so stepping from result to result ends.
+ * Media times here are display times: with reordered frames a sample
+ * starts where it is shown, not where it is decoded.
  */
 #include <algorithm>
 #include <span>
@@ -118,8 +120,8 @@ private:
         const SampleTable& table = track_.media.samples;
         UInt64 edit_end = sp.start + sp.edit->track_duration;
         UInt64 end = edit_end;
-        if (auto n = table.sample_at(s); n.ok()) {
-            UInt64 sample_end = table.sample_time(*n) + table.sample(*n)->duration;
+        if (auto frame = table.next_shown_edge(s, true, true); frame && frame->time == s) {
+            UInt64 sample_end = s + frame->duration;
             if (sample_end < media_end(sp)) end = std::min(track_time(sp, sample_end), edit_end);
         }
         return Found{at, end > at ? end - at : 0};
@@ -129,13 +131,13 @@ private:
     // when asked.
     std::optional<UInt64> sample_start_from(UInt64 s, bool sync_only) const {
         const SampleTable& table = track_.media.samples;
-        auto edge = table.next_edge(s, true, true);
+        auto edge = table.next_shown_edge(s, true, true);
         if (!edge) return std::nullopt;
         if (!sync_only) return edge->time;
-        UInt32 n = table.sample_at(edge->time).value();
+        UInt32 n = table.sample_shown_at(edge->time).value();
         UInt32 sync = table.sync_sample(n, true);
-        if (!sync) return std::nullopt;
-        return table.sample_time(sync);
+        if (!sync || table.display_time(sync) < 0) return std::nullopt;
+        return UInt64(table.display_time(sync));
     }
 
     std::optional<Found> next_sample(UInt64 t, bool edge_ok, bool sync_only) const {
@@ -159,8 +161,8 @@ private:
 
     bool shown_is_sync(UInt64 media_time) const {
         const SampleTable& table = track_.media.samples;
-        auto n = table.sample_at(media_time);
-        return n.ok() && table.is_sync(*n) && table.sample_time(*n) == media_time;
+        auto n = table.sample_shown_at(media_time);
+        return n.ok() && table.is_sync(*n) && table.display_time(*n) == SInt64(media_time);
     }
 
     std::optional<Found> previous_sample(UInt64 t, bool edge_ok, bool sync_only) const {
@@ -171,12 +173,12 @@ private:
             UInt64 end = sp.start + sp.edit->track_duration;
             UInt64 limit = edge_ok ? std::min(t, end - 1) : std::min(t - 1, end - 1);
             // The sample in view at `limit`, or an earlier sync sample.
-            auto n = table.sample_at(media_at(sp, limit));
+            auto n = table.sample_shown_at(media_at(sp, limit));
             if (n.ok()) {
                 UInt32 sample = sync_only ? table.sync_sample(*n, false) : *n;
                 if (sample) {
-                    UInt64 s = table.sample_time(sample);
-                    if (s > UInt64(sp.edit->media_time)) return found(sp, track_time(sp, s), s);
+                    SInt64 s = table.display_time(sample);
+                    if (s > sp.edit->media_time) return found(sp, track_time(sp, UInt64(s)), UInt64(s));
                 }
             }
             UInt64 shown = UInt64(sp.edit->media_time);

@@ -34,6 +34,9 @@ SampleTable parse_tables(const std::vector<UInt8>& bytes, UInt32 descriptions) {
         if (type == kStts) {
             EXPECT_TRUE(back.parse_stts(body).ok());
         }
+        if (type == kCtts) {
+            EXPECT_TRUE(back.parse_ctts(body).ok());
+        }
         if (type == kStss) {
             EXPECT_TRUE(back.parse_stss(body).ok());
         }
@@ -54,6 +57,7 @@ SampleTable parse_tables(const std::vector<UInt8>& bytes, UInt32 descriptions) {
 SampleTable reparse(const SampleTable& t, UInt32 descriptions) {
     ByteWriter w;
     EXPECT_TRUE(t.write_stts(w).ok());
+    EXPECT_TRUE(t.write_ctts(w).ok());
     EXPECT_TRUE(t.write_stss(w).ok());
     EXPECT_TRUE(t.write_stsc(w).ok());
     EXPECT_TRUE(t.write_stsz(w).ok());
@@ -213,4 +217,43 @@ TEST(SampleTable, RefusesChunksThatCannotBeStored) {
     ASSERT_TRUE(t.add_chunk(0, 0xFFFFFFF0u, 0, 1, 1, true).ok());
     EXPECT_EQ(t.add_chunk(0, 0x10, 0, 1, 1, true).code(), invalidSampleNum);
     EXPECT_EQ(t.sample_count(), 0xFFFFFFF0u);
+}
+
+// Reordered frames, decoded I0 P3 B1 B2 P6 B4 B5 (10 units each), shown in
+// display order; offsets relative to decode time, some negative.
+TEST(SampleTable, FramesShowInDisplayOrder) {
+    SampleTable t;
+    const SInt32 shown_at[] = {0, 30, 10, 20, 60, 40, 50};
+    for (UInt32 i = 0; i < 7; ++i)
+        ASSERT_TRUE(t.add_chunk(100 * i, 1, 8, 10, 1, i == 0, shown_at[i] - SInt32(10 * i)).ok());
+    ASSERT_TRUE(t.has_composition_offsets());
+    EXPECT_EQ(t.sample_shown_at(25).value(), 4u);    // B2
+    EXPECT_EQ(t.sample_shown_at(35).value(), 2u);    // P3
+    EXPECT_EQ(t.display_end(), 70u);
+    EXPECT_EQ(t.sample_shown_at(70).code(), timeNotInMedia);
+    auto next = t.next_shown_edge(31, true, false);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->time, 40u);
+    EXPECT_EQ(t.next_shown_edge(40, false, false)->time, 30u);
+    // Showing 15...45 takes B1 through B4 and everything decoded between,
+    // from the sync sample on.
+    auto span = t.shown_between(15, 45);
+    EXPECT_EQ(span.first_decoded, 2u);
+    EXPECT_EQ(span.last_decoded, 6u);
+    EXPECT_EQ(span.first_shown_time, 10);
+
+    // Negative offsets are written as version 1 with a cslg, and read back.
+    SampleTable back = reparse(t, 1);
+    EXPECT_EQ(back, t);
+    EXPECT_EQ(back.sample_shown_at(25).value(), 4u);
+
+    // A run cut after P6 (its B-frames left out) ends decoding at 50 but
+    // shows P6 until 70: what is appended next must show after that.
+    SampleTable cut;
+    for (UInt32 i = 0; i < 5; ++i)
+        ASSERT_TRUE(cut.add_chunk(100 * i, 1, 8, 10, 1, i == 0, shown_at[i] - SInt32(10 * i)).ok());
+    ASSERT_TRUE(cut.make_room(0).ok());
+    ASSERT_TRUE(cut.add_chunk(700, 1, 8, 10, 1, true).ok());
+    EXPECT_EQ(cut.display_time(6), 70);
+    EXPECT_EQ(cut.sample_shown_at(65).value(), 5u);
 }

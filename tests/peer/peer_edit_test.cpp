@@ -4,6 +4,7 @@
 // saved in place and flattened, to exactly the frames and sound expected,
 // without a complaint, and the flattened copy stores only what it needs.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -42,6 +43,11 @@ const Source kSources[] = {
     {"animation-cut", "-c:v qtrle -g 12 -c:a pcm_s16le -ac 2", true, true, {132, 92, 30}},
     {"h264-aac", "-c:v libx264 -bf 2 -g 12 -sc_threshold 0 -pix_fmt yuv420p -c:a aac -ac 2", false, false,
      {180, 110, 66}},
+    // Composition offsets below zero (version 1) in an MPEG-4 file.
+    {"h264-negative-offsets.mp4",
+     "-c:v libx264 -bf 2 -x264-params b-adapt=0 -g 12 -sc_threshold 0 -pix_fmt yuv420p -c:a aac -ac 2 "
+     "-movflags negative_cts_offsets",
+     false, false, {180, 110, 66}},
 };
 
 // A span of source frames: [from, to).
@@ -50,10 +56,11 @@ struct Span {
 };
 
 std::string make_source(const peer::TempDir& dir, const Source& s) {
-    std::string path = dir / (std::string(s.name) + ".mov");
+    std::string name = s.name;
+    std::string path = dir / (name.find('.') == std::string::npos ? name + ".mov" : name);
     std::string made = s.cut_at_one_second ? dir / "whole.mov" : path;
     auto r = run("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=30 "
-                 "-f lavfi -i anoisesrc=sample_rate=44100:amplitude=0.3:seed=7 -t 3 " +
+                 "-f lavfi -i 'aevalsrc=0.3*sin(2*PI*(200+400*t)*t):s=44100' -t 3 " +
                  std::string(s.make) + " " + shell_quote(made) + " 2>&1");
     EXPECT_EQ(r.status, 0) << r.text;
     if (s.cut_at_one_second) {
@@ -195,7 +202,19 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
             EXPECT_TRUE(heard == want_sound) << heard.size() << " sound values, want " << want_sound.size()
                                              << "; they differ from value " << d;
         } else {
+            // Compressed sound: as long, and its first span as ffmpeg decodes
+            // it from the source (later spans start mid-packet, which ffmpeg
+            // does not trim), which needs the packet before the cut.
             EXPECT_NEAR(double(heard.size()), double(want_sound.size()), 2 * 1024 * 2);
+            const Span first = shown_after(op, frames)[0];
+            const size_t span = std::min<size_t>({size_t(frame_time(first.to - first.from)) * 441 / 10 * 2 - 4096,
+                                                  heard.size(), want_sound.size()});
+            double error = 0, signal = 0;
+            for (size_t i = 0; i < span; ++i) {
+                error += std::pow(double(heard[i]) - want_sound[i], 2);
+                signal += std::pow(double(want_sound[i]), 2);
+            }
+            EXPECT_LT(std::sqrt(error / signal), 0.001) << "over the first " << span / 2 << " frames";
         }
     }
 }
@@ -205,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Movies, EditedPeerMovie,
                                             ::testing::ValuesIn(kOperations)),
                          [](const auto& info) {
                              std::string n = std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param);
-                             std::replace(n.begin(), n.end(), '-', '_');
+                             std::replace_if(n.begin(), n.end(), [](char c) { return c == '-' || c == '.'; }, '_');
                              return n;
                          });
 

@@ -48,7 +48,7 @@ UInt32 sample_at_movie_time(TrackObject& track, SInt64 t) {
     const UInt64 mt = UInt64(e.media_time) + media_units(tt - at->start, movie_scale, d.media.header.time_scale, e.rate);
     const SampleTable& table = d.media.samples;
     if (table.sample_count() == 0) return 0;
-    auto n = table.sample_at(mt);
+    auto n = table.sample_shown_at(mt);
     return n.ok() ? *n : table.sample_count();
 }
 
