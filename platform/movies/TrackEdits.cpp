@@ -6,7 +6,6 @@
 
 namespace platform::movies {
 
-
 namespace {
 
 using U128 = unsigned __int128;
@@ -57,7 +56,6 @@ EditCut cut_edit(const Track& track, const EditEntry& e, UInt64 offset, UInt32 m
     return EditCut{track_units_down(into, media_scale, movie_scale, e.rate), s, true};
 }
 
-
 namespace {
 
 // The part of edit `e` between two of its cuts.
@@ -68,9 +66,9 @@ EditEntry edit_between(const Track& track, const EditEntry& e, const EditCut& st
     UInt64 duration = end.offset > start.offset ? end.offset - start.offset : 0;
     // A part that now starts later in its media than the units before it
     // say must not run into the frame after its end.
-    if (start.frame || end.frame)
-        while (duration > 1 && start.media_time + SInt64(media_units(duration, movie_scale, media_scale, e.rate)) > end.media_time)
-            --duration;
+    if ((start.frame || end.frame) && duration > 0 && end.media_time > start.media_time)
+        duration = std::clamp<UInt64>(
+            track_units_down(UInt64(end.media_time - start.media_time), media_scale, movie_scale, e.rate), 1, duration);
     return EditEntry{duration, start.media_time, e.rate};
 }
 

@@ -1,6 +1,8 @@
 // Documents: opening movies and images, editing, Save, Save As, closing
 // with the question to save changes, quitting.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "tests/app/AppRun.h"
@@ -263,4 +265,42 @@ TEST_F(AppTest, SaveAsOntoAFullDiskSaysTheDiskIsFull) {
     Outcome r = run_mounted([&] { return small_disk(work("full")); });
     if (r.status == kChildCannotRun) GTEST_SKIP() << "cannot mount a small file system here";
     EXPECT_EQ(r.status, 0) << r.all();
+}
+
+// A movie another tool made (delta frames between key frames every 12),
+// edited through the menus: its Save As copy stores the frames it shows
+// and no others, and ffmpeg decodes it without a complaint.
+TEST_F(AppTest, SaveAsKeepsOnlyTheFramesTheEditsShow) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg to make the movie";
+    const std::string make = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=30 -t 3 -c:v qtrle -g 12 '" +
+                             work("Movie.mov").string() + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    Outcome r = run(kOpenMovie +
+                    "menu \"Edit\" \"Select All\"\n"
+                    "menu \"Edit\" \"Copy\"\n"
+                    "menu \"Edit\" \"Paste\"\n"
+                    "menu \"Edit\" \"Paste\"\n"
+                    "menu \"Edit\" \"Undo\"\n"
+                    "menu \"Edit\" \"Paste\"\n"
+                    "menu \"File\" \"Save As\"\n"
+                    "type \"Edited.mov\"\n"
+                    "key return\n"
+                    "expect front \"Edited.mov\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    auto probe = [&](const std::string& what) {
+        const std::string cmd = "ffprobe -v error -select_streams v -show_entries " + what + " -of csv=p=0 '" +
+                                work("Edited.mov").string() + "'";
+        std::string out;
+        if (FILE* f = popen(cmd.c_str(), "r")) {
+            char buf[256];
+            while (fgets(buf, sizeof buf, f)) out += buf;
+            pclose(f);
+        }
+        return out;
+    };
+    const int stored = std::atoi(probe("stream=nb_frames").c_str());
+    const std::string frames = probe("frame=pts");
+    const int shown = int(std::count(frames.begin(), frames.end(), '\n'));
+    EXPECT_GT(shown, 0);
+    EXPECT_EQ(stored, shown);
 }
