@@ -266,7 +266,8 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
         {testing::TempDir() + "/no-such-file.rsrc", fnfErr},
         {write_temp("empty.rsrc", {}), eofErr},
         {write_temp("damaged.rsrc", damaged), mapReadErr},
-        {testing::TempDir(), paramErr},
+        {good + "/x.rsrc", dirNFErr},   // a file where a folder should be
+        {testing::TempDir(), notAFileErr},
         {"", paramErr},
     };
     const SInt16 current = CurResFile();
