@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/Errors.h"
+#include "platform/Files.h"
 #include "platform/Memory.h"
 #include "platform/Resources.h"
 #include "platform/core/FourCC.h"
