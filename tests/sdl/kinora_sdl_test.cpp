@@ -17,6 +17,10 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
     ASSERT_TRUE(x.start()) << "Xvfb did not start";
     char pattern[] = "/tmp/kinora-sdl-destroyed-XXXXXX";
     const fs::path dir = mkdtemp(pattern);
+    struct Cleanup {
+        fs::path dir;
+        ~Cleanup() { fs::remove_all(dir); }
+    } cleanup{dir};
     const fs::path movie = dir / "MovieFile.mov", edited = dir / "edited.png", seen = dir / "seen.ppm";
     std::ofstream(dir / "new.kscript") << "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n";
     ASSERT_EQ(std::system(("cd '" + dir.string() + "' && env -u DISPLAY '" + kKinora +
@@ -57,5 +61,4 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
               std::string::npos)
         << read_file(err);
     EXPECT_NE(read_file(movie), before) << "the cleared movie was saved";
-    fs::remove_all(dir);
 }
