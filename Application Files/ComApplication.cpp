@@ -266,7 +266,7 @@ void QTApp_AdjustMenus (WindowReference theWindow, MenuReference theMenu)
 
 void QTApp_SetupController (MovieController theMC)
 {
-	SInt32			myControllerFlags;
+	SInt32			myControllerFlags = 0L;	// the word's top bit clear: the control flags
 
 	MCDoAction(theMC, mcActionGetFlags, &myControllerFlags);
 	MCDoAction(theMC, mcActionSetFlags, (void *)(intptr_t)(myControllerFlags | mcFlagsUseWindowPalette));

@@ -610,7 +610,9 @@ MovieController QTFrame_SetupController (Movie theMovie, WindowReference theWind
 	OffsetRect(&myRect, -myRect.left, -myRect.top);
 	SetMovieBox(theMovie, &myRect);
 
-	AlignWindow(theWindow, false, &myRect, NULL);
+	// a window that keeps its place (Save As) is not aligned: that would move it
+	if (theMoveWindow)
+		AlignWindow(theWindow, false, &myRect, NULL);
 
 	myMC = NewMovieController(theMovie, &myRect, mcTopLeftMovie);
 	if (myMC == NULL) {
@@ -1040,6 +1042,8 @@ OSErr QTFrame_SaveAsMovieFile (WindowReference theWindow)
 	Boolean				myIsReplacing = false;
 	SInt16				myRefNum = -1;
 	SInt16				myResID = movieInDataForkResID;
+	Boolean				myBarVisible = true;
+	Boolean				mySpeakerVisible = true;
 	StringPtr			myPrompt = QTUtils_ConvertCToPascalString((char *)"Save Movie as:");
 	StringPtr			myFileName = QTUtils_ConvertCToPascalString((char *)"untitled.mov");
 	OSErr				myErr = paramErr;
@@ -1076,6 +1080,12 @@ OSErr QTFrame_SaveAsMovieFile (WindowReference theWindow)
 
 	myNewMC = QTFrame_SetupController(myNewMovie, theWindow, false);
 
+	// what the user chose to show of the old controller, for the new one
+	if (myMC != NULL) {
+		myBarVisible = QTUtils_IsControllerBarVisible(myMC);
+		mySpeakerVisible = QTUtils_IsControllerButtonVisible(myMC, kQTUtilsSpeakerButton);
+	}
+
 	if ((**myWindowObject).fFileRefNum != -1)
 		CloseMovieFile((**myWindowObject).fFileRefNum);
 
@@ -1088,6 +1098,15 @@ OSErr QTFrame_SaveAsMovieFile (WindowReference theWindow)
 	(**myWindowObject).fFileResID = myResID;
 	(**myWindowObject).fFileRefNum = myRefNum;
 	(**myWindowObject).fIsDirty = false;
+
+	// the new controller shows the bar and speaker as the old one did, so the window,
+	// sized for the old one, fits it and the menu speaks of what is shown
+	if (myNewMC != NULL) {
+		if (QTUtils_IsControllerButtonVisible(myNewMC, kQTUtilsSpeakerButton) != mySpeakerVisible)
+			QTUtils_ToggleControllerButton(myNewMC, kQTUtilsSpeakerButton);
+		if (!myBarVisible)
+			QTUtils_HideControllerBar(myNewMC);
+	}
 
 	SetMovieGWorld(myNewMovie, GetWindowPort(theWindow), NULL);
 

@@ -42,21 +42,25 @@ static void QTUtils_SetControllerFlags (MovieController theMC, SInt32 theFlags)
 
 Boolean QTUtils_IsControllerBarVisible (MovieController theMC)
 {
-	return((Boolean)MCGetVisible(theMC));
+	ComponentResult		myVisible = MCGetVisible(theMC);
+
+	// a negative result is an error (no controller there), not an answer
+	return((myVisible > 0) && ((Boolean)myVisible));
 }
 
 
 //////////
 //
 // QTUtils_GetControllerBarHeight
-// The height of the controller bar, measured on a detached controller.
+// The height of the controller bar, measured on a detached controller; 0 when there
+// is no controller to measure.
 //
 //////////
 
 SInt16 QTUtils_GetControllerBarHeight (MovieController theMC)
 {
 	Boolean		wasAttached = false;
-	Rect		myRect;
+	Rect		myRect = {0, 0, 0, 0};
 
 	if (MCIsControllerAttached(theMC) == 1) {
 		wasAttached = true;
@@ -64,7 +68,8 @@ SInt16 QTUtils_GetControllerBarHeight (MovieController theMC)
 	}
 
 	// the bounds of a detached controller are those of the bar alone
-	MCGetControllerBoundsRect(theMC, &myRect);
+	if (MCGetControllerBoundsRect(theMC, &myRect) != noErr)
+		myRect.bottom = myRect.top;
 
 	if (wasAttached)
 		MCSetControllerAttached(theMC, true);
@@ -278,8 +283,11 @@ OSErr QTUtils_SetControllerType (Movie theMovie, OSType theType)
 // QTUtils_ChangeControllerType
 // Record a new controller type and make a new controller of it for the movie.
 //
-// A NULL result with theMC still valid means the type could not be recorded; the
-// caller tells the cases apart by GetMoviesError (0 when theMC was disposed of).
+// A NULL result comes either with theMC untouched (theMC is NULL or has no movie, or
+// the type could not be recorded) or after theMC was disposed of, when NewMovieController
+// failed; GetMoviesError then says why. The caller tells the two apart by asking theMC
+// for its movie: for a controller that is gone MCGetIndMovie gives NULL and leaves
+// invalidComponentID in GetMoviesError.
 //
 //////////
 

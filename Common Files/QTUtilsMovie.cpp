@@ -75,7 +75,12 @@ OSErr QTUtils_UpdateMovieVolumeSetting (Movie theMovie)
 
 	myPrefVolume = GetMoviePreferredVolume(theMovie);
 	myCurrVolume = GetMovieVolume(theMovie);
-	myCurrVolume = (SInt16)abs(myCurrVolume);
+
+	// -32768 has no positive twin in 16 bits: it stands for the loudest level there is
+	if (myCurrVolume == -32768)
+		myCurrVolume = 32767;
+	else
+		myCurrVolume = (SInt16)abs(myCurrVolume);
 
 	if (myPrefVolume != myCurrVolume) {
 		SetMoviePreferredVolume(theMovie, myCurrVolume);

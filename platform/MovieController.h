@@ -5,6 +5,12 @@
  *
  * MCDoAction takes a pointer or, for some actions, the value itself in the
  * parameter slot (flags, Booleans), as each action's comment says.
+ *
+ * The calls that return an object (NewMovieController, MCGetIndMovie, MCCut,
+ * MCCopy) leave their result for GetMoviesError, as the movie calls do:
+ * noErr with an object; with nil, why there is none (invalidComponentID for
+ * a controller that is not there or was disposed of; noErr from a Cut or
+ * Copy of an empty selection, which has nothing to take).
  */
 #pragma once
 

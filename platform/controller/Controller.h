@@ -159,7 +159,7 @@ Controller* controller_of(MovieController mc);
 
 // Registers the 'play' component (EnterMovies does, again harmlessly).
 void register_controller_component();
-// Opens a new controller instance.
-MovieController open_controller();
+// Opens a new controller instance (the component's error when it cannot).
+Result<MovieController> open_controller();
 
 }  // namespace platform::controller

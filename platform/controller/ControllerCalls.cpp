@@ -1,12 +1,16 @@
 // The movie controller's calls (MovieController.h) and its registration as
 // the 'play' component. A controller is a component instance: its token
 // goes stale when it is disposed of, and a call with a stale or foreign
-// token fails with badComponentInstance (nil for calls that return a movie).
+// token fails with badComponentInstance. The calls that return an object
+// (a controller or a movie) leave their result for GetMoviesError, as the
+// movie calls do: noErr with an object; with nil, why there is none
+// (invalidComponentID for a controller that is not there).
 #include "platform/MovieController.h"
 
 #include <memory>
 
 #include "platform/controller/Controller.h"
+#include "platform/movies/MovieObjects.h"
 
 using namespace platform;
 using platform::controller::Controller;
@@ -32,12 +36,16 @@ void register_controller_component() {
          }});
 }
 
-MovieController open_controller() {
+Result<MovieController> open_controller() {
     if (!registered() || !components::registration_of(registered())) register_controller_component();
-    auto opened = components::open_instance(registered());
-    if (!opened.ok()) return nullptr;
-    if (auto* c = controller_of(*opened)) c->set_self(*opened);
-    return *opened;
+    MovieController mc = TRY(components::open_instance(registered()));
+    Controller* c = controller_of(mc);
+    if (!c) {   // a registration that makes something else
+        CloseComponent(mc);
+        return fail(cantOpenHandler, "the movie controller component made no controller");
+    }
+    c->set_self(mc);
+    return mc;
 }
 
 }  // namespace platform::controller
@@ -59,13 +67,25 @@ MCActionFilterWithRefConUPP NewMCActionFilterWithRefConUPP(MCActionFilterWithRef
 
 void DisposeMCActionFilterWithRefConUPP(MCActionFilterWithRefConUPP) {}
 
+namespace {
+
+// Nil, with the reason left for GetMoviesError.
+template <class T>
+T none(OSErr why) {
+    movies::set_error(why);
+    return nullptr;
+}
+
+}  // namespace
+
 MovieController NewMovieController(Movie theMovie, const Rect* movieRect, SInt32 someFlags) {
-    if (!theMovie || !movieRect) return nullptr;
-    MovieController mc = controller::open_controller();
-    Controller* c = controller::controller_of(mc);
-    if (!c) return nullptr;
-    c->attach_movie(theMovie, *movieRect, someFlags);
-    return mc;
+    if (!movies::movie_of(theMovie)) return none<MovieController>(invalidMovie);
+    if (!movieRect) return none<MovieController>(paramErr);
+    auto mc = controller::open_controller();
+    if (!mc) return none<MovieController>(mc.code());
+    controller::controller_of(*mc)->attach_movie(theMovie, *movieRect, someFlags);
+    movies::set_error(noErr);
+    return *mc;
 }
 
 void DisposeMovieController(MovieController mc) {
@@ -170,7 +190,10 @@ ComponentResult MCPositionController(MovieController mc, const Rect* movieRect, 
 
 Movie MCGetIndMovie(MovieController mc, SInt16 index) {
     Controller* c = controller::controller_of(mc);
-    return c && index == 0 ? c->movie() : nullptr;
+    if (!c) return none<Movie>(invalidComponentID);
+    if (index != 0 || !c->movie()) return none<Movie>(paramErr);   // a controller has one movie at most
+    movies::set_error(noErr);
+    return c->movie();
 }
 
 ComponentResult MCSetMovie(MovieController mc, Movie theMovie, WindowRef movieWindow, Point where) {
@@ -201,12 +224,12 @@ ComponentResult MCInvalidate(MovieController mc, WindowRef w, RgnHandle invalidR
 
 Movie MCCut(MovieController mc) {
     Controller* c = controller::controller_of(mc);
-    return c ? c->cut() : nullptr;
+    return c ? c->cut() : none<Movie>(invalidComponentID);
 }
 
 Movie MCCopy(MovieController mc) {
     Controller* c = controller::controller_of(mc);
-    return c ? c->copy() : nullptr;
+    return c ? c->copy() : none<Movie>(invalidComponentID);
 }
 
 ComponentResult MCPaste(MovieController mc, Movie srcMovie) {

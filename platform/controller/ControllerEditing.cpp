@@ -10,6 +10,11 @@ namespace platform::controller {
 
 namespace {
 
+::Movie none(OSErr why) {
+    movies::set_error(why);
+    return nullptr;
+}
+
 bool has_selection(::Movie movie) {
     TimeValue start = 0, length = 0;
     GetMovieSelection(movie, &start, &length);
@@ -18,14 +23,19 @@ bool has_selection(::Movie movie) {
 
 }  // namespace
 
+// Copy and Cut leave their result for GetMoviesError (ControllerCalls.cpp):
+// paramErr when the controller does not edit a movie, noErr for an empty
+// selection (nothing to take), the movie call's own result otherwise.
 ::Movie Controller::copy() {
-    if (!editing_ || !movie_ || !has_selection(movie_)) return nullptr;
+    if (!editing_ || !movies::movie_of(movie_)) return none(paramErr);
+    if (!has_selection(movie_)) return none(noErr);
     return CopyMovieSelection(movie_);
 }
 
 ::Movie Controller::cut() {
     auto* m = movies::movie_of(movie_);
-    if (!editing_ || !m || !has_selection(movie_)) return nullptr;
+    if (!editing_ || !m) return none(paramErr);
+    if (!has_selection(movie_)) return none(noErr);
     const Rect old = bounds();
     movies::EditState before = movies::save_edit_state(*m);
     ::Movie segment = CutMovieSelection(movie_);

@@ -74,7 +74,7 @@ struct InputEvent {
     UInt16 modifiers = 0;   // Modifier bits held
 };
 
-// Where an audio stream will plug in; the sound engineer defines it.
+// The host's audio device (platform/sound/AudioOutput.h).
 class AudioOutput;
 
 class Host {
@@ -107,7 +107,8 @@ public:
     // Saves the screen pixels as a PNG of the screen's size.
     virtual Result<void> save_screenshot(const std::string& path) = 0;
 
-    // The host's audio output; none until the sound engineer adds one.
+    // The host's audio output, made on first use; nil when the host has
+    // none (a host that cannot play sound plays movies silently).
     virtual AudioOutput* audio() { return nullptr; }
 };
 

@@ -32,7 +32,7 @@ Result<SInt16> open_application_resources() {
     if (!r) {
         std::fprintf(stderr, "kinora: cannot open the application's resources %s (error %d: %s)\n",
                      path.c_str(), int(r.code()), r.error().message);
-        if (r.code() == fnfErr)
+        if (r.code() == fnfErr || r.code() == dirNFErr)
             return fail(resFNotFound, "the application's resource file is missing (set KINORA_RESOURCES)");
         return r.error();
     }

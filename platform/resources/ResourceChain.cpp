@@ -10,7 +10,9 @@
 #include <cstring>
 
 #include "platform/Errors.h"
+#include "platform/Files.h"
 #include "platform/Memory.h"
+#include "platform/files/FileIO.h"
 #include "platform/memory/MemoryInternal.h"
 
 namespace platform::resources {
@@ -29,17 +31,6 @@ bool same_name(const std::string& a, const std::string& b) {
         if (x != y) return false;
     }
     return true;
-}
-
-OSErr error_from_errno(int e) {
-    switch (e) {
-    case ENOENT:
-    case ENOTDIR: return fnfErr;
-    case EACCES:
-    case EPERM: return permErr;
-    case EISDIR: return paramErr;
-    default: return ioErr;
-    }
 }
 
 Result<std::vector<UInt8>> read_file(int fd, off_t size) {
@@ -69,7 +60,7 @@ ResourceChain::ResourceChain() {
 
 Result<SInt16> ResourceChain::open_path(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail(error_from_errno(errno), "cannot open the resource file");
+    if (fd < 0) return fail(files::error_from_errno(errno), "cannot open the resource file");
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         ::close(fd);
@@ -77,7 +68,7 @@ Result<SInt16> ResourceChain::open_path(const std::string& path) {
     }
     if (S_ISDIR(st.st_mode)) {
         ::close(fd);
-        return fail(paramErr, "the path names a folder, not a resource file");
+        return fail(notAFileErr, "the path names a folder, not a resource file");
     }
     const std::pair<UInt64, UInt64> identity{UInt64(st.st_dev), UInt64(st.st_ino)};
     for (const auto& f : files_)

@@ -121,6 +121,36 @@ TEST_F(AppTest, SavingANewMovieAsksForAFile) {
     EXPECT_EQ(movie_duration(work("MovieFile.mov")), "4200");   // New's own file untouched
 }
 
+// Save As puts a new controller on the copy: it keeps the bar and speaker
+// the window had, and the window stays where it was, at its size.
+TEST_F(AppTest, SaveAsKeepsTheWindowAndItsControllerAsTheyWere) {
+    Outcome r = run("menu \"File\" \"New\"\n"
+                    "key return\n"
+                    "expect front \"MovieFile.mov\"\n"
+                    "expect bounds \"MovieFile.mov\" 50 50 370 166\n"
+                    "menu \"Movie\" \"Hide Speaker Button\"\n" +
+                    kDoubleTheMovie +
+                    "menu \"File\" \"Save\"\n"
+                    "type \"Copy.mov\"\n"
+                    "key return\n"
+                    "expect front \"Copy.mov\"\n"
+                    "expect bounds \"Copy.mov\" 50 50 370 166\n"
+                    "expect menu-item \"Movie\" \"Show Speaker Button\" enabled\n"
+                    "menu \"Movie\" \"Hide Controller\"\n"
+                    "expect bounds \"Copy.mov\" 50 50 370 150\n"
+                    "menu \"File\" \"Save As\"\n"
+                    "type \"Bare.mov\"\n"
+                    "key return\n"
+                    "expect front \"Bare.mov\"\n"
+                    "expect bounds \"Bare.mov\" 50 50 370 150\n"
+                    "expect menu-item \"Movie\" \"Show Controller\" enabled\n" +
+                    screenshot("app-save-as-bar-hidden.png") +
+                    "menu \"Movie\" \"Show Controller\"\n"
+                    "expect bounds \"Bare.mov\" 50 50 370 166\n"
+                    "expect menu-item \"Movie\" \"Show Speaker Button\" enabled\n");
+    EXPECT_EQ(r.status, 0) << r.all();
+}
+
 // After Select None, a click in the middle of the time slider moves the
 // insertion point there: Paste puts the copied movie in at the playhead,
 // between the two halves of the original.

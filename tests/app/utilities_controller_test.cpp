@@ -1,10 +1,14 @@
 // The controller bar and its buttons through the controller's two flag
 // words; the controller type and a new controller of another type; the
-// selection; the looping mode a movie's file gives its controller.
+// selection; the looping mode a movie's file gives its controller; the
+// application's own set-up of a new controller.
 #include <cstdint>
 #include <memory>
 
+#include "ComApplication.h"
 #include "UtilitiesTestSupport.h"
+#include "platform/components/ComponentRegistry.h"
+#include "platform/controller/Controller.h"
 
 using namespace utltest;
 
@@ -54,6 +58,13 @@ protected:
     WindowRef window = nullptr;
     MovieController mc = nullptr;
 };
+
+// Leaves the stack below the caller full of set bits, so that a local read
+// before it is written shows.
+[[gnu::noinline]] void dirty_stack() {
+    volatile UInt8 junk[4096];
+    for (auto& b : junk) b = 0xFF;
+}
 
 bool same(const Rect& a, const Rect& b) {
     return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
@@ -189,6 +200,18 @@ TEST_F(ControllerTest, TheBarHeightLeavesTheAttachmentAsItWas) {
     EXPECT_EQ(attached.bottom - attached.top, 16 + barHeight) << "the movie and the bar";
 }
 
+TEST_F(ControllerTest, AControllerThatIsNotThereHasNoBar) {
+    open();
+    MovieController stale = mc;
+    DisposeMovieController(mc);
+    mc = nullptr;
+    for (MovieController c : {stale, MovieController(nullptr)}) {
+        EXPECT_FALSE(QTUtils_IsControllerBarVisible(c));
+        dirty_stack();
+        EXPECT_EQ(QTUtils_GetControllerBarHeight(c), 0);
+    }
+}
+
 TEST_F(ControllerTest, TheBarGoesOnTopOfTheMovie) {
     open();
     Rect whole = bounds();
@@ -228,6 +251,51 @@ TEST_F(ControllerTest, ChangingTheControllerTypeMakesANewControllerForTheMovie) 
     Rect after;
     GetMovieBox(movie, &after);
     EXPECT_TRUE(same(after, box)) << "the movie keeps its box";
+}
+
+// A NULL result: a caller asks the old controller for its movie to learn
+// whether it is still there.
+TEST_F(ControllerTest, AFailedChangeOfControllerTypeSaysWhetherTheOldControllerIsGone) {
+    open();
+    ASSERT_EQ(MCSetMovie(mc, nullptr, window, Point{0, 0}), noErr);
+    EXPECT_EQ(QTUtils_ChangeControllerType(mc, 'qtvr', mcTopLeftMovie), nullptr);
+    EXPECT_EQ(MCGetIndMovie(mc, 0), nullptr);
+    EXPECT_EQ(GetMoviesError(), paramErr) << "no movie, but still a controller";
+    ASSERT_EQ(MCSetMovie(mc, movie, window, Point{0, 0}), noErr);
+
+    // Controllers that cannot be made: the type is recorded, the old controller is gone.
+    struct Unmakeable {
+        Unmakeable() {
+            platform::components::register_component(
+                {{MovieControllerComponentType, 'play', platform::components::kManufacturer, 0, 0},
+                 "Movie controller", "",
+                 []() -> platform::Result<std::unique_ptr<platform::components::Instance>> {
+                     return platform::fail(memFullErr, "no room for a controller");
+                 }});
+        }
+        ~Unmakeable() { platform::controller::register_controller_component(); }
+    } unmakeable;
+    MovieController old = mc;
+    mc = nullptr;
+    EXPECT_EQ(QTUtils_ChangeControllerType(old, 'qtvr', mcTopLeftMovie), nullptr);
+    EXPECT_EQ(GetMoviesError(), memFullErr) << "why there is no new controller";
+    EXPECT_EQ(QTUtils_GetControllerType(movie), OSType('qtvr'));
+    EXPECT_EQ(MCGetIndMovie(old, 0), nullptr);
+    EXPECT_EQ(GetMoviesError(), invalidComponentID) << "the old controller is gone";
+}
+
+// Whatever the stack held, the flags word read starts with its top bit
+// clear, so the control flags (not the explicit ones) gain the palette.
+TEST_F(ControllerTest, TheApplicationsSetUpAddsThePaletteToTheControlFlags) {
+    open();
+    write_flags(control_flags() | kQTUtilsStepButtons);   // the two words differ
+    const SInt32 control = control_flags(), explicitFlags = explicit_flags();
+    ASSERT_NE(control, explicitFlags);
+    ASSERT_EQ(control & mcFlagsUseWindowPalette, 0);
+    dirty_stack();
+    QTApp_SetupController(mc);
+    EXPECT_EQ(control_flags(), control | mcFlagsUseWindowPalette);
+    EXPECT_EQ(explicit_flags(), explicitFlags);
 }
 
 TEST_F(ControllerTest, SelectAllAndSelectNone) {

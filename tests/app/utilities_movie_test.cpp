@@ -125,6 +125,7 @@ TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
         {256, 256, 256},
         {100, 200, 200},
         {256, 0, 0},
+        {256, -32768, 32767},   // muted at the lowest value: the loudest level, not a negative one
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.preferred << " / " << c.current);

@@ -1,5 +1,7 @@
 // The controller calls at their edges: stale and nil controllers, another
 // movie set into a controller, and a movie without a picture.
+#include <functional>
+
 #include "controller_fixture.h"
 
 namespace ctltest {
@@ -27,16 +29,39 @@ TEST_F(ControllerTest, DisposedControllerIsRefusedEverywhere) {
         };
         for (size_t i = 0; i < std::size(results); ++i) EXPECT_EQ(results[i], badComponentInstance) << i;
         EXPECT_FALSE(MCIsEditingEnabled(c));
-        EXPECT_EQ(MCGetIndMovie(c, 0), nullptr);
-        EXPECT_EQ(MCCut(c), nullptr);
-        EXPECT_EQ(MCCopy(c), nullptr);
+        // The calls that return an object give nil and say why, as the movie calls do.
+        const std::function<Movie()> objects[] = {
+            [&] { return MCGetIndMovie(c, 0); }, [&] { return MCCut(c); }, [&] { return MCCopy(c); }};
+        for (size_t i = 0; i < std::size(objects); ++i) {
+            GetMovieDuration(movie);   // a call that succeeds clears the last error
+            EXPECT_EQ(objects[i](), nullptr) << i;
+            EXPECT_EQ(GetMoviesError(), invalidComponentID) << i;
+        }
         DisposeMovieController(c);   // harmless
+    }
+}
+
+TEST_F(ControllerTest, ANewControllerThatCannotBeMadeSaysWhy) {
+    Rect box{0, 0, kMovieH, kMovieW};
+    const Movie disposed = NewMovie(0);
+    DisposeMovie(disposed);
+    const struct {
+        Movie movie;
+        const Rect* rect;
+        OSErr why;
+    } cases[] = {{nullptr, &box, invalidMovie}, {disposed, &box, invalidMovie}, {movie, nullptr, paramErr}};
+    for (const auto& c : cases) {
+        GetMovieDuration(movie);
+        EXPECT_EQ(NewMovieController(c.movie, c.rect, 0), nullptr);
+        EXPECT_EQ(GetMoviesError(), c.why);
     }
 }
 
 TEST_F(ControllerTest, IndexedMovieAndSetMovie) {
     EXPECT_EQ(MCGetIndMovie(mc, 0), movie);
+    EXPECT_EQ(GetMoviesError(), noErr);
     EXPECT_EQ(MCGetIndMovie(mc, 1), nullptr);
+    EXPECT_EQ(GetMoviesError(), paramErr) << "a controller has one movie";
     EXPECT_EQ(MCGetIndMovie(mc, -1), nullptr);
 
     // Another movie, placed at (10, 20) in the same window.

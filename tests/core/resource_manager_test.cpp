@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/Errors.h"
+#include "platform/Files.h"
 #include "platform/Memory.h"
 #include "platform/Resources.h"
 #include "platform/core/FourCC.h"
@@ -266,7 +267,8 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
         {testing::TempDir() + "/no-such-file.rsrc", fnfErr},
         {write_temp("empty.rsrc", {}), eofErr},
         {write_temp("damaged.rsrc", damaged), mapReadErr},
-        {testing::TempDir(), paramErr},
+        {good + "/x.rsrc", dirNFErr},   // a file where a folder should be
+        {testing::TempDir(), notAFileErr},
         {"", paramErr},
     };
     const SInt16 current = CurResFile();

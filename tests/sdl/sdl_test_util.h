@@ -128,6 +128,15 @@ inline bool wait_for_text(const fs::path& file, const std::string& text, std::ch
     return false;
 }
 
+inline bool wait_for_file(const fs::path& file, std::chrono::milliseconds limit) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!fs::exists(file)) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 // CPU seconds (user + system) the process has used so far.
 inline double cpu_seconds(pid_t pid) {
     std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");

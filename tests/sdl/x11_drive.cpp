@@ -9,6 +9,7 @@
 //   x11_drive capture NAME FILE.ppm     save what the window shows (binary PPM)
 //   x11_drive resize NAME W H           resize the window, as a user dragging its frame
 //   x11_drive close NAME                ask the window to close (WM_DELETE_WINDOW)
+//   x11_drive destroy NAME              destroy the window, as another program may
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -92,7 +93,7 @@ bool capture(Display* d, Window w, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: x11_drive wait|key|click|press|move|release|capture|resize|close NAME ...\n");
+        std::fprintf(stderr, "usage: x11_drive wait|key|click|press|move|release|capture|resize|close|destroy NAME ...\n");
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     int ev, err, major, minor;
-    if (cmd != "wait" && cmd != "close" && cmd != "capture" && cmd != "resize" && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
+    const bool needsXTest = cmd == "key" || cmd == "click" || cmd == "press" || cmd == "move" || cmd == "release";
+    if (needsXTest && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
         std::fprintf(stderr, "x11_drive: the server has no XTEST\n");
         return 2;
     }
@@ -150,6 +152,8 @@ int main(int argc, char** argv) {
         e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
         e.xclient.data.l[1] = CurrentTime;
         XSendEvent(d, w, False, NoEventMask, &e);
+    } else if (cmd == "destroy") {
+        XDestroyWindow(d, w);
     } else if (cmd != "wait") {
         std::fprintf(stderr, "x11_drive: bad command\n");
         return 2;

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/core/ProcessExit.h"
@@ -21,6 +22,7 @@
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/Screenshot.h"
 #include "platform/hosts/sdl/X11Errors.h"
+#include "platform/hosts/sdl/X11Window.h"
 #include "platform/quickdraw/Cursor.h"
 #include "platform/sound/SdlAudio.h"
 
@@ -71,28 +73,70 @@ void SdlHost::shutdown() {
     SDL_SetEventFilter(nullptr, nullptr);
 }
 
+// A window for a screen of `size`: at the screen's size, or smaller to fit
+// the display.
+Result<void> SdlHost::create_window(ScreenSize size) {
+    int w = size.width, h = size.height;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+        double scale = std::min({1.0, usable.w * 0.95 / w, usable.h * 0.90 / h});
+        w = std::max(1, int(w * scale));
+        h = std::max(1, int(h * scale));
+    }
+    // X11 can take the window's pixels straight from shared memory; SDL
+    // would otherwise route them through an OpenGL texture and draw the
+    // whole window on every update. Other window systems keep SDL's
+    // choice, and so does a user's SDL_FRAMEBUFFER_ACCELERATION.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0 && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION"))
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    window_ = SDL_CreateWindow("Kinora", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
+                               SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!window_) return fail(unimpErr, "SDL could not open a window");
+    // On X11 the window's destruction by another program comes only as a
+    // window-system message.
+    x11_window_ = x11_window_of(window_);
+    if (x11_window_) {
+        x11_watch_window(x11_window_);
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
+    if (cursor_) SDL_SetCursor(cursor_);
+    SDL_StartTextInput();
+    return ok();
+}
+
+// Another program destroyed the window (X11Window.h). A new window shows
+// the screen as it is, and the application is asked to quit as when the
+// window's close button is clicked, so that it asks about unsaved work
+// rather than ending without a word; a Cancel keeps it running in the new
+// window.
+void SdlHost::replace_window() {
+    window_lost_ = false;
+    std::fprintf(stderr, "kinora: another program destroyed the window; asking to quit in a new one\n");
+    // SDL's side of the old window goes; it saw the window unmapped before
+    // it was destroyed, so it does not wait for that to happen again.
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    surface_ = nullptr;
+    if (!create_window(size_).ok()) {
+        std::fprintf(stderr, "kinora: cannot open a new window (%s); quitting\n", SDL_GetError());
+        process::set_exit_status(1);
+        process::exit_now();
+    }
+    surface_stale_ = true;
+    fetch_surface();
+    finish_pending_key();
+    InputEvent in;
+    in.kind = InputKind::QuitRequested;
+    in.modifiers = mods_;
+    input_.push_back(in);
+}
+
 Result<void> SdlHost::open_screen(ScreenSize size) {
     if (!screen_size_valid(size)) return fail(paramErr, "screen size out of range");
     if (!window_) {
-        // Start at the screen's size, or smaller to fit the display.
-        int w = size.width, h = size.height;
-        SDL_Rect usable;
-        if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
-            double scale = std::min({1.0, usable.w * 0.95 / w, usable.h * 0.90 / h});
-            w = std::max(1, int(w * scale));
-            h = std::max(1, int(h * scale));
-        }
-        // X11 can take the window's pixels straight from shared memory;
-        // SDL would otherwise route them through an OpenGL texture and draw
-        // the whole window on every update. Other window systems keep
-        // SDL's choice, and so does a user's SDL_FRAMEBUFFER_ACCELERATION.
-        const char* driver = SDL_GetCurrentVideoDriver();
-        if (driver && std::strcmp(driver, "x11") == 0 && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION"))
-            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        window_ = SDL_CreateWindow("Kinora", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
-                                   SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
-        if (!window_) return fail(unimpErr, "SDL could not open a window");
-        SDL_StartTextInput();
+        auto made = create_window(size);
+        if (!made.ok()) return made;
     }
     size_ = size;
     shadow_.assign(size_t(size.width) * size_t(size.height) * 4, 0);
@@ -216,6 +260,9 @@ void SdlHost::translate(const SDL_Event& e) {
     InputEvent in;
     in.modifiers = mods;
     switch (e.type) {
+    case SDL_SYSWMEVENT:
+        if (x11_is_destruction_of(e.syswm.msg, x11_window_)) window_lost_ = true;
+        break;
     case SDL_QUIT:
         finish_pending_key();
         in.kind = InputKind::QuitRequested;
@@ -367,6 +414,7 @@ bool SdlHost::poll(InputEvent& out) {
         while (SDL_PollEvent(&e)) translate(e);
     }
     pumped_by_wait_ = false;
+    if (window_lost_) replace_window();
     finish_pending_key();
     if (input_.empty()) return false;
     out = input_.front();
@@ -375,7 +423,7 @@ bool SdlHost::poll(InputEvent& out) {
 }
 
 void SdlHost::wait_until(UInt64 deadline_ms) {
-    if (!input_.empty() || pending_key_) return;
+    if (!input_.empty() || pending_key_ || window_lost_) return;
     UInt64 now = now_ms();
     if (deadline_ms <= now) return;
     SDL_Event e;

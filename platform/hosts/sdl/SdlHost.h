@@ -53,6 +53,8 @@ public:
 
 private:
     SdlHost() = default;
+    Result<void> create_window(ScreenSize size);
+    void replace_window();
     void shutdown();
     bool fetch_surface();
     void draw(OutputRect o);
@@ -84,6 +86,8 @@ private:
     bool pumped_by_wait_ = false;   // SDL looked for events as the last wait ended
     std::unique_ptr<AudioOutput> audio_;
     bool audio_failed_ = false;
+    unsigned long x11_window_ = 0;   // the X window under window_ (0: not on X11)
+    bool window_lost_ = false;       // another program destroyed it
 };
 
 // SDL key and modifier translation (SdlKeys.cpp).
