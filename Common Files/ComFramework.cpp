@@ -368,7 +368,7 @@ Boolean QTFrame_OpenMovieInWindow (Movie theMovie, FSSpecPtr theFSSpec)
 	}
 
 	if (theFSSpec != NULL) {
-		// a copy first: a spec that cannot be made again still names the file
+		// a copy first: an FSSpec that cannot be made again still names the file
 		myFSSpec = *theFSSpec;
 		FSMakeFSSpec(theFSSpec->vRefNum, theFSSpec->parID, theFSSpec->name, &myFSSpec);
 		myHaveFile = true;
