@@ -117,9 +117,10 @@ Result<void> insert_track_segment(TrackObject& from, UInt64 start, UInt64 durati
         if (a < b) {
             const EditEntry part = edit_part(from.data(), e, a - edit_start, b - edit_start, from_scale);
             Piece p{rescale(part.track_duration, from_scale, to_scale), part.media_time, 0, e.rate};
+            // The media the part shows, its end counted as readers of the file count it.
             if (part.media_time >= 0)
                 p.media_duration = std::max<UInt64>(
-                    media_units(part.track_duration, from_scale, from.data().media.header.time_scale, e.rate), 1);
+                    media_end(part, from_scale, from.data().media.header.time_scale) - UInt64(part.media_time), 1);
             pieces.push_back(p);
         }
         edit_start = edit_end;

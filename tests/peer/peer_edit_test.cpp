@@ -181,7 +181,8 @@ class EditedPeerMovie : public ::testing::TestWithParam<std::tuple<Source, Opera
 
 TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
     REQUIRE_TOOL("ffmpeg");
-    const auto& [source, op] = GetParam();
+    const Source& source = std::get<0>(GetParam());
+    const Operation& op = std::get<1>(GetParam());
     if (!source.pcm && run("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libx264").status != 0)
         GTEST_SKIP() << "no H.264 encoder";
     peer::TempDir dir;
