@@ -21,8 +21,13 @@ void probe_samples(const SampleTable& t) {
     }
     for (UInt64 time : {UInt64(0), t.duration() / 3, t.duration() ? t.duration() - 1 : 0, t.duration()}) {
         (void)t.sample_at(time);
+        (void)t.sample_shown_at(time);
+        (void)t.shown_between(time, time + t.duration() / 2 + 1);
         for (bool forward : {true, false})
-            for (bool edge_ok : {true, false}) (void)t.next_edge(time, forward, edge_ok);
+            for (bool edge_ok : {true, false}) {
+                (void)t.next_edge(time, forward, edge_ok);
+                (void)t.next_shown_edge(time, forward, edge_ok);
+            }
     }
 }
 
