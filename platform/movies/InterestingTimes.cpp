@@ -120,8 +120,9 @@ private:
         const SampleTable& table = track_.media.samples;
         UInt64 edit_end = sp.start + sp.edit->track_duration;
         UInt64 end = edit_end;
-        if (auto frame = table.next_shown_edge(s, true, true); frame && frame->time == s) {
-            UInt64 sample_end = s + frame->duration;
+        // The frame shown at s lasts until the next one starts.
+        if (auto next = table.next_shown_edge(s, true, false); next && table.sample_shown_at(s).ok()) {
+            UInt64 sample_end = next->time;
             if (sample_end < media_end(sp)) end = std::min(track_time(sp, sample_end), edit_end);
         }
         return Found{at, end > at ? end - at : 0};
