@@ -141,10 +141,8 @@ public:
                         break;
                     }
                 if (std::binary_search(breaks.begin(), breaks.end(), s)) current_ = 0;
-                UInt64 offset = span.offset;
-                if (framing) offset += framing->bytes(s - span.first_sample);
-                else for (UInt32 i = span.first_sample; i < s; ++i) offset += src.size_of(i);
-                SampleTable::ChunkInfo c{span.chunk, offset, 0, s, stop - s, span.description};
+                SampleTable::ChunkInfo c{span.chunk, sample_offset(src, span, framing, s), 0, s, stop - s,
+                                         span.description};
                 UInt16 ref = load_u16be(&source_.descriptions.entries[span.description - 1].bytes[14]);
                 TRY(framing ? framed(c, *framing, ref) : per_sample(c, ref));
                 s = stop;

@@ -63,9 +63,7 @@ Result<UInt64> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration,
 
         // The samples keep their bytes where they are: one new chunk at the
         // first one's offset, in runs of equal size, timing and sync.
-        UInt64 offset = chunk.offset;
-        if (framing) offset += framing->bytes(begin - chunk.first_sample);
-        else for (UInt32 i = chunk.first_sample; i < begin; ++i) offset += table.size_of(i);
+        const UInt64 offset = sample_offset(table, chunk, framing, begin);
         bool new_chunk = true;
         for (UInt32 s = begin; s < stop;) {
             UInt64 next = s < table.sample_count() ? table.sample_time(s + 1) : table.duration();

@@ -55,22 +55,24 @@ std::vector<std::optional<SampleFraming>> media_framings(OSType media_type,
     return out;
 }
 
+UInt64 sample_offset(const SampleTable& table, const SampleTable::ChunkSpan& chunk,
+                     const std::optional<SampleFraming>& framing, UInt32 number) {
+    if (framing) return chunk.offset + framing->bytes(number - chunk.first_sample);
+    UInt64 offset = chunk.offset;
+    for (UInt32 n = chunk.first_sample; n < number; ++n) offset += table.size_of(n);
+    return offset;
+}
+
 Result<bool> start_chunk_at(Media& media, UInt32 number) {
     SampleTable& table = media.samples;
     const SampleTable::ChunkSpan span = table.chunk_span(number);
     if (span.first_sample == number) return true;
     if (span.description == 0 || span.description > media.descriptions.entries.size())
         return fail(invalidSampleDescIndex, "chunk names a missing sample description");
-    UInt64 offset = span.offset;
     std::optional<SampleFraming> f;
     if (media.type() == kSoun) f = sound_framing(media.descriptions.entries[span.description - 1]);
-    if (f) {
-        if ((number - span.first_sample) % f->samples_per_packet) return false;
-        offset += f->bytes(number - span.first_sample);
-    } else {
-        for (UInt32 n = span.first_sample; n < number; ++n) offset += table.size_of(n);
-    }
-    TRY(table.split_chunk(number, offset));
+    if (f && (number - span.first_sample) % f->samples_per_packet) return false;
+    TRY(table.split_chunk(number, sample_offset(table, span, f, number)));
     return true;
 }
 

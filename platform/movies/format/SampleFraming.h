@@ -23,6 +23,7 @@
 #include <optional>
 
 #include "platform/movies/format/SampleDescriptions.h"
+#include "platform/movies/format/SampleTable.h"
 
 namespace platform::movies {
 
@@ -44,6 +45,12 @@ std::optional<SampleFraming> sound_framing(const SampleDescription& d);
 // media that is not sound).
 std::vector<std::optional<SampleFraming>> media_framings(OSType media_type,
                                                          const SampleDescriptions& descriptions);
+
+// Where sample `number` of `chunk` starts in its file: the chunk's offset
+// and the bytes of the samples before it there, as `framing` counts them
+// (from their sizes without one).
+UInt64 sample_offset(const SampleTable& table, const SampleTable::ChunkSpan& chunk,
+                     const std::optional<SampleFraming>& framing, UInt32 number);
 
 struct Media;
 // Makes sample `number` (valid) start a chunk of the media, when it starts
