@@ -13,6 +13,7 @@
 
 #include "platform/events/EventsInternal.h"
 #include "platform/hosts/LaunchOptions.h"
+#include "platform/hosts/headless/ScriptMessages.h"
 #include "platform/hosts/headless/ScriptRunner.h"
 
 namespace platform::host {
@@ -84,7 +85,7 @@ void start_watchdog(double seconds) {
         std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         int line = script::ScriptRunner::running_line();
         if (line > 0)
-            std::fprintf(stderr, "%s\n", script::script_message(line, "timed out after " + std::to_string(int(seconds + 0.5)) + " s").c_str());
+            std::fprintf(stderr, "%s\n", script::script_message(line, script::msg::fill(script::msg::kTimedOut, {std::to_string(int(seconds + 0.5))})).c_str());
         else
             std::fprintf(stderr, "kinora: timed out after %g s\n", seconds);
         std::fflush(stderr);

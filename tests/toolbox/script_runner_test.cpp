@@ -8,13 +8,25 @@
 #include "platform/events/EventsInternal.h"
 #include "platform/hosts/ScriptWorld.h"
 #include "platform/hosts/headless/HeadlessHost.h"
+#include "platform/hosts/headless/ScriptMessages.h"
 #include "platform/hosts/headless/ScriptRunner.h"
 
 namespace events = platform::events;
 namespace host = platform::host;
 using namespace platform::script;
+using msg::fill;
 
 namespace {
+
+// A death test's pattern for exactly this failure on that line.
+std::string failure(int line, std::string_view message) {
+    std::string pattern;
+    for (char c : script_message(line, message)) {
+        if (std::string_view("\\^$.|?*+()[]{}").find(c) != std::string_view::npos) pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
+}
 
 Rect rect(int left, int top, int right, int bottom) {
     return Rect{SInt16(top), SInt16(left), SInt16(bottom), SInt16(right)};
@@ -129,13 +141,14 @@ TEST_F(ScriptRunnerTest, MenuCommandsAreAPressAMoveAndARelease) {
 TEST_F(ScriptRunnerTest, MenuFailuresNameTheLine) {
     struct Case {
         const char* script;
-        const char* message;
+        std::string failure;
     };
     const Case cases[] = {
-        {"wait 10\nmenu \"File\" \"Close\"", "script:2: item \"Close\" of menu \"File\" is disabled"},
-        {"menu \"File\" \"Save\"", "script:1: no item \"Save\" in menu \"File\""},
-        {"menu \"View\" \"Zoom\"", "script:1: no menu \"View\" in the menu bar \\(menus: \"File\", \"Edit\"\\)"},
-        {"expect menu-item \"Edit\" \"Cut\" enabled", "script:1: item \"Cut\" of menu \"Edit\" is disabled"},
+        {"wait 10\nmenu \"File\" \"Close\"", failure(2, fill(msg::kItemDisabled, {"Close", "File"}))},
+        {"menu \"File\" \"Save\"", failure(1, fill(msg::kNoMenuItem, {"Save", "File"}))},
+        {"menu \"View\" \"Zoom\"", failure(1, fill(msg::kNoMenu, {"View", "\"File\", \"Edit\""}))},
+        {"expect menu-item \"Edit\" \"Cut\" enabled", failure(1, fill(msg::kItemDisabled, {"Cut", "Edit"}))},
+        {"expect menu-item File New disabled", failure(1, fill(msg::kItemEnabled, {"New", "File"}))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -146,7 +159,7 @@ TEST_F(ScriptRunnerTest, MenuFailuresNameTheLine) {
                 std::vector<std::string> chosen;
                 run(c.script, menu_app(menus, chosen));
             },
-            testing::ExitedWithCode(1), c.message);
+            testing::ExitedWithCode(1), c.failure);
     }
 }
 
@@ -157,7 +170,7 @@ TEST_F(ScriptRunnerTest, AMenuThatNeverOpensFails) {
             set_menu_queries(&menus);
             run("menu File New", [](const EventRecord&) {});   // nobody pulls the menu down
         },
-        testing::ExitedWithCode(1), "script:1: menu \"File\" did not open");
+        testing::ExitedWithCode(1), failure(1, fill(msg::kMenuDidNotOpen, {"File"})));
 }
 
 TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
@@ -177,17 +190,20 @@ TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
 TEST_F(ScriptRunnerTest, FailedExpectationsSayWhatWasFound) {
     struct Case {
         const char* script;
-        const char* message;
+        std::string failure;
     };
     const Case cases[] = {
-        {"expect window \"Other\"", "script:1: no window \"Other\" \\(windows: \"Movie\"\\)"},
-        {"expect no-window Movie", "script:1: window \"Movie\" is open"},
-        {"expect front Hidden", "script:1: the front window is \"Movie\""},
-        {"expect bounds Movie 1 2 3 4", "script:1: window \"Movie\" has bounds 60 50 380 290"},
-        {"click Nowhere 1 1", "script:1: no window \"Nowhere\""},
-        {"click 700 10", "script:1: \\(700, 10\\) is outside the 640x480 screen"},
-        {"expect file /nonexistent/x.mov", "script:1: no file /nonexistent/x.mov"},
-        {"expect end", "script:1: the application did not end by itself within 5 s"},
+        {"expect window \"Other\"", failure(1, fill(msg::kNoWindow, {"Other", "\"Movie\""}))},
+        {"expect window \"Hidden\"", failure(1, fill(msg::kNoWindow, {"Hidden", "\"Movie\""}))},
+        {"expect no-window Movie", failure(1, fill(msg::kWindowOpen, {"Movie"}))},
+        {"expect front Hidden", failure(1, fill(msg::kFrontWindowIs, {"Movie"}))},
+        {"expect bounds Movie 1 2 3 4", failure(1, fill(msg::kWindowBounds, {"Movie", "60", "50", "380", "290"}))},
+        {"click Nowhere 1 1", failure(1, fill(msg::kNoWindow, {"Nowhere", "\"Movie\""}))},
+        {"click Movie 600 1", failure(1, fill(msg::kOffScreen, {"660", "51", "640", "480"}))},
+        {"click 700 10", failure(1, fill(msg::kOffScreen, {"700", "10", "640", "480"}))},
+        {"drag 10 10 10 480", failure(1, fill(msg::kOffScreen, {"10", "480", "640", "480"}))},
+        {"expect file /nonexistent/x.mov", failure(1, fill(msg::kNoFile, {"/nonexistent/x.mov"}))},
+        {"expect end", failure(1, fill(msg::kDidNotEnd, {"5"}))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -197,7 +213,7 @@ TEST_F(ScriptRunnerTest, FailedExpectationsSayWhatWasFound) {
                 set_window_queries(&windows);
                 run(c.script, [](const EventRecord&) {});
             },
-            testing::ExitedWithCode(1), c.message);
+            testing::ExitedWithCode(1), c.failure);
     }
 }
 
@@ -218,16 +234,18 @@ TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
 }
 
 TEST_F(ScriptRunnerTest, DialogFailures) {
+    const std::string texts = "\"Save changes to \"Movie\"?\"";
     struct Case {
         const char* script;
-        const char* message;
+        std::string failure;
     };
     const Case cases[] = {
-        {"button Cancel", "script:1: button \"Cancel\" is disabled"},
-        {"button Revert", "script:1: no button \"Revert\" in the dialog"},
-        {"expect dialog \"Quit?\"", "script:1: the dialog shows \"Save changes to \\\"Movie\\\"\\?\""},
-        {"expect field \"x\"", "script:1: the field holds \"MovieFile.mov\""},
-        {"# nothing\n", "script:1: the script ended with a dialog up"},
+        {"button Cancel", failure(1, fill(msg::kButtonDisabled, {"Cancel"}))},
+        {"button Revert",
+         failure(1, fill(msg::kNoButton, {"Revert", "\"Save\", \"Don\xE2\x80\x99t Save\", \"Cancel\""}))},
+        {"expect dialog \"Quit?\"", failure(1, fill(msg::kDialogShows, {texts}))},
+        {"expect field \"x\"", failure(1, fill(msg::kFieldHolds, {"MovieFile.mov"}))},
+        {"# nothing\n", failure(1, fill(msg::kEndedWithDialog, {texts}))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -237,27 +255,20 @@ TEST_F(ScriptRunnerTest, DialogFailures) {
                 set_dialog_queries(&dialogs);
                 run(c.script, [](const EventRecord&) {});
             },
-            testing::ExitedWithCode(1), c.message);
+            testing::ExitedWithCode(1), c.failure);
     }
 }
 
 TEST_F(ScriptRunnerTest, CommandsNeedingLaterManagersSaySo) {
-    struct Case {
-        const char* script;
-        const char* message;
+    const std::pair<const char*, std::string_view> cases[] = {
+        {"menu \"File\" \"New\"", msg::kNoMenus},
+        {"click \"Movie\" 1 2", msg::kNoWindows},
+        {"button \"OK\"", msg::kNoDialogs},
+        {"odoc a.mov", msg::kNoAppleEvents},
     };
-    const Case cases[] = {
-        {"menu \"File\" \"New\"", "script:1: menus are not available yet"},
-        {"expect menu-item \"Edit\" \"Cut\" enabled", "script:1: menus are not available yet"},
-        {"click \"Movie\" 1 2", "script:1: windows are not available yet"},
-        {"expect window \"Movie\"", "script:1: windows are not available yet"},
-        {"button \"OK\"", "script:1: dialogs are not available yet"},
-        {"expect dialog", "script:1: dialogs are not available yet"},
-        {"odoc a.mov", "script:1: Apple events are not available yet"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        EXPECT_EXIT(run(c.script, [](const EventRecord&) {}), testing::ExitedWithCode(1), c.message);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        EXPECT_EXIT(run(c.first, [](const EventRecord&) {}), testing::ExitedWithCode(1), failure(1, c.second));
     }
 }
 
@@ -289,6 +300,5 @@ TEST_F(ScriptRunnerTest, AnApplicationThatIgnoresTheQuitFails) {
             EventRecord e;
             for (;;) WaitNextEvent(everyEvent, &e, 0, nullptr);
         },
-        testing::ExitedWithCode(1),
-        "script:1: the application did not quit within 10 s of the quit request at the end of the script");
+        testing::ExitedWithCode(1), failure(1, fill(msg::kDidNotQuit, {"10"})));
 }

@@ -18,14 +18,18 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <memory>
+#include <optional>
+#include <string_view>
+#include <variant>
 
 #include "platform/events/EventsInternal.h"
 #include "platform/hosts/Host.h"
 #include "platform/hosts/headless/Script.h"
 
 namespace platform::script {
+
+struct DialogView;
 
 class ScriptRunner final : public events::InputFeeder {
 public:
@@ -54,33 +58,81 @@ public:
 
 private:
     enum class StepResult { Delivered, Done, Pending };
+
+    // What a step does: deliver an input fixed when the command started,
+    // move the mouse or press or release it where the command pointed, or
+    // run one of the command's own steps (those that look at the
+    // application) through its Actor.
+    struct Send {
+        host::InputEvent event;
+    };
+    struct MouseAtPoint {
+        host::InputKind kind;
+        UInt16 modifiers = 0;
+    };
+    struct Act {
+        int phase = 0;
+    };
     struct Step {
-        std::function<StepResult(ScriptRunner&)> run;
+        std::variant<Send, MouseAtPoint, Act> action;
         bool tracking_ok = false;
         // A release that need not happen if the application ends on the
         // press (a key up, a mouse up, modifiers let go).
         bool trailing = false;
     };
+
+    // What the command being run has found out so far; cleared when the
+    // next command starts.
+    struct Progress {
+        Point point{};                    // where its mouse steps act
+        std::optional<UInt64> deadline;   // wait, a menu opening, expect end
+    };
+
     enum class State { Running, QuitSent, AwaitingEnd, Failed };
 
-    [[noreturn]] void fail(const std::string& message);
-    [[noreturn]] void fail_at(int line, const std::string& message);
-    void expand(const Command& c);
+    [[noreturn]] void fail(std::string_view message);
+    [[noreturn]] void fail_at(int line, std::string_view message);
+    void start_command(const ScriptLine& line);
+    StepResult run(const Step& step);
+    // The command handlers (ScriptCommands.cpp), an overload per command
+    // each: plan() lays out a command's steps when it starts, act() runs
+    // those of its steps that look at the application.
+    struct Planner;
+    struct Actor;
+    void plan(const Command& c);
+    StepResult act(const Command& c, int phase);
     bool end_of_script();
     // Every line ran, or nothing is left but releases and `expect end`.
     bool finished() const;
-    void deliver(const host::InputEvent& e);
-    host::InputEvent mouse(host::InputKind kind, Point p, UInt16 mods) const;
-    void add_input(host::InputEvent e, bool tracking_ok, bool trailing = false);
-    void add_gesture_at(std::function<Point(ScriptRunner&)> where, UInt16 mods);
+
+    // Building a command's steps.
+    void add(Step step) { steps_.push_back(step); }
+    void add_input(const host::InputEvent& e, bool tracking_ok, bool trailing = false);
+    void add_act(int phase, bool tracking_ok) { add(Step{Act{phase}, tracking_ok}); }
+    // A press and a release where the command's first step moved the mouse.
+    void add_press_release(UInt16 mods);
     void add_modifiers_release(UInt16 mods);
+
+    // What the steps use.
+    static host::InputEvent mouse_event(host::InputKind kind, Point p, UInt16 mods);
+    void deliver_mouse(host::InputKind kind, Point p, UInt16 mods);
+    // Moves the mouse there and remembers the point for the press and release.
+    void point_at(Point p, UInt16 mods);
     void check_on_screen(Point p);
+    // `ms` after the command's first call of it (the same time on every call).
+    UInt64 deadline_after(UInt64 ms);
+    // Asks to be fed again at `when`.
+    StepResult pending_until(UInt64 when);
+    // A dialog's texts as a failure quotes them.
+    static std::string dialog_text(const DialogView& d);
 
     Script script_;
     host::Host& host_;
-    size_t next_ = 0;                 // next command to expand
+    size_t next_ = 0;                 // next command to start
+    const ScriptLine* current_ = nullptr;
     int command_line_ = 0;            // line of the command being run
     std::deque<Step> steps_;
+    Progress progress_;
     State state_ = State::Running;
     UInt64 quit_at_ = 0;
     UInt64 pending_wake_ = UINT64_MAX;
