@@ -200,6 +200,7 @@ TEST_F(ScriptRunnerTest, FailedExpectationsSayWhatWasFound) {
         {"expect bounds Movie 1 2 3 4", failure(1, fill(msg::kWindowBounds, {"Movie", "60", "50", "380", "290"}))},
         {"click Nowhere 1 1", failure(1, fill(msg::kNoWindow, {"Nowhere", "\"Movie\""}))},
         {"click Movie 600 1", failure(1, fill(msg::kOffScreen, {"660", "51", "640", "480"}))},
+        {"click Movie 32767 1", failure(1, fill(msg::kOffScreen, {"32827", "51", "640", "480"}))},
         {"click 700 10", failure(1, fill(msg::kOffScreen, {"700", "10", "640", "480"}))},
         {"drag 10 10 10 480", failure(1, fill(msg::kOffScreen, {"10", "480", "640", "480"}))},
         {"expect file /nonexistent/x.mov", failure(1, fill(msg::kNoFile, {"/nonexistent/x.mov"}))},
@@ -301,4 +302,16 @@ TEST_F(ScriptRunnerTest, AnApplicationThatIgnoresTheQuitFails) {
             for (;;) WaitNextEvent(everyEvent, &e, 0, nullptr);
         },
         testing::ExitedWithCode(1), failure(1, fill(msg::kDidNotQuit, {"10"})));
+}
+
+TEST_F(ScriptRunnerTest, AQuitObeyedAtOnceNamesTheLineThatNeverRan) {
+    // No quit handler: the quit request ends the process inside the step.
+    EXPECT_EXIT(
+        {
+            ParseResult parsed = parse_script("quit\nwait 5\n");
+            ScriptRunner::start(std::move(*parsed.script), *host_);
+            EventRecord e;
+            for (;;) WaitNextEvent(everyEvent, &e, 0, nullptr);
+        },
+        testing::ExitedWithCode(3), failure(2, msg::kEndedEarly));
 }

@@ -175,13 +175,14 @@ struct ScriptRunner::Actor {
     }
 
     StepResult operator()(const cmd::Click& c) {
-        Point p = to_point(c.at);
+        int h = c.at.x, v = c.at.y;
         if (c.window) {
             const Rect content = window(windows(), *c.window).content;
-            p = Point{SInt16(content.top + c.at.y), SInt16(content.left + c.at.x)};
+            h += content.left;
+            v += content.top;
         }
-        r.check_on_screen(p);
-        r.point_at(p, c.modifiers);
+        r.check_on_screen(h, v);
+        r.point_at(Point{SInt16(v), SInt16(h)}, c.modifiers);
         return StepResult::Delivered;
     }
 

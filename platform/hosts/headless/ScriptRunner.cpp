@@ -78,12 +78,12 @@ void ScriptRunner::point_at(Point p, UInt16 mods) {
     deliver_mouse(InputKind::MouseMoved, p, mods);
 }
 
-void ScriptRunner::check_on_screen(Point p) {
+void ScriptRunner::check_on_screen(int h, int v) {
     host::ScreenSize s = host_.screen_size();
     if (s.width <= 0) return;   // no screen open yet: nothing to check against
-    if (p.h < 0 || p.v < 0 || p.h >= s.width || p.v >= s.height)
-        fail(msg::fill(msg::kOffScreen, {std::to_string(p.h), std::to_string(p.v), std::to_string(s.width),
-                                         std::to_string(s.height)}));
+    if (h < 0 || v < 0 || h >= s.width || v >= s.height)
+        fail(msg::fill(msg::kOffScreen,
+                       {std::to_string(h), std::to_string(v), std::to_string(s.width), std::to_string(s.height)}));
 }
 
 UInt64 ScriptRunner::deadline_after(UInt64 ms) {

@@ -118,7 +118,10 @@ private:
     void deliver_mouse(host::InputKind kind, Point p, UInt16 mods);
     // Moves the mouse there and remembers the point for the press and release.
     void point_at(Point p, UInt16 mods);
-    void check_on_screen(Point p);
+    // Fails unless (h, v) is on the screen; taken as int so that a point
+    // past the coordinate range is named as it is, not wrapped.
+    void check_on_screen(int h, int v);
+    void check_on_screen(Point p) { check_on_screen(p.h, p.v); }
     // `ms` after the command's first call of it (the same time on every call).
     UInt64 deadline_after(UInt64 ms);
     // Asks to be fed again at `when`.
