@@ -1,5 +1,5 @@
 // The Dialog Manager and the save-changes question in process, on a
-// headless host: dialogs from DialogApp.rsrc (see DialogApp.r) and
+// headless host: dialogs from TestDialogs.rsrc (see TestDialogs.r) and
 // Kinora.rsrc, their items and handles, ModalDialog driven by key and
 // mouse input through the Event Manager, filters, alerts and ParamText,
 // what scripts see of the front dialog, and what reaches the screen.
@@ -136,7 +136,7 @@ protected:
         dlg::DialogManager::reset_for_testing();
         events::set_input_feeder(&in);
         kinora = OpenResourceFileAtPath(KINORA_BUILD_DIR "/Kinora.rsrc", 1);
-        app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/DialogApp.rsrc", 1);
+        app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestDialogs.rsrc", 1);
         ASSERT_GT(kinora, 0);
         ASSERT_GT(app, 0);
     }

@@ -1,40 +1,5 @@
-# Resources of dialog_app, the Dialog Manager and Navigation Services test
-# program. It also opens the application's own Kinora.rsrc for the About
-# box, the message dialog and the warning alert.
-
-resource 'MBAR' 128
-    menu 128
-    menu 129
-    menu 130
-end
-
-resource 'MENU' 128 "About"
-    title "About"
-    item "About Dialog Test…"
-end
-
-resource 'MENU' 129 "Dialogs"
-    title "Dialogs"
-    item "Form…" key F
-    item "Alert…"
-    item "About Kinora…"
-    item "Warning…"
-    item "Message…"
-    item "Damaged…"
-end
-
-resource 'MENU' 130 "Files"
-    title "Files"
-    item "Save…" key S
-    item "Open…" key O
-    item "Open Movies…"
-    item "Close Changed…"
-    item "Quit Changed…"
-end
-
-resource 'STR#' 1000 "Application name"
-    string "Dialog Test"
-end
+# Dialogs for the Dialog Manager tests (the application's own Kinora.rsrc
+# is opened beside them for the About box and the alerts).
 
 # A form: two fields, a user item, OK (default) and Cancel.
 resource 'DLOG' 200 "Form"
