@@ -1,5 +1,6 @@
 // ImageTestFiles.h — test images made by the reference libraries themselves,
-// and those libraries' own decodes of them, as 8-bit RGBA.
+// and ffmpeg's decode of them (a decoder of its own, not the libraries the
+// importers call) as 8-bit RGBA.
 #pragma once
 
 #include <gif_lib.h>
@@ -7,7 +8,10 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,22 +64,6 @@ inline Bytes write_png(const PngSpec& s) {
     return out;
 }
 
-// libpng's own decode of a file to 8-bit RGBA (simplified API; exact for
-// 8-bit images).
-inline Bytes reference_png_rgba(const Bytes& file, UInt32* w, UInt32* h) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, file.data(), file.size()))
-        throw std::runtime_error("reference PNG read failed");
-    image.format = PNG_FORMAT_RGBA;
-    Bytes rgba(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr))
-        throw std::runtime_error("reference PNG decode failed");
-    *w = image.width;
-    *h = image.height;
-    return rgba;
-}
-
 // ---------------------------------------------------------------- JPEG
 
 inline Bytes write_jpeg(UInt32 w, UInt32 h, int components, const Bytes& samples, int quality,
@@ -104,33 +92,6 @@ inline Bytes write_jpeg(UInt32 w, UInt32 h, int components, const Bytes& samples
     jpeg_destroy_compress(&c);
     free(mem);
     return out;
-}
-
-// libjpeg's own decode, read from a file on disk (a path separate from the
-// importer's memory source), as RGBA.
-inline Bytes reference_jpeg_rgba(const std::string& path, UInt32* w, UInt32* h) {
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) throw std::runtime_error("no JPEG file");
-    jpeg_decompress_struct d;
-    jpeg_error_mgr err;
-    d.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&d);
-    jpeg_stdio_src(&d, f);
-    jpeg_read_header(&d, TRUE);
-    d.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&d);
-    *w = d.output_width;
-    *h = d.output_height;
-    Bytes rgb(size_t(*w) * *h * 3), rgba;
-    while (d.output_scanline < d.output_height) {
-        JSAMPROW row = rgb.data() + size_t(d.output_scanline) * *w * 3;
-        jpeg_read_scanlines(&d, &row, 1);
-    }
-    jpeg_finish_decompress(&d);
-    jpeg_destroy_decompress(&d);
-    fclose(f);
-    for (size_t i = 0; i < rgb.size(); i += 3) rgba.insert(rgba.end(), {rgb[i], rgb[i + 1], rgb[i + 2], 255});
-    return rgba;
 }
 
 // ---------------------------------------------------------------- GIF
@@ -178,42 +139,35 @@ inline Bytes write_gif(const GifSpec& s) {
     return out;
 }
 
-// giflib's own decode of the first image, composited on white over the
-// logical screen, as RGBA.
-inline Bytes reference_gif_rgba(const Bytes& file, int* w, int* h) {
-    struct In {
-        const Bytes* b;
-        size_t pos;
-    } in{&file, 0};
-    int err = 0;
-    GifFileType* gif = DGifOpen(&in,
-                                [](GifFileType* g, GifByteType* to, int n) {
-                                    auto* i = static_cast<In*>(g->UserData);
-                                    size_t k = std::min(size_t(n), i->b->size() - i->pos);
-                                    std::memcpy(to, i->b->data() + i->pos, k);
-                                    i->pos += k;
-                                    return int(k);
-                                },
-                                &err);
-    if (!gif || DGifSlurp(gif) != GIF_OK) throw std::runtime_error("reference GIF decode failed");
-    *w = gif->SWidth;
-    *h = gif->SHeight;
-    Bytes rgba(size_t(*w) * *h * 4, 255);
-    const SavedImage& im = gif->SavedImages[0];
-    GraphicsControlBlock gcb{};
-    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
-    DGifSavedExtensionToGCB(gif, 0, &gcb);
-    const ColorMapObject* map = im.ImageDesc.ColorMap ? im.ImageDesc.ColorMap : gif->SColorMap;
-    for (int y = 0; y < im.ImageDesc.Height; ++y)
-        for (int x = 0; x < im.ImageDesc.Width; ++x) {
-            int i = im.RasterBits[y * im.ImageDesc.Width + x];
-            int cx = im.ImageDesc.Left + x, cy = im.ImageDesc.Top + y;
-            if (i == gcb.TransparentColor || cx >= *w || cy >= *h) continue;
-            UInt8* p = &rgba[(size_t(cy) * *w + cx) * 4];
-            p[0] = map->Colors[i].Red;
-            p[1] = map->Colors[i].Green;
-            p[2] = map->Colors[i].Blue;
-        }
-    DGifCloseFile(gif, &err);
-    return rgba;
+// ---------------------------------------------------------------- the oracle
+
+inline bool have_ffmpeg() { return std::system("ffmpeg -version > /dev/null 2>&1") == 0; }
+
+// ffmpeg's decode of the file's first image as RGBA, through a PAM image;
+// empty when ffmpeg cannot decode it.
+inline Bytes ffmpeg_rgba(const std::filesystem::path& path, UInt32* w, UInt32* h) {
+    const std::string cmd = "ffmpeg -v error -i '" + path.string() +
+                            "' -frames:v 1 -pix_fmt rgba -c:v pam -f image2pipe - 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return {};
+    std::string out;
+    char buf[65536];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+    const size_t end = out.find("ENDHDR\n");
+    if (out.rfind("P7\n", 0) != 0 || end == std::string::npos) return {};
+    std::istringstream header(out.substr(3, end - 3));
+    std::string key, tuple;
+    UInt32 width = 0, height = 0, depth = 0;
+    while (header >> key) {
+        if (key == "WIDTH") header >> width;
+        else if (key == "HEIGHT") header >> height;
+        else if (key == "DEPTH") header >> depth;
+        else header >> tuple;
+    }
+    const size_t size = size_t(width) * height * 4;
+    if (depth != 4 || out.size() - end - 7 != size) return {};
+    *w = width;
+    *h = height;
+    return Bytes(out.begin() + std::ptrdiff_t(end + 7), out.end());
 }

@@ -62,26 +62,6 @@ TEST(Components, SearchesYieldTheDocumentedOrder) {
     }
 }
 
-TEST(Components, InformationAndNames) {
-    ComponentDescription looking{GraphicsImporterComponentType, 'GIFf', 0, 0, 0};
-    Component c = FindNextComponent(nullptr, &looking);
-    ASSERT_NE(c, nullptr);
-    ComponentDescription cd{};
-    Handle name = NewHandle(0), info = NewHandle(0);
-    ASSERT_EQ(GetComponentInfo(c, &cd, name, info, nullptr), noErr);
-    EXPECT_EQ(cd.componentType, OSType(GraphicsImporterComponentType));
-    EXPECT_EQ(cd.componentManufacturer, components::kManufacturer);
-    EXPECT_EQ(cd.componentFlags, 0u);
-    EXPECT_EQ(std::string(*name + 1, size_t(UInt8((*name)[0]))), "GIF image");
-    EXPECT_EQ(GetHandleSize(name), Size(1 + 9));
-    EXPECT_GT(GetHandleSize(info), 1);
-    DisposeHandle(name);
-    DisposeHandle(info);
-    EXPECT_EQ(GetComponentInfo(nullptr, &cd, nullptr, nullptr, nullptr), invalidComponentID);
-    EXPECT_EQ(FindNextComponent(reinterpret_cast<Component>(uintptr_t(999999)), nullptr), nullptr)
-        << "no successor for an unknown component";
-}
-
 TEST(Components, InstancesOpenAndCloseOnce) {
     ComponentDescription looking{MovieImportType, 'WAVE', 0, 0, 0};
     Component c = FindNextComponent(nullptr, &looking);
@@ -133,17 +113,6 @@ TEST(Components, OtherManagersRegisterTheirOwn) {
     components::unregister_component(first);
     EXPECT_EQ(FindNextComponent(nullptr, &looking), nullptr);
     EXPECT_EQ(CloseComponent(ci), noErr) << "an instance outlives its registration";
-}
-
-TEST(MovieToolboxGestalt, VersionAndFeatures) {
-    components::register_movie_toolbox_gestalt();
-    SInt32 version = 0, features = 0;
-    ASSERT_EQ(Gestalt(gestaltQuickTimeVersion, &version), noErr);
-    ASSERT_EQ(Gestalt(gestaltQuickTimeFeatures, &features), noErr);
-    UInt16 high = UInt16(UInt32(version) >> 16);
-    EXPECT_GT(high, 0);
-    EXPECT_LT(high, 0x0209) << "no full-screen support, video effects or wired sprites to claim";
-    EXPECT_TRUE(features & (1 << gestaltPPCQuickTimeLibPresent));
 }
 
 }  // namespace

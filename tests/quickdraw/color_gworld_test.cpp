@@ -178,24 +178,6 @@ TEST(Colors, Color2IndexIsTheNearestEntryAndIndex2ColorItsInverse) {
     }
 }
 
-TEST(Colors, StandardAndGreyTables) {
-    for (SInt16 id : {1, 2, 4, 8, 33, 34, 36, 40}) {
-        CTabHandle t = GetCTable(id);
-        ASSERT_NE(t, nullptr) << id;
-        int depth = id > 32 ? id - 32 : id;
-        EXPECT_EQ((**t).ctSize + 1, 1 << depth);
-        EXPECT_EQ((**t).ctTable[0].rgb.red, 0xFFFF) << "white first";
-        EXPECT_EQ((**t).ctTable[(**t).ctSize].rgb.red, 0) << "black last";
-        if (id > 32) {
-            for (int i = 0; i <= (**t).ctSize; ++i)
-                EXPECT_TRUE((**t).ctTable[i].rgb.red == (**t).ctTable[i].rgb.blue);
-        }
-        DisposeCTable(t);
-    }
-    EXPECT_EQ(GetCTable(3), nullptr);
-    EXPECT_EQ(QDError(), paramErr);
-}
-
 TEST(Colors, AGWorldDrawsWithTheTableItWasGiven) {
     // A grey table: pure red has no exact entry and lands on the nearest grey.
     CTabHandle grey = GetCTable(40);

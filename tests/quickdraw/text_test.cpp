@@ -38,11 +38,6 @@ int inked(const GWorld& gw) {
 
 }  // namespace
 
-TEST(Text, TheFontsAreInstalled) {
-    auto r = platform::quickdraw::init_text();
-    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().message);
-}
-
 TEST(Text, WidthsAddUpAndThePenMovesByThem) {
     GWorld gw(32, rect(0, 0, 400, 60));
     UsePort use(gw.get());

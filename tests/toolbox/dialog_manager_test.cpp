@@ -1,5 +1,5 @@
 // The Dialog Manager and the save-changes question in process, on a
-// headless host: dialogs from TestDialogs.rsrc (see TestDialogs.r) and
+// headless host: dialogs from TestToolbox.rsrc (see TestToolbox.r) and
 // Kinora.rsrc, their items and handles, ModalDialog driven by key and
 // mouse input through the Event Manager, filters, alerts and ParamText,
 // what scripts see of the front dialog, and what reaches the screen.
@@ -136,7 +136,7 @@ protected:
         dlg::DialogManager::reset_for_testing();
         events::set_input_feeder(&in);
         kinora = OpenResourceFileAtPath(KINORA_BUILD_DIR "/Kinora.rsrc", 1);
-        app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestDialogs.rsrc", 1);
+        app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestToolbox.rsrc", 1);
         ASSERT_GT(kinora, 0);
         ASSERT_GT(app, 0);
     }
@@ -434,7 +434,7 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
     EXPECT_EQ(o.dialogOptionFlags, 0xE4u);
     EXPECT_EQ(o.location.h, -1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(o.clientName + 1), o.clientName[0]), "Dialog Test");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(o.clientName + 1), o.clientName[0]), "Kinora");
     EXPECT_EQ(o.message[0], 0);
     EXPECT_EQ(o.savedFileName[0], 0);
     EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);

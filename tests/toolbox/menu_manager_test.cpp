@@ -235,12 +235,12 @@ TEST(MenuTracking, FollowsTheMouseOverTitlesAndChoosableItems) {
     EXPECT_EQ(t.item(), -1);
 }
 
-// Menus from WindowApp.rsrc (see WindowApp.r), chosen through the Event Manager.
+// Menus from TestToolbox.rsrc (see TestToolbox.r), chosen through the Event Manager.
 class MenuManagerTest : public ToolboxTest {
 protected:
     void SetUp() override {
         ToolboxTest::SetUp();
-        file = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/WindowApp.rsrc", 1);
+        file = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestToolbox.rsrc", 1);
         ASSERT_GT(file, 0);
         UseResFile(file);
         Handle bar = GetNewMBar(128);

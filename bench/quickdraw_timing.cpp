@@ -1,5 +1,5 @@
 // Times the drawing paths that playback and authoring lean on. Not a test:
-// run build/tests/quickdraw_timing (a release build) and read the figures.
+// run build/bench/quickdraw_timing (a release build) and read the figures.
 #include <chrono>
 #include <cstdio>
 

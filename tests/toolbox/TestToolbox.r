@@ -1,5 +1,50 @@
-# Dialogs for the Dialog Manager tests (the application's own Kinora.rsrc
-# is opened beside them for the About box and the alerts).
+# Menus and dialogs for the Menu and Dialog Manager tests (the dialog tests
+# open the application's own Kinora.rsrc beside them for the About box and
+# the alerts).
+
+resource 'MBAR' 128
+    menu 128
+    menu 129
+    menu 130
+    menu 131
+end
+
+resource 'MENU' 128 "About"
+    title "About"
+    item "About Window Test…"
+    item "Help" disabled
+end
+
+resource 'MENU' 129 "Window"
+    title "Window"
+    item "New Document" key N
+    item "New Dialog" key D
+    item "Close" key W
+    item "Save" key S
+    item "Save As…" key S shift
+    separator
+    item "Hide Front" key H option
+    item "Show All"
+    item "Never" key E disabled
+    item "Checked"
+end
+
+resource 'MENU' 130 "Probe"
+    title "Probe"
+    item "Log Windows" key L
+    item "Beep" key B
+    item "Toggle Dimmed Menu"
+end
+
+resource 'MENU' 131 "Dimmed"
+    title "Dimmed"
+    disabled
+    item "Nothing" key K
+end
+
+resource 'STR#' 1000 "Application name"
+    string "Kinora"
+end
 
 # A form: two fields, a user item, OK (default) and Cancel.
 resource 'DLOG' 200 "Form"
