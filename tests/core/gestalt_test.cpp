@@ -8,12 +8,6 @@
 
 namespace gestalt = platform::gestalt;
 
-TEST(Gestalt, ReportsSystemTenFourOrLater) {
-    SInt32 version = 0;
-    ASSERT_EQ(Gestalt(gestaltSystemVersion, &version), noErr);
-    EXPECT_GE(version, 0x1040);
-}
-
 TEST(Gestalt, UnknownAndFailingSelectors) {
     SInt32 v = 123;
     EXPECT_EQ(Gestalt('zzzz', &v), gestaltUndefSelectorErr);
@@ -28,8 +22,6 @@ TEST(Gestalt, UnknownAndFailingSelectors) {
     gestalt::remove('test');
     EXPECT_EQ(Gestalt('test', &v), gestaltUndefSelectorErr);
 }
-
-TEST(Appearance, RegisteringAlwaysSucceeds) { EXPECT_EQ(RegisterAppearanceClient(), noErr); }
 
 TEST(ExitToShellDeathTest, EndsTheProcessAfterRunningTheHooks) {
     EXPECT_EXIT(

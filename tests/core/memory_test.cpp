@@ -162,16 +162,6 @@ TEST(Pointers, APtrNeverMoves) {
     DisposePtr(c);
 }
 
-TEST(Pointers, AFileTypeListGrowsInStepsOfAHundredEntries) {
-    // The open dialog's type list starts at 400 bytes and grows by 400.
-    Ptr p = NewPtrClear(400);
-    for (Size size = 800; size <= 1600; size += 400) {
-        SetPtrSize(p, size);
-        EXPECT_EQ(MemError(), noErr) << size;
-    }
-    DisposePtr(p);
-}
-
 TEST(FailureSwitch, TheNthAllocationFails) {
     mem::fail_allocation(2);
     Handle a = NewHandle(10);

@@ -104,55 +104,6 @@ TEST(ResourceManager, TheSearchChainRunsFromTheCurrentFileDown) {
     UseResFile(newer.refNum);
 }
 
-TEST(ResourceManager, NamesCountsIndexesAndInfo) {
-    Opened older(older_file());
-    Opened newer(newer_file());
-
-    unsigned char beta[] = "\x04" "BETA";
-    Handle b = GetNamedResource(kTest, beta);
-    ASSERT_NE(b, nullptr) << "names match without regard to case";
-    EXPECT_EQ(text_of(b), "newer 1");
-    unsigned char alpha[] = "\x05" "Alpha";
-    EXPECT_NE(GetNamedResource(kTest, alpha), nullptr);
-    EXPECT_EQ(Get1NamedResource(kTest, alpha), nullptr);
-    EXPECT_EQ(ResError(), resNotFound);
-
-    SInt16 id = 0;
-    ResType type = 0;
-    Str255 name;
-    GetResInfo(b, &id, &type, name);
-    EXPECT_EQ(ResError(), noErr);
-    EXPECT_EQ(id, 1);
-    EXPECT_EQ(type, kTest);
-    EXPECT_EQ(pstring_text(name), "Beta");
-    EXPECT_EQ(GetResourceSizeOnDisk(b), 7);
-    Handle shared = GetResource(kTest, 2);
-    EXPECT_EQ(GetResAttrs(shared), resPurgeable);
-    GetResInfo(shared, nullptr, nullptr, name);
-    EXPECT_EQ(pstring_text(name), "Shared");
-
-    EXPECT_EQ(CountResources(kTest), 3) << "the chain's count includes hidden duplicates";
-    EXPECT_EQ(Count1Resources(kTest), 1);
-    EXPECT_EQ(Count1Resources(kStrings), 0);
-    EXPECT_EQ(text_of(GetIndResource(kTest, 1)), "newer 1");
-    EXPECT_EQ(text_of(GetIndResource(kTest, 3)), "older 2");
-    EXPECT_EQ(GetIndResource(kTest, 4), nullptr);
-    EXPECT_EQ(ResError(), resNotFound);
-    EXPECT_EQ(Get1IndResource(kTest, 0), nullptr);
-    EXPECT_EQ(text_of(Get1IndResource(kOther, 1)), "other 9");
-
-    EXPECT_EQ(Count1Types(), 2);
-    EXPECT_EQ(CountTypes(), 3);
-    ResType t = 0;
-    Get1IndType(&t, 2);
-    EXPECT_EQ(t, kOther);
-    GetIndType(&t, 3);
-    EXPECT_EQ(t, kStrings);
-    Get1IndType(&t, 3);
-    EXPECT_EQ(t, 0u);
-    EXPECT_EQ(ResError(), resNotFound);
-}
-
 TEST(ResourceManager, GetIndStringReadsListsAndGivesEmptyStringsOtherwise) {
     Opened older(older_file());
     struct Case {

@@ -106,19 +106,3 @@ TEST(FaultInjection, InjectedDiskFullWriteWritesNothing) {
     EXPECT_EQ(FSpCreate(&other, 'TVOD', 'MooV', smSystemScript), dskFulErr);
     EXPECT_FALSE(fs::exists(tmp / "g.mov"));
 }
-
-TEST(FaultInjection, CrashSwitchSetFromATest) {
-    TempFolder tmp;
-    int code = run_in_child([&] {
-        auto file = files::File::open(tmp / "x", files::Access::ReadWrite, files::Create::Exclusive);
-        if (!file.ok()) return 1;
-        long start = faults::operation_count();
-        faults::crash_before_operation(3);
-        if (!file->write_at("a", 1, 0).ok() || !file->truncate(4).ok()) return 2;
-        if (faults::operation_count() != start + 2) return 3;
-        (void)file->sync();   // the third: never returns
-        return 4;
-    });
-    EXPECT_EQ(code, faults::kCrashExitStatus);
-    EXPECT_EQ(read_file(tmp / "x"), std::string("a\0\0\0", 4));
-}

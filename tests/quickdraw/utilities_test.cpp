@@ -79,23 +79,6 @@ TEST(NumberText, RoundTripsAndEdges) {
     }
 }
 
-TEST(NumberText, PascalAndCStringCopies) {
-    std::string longText(300, 'x');
-    Str255 p;
-    CopyCStringToPascal(longText.c_str(), p);
-    EXPECT_EQ(p[0], 255);
-    char c[256];
-    CopyPascalStringToC(p, c);
-    EXPECT_EQ(std::strlen(c), 255u);
-    // In place, both ways.
-    unsigned char buf[256] = {3, 'a', 'b', 'c'};
-    CopyPascalStringToC(buf, reinterpret_cast<char*>(buf));
-    EXPECT_STREQ(reinterpret_cast<char*>(buf), "abc");
-    CopyCStringToPascal(reinterpret_cast<char*>(buf), buf);
-    EXPECT_EQ(buf[0], 3);
-    EXPECT_EQ(buf[3], 'c');
-}
-
 TEST(Rects, IntersectionUnionAndContainment) {
     const Rect zero{0, 0, 0, 0};
     struct Sect {

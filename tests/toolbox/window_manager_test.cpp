@@ -230,28 +230,6 @@ TEST_F(WindowManagerTest, ActivationComesFirstThenUpdatesOfWhatWasUncovered) {
     EXPECT_EQ(describe(ev), "deactivate B; activate B; update B; ");
 }
 
-TEST_F(WindowManagerTest, TheListHoldsEveryWindowInOrder) {
-    WindowRef a = make("A", R(100, 100, 300, 200));
-    WindowRef b = make("B", R(120, 120, 320, 220), noGrowDocProc, false);   // in front, invisible
-    WindowRef c = make("C", R(140, 140, 340, 240), noGrowDocProc, true, nullptr);   // behind all
-    WindowRef d = make("D", R(160, 160, 360, 260), noGrowDocProc, true, a);         // behind A
-    EXPECT_EQ(FrontWindow(), a) << "the front-most visible window";
-    EXPECT_EQ(GetNextWindow(b), a);
-    EXPECT_EQ(GetNextWindow(a), d);
-    EXPECT_EQ(GetNextWindow(d), c);
-    EXPECT_EQ(GetNextWindow(c), nullptr);
-    EXPECT_FALSE(IsWindowVisible(b));
-    drain();
-    ShowWindow(b);
-    EXPECT_EQ(FrontWindow(), b);
-    EXPECT_EQ(describe(drain()).substr(0, 32), "deactivate A; activate B; update");
-    BringToFront(c);
-    EXPECT_EQ(FrontWindow(), c);
-    EXPECT_EQ(GetNextWindow(c), b);
-    EXPECT_EQ(GetWindowKind(a), userKind);
-    EXPECT_EQ(GetWindowFromPort(GetWindowPort(d)), d);
-}
-
 TEST_F(WindowManagerTest, NilAndUnknownWindowsAreIgnored) {
     WindowRef bogus = reinterpret_cast<WindowRef>(&bogus);
     for (WindowRef w : {WindowRef(nullptr), bogus}) {
