@@ -103,22 +103,6 @@ TEST_F(ControllerTest, HidingAndShowingAButtonMarksItExplicit) {
     EXPECT_EQ(UInt32(control_flags()) & mcFlagQTVRExplicitFlagSet, 0u) << "the control word never took the top bit";
 }
 
-TEST_F(ControllerTest, TheCustomButtonShowsWhenItsBitIsSet) {
-    open();
-    EXPECT_FALSE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsCustomButton));
-    SInt32 explicitBefore = explicit_flags();
-    QTUtils_ShowControllerButton(mc, kQTUtilsCustomButton);
-    EXPECT_NE(control_flags() & kQTUtilsCustomButton, 0);
-    EXPECT_TRUE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsCustomButton));
-    EXPECT_EQ(explicit_flags(), explicitBefore) << "the custom button is never marked explicit";
-    QTUtils_ToggleControllerButton(mc, kQTUtilsCustomButton);
-    EXPECT_EQ(control_flags() & kQTUtilsCustomButton, 0);
-    EXPECT_FALSE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsCustomButton));
-    // Set by another hand, the bit alone decides.
-    write_flags(control_flags() | kQTUtilsCustomButton);
-    EXPECT_TRUE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsCustomButton));
-}
-
 TEST_F(ControllerTest, ASilentMoviesSpeakerIsHiddenUntilShownExplicitly) {
     const struct {
         const char* name;
@@ -149,35 +133,6 @@ TEST_F(ControllerTest, ASilentMoviesSpeakerIsHiddenUntilShownExplicitly) {
         opened.reset();
         DisposeWindow(window);
         window = nullptr;
-    }
-}
-
-TEST_F(ControllerTest, ResettingAButtonClearsOnlyItsExplicitMark) {
-    open();
-    QTUtils_HideControllerButton(mc, kQTUtilsStepButtons);
-    QTUtils_HideControllerButton(mc, kQTUtilsZoomButtons);
-    SInt32 control = control_flags();
-    QTUtils_ResetControllerButton(mc, kQTUtilsStepButtons);
-    EXPECT_EQ(explicit_flags() & kQTUtilsStepButtons, 0);
-    EXPECT_NE(explicit_flags() & kQTUtilsZoomButtons, 0);
-    EXPECT_EQ(control_flags(), control) << "the control flags are left alone";
-}
-
-TEST_F(ControllerTest, TheBarShowsHidesAndToggles) {
-    open();
-    EXPECT_TRUE(QTUtils_IsControllerBarVisible(mc));
-    const struct {
-        void (*op)(MovieController);
-        bool visible;
-    } steps[] = {
-        {QTUtils_HideControllerBar, false},   {QTUtils_HideControllerBar, false},
-        {QTUtils_ToggleControllerBar, true},  {QTUtils_ShowControllerBar, true},
-        {QTUtils_ToggleControllerBar, false}, {QTUtils_ShowControllerBar, true},
-    };
-    for (const auto& s : steps) {
-        s.op(mc);
-        EXPECT_EQ(QTUtils_IsControllerBarVisible(mc), s.visible);
-        EXPECT_EQ(MCGetVisible(mc) != 0, s.visible);
     }
 }
 

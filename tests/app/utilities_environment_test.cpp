@@ -53,16 +53,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EnvironmentTest, ThePlatformsOwnAnswers) {
-    // The toolbox reports the version just below every feature it lacks.
-    EXPECT_TRUE(QTUtils_IsQuickTimeInstalled());
-    EXPECT_TRUE(QTUtils_IsQuickTimeCFMInstalled());
-    EXPECT_EQ(QTUtils_GetQTVersion(), platform::components::kMovieToolboxVersion);
-    EXPECT_FALSE(QTUtils_HasFullScreenSupport());
-    EXPECT_FALSE(QTUtils_HasQuickTimeVideoEffects());
-    EXPECT_FALSE(QTUtils_HasWiredSprites());
-}
-
 TEST_F(EnvironmentTest, FeatureThresholdsOnTheVersion) {
     const struct {
         UInt32 version;

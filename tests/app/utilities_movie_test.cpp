@@ -87,35 +87,6 @@ TEST_F(UtilitiesTest, TrackQueriesFollowTypeAndEnabledState) {
     EXPECT_EQ(QTUtils_GetSoundMediaHandler(nullptr), nullptr);
 }
 
-TEST_F(UtilitiesTest, TheSoundMediaHandlerIsThatOfTheFirstEnabledSoundTrack) {
-    Movie movie = tracks_movie({SoundMediaType, VideoMediaType, SoundMediaType, SoundMediaType}, {true});
-    MediaHandler handler = QTUtils_GetSoundMediaHandler(movie);
-    ASSERT_NE(handler, nullptr);
-    EXPECT_EQ(handler, GetMediaHandler(GetTrackMedia(GetMovieIndTrack(movie, 3))));
-    EXPECT_NE(handler, GetMediaHandler(GetTrackMedia(GetMovieIndTrack(movie, 1))));
-    Str255 name;
-    ASSERT_EQ(MediaGetName(handler, name, 0, nullptr), noErr) << "a live handler of the track's media";
-    EXPECT_EQ(pstring(name), "Sound");
-    DisposeMovie(movie);
-}
-
-TEST_F(UtilitiesTest, PanoramaAndObjectMoviesAreKnownByTheirControllerType) {
-    const struct {
-        OSType type;   // 0: no 'ctyp' item
-        bool vr;
-    } cases[] = {{'qtvr', true}, {'STpn', true}, {'stna', true}, {'play', false}, {'QTVR', false}, {0, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.type);
-        Movie movie = tracks_movie({VideoMediaType});
-        if (c.type) {
-            ASSERT_EQ(QTUtils_SetControllerType(movie, c.type), noErr);
-        }
-        EXPECT_EQ(QTUtils_IsQTVRMovie(movie), c.vr);
-        DisposeMovie(movie);
-    }
-    EXPECT_FALSE(QTUtils_IsQTVRMovie(nullptr));
-}
-
 TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
     const struct {
         SInt16 preferred, current, expected;

@@ -131,44 +131,6 @@ TEST_F(UtilitiesTest, TheWindowPositionComesFromTheWlocItem) {
     EXPECT_EQ(p.h, 50);
 }
 
-TEST_F(UtilitiesTest, TextEntriesAreAddedUnderTheirTypes) {
-    Movie movie = tracks_movie({VideoMediaType});
-    UserData ud = GetMovieUserData(movie);
-    ASSERT_EQ(QTUtils_AddCopyrightToMovie(movie, (char*)"(c) 2026 Kinora"), noErr);
-    ASSERT_EQ(QTUtils_AddMovieNameToMovie(movie, (char*)"Red field"), noErr);
-    ASSERT_EQ(QTUtils_AddMovieInfoToMovie(movie, (char*)"Made by File > New"), noErr);
-    ASSERT_EQ(QTUtils_AddUserDataTextToMovie(movie, (char*)"Any type", 0xA9616E79), noErr);
-    const struct {
-        OSType type;
-        const char* text;
-    } cases[] = {
-        {kUserDataTextCopyright, "(c) 2026 Kinora"},
-        {kUserDataTextFullName, "Red field"},
-        {kUserDataTextInformation, "Made by File > New"},
-        {0xA9616E79, "Any type"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        Handle h = NewHandle(0);
-        ASSERT_EQ(GetUserDataText(ud, h, c.type, 1, -1), noErr);
-        EXPECT_EQ(std::string(*h, size_t(GetHandleSize(h))), c.text) << "the text without its terminator";
-        DisposeHandle(h);
-    }
-    // A second text of a type replaces the first (index 1, the same language).
-    ASSERT_EQ(QTUtils_AddMovieNameToMovie(movie, (char*)"Blue field"), noErr);
-    Handle h = NewHandle(0);
-    ASSERT_EQ(GetUserDataText(ud, h, kUserDataTextFullName, 1, -1), noErr);
-    EXPECT_EQ(std::string(*h, size_t(GetHandleSize(h))), "Blue field");
-    DisposeHandle(h);
-
-    long handles = platform::memory::live_handle_count();
-    EXPECT_EQ(QTUtils_AddMovieInfoToMovie(movie, (char*)"again"), noErr);
-    EXPECT_EQ(platform::memory::live_handle_count(), handles) << "the text handle is disposed of";
-    DisposeMovie(movie);
-
-    EXPECT_EQ(QTUtils_AddCopyrightToMovie(nullptr, (char*)"x"), paramErr);
-}
-
 TEST_F(UtilitiesTest, TextEntryFailuresAreReported) {
     Movie movie = tracks_movie({VideoMediaType});
     EXPECT_EQ(QTUtils_AddUserDataTextToMovie(movie, nullptr, kUserDataTextCopyright), paramErr);
@@ -266,29 +228,4 @@ TEST_F(UtilitiesTest, ALongHandlerNameKeepsRoomForTheNumber) {
         EXPECT_EQ(taken(QTUtils_MakeTrackNameByType(GetMovieIndTrack(movie, c.track))), c.name);
     }
     DisposeMovie(movie);
-}
-
-TEST_F(UtilitiesTest, TheSampleDescriptionForAnEffect) {
-    ImageDescriptionHandle desc = QTUtils_MakeSampleDescription('smpt', 320, 240);
-    ASSERT_NE(desc, nullptr);
-    EXPECT_EQ(GetHandleSize((Handle)desc), 86);
-    ImageDescription expected{};
-    expected.idSize = 86;
-    expected.cType = 'smpt';
-    expected.vendor = 'appl';
-    expected.temporalQuality = 0x200;
-    expected.spatialQuality = 0x200;
-    expected.width = 320;
-    expected.height = 240;
-    expected.hRes = 0x00480000;
-    expected.vRes = 0x00480000;
-    expected.frameCount = 1;
-    expected.depth = 24;
-    expected.clutID = -1;
-    EXPECT_EQ(std::memcmp(*desc, &expected, sizeof(expected)), 0) << "every other field, the name included, is 0";
-    DisposeHandle((Handle)desc);
-
-    platform::memory::fail_allocation(1);
-    EXPECT_EQ(QTUtils_MakeSampleDescription('smpt', 1, 1), nullptr);
-    platform::memory::fail_allocation(0);
 }

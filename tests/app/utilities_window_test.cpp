@@ -53,41 +53,6 @@ std::string title_of(WindowRef w) {
 
 }  // namespace
 
-TEST_F(WindowTest, ANewWindowObjectHoldsItsDefaultsAndMakesThePortCurrent) {
-    SetPort(nullptr);
-    WindowRef w = QTFrame_CreateMovieWindow();
-    ASSERT_NE(w, nullptr);
-    EXPECT_FALSE(IsWindowVisible(w));
-    WindowObject object = (WindowObject)GetWRefCon(w);
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(w), object);
-    EXPECT_EQ((**object).fWindow, w);
-    EXPECT_EQ((**object).fObjectType, OSType('Wobj'));
-    EXPECT_TRUE((**object).fCanResizeWindow);
-    EXPECT_EQ((**object).fMovie, nullptr);
-    EXPECT_EQ((**object).fController, nullptr);
-    EXPECT_EQ((**object).fGraphicsImporter, nullptr);
-    EXPECT_FALSE((**object).fIsDirty);
-    EXPECT_FALSE((**object).fIsQTVRMovie);
-    EXPECT_EQ((**object).fAppData, nullptr);
-    EXPECT_EQ((**object).fInstance, 0);
-    GrafPtr port = nullptr;
-    GetPort(&port);
-    EXPECT_EQ(port, (GrafPtr)GetWindowPort(w));
-    EXPECT_EQ(QTFrame_GetWindowWidth(w), 630) << "the new-window rectangle is 10, 10, 480, 640";
-
-    // Closing an object that holds nothing frees just the record.
-    (**object).fFileRefNum = -1;
-    long handles = platform::memory::live_handle_count();
-    QTFrame_CloseWindowObject(object);
-    EXPECT_EQ(platform::memory::live_handle_count(), handles - 1);
-    SetWRefCon(w, 0);
-    DisposeWindow(w);
-
-    QTFrame_CreateWindowObject(nullptr);
-    QTFrame_CloseWindowObject(nullptr);
-}
-
 TEST_F(WindowTest, AWindowWhoseObjectCannotBeAllocatedIsNoMovieWindow) {
     WindowRef w = plain_window("No room");
     SetWRefCon(w, 1234);
@@ -225,24 +190,6 @@ TEST_F(WindowTest, MovieWindowsAreFoundFrontToBackWithTheirControllers) {
     SelectWindow(first);
     EXPECT_EQ(QTFrame_GetFrontMovieWindow(), first);
     EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), QTFrame_GetMCFromWindow(first));
-}
-
-TEST_F(WindowTest, PortAndWindowConversionsAndTheTitle) {
-    WindowRef w = plain_window("Conversions");
-    GrafPtr port = QTFrame_GetPortFromWindowReference(w);
-    EXPECT_EQ(port, (GrafPtr)GetWindowPort(w));
-    EXPECT_EQ(QTFrame_GetWindowReferenceFromPort(port), w);
-    EXPECT_EQ(QTFrame_GetWindowFromWindowReference(w), w);
-
-    EXPECT_EQ(QTFrame_GetWindowWidth(nullptr), 0);
-    EXPECT_EQ(QTFrame_GetWindowWidth(w), 200);
-    SizeWindow(w, 321, 99, false);
-    EXPECT_EQ(QTFrame_GetWindowWidth(w), 321);
-
-    FSSpec fs = tbtest::spec_for(dir / "A movie with spaces.mov");
-    QTFrame_SetWindowTitleFromFSSpec(w, &fs, true);
-    EXPECT_EQ(title_of(w), "A movie with spaces.mov");
-    DisposeWindow(w);
 }
 
 namespace {
@@ -400,18 +347,6 @@ TEST_F(FileTypesTest, TheListHoldsTheMovieTypeThenTheImportersFinderTypes) {
     OSType* built = gValidFileTypes;
     ASSERT_EQ(QTFrame_BuildFileTypeList(), noErr);
     EXPECT_EQ(gValidFileTypes, built) << "built once";
-}
-
-TEST_F(FileTypesTest, TheListGrowsAHundredTypesAtATime) {
-    add_importers(150);
-    ASSERT_EQ(QTFrame_BuildFileTypeList(), noErr);
-    std::vector<OSType> got = list();
-    ASSERT_EQ(got.size(), 159u) << "trimmed to its exact length";
-    EXPECT_EQ(got[3], OSType('AIFC'));
-    EXPECT_EQ(got[4], OSType('x000'));
-    EXPECT_EQ(got[153], OSType('x149'));
-    EXPECT_EQ(std::vector<OSType>(got.begin() + 154, got.end()),
-              std::vector<OSType>(kBuiltinTypes.begin() + 4, kBuiltinTypes.end()));
 }
 
 TEST_F(FileTypesTest, AListThatCannotGrowTakesNoMoreTypes) {

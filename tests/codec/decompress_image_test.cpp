@@ -109,34 +109,6 @@ TEST(DecompressImage, ScalesAndMasksLikeCopyBits) {
     DisposeRgn(mask);
 }
 
-TEST(DecompressImage, KeepsAColourTableTheDescriptionCarries) {
-    // A two-entry table that is not the standard one: black and orange.
-    Handle h = NewHandleClear(8 + 2 * sizeof(ColorSpec));
-    auto* table = reinterpret_cast<ColorTable*>(*h);
-    table->ctSize = 1;
-    table->ctTable[0].rgb = RGBColor{0, 0, 0};
-    ColorSpec* second = &table->ctTable[0] + 1;
-    second->rgb = RGBColor{0xFFFF, 0x8000, 0};
-    World source(1, 16, 8, reinterpret_cast<CTabHandle>(h));
-    CGrafPtr savedPort;
-    GDHandle savedDevice;
-    GetGWorld(&savedPort, &savedDevice);
-    SetGWorld(source.gw, nullptr);
-    Rect left = {0, 0, 8, 8};
-    PaintRect(&left);   // index 1 under the fore colour
-    SetGWorld(savedPort, savedDevice);
-    Frame f;
-    compress(source, kAnimationCodecType, f);
-    EXPECT_EQ((**f.desc).clutID, 0);
-    World got(32, 16, 8);
-    Rect r = {0, 0, 8, 16};
-    ASSERT_EQ(DecompressImage(f.data.data(), f.desc, got.pm(), nullptr, &r, srcCopy, nullptr), noErr);
-    World expected(32, 16, 8);
-    CopyBits(source.bits(), expected.bits(), &r, &r, srcCopy, nullptr);
-    expect_same(expected, got, 16, 8);
-    DisposeHandle(h);
-}
-
 TEST(DecompressImage, RefusesDamagedDataAndLeavesTheDestination) {
     World source(32, 20, 10);
     draw_frame(source, 20, 10);

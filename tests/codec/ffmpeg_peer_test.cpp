@@ -208,39 +208,4 @@ TEST_F(FfmpegPeer, FfmpegDecodesOurFramesAtEveryDepth) {
     }
 }
 
-// Natural-looking frames: our key frames are never larger than ffmpeg's.
-TEST_F(FfmpegPeer, OurKeyFramesAreNoLargerThanFfmpegs) {
-    const SInt32 w = 160, h = 90;
-    const int count = 4;
-    for (const FfmpegFormat& f : {FfmpegFormat{"rgb24", 24, 0, ""}, FfmpegFormat{"rgb555be", 16, 0, ""},
-                                   FfmpegFormat{"argb", 32, 0, ""}}) {
-        std::vector<Image> frames;
-        std::vector<UInt8> raw;
-        Rng rng(9);
-        for (int i = 0; i < count; ++i) {
-            Image im(w, h, f.depth);
-            for (SInt32 y = 0; y < h; ++y)
-                for (SInt32 x = 0; x < w; ++x) {
-                    UInt32 v = UInt32((x / 4) * 0x010203 + (y / 3) * 0x030102);   // banded gradient
-                    if ((x - 80) * (x - 80) + (y - 45) * (y - 45) < 400 + i * 50) v = 0xFF2040C0u;
-                    if (rng.next() % 23 == 0) v = rng.next();                   // noise
-                    if (x > 120 && y > 60) v = (x + y + i) % 2 ? 0xFFFFFFFFu : 0xFF000000u;
-                    set_pixel(im, x, y, v & pixel_mask(f.depth));
-                }
-            auto v = visible_bytes(im);
-            raw.insert(raw.end(), v.begin(), v.end());
-            frames.push_back(std::move(im));
-        }
-        write(path("in.raw"), raw);
-        run("-f rawvideo -pix_fmt " + std::string(f.pixFmt) + " -s 160x90 -r 10 -i " + path("in.raw") +
-            " -c:v qtrle -g 1 -f rawvideo " + path("keys.bin"));
-        const auto theirs = split_frames(read(path("keys.bin")));
-        ASSERT_EQ(theirs.size(), size_t(count));
-        for (int i = 0; i < count; ++i) {
-            const size_t ours = rle::encode_frame(frames[size_t(i)].cview(), f.depth)->size();
-            EXPECT_LE(ours, theirs[size_t(i)].size()) << f.pixFmt << " frame " << i;
-        }
-    }
-}
-
 }  // namespace

@@ -54,47 +54,22 @@ TEST_F(ControllerTest, EditingDisabledChangesNothing) {
     EXPECT_EQ(GetMovieDuration(movie), kDuration);
 }
 
-TEST_F(ControllerTest, CutThenPasteElsewhereMovesTheFrames) {
-    Track sound = GetMovieIndTrackType(movie, 1, AudioMediaCharacteristic, movieTrackCharacteristic);
-    ASSERT_NE(sound, nullptr);
-    const TimeValue sound_before = GetTrackDuration(sound);
-
-    // Frames 11 to 20 out ...
+// Cut frames 11 to 20 to the scrap and paste them (MCPaste with no movie:
+// the scrap's) after what is then frame 60: what was pasted is selected and
+// the time is at its end. The frames' moves are the movie editing tests'.
+TEST_F(ControllerTest, CutThenPasteFromTheScrap) {
     select(10 * kFrame, 10 * kFrame);
     Movie segment = MCCut(mc);
     ASSERT_NE(segment, nullptr);
     EXPECT_EQ(GetMovieDuration(segment), 10 * kFrame);
-    EXPECT_EQ(GetMovieTrackCount(segment), 2);
     EXPECT_EQ(GetMovieDuration(movie), kDuration - 10 * kFrame);
-    EXPECT_EQ(frame_at(10 * kFrame), 21u);
     to_scrap(segment);
-
-    // ... and in again after what is now frame 60 (the old 50th place).
     select(50 * kFrame, 0);
     EXPECT_EQ(MCPaste(mc, nullptr), noErr);
     EXPECT_EQ(GetMovieDuration(movie), kDuration);
-    EXPECT_EQ(GetTrackDuration(sound), sound_before);
-    struct Want {
-        TimeValue t;
-        UInt32 frame;
-    };
-    const Want wants[] = {{0, 1},           {9 * kFrame, 10},  {10 * kFrame, 21}, {49 * kFrame, 60},
-                          {50 * kFrame, 11}, {59 * kFrame, 20}, {60 * kFrame, 61}, {69 * kFrame, 70}};
-    for (const Want& w : wants) EXPECT_EQ(frame_at(w.t), w.frame) << w.t;
-    // What was pasted is the selection, and the time is at its end.
+    EXPECT_EQ(frame_at(50 * kFrame), 11u);
     EXPECT_EQ(selection(), std::make_pair(50 * kFrame, 10 * kFrame));
     EXPECT_EQ(now(), 60 * kFrame);
-
-    // A segment pasted straight from another movie.
-    select(0, 0);
-    select(0, kFrame);
-    Movie first = MCCopy(mc);
-    ASSERT_NE(first, nullptr);
-    select(kDuration, 0);
-    EXPECT_EQ(MCPaste(mc, first), noErr);
-    DisposeMovie(first);
-    EXPECT_EQ(GetMovieDuration(movie), kDuration + kFrame);
-    EXPECT_EQ(frame_at(kDuration), 1u);
 }
 
 TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {

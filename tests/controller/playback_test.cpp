@@ -111,62 +111,6 @@ TEST_F(Playback, PictureAtThreePointOhFiveSecondsIsFrame31) {
     DisposeMovie(movie);
 }
 
-// A frame of every depth the Animation and raw codecs take comes out as the
-// picture it was made from.
-TEST(PlaybackDepths, EveryDepthOfAnimationAndRawShowsTheSourcePicture) {
-    VirtualHost vh;
-    const std::string dir = temp_dir();
-    const SInt16 w = 37, h = 11;
-    for (CodecType codec : {kAnimationCodecType, kRawCodecType})
-        for (SInt16 depth : {1, 2, 4, 8, 16, 24, 32}) {
-            SCOPED_TRACE(std::string(codec == kRawCodecType ? "raw " : "rle ") + std::to_string(depth));
-            // The source pictures, kept as 32-bit copies for comparison.
-            std::vector<Bytes> expected;
-            auto paint = [&](int frame, GWorldPtr world) {
-                CGrafPtr port;
-                GDHandle device;
-                GetGWorld(&port, &device);
-                SetGWorld(world, nullptr);
-                for (int y = 0; y < h; ++y)
-                    for (int x = 0; x < w; ++x) {
-                        const UInt16 v = UInt16((x * 1733 + y * 4099 + frame * 9001) * 2654435761u >> 7);
-                        RGBColor c{UInt16(v * 3), UInt16(v * 5), UInt16(v * 7)};
-                        RGBForeColor(&c);
-                        Rect dot{SInt16(y), SInt16(x), SInt16(y + 1), SInt16(x + 1)};
-                        PaintRect(&dot);
-                    }
-                SetGWorld(port, device);
-                GWorldPtr copy = nullptr;
-                Rect r{0, 0, h, w};
-                NewGWorld(&copy, 32, &r, nullptr, nullptr, 0);
-                CopyBits(reinterpret_cast<const BitMap*>(*GetGWorldPixMap(world)),
-                         reinterpret_cast<const BitMap*>(*GetGWorldPixMap(copy)), &r, &r, srcCopy, nullptr);
-                Bytes px;
-                PixMapHandle pm = GetGWorldPixMap(copy);
-                for (int y = 0; y < h; ++y)
-                    for (int x = 0; x < w; ++x) {
-                        const UInt8* p = reinterpret_cast<const UInt8*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm) + x * 4;
-                        px.insert(px.end(), {p[1], p[2], p[3]});
-                    }
-                DisposeGWorld(copy);
-                expected.push_back(std::move(px));
-            };
-            SInt16 ref = 0;
-            Movie movie = begin_movie(dir + "/depth.mov", &ref);
-            add_video_track(movie, w, h, depth, codec, 3, 100, paint);
-            finish_movie(movie, ref);
-            MovieCanvas canvas(movie, w, h);
-            for (int f = 0; f < 3; ++f) {
-                SetMovieTimeValue(movie, f * 100 + 50);
-                MoviesTask(movie, 0);
-                EXPECT_TRUE(canvas.rgb() == expected[size_t(f)]) << "frame " << f + 1;
-            }
-            EXPECT_TRUE(player(movie).problems().empty());
-            DisposeMovie(movie);
-        }
-    std::filesystem::remove_all(dir);
-}
-
 // What cannot be decoded shows as a neutral grey card naming the reason,
 // never as whatever the bytes would make.
 TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {

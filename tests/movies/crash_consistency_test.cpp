@@ -134,41 +134,6 @@ OSErr save_as(const std::string& source, const std::string& dest) {
 
 }  // namespace
 
-TEST_F(CrashConsistency, SaveLeavesTheOldMovieOrTheNewOne) {
-    struct Case {
-        const char* name;
-        Change change;
-    } cases[] = {{"grows a little", Change::GrowSmall}, {"grows past its free space", Change::GrowBig},
-                 {"shrinks", Change::Shrink}, {"keeps its size", Change::Same}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string path = dir_ / "m.mov";
-        reset("m.mov", template_);
-        const Bytes old_moov = first_moov(path);
-        long n = count_operations([&] { return save(path, c.change); });
-        const Bytes new_moov = first_moov(path);
-        ASSERT_NE(old_moov, new_moov);
-        ASSERT_GT(n, 3);
-
-        std::map<int, bool> peer_checked;   // 0 old, 1 new
-        for (long k = 1; k <= n + 1; ++k) {
-            SCOPED_TRACE(k);
-            reset("m.mov", template_);
-            int status = in_child(k, [&] { return save(path, c.change); });
-            ASSERT_EQ(status, k <= n ? faults::kCrashExitStatus : 0);
-            Bytes live = first_moov(path);
-            ASSERT_TRUE(live == old_moov || live == new_moov) << "the live movie is neither";
-            EXPECT_EQ(samples_of(path), samples_);
-            int state = live == new_moov;
-            if (!peer_checked[state]) {
-                peer_checked[state] = true;
-                EXPECT_TRUE(peer_clean(path));
-            }
-        }
-        EXPECT_EQ(peer_checked.size(), 2u) << "both states turned up";
-    }
-}
-
 TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
     struct Case {
         const char* name;

@@ -374,79 +374,18 @@ TEST(MovieFiles, DefaultProgressShowsOnlyForLongOperations) {
     mv::set_progress_delay(std::chrono::milliseconds(500));
 }
 
-TEST(MovieFiles, DamagedFilesAreRefusedWithACode) {
+// What the file reader refuses is tested on its own; what the toolbox adds
+// when it makes tracks of a movie read: one ID for two tracks.
+TEST(MovieFiles, TwoTracksWithOneIdAreRefused) {
     TempDir dir;
     DisposeMovie(make_movie(dir / "good.mov", MovieSpec{5, 8000, 800, ""}));
-    const Bytes good = file_bytes(dir / "good.mov");
-    const auto atoms = layout(dir / "good.mov");
-    const mv::TopAtom moov = *std::find_if(atoms.begin(), atoms.end(), [](auto& a) { return a.type == mv::kMoov; });
-    auto at = [&](const std::string& path) {   // offset of an atom inside the first moov
-        size_t found = SIZE_MAX, begin = moov.offset + 8, end = moov.end();
-        for (size_t i = 0; i < path.size(); i += 5) {
-            OSType want = platform::load_u32be(path.data() + i);
-            found = SIZE_MAX;
-            for (size_t a = begin; a + 8 <= end;) {
-                size_t size = platform::load_u32be(&good[a]);
-                if (size < 8) return SIZE_MAX;
-                if (platform::load_u32be(&good[a + 4]) == want) {
-                    found = a;
-                    break;
-                }
-                a += size;
-            }
-            if (found == SIZE_MAX) return found;
-            begin = found + 8;
-            end = found + platform::load_u32be(&good[found]);
-        }
-        return found;
-    };
-    struct Case {
-        const char* name;
-        std::function<Bytes()> make;
-        OSErr expected;
-    } cases[] = {
-        {"empty", [&] { return Bytes{}; }, noMovieFound},
-        {"only data", [&] { return Bytes(good.begin(), good.begin() + long(moov.offset)); }, noMovieFound},
-        {"movie cut short", [&] { return Bytes(good.begin(), good.begin() + long(moov.offset + 100)); }, invalidMovie},
-        {"movie size past the end", [&] {
-             Bytes b = good;
-             platform::store_u32be(&b[moov.offset], UInt32(b.size() * 2));
-             return b;
-         }, invalidMovie},
-        {"a chunk past the end of the file", [&] {
-             Bytes b = good;
-             size_t stco = at("trak/mdia/minf/stbl/stco");
-             platform::store_u32be(&b[stco + 16], 0x7FFFFFF0);
-             return b;
-         }, invalidSampleTable},
-        {"description names a missing data reference", [&] {
-             Bytes b = good;
-             size_t stsd = at("trak/mdia/minf/stbl/stsd");
-             platform::store_u16be(&b[stsd + 16 + 14], 9);
-             return b;
-         }, badDataRefIndex},
-        {"sample table lacks its chunk offsets", [&] {
-             Bytes b = good;
-             size_t stco = at("trak/mdia/minf/stbl/stco");
-             platform::store_u32be(&b[stco + 4], platform::fourcc("xxxx"));
-             return b;
-         }, invalidSampleTable},
-        {"media lacks its header", [&] {
-             Bytes b = good;
-             platform::store_u32be(&b[at("trak/mdia/mdhd") + 4], platform::fourcc("xxxx"));
-             return b;
-         }, invalidMedia},
-        {"two tracks share an ID", [&] {
-             Bytes b = good;
-             platform::store_u32be(&b[at("trak/tkhd") + 20], 2);
-             return b;
-         }, invalidTrack},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        write_bytes(dir / "bad.mov", c.make());
-        Opened m(dir / "bad.mov", fsRdPerm);
-        EXPECT_EQ(m.err, c.expected);
-        EXPECT_EQ(m.movie, nullptr);
-    }
+    Bytes b = file_bytes(dir / "good.mov");
+    const char tkhd[] = "tkhd";
+    const size_t first = size_t(std::search(b.begin(), b.end(), tkhd, tkhd + 4) - b.begin()) - 4;
+    ASSERT_LT(first, b.size());
+    platform::store_u32be(&b[first + 20], 2);   // the video track takes the sound track's ID
+    write_bytes(dir / "bad.mov", b);
+    Opened m(dir / "bad.mov", fsRdPerm);
+    EXPECT_EQ(m.err, invalidTrack);
+    EXPECT_EQ(m.movie, nullptr);
 }

@@ -181,22 +181,6 @@ TEST(MovieRoundTrip, SoundDescriptionVersionsOneAndTwoAreRead) {
     EXPECT_EQ(SoundDescription::parse(e2.bytes).code(), invalidSampleDescription);
 }
 
-TEST(MovieRoundTrip, ByteLayoutOfTheImageDescription) {
-    auto e = rle_description().write().bytes;
-    ASSERT_EQ(e.size(), 86u);
-    EXPECT_EQ(load_u32be(&e[0]), 86u);               // idSize
-    EXPECT_EQ(load_u32be(&e[4]), fourcc("rle "));    // cType
-    EXPECT_EQ(load_u16be(&e[14]), 1u);               // dataRefIndex
-    EXPECT_EQ(load_u32be(&e[20]), fourcc("Knra"));            // vendor
-    EXPECT_EQ(load_u16be(&e[32]), 320u);             // width
-    EXPECT_EQ(load_u16be(&e[34]), 100u);             // height
-    EXPECT_EQ(load_u32be(&e[36]), 0x00480000u);      // 72 dpi
-    EXPECT_EQ(e[50], 9);                             // name length
-    EXPECT_EQ(std::string(e.begin() + 51, e.begin() + 60), "Animation");
-    EXPECT_EQ(load_u16be(&e[82]), 8u);               // depth
-    EXPECT_EQ(SInt16(load_u16be(&e[84])), -1);       // default colour table
-}
-
 TEST(MovieRoundTrip, StoredColourTables) {
     VideoDescription v = rle_description();
     EXPECT_EQ(v.color_table().code(), badImageDescription) << "ID -1: the default table, none stored";

@@ -278,34 +278,6 @@ TEST(MovieToolbox, MovieNextInterestingTimeAsksTheEnabledTracksOfTheGivenTypes) 
     DisposeMovie(movie);
 }
 
-TEST(MovieToolbox, FrameCountOfEveryTrackEndsAtItsSamples) {
-    // The utilities count frames by stepping through interesting times.
-    TempDir dir;
-    Movie movie = make_movie(dir / "m.mov", MovieSpec{70, 22050, 22050 * 3, ""});
-    struct Case {
-        SInt32 index;
-        long frames;
-    } cases[] = {{1, 70}, {2, 1800}};   // sound: one step per movie unit (3 s at 600)
-    for (const Case& c : cases) {
-        Track track = GetMovieIndTrack(movie, c.index);
-        long count = -1;
-        TimeValue t = 0;
-        SInt16 flags = nextTimeMediaSample | nextTimeEdgeOK;
-        while (t >= 0) {
-            ++count;
-            GetTrackNextInterestingTime(track, flags, t, 0x10000, &t, nullptr);
-            flags = nextTimeStep;
-        }
-        EXPECT_EQ(count, c.frames) << "track " << c.index;
-    }
-    TimeValue duration = 0;
-    ASSERT_EQ(GetMediaSample(GetTrackMedia(GetMovieIndTrack(movie, 1)), nullptr, 0, nullptr, 0, nullptr, &duration,
-                             nullptr, nullptr, 0, nullptr, nullptr),
-              noErr);
-    EXPECT_EQ(duration, 60);
-    DisposeMovie(movie);
-}
-
 TEST(MovieToolbox, TrackReferencesAddCountGetDeleteAndWalkTypes) {
     ThreeTracks m;
     Track a = m.tracks[0], b = m.tracks[1], c = m.tracks[2];
@@ -373,31 +345,6 @@ TEST(MovieToolbox, UserDataItemsAreRawBytesCountedFromOne) {
         EXPECT_EQ(RemoveUserData(ud, 'LOOP', 2), userDataItemNotFound);
         DisposeHandle(h);
     }
-}
-
-TEST(MovieToolbox, TextEntriesKeepOneTextPerLanguage) {
-    Movie movie = NewMovie(0);
-    UserData ud = GetMovieUserData(movie);
-    Handle h = NewHandle(0);
-    auto set = [&](const char* text, SInt16 region) {
-        SetHandleSize(h, Size(std::strlen(text)));
-        std::memcpy(*h, text, std::strlen(text));
-        return AddUserDataText(ud, h, kUserDataTextFullName, 1, region);
-    };
-    auto get = [&](SInt16 region) {
-        if (GetUserDataText(ud, h, kUserDataTextFullName, 1, region) != noErr) return std::string("(none)");
-        return std::string(*h, *h + GetHandleSize(h));
-    };
-    ASSERT_EQ(set("A movie", -1), noErr);
-    ASSERT_EQ(set("Un film", 1), noErr);
-    ASSERT_EQ(set("The movie", 0), noErr);
-    EXPECT_EQ(CountUserDataType(ud, kUserDataTextFullName), 1) << "one item holds both languages";
-    EXPECT_EQ(get(0), "The movie");
-    EXPECT_EQ(get(1), "Un film");
-    EXPECT_EQ(get(3), "(none)");
-    EXPECT_EQ(AddUserDataText(ud, h, kUserDataTextFullName, 3, 0), userDataItemNotFound);
-    DisposeHandle(h);
-    DisposeMovie(movie);
 }
 
 TEST(MovieToolbox, TheMovieBoxIsTheNaturalBoundsThroughTheMatrix) {

@@ -169,55 +169,6 @@ TEST(PeerMovie, SoundFormatsDecodeToTheirSamples) {
     }
 }
 
-TEST(PeerMovie, AnimationTrackOfTheNewCommandProbesAsQtrle) {
-    REQUIRE_TOOL("ffprobe");
-    peer::TempDir dir;
-    std::string path = dir / "MovieFile.mov";
-    {
-        auto file = open_data_file(path, OpenMode::create).value();
-        auto w = MovieFileWriter::create(*file).value();
-        Movie m;
-        Track v = Track::make(1, kVide, 600, 320 << 16, 100 << 16, 0);
-        VideoDescription d;
-        d.codec = fourcc("rle ");
-        d.width = 320;
-        d.height = 100;
-        d.depth = 8;
-        d.clut_id = -1;
-        d.name = "Animation";
-        v.media.descriptions.entries.push_back(d.write());
-        for (int f = 0; f < 70; ++f) {
-            UInt64 at = w.append(Bytes(200, UInt8(f))).value();
-            ASSERT_TRUE(v.media.samples.add_chunk(at, 1, 200, 60, 1, true).ok());
-        }
-        insert_whole_media(v, 600);
-        m.tracks.push_back(std::move(v));
-        m.header.next_track_id = 2;
-        m.update_durations();
-        ASSERT_TRUE(w.append_movie(m, 0).ok());
-    }
-    auto o = run("ffprobe -v error -show_entries stream=codec_name,codec_tag_string,width,height,nb_frames,"
-                 "duration,r_frame_rate,pix_fmt -of compact=p=0 " + shell_quote(path) + " 2>&1");
-    EXPECT_EQ(o.status, 0);
-    EXPECT_NE(o.text.find("codec_name=qtrle|codec_tag_string=rle |width=320|height=100"), std::string::npos) << o.text;
-    EXPECT_NE(o.text.find("r_frame_rate=10/1"), std::string::npos) << o.text;
-    EXPECT_NE(o.text.find("duration=7.000000|nb_frames=70"), std::string::npos) << o.text;
-    EXPECT_NE(o.text.find("pix_fmt=pal8"), std::string::npos) << o.text;
-}
-
-TEST(PeerMovie, MediainfoReadsBothTracks) {
-    REQUIRE_TOOL("mediainfo");
-    peer::TempDir dir;
-    std::string path = dir / "movie.mov";
-    write_movie(path, kRaw8, 22050, 22050 * 7, true);
-    auto o = run("mediainfo --Output='Video;V:%Width%x%Height%:%FrameCount%\\n' " + shell_quote(path) + " 2>&1");
-    EXPECT_NE(o.text.find("V:64x48:70"), std::string::npos) << o.text;
-    o = run("mediainfo --Output='Audio;A:%SamplingRate%:%Channel(s)%:%Duration%\\n' " + shell_quote(path) + " 2>&1");
-    EXPECT_NE(o.text.find("A:22050:1:7000"), std::string::npos) << o.text;
-    o = run("mediainfo --Output='General;G:%Format%:%CodecID%\\n' " + shell_quote(path) + " 2>&1");
-    EXPECT_NE(o.text.find("G:MPEG-4:qt  "), std::string::npos) << o.text << "the brand is 'qt  '";
-}
-
 TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
     REQUIRE_TOOL("ffmpeg");
     peer::TempDir dir;

@@ -1,0 +1,156 @@
+// The application itself, driven by the headless scripts in tests/app/scripts/:
+// each script runs in a folder of its own and must run to its end (its own
+// expect lines are most of the checking). Lines starting with "#" and a
+// word set the run up and check what it left behind:
+//   #movie NAME...          movies made by the application (File > New), renamed
+//   #file NAME TEXT         a text file
+//   #shell COMMAND          a setup command, run in the working folder
+//   #needs TOOL...          skipped when a tool is missing
+//   #args ARGS / #env VARS  launch arguments / environment
+//   #mount small|readonly DIR   DIR as a 64 KB file system / read-only
+//                               (skipped where the machine does not permit it)
+//   #duration NAME N        the movie's duration afterwards, at scale 600
+//   #unchanged NAME / #absent NAME / #empty
+//   #same A B / #differ A B  two files (screenshots) equal or not
+//   #verify COMMAND         a check command that must succeed
+#include <sstream>
+#include <vector>
+
+#include "tests/app/AppRun.h"
+
+using namespace apptest;
+
+namespace {
+
+const fs::path kScripts = KINORA_SOURCE_DIR "/tests/app/scripts";
+
+std::vector<std::string> script_names() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(kScripts))
+        if (e.path().extension() == ".kscript") names.push_back(e.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int shell_in(const fs::path& dir, const std::string& command) {
+    return std::system(("cd '" + dir.string() + "' && " + command + " >/dev/null 2>&1").c_str());
+}
+
+class AppScripts : public AppTest, public testing::WithParamInterface<std::string> {};
+
+TEST_P(AppScripts, RunToTheEnd) {
+    std::string script = read_file(kScripts / (GetParam() + ".kscript"));
+    for (size_t at; (at = script.find("$OUT")) != std::string::npos;) script.replace(at, 4, kOutput.string());
+
+    std::string args, env, mount_kind, mount_dir;
+    std::vector<std::pair<std::string, std::string>> checks;
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() < 2 || line[0] != '#' || line[1] == ' ') continue;
+        const size_t space = line.find(' ');
+        const std::string word = line.substr(1, space - 1), rest = space == std::string::npos ? "" : line.substr(space + 1);
+        std::istringstream words(rest);
+        if (word == "movie") {
+            for (std::string name; words >> name;) {
+                fs::create_directories(work(name).parent_path());
+                make_movie(name);
+            }
+        } else if (word == "file") {
+            std::string name;
+            words >> name;
+            std::ofstream(work(name)) << rest.substr(name.size() + 1);
+        } else if (word == "shell") {
+            ASSERT_EQ(shell_in(work(), rest), 0) << rest;
+        } else if (word == "needs") {
+            for (std::string tool; words >> tool;)
+                if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0)
+                    GTEST_SKIP() << "no " << tool;
+        } else if (word == "args") {
+            args = rest;
+        } else if (word == "env") {
+            env = rest;
+        } else if (word == "mount") {
+            words >> mount_kind >> mount_dir;
+            fs::create_directories(work(mount_dir));
+        } else if (word == "unchanged") {
+            checks.push_back({word, rest + "\n" + read_file(work(rest))});
+        } else {
+            checks.push_back({word, rest});
+        }
+    }
+
+    Outcome r;
+    std::ofstream(dir / "s.kscript") << script;
+    if (mount_kind.empty()) {
+        const int rc = std::system(command(env, args).c_str());
+        r = outcome(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1);
+    } else {
+        r = run_mounted([&] { return mount_kind == "small" ? small_disk(work(mount_dir)) : read_only(work(mount_dir)); });
+        if (r.status == kChildCannotRun) GTEST_SKIP() << "cannot mount here";
+    }
+    ASSERT_EQ(r.status, 0) << r.all();
+
+    for (const auto& [word, rest] : checks) {
+        std::istringstream words(rest);
+        std::string a, b;
+        words >> a >> b;
+        if (word == "duration") {
+            EXPECT_EQ(movie_duration(work(a)), b) << a;
+        } else if (word == "unchanged") {
+            EXPECT_TRUE(read_file(work(a)) == rest.substr(a.size() + 1)) << a << " was written";
+        } else if (word == "absent") {
+            EXPECT_FALSE(fs::exists(work(a))) << a;
+        } else if (word == "empty") {
+            EXPECT_TRUE(fs::is_empty(work()));
+        } else if (word == "same" || word == "differ") {
+            EXPECT_EQ(read_file(work(a)) == read_file(work(b)), word == "same") << a << " " << word << " " << b;
+        } else if (word == "verify") {
+            EXPECT_EQ(shell_in(work(), rest), 0) << rest;
+        } else {
+            ADD_FAILURE() << "unknown line #" << word;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, AppScripts, testing::ValuesIn(script_names()), [](const auto& info) {
+    std::string n = info.param;
+    std::replace(n.begin(), n.end(), '-', '_');
+    return n;
+});
+
+// After Select None, a click half way along the time slider moves the
+// insertion point there: Paste puts the copied movie in at the playhead,
+// between the two halves of the original.
+TEST_F(AppTest, PasteAfterSelectNoneAndASliderClickGoesToThePlayhead) {
+    Outcome r = run("menu \"File\" \"New\"\n"
+                    "key return\n"
+                    "expect front \"MovieFile.mov\"\n"
+                    "menu \"Edit\" \"Select All\"\n"
+                    "menu \"Edit\" \"Copy\"\n"
+                    "menu \"Edit\" \"Select None\"\n"
+                    "click \"MovieFile.mov\" 160 108\n"
+                    "menu \"Edit\" \"Paste\"\n"
+                    "menu \"File\" \"Save As\"\n"
+                    "type \"Pasted.mov\"\n"
+                    "key return\n"
+                    "expect front \"Pasted.mov\"\n");
+    ASSERT_EQ(r.status, 0) << r.all();
+    // The video track's edits, as (duration, media time).
+    const std::string out = dump(work("Pasted.mov"));
+    std::vector<std::pair<long, long>> edits;
+    std::istringstream lines(out.substr(out.find("track 1: ID 1, 'vide'")));
+    for (std::string line; std::getline(lines, line) && line.find("media:") == std::string::npos;) {
+        long n = 0, duration = 0, media = 0;
+        if (std::sscanf(line.c_str(), " %ld: track duration %ld, media time %ld", &n, &duration, &media) == 3)
+            edits.emplace_back(duration, media);
+    }
+    ASSERT_EQ(edits.size(), 3u) << out;
+    const long playhead = edits[0].first;
+    EXPECT_GT(playhead, 1800);
+    EXPECT_LT(playhead, 2400);
+    EXPECT_EQ(edits[0].second, 0);
+    EXPECT_EQ(edits[1].first, 4200) << "the whole copied movie";
+    EXPECT_EQ(edits[2], std::make_pair(4200 - playhead, playhead)) << "the rest of the original after it";
+}
+
+}  // namespace
