@@ -217,6 +217,9 @@ TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
             }
             EXPECT_EQ(now, next);
             EXPECT_EQ(load_u32be(&f.bytes()[old_at + 4]), kFree);
+            const auto saved = scan_movie_file(f).value();
+            EXPECT_FALSE(saved.end.damaged) << "every byte of the saved file in a whole atom";
+            EXPECT_EQ(saved.end.end, f.bytes().size());
             total = budget;
             break;
         }
