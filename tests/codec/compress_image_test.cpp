@@ -97,30 +97,6 @@ TEST(CompressImage, FillsTheDescriptionOfTheNewMoviesFrames) {
     EXPECT_TRUE(same_pixels(decode(c), frame));
 }
 
-// Every depth a pixel map can have, both codecs, content that compresses
-// and content that does not: the data fits the reported maximum and
-// decodes to the source.
-TEST(CompressImage, EveryDepthAndCodecRoundTripsWithinTheMaximum) {
-    for (CodecType type : {kAnimationCodecType, kRawCodecType})
-        for (int depth : {1, 2, 4, 8, 16, 32})
-            for (Pattern p : {Pattern::Noise, Pattern::Alternating, Pattern::Stripes}) {
-                Map m(make_image(45, 7, depth, p, UInt32(depth)));
-                Compressed c;
-                compress(m, nullptr, type, c);
-                const std::string what = "depth " + std::to_string(depth) + " " + pattern_name(p);
-                ASSERT_EQ(c.err, noErr) << what;
-                const ImageDescription& d = **c.desc;
-                EXPECT_EQ(d.depth, depth);
-                EXPECT_EQ(d.clutID, -1);
-                EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.name + 1), d.name[0]),
-                          type == kRawCodecType ? "None" : "Animation");
-                if (type == kRawCodecType) {
-                    EXPECT_EQ(size_t(d.dataSize), visible_row_bytes(45, depth) * 7) << what;
-                }
-                EXPECT_TRUE(same_pixels(decode(c), m.im)) << what;
-            }
-}
-
 // srcRect is in the pixel map's bounds coordinates, and may start inside a
 // byte at depths below 8.
 TEST(CompressImage, CompressesTheSourceRectangleOnly) {

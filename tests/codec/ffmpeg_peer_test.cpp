@@ -4,10 +4,7 @@
 //    exactly what ffmpeg's decoder produces from the same packets;
 //  - our encoder, key and delta frames, at every depth: ffmpeg's decoder
 //    must give back the source pixels (and, below 16 bits, use the standard
-//    colour tables for clutID -1);
-//  - key frame sizes: ours are never larger than ffmpeg's.
-// ffmpeg reads Animation frames only from a container (the depth comes from
-// the sample description), so our frames go to it in a minimal movie file.
+//    colour tables for clutID -1).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,7 +17,7 @@
 #include <unistd.h>
 
 #include "CodecTestSupport.h"
-#include "MiniMov.h"
+#include "platform/movies/format/MovieFile.h"
 #include "platform/codecs/rle/AnimationDecoder.h"
 #include "platform/codecs/rle/AnimationEncoder.h"
 #include "platform/quickdraw/StandardColors.h"
@@ -62,6 +59,33 @@ protected:
 
     fs::path dir_;
 };
+
+// Our frames in a movie file of our own writer (frames 1 and 7 key frames):
+// ffmpeg reads Animation only from a container, which gives it the depth.
+void write_movie(const std::string& p, const std::vector<std::vector<UInt8>>& frames, SInt32 w, SInt32 h, int depth) {
+    namespace mv = platform::movies;
+    auto file = mv::open_data_file(p, mv::OpenMode::create).value();
+    auto writer = mv::MovieFileWriter::create(*file).value();
+    mv::Movie m;
+    m.header.time_scale = 600;
+    mv::Track t = mv::Track::make(1, mv::kVide, 600, UInt32(w) << 16, UInt32(h) << 16, 0);
+    mv::VideoDescription d;
+    d.codec = platform::fourcc("rle ");
+    d.width = SInt16(w);
+    d.height = SInt16(h);
+    d.depth = SInt16(depth);
+    d.clut_id = -1;
+    t.media.descriptions.entries.push_back(d.write());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const UInt64 at = writer.append(frames[i]).value();
+        ASSERT_TRUE(t.media.samples.add_chunk(at, 1, UInt32(frames[i].size()), 60, 1, i % 6 == 0).ok());
+    }
+    mv::insert_whole_media(t, 600);
+    m.tracks.push_back(std::move(t));
+    m.header.next_track_id = 2;
+    m.update_durations();
+    ASSERT_TRUE(writer.append_movie(m, 0).ok());
+}
 
 // Frames with a gradient background, a moving block, a run of repeated
 // frames and speckles in one area, so delta frames have work to do.
@@ -167,15 +191,7 @@ TEST_F(FfmpegPeer, FfmpegDecodesOurFramesAtEveryDepth) {
             const ConstPixelView prev = i ? frames[size_t(i - 1)].cview() : ConstPixelView{};
             coded.push_back(*rle::encode_frame(frames[size_t(i)].cview(), depth, (i % 6) ? &prev : nullptr));
         }
-        ImageDescription d{};
-        d.cType = kAnimationCodecType;
-        d.width = SInt16(w);
-        d.height = SInt16(h);
-        d.hRes = d.vRes = 0x00480000;
-        d.frameCount = 1;
-        d.depth = SInt16(depth);
-        d.clutID = -1;
-        write(path("ours.mov"), mini_mov(coded, d, {1, 7}));
+        write_movie(path("ours.mov"), coded, w, h, depth);
 
         const bool indexed = depth <= 8;
         const char* pixFmt = indexed ? "pal8" : depth == 16 ? "rgb555be" : depth == 24 ? "rgb24" : "argb";

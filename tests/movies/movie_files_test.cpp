@@ -138,52 +138,6 @@ TEST(MovieFiles, ReadingThenSavingUnchangedWritesTheSameMovie) {
     EXPECT_EQ(count_of(dir / "ours.mov", "moov"), 1u);
 }
 
-TEST(MovieFiles, SavedUserDataIsThereWhenReopenedAndGrowthMovesTheMovie) {
-    TempDir dir;
-    std::string path = dir / "m.mov";
-    DisposeMovie(make_movie(path));
-    Bytes samples = samples_of_file(path);
-    auto size_before = std::filesystem::file_size(path);
-    struct Save {
-        size_t text_bytes;       // of a 0xA9 'inf' text added
-        bool file_may_grow;
-    } saves[] = {{40, false}, {40, false}, {40000, true}, {10, false}};
-    std::string last;
-    for (const Save& s : saves) {
-        SCOPED_TRACE(s.text_bytes);
-        {
-            Opened m(path);
-            ASSERT_EQ(m.err, noErr);
-            last = std::string(s.text_bytes, 'k') + std::to_string(s.text_bytes);
-            Handle h = NewHandle(Size(last.size()));
-            std::memcpy(*h, last.data(), last.size());
-            ASSERT_EQ(AddUserDataText(GetMovieUserData(m.movie), h, kUserDataTextInformation, 1, 0), noErr);
-            UInt32 loop = 1;
-            ASSERT_EQ(SetUserDataItem(GetTrackUserData(GetMovieIndTrack(m.movie, 1)), &loop, 4, 'LOOP', 0), noErr);
-            DisposeHandle(h);
-            ASSERT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), noErr);
-        }
-        auto size_after = std::filesystem::file_size(path);
-        if (!s.file_may_grow) {
-            EXPECT_EQ(size_after, size_before) << "a small save fits in the free space";
-        }
-        size_before = size_after;
-        EXPECT_EQ(count_of(path, "moov"), 1u);
-        EXPECT_GE(count_of(path, "free"), 1u);
-        EXPECT_TRUE(ffprobe_clean(path));
-
-        Opened again(path, fsRdPerm);
-        ASSERT_EQ(again.err, noErr);
-        Handle h = NewHandle(0);
-        ASSERT_EQ(GetUserDataText(GetMovieUserData(again.movie), h, kUserDataTextInformation, 1, 0), noErr);
-        EXPECT_EQ(std::string(*h, *h + GetHandleSize(h)), last);
-        DisposeHandle(h);
-        UInt32 loop = 0;
-        EXPECT_EQ(GetUserDataItem(GetTrackUserData(GetMovieIndTrack(again.movie, 1)), &loop, 4, 'LOOP', 0), noErr);
-        EXPECT_EQ(all_samples(again.movie), samples);
-    }
-}
-
 TEST(MovieFiles, SavingIntoAFileOpenedReadOnlyOrReplacedIsRefused) {
     TempDir dir;
     std::string path = dir / "m.mov";
