@@ -28,7 +28,6 @@ struct ThreeTracks {
     std::vector<Track> tracks;
 };
 
-std::string pstring(const unsigned char* p) { return std::string(reinterpret_cast<const char*>(p + 1), p[0]); }
 
 }  // namespace
 
@@ -58,18 +57,6 @@ TEST(MovieToolbox, TrackLookupsByIndexTypeCharacteristicAndEnabledState) {
         Track t = GetMovieIndTrackType(m.movie, c.index, c.type, c.flags);
         EXPECT_EQ(t, c.expected < 0 ? nullptr : m.tracks[size_t(c.expected)]);
     }
-    EXPECT_EQ(GetTrackMovie(m.tracks[2]), m.movie);
-    EXPECT_EQ(GetMediaTrack(GetTrackMedia(m.tracks[2])), m.tracks[2]);
-    EXPECT_EQ(GetTrackID(m.tracks[0]), 1);
-    EXPECT_EQ(GetTrackID(m.tracks[2]), 3);
-
-    Str255 name;
-    OSType type = 0;
-    GetMediaHandlerDescription(GetTrackMedia(m.tracks[1]), &type, name, nullptr);
-    EXPECT_EQ(type, SoundMediaType);
-    EXPECT_EQ(pstring(name), "Sound");
-    ASSERT_EQ(MediaGetName(GetMediaHandler(GetTrackMedia(m.tracks[0])), name, 0, nullptr), noErr);
-    EXPECT_EQ(pstring(name), "Video");
 }
 
 TEST(MovieToolbox, StatusNamesTheFirstEnabledTrackPlaybackCannotPresent) {

@@ -50,15 +50,11 @@ TEST_P(NewMoviePeer, FfprobeSeesAnAnimationStreamAndAnUnsignedPcmStream) {
         EXPECT_NE(a.find(line), std::string::npos) << line << a;
 }
 
-TEST_P(NewMoviePeer, FfmpegDecodesEverythingWithoutAWord) {
-    REQUIRE_TOOL("ffmpeg");
-    auto o = run("ffmpeg -nostdin -v error -i " + shell_quote(path()) + " -f null - 2>&1");
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.text, "");
-}
-
 TEST_P(NewMoviePeer, EveryFrameFfmpegDecodesIsTheFrameDrawnAndTheFrameWeDecode) {
     REQUIRE_TOOL("ffmpeg");
+    auto silent = run("ffmpeg -nostdin -v error -i " + shell_quote(path()) + " -f null - 2>&1");
+    EXPECT_EQ(silent.status, 0);
+    EXPECT_EQ(silent.text, "") << "ffmpeg complains";
     auto o = run("ffmpeg -nostdin -v error -i " + shell_quote(path()) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
     const size_t frame_bytes = size_t(newmovie::kWidth) * newmovie::kHeight * 3;
     ASSERT_EQ(o.text.size(), frame_bytes * newmovie::kFrames);
