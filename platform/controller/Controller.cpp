@@ -3,24 +3,13 @@
 #include <algorithm>
 
 #include "platform/controller/ControllerLook.h"
-#include "platform/controller/InPort.h"
 #include "platform/movies/MovieObjects.h"
 #include "platform/movies/Scrap.h"
 #include "platform/movies/playback/Player.h"
+#include "platform/quickdraw/kit/PortGuard.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::controller {
-
-namespace {
-
-Rect union_of(const Rect& a, const Rect& b) {
-    return Rect{std::min(a.top, b.top), std::min(a.left, b.left), std::max(a.bottom, b.bottom), std::max(a.right, b.right)};
-}
-
-bool same(const Rect& a, const Rect& b) {
-    return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
-}
-
-}  // namespace
 
 Controller* controller_of(MovieController mc) { return components::instance_as<Controller>(mc); }
 
@@ -49,12 +38,12 @@ void Controller::attach_movie(::Movie movie, const Rect& rect, SInt32 flags) {
     } else if (flags & mcTopLeftMovie) {
         want = Rect{rect.top, rect.left, SInt16(rect.top + h), SInt16(rect.left + w)};
     } else {
-        const SInt16 left = SInt16(rect.left + (rect.right - rect.left - w) / 2);
+        const SInt16 left = SInt16(kit::centred_left(rect, w));
         const SInt16 top = SInt16(rect.top + std::max(0, (rect.bottom - rect.top - bar - h) / 2));
         want = Rect{top, left, SInt16(top + h), SInt16(left + w)};
     }
     // Setting an unchanged box would mark the movie changed for nothing.
-    if (!same(want, box)) SetMovieBox(movie, &want);
+    if (!kit::equal(want, box)) SetMovieBox(movie, &want);
     detached_bar_ = Rect{want.bottom, want.left, SInt16(want.bottom + kBarHeight), want.right};
 }
 
@@ -70,7 +59,7 @@ void Controller::replace_movie(::Movie movie, WindowRef window, Point where) {
     Rect box;
     GetMovieBox(movie, &box);
     const Rect want{where.v, where.h, SInt16(where.v + box.bottom - box.top), SInt16(where.h + box.right - box.left)};
-    if (!same(want, box)) SetMovieBox(movie, &want);
+    if (!kit::equal(want, box)) SetMovieBox(movie, &want);
     detached_bar_ = Rect{want.bottom, want.left, SInt16(want.bottom + kBarHeight), want.right};
     invalidate(bounds());
 }
@@ -96,7 +85,7 @@ Rect Controller::bar_rect() const {
 
 Rect Controller::bounds() const {
     if (!attached_) return detached_bar_;
-    return visible_ ? union_of(movie_box(), bar_rect()) : movie_box();
+    return visible_ ? kit::enclosing(movie_box(), bar_rect()) : movie_box();
 }
 
 bool Controller::speaker_shown() const {
@@ -130,7 +119,7 @@ void Controller::set_visible(bool visible) {
     if (visible == visible_) return;
     const Rect before = bounds();
     visible_ = visible;
-    invalidate(union_of(before, bounds()));
+    invalidate(kit::enclosing(before, bounds()));
     invalidate(bar_rect());
     size_changed();
 }
@@ -193,13 +182,13 @@ SInt32 Controller::info() {
 // ------------------------------------------------------------ drawing
 
 void Controller::invalidate(const Rect& r) {
-    if (!window_ || (control_flags_ & mcFlagsDontInvalidate) || is_empty(r)) return;
+    if (!window_ || (control_flags_ & mcFlagsDontInvalidate) || kit::is_empty(r)) return;
     InvalWindowRect(window_, &r);
 }
 
 void Controller::draw(WindowRef w) {
     if (!movie_ || (w && w != window_)) return;
-    InPort in(port_);
+    const kit::PortGuard in(port_, kit::Keep::port);
     if (auto* m = movies::movie_of(movie_)) movies::playback::player_of(*m).draw();
     if (visible_) draw_bar();
     else if (use_badge_) draw_badge(movie_box());
@@ -207,7 +196,7 @@ void Controller::draw(WindowRef w) {
 
 void Controller::draw_bar() {
     if (!visible_ || !port_ || !movie_) return;
-    InPort in(port_);
+    const kit::PortGuard in(port_, kit::Keep::port);
     const BarLayout l = layout();
     const SInt64 duration = GetMovieDuration(movie_);
     TimeValue sel_start = 0, sel_length = 0;

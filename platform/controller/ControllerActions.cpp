@@ -9,14 +9,11 @@
 #include "platform/movies/MovieBox.h"
 #include "platform/movies/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::controller {
 
 namespace {
-
-bool same_rect(const Rect& a, const Rect& b) {
-    return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
-}
 
 bool same_options(const BarOptions& a, const BarOptions& b) {
     return a.speaker == b.speaker && a.steps == b.steps && a.grow == b.grow;
@@ -108,7 +105,7 @@ ComponentResult Controller::perform(SInt16 action, void* params) {
         const BarOptions before = bar_options();
         const Rect old = bounds();
         const Rect* r = static_cast<const Rect*>(params);
-        if (r && !is_empty(*r)) grow_bounds_ = *r;
+        if (r && !kit::is_empty(*r)) grow_bounds_ = *r;
         else grow_bounds_.reset();
         reshaped(before, old);
         return noErr;
@@ -206,7 +203,7 @@ ComponentResult Controller::set_flags(UInt32 value) {
 void Controller::reshaped(const BarOptions& before, const Rect& old) {
     const BarOptions now = bar_options();
     const Rect b = bounds();
-    if (same_options(before, now) && same_rect(old, b)) return;
+    if (same_options(before, now) && kit::equal(old, b)) return;
     invalidate(old);
     invalidate(b);
     if (visible_) invalidate(bar_rect());

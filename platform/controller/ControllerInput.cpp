@@ -12,14 +12,15 @@
 #include "platform/Windows.h"
 #include "platform/controller/Controller.h"
 #include "platform/controller/ControllerLook.h"
-#include "platform/controller/InPort.h"
+#include "platform/quickdraw/kit/PortGuard.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::controller {
 
 bool Controller::in_front() const { return window_ && FrontWindow() == window_; }
 
 Point Controller::mouse_local() {
-    InPort in(port_);
+    const kit::PortGuard in(port_, kit::Keep::port);
     Point p{};
     GetMouse(&p);
     return p;
@@ -37,11 +38,11 @@ bool Controller::player_event(const EventRecord& e) {
         if (hit != window_ || (part != inContent && part != inGrow)) return false;
         Point p = e.where;
         {
-            InPort in(port_);
+            const kit::PortGuard in(port_, kit::Keep::port);
             GlobalToLocal(&p);
         }
         const bool in_bar = visible_ && hit_part(layout(), p) != Part::None;
-        if (!in_bar && !point_in(movie_box(), p)) return false;
+        if (!in_bar && !kit::contains(movie_box(), p)) return false;
         EventRecord copy = e;
         act(mcActionMouseDown, &copy);
         return true;
@@ -88,7 +89,7 @@ bool Controller::key(const EventRecord& e) {
 void Controller::mouse_down(const EventRecord& e) {
     Point p = e.where;
     {
-        InPort in(port_);
+        const kit::PortGuard in(port_, kit::Keep::port);
         GlobalToLocal(&p);
     }
     const Part part = visible_ ? hit_part(layout(), p) : Part::None;
@@ -101,7 +102,7 @@ void Controller::mouse_down(const EventRecord& e) {
     case Part::Grow: track_grow(p); break;
     case Part::None:
         // A click in the picture stops a playing movie.
-        if (movie_ && point_in(movie_box(), p) && GetMovieRate(movie_) != 0) act(mcActionPlay, nullptr);
+        if (movie_ && kit::contains(movie_box(), p) && GetMovieRate(movie_) != 0) act(mcActionPlay, nullptr);
         while (WaitMouseUp()) {
         }
         break;
@@ -124,7 +125,7 @@ void Controller::track_button(Part part) {
     UInt32 next_repeat = TickCount() + 20;
     bool inside = true;
     while (WaitMouseUp()) {
-        const bool now = point_in(r, mouse_local());
+        const bool now = kit::contains(r, mouse_local());
         if (now != inside) {
             inside = now;
             pressed_ = inside ? part : Part::None;
@@ -136,7 +137,7 @@ void Controller::track_button(Part part) {
         }
         if (movie_) MoviesTask(movie_, 0);
     }
-    inside = point_in(r, mouse_local());
+    inside = kit::contains(r, mouse_local());
     pressed_ = Part::None;
     if (part == Part::Play && inside && movie_) {
         const Fixed preferred = GetMoviePreferredRate(movie_);
@@ -203,14 +204,14 @@ void Controller::track_volume() {
     pressed_ = Part::Speaker;
     draw_bar();
     auto show = [&] {
-        InPort in(port_);
+        const kit::PortGuard in(port_, kit::Keep::port);
         draw_volume_popup(popup, GetMovieVolume(movie_));
     };
     show();
     bool moved = false;
     while (WaitMouseUp()) {
         const Point m = mouse_local();
-        if (!moved && point_in(l.speaker, m)) continue;   // still on the button: no change yet
+        if (!moved && kit::contains(l.speaker, m)) continue;   // still on the button: no change yet
         moved = true;
         SInt16 v = volume_at_y(popup, m.v);
         if (v != GetMovieVolume(movie_)) {

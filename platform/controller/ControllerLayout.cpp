@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/quickdraw/kit/Rects.h"
+
 namespace platform::controller {
 
 namespace {
@@ -11,10 +13,6 @@ Rect make(SInt32 top, SInt32 left, SInt32 bottom, SInt32 right) {
 }
 
 }  // namespace
-
-bool point_in(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
-
-bool is_empty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 SInt16 minimum_bar_width(BarOptions o) {
     return SInt16((o.speaker ? kButtonWidth : 0) + kButtonWidth + kMinSliderWidth + (o.steps ? 2 * kStepWidth : 0) +
@@ -49,13 +47,13 @@ BarLayout layout_bar(const Rect& bar, BarOptions o) {
 }
 
 Part hit_part(const BarLayout& l, Point p) {
-    if (!point_in(l.bar, p)) return Part::None;
-    if (point_in(l.speaker, p)) return Part::Speaker;
-    if (point_in(l.play, p)) return Part::Play;
-    if (point_in(l.step_back, p)) return Part::StepBack;
-    if (point_in(l.step_forward, p)) return Part::StepForward;
-    if (point_in(l.grow, p)) return Part::Grow;
-    if (point_in(l.slider, p)) return Part::Slider;
+    if (!kit::contains(l.bar, p)) return Part::None;
+    if (kit::contains(l.speaker, p)) return Part::Speaker;
+    if (kit::contains(l.play, p)) return Part::Play;
+    if (kit::contains(l.step_back, p)) return Part::StepBack;
+    if (kit::contains(l.step_forward, p)) return Part::StepForward;
+    if (kit::contains(l.grow, p)) return Part::Grow;
+    if (kit::contains(l.slider, p)) return Part::Slider;
     return Part::None;
 }
 

@@ -63,7 +63,4 @@ Rect volume_popup(const BarLayout& layout, const Rect& port);
 SInt16 volume_at_y(const Rect& popup, SInt32 y);
 SInt16 y_at_volume(const Rect& popup, SInt16 volume);
 
-bool point_in(const Rect& r, Point p);
-bool is_empty(const Rect& r);
-
 }  // namespace platform::controller

@@ -10,51 +10,26 @@
 #include <algorithm>
 
 #include "platform/QuickDraw.h"
+#include "platform/quickdraw/PixelFormat.h"
+#include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/PortGuard.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::controller {
 
 namespace {
 
-class SavedPen {
-public:
-    SavedPen() {
-        GetPenState(&pen_);
-        GetForeColor(&fore_);
-        GetBackColor(&back_);
-        clip_ = NewRgn();
-        GetClip(clip_);
-        PenNormal();
-    }
-    ~SavedPen() {
-        SetClip(clip_);
-        DisposeRgn(clip_);
-        RGBForeColor(&fore_);
-        RGBBackColor(&back_);
-        SetPenState(&pen_);
-    }
-    SavedPen(const SavedPen&) = delete;
-    SavedPen& operator=(const SavedPen&) = delete;
+namespace palette = kit::palette;
 
-private:
-    PenState pen_{};
-    RGBColor fore_{}, back_{};
-    RgnHandle clip_ = nullptr;
-};
-
-void grey(UInt16 level) {
-    const RGBColor c{level, level, level};
-    RGBForeColor(&c);
-}
-
-void colour(UInt16 r, UInt16 g, UInt16 b) {
-    const RGBColor c{r, g, b};
-    RGBForeColor(&c);
+void colour(quickdraw::RGB8 c) {
+    const RGBColor rgb = quickdraw::to_rgb_color(c);
+    RGBForeColor(&rgb);
 }
 
 void fill(SInt32 left, SInt32 top, SInt32 right, SInt32 bottom) {
-    if (right <= left || bottom <= top) return;
-    const Rect r{SInt16(top), SInt16(left), SInt16(bottom), SInt16(right)};
-    PaintRect(&r);
+    const Rect r = kit::to_rect(left, top, right, bottom);
+    if (!kit::is_empty(r)) PaintRect(&r);
 }
 
 void hline(SInt32 left, SInt32 right, SInt32 y) { fill(left, y, right, y + 1); }
@@ -70,21 +45,19 @@ void triangle(SInt32 x, SInt32 top, SInt32 h, int dir) {
     }
 }
 
-SInt32 mid_x(const Rect& r) { return (r.left + r.right) / 2; }
-
-UInt16 glyph_grey(bool active) { return active ? 0x0000 : 0x8888; }
+quickdraw::RGB8 glyph_colour(bool active) { return active ? palette::kBarGlyph : palette::kBarInactive; }
 
 void button_face(const Rect& r, bool pressed) {
     if (r.right <= r.left) return;
-    grey(pressed ? kPressedFace : kBarFace);
+    colour(pressed ? palette::kBarPressed : palette::kBarFace);
     fill(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1);
-    grey(0x5555);
+    colour(palette::kBarLine);
     vline(r.right - 1, r.top, r.bottom);
 }
 
 void draw_speaker(const Rect& r, const BarLook& look) {
     button_face(r, look.pressed == Part::Speaker);
-    grey(glyph_grey(look.active));
+    colour(glyph_colour(look.active));
     const SInt32 x = r.left + 5, y = r.top + 6;
     fill(x, y, x + 3, y + 4);                    // the box
     for (SInt32 i = 0; i < 4; ++i) vline(x + 3 + i, y - i, y + 4 + i);   // the cone
@@ -101,8 +74,8 @@ void draw_speaker(const Rect& r, const BarLook& look) {
 
 void draw_play(const Rect& r, const BarLook& look) {
     button_face(r, look.pressed == Part::Play);
-    grey(glyph_grey(look.active));
-    const SInt32 cx = mid_x(r);
+    colour(glyph_colour(look.active));
+    const SInt32 cx = kit::centre_h(r);
     if (look.playing) {                          // pause: two bars
         fill(cx - 4, r.top + 4, cx - 1, r.bottom - 4);
         fill(cx + 1, r.top + 4, cx + 4, r.bottom - 4);
@@ -113,8 +86,8 @@ void draw_play(const Rect& r, const BarLook& look) {
 
 void draw_step(const Rect& r, bool pressed, int dir, bool active) {
     button_face(r, pressed);
-    grey(glyph_grey(active));
-    const SInt32 cx = mid_x(r);
+    colour(glyph_colour(active));
+    const SInt32 cx = kit::centre_h(r);
     if (dir < 0) {
         vline(cx - 4, r.top + 4, r.bottom - 4);
         triangle(cx + 2, r.top + 4, 8, -1);
@@ -127,20 +100,20 @@ void draw_step(const Rect& r, bool pressed, int dir, bool active) {
 void draw_slider(const BarLayout& l, const BarLook& look) {
     const Rect& s = l.slider;
     if (s.right <= s.left) return;
-    grey(kBarFace);
+    colour(palette::kBarFace);
     fill(s.left, s.top + 1, s.right, s.bottom - 1);
     // The groove.
     const SInt32 top = s.top + 5, bottom = s.bottom - 5;
-    grey(0x7777);
+    colour(palette::kBarGroove);
     fill(l.track_left - 2, top, l.track_right + 3, bottom);
-    grey(0xFFFF);
+    colour(palette::kBarGrooveInside);
     fill(l.track_left - 1, top + 1, l.track_right + 2, bottom);
     if (look.sel_right > look.sel_left) {
-        colour(kSelectionBlue, kSelectionBlue, 0xCCCC);
+        colour(palette::kBarSelection);
         fill(look.sel_left, top + 1, look.sel_right + 1, bottom);
     }
     // The thumb: an upright diamond, 7 wide and 11 high.
-    grey(look.active ? 0x2222 : 0x8888);
+    colour(look.active ? palette::kBarThumb : palette::kBarInactive);
     for (SInt32 row = 0; row < 11; ++row) {
         const SInt32 half = std::min<SInt32>(std::min(row, 10 - row), 3);
         hline(look.thumb_x - half, look.thumb_x + half + 1, s.top + 3 + row);
@@ -149,9 +122,9 @@ void draw_slider(const BarLayout& l, const BarLook& look) {
 
 void draw_grow(const Rect& r) {
     if (r.right <= r.left) return;
-    grey(kBarFace);
+    colour(palette::kBarFace);
     fill(r.left, r.top + 1, r.right - 1, r.bottom - 1);
-    grey(0x6666);
+    colour(palette::kBarGrip);
     for (int i = 0; i < 3; ++i) {
         const SInt32 d = 4 + 4 * i;
         for (SInt32 k = 0; k < d; ++k) fill(r.right - 3 - d + k, r.bottom - 3 - k, r.right - 2 - d + k, r.bottom - 2 - k);
@@ -163,11 +136,12 @@ void draw_grow(const Rect& r) {
 void draw_controller_bar(const BarLayout& l, const BarLook& look) {
     const Rect& bar = l.bar;
     if (bar.right <= bar.left) return;
-    SavedPen saved;
+    const kit::PortGuard saved(&quickdraw::current_port(), kit::Keep::drawing_state);
+    PenNormal();
     ClipRect(&bar);
-    grey(kBarFace);
+    colour(palette::kBarFace);
     PaintRect(&bar);
-    grey(0x5555);
+    colour(palette::kBarLine);
     FrameRect(&bar);
     if (l.speaker.right > l.speaker.left) draw_speaker(l.speaker, look);
     draw_play(l.play, look);
@@ -175,39 +149,41 @@ void draw_controller_bar(const BarLayout& l, const BarLook& look) {
     if (l.step_back.right > l.step_back.left) {
         draw_step(l.step_back, look.pressed == Part::StepBack, -1, look.active);
         draw_step(l.step_forward, look.pressed == Part::StepForward, +1, look.active);
-        grey(0x5555);
+        colour(palette::kBarLine);
         vline(l.step_back.left - 1, bar.top, bar.bottom);
     } else if (l.grow.right > l.grow.left) {
-        grey(0x5555);
+        colour(palette::kBarLine);
         vline(l.grow.left - 1, bar.top, bar.bottom);
     }
     draw_grow(l.grow);
 }
 
 void draw_volume_popup(const Rect& popup, SInt16 volume) {
-    SavedPen saved;
+    const kit::PortGuard saved(&quickdraw::current_port(), kit::Keep::drawing_state);
+    PenNormal();
     ClipRect(&popup);
-    grey(kBarFace);
+    colour(palette::kBarFace);
     PaintRect(&popup);
-    grey(0x3333);
+    colour(palette::kPopupFrame);
     FrameRect(&popup);
     const Rect track{SInt16(popup.top + 4), SInt16(popup.left + 8), SInt16(popup.top + 4 + kVolumeTrack + 1),
                      SInt16(popup.left + 12)};
-    grey(0x7777);
+    colour(palette::kBarGroove);
     PaintRect(&track);
     const SInt32 y = y_at_volume(popup, SInt16(std::max<SInt32>(volume, 0)));
-    grey(0x2222);
+    colour(palette::kBarThumb);
     fill(popup.left + 3, y - 2, popup.right - 3, y + 3);
 }
 
 void draw_badge(const Rect& box) {
     if (box.right - box.left < 24 || box.bottom - box.top < 16) return;
-    SavedPen saved;
+    const kit::PortGuard saved(&quickdraw::current_port(), kit::Keep::drawing_state);
+    PenNormal();
     const Rect b{SInt16(box.bottom - 14), SInt16(box.left + 2), SInt16(box.bottom - 2), SInt16(box.left + 22)};
     ClipRect(&b);
-    grey(kBarFace);
+    colour(palette::kBarFace);
     PaintRect(&b);
-    grey(0x3333);
+    colour(palette::kPopupFrame);
     FrameRect(&b);
     triangle(b.left + 8, b.top + 2, 8, +1);
 }

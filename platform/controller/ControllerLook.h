@@ -23,9 +23,4 @@ void draw_volume_popup(const Rect& popup, SInt16 volume);
 // The small badge in the movie's lower left corner shown while the bar is hidden.
 void draw_badge(const Rect& movie_box);
 
-// Colours of the bar, shared with the tests' pixel probes.
-inline constexpr UInt16 kBarFace = 0xDDDD;      // grey level of the bar's face
-inline constexpr UInt16 kPressedFace = 0x9999;  // a button held down
-inline constexpr UInt16 kSelectionBlue = 0x4444;   // selection band: R = G = this, B = 0xCCCC
-
 }  // namespace platform::controller

@@ -7,7 +7,7 @@
 #include "platform/Memory.h"
 #include "platform/Resources.h"
 #include "platform/dialogs/DialogManager.h"
-#include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/kit/PortGuard.h"
 #include "platform/resources/ResourceChain.h"
 
 namespace {
@@ -30,7 +30,7 @@ SInt16 run_alert(SInt16 alertID, ModalFilterUPP filter) {
     t.bounds = a->bounds;
     t.proc_id = dBoxProc;
     t.items_id = a->items_id;
-    platform::quickdraw::CurrentPortGuard keepPort;
+    platform::kit::PortGuard keepPort;
     Dialog* d = new_dialog_from_resources(t, reinterpret_cast<WindowRef>(-1));
     if (!d) return -1;
     d->is_alert = true;

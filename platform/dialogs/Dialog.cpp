@@ -7,9 +7,10 @@
 
 #include "platform/Memory.h"
 #include "platform/Windows.h"
-#include "platform/dialogs/DialogLook.h"
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/WindowManager.h"
 
 namespace platform::dialogs {
@@ -35,7 +36,7 @@ void fit_on_screen(WindowRef ref) {
         return;
     const Rect content = w->content();
     const SInt32 fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-    SInt32 left = desk.left + (desk.right - desk.left - fw) / 2;
+    SInt32 left = kit::centred_left(desk, fw);
     SInt32 top = desk.top + std::max<SInt32>(0, (desk.bottom - desk.top - fh) / 3);
     left += content.left - frame.left;
     top += content.top - frame.top;
@@ -67,7 +68,7 @@ Result<std::unique_ptr<Dialog>> Dialog::create(const DialogTemplate& t, const st
     d->window_ = NewCWindow(nullptr, &t.bounds, title, t.visible, t.proc_id, behind, t.go_away, SRefCon(t.ref_con));
     if (!d->window_) return fail(memFullErr, "no memory for a dialog window");
     SetWindowKind(d->window_, dialogKind);
-    if (quickdraw::GrafPort* p = quickdraw::port_from(d->port())) p->back = quickdraw::to_rgb_color(look::kDialogBack);
+    if (quickdraw::GrafPort* p = quickdraw::port_from(d->port())) p->back = quickdraw::to_rgb_color(kit::palette::kDialogBack);
     fit_on_screen(d->window_);
     for (SInt16 i = 1; i <= d->count(); ++i)
         if (d->item(i)->is_edit()) {
@@ -87,8 +88,7 @@ GrafPtr Dialog::port() const { return GetWindowPort(window_); }
 
 SInt16 Dialog::item_at(Point p) const {
     for (SInt16 i = 1; i <= count(); ++i) {
-        const Rect& r = item(i)->box;
-        if (p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom) return i;
+        if (kit::contains(item(i)->box, p)) return i;
     }
     return 0;
 }

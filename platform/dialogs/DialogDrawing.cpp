@@ -15,7 +15,8 @@
 #include "platform/quickdraw/Fonts.h"
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
-#include "platform/windows/Appearance.h"
+#include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/ChromePainter.h"
 #include "platform/windows/WindowManager.h"
 
@@ -25,8 +26,7 @@ namespace {
 using quickdraw::Region;
 using quickdraw::RGB8;
 using quickdraw::to_rect;
-
-Rect outset(const Rect& r, SInt32 d) { return to_rect(r.left - d, r.top - d, r.right + d, r.bottom + d); }
+namespace palette = kit::palette;
 
 bool dialog_active(const Dialog& d) {
     windows::Window* w = windows::WindowManager::get().find(d.window());
@@ -39,38 +39,38 @@ void draw_button(Painter& p, const Dialog& d, SInt16 n) {
     const bool enabled = it.enabled();
     const SInt16 radius = SInt16(std::min<SInt32>(look::kButtonRadius, (r.bottom - r.top) / 2));
     Region face = rounded_rect(r, radius);
-    Region inner = rounded_rect(outset(r, -1), SInt16(std::max(0, radius - 1)));
+    Region inner = rounded_rect(kit::inset(r, 1), SInt16(std::max(0, radius - 1)));
     Region border = face;
     border.subtract(inner);
-    p.fill(inner, it.pressed ? look::kButtonPressed : look::kButtonFace);
-    p.fill(border, enabled ? look::kButtonBorder : look::kButtonBorderDimmed);
+    p.fill(inner, it.pressed ? palette::kHighlight : palette::kButtonFace);
+    p.fill(border, enabled ? palette::kButtonBorder : palette::kButtonBorderDisabled);
     if (n == d.default_item) {
         const SInt32 g = look::kRingGap, w = look::kRingWidth;
-        Region ring = rounded_rect(outset(r, g + w), SInt16(radius + g + w));
-        ring.subtract(rounded_rect(outset(r, g), SInt16(radius + g)));
-        p.fill(ring, enabled ? look::kDefaultRing : look::kButtonBorderDimmed);
+        Region ring = rounded_rect(kit::inset(r, -(g + w)), SInt16(radius + g + w));
+        ring.subtract(rounded_rect(kit::inset(r, -g), SInt16(radius + g)));
+        p.fill(ring, enabled ? palette::kDefaultRing : palette::kButtonBorderDisabled);
     }
     const SInt32 room = r.right - r.left - 8;
     std::string title = windows::elide_to_width(d.text(n), room, [](std::string_view s) { return dialog_text_width(s); });
     const SInt32 width = dialog_text_width(title);
-    p.text(title, r.left + (r.right - r.left - width) / 2, p.centred_baseline(r),
-           it.pressed ? look::kButtonPressedText : enabled ? look::kText : look::kTextDimmed);
+    p.text(title, kit::centred_left(r, width), p.centred_baseline(r),
+           it.pressed ? palette::kHighlightText : enabled ? palette::kText : palette::kDisabledText);
 }
 
 void draw_mark_control(Painter& p, const Dialog& d, SInt16 n) {
     const Item& it = *d.item(n);
     const Rect& r = it.box;
     const SInt32 s = look::kMarkSize;
-    const SInt32 top = r.top + (r.bottom - r.top - s) / 2;
+    const SInt32 top = kit::centred_top(r, s);
     const Rect mark = to_rect(r.left, top, r.left + s, top + s);
     const bool radio = it.kind() == ctrlItem + radCtrl;
     Region outer = radio ? rounded_rect(mark, SInt16(s / 2)) : Region(mark);
-    Region inner = radio ? rounded_rect(outset(mark, -1), SInt16(s / 2 - 1)) : Region(outset(mark, -1));
+    Region inner = radio ? rounded_rect(kit::inset(mark, 1), SInt16(s / 2 - 1)) : Region(kit::inset(mark, 1));
     Region border = outer;
     border.subtract(inner);
-    p.fill(inner, it.pressed ? look::kSelection : look::kButtonFace);
-    p.fill(border, it.enabled() ? look::kButtonBorder : look::kButtonBorderDimmed);
-    p.text(d.text(n), r.left + s + 5, p.centred_baseline(r), it.enabled() ? look::kText : look::kTextDimmed);
+    p.fill(inner, it.pressed ? palette::kSelection : palette::kButtonFace);
+    p.fill(border, it.enabled() ? palette::kButtonBorder : palette::kButtonBorderDisabled);
+    p.text(d.text(n), r.left + s + 5, p.centred_baseline(r), it.enabled() ? palette::kText : palette::kDisabledText);
 }
 
 void draw_static(Painter& p, const Dialog& d, SInt16 n) {
@@ -84,7 +84,7 @@ void draw_static(Painter& p, const Dialog& d, SInt16 n) {
     for (const TextLine& line : wrap_text(text, r.right - r.left, [](std::string_view s) { return dialog_text_width(s); })) {
         if (baseline - fi.ascent >= r.bottom) break;
         p.text(std::string_view(text).substr(line.start, line.length), r.left, baseline,
-               it.warning ? look::kRefusalText : look::kText);
+               it.warning ? palette::kRefusalText : palette::kText);
         baseline += lineHeight;
     }
 }
@@ -92,15 +92,15 @@ void draw_static(Painter& p, const Dialog& d, SInt16 n) {
 void draw_field_box(Painter& p, const Dialog& d, SInt16 n) {
     const Rect box = field_box(d.item(n)->box);
     const bool focused = n == d.focus() && dialog_active(d);
-    p.fill(box, focused ? look::kFieldFocusBorder : look::kFieldBorder);
-    p.fill(outset(box, -1), look::kFieldBack);
+    p.fill(box, focused ? palette::kHighlight : palette::kBoxBorder);
+    p.fill(kit::inset(box, 1), palette::kBoxBack);
 }
 
 // The text of an editable text item that does not have the keyboard.
 void draw_field_text(Painter& p, const Dialog& d, SInt16 n) {
     const Rect& r = d.item(n)->box;
     p.clip_to(r);
-    p.text(d.text(n), r.left + look::kFieldPadding, p.centred_baseline(r), look::kText);
+    p.text(d.text(n), r.left + look::kFieldPadding, p.centred_baseline(r), palette::kText);
 }
 
 void draw_focused_field(Painter& p, Dialog& d) {
@@ -116,17 +116,17 @@ void draw_focused_field(Painter& p, Dialog& d) {
     d.edit_scroll = scroll;
 
     p.clip_to(r);
-    p.fill(r, look::kFieldBack);
+    p.fill(r, palette::kBoxBack);
     const SInt32 x0 = r.left + look::kFieldPadding - scroll;
     const bool active = dialog_active(d);
     if (e.has_selection()) {
         const SInt32 a = dialog_text_width(std::string_view(text).substr(0, e.sel_start()));
         const SInt32 b = dialog_text_width(std::string_view(text).substr(0, e.sel_end()));
-        p.fill(to_rect(x0 + a, r.top, x0 + b, r.bottom), active ? look::kSelection : look::kSelectionInactive);
+        p.fill(to_rect(x0 + a, r.top, x0 + b, r.bottom), active ? palette::kSelection : palette::kSelectionInactive);
     }
-    p.text(text, x0, p.centred_baseline(r), look::kText);
+    p.text(text, x0, p.centred_baseline(r), palette::kText);
     if (!e.has_selection() && active && d.caret_on)
-        p.fill(to_rect(x0 + caretX, r.top, x0 + caretX + 1, r.bottom), look::kCaret);
+        p.fill(to_rect(x0 + caretX, r.top, x0 + caretX + 1, r.bottom), palette::kText);
 }
 
 void draw_one(Painter& p, Dialog& d, SInt16 n) {
@@ -162,9 +162,9 @@ Rect item_area(const Dialog& d, SInt16 n) {
 
 }  // namespace
 
-Rect field_box(const Rect& item) { return outset(item, look::kFieldOutset); }
+Rect field_box(const Rect& item) { return kit::inset(item, -look::kFieldOutset); }
 
-Rect ring_area(const Rect& button) { return outset(button, look::kRingGap + look::kRingWidth); }
+Rect ring_area(const Rect& button) { return kit::inset(button, -(look::kRingGap + look::kRingWidth)); }
 
 Region rounded_rect(const Rect& r, SInt16 radius) {
     const SInt32 h = r.bottom - r.top;
@@ -182,11 +182,10 @@ Region rounded_rect(const Rect& r, SInt16 radius) {
 }
 
 // Dialogs and the chrome share the application font at one size.
-static_assert(look::kTextSize == windows::look::kChromeTextSize);
 SInt32 dialog_text_width(std::string_view text) { return windows::chrome_text_width(text); }
 
 SInt32 dialog_line_height() {
-    const quickdraw::TextMetrics m = quickdraw::text_metrics(quickdraw::make_style(applFont, look::kTextSize, normal, 32));
+    const quickdraw::TextMetrics m = quickdraw::text_metrics(quickdraw::make_style(applFont, kit::kTextSize, normal, 32));
     return m.ascent + m.descent + m.leading;
 }
 
@@ -206,7 +205,7 @@ void draw_dialog(Dialog& d) {
     if (!p) return;
     Rect all;
     GetPortBounds(d.port(), &all);
-    p.fill(all, look::kDialogBack);
+    p.fill(all, palette::kDialogBack);
     for (SInt16 n = 1; n <= d.count(); ++n) {
         Painter item(d);   // each item starts from the port's own clip
         draw_one(item, d, n);
@@ -217,7 +216,7 @@ void draw_item(Dialog& d, SInt16 n) {
     if (!d.item(n)) return;
     Painter p(d);
     if (!p) return;
-    if (!d.item(n)->is_user()) p.fill(item_area(d, n), look::kDialogBack);
+    if (!d.item(n)->is_user()) p.fill(item_area(d, n), palette::kDialogBack);
     draw_one(p, d, n);
 }
 

@@ -9,10 +9,12 @@
 
 #include "platform/QuickDraw.h"
 #include "platform/dialogs/Dialog.h"
-#include "platform/dialogs/DialogLook.h"
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Region.h"
+#include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/PortGuard.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::dialogs {
 
@@ -20,11 +22,10 @@ class Painter {
 public:
     explicit Painter(const Dialog& d) : port_(quickdraw::port_from(d.port())) {
         if (!port_) return;
-        state_.emplace(*port_);
-        quickdraw::set_current_port(port_);
+        guard_.emplace(port_, kit::Keep::drawing_state);
         PenNormal();
         TextFont(applFont);
-        TextSize(look::kTextSize);
+        TextSize(kit::kTextSize);
         TextFace(normal);
         TextMode(srcOr);
     }
@@ -69,7 +70,7 @@ public:
     // The baseline that centres a line of text in rows [r.top, r.bottom).
     SInt32 centred_baseline(const Rect& r) const {
         FontInfo fi = font();
-        return r.top + (r.bottom - r.top - (fi.ascent + fi.descent) + 1) / 2 + fi.ascent;
+        return kit::centred_baseline(r.top, r.bottom, fi.ascent, fi.descent);
     }
 
 private:
@@ -78,9 +79,8 @@ private:
         RGBForeColor(&rgb);
     }
 
-    quickdraw::CurrentPortGuard current_;
     quickdraw::GrafPort* port_;
-    std::optional<quickdraw::PortStateGuard> state_;
+    std::optional<kit::PortGuard> guard_;
 };
 
 }  // namespace platform::dialogs

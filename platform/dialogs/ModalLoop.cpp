@@ -7,11 +7,10 @@
 #include "platform/dialogs/DialogDrawing.h"
 #include "platform/dialogs/DialogManager.h"
 #include "platform/events/EventsInternal.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::dialogs {
 namespace {
-
-bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
 
 Point mouse_local(const Dialog& d) { return d.to_local(events::mouse_position()); }
 
@@ -22,14 +21,14 @@ bool track_control(Dialog& d, SInt16 n) {
     it.pressed = true;
     draw_item(d, n);
     while (WaitMouseUp()) {
-        bool now = in_rect(it.box, mouse_local(d));
+        bool now = kit::contains(it.box, mouse_local(d));
         if (now != inside) {
             inside = now;
             it.pressed = inside;
             draw_item(d, n);
         }
     }
-    inside = in_rect(it.box, mouse_local(d));
+    inside = kit::contains(it.box, mouse_local(d));
     it.pressed = false;
     draw_item(d, n);
     return inside;

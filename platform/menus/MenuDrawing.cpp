@@ -3,6 +3,8 @@
 
 #include "platform/menus/MenuModel.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/Appearance.h"
 #include "platform/windows/ChromePainter.h"
 
@@ -10,6 +12,7 @@ namespace platform::menus {
 namespace {
 
 namespace look = windows::look;
+namespace palette = kit::palette;
 using quickdraw::Region;
 using windows::ChromePainter;
 
@@ -25,8 +28,8 @@ std::string mark_text(UInt8 mark) {
 
 void title_into(ChromePainter& p, const ShownMenu& menu, const Rect& title, bool hilited) {
     if (title.right <= title.left) return;
-    p.fill(title, hilited ? look::kMenuHilite : look::kMenuBar);
-    quickdraw::RGB8 color = hilited ? look::kMenuHiliteText : menu.enabled ? look::kMenuText : look::kMenuTextDimmed;
+    p.fill(title, hilited ? palette::kHighlight : palette::kMenuBar);
+    quickdraw::RGB8 color = hilited ? palette::kHighlightText : menu.enabled ? palette::kText : palette::kMenuTextDisabled;
     p.text(menu.title, SInt16(title.left + kTitlePadding), windows::chrome_baseline(title.top, title.bottom), color,
            menu.app_menu ? bold : normal);
 }
@@ -36,8 +39,8 @@ void title_into(ChromePainter& p, const ShownMenu& menu, const Rect& title, bool
 void draw_menu_bar(const std::vector<ShownMenu>& menus, const BarLayout& bar, int hilited) {
     const Rect r = bar_rect();
     ChromePainter p{Region(r)};
-    p.fill(Rect{r.top, r.left, SInt16(r.bottom - 1), r.right}, look::kMenuBar);
-    p.fill(Rect{SInt16(r.bottom - 1), r.left, r.bottom, r.right}, look::kMenuBarLine);
+    p.fill(Rect{r.top, r.left, SInt16(r.bottom - 1), r.right}, palette::kMenuBar);
+    p.fill(Rect{SInt16(r.bottom - 1), r.left, r.bottom, r.right}, palette::kFrame);
     for (size_t i = 0; i < menus.size() && i < bar.titles.size(); ++i)
         title_into(p, menus[i], bar.titles[i], int(i) == hilited);
 }
@@ -53,11 +56,11 @@ PulledDownMenu::PulledDownMenu(const ShownMenu& menu, const MenuLayout& layout)
     {
         ChromePainter p{Region(layout_.covered())};
         p.fill(Rect{SInt16(f.top + kMenuShadow), f.right, SInt16(f.bottom + kMenuShadow), SInt16(f.right + kMenuShadow)},
-               look::kMenuShadow);
+               palette::kMenuShadow);
         p.fill(Rect{f.bottom, SInt16(f.left + kMenuShadow), SInt16(f.bottom + kMenuShadow), SInt16(f.right + kMenuShadow)},
-               look::kMenuShadow);
-        p.fill(f, look::kMenuBack);
-        p.frame(f, look::kFrameLine);
+               palette::kMenuShadow);
+        p.fill(f, palette::kMenuBack);
+        p.frame(f, palette::kFrame);
     }
     for (size_t i = 0; i < menu_.items.size(); ++i) draw_item(int(i), false);
 }
@@ -75,14 +78,14 @@ void PulledDownMenu::draw_item(int index, bool hilited) {
     const ShownItem& item = menu_.items[size_t(index)];
     const Rect r = layout_.items[size_t(index)];
     ChromePainter p{Region(r)};
-    p.fill(r, hilited ? look::kMenuHilite : look::kMenuBack);
+    p.fill(r, hilited ? palette::kHighlight : palette::kMenuBack);
     if (item.separator) {
-        SInt16 mid = SInt16((r.top + r.bottom) / 2);
-        p.fill(Rect{mid, r.left, SInt16(mid + 1), r.right}, look::kMenuSeparator);
+        SInt16 mid = SInt16(kit::centre_v(r));
+        p.fill(Rect{mid, r.left, SInt16(mid + 1), r.right}, palette::kMenuSeparator);
         return;
     }
     const bool dimmed = !item.enabled;
-    const quickdraw::RGB8 color = hilited ? look::kMenuHiliteText : dimmed ? look::kMenuTextDimmed : look::kMenuText;
+    const quickdraw::RGB8 color = hilited ? palette::kHighlightText : dimmed ? palette::kMenuTextDisabled : palette::kText;
     const SInt16 baseline = windows::chrome_baseline(r.top, r.bottom);
     if (std::string mark = mark_text(item.mark); !mark.empty()) p.text(mark, SInt16(r.left + 6), baseline, color);
     p.text(item.text, SInt16(r.left + kMarkColumn - 1), baseline, color, SInt16(item.style));

@@ -4,18 +4,11 @@
 #include <algorithm>
 
 #include "platform/menus/MenuModel.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::menus {
-namespace {
-
-bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
-
-SInt16 clamp16(SInt32 v) { return SInt16(std::clamp<SInt32>(v, -32768, 32767)); }
-
-}  // namespace
-
 Rect MenuLayout::covered() const {
-    return Rect{frame.top, frame.left, clamp16(frame.bottom + kMenuShadow), clamp16(frame.right + kMenuShadow)};
+    return Rect{frame.top, frame.left, kit::clamp16(frame.bottom + kMenuShadow), kit::clamp16(frame.right + kMenuShadow)};
 }
 
 BarLayout layout_bar(const std::vector<ShownMenu>& menus, SInt16 barHeight, SInt16 screenWidth, const Measure& measure) {
@@ -28,7 +21,7 @@ BarLayout layout_bar(const std::vector<ShownMenu>& menus, SInt16 barHeight, SInt
             bar.titles.push_back(Rect{0, 0, 0, 0});
             continue;
         }
-        bar.titles.push_back(Rect{0, clamp16(x), SInt16(barHeight - 1), clamp16(x + w)});
+        bar.titles.push_back(Rect{0, kit::clamp16(x), SInt16(barHeight - 1), kit::clamp16(x + w)});
         x += w;
     }
     return bar;
@@ -54,11 +47,11 @@ MenuLayout layout_menu(const ShownMenu& menu, const Rect& title, const Rect& scr
     const SInt32 top = title.bottom + 1;   // below the bar's bottom line
 
     MenuLayout out;
-    out.frame = Rect{clamp16(top), clamp16(left), clamp16(top + height), clamp16(left + width)};
+    out.frame = Rect{kit::clamp16(top), kit::clamp16(left), kit::clamp16(top + height), kit::clamp16(left + width)};
     SInt32 y = top + 1 + kMenuPadding;
     for (const ShownItem& i : menu.items) {
         SInt32 h = i.separator ? kSeparatorHeight : kItemHeight;
-        out.items.push_back(Rect{clamp16(y), clamp16(left + 1), clamp16(y + h), clamp16(left + width - 1)});
+        out.items.push_back(Rect{kit::clamp16(y), kit::clamp16(left + 1), kit::clamp16(y + h), kit::clamp16(left + width - 1)});
         y += h;
     }
     return out;
@@ -66,13 +59,13 @@ MenuLayout layout_menu(const ShownMenu& menu, const Rect& title, const Rect& scr
 
 int title_at(const BarLayout& bar, Point p) {
     for (size_t i = 0; i < bar.titles.size(); ++i)
-        if (in_rect(bar.titles[i], p)) return int(i);
+        if (kit::contains(bar.titles[i], p)) return int(i);
     return -1;
 }
 
 int item_at(const MenuLayout& menu, Point p) {
     for (size_t i = 0; i < menu.items.size(); ++i)
-        if (in_rect(menu.items[i], p)) return int(i);
+        if (kit::contains(menu.items[i], p)) return int(i);
     return -1;
 }
 

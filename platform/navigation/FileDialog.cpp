@@ -15,6 +15,7 @@
 #include "platform/files/Catalog.h"
 #include "platform/files/FinderInfo.h"
 #include "platform/navigation/Question.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::navigation {
 namespace {
@@ -43,8 +44,6 @@ void list_item_drawer(DialogRef ref, DialogItemIndex) {
     auto* session = dynamic_cast<FileDialog*>(session_of(ref));
     if (session) draw_file_list(*session->dialog(), session->list());
 }
-
-bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
 
 NavFileOrFolderInfo info_for(const FolderEntry& e, const fs::path& path) {
     NavFileOrFolderInfo info{};
@@ -228,7 +227,7 @@ bool FileDialog::take(EventRecord& e, DialogItemIndex* itemHit) {
     if (e.what == mouseDown) {
         WindowRef w = nullptr;
         if (FindWindow(e.where, &w) != inContent || w != d->window()) return false;
-        if (!in_rect(list_.frame(), d->to_local(e.where))) return false;
+        if (!kit::contains(list_.frame(), d->to_local(e.where))) return false;
         click_list(e);
         *itemHit = kList;
         return true;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/dialogs/DialogLook.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::navigation {
 namespace {
@@ -13,8 +14,6 @@ namespace look = dialogs::look;
 Rect R(SInt32 left, SInt32 top, SInt32 right, SInt32 bottom) {
     return Rect{SInt16(top), SInt16(left), SInt16(std::max(top, bottom)), SInt16(std::max(left, right))};
 }
-
-bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
@@ -117,17 +116,17 @@ size_t FileList::top_for_thumb_drag(size_t startTop, SInt32 dv) const {
 }
 
 FileList::Hit FileList::hit(Point p) const {
-    if (!in_rect(frame_, p)) return {};
-    if (has_scroll_bar() && in_rect(scroll_bar(), p)) {
-        if (in_rect(up_arrow(), p)) return {Part::LineUp, 0};
-        if (in_rect(down_arrow(), p)) return {Part::LineDown, 0};
+    if (!kit::contains(frame_, p)) return {};
+    if (has_scroll_bar() && kit::contains(scroll_bar(), p)) {
+        if (kit::contains(up_arrow(), p)) return {Part::LineUp, 0};
+        if (kit::contains(down_arrow(), p)) return {Part::LineDown, 0};
         const Rect t = thumb();
         if (p.v < t.top) return {Part::PageUp, 0};
         if (p.v >= t.bottom) return {Part::PageDown, 0};
         return {Part::Thumb, 0};
     }
     const Rect area = rows_area();
-    if (!in_rect(area, p)) return {};
+    if (!kit::contains(area, p)) return {};
     const size_t row = top_ + size_t((p.v - area.top) / row_height_);
     if (row >= rows_.size() || row >= top_ + visible_rows()) return {};
     return {Part::Row, row};

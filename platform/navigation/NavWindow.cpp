@@ -9,6 +9,7 @@
 #include "platform/dialogs/DialogManager.h"
 #include "platform/dialogs/ModalLoop.h"
 #include "platform/dialogs/TextLayout.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/WindowManager.h"
 
 namespace platform::navigation {
@@ -49,7 +50,7 @@ OSErr NavWindow::open(const Layout& layout, Point location) {
     SInt32 left = location.h, top = location.v;
     if (location.h == -1 && location.v == -1) {
         // Centred, a little above the middle, below the title bar's room.
-        left = desk.left + (desk.right - desk.left - layout.width) / 2;
+        left = kit::centred_left(desk, layout.width);
         top = desk.top + windows::kTitleBarHeight + std::max<SInt32>(0, (desk.bottom - desk.top - layout.height) / 3);
     }
     t.bounds = Rect{SInt16(top), SInt16(left), SInt16(top + layout.height), SInt16(left + layout.width)};

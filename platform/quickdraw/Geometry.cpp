@@ -1,75 +1,46 @@
-// Rectangles and points. Right and bottom edges are exclusive: a rectangle
-// is empty when right <= left or bottom <= top.
-#include <algorithm>
-
+// Rectangles and points: the calls over the kit's operations (kit/Rects.h),
+// which fix the rules: right and bottom edges are exclusive, a rectangle is
+// empty when right <= left or bottom <= top, and empty results are
+// (0, 0, 0, 0).
 #include "platform/QuickDraw.h"
+#include "platform/quickdraw/kit/Rects.h"
 
-namespace {
-constexpr Rect kZero{0, 0, 0, 0};
-}
+using namespace platform;
 
 void SetRect(Rect* r, SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) {
     if (r) *r = Rect{top, left, bottom, right};
 }
 
 void OffsetRect(Rect* r, SInt16 dh, SInt16 dv) {
-    if (!r) return;
-    r->left = SInt16(r->left + dh);
-    r->right = SInt16(r->right + dh);
-    r->top = SInt16(r->top + dv);
-    r->bottom = SInt16(r->bottom + dv);
+    if (r) *r = kit::offset(*r, dh, dv);
 }
 
 // Shrinks (positive) or grows (negative) each side; a result with no area
 // becomes (0, 0, 0, 0).
 void InsetRect(Rect* r, SInt16 dh, SInt16 dv) {
     if (!r) return;
-    Rect out{SInt16(r->top + dv), SInt16(r->left + dh), SInt16(r->bottom - dv), SInt16(r->right - dh)};
-    *r = EmptyRect(&out) ? kZero : out;
+    const Rect out = kit::inset(*r, dh, dv);
+    *r = kit::is_empty(out) ? kit::kNoRect : out;
 }
 
 Boolean SectRect(const Rect* src1, const Rect* src2, Rect* dstRect) {
-    if (!src1 || !src2) {
-        if (dstRect) *dstRect = kZero;
-        return false;
-    }
-    Rect out{std::max(src1->top, src2->top), std::max(src1->left, src2->left), std::min(src1->bottom, src2->bottom),
-             std::min(src1->right, src2->right)};
-    bool meets = !EmptyRect(&out);
-    if (dstRect) *dstRect = meets ? out : kZero;
-    return meets;
+    const Rect out = src1 && src2 ? kit::intersection(*src1, *src2) : kit::kNoRect;
+    if (dstRect) *dstRect = out;
+    return !kit::is_empty(out);
 }
 
-// An empty rectangle adds nothing to a union (so a union started from an
-// empty rectangle does not stretch to include its corner).
 void UnionRect(const Rect* src1, const Rect* src2, Rect* dstRect) {
-    if (!src1 || !src2 || !dstRect) return;
-    if (EmptyRect(src1)) {
-        *dstRect = EmptyRect(src2) ? kZero : *src2;
-        return;
-    }
-    if (EmptyRect(src2)) {
-        *dstRect = *src1;
-        return;
-    }
-    *dstRect = Rect{std::min(src1->top, src2->top), std::min(src1->left, src2->left),
-                    std::max(src1->bottom, src2->bottom), std::max(src1->right, src2->right)};
+    if (src1 && src2 && dstRect) *dstRect = kit::unite(*src1, *src2);
 }
 
-Boolean PtInRect(Point pt, const Rect* r) {
-    return r && pt.h >= r->left && pt.h < r->right && pt.v >= r->top && pt.v < r->bottom;
-}
+Boolean PtInRect(Point pt, const Rect* r) { return r && kit::contains(*r, pt); }
 
-Boolean EmptyRect(const Rect* r) { return !r || r->right <= r->left || r->bottom <= r->top; }
+Boolean EmptyRect(const Rect* r) { return !r || kit::is_empty(*r); }
 
-Boolean EqualRect(const Rect* rect1, const Rect* rect2) {
-    return rect1 && rect2 && rect1->top == rect2->top && rect1->left == rect2->left &&
-           rect1->bottom == rect2->bottom && rect1->right == rect2->right;
-}
+Boolean EqualRect(const Rect* rect1, const Rect* rect2) { return rect1 && rect2 && kit::equal(*rect1, *rect2); }
 
 void Pt2Rect(Point pt1, Point pt2, Rect* dstRect) {
-    if (!dstRect) return;
-    *dstRect = Rect{std::min(pt1.v, pt2.v), std::min(pt1.h, pt2.h), std::max(pt1.v, pt2.v), std::max(pt1.h, pt2.h)};
+    if (dstRect) *dstRect = kit::spanning(pt1, pt2);
 }
 
 void AddPt(Point src, Point* dst) {
@@ -84,4 +55,4 @@ void SubPt(Point src, Point* dst) {
     dst->v = SInt16(dst->v - src.v);
 }
 
-Boolean EqualPt(Point pt1, Point pt2) { return pt1.h == pt2.h && pt1.v == pt2.v; }
+Boolean EqualPt(Point pt1, Point pt2) { return kit::equal(pt1, pt2); }

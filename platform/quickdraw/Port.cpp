@@ -158,29 +158,11 @@ GrafPort& current_port() {
 
 void set_current_port(GrafPort* port) { state().current = port; }
 
+GrafPtr current_port_as_set() { return state().current; }
+
 GDHandle current_device() { return state().device; }
 
 void set_current_device(GDHandle gdh) { state().device = gdh; }
-
-CurrentPortGuard::CurrentPortGuard() : port_(state().current), device_(state().device) {}
-
-CurrentPortGuard::~CurrentPortGuard() {
-    set_current_port(port_from(port_));
-    state().device = device_;
-}
-
-PortStateGuard::PortStateGuard(GrafPort& port)
-    : port_(&port), pen_(port.pen), fore_(port.fore), back_(port.back), text_(port.text), clip_(port.clip_region()) {}
-
-PortStateGuard::~PortStateGuard() {
-    if (GrafPort* p = port_from(port_)) {
-        p->pen = pen_;
-        p->fore = fore_;
-        p->back = back_;
-        p->text = text_;
-        p->set_clip_region(std::move(clip_));
-    }
-}
 
 void set_qd_error(OSErr err) { state().qdError = err; }
 

@@ -111,38 +111,11 @@ void set_current_port(GrafPort* port);   // nil: the desktop port
 // The current port, or nil when it would be the desktop port and the
 // screen has not been made (so offscreen-only work never makes it).
 GrafPort* current_port_if_any();
+// The current port as set: nil while it is the desktop port by default,
+// so saving and restoring it never makes the screen.
+GrafPtr current_port_as_set();
 GDHandle current_device();               // nil before any is set: the main device
 void set_current_device(GDHandle gdh);
-
-// Saves the current port and device and puts them back when it goes.
-class CurrentPortGuard {
-public:
-    CurrentPortGuard();
-    ~CurrentPortGuard();
-    CurrentPortGuard(const CurrentPortGuard&) = delete;
-    CurrentPortGuard& operator=(const CurrentPortGuard&) = delete;
-
-private:
-    GrafPtr port_;
-    GDHandle device_;
-};
-
-// Saves a port's drawing state (pen, colours, text, clip region) and puts it
-// back when it goes, so a helper can draw in someone else's port.
-class PortStateGuard {
-public:
-    explicit PortStateGuard(GrafPort& port);
-    ~PortStateGuard();
-    PortStateGuard(const PortStateGuard&) = delete;
-    PortStateGuard& operator=(const PortStateGuard&) = delete;
-
-private:
-    GrafPtr port_;
-    PenState pen_;
-    RGBColor fore_, back_;
-    TextState text_;
-    Region clip_;
-};
 
 // QDError's value.
 void set_qd_error(OSErr err);

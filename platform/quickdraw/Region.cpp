@@ -5,24 +5,13 @@
 #include <climits>
 
 namespace platform::quickdraw {
-namespace {
-
-bool rect_is_empty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-SInt16 clamp16(SInt64 v) { return SInt16(std::clamp<SInt64>(v, -32768, 32767)); }
-
-}  // namespace
-
-Rect to_rect(SInt32 left, SInt32 top, SInt32 right, SInt32 bottom) {
-    return Rect{clamp16(top), clamp16(left), clamp16(bottom), clamp16(right)};
-}
 
 Rect to_rect(const pixman_box32_t& b) { return to_rect(b.x1, b.y1, b.x2, b.y2); }
 
 Region::Region() { pixman_region32_init(&r_); }
 
 Region::Region(const Rect& r) {
-    if (rect_is_empty(r))
+    if (kit::is_empty(r))
         pixman_region32_init(&r_);
     else
         pixman_region32_init_rect(&r_, r.left, r.top, unsigned(r.right - r.left), unsigned(r.bottom - r.top));
@@ -58,7 +47,7 @@ Region Region::from_rects(std::span<const Rect> rects) {
     std::vector<pixman_box32_t> boxes;
     boxes.reserve(rects.size());
     for (const Rect& r : rects)
-        if (!rect_is_empty(r)) boxes.push_back({r.left, r.top, r.right, r.bottom});
+        if (!kit::is_empty(r)) boxes.push_back({r.left, r.top, r.right, r.bottom});
     Region out;
     if (!boxes.empty()) {
         pixman_region32_fini(&out.r_);
@@ -79,13 +68,13 @@ bool Region::contains(Point pt) const {
 }
 
 bool Region::intersects(const Rect& r) const {
-    if (rect_is_empty(r)) return false;
+    if (kit::is_empty(r)) return false;
     pixman_box32_t box{r.left, r.top, r.right, r.bottom};
     return pixman_region32_contains_rectangle(const_cast<pixman_region32_t*>(&r_), &box) != PIXMAN_REGION_OUT;
 }
 
 bool Region::contains_rect(const Rect& r) const {
-    if (rect_is_empty(r)) return false;
+    if (kit::is_empty(r)) return false;
     pixman_box32_t box{r.left, r.top, r.right, r.bottom};
     return pixman_region32_contains_rectangle(const_cast<pixman_region32_t*>(&r_), &box) == PIXMAN_REGION_IN;
 }
@@ -109,7 +98,7 @@ Region& Region::intersect(const Region& other) {
 }
 
 Region& Region::intersect(const Rect& r) {
-    if (rect_is_empty(r)) {
+    if (kit::is_empty(r)) {
         set_empty();
         return *this;
     }
@@ -123,7 +112,7 @@ Region& Region::unite(const Region& other) {
 }
 
 Region& Region::unite(const Rect& r) {
-    if (!rect_is_empty(r))
+    if (!kit::is_empty(r))
         pixman_region32_union_rect(&r_, &r_, r.left, r.top, unsigned(r.right - r.left), unsigned(r.bottom - r.top));
     return *this;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/QuickDraw.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::quickdraw {
 
@@ -63,7 +64,7 @@ private:
 
 // Clamps 32-bit coordinates into a Rect.
 Rect to_rect(const pixman_box32_t& b);
-Rect to_rect(SInt32 left, SInt32 top, SInt32 right, SInt32 bottom);
+using kit::to_rect;
 
 }  // namespace platform::quickdraw
 

@@ -5,7 +5,8 @@
 
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/WindowPort.h"
-#include "platform/windows/Appearance.h"
+#include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::windows {
 namespace {
@@ -17,31 +18,25 @@ GrafPort& desktop() { return *quickdraw::port_from(quickdraw::desktop_port()); }
 
 void use_chrome_font(SInt16 face) {
     TextFont(applFont);
-    TextSize(look::kChromeTextSize);
+    TextSize(kit::kTextSize);
     TextFace(face);
 }
 
 // The desktop port, current, with the chrome's font, for measuring.
 class MeasuringPort {
 public:
-    MeasuringPort() : state_(desktop()) {
-        quickdraw::set_current_port(&desktop());
-        use_chrome_font(normal);
-    }
+    MeasuringPort() : guard_(&desktop(), kit::Keep::drawing_state) { use_chrome_font(normal); }
 
 private:
-    quickdraw::CurrentPortGuard current_;
-    quickdraw::PortStateGuard state_;
+    kit::PortGuard guard_;
 };
 
 const std::string kEllipsis = "\xE2\x80\xA6";
 
 }  // namespace
 
-ChromePainter::ChromePainter(const quickdraw::Region& clipGlobal) : state_(desktop()) {
-    GrafPort& port = desktop();
-    quickdraw::set_current_port(&port);
-    port.set_clip_region(clipGlobal);
+ChromePainter::ChromePainter(const quickdraw::Region& clipGlobal) : guard_(&desktop(), kit::Keep::drawing_state) {
+    desktop().set_clip_region(clipGlobal);
     PenNormal();
     TextMode(srcOr);
     use_chrome_font(normal);
@@ -81,8 +76,7 @@ SInt16 chrome_baseline(SInt16 top, SInt16 bottom) {
     MeasuringPort port;
     FontInfo fi;
     GetFontInfo(&fi);
-    SInt32 height = fi.ascent + fi.descent;
-    return SInt16(top + (bottom - top - height + 1) / 2 + fi.ascent);
+    return SInt16(kit::centred_baseline(top, bottom, fi.ascent, fi.descent));
 }
 
 std::string elide_to_width(const std::string& text, SInt32 maxWidth,

@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "platform/QuickDraw.h"
-#include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Region.h"
 #include "platform/quickdraw/StandardColors.h"
+#include "platform/quickdraw/kit/PortGuard.h"
 
 namespace platform::windows {
 
@@ -30,8 +30,7 @@ public:
     void text(std::string_view utf8, SInt16 h, SInt16 v, quickdraw::RGB8 color, SInt16 face = normal);
 
 private:
-    quickdraw::CurrentPortGuard current_;
-    quickdraw::PortStateGuard state_;
+    kit::PortGuard guard_;
 };
 
 // Measures in the chrome's font (the application font, 12 pixels).

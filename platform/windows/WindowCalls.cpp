@@ -9,6 +9,7 @@
 #include "platform/Windows.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/Appearance.h"
 #include "platform/windows/WindowManager.h"
 
@@ -42,10 +43,9 @@ void DisposeWindow(WindowRef window) {
 SInt16 FindWindow(Point thePoint, WindowRef* window) {
     WindowManager& wm = WindowManager::get();
     if (window) *window = nullptr;
-    const Rect screen = platform::quickdraw::screen().rect();
-    if (thePoint.v >= screen.top && thePoint.v < platform::windows::look::kMenuBarHeight &&
-        thePoint.h >= screen.left && thePoint.h < screen.right)
-        return inMenuBar;
+    Rect bar = platform::quickdraw::screen().rect();
+    bar.bottom = platform::windows::look::kMenuBarHeight;
+    if (platform::kit::contains(bar, thePoint)) return inMenuBar;
     if (!wm.gray_region().contains(thePoint)) return inDesk;
     for (const auto& w : wm.windows()) {
         if (!w->visible) continue;

@@ -3,15 +3,14 @@
 
 #include <algorithm>
 
+#include "platform/quickdraw/kit/Rects.h"
+
 namespace platform::windows {
 namespace {
 
 using quickdraw::Region;
 using quickdraw::to_rect;
 
-Rect outset(const Rect& r, SInt32 d) { return to_rect(r.left - d, r.top - d, r.right + d, r.bottom + d); }
-
-bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
 
 }  // namespace
 
@@ -42,9 +41,9 @@ FrameGeometry frame_geometry(const FrameSpec& spec, const Rect& content) {
         g.outline = to_rect(content.left - 1, content.top - kTitleBarHeight, content.right + 1, content.bottom + 1);
         g.title_bar = to_rect(g.outline.left, g.outline.top, g.outline.right, content.top);
         break;
-    case FrameKind::ModalDialog: g.outline = outset(content, kModalBorder); break;
+    case FrameKind::ModalDialog: g.outline = kit::inset(content, -kModalBorder); break;
     case FrameKind::Plain:
-    case FrameKind::Shadowed: g.outline = outset(content, 1); break;
+    case FrameKind::Shadowed: g.outline = kit::inset(content, -1); break;
     }
     if (spec.close_box) {
         SInt32 top = g.title_bar.top + (kTitleBarHeight - kCloseBoxSize) / 2;
@@ -74,8 +73,8 @@ Rect FrameGeometry::structure_bounds(const FrameSpec& spec) const { return struc
 
 SInt16 hit_test(const FrameSpec& spec, const FrameGeometry& g, Point p, bool active) {
     if (!g.structure(spec).contains(p)) return inDesk;
-    if (in_rect(g.content, p)) return active && in_rect(g.grow_box, p) ? SInt16(inGrow) : SInt16(inContent);
-    if (active && in_rect(g.close_box, p)) return inGoAway;
+    if (kit::contains(g.content, p)) return active && kit::contains(g.grow_box, p) ? SInt16(inGrow) : SInt16(inContent);
+    if (active && kit::contains(g.close_box, p)) return inGoAway;
     return spec.draggable() ? SInt16(inDrag) : SInt16(inContent);
 }
 

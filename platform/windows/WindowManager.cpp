@@ -6,6 +6,7 @@
 
 #include "platform/quickdraw/Screen.h"
 #include "platform/quickdraw/WindowPort.h"
+#include "platform/quickdraw/kit/Palette.h"
 #include "platform/windows/Appearance.h"
 #include "platform/windows/FrameDrawing.h"
 #include "platform/windows/ScreenPixels.h"
@@ -155,7 +156,7 @@ void WindowManager::change(F&& mutate, WindowMove how) {
         Region exposed = w->content_visible;
         exposed.subtract(oldContent);
         if (!exposed.empty()) {
-            fill_screen_region(exposed, look::kContentBack);
+            fill_screen_region(exposed, kit::palette::kContent);
             w->update.unite(exposed);
         }
         if (!(w->structure_visible == oldStructure) || w == how.moved) draw_frame(*w);

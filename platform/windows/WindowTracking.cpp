@@ -18,6 +18,7 @@
 #include "platform/Events.h"
 #include "platform/Windows.h"
 #include "platform/events/EventsInternal.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/FrameDrawing.h"
 #include "platform/windows/ScreenPixels.h"
 #include "platform/windows/WindowManager.h"
@@ -26,8 +27,6 @@ namespace platform::windows {
 namespace {
 
 using quickdraw::Region;
-
-bool in_rect(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
 
 Point pin(Point p, const Rect& limit) {
     if (limit.right <= limit.left || limit.bottom <= limit.top) return p;
@@ -150,10 +149,10 @@ Boolean TrackGoAway(WindowRef window, Point thePt) {
     if (!w || !w->visible) return false;
     const Rect box = w->geometry().close_box;
     if (box.right <= box.left) return false;
-    bool inside = platform::windows::in_rect(box, thePt);
+    bool inside = platform::kit::contains(box, thePt);
     wm.redraw_frame(w, inside);
     auto follow = [&] {
-        bool now = platform::windows::in_rect(box, platform::events::mouse_position());
+        bool now = platform::kit::contains(box, platform::events::mouse_position());
         if (now != inside) {
             inside = now;
             wm.redraw_frame(w, inside);

@@ -6,8 +6,6 @@
 namespace ctltest {
 namespace {
 
-namespace look = platform::controller;
-
 constexpr UInt32 kFace = 0xDDDDDD, kBlack = 0x000000, kWhite = 0xFFFFFF, kBlue = 0x4444CC;
 // The play button's centre column and its middle row.
 constexpr SInt16 kPlayX = 30, kBarTop = 100;

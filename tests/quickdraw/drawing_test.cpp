@@ -7,6 +7,7 @@
 #include "platform/QuickDraw.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/WindowPort.h"
+#include "platform/quickdraw/kit/PortGuard.h"
 #include "qd_test_util.h"
 
 using qdtest::GWorld;
@@ -176,18 +177,24 @@ TEST(Drawing, OriginMovesPortRectAndPixelsButNotTheClip) {
     EXPECT_EQ(pt.h, 100);
 }
 
-TEST(Drawing, PortStateGuardRestoresWhatAHelperChanged) {
-    GWorld gw(8, rect(0, 0, 10, 10));
-    UsePort use(gw.get());
-    MoveTo(1, 2);
+TEST(Drawing, PortGuardPutsBackThePortAndWhatAHelperChanged) {
+    GWorld gw(8, rect(0, 0, 10, 10)), caller(8, rect(0, 0, 10, 10));
+    UsePort use(caller.get());
     {
-        platform::quickdraw::PortStateGuard guard(platform::quickdraw::current_port());
+        SetPort(gw.get());
+        MoveTo(1, 2);
+        SetPort(caller.get());
+        platform::kit::PortGuard guard(gw.get(), platform::kit::Keep::drawing_state);
         ForeColor(redColor);
         PenSize(3, 3);
         Rect r = rect(0, 0, 1, 1);
         ClipRect(&r);
         TextSize(40);
     }
+    GrafPtr now = nullptr;
+    GetPort(&now);
+    EXPECT_EQ(now, caller.get()) << "the caller's port is current again";
+    SetPort(gw.get());
     RGBColor fore;
     GetForeColor(&fore);
     EXPECT_EQ(fore.red, 0);

@@ -6,6 +6,7 @@
 
 #include "platform/QuickDraw.h"
 #include "platform/Utilities.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "qd_test_util.h"
 
 using qdtest::rect;
@@ -135,4 +136,27 @@ TEST(Rects, IntersectionUnionAndContainment) {
     SubPt(Point{1, 2}, &p);
     EXPECT_TRUE(EqualPt(p, Point{10, 20}));
     EXPECT_FALSE(EqualPt(p, Point{20, 10}));
+}
+
+// The kit's own edge cases, beyond what the calls above reach: the union
+// the controller's bounds use (an empty bar still adds its rows), centring
+// something larger than its box, and the edge of the coordinate plane.
+TEST(Rects, KitEdgesAndClamping) {
+    namespace kit = platform::kit;
+    const Rect movie = rect(0, 0, 0, 0), bar = rect(0, 0, 0, 16);
+    EXPECT_TRUE(kit::equal(kit::unite(movie, bar), kit::kNoRect)) << "both empty: nothing";
+    EXPECT_TRUE(kit::equal(kit::enclosing(movie, bar), bar)) << "the bar's rows count though it has no width";
+    const Rect box = rect(10, 10, 20, 30);
+    EXPECT_TRUE(kit::equal(kit::unite(box, rect(50, 50, 40, 60)), box)) << "an empty second rectangle adds nothing";
+    EXPECT_FALSE(kit::contains(rect(5, 5, 5, 9), Point{6, 5})) << "an empty rectangle holds no point";
+
+    EXPECT_EQ(kit::centred_left(box, 4), 13);
+    EXPECT_EQ(kit::centred_left(box, 15), 8) << "a wider thing starts before the box, rounding towards the box";
+    EXPECT_EQ(kit::centred_top(box, 10), 15);
+    EXPECT_EQ(kit::centred_baseline(0, 20, 12, 3), 15) << "an odd spare row goes above the text";
+
+    const Rect moved = kit::offset(rect(32000, -32000, 32700, -31000), 100, -1000);
+    EXPECT_TRUE(kit::equal(moved, rect(32100, -32768, 32767, -32000))) << "clamped at the plane's edge, not wrapped";
+    EXPECT_TRUE(kit::is_empty(kit::inset(box, 5, 5)));
+    EXPECT_TRUE(kit::equal(kit::inset(box, -2), rect(8, 8, 22, 32)));
 }

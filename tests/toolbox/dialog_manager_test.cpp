@@ -22,6 +22,7 @@
 #include "platform/events/KeyCodes.h"
 #include "platform/files/Catalog.h"
 #include "platform/hosts/ScriptWorld.h"
+#include "platform/quickdraw/kit/Palette.h"
 #include "tests/toolbox/wm_test_util.h"
 
 using namespace wmtest;
@@ -355,7 +356,7 @@ TEST_F(DialogTest, TheDefaultButtonIsOutlinedAndReturnFlashesIt) {
     Rect ok;
     GetDialogItem(d, 1, &kind, &h, &ok);
     Rect g = dlg::DialogManager::get().find(d)->to_global(ok);
-    const UInt32 ring = rgb(dlg::look::kDefaultRing);
+    const UInt32 ring = rgb(platform::kit::palette::kDefaultRing);
     const SInt32 midV = (g.top + g.bottom) / 2;
     // The ring is kRingWidth pixels wide, kRingGap outside the button.
     auto ring_at = [&](SInt32 h) { return pixel(h, midV) == ring; };
@@ -371,7 +372,7 @@ TEST_F(DialogTest, TheDefaultButtonIsOutlinedAndReturnFlashesIt) {
     in.key(kReturnCharCode, keys::kReturn);
     DialogItemIndex item = 0;
     // The flash draws the button pressed before ModalDialog returns.
-    events::set_screen_flush([&] { pressed = std::max(pressed, UInt32(pixel((g.left + g.right) / 2, g.top + 3) == rgb(dlg::look::kButtonPressed))); });
+    events::set_screen_flush([&] { pressed = std::max(pressed, UInt32(pixel((g.left + g.right) / 2, g.top + 3) == rgb(platform::kit::palette::kHighlight))); });
     ModalDialog(nullptr, &item);
     events::set_screen_flush(nullptr);
     EXPECT_EQ(item, 1);

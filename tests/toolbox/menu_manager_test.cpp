@@ -12,12 +12,12 @@
 #include "platform/menus/MenuLayout.h"
 #include "platform/menus/MenuModel.h"
 #include "platform/menus/MenuTracking.h"
-#include "platform/windows/Appearance.h"
+#include "platform/quickdraw/kit/Palette.h"
 #include "tests/toolbox/wm_test_util.h"
 
 using namespace wmtest;
 namespace menus = platform::menus;
-namespace look = platform::windows::look;
+namespace palette = platform::kit::palette;
 
 namespace {
 
@@ -315,7 +315,7 @@ TEST_F(MenuManagerTest, TheBarHasTheApplicationMenuFirstAndNoAppleMenu) {
     EXPECT_NE(GetMenuHandle(128), nullptr) << "the Apple menu is still in the menu list";
     EXPECT_EQ(GetMenuHandle(999), nullptr);
     // The title bar text of the application menu is drawn in the bar.
-    EXPECT_EQ(pixel(4, 5), rgb(look::kMenuBar));
+    EXPECT_EQ(pixel(4, 5), rgb(palette::kMenuBar));
 }
 
 TEST_F(MenuManagerTest, MenuSelectReportsMenuAndItemAndLeavesTheTitleHighlighted) {
@@ -323,17 +323,17 @@ TEST_F(MenuManagerTest, MenuSelectReportsMenuAndItemAndLeavesTheTitleHighlighted
     Point t = title_point("Window");
     Rect saveAs = item_rect("Window", 4);
     hold_button_at(t);
-    input.check([&] { EXPECT_EQ(title_pixel("Window"), rgb(look::kMenuHilite)) << "the title is highlighted"; });
+    input.check([&] { EXPECT_EQ(title_pixel("Window"), rgb(palette::kHighlight)) << "the title is highlighted"; });
     input.move(SInt16(saveAs.left + 30), SInt16(saveAs.top + 5));
     input.check([&] {
-        EXPECT_EQ(pixel(saveAs.right - 3, saveAs.top + 2), rgb(look::kMenuHilite)) << "the item is highlighted";
+        EXPECT_EQ(pixel(saveAs.right - 3, saveAs.top + 2), rgb(palette::kHighlight)) << "the item is highlighted";
         auto items = manager().menu_items("Window");
         EXPECT_EQ(items[4].bounds.top, saveAs.top) << "scripts see where the items are";
     });
     input.release(SInt16(saveAs.left + 30), SInt16(saveAs.top + 5));
     EXPECT_EQ(MenuSelect(t), (129 << 16) | 5);
     EXPECT_FALSE(input.ran_out());
-    EXPECT_EQ(title_pixel("Window"), rgb(look::kMenuHilite)) << "until HiliteMenu(0)";
+    EXPECT_EQ(title_pixel("Window"), rgb(palette::kHighlight)) << "until HiliteMenu(0)";
     HiliteMenu(0);
     EXPECT_EQ(screen_copy(), before) << "the pixels under the menu are restored";
 }
@@ -367,7 +367,7 @@ TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
     input.move(900, 700);
     input.release(900, 700);
     EXPECT_EQ(MenuSelect(t), 0);
-    EXPECT_EQ(title_pixel("Probe"), rgb(look::kMenuBar)) << "no title stays highlighted";
+    EXPECT_EQ(title_pixel("Probe"), rgb(palette::kMenuBar)) << "no title stays highlighted";
 }
 
 TEST_F(MenuManagerTest, MenuKeyComparesTheModifiersOfTheKeyEvent) {
@@ -393,7 +393,7 @@ TEST_F(MenuManagerTest, MenuKeyComparesTheModifiersOfTheKeyEvent) {
     }
     // A match highlights its menu's title until HiliteMenu(0).
     EXPECT_EQ(key('l', host::kModCommand), (130 << 16) | 1);
-    EXPECT_EQ(title_pixel("Probe"), rgb(look::kMenuHilite));
+    EXPECT_EQ(title_pixel("Probe"), rgb(palette::kHighlight));
     HiliteMenu(0);
     EXPECT_TRUE(quits.empty());
     EXPECT_EQ(key('q', host::kModCommand), 0);

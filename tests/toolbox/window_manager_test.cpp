@@ -5,14 +5,14 @@
 #include <string>
 
 #include "platform/QuickDraw.h"
-#include "platform/windows/Appearance.h"
+#include "platform/quickdraw/kit/Palette.h"
 #include "platform/windows/ChromePainter.h"
 #include "platform/windows/WindowFrame.h"
 #include "tests/toolbox/wm_test_util.h"
 
 using namespace wmtest;
 namespace win = platform::windows;
-namespace look = platform::windows::look;
+namespace palette = platform::kit::palette;
 
 namespace {
 
@@ -257,25 +257,25 @@ TEST_F(WindowManagerTest, NilAndUnknownWindowsAreIgnored) {
 }
 
 TEST_F(WindowManagerTest, TheScreenShowsFramesDesktopAndUncoveredContent) {
-    EXPECT_EQ(pixel(500, 500), rgb(look::kDesktop));
-    EXPECT_EQ(pixel(500, 5), rgb(look::kMenuBar));
-    EXPECT_EQ(pixel(500, 19), rgb(look::kMenuBarLine));
+    EXPECT_EQ(pixel(500, 500), rgb(palette::kDesktop));
+    EXPECT_EQ(pixel(500, 5), rgb(palette::kMenuBar));
+    EXPECT_EQ(pixel(500, 19), rgb(palette::kFrame));
     WindowRef a = make("Alpha", R(100, 100, 400, 300));
     WindowRef b = make("B", R(500, 100, 700, 300));
     // B is active: striped title bar, close box; A is inactive: plain.
-    EXPECT_EQ(pixel(99, 200), rgb(look::kFrameLine));
-    EXPECT_EQ(pixel(250, 99), rgb(look::kFrameLine));
-    EXPECT_EQ(pixel(150, 90), rgb(look::kTitleInactive));
-    EXPECT_EQ(pixel(540, 83), rgb(look::kTitleStripe));
-    EXPECT_EQ(pixel(540, 84), rgb(look::kTitleActive));
-    EXPECT_EQ(pixel(513, 90), rgb(look::kCloseBoxFill));
-    EXPECT_EQ(pixel(113, 90), rgb(look::kTitleInactive)) << "no close box on an inactive window";
+    EXPECT_EQ(pixel(99, 200), rgb(palette::kFrame));
+    EXPECT_EQ(pixel(250, 99), rgb(palette::kFrame));
+    EXPECT_EQ(pixel(150, 90), rgb(palette::kTitleBarInactive));
+    EXPECT_EQ(pixel(540, 83), rgb(palette::kTitleStripe));
+    EXPECT_EQ(pixel(540, 84), rgb(palette::kTitleBar));
+    EXPECT_EQ(pixel(513, 90), rgb(palette::kCloseBox));
+    EXPECT_EQ(pixel(113, 90), rgb(palette::kTitleBarInactive)) << "no close box on an inactive window";
     // The title is drawn, centred.
     int dark = 0;
     for (SInt16 x = 220; x < 280; ++x)
-        for (SInt16 y = 82; y < 98; ++y) dark += pixel(x, y) == rgb(look::kTitleTextInactive) || pixel(x, y) < 0x808080;
+        for (SInt16 y = 82; y < 98; ++y) dark += pixel(x, y) == rgb(palette::kTitleTextInactive) || pixel(x, y) < 0x808080;
     EXPECT_GT(dark, 10);
-    EXPECT_EQ(pixel(250, 200), rgb(look::kContentBack)) << "uncovered content is erased";
+    EXPECT_EQ(pixel(250, 200), rgb(palette::kContent)) << "uncovered content is erased";
     // Content drawn by the application; moving the window takes it along.
     SetPort(GetWindowPort(a));
     RGBColor red{0xFFFF, 0, 0};
@@ -284,11 +284,11 @@ TEST_F(WindowManagerTest, TheScreenShowsFramesDesktopAndUncoveredContent) {
     PaintRect(&all);
     MoveWindow(a, 150, 400, false);
     EXPECT_EQ(pixel(200, 500), 0xFF0000u);
-    EXPECT_EQ(pixel(250, 200), rgb(look::kDesktop)) << "the desktop is repainted at once";
+    EXPECT_EQ(pixel(250, 200), rgb(palette::kDesktop)) << "the desktop is repainted at once";
     // Disposing of B repaints the desktop under it.
     DisposeWindow(b);
-    EXPECT_EQ(pixel(600, 200), rgb(look::kDesktop));
-    EXPECT_EQ(pixel(600, 90), rgb(look::kDesktop));
+    EXPECT_EQ(pixel(600, 200), rgb(palette::kDesktop));
+    EXPECT_EQ(pixel(600, 90), rgb(palette::kDesktop));
 }
 
 TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
@@ -345,7 +345,7 @@ TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {
     EndUpdate(a);
     EXPECT_TRUE(same(vis_bounds(a), all));
     EXPECT_EQ(pixel(115, 115), 0x000000u);
-    EXPECT_EQ(pixel(125, 115), rgb(look::kContentBack));
+    EXPECT_EQ(pixel(125, 115), rgb(palette::kContent));
     EXPECT_EQ(describe(drain()), "");
 }
 
@@ -391,7 +391,7 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
     LocalToGlobal(&tl);
     EXPECT_EQ(tl.h, 504);
     EXPECT_EQ(tl.v, 105);
-    EXPECT_EQ(pixel(119, 200), rgb(look::kDesktop)) << "no outline is left behind";
+    EXPECT_EQ(pixel(119, 200), rgb(palette::kDesktop)) << "no outline is left behind";
 }
 
 TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
@@ -399,9 +399,9 @@ TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
     drain();
     const Point box{90, 113};
     hold_button_at(box);
-    input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(look::kCloseBoxPressed)); });
+    input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(palette::kCloseBoxPressed)); });
     input.move(300, 300);
-    input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(look::kCloseBoxFill)); });
+    input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(palette::kCloseBox)); });
     input.release(300, 300);
     EXPECT_FALSE(TrackGoAway(a, box));
     hold_button_at(box);
@@ -409,7 +409,7 @@ TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
     input.move(114, 91);
     input.release(114, 91);
     EXPECT_TRUE(TrackGoAway(a, box));
-    EXPECT_EQ(pixel(113, 90), rgb(look::kCloseBoxFill));
+    EXPECT_EQ(pixel(113, 90), rgb(palette::kCloseBox));
     EXPECT_FALSE(input.ran_out());
 }
 
