@@ -26,6 +26,7 @@
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 using namespace platform::quickdraw;
 using platform::load_u16be;
@@ -337,7 +338,5 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
             }
         }
     }
-    const Rect pix = to_rect(areaBox.left - dst.bounds.left, areaBox.top - dst.bounds.top,
-                             areaBox.right - dst.bounds.left, areaBox.bottom - dst.bounds.top);
-    note_drawn(dst.base, pix);
+    note_drawn(dst.base, platform::kit::offset(areaBox, -dst.bounds.left, -dst.bounds.top));
 }

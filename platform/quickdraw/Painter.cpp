@@ -10,6 +10,7 @@
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::quickdraw {
 namespace {
@@ -90,8 +91,7 @@ void fill_region(GrafPort& port, const Region& shape, Fill f) {
     const SInt32 ox = pm.bounds.left, oy = pm.bounds.top;
     for (const auto& b : area.boxes())
         for (SInt32 y = b.y1; y < b.y2; ++y) fill_span(pixel_row(pm, y - oy), b.x1 - ox, b.x2 - ox, pm.pixelSize, f);
-    Rect r = area.bounds();
-    note_drawn(pm.baseAddr, to_rect(r.left - ox, r.top - oy, r.right - ox, r.bottom - oy));
+    note_drawn(pm.baseAddr, kit::offset(area.bounds(), -ox, -oy));
 }
 
 void fill_rect(GrafPort& port, const Rect& r, Fill f) { fill_region(port, Region(r), f); }

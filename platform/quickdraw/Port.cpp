@@ -10,6 +10,7 @@
 #include "platform/quickdraw/PixMaps.h"
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::quickdraw {
 namespace {
@@ -86,9 +87,8 @@ void GrafPort::set_origin(SInt16 h, SInt16 v) {
     SInt32 dh = SInt32(h) - portRect_.left;
     SInt32 dv = SInt32(v) - portRect_.top;
     if (!dh && !dv) return;
-    auto shift = [&](Rect& r) { r = to_rect(r.left + dh, r.top + dv, r.right + dh, r.bottom + dv); };
-    shift(portRect_);
-    shift(pixmap().bounds);
+    portRect_ = kit::offset(portRect_, dh, dv);
+    pixmap().bounds = kit::offset(pixmap().bounds, dh, dv);
     vis_.offset(dh, dv);
     effectiveValid_ = false;
 }

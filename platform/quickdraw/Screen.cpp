@@ -9,6 +9,7 @@
 #include "platform/quickdraw/PixMaps.h"
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::quickdraw {
 namespace {
@@ -128,7 +129,7 @@ void note_drawn(const void* base, const Rect& pixelRect) {
     size_t off = size_t(static_cast<const UInt8*>(base) - s.pixels());
     SInt32 dy = SInt32(off / size_t(s.row_bytes()));
     SInt32 dx = SInt32(off % size_t(s.row_bytes())) / 4;
-    s.mark_dirty(to_rect(pixelRect.left + dx, pixelRect.top + dy, pixelRect.right + dx, pixelRect.bottom + dy));
+    s.mark_dirty(kit::offset(pixelRect, dx, dy));
 }
 
 }  // namespace platform::quickdraw

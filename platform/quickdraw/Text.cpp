@@ -18,6 +18,7 @@
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 using namespace platform::quickdraw;
 
@@ -128,10 +129,7 @@ void draw_text(std::u32string_view text) {
             drawn.unite(to_rect(x0, y0, x1, y1));
         }
     }
-    if (!drawn.empty()) {
-        Rect r = drawn.bounds();
-        note_drawn(pm.baseAddr, to_rect(r.left - ox, r.top - oy, r.right - ox, r.bottom - oy));
-    }
+    if (!drawn.empty()) note_drawn(pm.baseAddr, platform::kit::offset(drawn.bounds(), -ox, -oy));
     if (port.text.face & underline) {
         auto fill = mode == 2 ? Fill{FillOp::invert, 0} : Fill{FillOp::set, painter.pixel};
         fill_rect(port, to_rect(startX, baseY + 1, x, baseY + 2), fill);

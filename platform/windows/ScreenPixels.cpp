@@ -1,11 +1,11 @@
 // Framebuffer work of the Window and Menu Managers (see ScreenPixels.h).
 #include "platform/windows/ScreenPixels.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::windows {
 namespace {
@@ -66,12 +66,7 @@ void move_screen_pixels(const Region& dst, SInt32 dh, SInt32 dv) {
     to.intersect(from);   // only pixels whose source is on the screen
     if (to.empty()) return;
     // Through a copy, since source and destination may overlap.
-    Rect src = to.bounds();
-    src.left = SInt16(src.left - dh);
-    src.right = SInt16(src.right - dh);
-    src.top = SInt16(src.top - dv);
-    src.bottom = SInt16(src.bottom - dv);
-    SavedPixels copy(src);
+    SavedPixels copy(kit::offset(to.bounds(), -dh, -dv));
     for (const auto& b : to.boxes()) {
         const size_t bytes = size_t(b.x2 - b.x1) * 4;
         for (SInt32 y = b.y1; y < b.y2; ++y) std::memcpy(pixel_at(s, b.x1, y), copy.at(b.x1 - dh, y - dv), bytes);
@@ -81,29 +76,24 @@ void move_screen_pixels(const Region& dst, SInt32 dh, SInt32 dv) {
 
 SavedPixels::SavedPixels(const Rect& global) {
     Screen& s = quickdraw::screen();
-    Rect r = global;
-    Rect screen = s.rect();
-    r.left = std::max(r.left, screen.left);
-    r.top = std::max(r.top, screen.top);
-    r.right = std::min(r.right, screen.right);
-    r.bottom = std::min(r.bottom, screen.bottom);
-    if (r.right <= r.left || r.bottom <= r.top) return;
+    const Rect r = kit::intersection(global, s.rect());
+    if (kit::is_empty(r)) return;
     rect_ = r;
-    const size_t rowBytes = size_t(r.right - r.left) * 4;
-    pixels_.resize(rowBytes * size_t(r.bottom - r.top));
+    const size_t rowBytes = size_t(kit::width(r)) * 4;
+    pixels_.resize(rowBytes * size_t(kit::height(r)));
     for (SInt32 y = r.top; y < r.bottom; ++y)
         std::memcpy(&pixels_[size_t(y - r.top) * rowBytes], pixel_at(s, r.left, y), rowBytes);
 }
 
 const UInt8* SavedPixels::at(SInt32 x, SInt32 y) const {
-    const size_t rowBytes = size_t(rect_.right - rect_.left) * 4;
+    const size_t rowBytes = size_t(kit::width(rect_)) * 4;
     return &pixels_[size_t(y - rect_.top) * rowBytes + size_t(x - rect_.left) * 4];
 }
 
 void SavedPixels::restore() const {
     if (pixels_.empty()) return;
     Screen& s = quickdraw::screen();
-    const size_t rowBytes = size_t(rect_.right - rect_.left) * 4;
+    const size_t rowBytes = size_t(kit::width(rect_)) * 4;
     for (SInt32 y = rect_.top; y < rect_.bottom; ++y)
         std::memcpy(pixel_at(s, rect_.left, y), &pixels_[size_t(y - rect_.top) * rowBytes], rowBytes);
     s.mark_dirty(rect_);

@@ -29,7 +29,7 @@ namespace {
 using quickdraw::Region;
 
 Point pin(Point p, const Rect& limit) {
-    if (limit.right <= limit.left || limit.bottom <= limit.top) return p;
+    if (kit::is_empty(limit)) return p;
     return Point{SInt16(std::clamp<SInt32>(p.v, limit.top, limit.bottom - 1)),
                  SInt16(std::clamp<SInt32>(p.h, limit.left, limit.right - 1))};
 }
