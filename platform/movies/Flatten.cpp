@@ -26,15 +26,12 @@
  * it has open. A destination that someone else holds open for writing is
  * refused with opWrErr before anything is written.
  */
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "platform/files/AccessPaths.h"
 #include "platform/files/Catalog.h"
-#include "platform/files/FinderInfo.h"
 #include "platform/movies/MediaData.h"
+#include "platform/movies/MovieDestination.h"
 #include "platform/movies/MovieFiles.h"
 #include "platform/movies/MovieProgress.h"
 #include "platform/movies/Session.h"
@@ -345,21 +342,10 @@ Movie assemble(pm::Movie& out, Plan& plan) {
     return out;
 }
 
-// Writes through a large buffer so that a big copy makes few, large writes.
-class BufferedWriter {
+// Appends through a large buffer so that a big copy makes few, large writes.
+class BufferedAppend {
 public:
-    explicit BufferedWriter(files::File& file) : file_(file) { buffer_.reserve(kCopyBuffer); }
-
-    Result<void> put(std::span<const UInt8> bytes) {
-        if (buffer_.size() + bytes.size() > kCopyBuffer) TRY(flush());
-        if (bytes.size() >= kCopyBuffer) {
-            TRY(file_.write_at(bytes.data(), bytes.size(), at_));
-            at_ += bytes.size();
-            return ok();
-        }
-        buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-        return ok();
-    }
+    explicit BufferedAppend(MovieFileWriter& writer) : writer_(writer) { buffer_.reserve(kCopyBuffer); }
 
     // Room for `n` bytes at the end of the buffer, filled by the caller.
     Result<UInt8*> reserve(size_t n) {
@@ -371,21 +357,19 @@ public:
 
     Result<void> flush() {
         if (buffer_.empty()) return ok();
-        TRY(file_.write_at(buffer_.data(), buffer_.size(), at_));
-        at_ += buffer_.size();
+        TRY(writer_.append(buffer_));
         buffer_.clear();
         return ok();
     }
 
-    UInt64 position() const { return at_ + buffer_.size(); }
-
 private:
-    files::File& file_;
+    MovieFileWriter& writer_;
     std::vector<UInt8> buffer_;
-    UInt64 at_ = 0;
 };
 
-Result<void> copy_data(Plan& plan, BufferedWriter& out, MovieProgress& progress, UInt64& copied) {
+Result<void> copy_data(Plan& plan, MovieFileWriter& writer, MovieProgress& progress) {
+    BufferedAppend out(writer);
+    UInt64 copied = 0;
     for (const OutChunk& c : plan.chunks) {
         MediaObject& media = *plan.tracks[c.track].media;
         for (const Piece& p : c.pieces) {
@@ -400,165 +384,45 @@ Result<void> copy_data(Plan& plan, BufferedWriter& out, MovieProgress& progress,
             }
         }
     }
+    return out.flush();
+}
+
+// Writes the copy: its movie (with the chunks placed where the data goes)
+// before or after the sample data.
+Result<void> write_copy(DataFile& file, pm::Movie& out, Plan& plan, bool movie_first, MovieProgress& progress) {
+    if (movie_first) {
+        auto movie_at = [&](UInt64 data_start) -> Result<std::vector<UInt8>> {
+            place_chunks(plan, data_start);
+            return assemble(out, plan).write();
+        };
+        MovieFileWriter w = TRY(MovieFileWriter::create_movie_first(file, plan.data_bytes, movie_at));
+        TRY(copy_data(plan, w, progress));
+        return w.finish_data();
+    }
+    MovieFileWriter w = TRY(MovieFileWriter::create(file));
+    place_chunks(plan, w.end());
+    TRY(copy_data(plan, w, progress));
+    TRY(w.append_movie(assemble(out, plan)));
     return ok();
-}
-
-void put_header(std::vector<UInt8>& out, UInt32 size, OSType type) {
-    UInt8 h[8];
-    store_u32be(h, size);
-    store_u32be(h + 4, type);
-    out.insert(out.end(), h, h + 8);
-}
-
-// The bytes before and after the sample data, and where the data starts.
-struct Frame {
-    std::vector<UInt8> head;   // ftyp, [moov, free,] mdat header
-    std::vector<UInt8> tail;   // [moov, free]
-};
-
-Result<Frame> frame_for(pm::Movie& out, Plan& plan, bool movie_first) {
-    ByteWriter ftyp;
-    TRY(FileType{}.write(ftyp));
-    bool big = plan.data_bytes > 0xFFFFFFFFu - 16;
-    UInt64 mdat_header = big ? 16 : 8;
-    Frame f;
-    if (!movie_first) {
-        // ftyp | wide | mdat: the wide atom turns into the 64-bit header's room.
-        f.head = ftyp.take();
-        if (big) {
-            UInt8 h[16];
-            store_u32be(h, 1);
-            store_u32be(h + 4, kMdat);
-            store_u64be(h + 8, plan.data_bytes + 16);
-            f.head.insert(f.head.end(), h, h + 16);
-        } else {
-            put_header(f.head, 8, kWide);
-            put_header(f.head, UInt32(plan.data_bytes + 8), kMdat);
-        }
-        place_chunks(plan, f.head.size());
-        Movie m = assemble(out, plan);
-        f.tail = TRY(m.write());
-        UInt32 reserve = movie_reserve(f.tail.size());
-        if (reserve >= 8) {
-            put_header(f.tail, reserve, kFree);
-            f.tail.resize(f.tail.size() + reserve - 8);
-        }
-        return f;
-    }
-    // The movie's size depends on whether its offsets need 64 bits, which
-    // depends on its size: settle it in a few rounds.
-    UInt64 moov_size = 0;
-    for (int round = 0; round < 4; ++round) {
-        UInt32 reserve = movie_reserve(moov_size);
-        UInt64 data_start = ftyp.size() + moov_size + (reserve >= 8 ? reserve : 0) + mdat_header;
-        place_chunks(plan, data_start);
-        Movie m = assemble(out, plan);
-        std::vector<UInt8> bytes = TRY(m.write());
-        if (bytes.size() == moov_size) {
-            f.head = ftyp.take();
-            f.head.insert(f.head.end(), bytes.begin(), bytes.end());
-            if (reserve >= 8) {
-                put_header(f.head, reserve, kFree);
-                f.head.resize(f.head.size() + reserve - 8);
-            }
-            if (big) {
-                UInt8 h[16];
-                store_u32be(h, 1);
-                store_u32be(h + 4, kMdat);
-                store_u64be(h + 8, plan.data_bytes + 16);
-                f.head.insert(f.head.end(), h, h + 16);
-            } else {
-                put_header(f.head, UInt32(plan.data_bytes + 8), kMdat);
-            }
-            return f;
-        }
-        moov_size = bytes.size();
-    }
-    return fail(internalQuickTimeError, "the movie's size does not settle");
-}
-
-// The destination after following a symbolic link, and whether the movie
-// itself holds it open for writing (its own file, flattened onto itself).
-Result<void> check_destination(MovieObject& movie, const std::string& path, SInt32 create_flags, mode_t* mode,
-                               bool* exists) {
-    struct stat st;
-    *exists = ::stat(path.c_str(), &st) == 0;
-    *mode = 0;
-    if (!*exists) {
-        if (errno != ENOENT) return files::os_error(errno, "cannot examine the destination");
-        return ok();
-    }
-    if (S_ISDIR(st.st_mode)) return fail(notAFileErr, "a folder has that name");
-    if (!(UInt32(create_flags) & createMovieFileDeleteCurFile)) return fail(dupFNErr, "the file exists");
-    *mode = st.st_mode & 07777;
-    if (!TRY(files::is_open_for_writing(path))) return ok();
-    FileIdentity dest{st.st_dev, st.st_ino};
-    files::File* own = movie.home_ref_num ? files::file_of(movie.home_ref_num) : nullptr;
-    bool own_writer = own && own->access() != files::Access::Read && identity_of(*own).ok() &&
-                      *identity_of(*own) == dest;
-    if (!own_writer) return fail(opWrErr, "the file is open for writing");
-    return ok();
-}
-
-std::string final_target(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::error_code ec;
-        auto target = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) return target.string();
-    }
-    return path;
 }
 
 Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spec, OSType creator,
                              SInt32 create_flags) {
     if (flags & flattenFSSpecPtrIsDataRefRecordPtr) return fail(paramErr, "data reference destinations are not supported");
-    std::string dest = final_target(TRY(files::path_of(spec)).string());
-    mode_t mode;
-    bool exists;
-    TRY(check_destination(movie, dest, create_flags, &mode, &exists));
-    std::string folder = std::filesystem::path(dest).parent_path().string();
-    std::string name = std::filesystem::path(dest).filename().string();
+    files::File* own = movie.home_ref_num ? files::file_of(movie.home_ref_num) : nullptr;
+    const MovieDestination dest = TRY(check_destination(spec, create_flags, own));
 
     pm::Movie out;
     Plan plan = TRY(make_plan(movie, out, flags & flattenActiveTracksOnly));
     order_chunks(plan, !(flags & flattenDontInterleaveFlatten));
-    bool movie_first = (flags & flattenForceMovieResourceBeforeMovieData) != 0;
-    Frame frame = TRY(frame_for(out, plan, movie_first));
+    const bool movie_first = (flags & flattenForceMovieResourceBeforeMovieData) != 0;
 
     MovieProgress progress(&movie, movie.progress, movie.progress_refcon, progressOpFlatten);
     TRY(progress.update(0));
-    files::File temp = TRY(files::File::create_temp(folder, name));
-    std::string temp_path = temp.path().string();
-    auto written = [&]() -> Result<void> {
-        if (exists && ::fchmod(temp.fd(), mode) != 0) return files::os_error(errno, "cannot set the permissions");
-        BufferedWriter w(temp);
-        TRY(w.put(frame.head));
-        UInt64 copied = 0;
-        TRY(copy_data(plan, w, progress, copied));
-        TRY(w.put(frame.tail));
-        TRY(w.flush());
-        FInfo info{};
-        info.fdType = kQTFileTypeMovie;
-        info.fdCreator = creator;
-        TRY(files::write_finder_info(temp_path, info));
-        TRY(temp.sync());
-        return ok();
-    }();
-    if (!written.ok()) {
-        (void)files::unlink_path(temp_path);
-        return written.error();
-    }
-    auto home = DataSource::reopen(temp, dest);
-    if (!home.ok()) {
-        (void)files::unlink_path(temp_path);
-        return home.error();
-    }
-    if (auto renamed = files::rename_path(temp_path, dest); !renamed.ok()) {
-        (void)files::unlink_path(temp_path);
-        return renamed.error();
-    }
-    TRY(files::sync_folder(folder));
+    ReplacementFile copy_file = TRY(ReplacementFile::create(dest));
+    TRY(write_copy(copy_file.data(), out, plan, movie_first, progress));
+    auto home = TRY(DataSource::reopen(copy_file.file(), dest.path));
+    TRY(copy_file.commit(creator));
     progress.close();
 
     MovieObject* copy = new_movie_object(create_flags & newMovieActive);
@@ -566,8 +430,8 @@ Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spe
     copy->model.header = out.header;
     copy->model.user_data = out.user_data;
     copy->model.kept = out.kept;
-    copy->home_path = dest;
-    copy->home = std::move(home).value();
+    copy->home_path = dest.path;
+    copy->home = std::move(home);
     for (TrackPlan& t : plan.tracks) {
         TrackObject* o = copy->add_track(std::move(t.track), true);
         copy->attach_sources(o->media, nullptr);

@@ -16,15 +16,11 @@
  */
 #include "platform/movies/MovieFiles.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "platform/files/AccessPaths.h"
 #include "platform/files/Catalog.h"
-#include "platform/files/FinderInfo.h"
 #include "platform/movies/HostDescriptions.h"
 #include "platform/movies/ImportedMovie.h"
+#include "platform/movies/MovieDestination.h"
 #include "platform/movies/MovieProgress.h"
 #include "platform/movies/Session.h"
 #include "platform/movies/format/Alias.h"
@@ -46,14 +42,6 @@ Result<OpenMovieFileRef> open_movie_file_ref(SInt16 ref_num, bool for_writing) {
     FSSpec spec = TRY(files::spec_of(ref_num));
     auto path = TRY(files::path_of(spec));
     return OpenMovieFileRef{f, path.string()};
-}
-
-UInt32 movie_reserve(UInt64 n) {
-    // Twice the movie: the first two saves go after the live movie, and
-    // from then on the old movies' places, which join into one free run,
-    // take the next ones in turn.
-    if (n > (UInt64(1) << 19)) return 0;
-    return UInt32(2 * n + 1024);
 }
 
 namespace {
@@ -124,40 +112,20 @@ Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, con
 namespace platform::movies {
 namespace {
 
-// The file a name leads to: a symbolic link is followed to its target.
-std::string final_target(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::error_code ec;
-        auto target = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) return target.string();
-    }
-    return path;
-}
-
 // Makes the new movie file: an existing one is deleted first when asked
 // (never while someone has it open for writing), the new one gets type
 // 'MooV' and the creator. Returns the path it was made at.
 Result<std::string> make_movie_file(const FSSpec& spec, OSType creator, SInt32 flags) {
-    std::string path = final_target(TRY(files::path_of(spec)).string());
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!(UInt32(flags) & createMovieFileDeleteCurFile)) return fail(dupFNErr, "the file exists");
-        if (S_ISDIR(st.st_mode)) return fail(notAFileErr, "a folder has that name");
-        if (TRY(files::is_open_for_writing(path))) return fail(opWrErr, "the file is open for writing");
-        TRY(files::unlink_path(path));
-    }
-    files::File f = TRY(files::File::open(path, files::Access::ReadWrite, files::Create::Exclusive));
-    FInfo info{};
-    info.fdType = kQTFileTypeMovie;
-    info.fdCreator = creator;
-    auto stored = files::write_finder_info(path, info);
-    if (!stored.ok()) {
-        (void)files::unlink_path(path);
-        return stored.error();
+    MovieDestination dest = TRY(check_destination(spec, flags));
+    if (dest.exists) TRY(files::unlink_path(dest.path));
+    files::File f = TRY(files::File::open(dest.path, files::Access::ReadWrite, files::Create::Exclusive));
+    auto marked = mark_as_movie_file(dest.path, creator);
+    if (!marked.ok()) {
+        (void)files::unlink_path(dest.path);
+        return marked.error();
     }
     TRY(f.close());
-    return path;
+    return dest.path;
 }
 
 Result<MovieObject*> create_movie_file(const FSSpec& spec, OSType creator, SInt32 flags, SInt16* ref_num_out) {
@@ -262,15 +230,13 @@ Result<void> write_movie_into(MovieObject& movie, SInt16 ref_num, bool must_repl
         return ok();
     }
     if (own_storage) {
-        std::vector<UInt8> bytes = TRY(model.write());
-        TRY(movie.storage->writer->append_movie(model, movie_reserve(bytes.size())));
+        TRY(movie.storage->writer->append_movie(model));
         return ok();
     }
     if (layout.code() != noMovieFound) return layout.error();
     UInt64 end = TRY(prepare_end_of_file(*file));
     auto writer = TRY(MovieFileWriter::append_to(*file, end));
-    std::vector<UInt8> bytes = TRY(model.write());
-    TRY(writer.append_movie(model, movie_reserve(bytes.size())));
+    TRY(writer.append_movie(model));
     return ok();
 }
 

@@ -12,11 +12,6 @@ namespace platform::movies {
 // a file that is the target becomes a self reference).
 Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path);
 
-// Free space kept after a movie atom written at the end of a file or by a
-// flatten, so that later saves of a movie that grows a little go into the
-// file's free space instead of to its end. None for very large movies.
-UInt32 movie_reserve(UInt64 movie_atom_size);
-
 // The File Manager file and absolute path of a reference number; with
 // `for_writing`, wrPermErr when it was opened read-only.
 struct OpenMovieFileRef {

@@ -120,6 +120,54 @@ TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
     EXPECT_EQ(find_atom(moov, "moov/trak/mdia/minf/stbl/stco"), SIZE_MAX);
 }
 
+// A movie-first file: ftyp, the movie (its chunks placed where the data
+// will be), the reserve, then an mdat of the size announced, which the data
+// must fill exactly; past 4 GiB the mdat takes the 16-byte header.
+TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
+    Movie m;
+    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
+    t.media.descriptions.entries.push_back(raw_sound_description().write());
+    ASSERT_TRUE(t.media.samples.add_chunk(0, 10, 1, 1, 1, true).ok());
+    m.tracks.push_back(t);
+    m.update_durations();
+    auto movie_at = [&](UInt64 data_start) -> Result<Bytes> {
+        m.tracks[0].media.samples.set_chunk_offset(1, data_start);
+        return m.write();
+    };
+
+    MemoryFile file;
+    auto w = MovieFileWriter::create_movie_first(file, 10, movie_at).value();
+    const UInt64 data_start = w.end();
+    EXPECT_EQ(w.append(Bytes(4, 7)).value(), data_start);
+    EXPECT_EQ(w.append(Bytes(6, 8)).value(), data_start + 4);
+    EXPECT_EQ(w.append(Bytes(1, 9)).code(), internalQuickTimeError) << "more than the mdat holds";
+    ASSERT_TRUE(w.finish_data().ok());
+
+    auto layout = scan_movie_file(file).value();
+    ASSERT_EQ(layout.atoms.size(), 4u);
+    const OSType order[] = {kFtyp, kMoov, kFree, kMdat};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(layout.atoms[i].type, order[i]) << i;
+    EXPECT_EQ(layout.atoms[2].size, movie_reserve(layout.atoms[1].size));
+    EXPECT_EQ(layout.atoms[3].offset + 8, data_start);
+    EXPECT_EQ(layout.atoms[3].size, 18u);
+    EXPECT_EQ(movie_of(file.bytes()), m);
+    EXPECT_EQ(file.bytes()[data_start], 7);
+
+    MemoryFile short_file;
+    auto s = MovieFileWriter::create_movie_first(short_file, 10, movie_at).value();
+    ASSERT_TRUE(s.append(Bytes(9, 7)).ok());
+    EXPECT_EQ(s.finish_data().code(), internalQuickTimeError) << "less than the mdat announced";
+
+    SparseRecorder big;
+    const UInt64 far = (UInt64(1) << 32);
+    auto b = MovieFileWriter::create_movie_first(big, far, movie_at).value();
+    const Bytes& h = big.head();
+    ASSERT_EQ(h.size(), b.end());
+    EXPECT_EQ(load_u32be(&h[b.end() - 16]), 1u);
+    EXPECT_EQ(load_u32be(&h[b.end() - 12]), kMdat);
+    EXPECT_EQ(load_u64be(&h[b.end() - 8]), far + 16);
+}
+
 TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
     TempDir dir;
     std::string path = dir / "big.mov";

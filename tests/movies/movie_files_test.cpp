@@ -244,6 +244,35 @@ TEST(MovieFiles, FlatteningOntoAFileSomeoneElseWritesIsRefusedBeforeWriting) {
     EXPECT_EQ(files, 2u) << "no temporary file left";
 }
 
+// CreateMovieFile and FlattenMovieData judge a destination alike: a folder
+// is never a movie file, with or without createMovieFileDeleteCurFile.
+TEST(MovieFiles, NewFileCallsCheckTheirDestinationAlike) {
+    TempDir dir;
+    Movie m = make_movie(dir / "m.mov");
+    std::filesystem::create_directory(dir / "folder");
+    DisposeMovie(make_movie(dir / "taken.mov"));
+    struct Case {
+        const char* name;
+        SInt32 create_flags;
+        OSErr expected;
+    } cases[] = {{"folder", 0, notAFileErr},
+                 {"folder", SInt32(createMovieFileDeleteCurFile), notAFileErr},
+                 {"taken.mov", 0, dupFNErr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.create_flags));
+        FSSpec spec = spec_for(dir / c.name);
+        SInt16 ref = 0;
+        Movie made = nullptr;
+        EXPECT_EQ(CreateMovieFile(&spec, sigMoviePlayer, 0, c.create_flags, &ref, &made), c.expected);
+        EXPECT_EQ(made, nullptr);
+        Movie copy = FlattenMovieData(m, 0x41, &spec, sigMoviePlayer, smSystemScript, c.create_flags);
+        EXPECT_EQ(copy, nullptr);
+        EXPECT_EQ(GetMoviesError(), c.expected);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+    DisposeMovie(m);
+}
+
 TEST(MovieFiles, ActiveTracksOnlyAndNoInterleaving) {
     TempDir dir;
     Movie m = make_movie(dir / "m.mov", MovieSpec{20, 8000, 8000 * 4, ""});

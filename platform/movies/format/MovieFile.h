@@ -10,6 +10,12 @@
  *         the file") while it grows and patched when the data is finished
  *   moov  the movie, optionally followed by a free atom of reserved space
  *
+ * The same file with its movie first (a flattened copy that plays while it
+ * downloads): ftyp, moov, free (reserved space), then the mdat, whose size
+ * is known before its data is written. An mdat whose size (data and its
+ * 8-byte header) passes 32 bits takes a 16-byte header: size 1, 'mdat',
+ * then the 64-bit size; in a growing file it takes the wide atom's place.
+ *
  * Readers take the first moov. Updating a movie writes the new moov into
  * free space typed 'free' (a run of free atoms after the live one, else one
  * before it, else the end of the file), syncs, retypes it 'moov', syncs,
@@ -81,11 +87,24 @@ Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external =
 ResolvedDataRef resolve_data_ref(const DataRef& ref, const std::string& movie_path,
                                  UInt64 movie_file_size);
 
+// Free space kept after a movie atom written at the end of a file or
+// before the data of a movie-first file, so that later saves of a movie
+// that grows a little go into the file's free space instead of to its end.
+// None for very large movies.
+UInt32 movie_reserve(UInt64 movie_atom_size);
+
 // Appends sample data to a new or existing movie file and then its movie.
+// Every movie file we write is laid out here.
 class MovieFileWriter {
 public:
     // Empties the file and writes ftyp, wide and an open mdat.
     static Result<MovieFileWriter> create(DataFile& file);
+    // The movie's bytes when the sample data starts at `data_start`.
+    using MovieAt = std::function<Result<std::vector<UInt8>>(UInt64 data_start)>;
+    // Empties the file and writes ftyp, the movie `movie_at` gives, its
+    // reserved space and the header of an mdat for exactly `data_bytes`
+    // bytes, which append() then fills.
+    static Result<MovieFileWriter> create_movie_first(DataFile& file, UInt64 data_bytes, const MovieAt& movie_at);
     // Continues a file whose layout is known: new data goes into a new
     // mdat at the end.
     static Result<MovieFileWriter> append_to(DataFile& file, UInt64 end);
@@ -99,17 +118,21 @@ public:
     // Finishes the data, then appends the movie and, when `reserve` is at
     // least 8, a free atom of that many bytes after it.
     Result<TopAtom> append_movie(const Movie& movie, UInt32 reserve);
+    // The same with the movie's usual reserve (movie_reserve()).
+    Result<TopAtom> append_movie(const Movie& movie);
 
     UInt64 end() const { return end_; }
 
 private:
     explicit MovieFileWriter(DataFile& file) : file_(&file) {}
     Result<void> open_mdat();
+    Result<TopAtom> append_movie_bytes(std::span<const UInt8> bytes, UInt32 reserve);
 
     DataFile* file_;
     UInt64 end_ = 0;
     std::optional<UInt64> wide_at_;   // the open mdat's wide atom
     UInt64 mdat_at_ = 0;
+    std::optional<UInt64> data_end_;  // where a movie-first file's data must end
 };
 
 // Makes the end of a file safe to append to: an atom that runs to the end

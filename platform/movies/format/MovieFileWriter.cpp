@@ -20,17 +20,83 @@ Result<void> write_u32(DataFile& file, UInt64 at, UInt32 value) {
     return file.write_at(at, b, 4);
 }
 
+void put_header(std::vector<UInt8>& out, UInt32 size, OSType type) {
+    UInt8 h[8];
+    store_u32be(h, size);
+    store_u32be(h + 4, type);
+    out.insert(out.end(), h, h + 8);
+}
+
+// An mdat of `data_bytes` takes the 64-bit header when its 32-bit size
+// (data and 8-byte header) would not hold it.
+bool needs_large_mdat(UInt64 data_bytes) { return data_bytes > 0xFFFFFFFFu - 8; }
+
+// The 16-byte header of an mdat too large for 32 bits.
+void put_large_mdat(std::vector<UInt8>& out, UInt64 data_bytes) {
+    UInt8 h[16];
+    store_u32be(h, 1);
+    store_u32be(h + 4, kMdat);
+    store_u64be(h + 8, data_bytes + 16);
+    out.insert(out.end(), h, h + 16);
+}
+
+Result<std::vector<UInt8>> file_type_bytes() {
+    ByteWriter ftyp;
+    TRY(FileType{}.write(ftyp));
+    return ftyp.take();
+}
+
 }  // namespace
+
+UInt32 movie_reserve(UInt64 n) {
+    // Twice the movie: the first two saves go after the live movie, and
+    // from then on the old movies' places, which join into one free run,
+    // take the next ones in turn.
+    if (n > (UInt64(1) << 19)) return 0;
+    return UInt32(2 * n + 1024);
+}
 
 Result<MovieFileWriter> MovieFileWriter::create(DataFile& file) {
     MovieFileWriter w(file);
     TRY(file.truncate(0));
-    ByteWriter ftyp;
-    TRY(FileType{}.write(ftyp));
+    std::vector<UInt8> ftyp = TRY(file_type_bytes());
     TRY(file.write_at(0, ftyp.data(), ftyp.size()));
     w.end_ = ftyp.size();
     TRY(w.open_mdat());
     return w;
+}
+
+Result<MovieFileWriter> MovieFileWriter::create_movie_first(DataFile& file, UInt64 data_bytes,
+                                                            const MovieAt& movie_at) {
+    const std::vector<UInt8> ftyp = TRY(file_type_bytes());
+    const UInt64 mdat_header = needs_large_mdat(data_bytes) ? 16 : 8;
+    // The movie's size depends on whether its offsets need 64 bits, which
+    // depends on its size: settle it in a few rounds.
+    UInt64 moov_size = 0;
+    for (int round = 0; round < 4; ++round) {
+        const UInt32 reserve = movie_reserve(moov_size);
+        const UInt64 data_start = ftyp.size() + moov_size + (reserve >= 8 ? reserve : 0) + mdat_header;
+        std::vector<UInt8> movie = TRY(movie_at(data_start));
+        if (movie.size() != moov_size) {
+            moov_size = movie.size();
+            continue;
+        }
+        std::vector<UInt8> head = ftyp;
+        head.insert(head.end(), movie.begin(), movie.end());
+        if (reserve >= 8) {
+            put_header(head, reserve, kFree);
+            head.resize(head.size() + reserve - 8);
+        }
+        if (mdat_header == 16) put_large_mdat(head, data_bytes);
+        else put_header(head, UInt32(data_bytes + 8), kMdat);
+        MovieFileWriter w(file);
+        TRY(file.truncate(0));
+        TRY(file.write_at(0, head.data(), head.size()));
+        w.end_ = head.size();
+        w.data_end_ = w.end_ + data_bytes;
+        return w;
+    }
+    return fail(internalQuickTimeError, "the movie's size does not settle");
 }
 
 Result<MovieFileWriter> MovieFileWriter::append_to(DataFile& file, UInt64 end) {
@@ -40,20 +106,22 @@ Result<MovieFileWriter> MovieFileWriter::append_to(DataFile& file, UInt64 end) {
 }
 
 Result<void> MovieFileWriter::open_mdat() {
-    UInt8 h[16];
-    store_u32be(h, 8);
-    store_u32be(h + 4, kWide);
-    store_u32be(h + 8, 0);          // grows to the end of the file until finished
-    store_u32be(h + 12, kMdat);
-    TRY(file_->write_at(end_, h, sizeof h));
+    std::vector<UInt8> h;
+    put_header(h, 8, kWide);
+    put_header(h, 0, kMdat);   // grows to the end of the file until finished
+    TRY(file_->write_at(end_, h.data(), h.size()));
     wide_at_ = end_;
     mdat_at_ = end_ + 8;
-    end_ += sizeof h;
+    end_ += h.size();
     return ok();
 }
 
 Result<UInt64> MovieFileWriter::append(std::span<const UInt8> data) {
-    if (!wide_at_) TRY(open_mdat());
+    if (data_end_) {
+        if (data.size() > *data_end_ - end_) return fail(internalQuickTimeError, "more data than its mdat holds");
+    } else if (!wide_at_) {
+        TRY(open_mdat());
+    }
     UInt64 at = end_;
     if (!data.empty()) TRY(file_->write_at(at, data.data(), data.size()));
     end_ += data.size();
@@ -61,24 +129,36 @@ Result<UInt64> MovieFileWriter::append(std::span<const UInt8> data) {
 }
 
 Result<void> MovieFileWriter::finish_data() {
+    if (data_end_) {
+        if (end_ != *data_end_) return fail(internalQuickTimeError, "less data than its mdat holds");
+        data_end_.reset();
+        return ok();
+    }
     if (!wide_at_) return ok();
-    UInt64 size = end_ - mdat_at_;
-    if (size <= 0xFFFFFFFFu) {
-        TRY(write_u32(*file_, mdat_at_, UInt32(size)));
+    const UInt64 data_bytes = end_ - mdat_at_ - 8;
+    if (!needs_large_mdat(data_bytes)) {
+        TRY(write_u32(*file_, mdat_at_, UInt32(data_bytes + 8)));
     } else {
-        UInt8 h[16];
-        store_u32be(h, 1);
-        store_u32be(h + 4, kMdat);
-        store_u64be(h + 8, end_ - *wide_at_);
-        TRY(file_->write_at(*wide_at_, h, sizeof h));
+        std::vector<UInt8> h;
+        put_large_mdat(h, data_bytes);
+        TRY(file_->write_at(*wide_at_, h.data(), h.size()));
     }
     wide_at_.reset();
     return ok();
 }
 
 Result<TopAtom> MovieFileWriter::append_movie(const Movie& movie, UInt32 reserve) {
-    TRY(finish_data());
     std::vector<UInt8> bytes = TRY(movie.write());
+    return append_movie_bytes(bytes, reserve);
+}
+
+Result<TopAtom> MovieFileWriter::append_movie(const Movie& movie) {
+    std::vector<UInt8> bytes = TRY(movie.write());
+    return append_movie_bytes(bytes, movie_reserve(bytes.size()));
+}
+
+Result<TopAtom> MovieFileWriter::append_movie_bytes(std::span<const UInt8> bytes, UInt32 reserve) {
+    TRY(finish_data());
     TopAtom atom{kMoov, end_, bytes.size(), 8, false};
     TRY(file_->write_at(end_, bytes.data(), bytes.size()));
     end_ += bytes.size();
