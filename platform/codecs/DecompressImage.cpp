@@ -5,6 +5,7 @@
 // destination through CopyBits, which converts the depth, scales srcRect
 // (in the image's coordinates, nil = the whole image) to dstRect (in the
 // destination's coordinates) and honours the mode and the mask region.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Compression.h"
@@ -21,9 +22,9 @@ using namespace platform;
 // (clutID 0), as a table handle; nil when there is none.
 CTabHandle stored_table(ImageDescriptionHandle desc) {
     const ImageDescription& d = **desc;
-    if (d.clutID != 0 || d.depth > 8) return nullptr;
     const Size size = GetHandleSize(reinterpret_cast<Handle>(desc));
     const Size start = codecs::kImageDescriptionSize;
+    if (!codecs::has_color_table(d, size_t(std::max<Size>(0, std::min<Size>(size, d.idSize) - start)))) return nullptr;
     if (size < start + 8 || d.idSize < start + 8) return nullptr;
     SInt16 ctSize;
     std::memcpy(&ctSize, reinterpret_cast<const UInt8*>(*desc) + start + 6, 2);

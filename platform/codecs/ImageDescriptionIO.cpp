@@ -5,126 +5,156 @@
 namespace platform::codecs {
 namespace {
 
+using movies::ColorEntry;
+using movies::StoredColorTable;
+using movies::VideoDescription;
+
 Error bad(const char* message) { return fail(badImageDescription, message); }
 
-// Widths of the fixed part's fields in order; 0 marks the 32-byte name.
-constexpr int kFields[] = {4, 4, 4, 2, 2, 2, 2, 4, 4, 4, 2, 2, 4, 4, 4, 2, 0, 2, 2};
+// The fixed part between the stored model and the memory record.
+VideoDescription to_model(const ImageDescription& d) {
+    VideoDescription v;
+    v.codec = d.cType;
+    store_u32be(v.reserved.data(), UInt32(d.resvd1));
+    store_u16be(v.reserved.data() + 4, UInt16(d.resvd2));
+    v.data_ref_index = UInt16(d.dataRefIndex);
+    v.version = d.version;
+    v.revision = d.revisionLevel;
+    v.vendor = OSType(d.vendor);
+    v.temporal_quality = d.temporalQuality;
+    v.spatial_quality = d.spatialQuality;
+    v.width = d.width;
+    v.height = d.height;
+    v.h_res = d.hRes;
+    v.v_res = d.vRes;
+    v.data_size = UInt32(d.dataSize);
+    v.frame_count = d.frameCount;
+    std::memcpy(v.name.field.data(), d.name, 32);
+    if (v.name.field[0] > 31) v.name.field[0] = 31;
+    v.depth = d.depth;
+    v.clut_id = d.clutID;
+    return v;
+}
+
+ImageDescription from_model(const VideoDescription& v, SInt32 idSize) {
+    ImageDescription d{};
+    d.idSize = idSize;
+    d.cType = v.codec;
+    d.resvd1 = SInt32(load_u32be(v.reserved.data()));
+    d.resvd2 = SInt16(load_u16be(v.reserved.data() + 4));
+    d.dataRefIndex = SInt16(v.data_ref_index);
+    d.version = v.version;
+    d.revisionLevel = v.revision;
+    d.vendor = SInt32(v.vendor);
+    d.temporalQuality = v.temporal_quality;
+    d.spatialQuality = v.spatial_quality;
+    d.width = v.width;
+    d.height = v.height;
+    d.hRes = v.h_res;
+    d.vRes = v.v_res;
+    d.dataSize = SInt32(v.data_size);
+    d.frameCount = v.frame_count;
+    std::memcpy(d.name, v.name.field.data(), 32);
+    d.depth = v.depth;
+    d.clutID = v.clut_id;
+    return d;
+}
 
 template <class T>
-T get(const UInt8* p) {
+T host(const UInt8* p) {
     T v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
+
 template <class T>
-void put(UInt8* p, T v) {
-    std::memcpy(p, &v, sizeof v);
+void put_host(std::vector<UInt8>& out, T v) {
+    const auto* p = reinterpret_cast<const UInt8*>(&v);
+    out.insert(out.end(), p, p + sizeof v);
 }
 
-// Moves one field of `width` bytes from `in` to `out`, from host order to
-// big-endian (toFile) or back.
-void swap_field(const UInt8* in, UInt8* out, int width, bool toFile) {
-    if (width == 4) {
-        if (toFile) store_u32be(out, get<UInt32>(in));
-        else put<UInt32>(out, load_u32be(in));
-    } else {
-        if (toFile) store_u16be(out, get<UInt16>(in));
-        else put<UInt16>(out, load_u16be(in));
+// A ColorTable record in host order, as the memory form holds it.
+Result<StoredColorTable> host_table(std::span<const UInt8> bytes) {
+    if (bytes.size() < 8) return bad("colour table header past the description");
+    StoredColorTable t;
+    t.seed = host<UInt32>(bytes.data());
+    t.flags = host<UInt16>(bytes.data() + 4);
+    const SInt64 entries = SInt64(host<SInt16>(bytes.data() + 6)) + 1;
+    if (entries <= 0 || UInt64(entries) * 8 > bytes.size() - 8) return bad("colour table entries past the description");
+    t.entries.resize(size_t(entries));
+    const UInt8* p = bytes.data() + 8;
+    for (ColorEntry& e : t.entries) {
+        e = ColorEntry{host<UInt16>(p), host<UInt16>(p + 2), host<UInt16>(p + 4), host<UInt16>(p + 6)};
+        p += 8;
     }
+    return t;
 }
 
-Result<std::vector<UInt8>> convert(std::span<const UInt8> in, bool toFile) {
-    if (in.size() < kImageDescriptionSize) return bad("image description shorter than 86 bytes");
-    const UInt32 idSize = toFile ? get<UInt32>(in.data()) : load_u32be(in.data());
-    if (idSize < kImageDescriptionSize || idSize > in.size())
-        return bad("image description size outside its data");
-
-    std::vector<UInt8> out(in.begin(), in.begin() + idSize);
-    size_t at = 0;
-    for (int width : kFields) {
-        if (width == 0) {
-            if (out[at] > 31) out[at] = 31;
-            at += 32;
-            continue;
-        }
-        swap_field(&in[at], &out[at], width, toFile);
-        at += size_t(width);
+void put_host_table(std::vector<UInt8>& out, const StoredColorTable& t) {
+    put_host<UInt32>(out, t.seed);
+    put_host<UInt16>(out, t.flags);
+    put_host<UInt16>(out, UInt16(t.entries.size() - 1));
+    for (const ColorEntry& e : t.entries) {
+        put_host(out, e.value);
+        put_host(out, e.red);
+        put_host(out, e.green);
+        put_host(out, e.blue);
     }
-
-    const UInt8* fixed = toFile ? in.data() : out.data();   // host-order copy
-    const SInt16 depth = get<SInt16>(fixed + 82);
-    const SInt16 clutID = get<SInt16>(fixed + 84);
-    if (!has_color_table(depth, clutID)) return out;
-
-    if (idSize - at < 8) return bad("colour table header past the description");
-    swap_field(&in[at], &out[at], 4, toFile);
-    swap_field(&in[at + 4], &out[at + 4], 2, toFile);
-    swap_field(&in[at + 6], &out[at + 6], 2, toFile);
-    const SInt16 ctSize = get<SInt16>((toFile ? in.data() : out.data()) + at + 6);
-    at += 8;
-    const SInt64 entries = SInt64(ctSize) + 1;
-    if (entries < 0 || UInt64(entries) * 8 > idSize - at)
-        return bad("colour table entries past the description");
-    for (SInt64 i = 0; i < entries * 4; ++i, at += 2) swap_field(&in[at], &out[at], 2, toFile);
-    return out;
 }
 
 }  // namespace
 
+bool has_color_table(const ImageDescription& d, size_t bytes_after_fixed_part) {
+    return movies::depth_stores_color_table(d.depth, d.clutID) && bytes_after_fixed_part > 0;
+}
+
 Result<ImageDescription> read_image_description(ByteReader& r) {
-    ImageDescription d{};
-    d.idSize = TRY(r.s32());
-    d.cType = TRY(r.u32());
-    d.resvd1 = TRY(r.s32());
-    d.resvd2 = TRY(r.s16());
-    d.dataRefIndex = TRY(r.s16());
-    d.version = TRY(r.s16());
-    d.revisionLevel = TRY(r.s16());
-    d.vendor = TRY(r.s32());
-    d.temporalQuality = TRY(r.u32());
-    d.spatialQuality = TRY(r.u32());
-    d.width = TRY(r.s16());
-    d.height = TRY(r.s16());
-    d.hRes = TRY(r.s32());
-    d.vRes = TRY(r.s32());
-    d.dataSize = TRY(r.s32());
-    d.frameCount = TRY(r.s16());
-    auto name = TRY(r.bytes(32));
-    std::memcpy(d.name, name.data(), 32);
-    if (d.name[0] > 31) d.name[0] = 31;
-    d.depth = TRY(r.s16());
-    d.clutID = TRY(r.s16());
-    return d;
+    auto fixed = TRY(r.bytes(kImageDescriptionSize));
+    VideoDescription v = TRY(VideoDescription::parse(fixed));
+    return from_model(v, SInt32(load_u32be(fixed.data())));
 }
 
 void write_image_description(ByteWriter& w, const ImageDescription& d) {
-    w.s32(d.idSize);
-    w.u32(d.cType);
-    w.s32(d.resvd1);
-    w.s16(d.resvd2);
-    w.s16(d.dataRefIndex);
-    w.s16(d.version);
-    w.s16(d.revisionLevel);
-    w.s32(d.vendor);
-    w.u32(d.temporalQuality);
-    w.u32(d.spatialQuality);
-    w.s16(d.width);
-    w.s16(d.height);
-    w.s32(d.hRes);
-    w.s32(d.vRes);
-    w.s32(d.dataSize);
-    w.s16(d.frameCount);
-    w.bytes(d.name, 32);
-    w.s16(d.depth);
-    w.s16(d.clutID);
+    std::vector<UInt8> bytes = to_model(d).write().bytes;
+    store_u32be(bytes.data(), UInt32(d.idSize));
+    w.bytes(bytes);
 }
 
 Result<std::vector<UInt8>> image_description_from_file(std::span<const UInt8> stored) {
-    return convert(stored, false);
+    if (stored.size() < kImageDescriptionSize) return bad("image description shorter than 86 bytes");
+    const UInt32 idSize = load_u32be(stored.data());
+    if (idSize < kImageDescriptionSize || idSize > stored.size()) return bad("image description size outside its data");
+    VideoDescription v = TRY(VideoDescription::parse(stored.first(idSize)));
+
+    const ImageDescription d = from_model(v, SInt32(idSize));
+    std::vector<UInt8> out(reinterpret_cast<const UInt8*>(&d), reinterpret_cast<const UInt8*>(&d) + sizeof d);
+    std::span<const UInt8> rest = v.extensions;
+    if (v.has_stored_color_table()) {
+        StoredColorTable t = TRY(v.stored_color_table());
+        put_host_table(out, t);
+        rest = rest.subspan(t.size());
+    }
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
 }
 
 Result<std::vector<UInt8>> image_description_to_file(std::span<const UInt8> memory) {
-    return convert(memory, true);
+    if (memory.size() < kImageDescriptionSize) return bad("image description shorter than 86 bytes");
+    const ImageDescription d = host<ImageDescription>(memory.data());
+    const UInt32 idSize = UInt32(d.idSize);
+    if (idSize < kImageDescriptionSize || idSize > memory.size()) return bad("image description size outside its data");
+
+    VideoDescription v = to_model(d);
+    std::span<const UInt8> rest = memory.subspan(kImageDescriptionSize, idSize - kImageDescriptionSize);
+    if (has_color_table(d, rest.size())) {
+        StoredColorTable t = TRY(host_table(rest));
+        ByteWriter table;
+        t.write(table);
+        v.extensions = table.take();
+        rest = rest.subspan(t.size());
+    }
+    v.extensions.insert(v.extensions.end(), rest.begin(), rest.end());
+    return std::move(v.write().bytes);
 }
 
 }  // namespace platform::codecs

@@ -22,9 +22,11 @@
  *   50     32    name            length byte + up to 31 characters
  *   82      2    depth
  *   84      2    clutID
- *   86           (depth 1, 2, 4 or 8 and clutID 0) colour table:
- *                  u32 seed (0), u16 flags, u16 size = entries - 1,
- *                  entries of u16 value, u16 red, u16 green, u16 blue
+ *   86           colour table, when the depth and clutID say one is stored
+ *                  (depth_stores_color_table() in the movie file format's
+ *                  SampleDescriptions.h, which reads and writes the stored
+ *                  form for both): u32 seed, u16 flags, u16 size =
+ *                  entries - 1, entries of u16 value, red, green, blue
  *   ...          extensions up to idSize, kept as they are
  *
  * In memory (an ImageDescriptionHandle) the same fields sit at the same
@@ -38,19 +40,19 @@
 
 #include "platform/Compression.h"
 #include "platform/core/Bytes.h"
+#include "platform/movies/format/SampleDescriptions.h"
 
 namespace platform::codecs {
 
-constexpr size_t kImageDescriptionSize = 86;
+using movies::kImageDescriptionSize;
 
 // The fixed 86 bytes. A name longer than 31 characters is cut to 31.
 Result<ImageDescription> read_image_description(ByteReader& r);
 void write_image_description(ByteWriter& w, const ImageDescription& d);
 
-// Whether a description of this depth and clutID carries a colour table.
-constexpr bool has_color_table(SInt16 depth, SInt16 clutID) {
-    return clutID == 0 && (depth == 1 || depth == 2 || depth == 4 || depth == 8);
-}
+// Whether a description of this depth and clutID carries a colour table
+// (none when nothing follows the fixed part: the standard table).
+bool has_color_table(const ImageDescription& d, size_t bytes_after_fixed_part);
 
 // A whole description, idSize bytes: stored form to memory form and back.
 // A description shorter than 86 bytes, an idSize outside the bytes given,

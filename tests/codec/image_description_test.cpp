@@ -139,6 +139,51 @@ TEST(ImageDescriptionIO, DamagedDescriptionsAreRefused) {
     EXPECT_EQ((*mem)[50], 31);
 }
 
+// One rule says when a colour table follows, for the codecs' memory form
+// and the movie file's sample description alike: indexed and grey depths
+// of 1, 2, 4 or 8 bits with clutID 0; nothing after the fixed part means
+// the standard table.
+TEST(ImageDescriptionIO, ColourTablesFollowIndexedAndGreyDepthsWithIdZero) {
+    const std::vector<UInt8> table = {0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0x12, 0x34, 0, 1};
+    const std::vector<UInt8> atom = {0, 0, 0, 8, 'f', 'r', 'e', 'e'};
+    struct Case {
+        SInt16 depth, clutID;
+        bool with_table;   // the table bytes follow the fixed part
+        bool stored;       // read as a colour table
+    } cases[] = {{8, 0, true, true},    {4, 0, true, true},   {40, 0, true, true}, {34, 0, true, true},
+                 {33, 0, true, true},   {8, -1, false, false}, {8, 0, false, false}, {40, -1, false, false},
+                 {16, 0, false, false}, {3, 0, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.depth) + "/" + std::to_string(c.clutID));
+        ImageDescription d = sample();
+        d.depth = c.depth;
+        d.clutID = c.clutID;
+        std::vector<UInt8> tail = c.with_table ? table : std::vector<UInt8>{};
+        if (c.depth == 16) tail = atom;   // no table at this depth: bytes after it are extensions
+        d.idSize = SInt32(86 + tail.size());
+        ByteWriter w;
+        write_image_description(w, d);
+        w.bytes(tail);
+        const std::vector<UInt8> stored = w.take();
+
+        auto v = platform::movies::VideoDescription::parse(stored);
+        ASSERT_TRUE(v.ok());
+        EXPECT_EQ(v->has_stored_color_table(), c.stored);
+        auto mem = image_description_from_file(stored);
+        ASSERT_TRUE(mem.ok());
+        EXPECT_EQ(has_color_table(d, tail.size()), c.stored);
+        if (c.stored) {
+            EXPECT_EQ(v->color_table()->size(), 1u);
+            ColorSpec entry;
+            std::memcpy(&entry, mem->data() + 86 + 8, 8);
+            EXPECT_EQ(entry.rgb.red, 0xFFFF) << "the table reads in host order";
+        } else {
+            EXPECT_EQ(std::vector<UInt8>(mem->begin() + 86, mem->end()), tail) << "extensions stay as stored";
+        }
+        EXPECT_EQ(image_description_to_file(*mem).value(), stored);
+    }
+}
+
 TEST(RawCodec, PacksRowsWithoutPaddingAndRefusesShortData) {
     Image mono(3, 2, 1);
     set_pixel(mono, 0, 0, 1);

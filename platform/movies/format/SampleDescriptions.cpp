@@ -1,5 +1,6 @@
 #include "platform/movies/format/SampleDescriptions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -62,7 +63,8 @@ Result<VideoDescription> VideoDescription::parse(std::span<const UInt8> entry) {
     VideoDescription v;
     TRY(r.skip(4));
     v.codec = TRY(r.u32());
-    TRY(r.skip(6));
+    auto reserved = TRY(r.bytes(6));
+    std::copy(reserved.begin(), reserved.end(), v.reserved.begin());
     v.data_ref_index = TRY(r.u16());
     v.version = TRY(r.s16());
     v.revision = TRY(r.s16());
@@ -76,8 +78,8 @@ Result<VideoDescription> VideoDescription::parse(std::span<const UInt8> entry) {
     v.data_size = TRY(r.u32());
     v.frame_count = TRY(r.s16());
     auto name = TRY(r.bytes(32));
-    size_t n = name[0] > 31 ? 31 : name[0];
-    v.name.assign(name.begin() + 1, name.begin() + 1 + long(n));
+    std::copy(name.begin(), name.end(), v.name.field.begin());
+    if (v.name.field[0] > 31) v.name.field[0] = 31;
     v.depth = TRY(r.s16());
     v.clut_id = TRY(r.s16());
     auto ext = TRY(r.bytes(r.remaining()));
@@ -85,22 +87,57 @@ Result<VideoDescription> VideoDescription::parse(std::span<const UInt8> entry) {
     return v;
 }
 
-Result<std::vector<ColorEntry>> VideoDescription::color_table() const {
-    if (!has_stored_color_table()) return fail(badImageDescription, "no stored colour table");
-    ByteReader r(extensions, badImageDescription);
-    TRY(r.skip(6));   // seed, flags
+Result<StoredColorTable> StoredColorTable::parse(std::span<const UInt8> bytes) {
+    ByteReader r(bytes, badImageDescription);
+    StoredColorTable t;
+    t.seed = TRY(r.u32());
+    t.flags = TRY(r.u16());
     UInt32 entries = UInt32(TRY(r.u16())) + 1;
     if (entries > r.remaining() / 8) return fail(badImageDescription, "colour table runs past its description");
-    std::vector<ColorEntry> table(entries);
-    for (auto& e : table) e = ColorEntry{r.u16().value(), r.u16().value(), r.u16().value(), r.u16().value()};
-    return table;
+    t.entries.resize(entries);
+    for (auto& e : t.entries) e = ColorEntry{r.u16().value(), r.u16().value(), r.u16().value(), r.u16().value()};
+    return t;
+}
+
+void StoredColorTable::write(ByteWriter& w) const {
+    w.u32(seed);
+    w.u16(flags);
+    w.u16(UInt16(entries.size() - 1));
+    for (const ColorEntry& e : entries) {
+        w.u16(e.value);
+        w.u16(e.red);
+        w.u16(e.green);
+        w.u16(e.blue);
+    }
+}
+
+DescriptionName& DescriptionName::operator=(std::string_view text) {
+    field.fill(0);
+    const size_t n = std::min<size_t>(text.size(), 31);
+    field[0] = UInt8(n);
+    std::copy(text.begin(), text.begin() + long(n), field.begin() + 1);
+    return *this;
+}
+
+std::string DescriptionName::text() const {
+    return std::string(field.begin() + 1, field.begin() + 1 + std::min<int>(field[0], 31));
+}
+
+Result<StoredColorTable> VideoDescription::stored_color_table() const {
+    if (!has_stored_color_table()) return fail(badImageDescription, "no stored colour table");
+    return StoredColorTable::parse(extensions);
+}
+
+Result<std::vector<ColorEntry>> VideoDescription::color_table() const {
+    StoredColorTable t = TRY(stored_color_table());
+    return std::move(t.entries);
 }
 
 SampleDescription VideoDescription::write() const {
     ByteWriter w;
     w.u32(0);
     w.u32(codec);
-    w.zeros(6);
+    w.bytes(reserved.data(), reserved.size());
     w.u16(data_ref_index);
     w.s16(version);
     w.s16(revision);
@@ -113,10 +150,7 @@ SampleDescription VideoDescription::write() const {
     w.s32(v_res);
     w.u32(data_size);
     w.s16(frame_count);
-    size_t n = name.size() > 31 ? 31 : name.size();
-    w.u8(UInt8(n));
-    w.bytes(name.data(), n);
-    w.zeros(31 - n);
+    w.bytes(name.field.data(), name.field.size());
     w.s16(depth);
     w.s16(clut_id);
     w.bytes(extensions);
@@ -126,7 +160,7 @@ SampleDescription VideoDescription::write() const {
 
 void VideoDescription::dump(std::ostream& out, int level) const {
     std::string in = indent(level);
-    out << in << "codec '" << fourcc_string(codec) << "' \"" << name << "\", vendor '"
+    out << in << "codec '" << fourcc_string(codec) << "' \"" << name.text() << "\", vendor '"
         << fourcc_string(vendor) << "', version " << version << ", revision " << revision << "\n";
     out << in << width << " x " << height << ", depth " << depth << ", colour table ID "
         << clut_id << ", resolution " << fixed_string(h_res) << " x " << fixed_string(v_res)

@@ -17,14 +17,18 @@
  *         36  horizontal res 16.16   40  vertical res 16.16
  *         44  data size u32          48  frame count s16
  *         50  compressor name, length-prefixed, 32 bytes
- *         82  depth s16              84  colour table ID s16 (-1: the default
- *                                        table of the depth, none stored)
- *         86  extensions (a stored colour table when the depth is 8 or less
- *             and the ID is 0, then atoms such as 'gama', 'fiel', 'colr'),
- *             up to the entry size
+ *         82  depth s16 (1, 2, 4, 8 indexed; 16, 24, 32 direct; 33, 34,
+ *             36, 40 grey of 1, 2, 4, 8 bits)
+ *         84  colour table ID s16 (-1: the standard table of the depth)
+ *         86  extensions (a stored colour table, then atoms such as 'gama',
+ *             'fiel', 'colr'), up to the entry size
  *
- * A stored colour table: seed u32, flags u16, size u16 (entries - 1), then
- * per entry value u16, red u16, green u16, blue u16.
+ * A colour table is stored after the fixed part for an indexed or grey
+ * depth whose colour table ID is 0; an ID of 0 with nothing after the
+ * fixed part means the standard table. Stored: seed u32, flags u16, size
+ * u16 (entries - 1), then per entry value u16, red u16, green u16, blue u16.
+ * This is the one reading of an image description: the codecs' memory form
+ * (ImageDescriptionHandle) is converted through it too.
  *
  * Sound ('soun'): after the 16-byte header
  *         16  version s16 (0, 1 or 2)  18  revision s16   20  vendor u32
@@ -41,6 +45,9 @@
  *         64  bytes per packet u32  68  frames per packet u32  -> 72 bytes
  */
 #pragma once
+
+#include <array>
+#include <string_view>
 
 #include "platform/movies/format/Atom.h"
 
@@ -77,8 +84,40 @@ struct ColorEntry {
     bool operator==(const ColorEntry&) const = default;
 };
 
+// Whether a description of this depth and colour table ID is followed by
+// its colour table.
+constexpr bool depth_stores_color_table(SInt16 depth, SInt16 clut_id) {
+    const int bits = depth > 32 ? depth - 32 : depth;
+    return clut_id == 0 && (bits == 1 || bits == 2 || bits == 4 || bits == 8);
+}
+
+struct StoredColorTable {
+    UInt32 seed = 0;
+    UInt16 flags = 0;
+    std::vector<ColorEntry> entries;
+
+    size_t size() const { return 8 + 8 * entries.size(); }
+    // Fails with badImageDescription when the table runs past the bytes.
+    static Result<StoredColorTable> parse(std::span<const UInt8> bytes);
+    void write(ByteWriter& w) const;
+    bool operator==(const StoredColorTable&) const = default;
+};
+
+// The 32-byte name field: a length byte (at most 31) and the characters.
+// The bytes after the name are kept as they were read.
+struct DescriptionName {
+    std::array<UInt8, 32> field{};
+
+    DescriptionName() = default;
+    DescriptionName(std::string_view text) { *this = text; }
+    DescriptionName& operator=(std::string_view text);
+    std::string text() const;
+    bool operator==(const DescriptionName&) const = default;
+};
+
 struct VideoDescription {
     OSType codec = 0;
+    std::array<UInt8, 6> reserved{};
     UInt16 data_ref_index = 1;
     SInt16 version = 0;
     SInt16 revision = 0;
@@ -91,14 +130,17 @@ struct VideoDescription {
     Fixed v_res = 0x00480000;
     UInt32 data_size = 0;
     SInt16 frame_count = 1;
-    std::string name;           // at most 31 bytes
+    DescriptionName name;
     SInt16 depth = 24;
     SInt16 clut_id = -1;
     std::vector<UInt8> extensions;   // bytes after the 86
 
-    bool has_stored_color_table() const { return depth >= 1 && depth <= 8 && clut_id == 0; }
+    bool has_stored_color_table() const {
+        return depth_stores_color_table(depth, clut_id) && !extensions.empty();
+    }
     // The stored colour table at the start of the extensions; fails with
     // badImageDescription when there is none or it runs past the entry.
+    Result<StoredColorTable> stored_color_table() const;
     Result<std::vector<ColorEntry>> color_table() const;
 
     // Fails with badImageDescription for an entry shorter than 86 bytes.
