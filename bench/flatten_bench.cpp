@@ -23,7 +23,7 @@ int make(const char* path, unsigned long mib) {
     auto file = mv::open_data_file(path, mv::OpenMode::create);
     if (!file.ok()) return 1;
     auto writer = mv::MovieFileWriter::create(**file).value();
-    mv::Movie m;
+    mv::MovieModel m;
     mv::Track video = mv::Track::make(1, mv::kVide, 600, 1024 << 16, 1024 << 16, 0);
     mv::VideoDescription d;
     d.codec = platform::fourcc("raw ");

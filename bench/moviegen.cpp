@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto writer = MovieFileWriter::create(**file);
-    Movie m;
+    MovieModel m;
     Track t = Track::make(1, kVide, 600, 64 << 16, 48 << 16, 0);
     VideoDescription d;
     d.codec = fourcc("rle ");

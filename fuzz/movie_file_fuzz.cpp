@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto contents = read_movie_file(file, /*follow_external=*/false);
     if (!contents.ok()) return 0;
 
-    const Movie& movie = contents->movie;
+    const MovieModel& movie = contents->movie;
     for (const Track& track : movie.tracks) {
         probe_samples(track.media.samples);
         for (const auto& d : track.media.descriptions.entries) {
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     auto first = movie.write();
     if (!first.ok()) return 0;   // e.g. a movie too large to write as one atom
-    auto again = Movie::parse(ByteReader(std::span<const UInt8>(*first).subspan(8), invalidMovie));
+    auto again = MovieModel::parse(ByteReader(std::span<const UInt8>(*first).subspan(8), invalidMovie));
     if (!again.ok()) __builtin_trap();
     auto second = again->write();
     if (!second.ok() || *second != *first) __builtin_trap();

@@ -267,7 +267,7 @@ private:
 };
 
 // The copy's model: kept tracks with self-contained media and empty tables.
-Result<Plan> make_plan(MovieObject& movie, pm::Movie& out, bool active_only) {
+Result<Plan> make_plan(MovieObject& movie, pm::MovieModel& out, bool active_only) {
     Plan plan;
     out = movie.model;
     std::vector<UInt32> dropped;
@@ -336,7 +336,7 @@ void place_chunks(Plan& plan, UInt64 data_start) {
     }
 }
 
-Movie assemble(pm::Movie& out, Plan& plan) {
+MovieModel assemble(pm::MovieModel& out, Plan& plan) {
     out.tracks.clear();
     for (TrackPlan& t : plan.tracks) out.tracks.push_back(t.track);
     return out;
@@ -389,7 +389,7 @@ Result<void> copy_data(Plan& plan, MovieFileWriter& writer, MovieProgress& progr
 
 // Writes the copy: its movie (with the chunks placed where the data goes)
 // before or after the sample data.
-Result<void> write_copy(DataFile& file, pm::Movie& out, Plan& plan, bool movie_first, MovieProgress& progress) {
+Result<void> write_copy(DataFile& file, pm::MovieModel& out, Plan& plan, bool movie_first, MovieProgress& progress) {
     if (movie_first) {
         auto movie_at = [&](UInt64 data_start) -> Result<std::vector<UInt8>> {
             place_chunks(plan, data_start);
@@ -412,7 +412,7 @@ Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spe
     files::File* own = movie.home_ref_num ? files::file_of(movie.home_ref_num) : nullptr;
     const MovieDestination dest = TRY(check_destination(spec, create_flags, own));
 
-    pm::Movie out;
+    pm::MovieModel out;
     Plan plan = TRY(make_plan(movie, out, flags & flattenActiveTracksOnly));
     order_chunks(plan, !(flags & flattenDontInterleaveFlatten));
     const bool movie_first = (flags & flattenForceMovieResourceBeforeMovieData) != 0;
@@ -426,7 +426,7 @@ Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spe
     progress.close();
 
     MovieObject* copy = new_movie_object(create_flags & newMovieActive);
-    copy->model = Movie{};
+    copy->model = MovieModel{};
     copy->model.header = out.header;
     copy->model.user_data = out.user_data;
     copy->model.kept = out.kept;

@@ -77,8 +77,8 @@ void external_refs_first(pm::Track& track) {
 
 }  // namespace
 
-Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path) {
-    pm::Movie out = movie.model;
+Result<MovieModel> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path) {
+    pm::MovieModel out = movie.model;
     std::erase_if(out.tracks, [&](const pm::Track& t) {
         TrackObject* o = movie.track(t.header.track_id);
         return !o || !o->has_media;
@@ -219,7 +219,7 @@ Result<void> write_movie_into(MovieObject& movie, SInt16 ref_num, bool must_repl
     }
     bool own_storage = movie.storage && movie.storage->ref_num == ref_num;
     if (own_storage) TRY(movie.storage->writer->finish_data());
-    pm::Movie model = TRY(model_for_file(movie, id, ref.path));
+    pm::MovieModel model = TRY(model_for_file(movie, id, ref.path));
     auto file = borrow_data_file(*ref.file, ref.path);
 
     auto layout = scan_movie_file(*file);

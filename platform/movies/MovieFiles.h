@@ -10,7 +10,7 @@ namespace platform::movies {
 // left out, and when that file is not the movie's own, its data references
 // remade as seen from there (the movie's own file becomes an alias to it,
 // a file that is the target becomes a self reference).
-Result<Movie> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path);
+Result<MovieModel> model_for_file(MovieObject& movie, const FileIdentity& target, const std::string& target_path);
 
 // The File Manager file and absolute path of a reference number; with
 // `for_writing`, wrPermErr when it was opened read-only.

@@ -116,7 +116,7 @@ public:
     // against the movie's own file.
     void attach_sources(MediaObject& media, const std::vector<ResolvedDataRef>* resolved);
 
-    Movie model;
+    MovieModel model;
     std::map<UInt32, std::unique_ptr<TrackObject>> track_objects;
     UserDataObject user_data{this, 0};
     TimeBaseObject time_base{this};

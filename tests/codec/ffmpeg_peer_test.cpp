@@ -66,7 +66,7 @@ void write_movie(const std::string& p, const std::vector<std::vector<UInt8>>& fr
     namespace mv = platform::movies;
     auto file = mv::open_data_file(p, mv::OpenMode::create).value();
     auto writer = mv::MovieFileWriter::create(*file).value();
-    mv::Movie m;
+    mv::MovieModel m;
     m.header.time_scale = 600;
     mv::Track t = mv::Track::make(1, mv::kVide, 600, UInt32(w) << 16, UInt32(h) << 16, 0);
     mv::VideoDescription d;

@@ -47,10 +47,10 @@ inline SoundDescription raw_sound_description() {
 // The movie of the New command in shape: 70 video samples of 60 units at
 // 600 ('rle ', made-up bytes), then `sound_samples` 8-bit samples of 1 unit
 // at 22050 in one chunk. Returns the whole file.
-inline std::vector<UInt8> standard_movie_file(UInt32 sound_samples, Movie* out_movie = nullptr) {
+inline std::vector<UInt8> standard_movie_file(UInt32 sound_samples, MovieModel* out_movie = nullptr) {
     MemoryFile file;
     auto writer = MovieFileWriter::create(file).value();
-    Movie movie;
+    MovieModel movie;
     movie.header.time_scale = 600;
     Track video = Track::make(1, kVide, 600, 320 << 16, 100 << 16, 0);
     video.media.descriptions.entries.push_back(rle_description().write());

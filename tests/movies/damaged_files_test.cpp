@@ -14,10 +14,10 @@ using Bytes = std::vector<UInt8>;
 
 // One video track whose chunks hold 2, 1 and 1 samples, the second chunk
 // not a sync sample: stsc has two runs and there is an stss.
-Bytes two_run_movie(const std::function<void(Movie&)>& tweak = {}) {
+Bytes two_run_movie(const std::function<void(MovieModel&)>& tweak = {}) {
     MemoryFile file;
     auto w = MovieFileWriter::create(file).value();
-    Movie m;
+    MovieModel m;
     Track t = Track::make(1, kVide, 600, 0, 0, 0);
     t.media.descriptions.entries.push_back(rle_description().write());
     const struct { UInt32 count; bool sync; } chunks[] = {{2, true}, {1, false}, {1, true}};
@@ -115,14 +115,14 @@ const Case kCases[] = {
          return with([](Bytes& b) { patch32(b, "moov/trak/mdia/minf/stbl/stsd", 16, 12); });
      }, invalidSampleDescription},
     {"image description shorter than 86 bytes", [] {
-         return two_run_movie([](Movie& m) {
+         return two_run_movie([](MovieModel& m) {
              auto& e = m.tracks[0].media.descriptions.entries[0].bytes;
              e.resize(40);
              store_u32be(e.data(), 40);
          });
      }, badImageDescription},
     {"sound description shorter than 36 bytes", [] {
-         return two_run_movie([](Movie& m) {
+         return two_run_movie([](MovieModel& m) {
              m.tracks[0].media.handler.subtype = kSoun;
              auto& e = m.tracks[0].media.descriptions.entries[0].bytes;
              e.resize(30);

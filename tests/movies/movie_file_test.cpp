@@ -24,10 +24,10 @@ struct TempDir {
     std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
 
-Movie movie_of(const Bytes& file) {
+MovieModel movie_of(const Bytes& file) {
     auto c = read_bytes(file);
     EXPECT_TRUE(c.ok()) << (c.ok() ? "" : c.error().message);
-    return c.ok() ? std::move(c->movie) : Movie{};
+    return c.ok() ? std::move(c->movie) : MovieModel{};
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ TEST(MovieFileWriter, WritesFtypThenAGrowingMdatThenTheMovie) {
     EXPECT_EQ(w.append(Bytes(10, 7)).value(), 36u);
     EXPECT_EQ(read_bytes(file.bytes()).code(), noMovieFound) << "an unfinished file holds no movie, not damage";
 
-    Movie m;
+    MovieModel m;
     Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
     t.media.descriptions.entries.push_back(raw_sound_description().write());
     ASSERT_TRUE(t.media.samples.add_chunk(36, 10, 1, 1, 1, true).ok());
@@ -109,7 +109,7 @@ TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
     EXPECT_EQ(load_u32be(&h[36 - 8 + 8 - 4]), load_u32be(&h[32])) << "data still starts at 36";
 
     // The chunk past 4 GiB goes into co64.
-    Movie m;
+    MovieModel m;
     Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
     t.media.descriptions.entries.push_back(raw_sound_description().write());
     ASSERT_TRUE(t.media.samples.add_chunk(36, 64, 1, 1, 1, true).ok());
@@ -124,7 +124,7 @@ TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
 // will be), the reserve, then an mdat of the size announced, which the data
 // must fill exactly; past 4 GiB the mdat takes the 16-byte header.
 TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
-    Movie m;
+    MovieModel m;
     Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
     t.media.descriptions.entries.push_back(raw_sound_description().write());
     ASSERT_TRUE(t.media.samples.add_chunk(0, 10, 1, 1, 1, true).ok());
@@ -181,7 +181,7 @@ TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
     head.u64(far + 4 - 20);
     ASSERT_TRUE(file->write_at(0, head.data(), head.size()).ok());
     ASSERT_TRUE(file->write_at(far, "abcd", 4).ok());
-    Movie m;
+    MovieModel m;
     Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
     t.media.descriptions.entries.push_back(raw_sound_description().write());
     ASSERT_TRUE(t.media.samples.add_chunk(far, 4, 1, 1, 1, true).ok());
@@ -202,7 +202,7 @@ TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
 
 namespace {
 
-Movie edited(Movie m, const char* text) {
+MovieModel edited(MovieModel m, const char* text) {
     if (!m.user_data) m.user_data = UserData{};
     m.user_data->add(fourcc("note"), Bytes(text, text + strlen(text)));
     return m;
@@ -210,10 +210,10 @@ Movie edited(Movie m, const char* text) {
 
 struct UpdateCase {
     const char* name;
-    std::function<Bytes(const Movie& old, const Movie& next)> make;
+    std::function<Bytes(const MovieModel& old, const MovieModel& next)> make;
 };
 
-Bytes file_with_reserve(const Movie& old, UInt32 reserve) {
+Bytes file_with_reserve(const MovieModel& old, UInt32 reserve) {
     MemoryFile f(standard_movie_file(200));
     auto layout = scan_movie_file(f).value();
     // Rewrite the movie at the end with the reserve asked for.
@@ -225,16 +225,16 @@ Bytes file_with_reserve(const Movie& old, UInt32 reserve) {
 }  // namespace
 
 TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
-    Movie old;
+    MovieModel old;
     standard_movie_file(200, &old);
-    Movie next = edited(old, "second version");
+    MovieModel next = edited(old, "second version");
     UInt32 next_size = UInt32(next.write()->size());
     const UpdateCase cases[] = {
-        {"into reserved space with room to spare", [&](const Movie& o, const Movie&) { return file_with_reserve(o, 4096); }},
-        {"into reserved space of exactly its size", [&](const Movie& o, const Movie&) { return file_with_reserve(o, next_size); }},
-        {"at the end: reserve too small", [&](const Movie& o, const Movie&) { return file_with_reserve(o, next_size + 4); }},
-        {"at the end: no reserve", [&](const Movie& o, const Movie&) { return file_with_reserve(o, 0); }},
-        {"after a movie that runs to the end of the file", [&](const Movie& o, const Movie&) {
+        {"into reserved space with room to spare", [&](const MovieModel& o, const MovieModel&) { return file_with_reserve(o, 4096); }},
+        {"into reserved space of exactly its size", [&](const MovieModel& o, const MovieModel&) { return file_with_reserve(o, next_size); }},
+        {"at the end: reserve too small", [&](const MovieModel& o, const MovieModel&) { return file_with_reserve(o, next_size + 4); }},
+        {"at the end: no reserve", [&](const MovieModel& o, const MovieModel&) { return file_with_reserve(o, 0); }},
+        {"after a movie that runs to the end of the file", [&](const MovieModel& o, const MovieModel&) {
              Bytes b = file_with_reserve(o, 0);
              store_u32be(&b[find_atom(b, "moov")], 0);
              return b;
@@ -253,7 +253,7 @@ TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
             MemoryFile f(original);
             f.fail_after(budget);
             auto r = update_movie_file(f, next);
-            Movie now = movie_of(f.bytes());
+            MovieModel now = movie_of(f.bytes());
             // The live movie's body is never rewritten; its header is only
             // retyped (and given its real size when it had none).
             for (size_t i = old_at + 8; i < old_at + old_size; ++i) {
@@ -276,7 +276,7 @@ TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
 }
 
 TEST(MovieFileUpdate, RepeatedSavesKeepTheFileReadable) {
-    Movie m;
+    MovieModel m;
     MemoryFile f(file_with_reserve((standard_movie_file(100, &m), m), 2048));
     for (int i = 0; i < 5; ++i) {
         m = edited(m, "again");
@@ -377,7 +377,7 @@ TEST(MovieFileReader, ChunksAreCheckedAgainstTheFileTheyLiveIn) {
         ASSERT_TRUE(f->write_at(0, pcm.data(), pcm.size()).ok());
     }
     auto make = [&](UInt32 samples) {
-        Movie m;
+        MovieModel m;
         Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
         DataRef ext;
         ext.full.flags = 0;

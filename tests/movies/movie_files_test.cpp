@@ -86,7 +86,7 @@ TEST(MovieFiles, ReadingThenSavingUnchangedWritesTheSameMovie) {
     TempDir dir;
     // A movie as another writer might store it: atoms we do not know, at
     // each level, and a user data list ending in a 32-bit zero.
-    mv::Movie model;
+    mv::MovieModel model;
     auto bytes = [&] {
         mv::MemoryFile f;
         auto w = mv::MovieFileWriter::create(f).value();

@@ -6,22 +6,22 @@ using namespace movietest;
 
 namespace {
 
-std::vector<UInt8> moov_bytes(const Movie& m) { return m.write().value(); }
+std::vector<UInt8> moov_bytes(const MovieModel& m) { return m.write().value(); }
 
-Movie parse_moov(const std::vector<UInt8>& moov) {
-    auto m = Movie::parse(ByteReader(std::span(moov).subspan(8), invalidMovie));
+MovieModel parse_moov(const std::vector<UInt8>& moov) {
+    auto m = MovieModel::parse(ByteReader(std::span(moov).subspan(8), invalidMovie));
     EXPECT_TRUE(m.ok()) << (m.ok() ? "" : m.error().message);
-    return m.ok() ? std::move(*m) : Movie{};
+    return m.ok() ? std::move(*m) : MovieModel{};
 }
 
 }  // namespace
 
 TEST(MovieRoundTrip, StandardMovieReadsBackWithItsTracksAndTables) {
-    Movie written;
+    MovieModel written;
     auto file = standard_movie_file(5000, &written);
     auto c = read_bytes(file);
     ASSERT_TRUE(c.ok()) << c.error().message;
-    const Movie& m = c->movie;
+    const MovieModel& m = c->movie;
     ASSERT_EQ(m.tracks.size(), 2u);
     EXPECT_EQ(m.header.time_scale, 600u);
     EXPECT_EQ(m.header.duration, 7 * 600u);
@@ -59,7 +59,7 @@ TEST(MovieRoundTrip, StandardMovieReadsBackWithItsTracksAndTables) {
 }
 
 TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
-    Movie m;
+    MovieModel m;
     standard_movie_file(1234, &m);
     // Touch every optional part: versions with 64-bit times, references,
     // user data at both levels with a classic zero tail, kept atoms.
@@ -81,7 +81,7 @@ TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
     m.tracks[0].media.kept_stbl.keep(kStts, unknown.bytes());
 
     auto first = moov_bytes(m);
-    Movie back = parse_moov(first);
+    MovieModel back = parse_moov(first);
     EXPECT_EQ(back.header.full.version, 1);
     EXPECT_EQ(back.header.creation_time, 0x123456789ull);
     EXPECT_EQ(back.user_data->find(fourcc("WLOC"), 1)->data, (std::vector<UInt8>{0, 100, 0, 200}));
@@ -92,7 +92,7 @@ TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
 }
 
 TEST(MovieRoundTrip, UnknownAtomsOfForeignFilesAreKeptInPlace) {
-    Movie m;
+    MovieModel m;
     standard_movie_file(10, &m);
     auto moov = moov_bytes(m);
     // Put a foreign atom first in the track and one between stsz and stco.
@@ -111,7 +111,7 @@ TEST(MovieRoundTrip, UnknownAtomsOfForeignFilesAreKeptInPlace) {
     insert(stco, fourcc("sdtp"), "abcd", {0, trak, mdia, minf, stbl});
     insert(trak + 8, fourcc("load"), "xy", {0, trak});
 
-    Movie back = parse_moov(moov);
+    MovieModel back = parse_moov(moov);
     EXPECT_EQ(moov_bytes(back), moov) << "kept atoms go back where they were";
     EXPECT_EQ(back.tracks[0].kept.count(), 1u);
     EXPECT_EQ(back.tracks[0].media.kept_stbl.count(), 1u);

@@ -63,7 +63,7 @@ void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UIn
                  bool video, const std::string& pcm_path = {}) {
     auto file = open_data_file(path, OpenMode::create).value();
     auto w = MovieFileWriter::create(*file).value();
-    Movie m;
+    MovieModel m;
     m.header.time_scale = 600;
     if (video) {
         Track v = Track::make(1, kVide, 600, kWidth << 16, kHeight << 16, 0);
@@ -216,7 +216,7 @@ TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
         auto c = read_movie_file(*file);
         ASSERT_TRUE(c.ok()) << c.error().message;
         auto moov = c->movie.write().value();
-        Movie again = Movie::parse(ByteReader(std::span<const UInt8>(moov).subspan(8), invalidMovie)).value();
+        MovieModel again = MovieModel::parse(ByteReader(std::span<const UInt8>(moov).subspan(8), invalidMovie)).value();
         EXPECT_EQ(again.write().value(), moov) << "write, read, write";
 
         auto where = update_movie_file(*file, c->movie);

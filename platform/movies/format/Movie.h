@@ -75,7 +75,9 @@ struct Track {
     bool operator==(const Track&) const = default;
 };
 
-struct Movie {
+// The movie as its moov atom holds it. (The API's Movie handle is a
+// MovieObject, which owns one of these.)
+struct MovieModel {
     MovieHeader header;
     std::vector<Track> tracks;
     std::optional<UserData> user_data;
@@ -90,13 +92,13 @@ struct Movie {
 
     // Parses a moov body and checks every track's tables against each
     // other (not yet against the data files: see MovieFile.h).
-    static Result<Movie> parse(ByteReader moov_body);
+    static Result<MovieModel> parse(ByteReader moov_body);
     // The whole moov atom.
     Result<void> write(ByteWriter& w) const;
     Result<std::vector<UInt8>> write() const;
     // Tracks, sample descriptions, tables and user data in readable form.
     void dump(std::ostream& out, bool every_sample) const;
-    bool operator==(const Movie&) const = default;
+    bool operator==(const MovieModel&) const = default;
 };
 
 // Converts a duration between time scales, rounding up so that no media

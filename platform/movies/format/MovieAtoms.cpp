@@ -276,8 +276,8 @@ UInt64 Track::duration(UInt32 movie_time_scale) const {
 
 // --- moov
 
-Result<Movie> Movie::parse(ByteReader body) {
-    Movie m;
+Result<MovieModel> MovieModel::parse(ByteReader body) {
+    MovieModel m;
     bool have_mvhd = false;
     ChildReader children(body);
     OSType last = 0;
@@ -303,7 +303,7 @@ Result<Movie> Movie::parse(ByteReader body) {
     return m;
 }
 
-Result<void> Movie::write(ByteWriter& w) const {
+Result<void> MovieModel::write(ByteWriter& w) const {
     size_t at = begin_atom(w, kMoov);
     kept.write_after(w, 0);
     TRY(header.write(w));
@@ -316,23 +316,23 @@ Result<void> Movie::write(ByteWriter& w) const {
     return end_atom(w, at);
 }
 
-Result<std::vector<UInt8>> Movie::write() const {
+Result<std::vector<UInt8>> MovieModel::write() const {
     ByteWriter w;
     TRY(write(w));
     return w.take();
 }
 
-Track* Movie::find_track(UInt32 id) {
+Track* MovieModel::find_track(UInt32 id) {
     for (Track& t : tracks)
         if (t.header.track_id == id) return &t;
     return nullptr;
 }
 
-const Track* Movie::find_track(UInt32 id) const {
-    return const_cast<Movie*>(this)->find_track(id);
+const Track* MovieModel::find_track(UInt32 id) const {
+    return const_cast<MovieModel*>(this)->find_track(id);
 }
 
-void Movie::update_durations() {
+void MovieModel::update_durations() {
     UInt64 longest = 0;
     for (Track& t : tracks) {
         t.media.header.duration = t.media.samples.duration();

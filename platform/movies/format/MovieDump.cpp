@@ -1,4 +1,4 @@
-// Movie::dump — the readable form movdump prints after the atom tree.
+// MovieModel::dump — the readable form movdump prints after the atom tree.
 #include "platform/movies/format/Movie.h"
 
 namespace platform::movies {
@@ -39,7 +39,7 @@ void dump_media(std::ostream& out, const Media& m, bool every_sample) {
 
 }  // namespace
 
-void Movie::dump(std::ostream& out, bool every_sample) const {
+void MovieModel::dump(std::ostream& out, bool every_sample) const {
     out << "movie:\n";
     header.dump(out, 1);
     if (user_data && !user_data->empty()) {

@@ -61,7 +61,7 @@ struct ResolvedDataRef {
 
 struct MovieFileContents {
     MovieFileLayout layout;
-    Movie movie;
+    MovieModel movie;
     // Per track (in movie order), per data reference (in dref order).
     std::vector<std::vector<ResolvedDataRef>> data_refs;
 };
@@ -117,9 +117,9 @@ public:
     Result<void> finish_data();
     // Finishes the data, then appends the movie and, when `reserve` is at
     // least 8, a free atom of that many bytes after it.
-    Result<TopAtom> append_movie(const Movie& movie, UInt32 reserve);
+    Result<TopAtom> append_movie(const MovieModel& movie, UInt32 reserve);
     // The same with the movie's usual reserve (movie_reserve()).
-    Result<TopAtom> append_movie(const Movie& movie);
+    Result<TopAtom> append_movie(const MovieModel& movie);
 
     UInt64 end() const { return end_; }
 
@@ -144,6 +144,6 @@ Result<UInt64> prepare_end_of_file(DataFile& file);
 // returns where the new moov went. Finish a writer's data first; to add
 // samples afterwards, continue with MovieFileWriter::append_to(file, the
 // new layout's end), since the new movie may have gone to the end.
-Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie);
+Result<TopAtom> update_movie_file(DataFile& file, const MovieModel& movie);
 
 }  // namespace platform::movies

@@ -115,7 +115,7 @@ Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external, 
         }
         std::span<const UInt8> body = std::span<const UInt8>(bytes).subspan(m.header_size);
         TRY(walk_atom_tree(body, m.offset + m.header_size, 1, [](const AtomNode&, ByteReader) {}));
-        c.movie = TRY(Movie::parse(ByteReader(body, invalidMovie)));
+        c.movie = TRY(MovieModel::parse(ByteReader(body, invalidMovie)));
     }
     TRY(report(0.8));
     size_t checked = 0;

@@ -147,12 +147,12 @@ Result<void> MovieFileWriter::finish_data() {
     return ok();
 }
 
-Result<TopAtom> MovieFileWriter::append_movie(const Movie& movie, UInt32 reserve) {
+Result<TopAtom> MovieFileWriter::append_movie(const MovieModel& movie, UInt32 reserve) {
     std::vector<UInt8> bytes = TRY(movie.write());
     return append_movie_bytes(bytes, reserve);
 }
 
-Result<TopAtom> MovieFileWriter::append_movie(const Movie& movie) {
+Result<TopAtom> MovieFileWriter::append_movie(const MovieModel& movie) {
     std::vector<UInt8> bytes = TRY(movie.write());
     return append_movie_bytes(bytes, movie_reserve(bytes.size()));
 }
@@ -228,7 +228,7 @@ bool fits(const FreeRun& r, UInt64 n) {
 
 }  // namespace
 
-Result<TopAtom> update_movie_file(DataFile& file, const Movie& movie) {
+Result<TopAtom> update_movie_file(DataFile& file, const MovieModel& movie) {
     MovieFileLayout l = TRY(scan_movie_file(file));
     const TopAtom old = *l.movie_atom();
     std::vector<UInt8> bytes = TRY(movie.write());
