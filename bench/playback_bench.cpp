@@ -27,8 +27,8 @@
 #include "platform/files/Catalog.h"
 #include "platform/hosts/Host.h"
 #include "platform/hosts/headless/HeadlessHost.h"
-#include "platform/movies/MediaData.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MediaData.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 
 using namespace platform;

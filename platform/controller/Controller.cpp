@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/controller/ControllerLook.h"
-#include "platform/movies/MovieObjects.h"
-#include "platform/movies/Scrap.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/editing/Scrap.h"
 #include "platform/movies/playback/Player.h"
 #include "platform/quickdraw/kit/PortGuard.h"
 #include "platform/quickdraw/kit/Rects.h"

@@ -35,7 +35,7 @@
 #include "platform/components/ComponentRegistry.h"
 #include "platform/controller/ControllerKeys.h"
 #include "platform/controller/ControllerLayout.h"
-#include "platform/movies/MovieEditing.h"
+#include "platform/movies/editing/MovieEditing.h"
 
 namespace platform::controller {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "platform/controller/Controller.h"
-#include "platform/movies/MovieBox.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieBox.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 #include "platform/quickdraw/kit/Rects.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "platform/controller/Controller.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 
 using namespace platform;
 using platform::controller::Controller;

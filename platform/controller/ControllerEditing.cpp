@@ -3,8 +3,8 @@
 // keeps what the movie was before it, so Undo can put it back; an undo
 // keeps what it replaced, so a second Undo redoes the edit.
 #include "platform/controller/Controller.h"
-#include "platform/movies/MovieObjects.h"
-#include "platform/movies/Scrap.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/editing/Scrap.h"
 
 namespace platform::controller {
 

@@ -6,7 +6,7 @@
 
 #include "UtilitiesTestSupport.h"
 #include "platform/memory/MemoryInternal.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/format/Headers.h"
 
 using namespace utltest;

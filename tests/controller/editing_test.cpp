@@ -4,9 +4,9 @@
 
 #include "NewMovie.h"
 #include "PlaybackSupport.h"
-#include "platform/movies/MovieEditing.h"
-#include "platform/movies/MovieObjects.h"
-#include "platform/movies/TrackEdits.h"
+#include "platform/movies/editing/MovieEditing.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/editing/TrackEdits.h"
 #include "platform/movies/format/Alias.h"
 #include "platform/movies/playback/Player.h"
 

@@ -7,7 +7,7 @@
 
 #include "PlaybackSupport.h"
 #include "platform/MovieController.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 #include "tests/peer/PeerSupport.h"
 

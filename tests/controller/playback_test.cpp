@@ -5,7 +5,7 @@
 
 #include "NewMovie.h"
 #include "PlaybackSupport.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 
 using namespace pbtest;

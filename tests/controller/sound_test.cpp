@@ -9,7 +9,7 @@
 #include "PlaybackSupport.h"
 #include "QTSoundPrivate.h"
 #include "platform/Resources.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 #include "platform/sound/Resampler.h"
 #include "platform/sound/SoundFormats.h"

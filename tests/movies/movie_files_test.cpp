@@ -8,8 +8,8 @@
 
 #include "ToolboxTestSupport.h"
 #include "platform/files/Catalog.h"
-#include "platform/movies/DefaultProgress.h"
-#include "platform/movies/MovieProgress.h"
+#include "platform/movies/progress/DefaultProgress.h"
+#include "platform/movies/progress/MovieProgress.h"
 #include "platform/movies/format/Alias.h"
 
 using namespace tbtest;

@@ -6,8 +6,8 @@
 #include "platform/Windows.h"
 #include "platform/events/EventsInternal.h"
 #include "platform/hosts/headless/HeadlessHost.h"
-#include "platform/movies/DefaultProgress.h"
-#include "platform/movies/MovieProgress.h"
+#include "platform/movies/progress/DefaultProgress.h"
+#include "platform/movies/progress/MovieProgress.h"
 #include "platform/quickdraw/Screen.h"
 #include "platform/windows/WindowManager.h"
 

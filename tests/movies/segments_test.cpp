@@ -3,9 +3,9 @@
 // and reopen through the data reference the destination gained, and become
 // the copy's own in a flatten.
 #include "ToolboxTestSupport.h"
-#include "platform/movies/MovieObjects.h"
-#include "platform/movies/Segments.h"
-#include "platform/movies/TrackEdits.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/editing/Segments.h"
+#include "platform/movies/editing/TrackEdits.h"
 
 using namespace tbtest;
 namespace mv = platform::movies;

@@ -1,7 +1,7 @@
 // The playing calls of the movie toolbox: StartMovie, StopMovie,
 // MoviesTask and UpdateMovie (the time and rate calls in MovieCalls.cpp
 // reach the same player).
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 
 using namespace platform::movies;

@@ -4,8 +4,8 @@
 
 #include "platform/Movies.h"
 #include "platform/hosts/Host.h"
-#include "platform/movies/MovieBox.h"
-#include "platform/movies/TrackEdits.h"
+#include "platform/movies/objects/MovieBox.h"
+#include "platform/movies/editing/TrackEdits.h"
 
 namespace platform::movies::playback {
 

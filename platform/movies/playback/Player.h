@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/PlayClock.h"
 #include "platform/movies/playback/SoundFeeder.h"
 #include "platform/movies/playback/VideoFrames.h"

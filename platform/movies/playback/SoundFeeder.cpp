@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/movies/MediaData.h"
-#include "platform/movies/TrackEdits.h"
+#include "platform/movies/objects/MediaData.h"
+#include "platform/movies/editing/TrackEdits.h"
 #include "platform/movies/format/SampleDescriptions.h"
 
 namespace platform::movies::playback {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/PlayClock.h"
 #include "platform/sound/AudioOutput.h"
 #include "platform/sound/AudioStream.h"

@@ -8,7 +8,7 @@
 // nothing decodes, invalidSampleDescription for a description that cannot
 // be read.
 #include "platform/codecs/Codec.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/format/SampleDescriptions.h"
 #include "platform/sound/SoundFormats.h"
 

@@ -6,7 +6,7 @@
 #include "platform/Memory.h"
 #include "platform/codecs/Codec.h"
 #include "platform/core/FourCC.h"
-#include "platform/movies/MediaData.h"
+#include "platform/movies/objects/MediaData.h"
 #include "platform/movies/format/SampleDescriptions.h"
 
 namespace platform::movies::playback {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/QuickDraw.h"
-#include "platform/movies/MovieObjects.h"
+#include "platform/movies/objects/MovieObjects.h"
 
 namespace platform::movies::playback {
 

@@ -1,0 +1,31 @@
+// MovieBox.h — where a movie shows: the natural bounds of its visual
+// tracks, and the movie box those become through the movie's matrix.
+/*
+ * A track's box is (0, 0, width, height) moved and scaled by its matrix;
+ * the natural bounds are the union of the enabled visual tracks' boxes.
+ * The movie box is the natural bounds through the movie matrix (scale a,
+ * d and translation x, y, all 16.16; rotation is not supported and is
+ * ignored). Setting the box sets that scale and translation.
+ */
+#pragma once
+
+#include <span>
+
+#include "platform/movies/objects/MovieObjects.h"
+
+namespace platform::movies {
+
+Rect natural_bounds(MovieObject& movie);
+Rect movie_box(MovieObject& movie);
+void set_movie_box(MovieObject& movie, const Rect& box);
+
+// Converts every time of the movie (edits, durations, selection, current,
+// poster and preview times) to a new movie time scale.
+void change_time_scale(MovieObject& movie, UInt32 scale);
+
+// Whether a media type is seen ('eyes') or heard ('ears').
+bool media_has_characteristic(OSType media_type, OSType characteristic);
+// The media types that are seen.
+std::span<const OSType> visual_media_types();
+
+}  // namespace platform::movies
