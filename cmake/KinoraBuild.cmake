@@ -19,20 +19,24 @@ if(KINORA_FUZZ)
   target_compile_options(kinora_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
+# A test that has not finished after this many seconds has hung: ctest ends
+# it and reports it, so one hang never stalls the whole run.
+set(KINORA_TEST_TIMEOUT 300 CACHE STRING "Seconds a single test may run")
+
 # kinora_test(NAME <name> LABEL <area> SOURCES <files...> [LIBS <libs...>])
 # One GoogleTest executable; each TEST becomes a CTest test carrying the area label.
 function(kinora_test)
   cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} kplatform kinora_options GTest::gtest GTest::gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ktestsupport kplatform kinora_options GTest::gtest GTest::gtest_main)
   target_compile_definitions(${T_NAME} PRIVATE
     KINORA_BUILD_DIR="${CMAKE_BINARY_DIR}"
     KINORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES LABELS ${T_LABEL})
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${KINORA_TEST_TIMEOUT})
 endfunction()
 
 # kinora_fuzz(NAME <name> SOURCES <files...> [LIBS <libs...>])
@@ -48,5 +52,5 @@ function(kinora_fuzz)
   add_test(NAME fuzz-replay-${F_NAME}
     COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${F_NAME}> -DCORPUS=${corpus}
             -P ${PROJECT_SOURCE_DIR}/cmake/ReplayCorpus.cmake)
-  set_tests_properties(fuzz-replay-${F_NAME} PROPERTIES LABELS fuzz)
+  set_tests_properties(fuzz-replay-${F_NAME} PROPERTIES LABELS fuzz TIMEOUT ${KINORA_TEST_TIMEOUT})
 endfunction()

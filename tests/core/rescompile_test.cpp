@@ -9,6 +9,8 @@
 #include "Compiler.h"
 #include "platform/Errors.h"
 #include "platform/core/FourCC.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
 
 using platform::fourcc;
 
@@ -194,21 +196,14 @@ TEST(Rescompile, BadSourceIsRefusedWithItsLine) {
 }
 
 TEST(Rescompile, TheToolReportsBadSourceAndWritesNothing) {
-    const std::string dir = testing::TempDir();
-    {
-        std::ofstream bad(dir + "/bad.r");
-        bad << "resource 'STR#' 1\n    string \"ok\"\nend\nresource 'MENU' 2\n    title \"x\"\n    item \"A\" key\nend\n";
-    }
-    std::remove((dir + "/bad.rsrc").c_str());
-    const std::string command = std::string(KINORA_BUILD_DIR) + "/rescompile -o " + dir + "/bad.rsrc " + dir +
-                                "/bad.r 2>&1; echo exit=$?";
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[512];
-        while (fgets(buf, sizeof buf, p)) out += buf;
-        pclose(p);
-    }
-    EXPECT_EQ(out, dir + "/bad.r:6: 'item' needs more values\nexit=1\n");
+    testsupport::TempFolder folder("rescompile");
+    const std::string dir = folder.str();
+    testsupport::write_file(dir + "/bad.r",
+                            "resource 'STR#' 1\n    string \"ok\"\nend\nresource 'MENU' 2\n    title \"x\"\n"
+                            "    item \"A\" key\nend\n");
+    auto r = testsupport::run_program({KINORA_BUILD_DIR "/rescompile", "-o", dir + "/bad.rsrc", dir + "/bad.r"});
+    EXPECT_EQ(r.all(), dir + "/bad.r:6: 'item' needs more values\n");
+    EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(std::ifstream(dir + "/bad.rsrc").good());
 }
 

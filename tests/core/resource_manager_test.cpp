@@ -18,6 +18,7 @@
 #include "platform/memory/MemoryInternal.h"
 #include "platform/resources/AppResources.h"
 #include "platform/resources/ResourceFile.h"
+#include "tests/support/TempFolder.h"
 
 using platform::fourcc;
 using platform::resources::ResourceFile;
@@ -34,8 +35,8 @@ std::string text_of(Handle h) { return std::string(*h, size_t(GetHandleSize(h)))
 std::string pstring_text(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s + 1), s[0]); }
 
 std::string write_temp(const std::string& name, const std::vector<UInt8>& bytes) {
-    const std::string path = testing::TempDir() + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const std::string path = testsupport::test_folder() / name;
+    testsupport::write_bytes(path, bytes);
     return path;
 }
 
@@ -215,11 +216,11 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
         OSErr code;
     };
     const Case cases[] = {
-        {testing::TempDir() + "/no-such-file.rsrc", fnfErr},
+        {testsupport::test_folder() / "no-such-file.rsrc", fnfErr},
         {write_temp("empty.rsrc", {}), eofErr},
         {write_temp("damaged.rsrc", damaged), mapReadErr},
         {good + "/x.rsrc", dirNFErr},   // a file where a folder should be
-        {testing::TempDir(), notAFileErr},
+        {testsupport::test_folder().str(), notAFileErr},
         {"", paramErr},
     };
     const SInt16 current = CurResFile();
@@ -245,7 +246,7 @@ TEST(ResourceManager, TheApplicationFileComesFromTheEnvironmentOrBesideTheExecut
     EXPECT_NE(Get1Resource(kOther, 9), nullptr);
     CloseResFile(*r);
 
-    setenv("KINORA_RESOURCES", (testing::TempDir() + "/missing.rsrc").c_str(), 1);
+    setenv("KINORA_RESOURCES", (testsupport::test_folder() / "missing.rsrc").c_str(), 1);
     auto missing = platform::resources::open_application_resources();
     EXPECT_EQ(missing.code(), resFNotFound);
     unsetenv("KINORA_RESOURCES");

@@ -1,0 +1,43 @@
+// A folder of its own for one test, and whole-file reads and writes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under $TMPDIR (or /tmp) with a unique name, removed with
+// everything in it when the object goes. Tests running in parallel never
+// share one, so no test sees another's files.
+class TempFolder {
+public:
+    // `tag` goes into the name, to tell whose folder a leftover was.
+    explicit TempFolder(std::string_view tag = "test");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+// The running test's own folder, made when first asked for and removed when
+// another test asks (or the program ends). For helpers that have no test
+// object at hand.
+const TempFolder& test_folder();
+
+std::string read_file(const fs::path& path);
+std::vector<std::uint8_t> read_bytes(const fs::path& path);
+void write_file(const fs::path& path, std::string_view contents);
+void write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace testsupport
