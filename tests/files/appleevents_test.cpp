@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "TempFolder.h"
 #include "platform/AppleEvents.h"
 #include "platform/Files.h"
 #include "platform/Gestalt.h"
@@ -11,6 +10,10 @@
 #include "platform/appleevents/AppleEventsInternal.h"
 #include "platform/files/Catalog.h"
 #include "platform/memory/MemoryInternal.h"
+#include "tests/support/PString.h"
+#include "tests/support/TempFolder.h"
+
+using namespace testsupport;
 
 namespace ae = platform::appleevents;
 namespace fs = std::filesystem;

@@ -1,41 +1,31 @@
 // Fault injection of the file layer: injected crashes and disk-full writes.
 #include <gtest/gtest.h>
-#include <spawn.h>
 
 #include <vector>
 
-#include "ChildProcess.h"
-#include "TempFolder.h"
 #include "platform/Files.h"
 #include "platform/files/Catalog.h"
 #include "platform/files/FaultInjection.h"
 #include "platform/files/FileIO.h"
+#include "tests/support/PString.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+
+using namespace testsupport;
 
 namespace files = platform::files;
 namespace faults = platform::files::faults;
 namespace fs = std::filesystem;
 
-extern char** environ;
-
 namespace {
 
 // Runs the helper program with extra environment variables; its exit code.
 int run_helper(const fs::path& folder, const std::vector<std::string>& env, bool exit_to_shell = false) {
-    std::string helper = KINORA_BUILD_DIR "/tests/files_fault_helper";
-    std::vector<std::string> args = {helper, folder.string()};
+    std::vector<std::string> args = {KINORA_BUILD_DIR "/tests/files_fault_helper", folder.string()};
     if (exit_to_shell) args.push_back("exit");
-    std::vector<char*> argv, envp;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env_copy = env;
-    for (char** e = environ; *e; ++e) envp.push_back(*e);
-    for (auto& e : env_copy) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid;
-    if (posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
-    int status;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    RunOptions options;
+    options.env = env;
+    return run_program(args, options).status;
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Coercing file items ('furl', text paths, 'fss ') to FSSpecs.
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
 #include "platform/AppleEvents.h"
 #include "platform/Files.h"
 #include "platform/files/Catalog.h"
+#include "tests/support/PString.h"
+#include "tests/support/TempFolder.h"
+
+using namespace testsupport;
 
 namespace fs = std::filesystem;
 

@@ -4,11 +4,15 @@
 
 #include <cstdlib>
 
-#include "ChildProcess.h"
-#include "TempFolder.h"
 #include "platform/Files.h"
 #include "platform/files/Catalog.h"
 #include "platform/files/FinderInfo.h"
+#include "tests/support/PString.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
+
+using namespace testsupport;
 
 namespace files = platform::files;
 namespace fs = std::filesystem;
@@ -65,10 +69,8 @@ TEST(FinderInfo, StoredInfoWinsAndSurvivesACopy) {
     ASSERT_EQ(n, 16);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(raw), 8), "MooVTVOD");
 
-    std::string copy = "cp --preserve=xattr " + (tmp / "clip.txt").string() + " " + (tmp / "copy.txt").string();
-    std::string plain = "cp " + (tmp / "clip.txt").string() + " " + (tmp / "plain.txt").string();
-    ASSERT_EQ(std::system(copy.c_str()), 0);
-    ASSERT_EQ(std::system(plain.c_str()), 0);
+    ASSERT_EQ(run_program({"cp", "--preserve=xattr", tmp / "clip.txt", tmp / "copy.txt"}).status, 0);
+    ASSERT_EQ(run_program({"cp", tmp / "clip.txt", tmp / "plain.txt"}).status, 0);
 
     FSSpec copied = spec_for(tmp / "copy.txt");
     FInfo got{};
@@ -148,6 +150,6 @@ TEST(FinderInfo, FileSystemWithoutAttributes) {
         if (FSpSetFInfo(&spec, &info) != ioErr) return 3;   // refused, not pretended
         return 0;
     });
-    if (code == kChildCannotRun) GTEST_SKIP() << "cannot mount a ramfs here";
+    if (code == kChildCannotRun) KINORA_SKIP_OR_FAIL(cannot_mount("a ramfs"));
     EXPECT_EQ(code, 0);
 }

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "TempFolder.h"
 #include "platform/Files.h"
 #include "platform/files/Catalog.h"
+#include "tests/support/PString.h"
+#include "tests/support/TempFolder.h"
+
+using namespace testsupport;
 
 namespace files = platform::files;
 namespace fs = std::filesystem;

@@ -4,7 +4,10 @@
 // hanging the run.
 #pragma once
 
+#include <sys/mount.h>   // for the mounts a child makes after private_mounts()
 #include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>

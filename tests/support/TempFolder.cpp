@@ -12,6 +12,8 @@
 
 namespace testsupport {
 
+namespace fs = std::filesystem;
+
 TempFolder::TempFolder(std::string_view tag) {
     // temp_directory_path honours TMPDIR.
     std::string pattern = (fs::temp_directory_path() / ("kinora-" + std::string(tag) + "-XXXXXX")).string();

@@ -9,8 +9,6 @@
 
 namespace testsupport {
 
-namespace fs = std::filesystem;
-
 // A fresh folder under $TMPDIR (or /tmp) with a unique name, removed with
 // everything in it when the object goes. Tests running in parallel never
 // share one, so no test sees another's files.
@@ -22,12 +20,12 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const fs::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return path_; }
     std::string str() const { return path_.string(); }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
-    fs::path path_;
+    std::filesystem::path path_;
 };
 
 // The running test's own folder, made when first asked for and removed when
@@ -35,9 +33,9 @@ private:
 // object at hand.
 const TempFolder& test_folder();
 
-std::string read_file(const fs::path& path);
-std::vector<std::uint8_t> read_bytes(const fs::path& path);
-void write_file(const fs::path& path, std::string_view contents);
-void write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
+std::string read_file(const std::filesystem::path& path);
+std::vector<std::uint8_t> read_bytes(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, std::string_view contents);
+void write_bytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace testsupport
