@@ -11,14 +11,12 @@
 #include "platform/Importers.h"
 #include "platform/QuickDraw.h"
 #include "platform/files/Catalog.h"
-#include "tests/files/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 using Bytes = std::vector<UInt8>;
 
-inline void write_bytes(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               std::streamsize(bytes.size()));
-}
+using testsupport::TempFolder;
+using testsupport::write_bytes;
 
 inline FSSpec spec_of(const std::filesystem::path& path) {
     FSSpec spec{};

@@ -11,7 +11,11 @@
 #include "platform/atoms/Preferences.h"
 #include "platform/core/Bytes.h"
 #include "platform/files/FaultInjection.h"
-#include "tests/files/TempFolder.h"
+#include "tests/support/TempFolder.h"
+
+using testsupport::read_file;
+using testsupport::TempFolder;
+using testsupport::write_file;
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Shared by the movie toolbox tests: temporary folders, movies made through
-// the toolbox calls themselves, and looks at the bytes of the files.
+// Shared by the movie toolbox tests: movies made through the toolbox calls
+// themselves, and looks at the bytes of the files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,20 +16,17 @@
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
 #include "platform/movies/format/MovieFile.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
+#include "tests/support/Process.h"
 
 namespace tbtest {
 
 using Bytes = std::vector<UInt8>;
 
-struct TempDir {
-    std::string path;
-    TempDir() {
-        std::string t = std::filesystem::temp_directory_path() / "kinora-mtb-XXXXXX";
-        path = mkdtemp(t.data());
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
+using testsupport::read_bytes;
+using testsupport::TempFolder;
+using testsupport::write_bytes;
 
 inline FSSpec spec_for(const std::string& path) {
     Bytes p(path.size() + 1);
@@ -38,15 +35,6 @@ inline FSSpec spec_for(const std::string& path) {
     FSSpec spec{};
     FSMakeFSSpec(0, 0, p.data(), &spec);
     return spec;
-}
-
-inline Bytes file_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void write_bytes(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
 }
 
 // The top-level atoms of a file, and the bytes of its first moov.
@@ -58,7 +46,7 @@ inline std::vector<platform::movies::TopAtom> layout(const std::string& path) {
 }
 
 inline Bytes first_moov(const std::string& path) {
-    Bytes all = file_bytes(path);
+    Bytes all = read_bytes(path);
     for (const auto& a : layout(path))
         if (a.type == platform::fourcc("moov")) return Bytes(all.begin() + long(a.offset), all.begin() + long(a.end()));
     return {};

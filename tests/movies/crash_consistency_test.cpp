@@ -7,8 +7,6 @@
 //   Save As: the source is untouched and the destination is byte for byte
 //            the old file (or absent) or the complete new one.
 // ffprobe and ffmpeg look once at each state that turned up.
-#include <sys/wait.h>
-
 #include <cstring>
 #include <map>
 
@@ -21,15 +19,10 @@ namespace faults = platform::files::faults;
 namespace {
 
 bool peer_clean(const std::string& path) {
-    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) return true;
-    std::string err = path + ".ffmpeg";
-    std::string cmd = "ffmpeg -nostdin -v error -i '" + path + "' -f null - >'" + err + "' 2>&1";
-    bool ok = std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
-    std::filesystem::remove(err);
-    cmd = "ffprobe -v error -show_streams '" + path + "' >/dev/null 2>'" + err + "'";
-    ok = ok && std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
-    std::filesystem::remove(err);
-    return ok;
+    if (!testsupport::peer_available("ffmpeg") || !testsupport::peer_available("ffprobe")) return true;
+    auto decoded = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
+    auto probed = testsupport::run_program({"ffprobe", "-v", "error", "-show_streams", path});
+    return decoded.status == 0 && decoded.all().empty() && probed.status == 0 && probed.err.empty();
 }
 
 Bytes samples_of(const std::string& path) {
@@ -65,14 +58,10 @@ void change(Movie m, Change c) {
 
 // Runs `op` in a child; returns its exit status.
 int in_child(long crash_at, const std::function<OSErr()>& op) {
-    pid_t pid = fork();
-    if (pid == 0) {
+    return testsupport::run_in_child([&] {
         faults::crash_before_operation(crash_at);
-        _exit(op() == noErr ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return op() == noErr ? 0 : 1;
+    });
 }
 
 // Operations the file layer counts while `op` runs in this process.
@@ -106,11 +95,11 @@ protected:
     }
 
     void remove_temporaries() {
-        for (auto& e : std::filesystem::directory_iterator(dir_.path))
+        for (auto& e : std::filesystem::directory_iterator(dir_.path()))
             if (e.path().extension() == ".tmp") std::filesystem::remove(e.path());
     }
 
-    TempDir dir_;
+    TempFolder dir_;
     std::string template_;
     Bytes samples_;
 };
@@ -145,7 +134,7 @@ TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string source = dir_ / "source.mov";
-        std::string dest = c.dest.empty() ? source : dir_ / c.dest;
+        std::string dest = c.dest.empty() ? source : (dir_ / c.dest).string();
         auto set_up = [&] {
             reset("source.mov", template_);
             std::filesystem::remove(dir_ / "copy.mov");
@@ -153,10 +142,10 @@ TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
             remove_temporaries();
         };
         set_up();
-        const Bytes source_before = file_bytes(source);
-        const Bytes dest_before = c.dest_exists ? file_bytes(dest) : Bytes{};
+        const Bytes source_before = read_bytes(source);
+        const Bytes dest_before = c.dest_exists ? read_bytes(dest) : Bytes{};
         long n = count_operations([&] { return save_as(source, dest); });
-        const Bytes dest_after = file_bytes(dest);
+        const Bytes dest_after = read_bytes(dest);
         ASSERT_NE(dest_after, dest_before);
 
         std::map<int, bool> peer_checked;
@@ -166,10 +155,10 @@ TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
             int status = in_child(k, [&] { return save_as(source, dest); });
             ASSERT_EQ(status, k <= n ? faults::kCrashExitStatus : 0);
             if (dest != source) {
-                EXPECT_EQ(file_bytes(source), source_before) << "the source is untouched";
+                EXPECT_EQ(read_bytes(source), source_before) << "the source is untouched";
             }
             bool present = std::filesystem::exists(dest);
-            Bytes now = present ? file_bytes(dest) : Bytes{};
+            Bytes now = present ? read_bytes(dest) : Bytes{};
             bool old_state = c.dest_exists ? (present && now == dest_before) : !present;
             ASSERT_TRUE(old_state || now == dest_after) << "the destination is neither the old file nor the copy";
             int state = !old_state;
@@ -202,7 +191,7 @@ TEST_F(CrashConsistency, AFullDiskIsReportedAndTheOriginalStays) {
     }
 
     reset("other.mov", template_);
-    const Bytes other = file_bytes(dir_ / "other.mov");
+    const Bytes other = read_bytes(dir_ / "other.mov");
     before = faults::write_count();
     ASSERT_EQ(save_as(path, dir_ / "copy.mov"), noErr);
     long flatten_writes = faults::write_count() - before;
@@ -211,9 +200,9 @@ TEST_F(CrashConsistency, AFullDiskIsReportedAndTheOriginalStays) {
         faults::fail_write(k);
         EXPECT_EQ(save_as(path, dir_ / "other.mov"), dskFulErr);
         faults::fail_write(0);
-        EXPECT_EQ(file_bytes(dir_ / "other.mov"), other);
+        EXPECT_EQ(read_bytes(dir_ / "other.mov"), other);
         size_t temporaries = 0;
-        for (auto& e : std::filesystem::directory_iterator(dir_.path)) temporaries += e.path().extension() == ".tmp";
+        for (auto& e : std::filesystem::directory_iterator(dir_.path())) temporaries += e.path().extension() == ".tmp";
         EXPECT_EQ(temporaries, 0u);
     }
 }

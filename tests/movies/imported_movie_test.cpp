@@ -72,7 +72,7 @@ TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
     SInt32 version = 0;
     EXPECT_EQ(Gestalt('qtim', &version), noErr) << "EnterMovies registers the toolbox's Gestalt selectors";
 
-    TempDir dir;
+    TempFolder dir;
     struct Case {
         const char* name;
         Bytes file;
@@ -110,7 +110,7 @@ TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
             EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), cantPutPublicMovieAtom);
             SInt16 resId = movieInDataForkResID;
             EXPECT_EQ(AddMovieResource(m.movie, m.ref, &resId, nullptr), cantPutPublicMovieAtom);
-            EXPECT_EQ(file_bytes(path), c.file) << "the sound file is never written";
+            EXPECT_EQ(read_bytes(path), c.file) << "the sound file is never written";
 
             FSSpec copy = spec_for(dir / "copy.mov");
             Movie flat = FlattenMovieData(m.movie, 0x41, &copy, sigMoviePlayer, smSystemScript, 0x90000000);

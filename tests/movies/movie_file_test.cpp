@@ -8,21 +8,12 @@
 
 #include "MovieTestSupport.h"
 #include "platform/movies/format/Alias.h"
+#include "tests/support/TempFolder.h"
 
 using namespace movietest;
 using Bytes = std::vector<UInt8>;
 
 namespace {
-
-struct TempDir {
-    std::string path;
-    TempDir() {
-        std::string t = std::filesystem::temp_directory_path() / "kinora-movfmt-XXXXXX";
-        path = mkdtemp(t.data());
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
 
 MovieModel movie_of(const Bytes& file) {
     auto c = read_bytes(file);
@@ -169,7 +160,7 @@ TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
 }
 
 TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
-    TempDir dir;
+    testsupport::TempFolder dir;
     std::string path = dir / "big.mov";
     auto file = open_data_file(path, OpenMode::create).value();
     const UInt64 far = (UInt64(1) << 32) + 1000;
@@ -321,7 +312,7 @@ TEST(Alias, RelativePathsAndLevels) {
 }
 
 TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
-    TempDir dir;
+    testsupport::TempFolder dir;
     std::filesystem::create_directories(dir / "movies");
     std::filesystem::create_directories(dir / "media");
     std::filesystem::create_directories(dir / "elsewhere/media");
@@ -353,7 +344,7 @@ TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
 
     // Folders, devices and pipes are never followed.
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
-    for (std::string target : {dir / "media", std::string("/dev/zero"), dir / "pipe", dir / "missing"}) {
+    for (std::string target : {dir / "media", std::filesystem::path("/dev/zero"), dir / "pipe", dir / "missing"}) {
         DataRef bad = ref;
         bad.data = make_alias(movie, target).value();
         auto b = resolve_data_ref(bad, movie, 0);
@@ -369,7 +360,7 @@ TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
 }
 
 TEST(MovieFileReader, ChunksAreCheckedAgainstTheFileTheyLiveIn) {
-    TempDir dir;
+    testsupport::TempFolder dir;
     std::string movie_path = dir / "m.mov";
     {
         auto f = open_data_file(dir / "s.raw", OpenMode::create).value();

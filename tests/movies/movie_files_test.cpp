@@ -18,12 +18,9 @@ namespace mv = platform::movies;
 namespace {
 
 bool ffprobe_clean(const std::string& path) {
-    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) return true;   // checked by the peer tests
-    std::string err = path + ".ffprobe";
-    std::string cmd = "ffprobe -v error -show_streams '" + path + "' >/dev/null 2>'" + err + "'";
-    bool clean = std::system(cmd.c_str()) == 0 && file_bytes(err).empty();
-    std::filesystem::remove(err);
-    return clean;
+    if (!testsupport::peer_available("ffprobe")) return true;
+    auto probed = testsupport::run_program({"ffprobe", "-v", "error", "-show_streams", path});
+    return probed.status == 0 && probed.err.empty();
 }
 
 OSErr flatten_to(Movie movie, const std::string& path, SInt32 flags = 0x41) {
@@ -52,7 +49,7 @@ Bytes samples_of_file(const std::string& path) {
 }  // namespace
 
 TEST(MovieFiles, CreatedFilesAreMovieFilesWithTheirCreator) {
-    TempDir dir;
+    TempFolder dir;
     Movie m = make_movie(dir / "a.mov");
     FInfo info{};
     FSSpec spec = spec_for(dir / "a.mov");
@@ -70,9 +67,9 @@ TEST(MovieFiles, CreatedFilesAreMovieFilesWithTheirCreator) {
     // A file another movie holds open for writing is never replaced under it.
     Opened writer(dir / "a.mov", fsRdWrPerm);
     ASSERT_EQ(writer.err, noErr);
-    Bytes before = file_bytes(dir / "a.mov");
+    Bytes before = read_bytes(dir / "a.mov");
     EXPECT_EQ(CreateMovieFile(&spec, sigMoviePlayer, 0, 0x90000001, &ref, &other), opWrErr);
-    EXPECT_EQ(file_bytes(dir / "a.mov"), before);
+    EXPECT_EQ(read_bytes(dir / "a.mov"), before);
 
     // A second writer is refused; reading still works.
     SInt16 second = 0;
@@ -83,7 +80,7 @@ TEST(MovieFiles, CreatedFilesAreMovieFilesWithTheirCreator) {
 }
 
 TEST(MovieFiles, ReadingThenSavingUnchangedWritesTheSameMovie) {
-    TempDir dir;
+    TempFolder dir;
     // A movie as another writer might store it: atoms we do not know, at
     // each level, and a user data list ending in a 32-bit zero.
     mv::MovieModel model;
@@ -139,7 +136,7 @@ TEST(MovieFiles, ReadingThenSavingUnchangedWritesTheSameMovie) {
 }
 
 TEST(MovieFiles, SavingIntoAFileOpenedReadOnlyOrReplacedIsRefused) {
-    TempDir dir;
+    TempFolder dir;
     std::string path = dir / "m.mov";
     DisposeMovie(make_movie(path));
     {
@@ -152,11 +149,11 @@ TEST(MovieFiles, SavingIntoAFileOpenedReadOnlyOrReplacedIsRefused) {
     write_bytes(dir / "other.mov", {1, 2, 3});
     std::filesystem::rename(dir / "other.mov", path);
     EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), fnfErr);
-    EXPECT_EQ(file_bytes(path), (Bytes{1, 2, 3}));
+    EXPECT_EQ(read_bytes(path), (Bytes{1, 2, 3}));
 }
 
 TEST(MovieFiles, FlatteningMakesASelfContainedInterleavedCopyWherever) {
-    TempDir dir;
+    TempFolder dir;
     std::filesystem::create_directories(dir / "media");
     MovieSpec spec;
     spec.frames = 30;
@@ -202,7 +199,7 @@ TEST(MovieFiles, FlatteningMakesASelfContainedInterleavedCopyWherever) {
 }
 
 TEST(MovieFiles, FlatteningOntoTheMoviesOwnFileWorks) {
-    TempDir dir;
+    TempFolder dir;
     std::string path = dir / "self.mov";
     DisposeMovie(make_movie(path));
     ::chmod(path.c_str(), 0640);
@@ -224,30 +221,30 @@ TEST(MovieFiles, FlatteningOntoTheMoviesOwnFileWorks) {
     // The window's file was replaced: saving into it now is refused.
     Opened m(path);
     ASSERT_EQ(flatten_to(m.movie, path), noErr);
-    Bytes now = file_bytes(path);
+    Bytes now = read_bytes(path);
     EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), fnfErr);
-    EXPECT_EQ(file_bytes(path), now);
+    EXPECT_EQ(read_bytes(path), now);
 }
 
 TEST(MovieFiles, FlatteningOntoAFileSomeoneElseWritesIsRefusedBeforeWriting) {
-    TempDir dir;
+    TempFolder dir;
     DisposeMovie(make_movie(dir / "a.mov"));
     DisposeMovie(make_movie(dir / "b.mov", MovieSpec{5, 8000, 800, ""}));
     Opened other(dir / "b.mov");   // another window has b.mov
     ASSERT_EQ(other.err, noErr);
-    Bytes before = file_bytes(dir / "b.mov");
+    Bytes before = read_bytes(dir / "b.mov");
     Opened a(dir / "a.mov", fsRdPerm);
     EXPECT_EQ(flatten_to(a.movie, dir / "b.mov"), opWrErr);
-    EXPECT_EQ(file_bytes(dir / "b.mov"), before);
+    EXPECT_EQ(read_bytes(dir / "b.mov"), before);
     size_t files = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.path)) files += e.is_regular_file();
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
     EXPECT_EQ(files, 2u) << "no temporary file left";
 }
 
 // CreateMovieFile and FlattenMovieData judge a destination alike: a folder
 // is never a movie file, with or without createMovieFileDeleteCurFile.
 TEST(MovieFiles, NewFileCallsCheckTheirDestinationAlike) {
-    TempDir dir;
+    TempFolder dir;
     Movie m = make_movie(dir / "m.mov");
     std::filesystem::create_directory(dir / "folder");
     DisposeMovie(make_movie(dir / "taken.mov"));
@@ -274,7 +271,7 @@ TEST(MovieFiles, NewFileCallsCheckTheirDestinationAlike) {
 }
 
 TEST(MovieFiles, ActiveTracksOnlyAndNoInterleaving) {
-    TempDir dir;
+    TempFolder dir;
     Movie m = make_movie(dir / "m.mov", MovieSpec{20, 8000, 8000 * 4, ""});
     SetTrackEnabled(GetMovieIndTrack(m, 1), false);
     ASSERT_EQ(flatten_to(m, dir / "sound-only.mov", 0x41 | flattenActiveTracksOnly), noErr);
@@ -304,7 +301,7 @@ TEST(MovieFiles, ActiveTracksOnlyAndNoInterleaving) {
 }
 
 TEST(MovieFiles, ProgressIsReportedAndCanStopAFlatten) {
-    TempDir dir;
+    TempFolder dir;
     Movie m = make_movie(dir / "m.mov", MovieSpec{40, 8000, 8000 * 10, ""});
     struct Log {
         std::vector<SInt16> messages;
@@ -328,9 +325,9 @@ TEST(MovieFiles, ProgressIsReportedAndCanStopAFlatten) {
 
     log = Log{};
     log.stop = true;
-    Bytes before = file_bytes(dir / "copy.mov");
+    Bytes before = read_bytes(dir / "copy.mov");
     EXPECT_EQ(flatten_to(m, dir / "copy.mov"), progressProcAborted);
-    EXPECT_EQ(file_bytes(dir / "copy.mov"), before);
+    EXPECT_EQ(read_bytes(dir / "copy.mov"), before);
     EXPECT_EQ(log.messages.back(), movieProgressClose);
     DisposeMovie(m);
 }
@@ -360,9 +357,9 @@ TEST(MovieFiles, DefaultProgressShowsOnlyForLongOperations) {
 // What the file reader refuses is tested on its own; what the toolbox adds
 // when it makes tracks of a movie read: one ID for two tracks.
 TEST(MovieFiles, TwoTracksWithOneIdAreRefused) {
-    TempDir dir;
+    TempFolder dir;
     DisposeMovie(make_movie(dir / "good.mov", MovieSpec{5, 8000, 800, ""}));
-    Bytes b = file_bytes(dir / "good.mov");
+    Bytes b = read_bytes(dir / "good.mov");
     const char tkhd[] = "tkhd";
     const size_t first = size_t(std::search(b.begin(), b.end(), tkhd, tkhd + 4) - b.begin()) - 4;
     ASSERT_LT(first, b.size());

@@ -60,7 +60,7 @@ TEST(MovieToolbox, TrackLookupsByIndexTypeCharacteristicAndEnabledState) {
 }
 
 TEST(MovieToolbox, StatusNamesTheFirstEnabledTrackPlaybackCannotPresent) {
-    TempDir dir;
+    TempFolder dir;
     Track problem = nullptr;
     Movie movie = make_movie(dir / "m.mov");   // Animation video and 'raw ' sound: both play
     EXPECT_EQ(GetMovieStatus(movie, &problem), noErr);
@@ -112,7 +112,7 @@ TEST(MovieToolbox, StaleAndForeignReferencesGiveErrorsNotCrashes) {
 
 TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     Movie movie = NewMovie(0);
-    TempDir dir;
+    TempFolder dir;
     // Samples need a file: a media writing into a plain data file.
     std::string data = dir / "frames.dat";
     write_bytes(data, {});
@@ -202,7 +202,7 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
 }
 
 TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
-    TempDir dir;
+    TempFolder dir;
     Movie movie = make_movie(dir / "m.mov", MovieSpec{20, 8000, 0, ""});   // 20 frames: 1200 units
     Track video = GetMovieIndTrack(movie, 1);
     EXPECT_EQ(GetTrackDuration(video), 1200);
@@ -249,7 +249,7 @@ TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
 // Over a movie: the nearest time any enabled track of the given media types
 // finds (70 frames of 60 units and 3 s of sound at 22050 Hz, scale 600).
 TEST(MovieToolbox, MovieNextInterestingTimeAsksTheEnabledTracksOfTheGivenTypes) {
-    TempDir dir;
+    TempFolder dir;
     Movie movie = make_movie(dir / "m.mov", MovieSpec{70, 22050, 22050 * 3, ""});
     const OSType video[] = {VideoMediaType};
     auto next = [&](SInt16 count, const OSType* types, Fixed rate) {

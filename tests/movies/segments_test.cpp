@@ -40,7 +40,7 @@ std::vector<Bytes> frames_at(Track track, std::initializer_list<TimeValue> times
 }  // namespace
 
 TEST(Segments, InsertedFramesPlayFromTheFileTheyLiveIn) {
-    TempDir dir;
+    TempFolder dir;
     DisposeMovie(make_movie(dir / "a.mov", MovieSpec{20, 8000, 0, ""}));
     DisposeMovie(make_movie(dir / "b.mov", MovieSpec{10, 8000, 0, ""}));
     Opened a(dir / "a.mov", fsRdPerm);
@@ -77,7 +77,7 @@ TEST(Segments, InsertedFramesPlayFromTheFileTheyLiveIn) {
 }
 
 TEST(Segments, WithinOneTrackEmptyStretchesAndMismatchedMedia) {
-    TempDir dir;
+    TempFolder dir;
     Movie m = make_movie(dir / "m.mov", MovieSpec{10, 8000, 8000, ""});
     Track video = GetMovieIndTrack(m, 1);
     auto first_two = frames_at(video, {0, 60});

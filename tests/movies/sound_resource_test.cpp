@@ -13,6 +13,7 @@
 #include "platform/Memory.h"
 #include "platform/Movies.h"
 #include "platform/Resources.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -105,8 +106,8 @@ TEST(SoundResource, BrokenResourcesStopWithTheReadersMessage) {
 // What the New command does with 'snd ' 128, for every readable resource:
 // the data goes into the movie straight from the resource, one call.
 TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
-    std::string dir = std::filesystem::temp_directory_path() / ("kinora-sounds-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    testsupport::TempFolder folder("sounds");
+    const std::string dir = folder.str();
     for (const Readable& want : kReadable) {
         SCOPED_TRACE(want.id);
         Handle snd = test_sound(want.id);
@@ -160,5 +161,4 @@ TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
         DisposeMovie(copy);
         DisposeMovie(movie);
     }
-    std::filesystem::remove_all(dir);
 }
