@@ -1,5 +1,6 @@
 // Agreement with ffmpeg, the reference reader and writer of Animation
-// streams (a test oracle only; skipped where it is not installed):
+// streams (a test oracle only; skipped where it is not installed, unless
+// the tools are required):
 //  - ffmpeg's encoder, key and delta frames: our decoder must produce
 //    exactly what ffmpeg's decoder produces from the same packets;
 //  - our encoder, key and delta frames, at every depth: ffmpeg's decoder
@@ -7,20 +8,16 @@
 //    colour tables for clutID -1).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-
-#include <unistd.h>
 
 #include "CodecTestSupport.h"
 #include "platform/movies/format/MovieFile.h"
 #include "platform/codecs/rle/AnimationDecoder.h"
 #include "platform/codecs/rle/AnimationEncoder.h"
 #include "platform/quickdraw/StandardColors.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
 using namespace codectest;
 using namespace platform;
@@ -29,35 +26,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool have_ffmpeg() {
-    static const bool found = std::system("ffmpeg -hide_banner -version >/dev/null 2>&1") == 0;
-    return found;
-}
-
 class FfmpegPeer : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
-        dir_ = fs::temp_directory_path() / ("kinora-codec-peer-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        if (!dir_.empty()) fs::remove_all(dir_);
-    }
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    void SetUp() override { KINORA_REQUIRE_TOOL("ffmpeg"); }
+    std::string path(const std::string& name) const { return dir_ / name; }
     static void run(const std::string& args) {
         const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + args;
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        auto r = testsupport::run_shell(cmd);
+        ASSERT_EQ(r.status, 0) << cmd << "\n" << r.all();
     }
-    static std::vector<UInt8> read(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::vector<UInt8>(std::istreambuf_iterator<char>(in), {});
-    }
-    static void write(const std::string& p, const std::vector<UInt8>& bytes) {
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
-    }
+    static std::vector<UInt8> read(const std::string& p) { return testsupport::read_bytes(p); }
+    static void write(const std::string& p, const std::vector<UInt8>& bytes) { testsupport::write_bytes(p, bytes); }
 
-    fs::path dir_;
+    testsupport::TempFolder dir_{"codec-peer"};
 };
 
 // Our frames in a movie file of our own writer (frames 1 and 7 key frames):

@@ -126,11 +126,6 @@ FSSpec spec_for(const std::string& path) {
     return spec;
 }
 
-std::string temp_dir() {
-    std::string t = std::filesystem::temp_directory_path() / "kinora-play-XXXXXX";
-    return mkdtemp(t.data());
-}
-
 Movie begin_movie(const std::string& path, SInt16* ref) {
     FSSpec fs = spec_for(path);
     Movie movie = nullptr;

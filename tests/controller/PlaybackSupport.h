@@ -16,6 +16,7 @@
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
 #include "platform/hosts/headless/HeadlessHost.h"
+#include "tests/support/TempFolder.h"
 
 namespace pbtest {
 
@@ -96,7 +97,6 @@ void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, U
 
 Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission = fsRdPerm);
 
-std::string temp_dir();   // removed by the caller
 FSSpec spec_for(const std::string& path);
 
 }  // namespace pbtest

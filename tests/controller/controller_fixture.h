@@ -17,6 +17,7 @@
 #include "platform/movies/editing/Scrap.h"
 #include "platform/movies/playback/Player.h"
 #include "platform/quickdraw/StandardColors.h"
+#include "tests/support/TempFolder.h"
 #include "tests/toolbox/wm_test_util.h"
 
 namespace ctltest {
@@ -55,8 +56,6 @@ class ControllerTest : public wmtest::ToolboxTest {
 protected:
     void SetUp() override {
         ToolboxTest::SetUp();
-        dir_ = std::filesystem::temp_directory_path() / ("kinora-ctl-" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir_);
         movie = newmovie::create_new_movie(dir_ + "/movie.mov");
         const Rect content{kTop, kLeft, SInt16(kTop + kMovieH + 16), SInt16(kLeft + kMovieW)};
         window = NewCWindow(nullptr, &content, (const UInt8*)"\x05Movie", true, documentProc, (WindowRef)-1, true, 0);
@@ -84,7 +83,6 @@ protected:
         if (movie) DisposeMovie(movie);
         if (window) DisposeWindow(window);
         platform::movies::clear_scrap();
-        std::filesystem::remove_all(dir_);
         ToolboxTest::TearDown();
     }
 
@@ -203,7 +201,8 @@ protected:
                                          size_t(s.row_bytes())).ok());
     }
 
-    std::string dir_;
+    testsupport::TempFolder folder_{"ctl"};
+    std::string dir_ = folder_.str();
     std::vector<UInt64> frame_offsets_;
     Movie movie = nullptr;
     WindowRef window = nullptr;

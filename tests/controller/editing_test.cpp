@@ -9,17 +9,15 @@
 #include "platform/movies/editing/TrackEdits.h"
 #include "platform/movies/format/Alias.h"
 #include "platform/movies/playback/Player.h"
+#include "tests/support/Process.h"
+#include "tests/support/Tools.h"
 
 using namespace pbtest;
 namespace mv = platform::movies;
 
 namespace {
 
-struct Dir {
-    std::string path = temp_dir();
-    ~Dir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& n) const { return path + "/" + n; }
-};
+using Dir = testsupport::TempFolder;
 
 Track track_of_type(Movie m, OSType type) { return GetMovieIndTrackType(m, 1, type, movieTrackMediaType); }
 
@@ -42,23 +40,12 @@ Bytes picture_at(Movie m, TimeValue t) {
     return canvas.rgb();
 }
 
-std::string run(const std::string& cmd) {
-    std::string out;
-    if (std::FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
-bool have_ffmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
-
 // The frame hashes ffmpeg decodes from a movie's video, in order.
 std::vector<std::string> ffmpeg_frames(const std::string& path, bool drefs) {
-    std::string text = run(std::string("ffmpeg -nostdin -v error ") + (drefs ? "-enable_drefs 1 " : "") + "-i '" + path +
-                           "' -map 0:v -f framemd5 - 2>/dev/null");
+    std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error"};
+    if (drefs) args.insert(args.end(), {"-enable_drefs", "1"});
+    args.insert(args.end(), {"-i", path, "-map", "0:v", "-f", "framemd5", "-"});
+    const std::string text = testsupport::run_program(args).out;
     std::vector<std::string> hashes;
     size_t at = 0;
     while ((at = text.find('\n', at)) != std::string::npos) {
@@ -234,14 +221,17 @@ TEST(Editing, PasteFromAnotherFileKeepsAReferenceUntilSaveAs) {
         EXPECT_TRUE(picture_at(m, 570) == other_pictures[1]);
         DisposeMovie(m);
     }
-    if (have_ffmpeg()) {
+    if (testsupport::peer_available("ffmpeg")) {
         const auto theirs = ffmpeg_frames(other, false);
         ASSERT_EQ(theirs.size(), 20u);
         const auto pasted = ffmpeg_frames(empty_path, true);
         EXPECT_EQ(pasted, std::vector<std::string>(theirs.begin() + 10, theirs.end())) << "ffmpeg -enable_drefs 1";
-        const std::string pcm = run("ffmpeg -nostdin -v error -enable_drefs 1 -i '" + empty_path +
-                                    "' -map 0:a -f u8 - 2>/dev/null");
-        const std::string src_pcm = run("ffmpeg -nostdin -v error -i '" + other + "' -map 0:a -f u8 - 2>/dev/null");
+        const std::string pcm = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-enable_drefs", "1",
+                                                          "-i", empty_path, "-map", "0:a", "-f", "u8", "-"})
+                                    .out;
+        const std::string src_pcm =
+            testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", other, "-map", "0:a", "-f", "u8", "-"})
+                .out;
         ASSERT_EQ(src_pcm.size(), 44100u);
         EXPECT_TRUE(pcm == src_pcm.substr(22050)) << "ffmpeg decoded " << pcm.size() << " bytes of sound";
     }
@@ -285,7 +275,7 @@ TEST(Editing, PasteFromAnotherFileKeepsAReferenceUntilSaveAs) {
     EXPECT_TRUE(picture_at(m, 2430) == newmovie::drawn_frame_rgb(31));
     EXPECT_TRUE(mv::playback::player_of(*mv::movie_of(m)).problems().empty());
     DisposeMovie(m);
-    if (have_ffmpeg()) {
+    if (testsupport::peer_available("ffmpeg")) {
         EXPECT_EQ(ffmpeg_frames(flat, false).size(), 80u) << "ffmpeg reads the copy without references";
     }
 }

@@ -9,7 +9,8 @@
 #include "platform/MovieController.h"
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
-#include "tests/peer/PeerSupport.h"
+#include "tests/support/Process.h"
+#include "tests/support/Tools.h"
 
 using namespace pbtest;
 
@@ -43,8 +44,8 @@ std::string make_movie(const Case& c, const std::string& path) {
     const std::string cmd = std::string("ffmpeg -nostdin -v error -y -f lavfi -i \"color=black:s=32x16:r=") + c.rate +
                             ",format=rgb24,geq=r='N':g='0':b='128'" + c.timing + "\" -frames:v " +
                             std::to_string(kFrames + 6) + " -c:v qtrle -g 12 " + c.muxer + " " +
-                            peer::shell_quote(path) + " 2>&1";
-    return peer::run(cmd).text;
+                            testsupport::quote(path) + " 2>&1";
+    return testsupport::run_shell(cmd).out;
 }
 
 std::vector<int> counting() {
@@ -54,14 +55,14 @@ std::vector<int> counting() {
 }
 
 struct FrameSteps : ::testing::Test {
-    std::string dir = temp_dir();
-    ~FrameSteps() override { std::filesystem::remove_all(dir); }
+    testsupport::TempFolder folder{"frames"};
+    std::string dir = folder.str();
 };
 
 }  // namespace
 
 TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
-    REQUIRE_TOOL("ffmpeg");
+    KINORA_REQUIRE_TOOL("ffmpeg");
     VirtualHost vh;
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);

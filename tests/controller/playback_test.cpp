@@ -13,8 +13,8 @@ using namespace pbtest;
 namespace {
 
 struct NewMovieFixture : ::testing::Test {
-    std::string dir = temp_dir();
-    ~NewMovieFixture() override { std::filesystem::remove_all(dir); }
+    testsupport::TempFolder folder{"play"};
+    std::string dir = folder.str();
 };
 
 platform::movies::playback::Player& player(Movie m) {
@@ -115,7 +115,8 @@ TEST_F(Playback, PictureAtThreePointOhFiveSecondsIsFrame31) {
 // never as whatever the bytes would make.
 TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
     VirtualHost vh;
-    const std::string dir = temp_dir();
+    testsupport::TempFolder folder("play");
+    const std::string dir = folder.str();
     struct Case {
         const char* name;
         OSType codec;             // written into the description
@@ -186,7 +187,6 @@ TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
         EXPECT_NE(problems[0].find(c.reason), std::string::npos) << problems[0];
         DisposeMovie(movie);
     }
-    std::filesystem::remove_all(dir);
 }
 
 // Other rates move time in proportion, backwards too; a movie without sound

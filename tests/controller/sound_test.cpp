@@ -19,11 +19,7 @@ namespace snd = platform::sound;
 
 namespace {
 
-struct Dir {
-    std::string path = temp_dir();
-    ~Dir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& n) const { return path + "/" + n; }
-};
+using Dir = testsupport::TempFolder;
 
 // Left channel of recorded frames [first, first + count), full scale 1.
 std::vector<double> left(const Recording& r, size_t first, size_t count) {

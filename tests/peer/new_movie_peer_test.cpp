@@ -7,10 +7,13 @@
 
 #include "NewMovie.h"
 #include "NewMovieReading.h"
-#include "PeerSupport.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
-using peer::run;
-using peer::shell_quote;
+using testsupport::run_shell;
+using testsupport::quote;
+using testsupport::TempFolder;
 
 namespace {
 
@@ -22,19 +25,19 @@ protected:
 };
 
 std::string probe(const std::string& path, const char* stream) {
-    return run("ffprobe -v error -select_streams " + std::string(stream) +
+    return run_shell("ffprobe -v error -select_streams " + std::string(stream) +
                " -show_entries stream=codec_name,codec_tag_string,width,height,nb_frames,r_frame_rate,duration,"
                "start_time,sample_rate,channels,sample_fmt -of default=nw=1 " +
-               shell_quote(path) + " 2>&1")
-        .text;
+               quote(path) + " 2>&1")
+        .out;
 }
 
 }  // namespace
 
 TEST_P(NewMoviePeer, FfprobeSeesAnAnimationStreamAndAnUnsignedPcmStream) {
-    REQUIRE_TOOL("ffprobe");
-    auto count = run("ffprobe -v error -show_entries stream=index -of csv=p=0 " + shell_quote(path()) + " 2>&1");
-    EXPECT_EQ(count.text, "0\n1\n") << "two streams";
+    KINORA_REQUIRE_TOOL("ffprobe");
+    auto count = run_shell("ffprobe -v error -show_entries stream=index -of csv=p=0 " + quote(path()) + " 2>&1");
+    EXPECT_EQ(count.out, "0\n1\n") << "two streams";
 
     std::string v = probe(path(), "v:0");
     for (const char* line : {"codec_name=qtrle\n", "codec_tag_string=rle \n", "width=320\n", "height=100\n",
@@ -51,20 +54,20 @@ TEST_P(NewMoviePeer, FfprobeSeesAnAnimationStreamAndAnUnsignedPcmStream) {
 }
 
 TEST_P(NewMoviePeer, EveryFrameFfmpegDecodesIsTheFrameDrawnAndTheFrameWeDecode) {
-    REQUIRE_TOOL("ffmpeg");
-    auto silent = run("ffmpeg -nostdin -v error -i " + shell_quote(path()) + " -f null - 2>&1");
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    auto silent = run_shell("ffmpeg -nostdin -v error -i " + quote(path()) + " -f null - 2>&1");
     EXPECT_EQ(silent.status, 0);
-    EXPECT_EQ(silent.text, "") << "ffmpeg complains";
-    auto o = run("ffmpeg -nostdin -v error -i " + shell_quote(path()) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
+    EXPECT_EQ(silent.out, "") << "ffmpeg complains";
+    auto o = run_shell("ffmpeg -nostdin -v error -i " + quote(path()) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
     const size_t frame_bytes = size_t(newmovie::kWidth) * newmovie::kHeight * 3;
-    ASSERT_EQ(o.text.size(), frame_bytes * newmovie::kFrames);
+    ASSERT_EQ(o.out.size(), frame_bytes * newmovie::kFrames);
 
     newmovie::OpenedMovie ours(path());
     ASSERT_EQ(ours.err, noErr);
     Track video = GetMovieIndTrackType(ours.movie, 1, VideoMediaType, movieTrackMediaType);
     for (int n = 1; n <= newmovie::kFrames; ++n) {
-        std::vector<UInt8> theirs(o.text.begin() + long(frame_bytes) * (n - 1),
-                                  o.text.begin() + long(frame_bytes) * n);
+        std::vector<UInt8> theirs(o.out.begin() + long(frame_bytes) * (n - 1),
+                                  o.out.begin() + long(frame_bytes) * n);
         OSErr err = noErr;
         ASSERT_TRUE(theirs == newmovie::drawn_frame_rgb(n)) << "ffmpeg's frame " << n << " is not the drawn one";
         ASSERT_TRUE(theirs == newmovie::decoded_frame_rgb(video, n, &err)) << "frame " << n << " error " << err;
@@ -72,13 +75,13 @@ TEST_P(NewMoviePeer, EveryFrameFfmpegDecodesIsTheFrameDrawnAndTheFrameWeDecode) 
 }
 
 TEST_P(NewMoviePeer, MediainfoReadsBothTracks) {
-    REQUIRE_TOOL("mediainfo");
-    auto v = run("mediainfo --Output='Video;V:%Format%:%Width%x%Height%:%FrameCount%' " + shell_quote(path()));
-    EXPECT_NE(v.text.find("V:"), std::string::npos) << v.text;
-    EXPECT_NE(v.text.find(":320x100:70"), std::string::npos) << v.text;
+    KINORA_REQUIRE_TOOL("mediainfo");
+    auto v = run_shell("mediainfo --Output='Video;V:%Format%:%Width%x%Height%:%FrameCount%' " + quote(path()));
+    EXPECT_NE(v.out.find("V:"), std::string::npos) << v.out;
+    EXPECT_NE(v.out.find(":320x100:70"), std::string::npos) << v.out;
     newmovie::SoundFacts snd = newmovie::application_sound();
-    auto a = run("mediainfo --Output='Audio;A:%SamplingRate%:%Channel(s)%' " + shell_quote(path()));
-    EXPECT_NE(a.text.find("A:" + std::to_string(snd.rate_fixed >> 16) + ":1"), std::string::npos) << a.text;
+    auto a = run_shell("mediainfo --Output='Audio;A:%SamplingRate%:%Channel(s)%' " + quote(path()));
+    EXPECT_NE(a.out.find("A:" + std::to_string(snd.rate_fixed >> 16) + ":1"), std::string::npos) << a.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, NewMoviePeer, testing::Values("new-movie.mov", "new-movie-flat.mov"),

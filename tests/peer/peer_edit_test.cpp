@@ -9,13 +9,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "PeerSupport.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
 #include "platform/files/Catalog.h"
 
-using peer::run;
-using peer::shell_quote;
+using testsupport::run_shell;
+using testsupport::quote;
+using testsupport::TempFolder;
 
 namespace {
 
@@ -92,17 +95,17 @@ void edit(Movie m, const Operation& op, int frames) {
     ASSERT_EQ(GetMoviesError(), noErr);
 }
 
-std::string make_source(const peer::TempDir& dir, const Source& s) {
+std::string make_source(const TempFolder& dir, const Source& s) {
     const std::string name = s.name;
     const std::string path = dir / (name.find('.') == std::string::npos ? name + ".mov" : name);
     const std::string made = s.cut_at_one_second ? dir / "whole.mov" : path;
-    auto r = run("ffmpeg -nostdin -v error -y -f lavfi -i " + std::string(s.picture) +
+    auto r = run_shell("ffmpeg -nostdin -v error -y -f lavfi -i " + std::string(s.picture) +
                  " -f lavfi -i 'aevalsrc=0.3*sin(2*PI*(200+400*t)*t):s=44100' -t 3 -ac 2 " + s.make + " " +
-                 shell_quote(made) + " 2>&1");
-    EXPECT_EQ(r.status, 0) << r.text;
+                 quote(made) + " 2>&1");
+    EXPECT_EQ(r.status, 0) << r.out;
     if (s.cut_at_one_second) {
-        r = run("ffmpeg -nostdin -v error -y -ss 1 -i " + shell_quote(made) + " -c copy " + shell_quote(path) + " 2>&1");
-        EXPECT_EQ(r.status, 0) << r.text;
+        r = run_shell("ffmpeg -nostdin -v error -y -ss 1 -i " + quote(made) + " -c copy " + quote(path) + " 2>&1");
+        EXPECT_EQ(r.status, 0) << r.out;
     }
     return path;
 }
@@ -111,16 +114,16 @@ std::string make_source(const peer::TempDir& dir, const Source& s) {
 // the first that starts on a reordered frame a frame late, and at a
 // constant rate would show that as a repeat), and stereo 16-bit sound.
 std::vector<std::string> frames_of(const std::string& path) {
-    auto r = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:v -fps_mode passthrough -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
+    auto r = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -map 0:v -fps_mode passthrough -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
     std::vector<std::string> frames;
-    for (size_t at = 0; at + kFrameBytes <= r.text.size(); at += kFrameBytes) frames.push_back(r.text.substr(at, kFrameBytes));
+    for (size_t at = 0; at + kFrameBytes <= r.out.size(); at += kFrameBytes) frames.push_back(r.out.substr(at, kFrameBytes));
     return frames;
 }
 
 std::vector<int16_t> sound_of(const std::string& path) {
-    auto r = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:a -f s16le -ac 2 - 2>/dev/null");
-    std::vector<int16_t> s(r.text.size() / 2);
-    std::memcpy(s.data(), r.text.data(), s.size() * 2);
+    auto r = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -map 0:a -f s16le -ac 2 - 2>/dev/null");
+    std::vector<int16_t> s(r.out.size() / 2);
+    std::memcpy(s.data(), r.out.data(), s.size() * 2);
     return s;
 }
 
@@ -180,12 +183,12 @@ struct Opened {
 class EditedPeerMovie : public ::testing::TestWithParam<std::tuple<Source, Operation>> {};
 
 TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
-    REQUIRE_TOOL("ffmpeg");
+    KINORA_REQUIRE_TOOL("ffmpeg");
     const Source& source = std::get<0>(GetParam());
     const Operation& op = std::get<1>(GetParam());
-    if (!source.pcm && run("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libx264").status != 0)
-        GTEST_SKIP() << "no H.264 encoder";
-    peer::TempDir dir;
+    if (!source.pcm && run_shell("ffmpeg -hide_banner -encoders 2>/dev/null | grep -q libx264").status != 0)
+        KINORA_SKIP_OR_FAIL("ffmpeg has no H.264 encoder (libx264): this check did not run");
+    TempFolder dir;
     const std::string original = make_source(dir, source);
     const auto source_frames = frames_of(original);
     const auto source_sound = sound_of(original);
@@ -220,8 +223,8 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
     // Only what the edits show and the frames it depends on: from the key
     // frame before each shown run; reordered frames may add a few decoded
     // between.
-    const int stored = std::atoi(run("ffprobe -v error -select_streams v -show_entries stream=nb_frames -of csv=p=0 " +
-                                     shell_quote(flat)).text.c_str());
+    const int stored = std::atoi(run_shell("ffprobe -v error -select_streams v -show_entries stream=nb_frames -of csv=p=0 " +
+                                     quote(flat)).out.c_str());
     const int want_stored = source.stored[std::find_if(std::begin(kOperations), std::end(kOperations),
                                                        [&](const Operation& o) { return o.name == op.name; }) -
                                           std::begin(kOperations)];
@@ -234,7 +237,7 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
         EXPECT_TRUE(shown == want_frames) << "shows " << numbered(shown, source_frames) << "\nwant "
                                           << numbered(want_frames, source_frames);
         // Every packet of both tracks decodes without a complaint.
-        EXPECT_EQ(run("ffmpeg -nostdin -v error -i " + shell_quote(saved) + " -f framemd5 - 2>&1 >/dev/null").text, "");
+        EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(saved) + " -f framemd5 - 2>&1 >/dev/null").out, "");
         if (source.pcm) {
             // Kinora decodes Animation: it shows the same frames.
             Opened reopened(saved, fsRdPerm);

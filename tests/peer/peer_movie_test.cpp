@@ -2,14 +2,17 @@
 // decoded pixels and sound, mediainfo's tracks, external data references.
 #include <filesystem>
 
-#include "PeerSupport.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 #include "platform/movies/format/Alias.h"
 #include "platform/movies/format/MovieFile.h"
 
 using namespace platform;
 using namespace platform::movies;
-using peer::shell_quote;
-using peer::run;
+using testsupport::quote;
+using testsupport::TempFolder;
+using testsupport::run_shell;
 using Bytes = std::vector<UInt8>;
 
 namespace {
@@ -106,54 +109,54 @@ void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UIn
 }
 
 std::string probe(const std::string& path) {
-    auto o = run("ffprobe -v error -show_entries "
+    auto o = run_shell("ffprobe -v error -show_entries "
                  "stream=codec_type,codec_name,width,height,sample_rate,channels,nb_frames,duration "
-                 "-of compact=p=0 " + shell_quote(path) + " 2>&1");
-    EXPECT_EQ(o.status, 0) << o.text;
-    return o.text;
+                 "-of compact=p=0 " + quote(path) + " 2>&1");
+    EXPECT_EQ(o.status, 0) << o.out;
+    return o.out;
 }
 
 }  // namespace
 
 TEST(PeerMovie, FfmpegDecodesVideoAndSoundSilently) {
-    REQUIRE_TOOL("ffmpeg");
-    REQUIRE_TOOL("ffprobe");
-    peer::TempDir dir;
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    KINORA_REQUIRE_TOOL("ffprobe");
+    TempFolder dir;
     std::string path = dir / "movie.mov";
     const UInt32 rate = 22050, frames = 22050 * 7;
     write_movie(path, kRaw8, rate, frames, true);
 
-    auto check = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f null - 2>&1");
+    auto check = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -f null - 2>&1");
     EXPECT_EQ(check.status, 0);
-    EXPECT_EQ(check.text, "") << "ffmpeg reports problems";
+    EXPECT_EQ(check.out, "") << "ffmpeg reports problems";
 
     std::string streams = probe(path);
     EXPECT_NE(streams.find("codec_name=rawvideo|codec_type=video|width=64|height=48"), std::string::npos) << streams;
     EXPECT_NE(streams.find("duration=7.000000|nb_frames=70"), std::string::npos) << streams;
     EXPECT_NE(streams.find("codec_name=pcm_u8|codec_type=audio|sample_rate=22050|channels=1"), std::string::npos) << streams;
 
-    auto pixels = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
-    ASSERT_EQ(pixels.text.size(), size_t(kFrames) * kWidth * kHeight * 3);
+    auto pixels = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(pixels.out.size(), size_t(kFrames) * kWidth * kHeight * 3);
     for (int f : {0, 1, 35, 69}) {
         Bytes want = rgb_frame(f);
-        EXPECT_EQ(pixels.text.compare(want.size() * size_t(f), want.size(),
+        EXPECT_EQ(pixels.out.compare(want.size() * size_t(f), want.size(),
                                       std::string(want.begin(), want.end())), 0) << "frame " << f;
     }
-    auto sound = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -map 0:a -f u8 -");
+    auto sound = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -map 0:a -f u8 -");
     Bytes pcm = pcm_bytes(kRaw8, frames);
-    EXPECT_EQ(sound.text, std::string(pcm.begin(), pcm.end()));
+    EXPECT_EQ(sound.out, std::string(pcm.begin(), pcm.end()));
 }
 
 TEST(PeerMovie, SoundFormatsDecodeToTheirSamples) {
-    REQUIRE_TOOL("ffmpeg");
-    REQUIRE_TOOL("ffprobe");
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    KINORA_REQUIRE_TOOL("ffprobe");
     const SoundFormat formats[] = {
         kRaw8,
         {"twos", kSoundTwos, 2, 16, "pcm_s16be", "s16be"},
         {"sowt", kSoundSowt, 1, 16, "pcm_s16le", "s16le"},
         {"twos 8-bit", kSoundTwos, 1, 8, "pcm_s8", "s8"},
     };
-    peer::TempDir dir;
+    TempFolder dir;
     for (const SoundFormat& s : formats) {
         SCOPED_TRACE(s.name);
         std::string path = dir / "sound.mov";
@@ -162,26 +165,26 @@ TEST(PeerMovie, SoundFormatsDecodeToTheirSamples) {
         std::string streams = probe(path);
         EXPECT_NE(streams.find(std::string("codec_name=") + s.ffmpeg_codec + "|codec_type=audio|sample_rate=11025|channels=" +
                                std::to_string(s.channels)), std::string::npos) << streams;
-        auto out = run("ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f " + s.raw_format + " -");
+        auto out = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -f " + s.raw_format + " -");
         Bytes pcm = pcm_bytes(s, frames);
-        EXPECT_EQ(out.text.size(), pcm.size());
-        EXPECT_TRUE(out.text == std::string(pcm.begin(), pcm.end()));
+        EXPECT_EQ(out.out.size(), pcm.size());
+        EXPECT_TRUE(out.out == std::string(pcm.begin(), pcm.end()));
     }
 }
 
 TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
-    REQUIRE_TOOL("ffmpeg");
-    peer::TempDir dir;
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    TempFolder dir;
     std::filesystem::create_directories(dir / "movies");
     std::filesystem::create_directories(dir / "media");
     std::string path = dir / "movies/external.mov";
     const UInt32 frames = 8000 * 3;
     write_movie(path, kRaw8, 8000, frames, false, dir / "media/sound.raw");
 
-    auto out = run("ffmpeg -nostdin -v error -enable_drefs 1 -i " + shell_quote(path) + " -map 0:a -f u8 - 2>/dev/null");
+    auto out = run_shell("ffmpeg -nostdin -v error -enable_drefs 1 -i " + quote(path) + " -map 0:a -f u8 - 2>/dev/null");
     Bytes pcm = pcm_bytes(kRaw8, frames);
     EXPECT_EQ(out.status, 0);
-    EXPECT_TRUE(out.text == std::string(pcm.begin(), pcm.end())) << "ffmpeg decoded " << out.text.size() << " bytes";
+    EXPECT_TRUE(out.out == std::string(pcm.begin(), pcm.end())) << "ffmpeg decoded " << out.out.size() << " bytes";
 
     // Our reader finds it the same way.
     auto file = open_data_file(path, OpenMode::read).value();
@@ -192,7 +195,7 @@ TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
 }
 
 TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
-    REQUIRE_TOOL("ffmpeg");
+    KINORA_REQUIRE_TOOL("ffmpeg");
     struct Source { const char* name; const char* args; };
     const Source sources[] = {
         {"b-frames.mp4", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
@@ -202,14 +205,14 @@ TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
         {"faststart.mov", "-f lavfi -i testsrc=d=1:s=32x32:r=25 -c:v rawvideo -pix_fmt rgb24 "
                           "-movflags +faststart"},
     };
-    peer::TempDir dir;
+    TempFolder dir;
     for (const Source& s : sources) {
         SCOPED_TRACE(s.name);
         std::string path = dir / s.name;
-        auto made = run(std::string("ffmpeg -nostdin -v error ") + s.args + " " + shell_quote(path) + " 2>&1");
-        ASSERT_EQ(made.status, 0) << made.text;
-        std::string decode = "ffmpeg -nostdin -v error -i " + shell_quote(path) + " -f framemd5 - 2>&1";
-        std::string before = run(decode).text;
+        auto made = run_shell(std::string("ffmpeg -nostdin -v error ") + s.args + " " + quote(path) + " 2>&1");
+        ASSERT_EQ(made.status, 0) << made.out;
+        std::string decode = "ffmpeg -nostdin -v error -i " + quote(path) + " -f framemd5 - 2>&1";
+        std::string before = run_shell(decode).out;
         ASSERT_NE(before.find("\n0,"), std::string::npos) << before;
 
         auto file = open_data_file(path, OpenMode::read_write).value();
@@ -221,7 +224,7 @@ TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
 
         auto where = update_movie_file(*file, c->movie);
         ASSERT_TRUE(where.ok()) << where.error().message;
-        EXPECT_EQ(run(decode).text, before) << "ffmpeg sees the same frames after the movie moved";
+        EXPECT_EQ(run_shell(decode).out, before) << "ffmpeg sees the same frames after the movie moved";
         auto reread = read_movie_file(*file);
         ASSERT_TRUE(reread.ok());
         EXPECT_EQ(reread->layout.movie_atom()->offset, where->offset);
