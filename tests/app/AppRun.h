@@ -3,19 +3,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
-#include "tests/files/ChildProcess.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
 namespace apptest {
 
@@ -24,24 +20,11 @@ namespace fs = std::filesystem;
 inline const std::string kKinora = KINORA_BUILD_DIR "/kinora";
 inline const fs::path kOutput = KINORA_BUILD_DIR "/test-output";
 
-inline std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using namespace testsupport;
 
 // The movie as our own dump tool (build/movdump) reads it.
 inline std::string dump(const fs::path& p) {
-    const std::string cmd = "'" KINORA_BUILD_DIR "/movdump' '" + p.string() + "' 2>&1";
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        pclose(f);
-    }
-    return out;
+    return run_shell(quote(KINORA_BUILD_DIR "/movdump") + " " + quote(p.string()) + " 2>&1").out;
 }
 
 // The movie's duration in its time scale of 600, as the dump shows it.
@@ -65,15 +48,8 @@ struct Outcome {
 class AppTest : public testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kinora-app-XXXXXX";
-        dir = mkdtemp(pattern);
-        chmod(dir.c_str(), 0755);
         fs::create_directories(dir / "work");
         fs::create_directories(kOutput);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
 
     // The shell command that runs the application on the script; `args`
@@ -84,8 +60,7 @@ protected:
     }
     Outcome run(const std::string& script, const std::string& env = "", const std::string& args = "") {
         std::ofstream(dir / "s.kscript") << script;
-        const int rc = std::system(command(env, args).c_str());
-        return outcome(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1);
+        return outcome(run_shell(command(env, args)).status);
     }
     Outcome outcome(int status) const { return Outcome{status, read_file(dir / "out.txt"), read_file(dir / "err.txt")}; }
 
@@ -96,8 +71,8 @@ protected:
         const std::string cmd = command();
         const int code = run_in_child([&] {
             if (!private_mounts() || !mount_it()) return kChildCannotRun;
-            const int rc = std::system(cmd.c_str());
-            return WIFEXITED(rc) ? WEXITSTATUS(rc) : 99;
+            const int rc = run_shell(cmd).status;
+            return rc >= 0 ? rc : 99;
         });
         return outcome(code);
     }
@@ -123,7 +98,8 @@ protected:
         if (name != "MovieFile.mov") fs::rename(work("MovieFile.mov"), work(name));
     }
 
-    fs::path dir;
+    TempFolder folder_{"app"};
+    fs::path dir = folder_.path();
 };
 
 // The script line that saves a screenshot for people to look at.

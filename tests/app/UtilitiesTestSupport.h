@@ -48,7 +48,7 @@ protected:
         return path;
     }
 
-    tbtest::TempDir dir;
+    tbtest::TempFolder dir;
 };
 
 // The controller type of a movie that records none ('????').

@@ -21,7 +21,7 @@ protected:
         const char* old = getenv("XDG_CONFIG_HOME");
         if (old) savedConfig = old;
         hadConfig = old != nullptr;
-        setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     }
     void TearDown() override {
         gestalt::set_failing(gestaltQuickTimeVersion, false);

@@ -24,6 +24,7 @@
 #include "platform/hosts/ScriptWorld.h"
 #include "platform/quickdraw/kit/Palette.h"
 #include "tests/toolbox/wm_test_util.h"
+#include "tests/support/TempFolder.h"
 
 using namespace wmtest;
 namespace dlg = platform::dialogs;
@@ -450,8 +451,8 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     EXPECT_EQ(FrontWindow(), nullptr);
 
     // A default location starts the dialog there; Return then saves in it.
-    char pattern[] = "/tmp/kinora-navloc-XXXXXX";
-    const std::string folder = mkdtemp(pattern);
+    testsupport::TempFolder location("navloc");
+    const std::string folder = location.str();
     Str255 path;
     path[0] = UInt8(folder.size());
     std::memcpy(path + 1, folder.data(), folder.size());

@@ -18,6 +18,7 @@
 #include "platform/files/FinderInfo.h"
 #include "platform/navigation/FileList.h"
 #include "platform/navigation/Folders.h"
+#include "tests/support/TempFolder.h"
 
 namespace dlg = platform::dialogs;
 namespace nav = platform::navigation;
@@ -346,14 +347,12 @@ TEST(FileList, HitTestingScrollingAndSelection) {
 class FoldersTest : public testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kinora-nav-XXXXXX";
-        dir = mkdtemp(pattern);
         fs::create_directories(dir / "beta");
         fs::create_directories(dir / "Alpha");
         for (const char* f : {"b.mov", "A.txt", ".hidden", "c.png"}) std::ofstream(dir / f) << "x";
     }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    testsupport::TempFolder folder_{"nav"};
+    fs::path dir = folder_.path();
 };
 
 TEST_F(FoldersTest, ListsFoldersFirstByNameWithFinderTypes) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,33 +8,18 @@
 #include "platform/events/EventsInternal.h"
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/headless/HeadlessHost.h"
+#include "tests/support/Pictures.h"
+#include "tests/support/TempFolder.h"
 
 namespace host = platform::host;
 
 namespace {
 
-struct Image {
-    int width = 0, height = 0;
-    std::vector<UInt8> rgb;
-};
+using Image = testsupport::Picture;
+using testsupport::read_png;
 
-// Reads back an 8-bit RGB PNG with libpng's simplified API.
-Image read_png(const std::string& path) {
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    Image out;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return out;
-    img.format = PNG_FORMAT_RGB;
-    out.rgb.resize(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, out.rgb.data(), 0, nullptr)) return out;
-    out.width = int(img.width);
-    out.height = int(img.height);
-    return out;
-}
-
-std::string temp_path(const char* name) {
-    return (std::filesystem::temp_directory_path() / (std::string("kinora-") + std::to_string(getpid()) + name)).string();
-}
+// A file in the test's own folder.
+std::string temp_path(const char* name) { return testsupport::test_folder() / (std::string("png") + name); }
 
 }  // namespace
 

@@ -7,47 +7,39 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
+
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using testsupport::read_file;
+
 struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
+    std::shared_ptr<testsupport::TempFolder> folder;   // dir, kept while the outcome is looked at
     fs::path dir;
 };
-
-std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-fs::path fresh_dir() {
-    static int n = 0;
-    fs::path d = fs::temp_directory_path() / ("kinora-run-" + std::to_string(getpid()) + "-" + std::to_string(++n));
-    fs::remove_all(d);
-    fs::create_directories(d);
-    return d;
-}
 
 const std::string kLogger = KINORA_BUILD_DIR "/tests/event_logger";
 
 // Runs the logger in a fresh directory: `env` before it, `args` after it.
 Outcome run_logger(const std::string& args, const std::string& env = "", const std::string& script = "") {
     Outcome r;
-    r.dir = fresh_dir();
+    r.folder = std::make_shared<testsupport::TempFolder>("run");
+    r.dir = r.folder->path();
     if (!script.empty()) {
         std::ofstream(r.dir / "s.kscript") << script;
     }
     std::string cmd = "cd '" + r.dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + env + " '" + kLogger +
                       "' " + args + " > out.txt 2> err.txt";
-    int rc = std::system(cmd.c_str());
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.status = testsupport::run_shell(cmd).status;
     r.out = read_file(r.dir / "out.txt");
     r.err = read_file(r.dir / "err.txt");
     return r;
@@ -171,12 +163,12 @@ TEST(ScriptRun, ExitStatuses) {
 }
 
 TEST(ScriptRun, SigtermBecomesAQuitRequest) {
-    fs::path dir = fresh_dir();
-    std::string cmd = "cd '" + dir.string() + "' && (env -u DISPLAY -u WAYLAND_DISPLAY '" + kLogger +
+    testsupport::TempFolder dir("run");
+    std::string cmd = "cd '" + dir.str() + "' && (env -u DISPLAY -u WAYLAND_DISPLAY '" + kLogger +
                       "' > out.txt 2> err.txt & pid=$!; "
                       "for i in $(seq 100); do grep -q screen out.txt && break; sleep 0.1; done; sleep 0.5; "
                       "kill -TERM $pid; wait $pid; echo $? > status.txt)";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_EQ(testsupport::run_shell(cmd).status, 0);
     EXPECT_EQ(read_file(dir / "status.txt"), "0\n");
     EXPECT_EQ(read_file(dir / "err.txt"), "kinora: no display ($DISPLAY and $WAYLAND_DISPLAY are unset); running headless\n");
     std::string out = read_file(dir / "out.txt");
