@@ -14,6 +14,8 @@
 #include "platform/QuickDraw.h"
 #include "platform/quickdraw/Fonts.h"
 #include "qd_test_util.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
 
 using qdtest::GWorld;
 using qdtest::rect;
@@ -88,7 +90,7 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
 // Run in a fresh process whose Fontconfig knows no fonts: the start-up
 // check names what is missing and text calls do nothing rather than crash.
 [[noreturn]] void text_without_fonts() {
-    std::string conf = testing::TempDir() + "kinora-no-fonts.conf";
+    std::string conf = testsupport::test_folder() / "no-fonts.conf";
     FILE* f = std::fopen(conf.c_str(), "w");
     std::fputs("<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n", f);
     std::fclose(f);
@@ -115,7 +117,7 @@ namespace {
 
 // Points Fontconfig at a folder holding only the named DejaVu files.
 void use_only_fonts(std::initializer_list<const char*> files) {
-    std::string dir = testing::TempDir() + "kinora-fonts-" + std::to_string(getpid());
+    std::string dir = testsupport::test_folder() / "fonts";
     mkdir(dir.c_str(), 0700);
     for (const char* f : files) symlink((std::string(kDejaVuDir) + f).c_str(), (dir + "/" + f).c_str());
     std::string conf = dir + ".conf";
@@ -168,7 +170,7 @@ int ink_of(SInt16 face) {
 }  // namespace
 
 TEST(Robustness, MissingFacesAreMadeFromTheOnesThere) {
-    if (access((std::string(kDejaVuDir) + "DejaVuSans.ttf").c_str(), R_OK) != 0) GTEST_SKIP() << "no DejaVu files";
+    if (access((std::string(kDejaVuDir) + "DejaVuSans.ttf").c_str(), R_OK) != 0) KINORA_SKIP_OR_FAIL("the DejaVu fonts are not installed (apt-get install fonts-dejavu-core)");
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(only_regular(), testing::ExitedWithCode(0), "font DejaVu Sans Bold not found");
     EXPECT_EXIT(sans_only(), testing::ExitedWithCode(0), "");

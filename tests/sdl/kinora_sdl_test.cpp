@@ -12,21 +12,17 @@ const std::string kKinora = KINORA_BUILD_DIR "/kinora";
 }  // namespace
 
 TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
-    if (!have_program("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb)";
+    KINORA_REQUIRE_TOOL("Xvfb");
     Xvfb x;
     ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    char pattern[] = "/tmp/kinora-sdl-destroyed-XXXXXX";
-    const fs::path dir = mkdtemp(pattern);
-    struct Cleanup {
-        fs::path dir;
-        ~Cleanup() { fs::remove_all(dir); }
-    } cleanup{dir};
+    TempFolder folder("sdl-destroyed");
+    const fs::path dir = folder.path();
     const fs::path movie = dir / "MovieFile.mov", edited = dir / "edited.png", seen = dir / "seen.ppm";
     std::ofstream(dir / "new.kscript") << "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n";
-    ASSERT_EQ(std::system(("cd '" + dir.string() + "' && env -u DISPLAY '" + kKinora +
-                           "' --headless --script new.kscript > /dev/null 2>&1")
-                              .c_str()),
-              0);
+    testsupport::RunOptions options;
+    options.cwd = dir;
+    options.unset = {"DISPLAY"};
+    ASSERT_EQ(testsupport::run_program({kKinora, "--headless", "--script", "new.kscript"}, options).status, 0);
     const std::string before = read_file(movie);
     ASSERT_FALSE(before.empty());
 

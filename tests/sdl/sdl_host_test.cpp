@@ -24,11 +24,11 @@ void expect_quarters(const Rgb& img, int left, int top, int width, int height) {
 }  // namespace
 
 TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
-    if (!have_program("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb)";
+    KINORA_REQUIRE_TOOL("Xvfb");
     Xvfb x;
     ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    fs::path dir = fs::temp_directory_path() / ("kinora-sdl-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    TempFolder folder("sdl");
+    const fs::path dir = folder.path();
     fs::path out = dir / "out.txt", err = dir / "err.txt", capture = dir / "capture.png";
     Child app({kLogger}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + capture.string()}, out, err);
     ASSERT_GT(app.pid(), 0);
@@ -83,18 +83,17 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
     size_t request = log.find("quit requested by the host window was closed\n");
     EXPECT_NE(request, std::string::npos) << log;
     EXPECT_NE(log.find("highLevel class=aevt id=quit payload=from-quit-hook", request), std::string::npos) << log;
-    fs::remove_all(dir);
 }
 
 // The server going away (a session ending, a crash) ends the program at
 // once through its exit hooks, rather than leaving it spinning on a dead
 // connection while it tears its window down.
 TEST(SdlHost, QuitsWhenTheDisplayGoesAway) {
-    if (!have_program("Xvfb")) GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb)";
+    KINORA_REQUIRE_TOOL("Xvfb");
     Xvfb x;
     ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    fs::path dir = fs::temp_directory_path() / ("kinora-sdl-lost-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    TempFolder folder("sdl-lost");
+    const fs::path dir = folder.path();
     fs::path out = dir / "out.txt", err = dir / "err.txt";
     Child app({kLogger}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + (dir / "c.png").string()}, out, err);
     ASSERT_TRUE(wait_for_text(out, "captured\n", 15s)) << read_file(out) << read_file(err);
@@ -104,17 +103,15 @@ TEST(SdlHost, QuitsWhenTheDisplayGoesAway) {
               std::string::npos)
         << read_file(err);
     EXPECT_NE(read_file(out).find("exit ticks="), std::string::npos) << "the exit hooks ran";
-    fs::remove_all(dir);
 }
 
 TEST(SdlHost, FallsBackToHeadlessWhenTheDisplayCannotBeOpened) {
-    fs::path dir = fs::temp_directory_path() / ("kinora-sdl-nodisplay-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    TempFolder folder("sdl-nodisplay");
+    const fs::path dir = folder.path();
     Child app({kLogger, "--timeout", "1"}, {"DISPLAY=:12345"}, dir / "out.txt", dir / "err.txt");
     EXPECT_EQ(app.wait(20s), 2) << "ended by the timeout";
     std::string err = read_file(dir / "err.txt");
     EXPECT_EQ(err.rfind("kinora: cannot open the display (", 0), 0u) << err;
     EXPECT_NE(err.find("); running headless\nkinora: timed out after 1 s\n"), std::string::npos) << err;
     EXPECT_NE(read_file(dir / "out.txt").find("screen 1024x768 on headless"), std::string::npos);
-    fs::remove_all(dir);
 }

@@ -157,8 +157,10 @@ std::string quote(const std::string& s) {
     return q + "'";
 }
 
-Child::Child(const std::vector<std::string>& argv, const RunOptions& options, const std::filesystem::path& out,
-             const std::filesystem::path& err) {
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             const std::filesystem::path& out, const std::filesystem::path& err) {
+    RunOptions options;
+    options.env = env;
     const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (o >= 0 && e >= 0 && !argv.empty()) pid_ = spawn(argv, options, o, e);

@@ -46,7 +46,8 @@ std::string quote(const std::string& s);
 // started) if it is still running when the object goes.
 class Child {
 public:
-    Child(const std::vector<std::string>& argv, const RunOptions& options, const std::filesystem::path& out,
+    // `env`: NAME=VALUE set for the program.
+    Child(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::filesystem::path& out,
           const std::filesystem::path& err);
     ~Child();
     Child(const Child&) = delete;

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -19,10 +20,12 @@ TempFolder::TempFolder(std::string_view tag) {
     std::string pattern = (fs::temp_directory_path() / ("kinora-" + std::string(tag) + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder from " + pattern);
     path_ = pattern;
+    owner_ = getpid();
     chmod(path_.c_str(), 0755);   // reachable by the unprivileged child of some tests
 }
 
 TempFolder::~TempFolder() {
+    if (getpid() != owner_) return;
     std::error_code ec;
     // A test may have taken the write bits away; put them back so everything goes.
     for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();

@@ -11,7 +11,9 @@ namespace testsupport {
 
 // A fresh folder under $TMPDIR (or /tmp) with a unique name, removed with
 // everything in it when the object goes. Tests running in parallel never
-// share one, so no test sees another's files.
+// share one, so no test sees another's files. Only the process that made
+// it removes it: a forked child that exits through its destructors leaves
+// its parent's folder alone.
 class TempFolder {
 public:
     // `tag` goes into the name, to tell whose folder a leftover was.
@@ -26,6 +28,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    int owner_ = 0;   // the process id that made it
 };
 
 // The running test's own folder, made when first asked for and removed when
