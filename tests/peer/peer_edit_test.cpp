@@ -98,7 +98,7 @@ void edit(Movie m, const Operation& op, int frames) {
 std::string make_source(const TempFolder& dir, const Source& s) {
     const std::string name = s.name;
     const std::string path = dir / (name.find('.') == std::string::npos ? name + ".mov" : name);
-    const std::string made = s.cut_at_one_second ? dir / "whole.mov" : path;
+    const std::string made = s.cut_at_one_second ? (dir / "whole.mov").string() : path;
     auto r = run_shell("ffmpeg -nostdin -v error -y -f lavfi -i " + std::string(s.picture) +
                  " -f lavfi -i 'aevalsrc=0.3*sin(2*PI*(200+400*t)*t):s=44100' -t 3 -ac 2 " + s.make + " " +
                  quote(made) + " 2>&1");

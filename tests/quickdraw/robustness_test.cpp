@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -170,7 +171,8 @@ int ink_of(SInt16 face) {
 }  // namespace
 
 TEST(Robustness, MissingFacesAreMadeFromTheOnesThere) {
-    if (access((std::string(kDejaVuDir) + "DejaVuSans.ttf").c_str(), R_OK) != 0) KINORA_SKIP_OR_FAIL("the DejaVu fonts are not installed (apt-get install fonts-dejavu-core)");
+    if (!std::filesystem::exists(std::filesystem::path(kDejaVuDir) / "DejaVuSans.ttf"))
+        KINORA_SKIP_OR_FAIL("the DejaVu fonts are not installed (apt-get install fonts-dejavu-core)");
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(only_regular(), testing::ExitedWithCode(0), "font DejaVu Sans Bold not found");
     EXPECT_EXIT(sans_only(), testing::ExitedWithCode(0), "");

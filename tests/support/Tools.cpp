@@ -37,6 +37,10 @@ std::optional<std::string> missing_tool(const std::string& name) {
            ": this check did not run";
 }
 
+std::string as_required(const std::string& reason) {
+    return reason + " (required: KINORA_REQUIRE_TOOLS is set)";
+}
+
 std::string cannot_mount(const std::string& what) {
     if (geteuid() != 0) return "mounting " + what + " needs root: this check runs only as root (as in CI)";
     return "cannot mount " + what + " here although running as root (no mount namespace in this container?)";
@@ -46,7 +50,7 @@ bool peer_available(const std::string& name, const char* file, int line) {
     const auto missing = missing_tool(name);
     if (!missing) return true;
     if (tools_required())
-        GTEST_MESSAGE_AT_(file, line, (*missing + " (required: KINORA_REQUIRE_TOOLS is set)").c_str(),
+        GTEST_MESSAGE_AT_(file, line, as_required(*missing).c_str(),
                           ::testing::TestPartResult::kNonFatalFailure);
     else
         GTEST_MESSAGE_AT_(file, line, missing->c_str(), ::testing::TestPartResult::kSkip);

@@ -21,6 +21,8 @@ bool tools_required();
 // Why `name` cannot be used (not installed, and the package that has it),
 // or nothing when it can.
 std::optional<std::string> missing_tool(const std::string& name);
+// `reason`, noting that the check was required to run.
+std::string as_required(const std::string& reason);
 // Why a check that mounts a file system cannot run here.
 std::string cannot_mount(const std::string& what);
 
@@ -34,11 +36,10 @@ bool peer_available(const std::string& name, const char* file = __builtin_FILE()
 // Skips the test with `reason`, or fails it when tools are required.
 #define KINORA_SKIP_OR_FAIL(reason)                                                    \
     do {                                                                               \
-        const std::string kinora_reason_ = (reason);                                   \
         if (::testsupport::tools_required())                                           \
-            FAIL() << kinora_reason_ << " (required: KINORA_REQUIRE_TOOLS is set)";    \
+            FAIL() << ::testsupport::as_required(reason);                              \
         else                                                                           \
-            GTEST_SKIP() << kinora_reason_;                                            \
+            GTEST_SKIP() << (reason);                                                  \
     } while (0)
 
 // At the top of a test (or its SetUp) that needs the program `name`.
