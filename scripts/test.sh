@@ -2,12 +2,18 @@
 # Installs what is missing, builds everything and runs every test; then builds
 # again with clang under AddressSanitizer + UndefinedBehaviorSanitizer (with
 # the fuzz targets) and runs the tests and the saved fuzz corpora there too.
+# Fuzzing campaigns want the libraries instrumented for coverage as well:
+# configure such a build with -DKINORA_FUZZ_COVERAGE=ON.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
 export CTEST_OUTPUT_ON_FAILURE=1
+# Everything the tests use is installed above, so a test whose peer tool
+# (ffmpeg, ffprobe, mediainfo, Xvfb) or privilege (mounting, as root) is
+# missing fails here instead of being skipped.
+export KINORA_REQUIRE_TOOLS=1
 
 echo "== build (gcc, warnings are errors)"
 # Line tables are debug information enough for a failure's stack; full
