@@ -461,8 +461,8 @@ TEST_F(MenuManagerTest, TheApplicationMenuTakesTheExecutablesNameWithoutAStringL
     SetMenuBar(list);
     DisposeHandle(list);
     UseResFile(file);
-    EXPECT_EQ(manager().menu_titles()[0].text, "window_menu_tests");
-    EXPECT_EQ(manager().menu_items("window_menu_tests").back().text, "Quit window_menu_tests");
+    EXPECT_EQ(manager().menu_titles()[0].text, "toolbox_manager_tests");
+    EXPECT_EQ(manager().menu_items("toolbox_manager_tests").back().text, "Quit toolbox_manager_tests");
 }
 
 TEST_F(MenuManagerTest, SysBeepFlashesTheMenuBar) {
