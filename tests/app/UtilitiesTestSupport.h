@@ -13,6 +13,7 @@
 #include "QTUtilities.h"
 #include "platform/quickdraw/StandardColors.h"
 #include "tests/movies/ToolboxTestSupport.h"
+#include "tests/support/PString.h"
 #include "tests/toolbox/wm_test_util.h"
 
 namespace utltest {
@@ -64,13 +65,6 @@ inline tbtest::MovieSpec spec_frames(int frames, UInt32 soundSamples = 8000 * 2)
 
 inline std::string pstring(const unsigned char* p) { return std::string(reinterpret_cast<const char*>(p + 1), p[0]); }
 
-// A length-prefixed copy of a text, for the toolbox calls.
-struct PString {
-    explicit PString(const std::string& s) {
-        bytes[0] = UInt8(s.size());
-        std::copy(s.begin(), s.end(), bytes + 1);
-    }
-    unsigned char bytes[256] = {};
-};
+using PString = testsupport::PStr;
 
 }  // namespace utltest

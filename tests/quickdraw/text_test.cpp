@@ -10,6 +10,7 @@
 #include "platform/QuickDraw.h"
 #include "platform/quickdraw/Fonts.h"
 #include "qd_test_util.h"
+#include "tests/support/PString.h"
 
 using qdtest::GWorld;
 using qdtest::rect;
@@ -17,14 +18,7 @@ using qdtest::UsePort;
 
 namespace {
 
-struct PStr {
-    explicit PStr(const std::string& s) {
-        bytes[0] = UInt8(s.size());
-        std::memcpy(bytes + 1, s.data(), s.size());
-    }
-    operator ConstStr255Param() const { return bytes; }
-    unsigned char bytes[256];
-};
+using testsupport::PStr;
 
 // Pixels of a world that differ from its starting white.
 int inked(const GWorld& gw) {
