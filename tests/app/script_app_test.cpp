@@ -5,10 +5,12 @@
 //   #movie NAME...          movies made by the application (File > New), renamed
 //   #file NAME TEXT         a text file
 //   #shell COMMAND          a setup command, run in the working folder
-//   #needs TOOL...          skipped when a tool is missing
+//   #needs TOOL...          skipped when a tool is missing (failed when tools
+//                           are required)
 //   #args ARGS / #env VARS  launch arguments / environment
 //   #mount small|readonly DIR   DIR as a 64 KB file system / read-only
-//                               (skipped where the machine does not permit it)
+//                               (skipped where the machine does not permit
+//                               it, failed there when tools are required)
 //   #duration NAME N        the movie's duration afterwards, at scale 600
 //   #unchanged NAME / #absent NAME / #empty
 //   #same A B / #differ A B  two files (screenshots) equal or not
@@ -33,7 +35,9 @@ std::vector<std::string> script_names() {
 }
 
 int shell_in(const fs::path& dir, const std::string& command) {
-    return std::system(("cd '" + dir.string() + "' && " + command + " >/dev/null 2>&1").c_str());
+    RunOptions options;
+    options.cwd = dir;
+    return run_shell(command, options).status;
 }
 
 class AppScripts : public AppTest, public testing::WithParamInterface<std::string> {};
@@ -62,9 +66,7 @@ TEST_P(AppScripts, RunToTheEnd) {
         } else if (word == "shell") {
             ASSERT_EQ(shell_in(work(), rest), 0) << rest;
         } else if (word == "needs") {
-            for (std::string tool; words >> tool;)
-                if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0)
-                    GTEST_SKIP() << "no " << tool;
+            for (std::string tool; words >> tool;) KINORA_REQUIRE_TOOL(tool);
         } else if (word == "args") {
             args = rest;
         } else if (word == "env") {
@@ -82,11 +84,11 @@ TEST_P(AppScripts, RunToTheEnd) {
     Outcome r;
     std::ofstream(dir / "s.kscript") << script;
     if (mount_kind.empty()) {
-        const int rc = std::system(command(env, args).c_str());
-        r = outcome(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1);
+        r = outcome(run_shell(command(env, args)).status);
     } else {
         r = run_mounted([&] { return mount_kind == "small" ? small_disk(work(mount_dir)) : read_only(work(mount_dir)); });
-        if (r.status == kChildCannotRun) GTEST_SKIP() << "cannot mount here";
+        if (r.status == kChildCannotRun)
+            KINORA_SKIP_OR_FAIL(cannot_mount(mount_kind == "small" ? "a small file system" : "a read-only bind mount"));
     }
     ASSERT_EQ(r.status, 0) << r.all();
 

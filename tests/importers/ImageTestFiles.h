@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "tests/support/Process.h"
+#include "tests/support/Tools.h"
 
 using Bytes = std::vector<UInt8>;
 
@@ -141,19 +143,12 @@ inline Bytes write_gif(const GifSpec& s) {
 
 // ---------------------------------------------------------------- the oracle
 
-inline bool have_ffmpeg() { return std::system("ffmpeg -version > /dev/null 2>&1") == 0; }
-
 // ffmpeg's decode of the file's first image as RGBA, through a PAM image;
 // empty when ffmpeg cannot decode it.
 inline Bytes ffmpeg_rgba(const std::filesystem::path& path, UInt32* w, UInt32* h) {
-    const std::string cmd = "ffmpeg -v error -i '" + path.string() +
-                            "' -frames:v 1 -pix_fmt rgba -c:v pam -f image2pipe - 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return {};
-    std::string out;
-    char buf[65536];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    pclose(p);
+    const std::string out = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-frames:v", "1",
+                                                      "-pix_fmt", "rgba", "-c:v", "pam", "-f", "image2pipe", "-"})
+                                .out;
     const size_t end = out.find("ENDHDR\n");
     if (out.rfind("P7\n", 0) != 0 || end == std::string::npos) return {};
     std::istringstream header(out.substr(3, end - 3));

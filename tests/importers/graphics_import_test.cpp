@@ -139,7 +139,7 @@ void check_draws(const std::filesystem::path& path, const Bytes& rgba, int w, in
 }
 
 TEST(GraphicsImport, PngDrawsLikeFfmpegDecodesIt) {
-    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    KINORA_REQUIRE_TOOL("ffmpeg");
     TempFolder dir;
     for (const PngCase& c : png_cases()) {
         SCOPED_TRACE(std::string(c.name) + " bits " + std::to_string(c.spec.bitDepth));
@@ -153,7 +153,7 @@ TEST(GraphicsImport, PngDrawsLikeFfmpegDecodesIt) {
 }
 
 TEST(GraphicsImport, JpegDrawsLikeFfmpegDecodesIt) {
-    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    KINORA_REQUIRE_TOOL("ffmpeg");
     TempFolder dir;
     struct Case {
         const char* name;
@@ -191,7 +191,7 @@ GifSpec gif_spec(int colors) {
 }
 
 TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
-    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    KINORA_REQUIRE_TOOL("ffmpeg");
     TempFolder dir;
     std::vector<std::pair<const char*, GifSpec>> cases;
     cases.push_back({"global", gif_spec(16)});
@@ -230,7 +230,7 @@ TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
 }
 
 TEST(GraphicsImport, ScaledDrawsFollowTheBoundsRect) {
-    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    KINORA_REQUIRE_TOOL("ffmpeg");
     TempFolder dir;
     PngSpec spec = png_spec(12, 8, PNG_COLOR_TYPE_RGBA, 8);
     Bytes file = write_png(spec);
