@@ -5,26 +5,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/QuickDraw.h"
 #include "platform/quickdraw/Fonts.h"
 #include "qd_test_util.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/Tools.h"
 
 using qdtest::GWorld;
 using qdtest::rect;
 using qdtest::UsePort;
 
 namespace {
-
-constexpr const char* kDejaVuDir = "/usr/share/fonts/truetype/dejavu/";
 
 SInt16 wild(std::mt19937& rng) {
     // Mostly near the worlds, sometimes at the ends of the 16-bit range.
@@ -112,70 +106,6 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
     for (SInt16 y = 0; y < 20; ++y)
         for (SInt16 x = 0; x < 50; ++x) blank = blank && gw.at(x, y) == 0;
     std::exit(pen.h == 3 && StringWidth(s) == 0 && blank && fi.ascent > 0 ? 0 : 11);
-}
-
-namespace {
-
-// Points Fontconfig at a folder holding only the named DejaVu files.
-void use_only_fonts(std::initializer_list<const char*> files) {
-    std::string dir = testsupport::test_folder() / "fonts";
-    mkdir(dir.c_str(), 0700);
-    for (const char* f : files) symlink((std::string(kDejaVuDir) + f).c_str(), (dir + "/" + f).c_str());
-    std::string conf = dir + ".conf";
-    FILE* out = std::fopen(conf.c_str(), "w");
-    std::fprintf(out, "<?xml version=\"1.0\"?>\n<fontconfig><dir>%s</dir><cachedir>%s/cache</cachedir></fontconfig>\n",
-                 dir.c_str(), dir.c_str());
-    std::fclose(out);
-    setenv("FONTCONFIG_FILE", conf.c_str(), 1);
-}
-
-int ink_of(SInt16 face) {
-    GWorld gw(8, rect(0, 0, 80, 24));
-    UsePort use(gw.get());
-    TextFace(face);
-    TextSize(16);
-    MoveTo(2, 18);
-    const unsigned char s[] = {5, 'H', 'e', 'l', 'l', 'o'};
-    DrawString(s);
-    int n = 0;
-    for (SInt16 y = 0; y < 24; ++y)
-        for (SInt16 x = 0; x < 80; ++x) n += gw.at(x, y) != 0;
-    return n;
-}
-
-// Only the regular face: the check names the missing bold, and bold text
-// is still drawn (thickened), as is slanted italic.
-[[noreturn]] void only_regular() {
-    use_only_fonts({"DejaVuSans.ttf"});
-    auto r = platform::quickdraw::init_text();
-    if (r.ok()) std::exit(10);
-    std::fprintf(stderr, "%s\n", r.error().message);
-    int plain = ink_of(normal);
-    std::exit(plain > 50 && ink_of(bold) > plain && ink_of(italic) != plain ? 0 : 11);
-}
-
-// The regular and bold faces only (what the core font package has of the
-// sans family, less the other families): italic is slanted, the monospaced
-// font number falls back to the sans face.
-[[noreturn]] void sans_only() {
-    use_only_fonts({"DejaVuSans.ttf", "DejaVuSans-Bold.ttf"});
-    if (!platform::quickdraw::init_text().ok()) std::exit(10);
-    GWorld gw(8, rect(0, 0, 8, 8));
-    UsePort use(gw.get());
-    TextFont(4);
-    bool fellBack = CharWidth('i') != CharWidth('W');
-    int plain = ink_of(normal);
-    std::exit(fellBack && ink_of(italic) != plain && ink_of(bold | italic) > plain ? 0 : 11);
-}
-
-}  // namespace
-
-TEST(Robustness, MissingFacesAreMadeFromTheOnesThere) {
-    if (!std::filesystem::exists(std::filesystem::path(kDejaVuDir) / "DejaVuSans.ttf"))
-        KINORA_SKIP_OR_FAIL("the DejaVu fonts are not installed (apt-get install fonts-dejavu-core)");
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(only_regular(), testing::ExitedWithCode(0), "font DejaVu Sans Bold not found");
-    EXPECT_EXIT(sans_only(), testing::ExitedWithCode(0), "");
 }
 
 TEST(Robustness, NoFontsGivesAClearErrorAndHarmlessText) {

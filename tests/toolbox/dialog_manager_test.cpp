@@ -32,69 +32,6 @@ namespace keys = platform::events::keys;
 
 namespace {
 
-// Input handed out one item per request of the Event Manager. Once it has
-// run out, a modal loop that is still waiting gets Escape and then
-// Command-period after a while, and the test fails, so no test can hang.
-class DialogInput final : public events::InputFeeder {
-public:
-    void key(UInt8 ch, UInt8 code = keys::kUnknown, UInt16 mods = 0) {
-        host::InputEvent e;
-        e.kind = host::InputKind::KeyDown;
-        e.character = ch;
-        e.key_code = code;
-        e.modifiers = mods;
-        steps_.push_back([e] { events::deliver_input(e); return true; });
-    }
-    void type(const std::string& s) {
-        for (char c : s) {
-            auto stroke = keys::key_for_character(UInt8(c));
-            key(UInt8(c), stroke ? stroke->key_code : UInt8(keys::kUnknown));
-        }
-    }
-    void click(Point p, UInt16 mods = 0) {
-        for (auto kind : {host::InputKind::MouseMoved, host::InputKind::MouseDown, host::InputKind::MouseUp}) {
-            host::InputEvent e;
-            e.kind = kind;
-            e.x = p.h;
-            e.y = p.v;
-            e.modifiers = mods;
-            steps_.push_back([e] { events::deliver_input(e); return true; });
-        }
-    }
-    void then(std::function<void()> f) { steps_.push_back([f] { f(); return false; }); }
-    // Lets this many requests find nothing (null events).
-    void idle(int requests) {
-        for (int i = 0; i < requests; ++i) steps_.push_back([] { return false; });
-        steps_.push_back([this] { idle_ = true; return false; });
-    }
-
-    bool feed(events::FeedContext context) override {
-        while (!steps_.empty()) {
-            auto step = std::move(steps_.front());
-            steps_.pop_front();
-            if (step()) return true;
-            if (idle_) {
-                idle_ = false;
-                continue;
-            }
-            if (context == events::FeedContext::EventRequest) return false;
-        }
-        if (++empty_ > 3000) {
-            empty_ = 0;
-            ADD_FAILURE() << "a modal loop is still waiting after its input ran out";
-            key(kEscapeCharCode, keys::kEscape);
-            key('.', keys::kPeriod, host::kModCommand);
-        }
-        return false;
-    }
-    UInt64 wake_time() override { return UINT64_MAX; }
-
-private:
-    std::deque<std::function<bool()>> steps_;
-    bool idle_ = false;
-    int empty_ = 0;
-};
-
 std::string text_of(Handle h) {
     Str255 s;
     GetDialogItemText(h, s);
@@ -136,7 +73,6 @@ protected:
     void SetUp() override {
         ToolboxTest::SetUp();
         dlg::DialogManager::reset_for_testing();
-        events::set_input_feeder(&in);
         kinora = OpenResourceFileAtPath(KINORA_BUILD_DIR "/Kinora.rsrc", 1);
         app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestToolbox.rsrc", 1);
         ASSERT_GT(kinora, 0);
@@ -150,7 +86,6 @@ protected:
     }
     int beeps() { return dynamic_cast<host::HeadlessHost&>(host::current()).beeps(); }
 
-    DialogInput in;
     SInt16 kinora = -1, app = -1;
 };
 
@@ -229,12 +164,12 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
     ASSERT_NE(d, nullptr);
     SetDialogCancelItem(d, 2);
-    in.type("Hi");                     // replaces the selected "Kinora"
-    in.key(kTabCharCode, keys::kTab);
-    in.type("ab");
-    in.key(kLeftArrowCharCode, keys::kLeftArrow, host::kModShift);
-    in.key(kBackspaceCharCode, keys::kDelete);
-    in.key(kReturnCharCode, keys::kReturn);
+    input.type("Hi");                     // replaces the selected "Kinora"
+    input.key(kTabCharCode, keys::kTab);
+    input.type("ab");
+    input.key(kLeftArrowCharCode, keys::kLeftArrow, host::kModShift);
+    input.key(kBackspaceCharCode, keys::kDelete);
+    input.key(kReturnCharCode, keys::kReturn);
     std::vector<DialogItemIndex> items;
     DialogItemIndex item = 0;
     do {
@@ -259,7 +194,7 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
         {kEnterCharCode, keys::kKeypadEnter, 0, 1},
     };
     for (const Key& k : keysToTry) {
-        in.key(k.ch, k.code, k.mods);
+        input.key(k.ch, k.code, k.mods);
         item = 0;
         ModalDialog(nullptr, &item);
         EXPECT_EQ(item, k.want) << int(k.ch);
@@ -267,9 +202,9 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     // Command keys other than Command-period do nothing; without a cancel
     // item Escape does nothing either.
     SetDialogCancelItem(d, 0);
-    in.key('q', keys::kQ, host::kModCommand);
-    in.key(kEscapeCharCode, keys::kEscape);
-    in.key(kReturnCharCode, keys::kReturn);
+    input.key('q', keys::kQ, host::kModCommand);
+    input.key(kEscapeCharCode, keys::kEscape);
+    input.key(kReturnCharCode, keys::kReturn);
     item = 0;
     ModalDialog(nullptr, &item);
     EXPECT_EQ(item, 1);
@@ -283,12 +218,12 @@ TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
     ASSERT_NE(d, nullptr);
     const int before = beeps();
-    in.click(Point{100, 100});        // in the document behind: a beep
-    in.click(Point{5, 500});          // in the menu bar: nothing
-    in.click(global_centre(d, 3));    // disabled static text: nothing
-    in.click(global_centre(d, 6));    // the second field: it takes the keyboard
-    in.type("x");
-    in.click(global_centre(d, 2));    // Cancel
+    input.click(Point{100, 100});        // in the document behind: a beep
+    input.click(Point{5, 500});          // in the menu bar: nothing
+    input.click(global_centre(d, 3));    // disabled static text: nothing
+    input.click(global_centre(d, 6));    // the second field: it takes the keyboard
+    input.type("x");
+    input.click(global_centre(d, 2));    // Cancel
     std::vector<DialogItemIndex> items;
     DialogItemIndex item = 0;
     do {
@@ -308,8 +243,8 @@ TEST_F(DialogTest, TheFilterSeesEveryEventFirst) {
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
     ASSERT_NE(d, nullptr);
     g_filterCalls = g_filterNulls = 0;
-    in.idle(10);   // each null event takes a request or two
-    in.key(kReturnCharCode, keys::kReturn);
+    input.idle(10);   // each null event takes a request or two
+    input.key(kReturnCharCode, keys::kReturn);
     DialogItemIndex item = 0;
     ModalDialog(NewModalFilterUPP(counting_filter), &item);
     EXPECT_EQ(item, 1);
@@ -318,7 +253,7 @@ TEST_F(DialogTest, TheFilterSeesEveryEventFirst) {
 
     // A filter that takes an event ends ModalDialog with the item it named,
     // or with the caller's own value when it named none.
-    in.click(global_centre(d, 1));
+    input.click(global_centre(d, 1));
     item = 0;
     ModalDialog(NewModalFilterUPP(swallowing_filter), &item);
     EXPECT_EQ(item, 0);
@@ -329,8 +264,8 @@ TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
     UseResFile(app);
     ParamText("Zero"_p, "One"_p, nullptr, "Three"_p);
     std::optional<platform::script::DialogView> seen;
-    in.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
-    in.key(kEscapeCharCode, keys::kEscape);
+    input.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
+    input.key(kEscapeCharCode, keys::kEscape);
     EXPECT_EQ(Alert(300, nullptr), 2) << "the default is OK, so Cancel is the cancel item";
     ASSERT_TRUE(seen);
     EXPECT_EQ(seen->texts, (std::vector<std::string>{"Zero / One /  / Three"}));
@@ -341,59 +276,25 @@ TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
     // The application's warning: ^0 alone, then ^1 ^2; a null ^2 leaves the number out.
     UseResFile(kinora);
     ParamText("Warning!"_p, "Could not initialize QuickTime. Exiting."_p, nullptr, nullptr);
-    in.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
-    in.key(kReturnCharCode, keys::kReturn);
+    input.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
+    input.key(kReturnCharCode, keys::kReturn);
     EXPECT_EQ(Alert(129, nullptr), 1);
     EXPECT_EQ(seen->texts, (std::vector<std::string>{"Warning!", "Could not initialize QuickTime. Exiting. "}));
-}
-
-TEST_F(DialogTest, TheDefaultButtonIsOutlinedAndReturnFlashesIt) {
-    UseResFile(kinora);
-    DialogRef d = GetNewDialog(128, nullptr, reinterpret_cast<WindowRef>(-1L));
-    ASSERT_NE(d, nullptr);
-    DrawDialog(d);
-    DialogItemType kind;
-    Handle h;
-    Rect ok;
-    GetDialogItem(d, 1, &kind, &h, &ok);
-    Rect g = dlg::DialogManager::get().find(d)->to_global(ok);
-    const UInt32 ring = rgb(platform::kit::palette::kDefaultRing);
-    const SInt32 midV = (g.top + g.bottom) / 2;
-    // The ring is kRingWidth pixels wide, kRingGap outside the button.
-    auto ring_at = [&](SInt32 h) { return pixel(h, midV) == ring; };
-    EXPECT_TRUE(ring_at(g.left - dlg::look::kRingGap - 1));
-    EXPECT_TRUE(ring_at(g.right + dlg::look::kRingGap));
-    EXPECT_FALSE(ring_at(g.left - dlg::look::kRingGap - dlg::look::kRingWidth - 1));
-
-    SetDialogDefaultItem(d, 0);
-    DrawDialog(d);
-    EXPECT_FALSE(ring_at(g.left - dlg::look::kRingGap - 1));
-    SetDialogDefaultItem(d, 1);
-    UInt32 pressed = 0;
-    in.key(kReturnCharCode, keys::kReturn);
-    DialogItemIndex item = 0;
-    // The flash draws the button pressed before ModalDialog returns.
-    events::set_screen_flush([&] { pressed = std::max(pressed, UInt32(pixel((g.left + g.right) / 2, g.top + 3) == rgb(platform::kit::palette::kHighlight))); });
-    ModalDialog(nullptr, &item);
-    events::set_screen_flush(nullptr);
-    EXPECT_EQ(item, 1);
-    EXPECT_EQ(pressed, 1u);
-    DisposeDialog(d);
 }
 
 TEST_F(DialogTest, TheSaveChangesQuestion) {
     struct Case {
         NavAskSaveChangesAction action;
-        std::function<void(DialogInput&)> answer;
+        std::function<void(ScriptedInput&)> answer;
         NavAskSaveChangesResult want;
         const char* wording;
     };
     const Case cases[] = {
-        {kNavSaveChangesClosingDocument, [](DialogInput& i) { i.key(kReturnCharCode, keys::kReturn); }, kNavAskSaveChangesSave,
+        {kNavSaveChangesClosingDocument, [](ScriptedInput& i) { i.key(kReturnCharCode, keys::kReturn); }, kNavAskSaveChangesSave,
          "Do you want to save the changes you made to the document \xE2\x80\x9Cuntitled.mov\xE2\x80\x9D?"},
-        {kNavSaveChangesQuittingApplication, [](DialogInput& i) { i.key(kEscapeCharCode, keys::kEscape); }, kNavAskSaveChangesCancel,
+        {kNavSaveChangesQuittingApplication, [](ScriptedInput& i) { i.key(kEscapeCharCode, keys::kEscape); }, kNavAskSaveChangesCancel,
          "Do you want to save the changes you made to the document \xE2\x80\x9Cuntitled.mov\xE2\x80\x9D before quitting Kinora?"},
-        {kNavSaveChangesClosingDocument, [](DialogInput& i) { i.key('d', keys::kD, host::kModCommand); }, kNavAskSaveChangesDontSave,
+        {kNavSaveChangesClosingDocument, [](ScriptedInput& i) { i.key('d', keys::kD, host::kModCommand); }, kNavAskSaveChangesDontSave,
          "?"},
     };
     for (const Case& c : cases) {
@@ -403,13 +304,13 @@ TEST_F(DialogTest, TheSaveChangesQuestion) {
         std::memcpy(o.savedFileName, "\x0Cuntitled.mov", 13);
         std::optional<platform::script::DialogView> seen;
         std::string title;
-        in.then([&] {
+        input.then([&] {
             seen = platform::script::dialog_queries()->front_modal_dialog();
             Str255 t;
             GetWTitle(FrontWindow(), t);
             title.assign(reinterpret_cast<char*>(t + 1), t[0]);
         });
-        c.answer(in);
+        c.answer(input);
         NavAskSaveChangesResult answer = 0;
         EXPECT_EQ(NavAskSaveChanges(&o, c.action, &answer, nullptr, nullptr), noErr);
         EXPECT_EQ(answer, c.want);
@@ -441,8 +342,8 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
 
     // Cancel: noErr and a reply that is not valid. Without a name the dialog offers "untitled".
     std::optional<std::string> field;
-    in.then([&] { field = platform::script::dialog_queries()->front_modal_dialog()->field; });
-    in.key(kEscapeCharCode, keys::kEscape);
+    input.then([&] { field = platform::script::dialog_queries()->front_modal_dialog()->field; });
+    input.key(kEscapeCharCode, keys::kEscape);
     NavReplyRecord reply;
     ASSERT_EQ(NavPutFile(nullptr, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
     EXPECT_EQ(field, "untitled");
@@ -461,8 +362,8 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     AEDesc where;
     ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
     std::vector<std::string> texts;
-    in.then([&] { texts = platform::script::dialog_queries()->front_modal_dialog()->texts; });
-    in.key(kReturnCharCode, keys::kReturn);
+    input.then([&] { texts = platform::script::dialog_queries()->front_modal_dialog()->texts; });
+    input.key(kReturnCharCode, keys::kReturn);
     ASSERT_EQ(NavPutFile(&where, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
     AEDisposeDesc(&where);
     EXPECT_NE(std::find(texts.begin(), texts.end(), "In: " + folder), texts.end());

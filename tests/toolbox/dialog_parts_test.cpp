@@ -406,14 +406,3 @@ TEST_F(FoldersTest, SaveChecks) {
     mkfifo((dir / "pipe").c_str(), 0600);
     EXPECT_EQ(nav::check_save(dir, "pipe").kind, K::Refuse);
 }
-
-TEST_F(FoldersTest, TheLastFolderIsRememberedWhileItExists) {
-    const fs::path before = nav::start_folder();
-    nav::remember_folder(dir / "beta");
-    EXPECT_EQ(nav::start_folder(), dir / "beta");
-    fs::remove(dir / "beta");
-    EXPECT_EQ(nav::start_folder(), fs::current_path());
-    EXPECT_EQ(nav::folder_display_name(dir / "Alpha"), "Alpha");
-    EXPECT_EQ(nav::folder_display_name("/"), "/");
-    (void)before;
-}

@@ -454,23 +454,3 @@ TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
         EXPECT_EQ(text[0], 0);
     }
 }
-
-TEST_F(MenuManagerTest, TheApplicationMenuTakesTheExecutablesNameWithoutAStringList) {
-    UseResFile(0);   // nothing to search
-    Handle list = GetMenuBar();
-    SetMenuBar(list);
-    DisposeHandle(list);
-    UseResFile(file);
-    EXPECT_EQ(manager().menu_titles()[0].text, "toolbox_manager_tests");
-    EXPECT_EQ(manager().menu_items("toolbox_manager_tests").back().text, "Quit toolbox_manager_tests");
-}
-
-TEST_F(MenuManagerTest, SysBeepFlashesTheMenuBar) {
-    std::vector<UInt32> seen;
-    events::set_screen_flush([&] { seen.push_back(pixel(600, 5)); });
-    const auto before = screen_copy();
-    SysBeep(1);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0], 0x000000u) << "inverted while shown";
-    EXPECT_EQ(screen_copy(), before);
-}

@@ -1,6 +1,7 @@
-// Helpers shared by the Window and Menu Manager tests: a fresh toolbox on
-// a headless host for each test, input delivered one step at a time while
-// the code under test tracks the mouse, and screen pixel reads.
+// Helpers shared by the Window, Menu and Dialog Manager tests: a fresh
+// toolbox on a headless host for each test, input delivered one step at a
+// time while the code under test tracks the mouse or runs a modal loop,
+// and screen pixel reads.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,11 +9,13 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Events.h"
 #include "platform/Windows.h"
 #include "platform/events/EventsInternal.h"
+#include "platform/events/KeyCodes.h"
 #include "platform/hosts/headless/HeadlessHost.h"
 #include "platform/menus/MenuManager.h"
 #include "platform/quickdraw/Screen.h"
@@ -23,57 +26,77 @@ namespace wmtest {
 namespace events = platform::events;
 namespace host = platform::host;
 
-// Steps run one per request of the Event Manager: an input (which ends the
-// request) or a check (which does not). If the steps run out while the
-// button is still down, the button is let go so tracking always ends.
+inline host::InputEvent input_event(host::InputKind kind, int h, int v, UInt16 mods = 0, UInt8 ch = 0, UInt8 code = 0) {
+    return host::InputEvent{.kind = kind, .x = h, .y = v, .key_code = code, .character = ch, .modifiers = mods};
+}
+
+// Input handed out one step per request of the Event Manager: an input
+// (which ends the request), a check (which does not) or a pause (which ends
+// an event request with nothing, so a modal loop sees a null event). Once
+// the steps run out, a button still down is let go, and a modal loop still
+// waiting long after gets Escape and Command-period and the test fails, so
+// no test can hang.
 class ScriptedInput final : public events::InputFeeder {
 public:
-    void move(SInt16 h, SInt16 v, UInt16 mods = 0) { input(host::InputKind::MouseMoved, h, v, mods); }
-    void press(SInt16 h, SInt16 v, UInt16 mods = 0) { input(host::InputKind::MouseDown, h, v, mods); }
-    void release(SInt16 h, SInt16 v, UInt16 mods = 0) { input(host::InputKind::MouseUp, h, v, mods); }
-    void check(std::function<void()> f) {
-        steps_.push_back([f] {
-            f();
-            return false;
-        });
+    void move(SInt16 h, SInt16 v, UInt16 mods = 0) { push(input_event(host::InputKind::MouseMoved, h, v, mods)); }
+    void press(SInt16 h, SInt16 v, UInt16 mods = 0) { push(input_event(host::InputKind::MouseDown, h, v, mods)); }
+    void release(SInt16 h, SInt16 v, UInt16 mods = 0) { push(input_event(host::InputKind::MouseUp, h, v, mods)); }
+    void click(Point p, UInt16 mods = 0) {
+        move(p.h, p.v, mods);
+        press(p.h, p.v, mods);
+        release(p.h, p.v, mods);
+    }
+    void key(UInt8 ch, UInt8 code = platform::events::keys::kUnknown, UInt16 mods = 0) {
+        push(input_event(host::InputKind::KeyDown, 0, 0, mods, ch, code));
+    }
+    void type(const std::string& s) {
+        for (char c : s) {
+            auto stroke = platform::events::keys::key_for_character(UInt8(c));
+            key(UInt8(c), stroke ? stroke->key_code : UInt8(platform::events::keys::kUnknown));
+        }
+    }
+    void check(std::function<void()> f) { steps_.push_back({[f] { f(); }, Step::Check}); }
+    void then(std::function<void()> f) { steps_.push_back({[f] { f(); }, Step::Pause}); }
+    void idle(int requests) {
+        for (int i = 0; i < requests; ++i) steps_.push_back({[] {}, Step::Pause});
     }
     bool ran_out() const { return ranOut_; }
 
-    bool feed(events::FeedContext) override {
+    bool feed(events::FeedContext context) override {
         while (!steps_.empty()) {
-            auto step = std::move(steps_.front());
+            Step step = std::move(steps_.front());
             steps_.pop_front();
-            if (step()) return true;
+            step.run();
+            empty_ = 0;
+            if (step.kind == Step::Input) return true;
+            if (step.kind == Step::Pause && context == events::FeedContext::EventRequest) return false;
         }
         if (events::mouse_button_down()) {
             ranOut_ = true;
             Point p = events::mouse_position();
-            host::InputEvent e;
-            e.kind = host::InputKind::MouseUp;
-            e.x = p.h;
-            e.y = p.v;
-            events::deliver_input(e);
+            events::deliver_input(input_event(host::InputKind::MouseUp, p.h, p.v));
             return true;
+        }
+        if (++empty_ > 3000) {
+            empty_ = 0;
+            ADD_FAILURE() << "a modal loop is still waiting after its input ran out";
+            key(kEscapeCharCode, platform::events::keys::kEscape);
+            key('.', platform::events::keys::kPeriod, host::kModCommand);
         }
         return false;
     }
     UInt64 wake_time() override { return UINT64_MAX; }
 
 private:
-    void input(host::InputKind kind, SInt16 h, SInt16 v, UInt16 mods) {
-        host::InputEvent e;
-        e.kind = kind;
-        e.x = h;
-        e.y = v;
-        e.modifiers = mods;
-        steps_.push_back([e] {
-            events::deliver_input(e);
-            return true;
-        });
-    }
+    struct Step {
+        std::function<void()> run;
+        enum Kind { Input, Check, Pause } kind;
+    };
+    void push(host::InputEvent e) { steps_.push_back({[e] { events::deliver_input(e); }, Step::Input}); }
 
-    std::deque<std::function<bool()>> steps_;
+    std::deque<Step> steps_;
     bool ranOut_ = false;
+    int empty_ = 0;
 };
 
 class ToolboxTest : public testing::Test {
@@ -95,12 +118,7 @@ protected:
     // Presses at p and takes the mouse-down out of the queue, as an event
     // loop does before it calls a tracking routine.
     void hold_button_at(Point p, UInt16 mods = 0) {
-        host::InputEvent e;
-        e.kind = host::InputKind::MouseDown;
-        e.x = p.h;
-        e.y = p.v;
-        e.modifiers = mods;
-        events::deliver_input(e);
+        events::deliver_input(input_event(host::InputKind::MouseDown, p.h, p.v, mods));
         EventRecord r;
         ASSERT_TRUE(GetNextEvent(mDownMask, &r));
     }
