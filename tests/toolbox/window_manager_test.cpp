@@ -3,6 +3,7 @@
 // close box tracked through the Event Manager.
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "platform/QuickDraw.h"
 #include "platform/quickdraw/kit/Palette.h"
@@ -33,10 +34,6 @@ Rect vis_bounds(WindowRef w) {
     GetRegionBounds(r, &b);
     DisposeRgn(r);
     return b;
-}
-
-bool same(const Rect& a, const Rect& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 std::string text(const Rect& r) {
@@ -135,8 +132,7 @@ TEST(WindowFrame, ReachableOffsetsAndAlignment) {
         SCOPED_TRACE(text(c.content));
         win::FrameSpec spec = win::frame_spec(c.procID, true);
         Point o = win::reachable_offset(spec, win::frame_geometry(spec, c.content), desk);
-        EXPECT_EQ(o.h, c.dh);
-        EXPECT_EQ(o.v, c.dv);
+        EXPECT_EQ(std::pair(o.h, o.v), std::pair(c.dh, c.dv));
     }
     const SInt32 lefts[] = {0, 1, 2, 3, 4, -1, -2, -3, 101, 102, 103};
     const SInt16 moves[] = {0, -1, -2, 1, 0, 1, -2, -1, -1, -2, 1};
@@ -168,28 +164,18 @@ TEST_F(WindowManagerTest, VisibleRegionsExcludeWhatIsInFront) {
     WindowRef a = make("A", R(100, 100, 400, 300));
     WindowRef b = make("B", R(250, 60, 550, 400));
     // B's frame starts one pixel left of its content: A shows up to x = 249.
-    EXPECT_TRUE(same(vis_bounds(a), R(0, 0, 149, 200))) << text(vis_bounds(a));
-    EXPECT_TRUE(same(vis_bounds(b), R(0, 0, 300, 340)));
-    RgnHandle r = NewRgn();
-    GetPortVisibleRegion(GetWindowPort(a), r);
-    RgnHandle want = NewRgn();
-    SetRectRgn(want, 0, 0, 149, 200);
-    EXPECT_TRUE(EqualRgn(r, want));
+    EXPECT_EQ(text(vis_bounds(a)), "0,0,149,200");
+    EXPECT_EQ(text(vis_bounds(b)), "0,0,300,340");
     // The gray region is the screen below the menu bar.
     Rect gray;
     GetRegionBounds(GetGrayRgn(), &gray);
-    EXPECT_TRUE(same(gray, R(0, 20, 1024, 768)));
-    DisposeRgn(r);
-    DisposeRgn(want);
+    EXPECT_EQ(text(gray), "0,20,1024,768");
     // An L-shaped overlap: the region is not its bounding box.
-    WindowRef c = make("C", R(300, 250, 500, 450));
-    (void)c;
-    r = NewRgn();
+    make("C", R(300, 250, 500, 450));
+    RgnHandle r = NewRgn();
     GetPortVisibleRegion(GetWindowPort(b), r);
-    Point inCorner{SInt16(300 - 60 + 10), SInt16(300 - 250 + 10)};   // under C
-    Point free{10, 10};
-    EXPECT_FALSE(PtInRgn(inCorner, r));
-    EXPECT_TRUE(PtInRgn(free, r));
+    EXPECT_FALSE(PtInRgn(Point{SInt16(300 - 60 + 10), SInt16(300 - 250 + 10)}, r)) << "under C";
+    EXPECT_TRUE(PtInRgn(Point{10, 10}, r));
     DisposeRgn(r);
 }
 
@@ -257,19 +243,15 @@ TEST_F(WindowManagerTest, NilAndUnknownWindowsAreIgnored) {
 }
 
 TEST_F(WindowManagerTest, TheScreenShowsFramesDesktopAndUncoveredContent) {
-    EXPECT_EQ(pixel(500, 500), rgb(palette::kDesktop));
-    EXPECT_EQ(pixel(500, 5), rgb(palette::kMenuBar));
-    EXPECT_EQ(pixel(500, 19), rgb(palette::kFrame));
     WindowRef a = make("Alpha", R(100, 100, 400, 300));
     WindowRef b = make("B", R(500, 100, 700, 300));
-    // B is active: striped title bar, close box; A is inactive: plain.
-    EXPECT_EQ(pixel(99, 200), rgb(palette::kFrame));
-    EXPECT_EQ(pixel(250, 99), rgb(palette::kFrame));
-    EXPECT_EQ(pixel(150, 90), rgb(palette::kTitleBarInactive));
-    EXPECT_EQ(pixel(540, 83), rgb(palette::kTitleStripe));
-    EXPECT_EQ(pixel(540, 84), rgb(palette::kTitleBar));
-    EXPECT_EQ(pixel(513, 90), rgb(palette::kCloseBox));
-    EXPECT_EQ(pixel(113, 90), rgb(palette::kTitleBarInactive)) << "no close box on an inactive window";
+    // B is active: striped title bar, close box; A is inactive: plain, no close box.
+    const std::tuple<SInt16, SInt16, platform::quickdraw::RGB8> expected[] = {
+        {500, 500, palette::kDesktop}, {500, 5, palette::kMenuBar}, {500, 19, palette::kFrame},
+        {99, 200, palette::kFrame}, {250, 99, palette::kFrame}, {150, 90, palette::kTitleBarInactive},
+        {540, 83, palette::kTitleStripe}, {540, 84, palette::kTitleBar}, {513, 90, palette::kCloseBox},
+        {113, 90, palette::kTitleBarInactive}};
+    for (const auto& [h, v, colour] : expected) EXPECT_EQ(pixel(h, v), rgb(colour)) << h << "," << v;
     // The title is drawn, centred.
     int dark = 0;
     for (SInt16 x = 220; x < 280; ++x)
@@ -313,12 +295,12 @@ TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
     };
     for (const Case& c : cases) {
         MoveWindow(a, c.h, c.v, false);
-        EXPECT_TRUE(same(content(), c.want)) << c.h << "," << c.v << " -> " << text(content());
+        EXPECT_EQ(text(content()), text(c.want)) << c.h << "," << c.v;
     }
     MoveWindow(a, 100, 100, false);
     drain();
     SizeWindow(a, 400, 250, true);
-    EXPECT_TRUE(same(content(), R(100, 100, 500, 350)));
+    EXPECT_EQ(text(content()), "100,100,500,350");
     auto ev = drain();
     ASSERT_FALSE(ev.empty());
     EXPECT_EQ(handle_updates({ev.back()}), "A 0,0,400,250; ") << "the new area is to be drawn";
@@ -338,12 +320,12 @@ TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {
     Rect part = R(10, 10, 20, 30);
     InvalWindowRect(a, &part);
     BeginUpdate(a);
-    EXPECT_TRUE(same(vis_bounds(a), part));
+    EXPECT_EQ(text(vis_bounds(a)), text(part));
     SetPort(GetWindowPort(a));
     Rect all = R(0, 0, 300, 200);
     PaintRect(&all);   // black, but only inside the update region
     EndUpdate(a);
-    EXPECT_TRUE(same(vis_bounds(a), all));
+    EXPECT_EQ(text(vis_bounds(a)), text(all));
     EXPECT_EQ(pixel(115, 115), 0x000000u);
     EXPECT_EQ(pixel(125, 115), rgb(palette::kContent));
     EXPECT_EQ(describe(drain()), "");
@@ -366,19 +348,19 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
     DragWindow(a, Point{90, 200}, nullptr);
     EXPECT_FALSE(input.ran_out());
     EXPECT_EQ(FrontWindow(), a);
-    SetPort(GetWindowPort(a));
-    Point tl{0, 0};
-    LocalToGlobal(&tl);
-    EXPECT_EQ(tl.h, 150);
-    EXPECT_EQ(tl.v, 150);
+    auto origin = [](WindowRef w) {
+        SetPort(GetWindowPort(w));
+        Point tl{0, 0};
+        LocalToGlobal(&tl);
+        return std::to_string(tl.h) + "," + std::to_string(tl.v);
+    };
+    EXPECT_EQ(origin(a), "150,150");
     // Into the menu bar: the window stops with its title bar below it.
     hold_button_at(Point{140, 250});
     input.move(250, 0);
     input.release(250, 0);
     DragWindow(a, Point{140, 250}, nullptr);
-    tl = Point{0, 0};
-    LocalToGlobal(&tl);
-    EXPECT_EQ(tl.v, 40);
+    EXPECT_EQ(origin(a), "150,40");
     // Command-drag leaves the order alone; aligned drags land on a multiple of 4.
     hold_button_at(Point{90, 600}, host::kModCommand);
     input.move(603, 95, host::kModCommand);
@@ -386,11 +368,7 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
     Rect align = R(0, 0, 200, 200);
     DragAlignedWindow(b, Point{90, 600}, nullptr, &align, nullptr);
     EXPECT_EQ(FrontWindow(), a);
-    SetPort(GetWindowPort(b));
-    tl = Point{0, 0};
-    LocalToGlobal(&tl);
-    EXPECT_EQ(tl.h, 504);
-    EXPECT_EQ(tl.v, 105);
+    EXPECT_EQ(origin(b), "504,105");
     EXPECT_EQ(pixel(119, 200), rgb(palette::kDesktop)) << "no outline is left behind";
 }
 
@@ -416,8 +394,7 @@ TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
 TEST_F(WindowManagerTest, FindWindowAnswersForTheWindowInFront) {
     WindowRef a = make("A", R(100, 100, 400, 300));
     WindowRef b = make("B", R(250, 60, 550, 400));
-    WindowRef hidden = make("H", R(600, 100, 700, 200), noGrowDocProc, false);
-    (void)hidden;
+    make("H", R(600, 100, 700, 200), noGrowDocProc, false);   // hidden
     struct Case {
         SInt16 h, v;
         SInt16 part;
@@ -430,7 +407,6 @@ TEST_F(WindowManagerTest, FindWindowAnswersForTheWindowInFront) {
     };
     for (const Case& c : cases) {
         WindowRef w = reinterpret_cast<WindowRef>(1);
-        EXPECT_EQ(FindWindow(Point{c.v, c.h}, &w), c.part) << c.h << "," << c.v;
-        EXPECT_EQ(w, c.window) << c.h << "," << c.v;
+        EXPECT_EQ(std::pair(FindWindow(Point{c.v, c.h}, &w), w), std::pair(c.part, c.window)) << c.h << "," << c.v;
     }
 }
