@@ -138,41 +138,6 @@ TEST_F(ScriptRunnerTest, MenuCommandsAreAPressAMoveAndARelease) {
         << "expect menu-item releases outside the menu";
 }
 
-TEST_F(ScriptRunnerTest, MenuFailuresNameTheLine) {
-    struct Case {
-        const char* script;
-        std::string failure;
-    };
-    const Case cases[] = {
-        {"wait 10\nmenu \"File\" \"Close\"", failure(2, fill(msg::kItemDisabled, {"Close", "File"}))},
-        {"menu \"File\" \"Save\"", failure(1, fill(msg::kNoMenuItem, {"Save", "File"}))},
-        {"menu \"View\" \"Zoom\"", failure(1, fill(msg::kNoMenu, {"View", "\"File\", \"Edit\""}))},
-        {"expect menu-item \"Edit\" \"Cut\" enabled", failure(1, fill(msg::kItemDisabled, {"Cut", "Edit"}))},
-        {"expect menu-item File New disabled", failure(1, fill(msg::kItemEnabled, {"New", "File"}))},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        EXPECT_EXIT(
-            {
-                FakeMenus menus;
-                set_menu_queries(&menus);
-                std::vector<std::string> chosen;
-                run(c.script, menu_app(menus, chosen));
-            },
-            testing::ExitedWithCode(1), c.failure);
-    }
-}
-
-TEST_F(ScriptRunnerTest, AMenuThatNeverOpensFails) {
-    EXPECT_EXIT(
-        {
-            FakeMenus menus;
-            set_menu_queries(&menus);
-            run("menu File New", [](const EventRecord&) {});   // nobody pulls the menu down
-        },
-        testing::ExitedWithCode(1), failure(1, fill(msg::kMenuDidNotOpen, {"File"})));
-}
-
 TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
     FakeWindows windows;
     set_window_queries(&windows);
@@ -185,37 +150,6 @@ TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
     ASSERT_EQ(downs.size(), 1u);
     EXPECT_EQ(downs[0].h, 65);
     EXPECT_EQ(downs[0].v, 56);
-}
-
-TEST_F(ScriptRunnerTest, FailedExpectationsSayWhatWasFound) {
-    struct Case {
-        const char* script;
-        std::string failure;
-    };
-    const Case cases[] = {
-        {"expect window \"Other\"", failure(1, fill(msg::kNoWindow, {"Other", "\"Movie\""}))},
-        {"expect window \"Hidden\"", failure(1, fill(msg::kNoWindow, {"Hidden", "\"Movie\""}))},
-        {"expect no-window Movie", failure(1, fill(msg::kWindowOpen, {"Movie"}))},
-        {"expect front Hidden", failure(1, fill(msg::kFrontWindowIs, {"Movie"}))},
-        {"expect bounds Movie 1 2 3 4", failure(1, fill(msg::kWindowBounds, {"Movie", "60", "50", "380", "290"}))},
-        {"click Nowhere 1 1", failure(1, fill(msg::kNoWindow, {"Nowhere", "\"Movie\""}))},
-        {"click Movie 600 1", failure(1, fill(msg::kOffScreen, {"660", "51", "640", "480"}))},
-        {"click Movie 32767 1", failure(1, fill(msg::kOffScreen, {"32827", "51", "640", "480"}))},
-        {"click 700 10", failure(1, fill(msg::kOffScreen, {"700", "10", "640", "480"}))},
-        {"drag 10 10 10 480", failure(1, fill(msg::kOffScreen, {"10", "480", "640", "480"}))},
-        {"expect file /nonexistent/x.mov", failure(1, fill(msg::kNoFile, {"/nonexistent/x.mov"}))},
-        {"expect end", failure(1, fill(msg::kDidNotEnd, {"5"}))},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        EXPECT_EXIT(
-            {
-                FakeWindows windows;
-                set_window_queries(&windows);
-                run(c.script, [](const EventRecord&) {});
-            },
-            testing::ExitedWithCode(1), c.failure);
-    }
 }
 
 TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
@@ -234,42 +168,63 @@ TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
     EXPECT_EQ(downs[0].v, 210);
 }
 
-TEST_F(ScriptRunnerTest, DialogFailures) {
+// Every failure names its line and says what was found, with the stand-ins
+// each case installs (none: the managers are not there yet).
+TEST_F(ScriptRunnerTest, FailuresNameTheLineAndWhatWasFound) {
+    enum { None = 0, Menus = 1, Windows = 2, Dialogs = 4, MenusUnopened = 8 };
     const std::string texts = "\"Save changes to \"Movie\"?\"";
     struct Case {
+        int fakes;
         const char* script;
         std::string failure;
     };
     const Case cases[] = {
-        {"button Cancel", failure(1, fill(msg::kButtonDisabled, {"Cancel"}))},
-        {"button Revert",
+        {Menus, "wait 10\nmenu \"File\" \"Close\"", failure(2, fill(msg::kItemDisabled, {"Close", "File"}))},
+        {Menus, "menu \"File\" \"Save\"", failure(1, fill(msg::kNoMenuItem, {"Save", "File"}))},
+        {Menus, "menu \"View\" \"Zoom\"", failure(1, fill(msg::kNoMenu, {"View", "\"File\", \"Edit\""}))},
+        {Menus, "expect menu-item \"Edit\" \"Cut\" enabled", failure(1, fill(msg::kItemDisabled, {"Cut", "Edit"}))},
+        {Menus, "expect menu-item File New disabled", failure(1, fill(msg::kItemEnabled, {"New", "File"}))},
+        {MenusUnopened, "menu File New", failure(1, fill(msg::kMenuDidNotOpen, {"File"}))},
+        {Windows, "expect window \"Other\"", failure(1, fill(msg::kNoWindow, {"Other", "\"Movie\""}))},
+        {Windows, "expect window \"Hidden\"", failure(1, fill(msg::kNoWindow, {"Hidden", "\"Movie\""}))},
+        {Windows, "expect no-window Movie", failure(1, fill(msg::kWindowOpen, {"Movie"}))},
+        {Windows, "expect front Hidden", failure(1, fill(msg::kFrontWindowIs, {"Movie"}))},
+        {Windows, "expect bounds Movie 1 2 3 4", failure(1, fill(msg::kWindowBounds, {"Movie", "60", "50", "380", "290"}))},
+        {Windows, "click Nowhere 1 1", failure(1, fill(msg::kNoWindow, {"Nowhere", "\"Movie\""}))},
+        {Windows, "click Movie 600 1", failure(1, fill(msg::kOffScreen, {"660", "51", "640", "480"}))},
+        {Windows, "click Movie 32767 1", failure(1, fill(msg::kOffScreen, {"32827", "51", "640", "480"}))},
+        {Windows, "click 700 10", failure(1, fill(msg::kOffScreen, {"700", "10", "640", "480"}))},
+        {Windows, "drag 10 10 10 480", failure(1, fill(msg::kOffScreen, {"10", "480", "640", "480"}))},
+        {Windows, "expect file /nonexistent/x.mov", failure(1, fill(msg::kNoFile, {"/nonexistent/x.mov"}))},
+        {Windows, "expect end", failure(1, fill(msg::kDidNotEnd, {"5"}))},
+        {Dialogs, "button Cancel", failure(1, fill(msg::kButtonDisabled, {"Cancel"}))},
+        {Dialogs, "button Revert",
          failure(1, fill(msg::kNoButton, {"Revert", "\"Save\", \"Don\xE2\x80\x99t Save\", \"Cancel\""}))},
-        {"expect dialog \"Quit?\"", failure(1, fill(msg::kDialogShows, {texts}))},
-        {"expect field \"x\"", failure(1, fill(msg::kFieldHolds, {"MovieFile.mov"}))},
-        {"# nothing\n", failure(1, fill(msg::kEndedWithDialog, {texts}))},
+        {Dialogs, "expect dialog \"Quit?\"", failure(1, fill(msg::kDialogShows, {texts}))},
+        {Dialogs, "expect field \"x\"", failure(1, fill(msg::kFieldHolds, {"MovieFile.mov"}))},
+        {Dialogs, "# nothing\n", failure(1, fill(msg::kEndedWithDialog, {texts}))},
+        {None, "menu \"File\" \"New\"", failure(1, msg::kNoMenus)},
+        {None, "click \"Movie\" 1 2", failure(1, msg::kNoWindows)},
+        {None, "button \"OK\"", failure(1, msg::kNoDialogs)},
+        {None, "odoc a.mov", failure(1, msg::kNoAppleEvents)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
         EXPECT_EXIT(
             {
+                FakeMenus menus;
+                FakeWindows windows;
                 FakeDialogs dialogs;
-                set_dialog_queries(&dialogs);
-                run(c.script, [](const EventRecord&) {});
+                std::vector<std::string> chosen;
+                if (c.fakes & (Menus | MenusUnopened)) set_menu_queries(&menus);
+                if (c.fakes & Windows) set_window_queries(&windows);
+                if (c.fakes & Dialogs) set_dialog_queries(&dialogs);
+                if (c.fakes & Menus)
+                    run(c.script, menu_app(menus, chosen));
+                else
+                    run(c.script, [](const EventRecord&) {});   // nobody pulls a menu down
             },
             testing::ExitedWithCode(1), c.failure);
-    }
-}
-
-TEST_F(ScriptRunnerTest, CommandsNeedingLaterManagersSaySo) {
-    const std::pair<const char*, std::string_view> cases[] = {
-        {"menu \"File\" \"New\"", msg::kNoMenus},
-        {"click \"Movie\" 1 2", msg::kNoWindows},
-        {"button \"OK\"", msg::kNoDialogs},
-        {"odoc a.mov", msg::kNoAppleEvents},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.first);
-        EXPECT_EXIT(run(c.first, [](const EventRecord&) {}), testing::ExitedWithCode(1), failure(1, c.second));
     }
 }
 
