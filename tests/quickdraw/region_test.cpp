@@ -110,41 +110,6 @@ TEST(Regions, SetOperationsAgreeWithThePixelGrid) {
     }
 }
 
-TEST(Regions, AlgebraInvariants) {
-    std::mt19937 rng(99);
-    for (int trial = 0; trial < 60; ++trial) {
-        Rgn a, b, u, s, d, t;
-        random_shape(rng).build(a);
-        random_shape(rng).build(b);
-        UnionRgn(a, b, u);
-        SectRgn(a, b, s);
-        DiffRgn(a, b, d);
-        SectRgn(u, a, t);
-        EXPECT_TRUE(EqualRgn(t, a)) << "A ∪ B contains A";
-        SectRgn(s, a, t);
-        EXPECT_TRUE(EqualRgn(t, s)) << "A ∩ B lies in A";
-        SectRgn(d, b, t);
-        EXPECT_TRUE(EmptyRgn(t)) << "(A − B) ∩ B is empty";
-        UnionRgn(d, s, t);
-        EXPECT_TRUE(EqualRgn(t, a)) << "(A − B) ∪ (A ∩ B) = A";
-        XorRgn(a, a, t);
-        EXPECT_TRUE(EmptyRgn(t));
-        // Bounds are the tight box: the region fills each of its edges somewhere.
-        Rect bounds;
-        GetRegionBounds(a, &bounds);
-        if (EmptyRgn(a)) continue;
-        Rect edges[] = {rect(bounds.left, bounds.top, bounds.right, SInt16(bounds.top + 1)),
-                        rect(bounds.left, SInt16(bounds.bottom - 1), bounds.right, bounds.bottom),
-                        rect(bounds.left, bounds.top, SInt16(bounds.left + 1), bounds.bottom),
-                        rect(SInt16(bounds.right - 1), bounds.top, bounds.right, bounds.bottom)};
-        for (const Rect& e : edges) EXPECT_TRUE(RectInRgn(&e, a));
-        Rgn box;
-        RectRgn(box, &bounds);
-        DiffRgn(a, box, t);
-        EXPECT_TRUE(EmptyRgn(t));
-    }
-}
-
 TEST(Regions, InsetShrinksAndGrowsLikeABoxAroundEachPixel) {
     std::mt19937 rng(7);
     for (int trial = 0; trial < 25; ++trial) {
