@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <tuple>
+
 #include "platform/Events.h"
 #include "platform/events/EventsInternal.h"
 #include "platform/events/KeyCodes.h"
@@ -26,21 +28,10 @@ protected:
     void TearDown() override { events::reset_for_testing(); }
 
     void push(InputKind kind, int x = 0, int y = 0, UInt16 mods = 0) {
-        InputEvent e;
-        e.kind = kind;
-        e.x = x;
-        e.y = y;
-        e.modifiers = mods;
-        host_->push_input(e);
+        host_->push_input(InputEvent{.kind = kind, .x = x, .y = y, .modifiers = mods});
     }
     void push_key(InputKind kind, UInt8 code, UInt8 ch, UInt16 mods = 0, bool repeat = false) {
-        InputEvent e;
-        e.kind = kind;
-        e.key_code = code;
-        e.character = ch;
-        e.modifiers = mods;
-        e.repeat = repeat;
-        host_->push_input(e);
+        host_->push_input(InputEvent{.kind = kind, .key_code = code, .character = ch, .repeat = repeat, .modifiers = mods});
     }
     EventRecord next(EventMask mask = everyEvent) {
         EventRecord e{};
@@ -88,11 +79,8 @@ TEST_F(EventManagerTest, InputBecomesClassicEventRecords) {
     };
     for (const Want& w : want) {
         EventRecord e = next();
-        EXPECT_EQ(e.what, w.what);
-        EXPECT_EQ(e.message, w.message);
-        EXPECT_EQ(e.where.h, w.h);
-        EXPECT_EQ(e.where.v, w.v);
-        EXPECT_EQ(e.modifiers, w.modifiers) << "event " << e.what;
+        EXPECT_EQ(std::tuple(e.what, e.message, e.where.h, e.where.v, e.modifiers),
+                  std::tuple(w.what, w.message, w.h, w.v, w.modifiers));
     }
     EXPECT_FALSE(WaitNextEvent(everyEvent, nullptr, 0, nullptr));
 }
@@ -105,20 +93,13 @@ TEST_F(EventManagerTest, ActivateFirstThenQueueThenUpdates) {
     events::set_window_event_source(&windows);
     push_key(InputKind::KeyDown, keys::kA, 'a');
 
-    EventRecord e = next();
-    EXPECT_EQ(e.what, activateEvt);
-    EXPECT_EQ(e.message, reinterpret_cast<uintptr_t>(&w1));
-    EXPECT_EQ(e.modifiers & activeFlag, 0) << "a deactivate event";
-    e = next();
-    EXPECT_EQ(e.what, activateEvt);
-    EXPECT_EQ(e.message, reinterpret_cast<uintptr_t>(&w2));
-    EXPECT_EQ(e.modifiers & activeFlag, activeFlag);
+    auto what = [](const EventRecord& e) { return std::tuple(e.what, e.message, e.modifiers & activeFlag); };
+    EXPECT_EQ(what(next()), std::tuple(activateEvt, reinterpret_cast<uintptr_t>(&w1), 0)) << "a deactivate event";
+    EXPECT_EQ(what(next()), std::tuple(activateEvt, reinterpret_cast<uintptr_t>(&w2), activeFlag));
     EXPECT_EQ(next().what, keyDown);
     // The update stays until the Window Manager's update region is empty.
     EXPECT_EQ(next().what, updateEvt);
-    e = next();
-    EXPECT_EQ(e.what, updateEvt);
-    EXPECT_EQ(e.message, reinterpret_cast<uintptr_t>(&w2));
+    EXPECT_EQ(what(next()), std::tuple(updateEvt, reinterpret_cast<uintptr_t>(&w2), 0));
     EXPECT_EQ(next(everyEvent & ~updateMask).what, nullEvent);
     windows.update = nullptr;
     EXPECT_EQ(next().what, nullEvent);
@@ -187,13 +168,11 @@ TEST_F(EventManagerTest, FocusChangesBecomeSuspendAndResume) {
     push(InputKind::FocusLost);
     push(InputKind::FocusLost);   // no change: no event
     EventRecord e = next();
-    EXPECT_EQ(e.what, osEvt);
-    EXPECT_EQ(e.message, 0x01000000u);
+    EXPECT_EQ(std::pair(e.what, e.message), std::pair(EventKind(osEvt), uintptr_t(0x01000000u)));
     EXPECT_FALSE(events::in_foreground());
     push(InputKind::FocusGained);
     e = next();
-    EXPECT_EQ(e.what, osEvt);
-    EXPECT_EQ(e.message, uintptr_t(suspendResumeMessage) << 24 | resumeFlag);
+    EXPECT_EQ(std::pair(e.what, e.message), std::pair(EventKind(osEvt), uintptr_t(suspendResumeMessage) << 24 | resumeFlag));
     EXPECT_TRUE(events::in_foreground());
     EXPECT_EQ(next().what, nullEvent);
 }
