@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/hosts/sdl/ScreenScaler.h"
@@ -32,6 +33,17 @@ void fill_noise(Pixels& p, ScreenRect r, std::mt19937& rng) {
         }
 }
 
+std::string text(const OutputRect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+std::string screen_point(const ScreenScaler& s, int x, int y) {
+    int sx = -1, sy = -1;
+    s.to_screen(x, y, &sx, &sy);
+    return std::to_string(sx) + "," + std::to_string(sy);
+}
+
 void draw_all(const ScreenScaler& s, const Pixels& screen, Pixels& window) {
     OutputRect o = s.placement();
     s.draw(screen.bytes.data(), screen.row(), o, window.at(o.left, o.top), window.row());
@@ -43,40 +55,22 @@ TEST(ScreenScaler, AWindowOfTheScreensSizeIsAPlainCopy) {
     ScreenScaler s;
     s.fit({64, 48}, 64, 48);
     EXPECT_TRUE(s.unscaled());
-    OutputRect p = s.placement();
-    EXPECT_EQ(p.left, 0);
-    EXPECT_EQ(p.right, 64);
-    EXPECT_EQ(p.bottom, 48);
-    OutputRect a = s.affected({5, 6, 7, 9});
-    EXPECT_EQ(a.left, 5);
-    EXPECT_EQ(a.top, 6);
-    EXPECT_EQ(a.right, 7);
-    EXPECT_EQ(a.bottom, 9);
+    EXPECT_EQ(text(s.placement()), "0,0,64,48");
+    EXPECT_EQ(text(s.affected({5, 6, 7, 9})), "5,6,7,9");
     std::mt19937 rng(1);
     Pixels screen(64, 48), window(64, 48);
     fill_noise(screen, {0, 0, 64, 48}, rng);
     draw_all(s, screen, window);
     EXPECT_EQ(window.bytes, screen.bytes);
-    int sx, sy;
-    s.to_screen(63, 47, &sx, &sy);
-    EXPECT_EQ(sx, 63);
-    EXPECT_EQ(sy, 47);
+    EXPECT_EQ(screen_point(s, 63, 47), "63,47");
 }
 
 TEST(ScreenScaler, KeepsTheAspectAndCentresTheScreen) {
     ScreenScaler s;
     s.fit({1024, 768}, 512, 300);   // limited by the height
-    OutputRect p = s.placement();
-    EXPECT_EQ(p.left, 56);
-    EXPECT_EQ(p.right, 456);
-    EXPECT_EQ(p.top, 0);
-    EXPECT_EQ(p.bottom, 300);
+    EXPECT_EQ(text(s.placement()), "56,0,456,300");
     s.fit({1024, 768}, 400, 1000);   // limited by the width
-    p = s.placement();
-    EXPECT_EQ(p.left, 0);
-    EXPECT_EQ(p.right, 400);
-    EXPECT_EQ(p.top, 350);
-    EXPECT_EQ(p.bottom, 650);
+    EXPECT_EQ(text(s.placement()), "0,350,400,650");
     s.fit({1024, 768}, 0, 0);   // a window with no pixels yet
     EXPECT_TRUE(s.placement().empty());
     EXPECT_TRUE(s.affected({0, 0, 1024, 768}).empty());
@@ -132,22 +126,10 @@ TEST(ScreenScaler, RedrawingWhatAChangeAffectsEqualsAFullRedraw) {
 TEST(ScreenScaler, MapsWindowPixelsBackToTheScreenPixelsUnderThem) {
     ScreenScaler s;
     s.fit({1024, 768}, 512, 300);
-    int sx, sy;
-    s.to_screen(56, 0, &sx, &sy);
-    EXPECT_EQ(sx, 1);   // the first window pixel's centre lies in screen pixel 1 at 0.39x
-    EXPECT_EQ(sy, 1);
-    s.to_screen(455, 299, &sx, &sy);
-    EXPECT_EQ(sx, 1022);
-    EXPECT_EQ(sy, 766);
-    s.to_screen(10, 150, &sx, &sy);   // on the bar left of the screen
-    EXPECT_EQ(sx, 0);
-    EXPECT_EQ(sy, 385);
-    s.to_screen(511, 150, &sx, &sy);
-    EXPECT_EQ(sx, 1023);
+    EXPECT_EQ(screen_point(s, 56, 0), "1,1") << "the first window pixel's centre lies in screen pixel 1 at 0.39x";
+    EXPECT_EQ(screen_point(s, 455, 299), "1022,766");
+    EXPECT_EQ(screen_point(s, 10, 150), "0,385") << "on the bar left of the screen";
+    EXPECT_EQ(screen_point(s, 511, 150), "1023,385");
     s.fit({100, 80}, 200, 160);   // twice the size: two window pixels per screen pixel
-    for (int x = 0; x < 200; ++x) {
-        s.to_screen(x, 2 * (x % 80), &sx, &sy);
-        ASSERT_EQ(sx, x / 2);
-        ASSERT_EQ(sy, x % 80);
-    }
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(screen_point(s, x, 2 * (x % 80)), std::to_string(x / 2) + "," + std::to_string(x % 80));
 }
