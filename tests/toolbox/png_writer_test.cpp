@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/QuickDraw.h"
-#include "platform/events/EventsInternal.h"
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/headless/HeadlessHost.h"
 #include "tests/support/Pictures.h"
@@ -55,38 +54,6 @@ TEST(PngWriter, HeadlessScreenshotsHoldWhatWasPresented) {
     EXPECT_EQ(pixel(4, 4), (std::array<int, 3>{0, 0, 0})) << "outside the dirty rectangle";
     EXPECT_EQ(pixel(5, 20), (std::array<int, 3>{0, 0, 0}));
     ShowCursor();
-}
-
-TEST(PngWriter, ScreenshotsShowTheCursorWhereTheMouseIsAndLeaveTheScreenAlone) {
-    platform::events::reset_for_testing();
-    InitCursor();
-    host::HeadlessHost h;
-    ASSERT_TRUE(h.open_screen({40, 32}).ok());
-    host::InputEvent move;
-    move.x = 10;
-    move.y = 8;
-    platform::events::deliver_input(move);
-    const std::vector<UInt8> before = h.pixels();
-    std::string path = temp_path("-cursor.png");
-    ASSERT_TRUE(h.save_screenshot(path).ok());
-    Image img = read_png(path);
-    std::filesystem::remove(path);
-    ASSERT_EQ(img.width, 40);
-    auto pixel = [&](int x, int y) {
-        const UInt8* p = &img.rgb[(size_t(y) * 40 + size_t(x)) * 3];
-        return std::array<int, 3>{p[0], p[1], p[2]};
-    };
-    EXPECT_EQ(pixel(10, 8), (std::array<int, 3>{0, 0, 0})) << "the arrow's tip (its hot spot)";
-    EXPECT_EQ(pixel(9, 7), (std::array<int, 3>{255, 255, 255})) << "its white edge";
-    EXPECT_EQ(pixel(30, 25), (std::array<int, 3>{0, 0, 0})) << "away from it: the screen";
-    EXPECT_EQ(h.pixels(), before) << "drawn on a copy";
-    HideCursor();
-    ASSERT_TRUE(h.save_screenshot(path).ok());
-    img = read_png(path);
-    std::filesystem::remove(path);
-    EXPECT_EQ(pixel(9, 7), (std::array<int, 3>{0, 0, 0})) << "a hidden cursor is not drawn";
-    ShowCursor();
-    platform::events::reset_for_testing();
 }
 
 TEST(PngWriter, FailuresAreReportedAndLeaveNoFile) {

@@ -119,19 +119,6 @@ TEST(ScriptRun, ClicksAndDrags) {
     EXPECT_TRUE(lines_starting(r.out, "mouseUp where=100,20 ").empty()) << "WaitMouseUp took the mouse-up";
 }
 
-TEST(ScriptRun, WaitRunsVirtualTimeAndNullEventsArePaced) {
-    Outcome r = run_script("key a\nwait 1000\nkey b\nwait 10000\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    auto downs = lines_starting(r.out, "keyDown");
-    ASSERT_EQ(downs.size(), 2u) << r.out;
-    EXPECT_EQ(field(downs[1], "when") - field(downs[0], "when"), 60) << "60 ticks a second";
-    auto nulls = lines_starting(r.out, "null count=");
-    ASSERT_FALSE(nulls.empty());
-    long idle = field(nulls.back(), "count");
-    EXPECT_GE(idle, 995) << nulls.back();
-    EXPECT_LE(idle, 1005) << "about 100 null events a second: " << nulls.back();
-}
-
 TEST(ScriptRun, ExitStatuses) {
     struct Case {
         const char* script;
@@ -178,18 +165,4 @@ TEST(ScriptRun, SigtermBecomesAQuitRequest) {
     long ticks = field(lines_starting(out, "exit")[0], "ticks");
     EXPECT_GE(ticks, 25);
     EXPECT_LE(ticks, 1200);
-}
-
-TEST(ScriptRun, TheLaunchSendsOpenApplicationOrOpenDocuments) {
-    // Without documents the first high-level event is 'oapp'; documents named
-    // on the command line arrive together as one 'odoc'.
-    Outcome plain = run_script("wait 100\n");
-    EXPECT_EQ(plain.status, 0) << plain.err;
-    expect_lines_in_order(plain.out, {"highLevel class=aevt id=oapp payload=platform"});
-    EXPECT_EQ(plain.out.find("id=odoc"), std::string::npos);
-
-    Outcome docs = run_script("wait 100\n", "", "one.mov two.mov");
-    EXPECT_EQ(docs.status, 0) << docs.err;
-    expect_lines_in_order(docs.out, {"highLevel class=aevt id=odoc payload=platform"});
-    EXPECT_EQ(docs.out.find("id=oapp"), std::string::npos);
 }
