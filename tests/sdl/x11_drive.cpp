@@ -2,10 +2,9 @@
 // would: real input through the XTEST extension, and the close request a
 // window manager sends when its close button is clicked.
 //
-//   x11_drive wait NAME                 wait (10 s at most) for the window
+// Each command first waits (10 s at most) for the window named NAME.
 //   x11_drive key NAME KEYSYM [ctrl]    press and release a key
 //   x11_drive click NAME X Y            click at window-local X, Y
-//   x11_drive press|move|release NAME X Y   the parts of a click, one at a time
 //   x11_drive capture NAME FILE.ppm     save what the window shows (binary PPM)
 //   x11_drive resize NAME W H           resize the window, as a user dragging its frame
 //   x11_drive close NAME                ask the window to close (WM_DELETE_WINDOW)
@@ -93,7 +92,7 @@ bool capture(Display* d, Window w, const char* path) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: x11_drive wait|key|click|press|move|release|capture|resize|close|destroy NAME ...\n");
+        std::fprintf(stderr, "usage: x11_drive key|click|capture|resize|close|destroy NAME ...\n");
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
@@ -108,7 +107,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     int ev, err, major, minor;
-    const bool needsXTest = cmd == "key" || cmd == "click" || cmd == "press" || cmd == "move" || cmd == "release";
+    const bool needsXTest = cmd == "key" || cmd == "click";
     if (needsXTest && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
         std::fprintf(stderr, "x11_drive: the server has no XTEST\n");
         return 2;
@@ -133,9 +132,6 @@ int main(int argc, char** argv) {
         pointer_to(d, w, std::atoi(argv[3]), std::atoi(argv[4]));
         XTestFakeButtonEvent(d, 1, True, CurrentTime);
         XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    } else if ((cmd == "press" || cmd == "move" || cmd == "release") && argc >= 5) {
-        pointer_to(d, w, std::atoi(argv[3]), std::atoi(argv[4]));
-        if (cmd != "move") XTestFakeButtonEvent(d, 1, cmd == "press", CurrentTime);
     } else if (cmd == "capture" && argc >= 4) {
         if (!capture(d, w, argv[3])) {
             std::fprintf(stderr, "x11_drive: cannot capture the window\n");
@@ -154,7 +150,7 @@ int main(int argc, char** argv) {
         XSendEvent(d, w, False, NoEventMask, &e);
     } else if (cmd == "destroy") {
         XDestroyWindow(d, w);
-    } else if (cmd != "wait") {
+    } else {
         std::fprintf(stderr, "x11_drive: bad command\n");
         return 2;
     }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "platform/Dialogs.h"
 #include "platform/core/Bytes.h"
@@ -76,26 +77,20 @@ SInt32 tens(std::string_view s) { return SInt32(s.size()) * 10; }
 TEST(DialogResources, ReadsDialogsItemListsAndAlerts) {
     auto d = dlg::parse_dialog(dlog("Form"));
     ASSERT_TRUE(d);
-    EXPECT_EQ(d->bounds.top, 100);
-    EXPECT_EQ(d->bounds.right, 600);
-    EXPECT_EQ(d->proc_id, movableDBoxProc);
-    EXPECT_TRUE(d->visible);
-    EXPECT_EQ(d->ref_con, 0x12345678u);
-    EXPECT_EQ(d->items_id, 129);
-    EXPECT_EQ(d->title, "Form");
+    EXPECT_EQ(std::tuple(d->bounds.top, d->bounds.left, d->bounds.bottom, d->bounds.right, d->proc_id, d->visible,
+                         d->ref_con, d->items_id, d->title),
+              std::tuple(100, 200, 300, 600, movableDBoxProc, true, 0x12345678u, 129, "Form"));
 
     auto items = dlg::parse_item_list(ditl({{kButtonDialogItem, bytes("OK")},
                                             {statText | itemDisable, bytes("odd")},
                                             {userItem, {}},
                                             {iconItem, {0x01, 0x02}}}));
     ASSERT_TRUE(items);
-    ASSERT_EQ(items->size(), 4u);
-    EXPECT_EQ((*items)[0].text, "OK");
-    EXPECT_EQ((*items)[1].type, statText | itemDisable);
-    EXPECT_EQ((*items)[1].text, "odd");   // odd length: the pad byte is skipped
-    EXPECT_EQ((*items)[2].type, userItem);
-    EXPECT_EQ((*items)[3].resource_id, 0x0102);
-    EXPECT_EQ((*items)[3].box.left, 20);
+    std::string got;   // odd lengths: the pad byte is skipped
+    for (const auto& i : *items)
+        got += std::to_string(i.type) + " " + i.text + " " + std::to_string(i.resource_id) + " " +
+               std::to_string(i.box.left) + "; ";
+    EXPECT_EQ(got, "4 OK 0 20; 136 odd 0 20; 0  0 20; 32  258 20; ");
 
     platform::ByteWriter a;
     rect(a, 1, 2, 3, 4);
@@ -103,8 +98,7 @@ TEST(DialogResources, ReadsDialogsItemListsAndAlerts) {
     a.u16(0x5555);
     auto alert = dlg::parse_alert(a.bytes());
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->items_id, 300);
-    EXPECT_EQ(alert->stages, 0x5555);
+    EXPECT_EQ(std::pair(alert->items_id, alert->stages), std::pair(SInt16(300), UInt16(0x5555)));
 }
 
 TEST(DialogResources, DamagedResourcesAreRefused) {
@@ -150,9 +144,8 @@ TEST(DialogResources, AlertStages) {
     };
     for (const Case& c : cases) {
         dlg::AlertStage s = dlg::alert_stage(c.stages, c.stage);
-        EXPECT_EQ(s.beeps, c.beeps) << c.stages << " stage " << c.stage;
-        EXPECT_EQ(s.shown, c.shown) << c.stages << " stage " << c.stage;
-        EXPECT_EQ(s.default_item, c.defaultItem) << c.stages << " stage " << c.stage;
+        EXPECT_EQ(std::tuple(s.beeps, s.shown, s.default_item), std::tuple(c.beeps, c.shown, c.defaultItem))
+            << c.stages << " stage " << c.stage;
     }
 }
 
@@ -202,14 +195,8 @@ TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
 
 TEST(TextLayout, Utf8Steps) {
     const std::string s = "a\xC3\xA9\xE2\x82\xAC" "b\x80";   // a é € b, then a stray continuation byte
-    EXPECT_EQ(dlg::next_char(s, 0), 1u);
-    EXPECT_EQ(dlg::next_char(s, 1), 3u);
-    EXPECT_EQ(dlg::next_char(s, 3), 6u);
-    EXPECT_EQ(dlg::next_char(s, 7), 8u);
-    EXPECT_EQ(dlg::previous_char(s, 6), 3u);
-    EXPECT_EQ(dlg::previous_char(s, 3), 1u);
-    EXPECT_EQ(dlg::previous_char(s, 8), 7u);
-    EXPECT_EQ(dlg::previous_char(s, 0), 0u);
+    for (auto [at, next] : {std::pair<size_t, size_t>{0, 1}, {1, 3}, {3, 6}, {7, 8}}) EXPECT_EQ(dlg::next_char(s, at), next);
+    for (auto [at, prev] : {std::pair<size_t, size_t>{6, 3}, {3, 1}, {8, 7}, {0, 0}}) EXPECT_EQ(dlg::previous_char(s, at), prev);
 }
 
 TEST(EditField, KeysAndSelection) {
@@ -250,10 +237,9 @@ TEST(EditField, KeysAndSelection) {
         dlg::EditField f(c.start);
         f.select(c.a, c.b);
         for (const Step& s : c.steps) {
-            EXPECT_EQ(f.key(s.key, s.shift), s.outcome) << c.start << " key " << int(s.key);
-            EXPECT_EQ(f.text(), s.text) << c.start << " key " << int(s.key);
-            EXPECT_EQ(f.sel_start(), s.start) << c.start << " key " << int(s.key);
-            EXPECT_EQ(f.sel_end(), s.end) << c.start << " key " << int(s.key);
+            const O outcome = f.key(s.key, s.shift);
+            EXPECT_EQ(std::tuple(outcome, f.text(), f.sel_start(), f.sel_end()), std::tuple(s.outcome, s.text, s.start, s.end))
+                << c.start << " key " << int(s.key);
         }
     }
 }
@@ -291,10 +277,8 @@ TEST(EditField, ClicksWordsAndOffsets) {
     EXPECT_EQ(f.sel_start(), 0u);
     EXPECT_EQ(f.sel_end(), 2u) << "dragging moves the caret end from the anchor";
 
-    EXPECT_EQ(dlg::offset_at_x("abcd", -5, tens), 0u);
-    EXPECT_EQ(dlg::offset_at_x("abcd", 14, tens), 1u);
-    EXPECT_EQ(dlg::offset_at_x("abcd", 16, tens), 2u);
-    EXPECT_EQ(dlg::offset_at_x("abcd", 500, tens), 4u);
+    for (auto [x, offset] : {std::pair<SInt32, size_t>{-5, 0}, {14, 1}, {16, 2}, {500, 4}})
+        EXPECT_EQ(dlg::offset_at_x("abcd", x, tens), offset) << x;
     EXPECT_EQ(dlg::scroll_to_show(0, 50, 100), 0);
     EXPECT_EQ(dlg::scroll_to_show(0, 150, 100), 51);
     EXPECT_EQ(dlg::scroll_to_show(80, 20, 100), 20);
