@@ -1,5 +1,5 @@
 // Shape drawing: clipping to port rectangle, clip and visible regions,
-// frames, lines, ovals, transfer modes, origin.
+// frames, lines and transfer modes.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -118,63 +118,6 @@ TEST(Drawing, FramesLinesAndOvals) {
         c.draw();
         EXPECT_EQ(wrong_pixels(gw, c.black), 0);
     }
-}
-
-TEST(Drawing, OvalsAreSymmetricAndInsideTheirRect) {
-    for (Rect r : {rect(2, 3, 27, 18), rect(0, 0, 30, 30), rect(4, 4, 7, 20)}) {
-        GWorld gw(8, rect(0, 0, 30, 30));
-        UsePort use(gw.get());
-        PaintOval(&r);
-        int count = 0;
-        for (SInt16 y = 0; y < 30; ++y)
-            for (SInt16 x = 0; x < 30; ++x) {
-                bool black = gw.at(x, y) == kBlack;
-                count += black;
-                if (black) {
-                    EXPECT_TRUE(in(r, x, y));
-                    EXPECT_EQ(gw.at(SInt16(r.left + r.right - 1 - x), y), kBlack) << "mirror left-right";
-                    EXPECT_EQ(gw.at(x, SInt16(r.top + r.bottom - 1 - y)), kBlack) << "mirror top-bottom";
-                }
-            }
-        double area = 3.14159265 * (r.right - r.left) * (r.bottom - r.top) / 4;
-        EXPECT_NEAR(count, area, area * 0.12);
-        // The frame of an oval is the part of it not in the inset oval.
-        Rect inner = r;
-        InsetRect(&inner, 1, 1);
-        PenMode(patXor);
-        FrameOval(&r);
-        int frameLeft = 0;
-        for (SInt16 y = 0; y < 30; ++y)
-            for (SInt16 x = 0; x < 30; ++x) frameLeft += gw.at(x, y) == kBlack;
-        EXPECT_LT(frameLeft, count);
-        EXPECT_GT(frameLeft, 0);
-    }
-}
-
-TEST(Drawing, OriginMovesPortRectAndPixelsButNotTheClip) {
-    GWorld gw(8, rect(0, 0, 20, 20));
-    UsePort use(gw.get());
-    // After SetOrigin(100, 50), local (100, 50) is the first pixel; the clip
-    // region stays where it was in local coordinates, so only its corner
-    // (100, 50) still meets the port.
-    Rect clip = rect(0, 0, 101, 51);
-    ClipRect(&clip);
-    SetOrigin(100, 50);
-    Rect bounds;
-    GetPortBounds(gw.get(), &bounds);
-    EXPECT_EQ(bounds.left, 100);
-    EXPECT_EQ(bounds.bottom, 70);
-    Rect r = rect(100, 50, 102, 51);
-    PaintRect(&r);
-    const UInt8* firstRow = reinterpret_cast<const UInt8*>(gw.pm().baseAddr);
-    EXPECT_EQ(firstRow[0], kBlack);
-    EXPECT_EQ(firstRow[1], kWhite) << "outside the clip";
-    Point pt{50, 100};
-    LocalToGlobal(&pt);
-    EXPECT_EQ(pt.h, 0);
-    EXPECT_EQ(pt.v, 0);
-    GlobalToLocal(&pt);
-    EXPECT_EQ(pt.h, 100);
 }
 
 TEST(Drawing, PortGuardPutsBackThePortAndWhatAHelperChanged) {

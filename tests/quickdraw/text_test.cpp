@@ -188,9 +188,4 @@ TEST(Text, Utf8AndCharacterCodes) {
     EXPECT_EQ(StringWidth(PStr("")), 0);
     EXPECT_EQ(TextWidth("abc", 0, 0), 0);
     EXPECT_EQ(TextWidth(nullptr, 0, 3), 0);
-    MoveTo(2, 20);
-    DrawChar('x');
-    Point pen;
-    GetPen(&pen);
-    EXPECT_EQ(pen.h, 2 + CharWidth('x'));
 }
