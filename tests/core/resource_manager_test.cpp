@@ -167,24 +167,6 @@ TEST(ResourceManager, HandlesStayTheSameUntilReleasedDetachedOrDisposed) {
     DisposeHandle(plain);
 }
 
-TEST(ResourceManager, SetResLoadDefersReadingUntilLoadResource) {
-    Opened older(older_file());
-    SetResLoad(false);
-    Handle h = GetResource(kTest, 2);
-    SetResLoad(true);
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(*h, nullptr) << "an empty handle until loaded";
-    LoadResource(h);
-    EXPECT_EQ(ResError(), noErr);
-    EXPECT_EQ(text_of(h), "older 2");
-    EmptyHandle(h);   // as if purged
-    LoadResource(h);
-    EXPECT_EQ(text_of(h), "older 2") << "an emptied resource is read again";
-    EmptyHandle(h);
-    EXPECT_EQ(GetResource(kTest, 2), h);
-    EXPECT_EQ(text_of(h), "older 2") << "and so is one fetched again";
-}
-
 TEST(ResourceManager, ClosingAFileReleasesItsHandlesAndMovesCurrentDown) {
     const long before = platform::memory::live_handle_count();
     Opened older(older_file());
