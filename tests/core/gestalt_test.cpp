@@ -15,10 +15,6 @@ TEST(Gestalt, UnknownAndFailingSelectors) {
     gestalt::set_value('test', 42);
     ASSERT_EQ(Gestalt('test', &v), noErr);
     EXPECT_EQ(v, 42);
-    gestalt::set_failing('test', true);
-    EXPECT_EQ(Gestalt('test', &v), gestaltUndefSelectorErr);
-    gestalt::set_failing('test', false);
-    EXPECT_EQ(Gestalt('test', &v), noErr);
     gestalt::remove('test');
     EXPECT_EQ(Gestalt('test', &v), gestaltUndefSelectorErr);
 }

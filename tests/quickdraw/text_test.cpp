@@ -103,7 +103,7 @@ TEST(Text, IndexedPortsGetOnlyTheForeColourDeepPortsBlendEdges) {
     }
 }
 
-TEST(Text, TransferModesAndFaces) {
+TEST(Text, ForeColourOnlyAndBoldFaces) {
     // Renders "Hello" with some settings into a fresh 8-bit world and returns its ink.
     auto render = [](SInt16 mode, SInt16 face, const std::function<void(GWorld&)>& check) {
         GWorld gw(8, rect(0, 0, 100, 30));
@@ -122,33 +122,7 @@ TEST(Text, TransferModesAndFaces) {
         EXPECT_EQ(gw.at(6, 2), 0u) << "srcOr leaves the background";
     });
     EXPECT_GT(plain, 50);
-    render(srcCopy, normal, [&](GWorld& gw) {
-        int yellow = 0, leftOfPen = 0;
-        for (SInt16 y = 0; y < 30; ++y)
-            for (SInt16 x = 0; x < 100; ++x)
-                if (gw.at(x, y) == 5) {
-                    ++yellow;
-                    leftOfPen += x < 5;
-                }
-        EXPECT_GT(yellow, 200) << "srcCopy fills the line box with the back colour (yellow)";
-        EXPECT_EQ(leftOfPen, 0);
-        EXPECT_EQ(gw.at(6, 1), 0u) << "only the line box";
-    });
-    render(srcXor, normal, [&](GWorld& gw) {
-        EXPECT_EQ(inked(gw), plain);
-        MoveTo(5, 20);
-        DrawString(PStr("Hello"));
-        EXPECT_EQ(inked(gw), 0) << "xor twice restores";
-    });
     render(srcOr, bold, [&](GWorld& gw) { EXPECT_GT(inked(gw), plain * 5 / 4); });
-    render(srcOr, underline, [&](GWorld& gw) {
-        EXPECT_GT(inked(gw), plain);
-        EXPECT_EQ(gw.at(20, 21), 255u) << "the underline runs under the text";
-    });
-    render(srcOr, italic, [&](GWorld& gw) {
-        EXPECT_GT(inked(gw), plain / 2);
-        EXPECT_NE(inked(gw), plain);
-    });
 }
 
 TEST(Text, ClippedToTheClipRegion) {

@@ -213,23 +213,12 @@ TEST_F(EventManagerTest, QuitWithoutAHandlerEndsTheProcess) {
         testing::ExitedWithCode(0), "");
 }
 
-TEST_F(EventManagerTest, BeepAndMouseRegion) {
+TEST_F(EventManagerTest, BeepFlashes) {
     int flashes = 0;
     events::set_beep_flash([&] { ++flashes; });
     SysBeep(30);
     EXPECT_EQ(host_->beeps(), 1);
     EXPECT_EQ(flashes, 1);
-
-    // The mouse outside the region given to WaitNextEvent: mouse-moved.
-    events::set_region_test([](RgnHandle, Point p) { return p.h < 100; });
-    RgnHandle rgn = reinterpret_cast<RgnHandle>(&flashes);
-    push(InputKind::MouseMoved, 50, 50);
-    EventRecord e;
-    EXPECT_FALSE(WaitNextEvent(everyEvent, &e, 0, rgn));
-    push(InputKind::MouseMoved, 150, 50);
-    EXPECT_TRUE(WaitNextEvent(everyEvent, &e, 0, rgn));
-    EXPECT_EQ(e.what, osEvt);
-    EXPECT_EQ(e.message, uintptr_t(mouseMovedMessage) << 24);
 }
 
 TEST_F(EventManagerTest, AFullQueueDropsTheOldestInputButNoAppleEvent) {
