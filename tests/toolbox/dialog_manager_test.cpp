@@ -1,8 +1,9 @@
-// The Dialog Manager and the save-changes question in process, on a
-// headless host: dialogs from TestToolbox.rsrc (see TestToolbox.r) and
-// Kinora.rsrc, their items and handles, ModalDialog driven by key and
-// mouse input through the Event Manager, filters, alerts and ParamText,
-// what scripts see of the front dialog, and what reaches the screen.
+// The Dialog Manager and Navigation Services in process, on a headless
+// host: dialogs from TestToolbox.rsrc (see TestToolbox.r) and Kinora.rsrc,
+// their items and handles, ModalDialog driven by key and mouse input
+// through the Event Manager, filters, alerts and ParamText, and what
+// scripts see of the front dialog. The save-changes question is answered
+// every way in the application's scripts.
 #include <unistd.h>
 
 #include <algorithm>
@@ -280,50 +281,6 @@ TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
     input.key(kReturnCharCode, keys::kReturn);
     EXPECT_EQ(Alert(129, nullptr), 1);
     EXPECT_EQ(seen->texts, (std::vector<std::string>{"Warning!", "Could not initialize QuickTime. Exiting. "}));
-}
-
-TEST_F(DialogTest, TheSaveChangesQuestion) {
-    struct Case {
-        NavAskSaveChangesAction action;
-        std::function<void(ScriptedInput&)> answer;
-        NavAskSaveChangesResult want;
-        const char* wording;
-    };
-    const Case cases[] = {
-        {kNavSaveChangesClosingDocument, [](ScriptedInput& i) { i.key(kReturnCharCode, keys::kReturn); }, kNavAskSaveChangesSave,
-         "Do you want to save the changes you made to the document \xE2\x80\x9Cuntitled.mov\xE2\x80\x9D?"},
-        {kNavSaveChangesQuittingApplication, [](ScriptedInput& i) { i.key(kEscapeCharCode, keys::kEscape); }, kNavAskSaveChangesCancel,
-         "Do you want to save the changes you made to the document \xE2\x80\x9Cuntitled.mov\xE2\x80\x9D before quitting Kinora?"},
-        {kNavSaveChangesClosingDocument, [](ScriptedInput& i) { i.key('d', keys::kD, host::kModCommand); }, kNavAskSaveChangesDontSave,
-         "?"},
-    };
-    for (const Case& c : cases) {
-        NavDialogOptions o;
-        ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
-        std::memcpy(o.clientName, "\x06Kinora", 7);
-        std::memcpy(o.savedFileName, "\x0Cuntitled.mov", 13);
-        std::optional<platform::script::DialogView> seen;
-        std::string title;
-        input.then([&] {
-            seen = platform::script::dialog_queries()->front_modal_dialog();
-            Str255 t;
-            GetWTitle(FrontWindow(), t);
-            title.assign(reinterpret_cast<char*>(t + 1), t[0]);
-        });
-        c.answer(input);
-        NavAskSaveChangesResult answer = 0;
-        EXPECT_EQ(NavAskSaveChanges(&o, c.action, &answer, nullptr, nullptr), noErr);
-        EXPECT_EQ(answer, c.want);
-        ASSERT_TRUE(seen);
-        EXPECT_EQ(title, "Kinora") << "the window names the application";
-        ASSERT_FALSE(seen->texts.empty());
-        EXPECT_NE(seen->texts[0].find(c.wording), std::string::npos) << seen->texts[0];
-        std::vector<std::string> buttons;
-        for (const auto& b : seen->buttons) buttons.push_back(b.title);
-        EXPECT_EQ(buttons, (std::vector<std::string>{"Don't Save", "Cancel", "Save"}));
-    }
-    NavAskSaveChangesResult answer;
-    EXPECT_EQ(NavAskSaveChanges(nullptr, 1, &answer, nullptr, nullptr), paramErr);
 }
 
 TEST_F(DialogTest, NavigationDefaultsAndReplies) {
