@@ -78,6 +78,7 @@ protected:
         app = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestToolbox.rsrc", 1);
         ASSERT_GT(kinora, 0);
         ASSERT_GT(app, 0);
+        UseResFile(app);
     }
     void TearDown() override {
         dlg::DialogManager::reset_for_testing();
@@ -93,7 +94,6 @@ protected:
 }  // namespace
 
 TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
-    UseResFile(app);
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
     ASSERT_NE(d, nullptr);
     WindowRef w = GetDialogWindow(d);
@@ -149,7 +149,6 @@ TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
 }
 
 TEST_F(DialogTest, MissingAndDamagedResourcesGiveNoDialog) {
-    UseResFile(app);
     EXPECT_EQ(GetNewDialog(999, nullptr, reinterpret_cast<WindowRef>(-1L)), nullptr);
     EXPECT_EQ(ResError(), resNotFound);
     EXPECT_EQ(GetNewDialog(203, nullptr, reinterpret_cast<WindowRef>(-1L)), nullptr);
@@ -161,7 +160,6 @@ TEST_F(DialogTest, MissingAndDamagedResourcesGiveNoDialog) {
 }
 
 TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
-    UseResFile(app);
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
     ASSERT_NE(d, nullptr);
     SetDialogCancelItem(d, 2);
@@ -213,7 +211,6 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
 }
 
 TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
-    UseResFile(app);
     Rect docBounds{40, 10, 400, 300};
     WindowRef doc = NewCWindow(nullptr, &docBounds, "Doc"_p, true, noGrowDocProc, reinterpret_cast<WindowRef>(-1L), true, 0);
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
@@ -240,7 +237,6 @@ TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
 }
 
 TEST_F(DialogTest, TheFilterSeesEveryEventFirst) {
-    UseResFile(app);
     DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
     ASSERT_NE(d, nullptr);
     g_filterCalls = g_filterNulls = 0;
@@ -262,7 +258,6 @@ TEST_F(DialogTest, TheFilterSeesEveryEventFirst) {
 }
 
 TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
-    UseResFile(app);
     ParamText("Zero"_p, "One"_p, nullptr, "Three"_p);
     std::optional<platform::script::DialogView> seen;
     input.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
@@ -284,7 +279,6 @@ TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
 }
 
 TEST_F(DialogTest, NavigationDefaultsAndReplies) {
-    UseResFile(app);
     NavDialogOptions o;
     ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
     EXPECT_EQ(o.dialogOptionFlags, 0xE4u);
