@@ -251,19 +251,20 @@ protected:
     }
 
     auto& manager() { return menus::MenuManager::get(); }
-    Point title_point(const char* title) {
-        for (const auto& t : manager().menu_titles())
-            if (t.text == title) return Point{10, SInt16((t.bounds.left + t.bounds.right) / 2)};
+    const platform::script::MenuTitleView* title_of(const char* title) {
+        static std::vector<platform::script::MenuTitleView> titles;
+        titles = manager().menu_titles();
+        for (const auto& t : titles)
+            if (t.text == title) return &t;
         ADD_FAILURE() << "no title " << title;
-        return Point{10, 0};
+        return &titles.front();
+    }
+    Point title_point(const char* title) {
+        const Rect& b = title_of(title)->bounds;
+        return Point{10, SInt16((b.left + b.right) / 2)};
     }
     // A pixel of the title's background, beside its text.
-    UInt32 title_pixel(const char* title) {
-        for (const auto& t : manager().menu_titles())
-            if (t.text == title) return pixel(t.bounds.left + 3, 10);
-        ADD_FAILURE() << "no title " << title;
-        return 0;
-    }
+    UInt32 title_pixel(const char* title) { return pixel(title_of(title)->bounds.left + 3, 10); }
     Rect item_rect(const char* title, size_t index) {
         auto menus = manager().shown();
         auto bar = manager().bar_layout(menus);
@@ -277,17 +278,14 @@ protected:
         Point t = title_point(title);
         Rect r = item_rect(title, index);
         hold_button_at(t);
-        input.move(SInt16((r.left + r.right) / 2), SInt16((r.top + r.bottom) / 2));
-        input.release(SInt16((r.left + r.right) / 2), SInt16((r.top + r.bottom) / 2));
+        const SInt16 h = SInt16((r.left + r.right) / 2), v = SInt16((r.top + r.bottom) / 2);
+        input.move(h, v);
+        input.release(h, v);
         return MenuSelect(t);
     }
     // A key going through the Event Manager, taken by the "application".
     SInt32 key(UInt8 ch, UInt16 mods) {
-        host::InputEvent e;
-        e.kind = host::InputKind::KeyDown;
-        e.character = ch;
-        e.modifiers = mods;
-        events::deliver_input(e);
+        events::deliver_input(input_event(host::InputKind::KeyDown, 0, 0, mods, ch));
         EventRecord r;
         EXPECT_TRUE(GetNextEvent(keyDownMask, &r));
         return MenuKey(CharParameter(r.message & charCodeMask));
