@@ -181,20 +181,6 @@ TEST(FileAccess, OneWriterAtATimeInThisProcess) {
     EXPECT_EQ(files::permission_of(again).value_or(-1), fsRdWrPerm);
 }
 
-TEST(FileAccess, SharedWritersShareOnlyWithEachOther) {
-    TempFolder tmp;
-    write_file(tmp / "f", "");
-    FSSpec spec = spec_for(tmp / "f");
-    Refs refs;
-    OSErr err;
-    refs.open(spec, fsRdWrShPerm, &err);
-    ASSERT_EQ(err, noErr);
-    refs.open(spec, fsRdWrShPerm, &err);
-    EXPECT_EQ(err, noErr);
-    refs.open(spec, fsRdWrPerm, &err);
-    EXPECT_EQ(err, opWrErr);
-}
-
 TEST(FileAccess, OneWriterAtATimeAcrossProcesses) {
     TempFolder tmp;
     write_file(tmp / "movie.mov", "m");
