@@ -3,6 +3,7 @@
 #include <sys/xattr.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "platform/Files.h"
 #include "platform/files/Catalog.h"
@@ -75,11 +76,8 @@ TEST(FinderInfo, StoredInfoWinsAndSurvivesACopy) {
     FSSpec copied = spec_for(tmp / "copy.txt");
     FInfo got{};
     ASSERT_EQ(FSpGetFInfo(&copied, &got), noErr);
-    EXPECT_EQ(got.fdType, OSType('MooV'));
-    EXPECT_EQ(got.fdCreator, OSType('TVOD'));
-    EXPECT_EQ(got.fdFlags, kIsStationery);
-    EXPECT_EQ(got.fdLocation.v, 12);
-    EXPECT_EQ(got.fdLocation.h, -34);
+    EXPECT_EQ(std::tuple(got.fdType, got.fdCreator, got.fdFlags, got.fdLocation.v, got.fdLocation.h),
+              std::tuple(OSType('MooV'), OSType('TVOD'), UInt16(kIsStationery), SInt16(12), SInt16(-34)));
 
     FSSpec bare = spec_for(tmp / "plain.txt");
     ASSERT_EQ(FSpGetFInfo(&bare, &got), noErr);
@@ -97,9 +95,7 @@ TEST(FinderInfo, DamagedOrShortAttributes) {
     // Type and creator alone are enough; the rest reads as 0.
     ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, "TEXTttxt", 8, 0), 0);
     ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
-    EXPECT_EQ(got.fdType, OSType('TEXT'));
-    EXPECT_EQ(got.fdCreator, OSType('ttxt'));
-    EXPECT_EQ(got.fdFlags, 0);
+    EXPECT_EQ(std::tuple(got.fdType, got.fdCreator, got.fdFlags), std::tuple(OSType('TEXT'), OSType('ttxt'), UInt16(0)));
 
     // Fewer than 8 bytes is damage: the extension decides.
     ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, "TEX", 3, 0), 0);
