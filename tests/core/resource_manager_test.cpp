@@ -123,7 +123,7 @@ TEST(ResourceManager, GetIndStringReadsListsAndGivesEmptyStringsOtherwise) {
     }
 }
 
-TEST(ResourceManager, HandlesStayTheSameUntilReleasedDetachedOrDisposed) {
+TEST(ResourceManager, HandlesStayTheSameUntilReleasedOrDisposed) {
     Opened older(older_file());
     const long before = platform::memory::live_handle_count();
     Handle h = GetResource(kTest, 1);
@@ -144,23 +144,8 @@ TEST(ResourceManager, HandlesStayTheSameUntilReleasedDetachedOrDisposed) {
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(text_of(h), "older 1");
 
-    // A detached handle is the caller's: the map forgets it and the next
-    // GetResource makes a fresh one.
-    DetachResource(h);
-    EXPECT_EQ(ResError(), noErr);
-    EXPECT_EQ(HGetState(h) & kHandleIsResourceMask, 0);
-    GetResInfo(h, nullptr, nullptr, nullptr);
-    EXPECT_EQ(ResError(), resNotFound);
-    Handle again = GetResource(kTest, 1);
-    EXPECT_NE(again, h);
-    (*h)[0] = 'X';
-    EXPECT_EQ(text_of(again), "older 1") << "the detached copy is independent";
-    DisposeHandle(h);
-
     Handle plain = NewHandle(4);
     ReleaseResource(plain);
-    EXPECT_EQ(ResError(), resNotFound);
-    DetachResource(plain);
     EXPECT_EQ(ResError(), resNotFound);
     EXPECT_EQ(HomeResFile(plain), -1);
     EXPECT_EQ(GetResourceSizeOnDisk(plain), -1);
@@ -174,14 +159,10 @@ TEST(ResourceManager, ClosingAFileReleasesItsHandlesAndMovesCurrentDown) {
     ASSERT_GT(newer, 0);
     ASSERT_NE(GetResource(kTest, 1), nullptr);
     ASSERT_NE(GetResource(kOther, 9), nullptr);
-    Handle kept = GetResource(kOther, 9);
-    DetachResource(kept);
     CloseResFile(newer);
     EXPECT_EQ(ResError(), noErr);
     EXPECT_EQ(CurResFile(), older.refNum);
     EXPECT_EQ(text_of(GetResource(kTest, 1)), "older 1");
-    EXPECT_EQ(text_of(kept), "other 9") << "detached handles outlive their file";
-    DisposeHandle(kept);
     CloseResFile(newer);
     EXPECT_EQ(ResError(), resFNotFound);
     CloseResFile(older.refNum);
