@@ -5,17 +5,12 @@
 // It paints the screen itself (four quadrants: red, green, blue, white)
 // straight into the host, since it has no QuickDraw.
 //
-// EVENT_LOGGER_QUIT   "handler" (default): the quit request posts a
-//                     high-level 'quit' event, which ends the program;
-//                     "none": no handler (the platform exits by itself);
-//                     "ignore": the request is logged and ignored.
-// EVENT_LOGGER_EXIT_ON_CLICK=1   a mouse-down ends the program.
+// A quit request posts a high-level 'quit' event, which ends the program.
 // EVENT_LOGGER_CAPTURE=path   SDL: save what the window shows, then log
 //                     "captured".
 //
-// Keys: 'x' ends the program at once, 'r' returns from main, 'h' hangs
-// it, 'b' beeps; a
-// Command-click is tracked with WaitMouseUp.
+// Keys: 'x' ends the program at once, 'h' hangs it; a Command-click is
+// tracked with WaitMouseUp.
 #include <unistd.h>
 
 #include <cstdio>
@@ -126,18 +121,10 @@ int main(void) {
         flush_nulls();
         std::printf("exit ticks=%u\n", TickCount());
     });
-    const char* mode = std::getenv("EVENT_LOGGER_QUIT");
-    std::string quit_mode = mode ? mode : "handler";
-    if (quit_mode == "handler") {
-        events::set_quit_handler([](events::QuitSource source) {
-            std::printf("quit requested by %s\n", events::quit_source_name(source));
-            events::post_high_level_event('aevt', 'quit', g_quitPayload);
-        });
-    } else if (quit_mode == "ignore") {
-        events::set_quit_handler([](events::QuitSource source) {
-            std::printf("quit requested by %s (ignored)\n", events::quit_source_name(source));
-        });
-    }
+    events::set_quit_handler([](events::QuitSource source) {
+        std::printf("quit requested by %s\n", events::quit_source_name(source));
+        events::post_high_level_event('aevt', 'quit', g_quitPayload);
+    });
     paint_screen();
     if (const char* capture = std::getenv("EVENT_LOGGER_CAPTURE")) {
         if (auto* sdl = dynamic_cast<host::SdlHost*>(&host::current())) {
@@ -161,12 +148,9 @@ int main(void) {
         if (e.what == keyDown) {
             char c = char(e.message & charCodeMask);
             if (c == 'x') ExitToShell();
-            if (c == 'r') return 5;   // a main that returns instead
             if (c == 'h')
                 for (;;) pause();
-            if (c == 'b') SysBeep(1);
         }
         if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();
-        if (e.what == mouseDown && std::getenv("EVENT_LOGGER_EXIT_ON_CLICK")) ExitToShell();
     }
 }
