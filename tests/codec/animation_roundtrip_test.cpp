@@ -106,6 +106,28 @@ TEST(AnimationRoundTrip, DeltaFramesTrackTheSource) {
     }
 }
 
+// The bound holds on the content that codes worst: no two neighbouring
+// units alike, at widths around the literal limit, key frames and delta
+// frames against a frame that differs everywhere; 32-bit noise meets it,
+// less the line range.
+TEST(AnimationRoundTrip, MaxFrameSizeBoundsEveryFrame) {
+    for (int depth : kDepths)
+        for (SInt32 units : {1, 2, 126, 127, 128, 254, 255, 1000})
+            for (Pattern p : {Pattern::Alternating, Pattern::Noise}) {
+                const SInt32 per = depth >= 16 ? 1 : depth == 1 ? 16 : 32 / depth, w = units * per - (per > 1);
+                const Image a = make_image(w, 4, depth, p, UInt32(units)),
+                            b = make_image(w, 4, depth, Pattern::Noise, UInt32(units + 1));
+                const size_t bound = *rle::max_frame_size(w, 4, depth), key = rle::encode_frame(a.cview(), depth)->size();
+                const ConstPixelView bv = b.cview();
+                const std::string what = std::string(pattern_name(p)) + " depth " + std::to_string(depth) + " width " + std::to_string(w);
+                EXPECT_LE(key, bound) << what;
+                EXPECT_LE(rle::encode_frame(a.cview(), depth, &bv)->size(), bound) << what;
+                if (depth == 32 && p == Pattern::Noise) {
+                    EXPECT_EQ(key, bound - 8) << what;
+                }
+            }
+}
+
 // The encoder refuses a buffer too small and sources it cannot code.
 TEST(AnimationRoundTrip, EncoderChecksItsArguments) {
     const Image src = make_image(20, 4, 8, Pattern::Noise);
