@@ -68,9 +68,3 @@ TEST_F(AppleEventHandlers, OpenDocumentsReportsTheFirstErrorAndComesToTheForegro
         AEDisposeDesc(&event);
     }
 }
-
-TEST_F(AppleEventHandlers, OpenApplicationDoesNothing) {
-    AppleEvent event = make(kAEOpenApplication);
-    EXPECT_EQ(dispatch(event, kAEOpenApplication), noErr);
-    AEDisposeDesc(&event);
-}

@@ -1,7 +1,7 @@
 // The controller bar and its buttons through the controller's two flag
 // words; the controller type and a new controller of another type; the
-// selection; the looping mode a movie's file gives its controller; the
-// application's own set-up of a new controller.
+// looping mode a movie's file gives its controller; the application's own
+// set-up of a new controller.
 #include <cstdint>
 #include <memory>
 
@@ -167,30 +167,6 @@ TEST_F(ControllerTest, AControllerThatIsNotThereHasNoBar) {
     }
 }
 
-TEST_F(ControllerTest, TheBarGoesOnTopOfTheMovie) {
-    open();
-    Rect whole = bounds();
-    SInt16 barHeight = QTUtils_GetControllerBarHeight(mc);
-    QTUtils_PutControllerBarOnTop(mc);
-    EXPECT_EQ(MCIsControllerAttached(mc), 0) << "the controller stays detached";
-    Rect bar = bounds();
-    EXPECT_TRUE(same(bar, Rect{whole.top, whole.left, SInt16(whole.top + barHeight), whole.right}));
-    Rect box;
-    GetMovieBox(movie, &box);
-    EXPECT_EQ(box.top, whole.top + barHeight + 1) << "one row between the bar and the movie";
-    EXPECT_EQ(box.bottom, whole.bottom);
-    EXPECT_EQ(box.left, whole.left);
-    EXPECT_EQ(box.right, whole.right);
-
-    // On a detached controller nothing changes.
-    QTUtils_PutControllerBarOnTop(mc);
-    EXPECT_TRUE(same(bounds(), bar));
-    Rect again;
-    GetMovieBox(movie, &again);
-    EXPECT_TRUE(same(again, box));
-    QTUtils_PutControllerBarOnTop(nullptr);
-}
-
 TEST_F(ControllerTest, ChangingTheControllerTypeMakesANewControllerForTheMovie) {
     open();
     EXPECT_EQ(QTUtils_ChangeControllerType(nullptr, 'qtvr', 0), nullptr);
@@ -251,31 +227,6 @@ TEST_F(ControllerTest, TheApplicationsSetUpAddsThePaletteToTheControlFlags) {
     QTApp_SetupController(mc);
     EXPECT_EQ(control_flags(), control | mcFlagsUseWindowPalette);
     EXPECT_EQ(explicit_flags(), explicitFlags);
-}
-
-TEST_F(ControllerTest, SelectAllAndSelectNone) {
-    open();
-    TimeValue start = -1, length = -1;
-    ASSERT_EQ(QTUtils_SelectAllMovie(mc), noErr);
-    GetMovieSelection(movie, &start, &length);
-    EXPECT_EQ(start, 0);
-    EXPECT_EQ(length, GetMovieDuration(movie));
-    ASSERT_GT(length, 0);
-
-    SetMovieSelection(movie, 200, 300);
-    ASSERT_EQ(QTUtils_SelectNoneMovie(mc), noErr);
-    GetMovieSelection(movie, &start, &length);
-    EXPECT_EQ(start, 200) << "the start stays where it was";
-    EXPECT_EQ(length, 0);
-
-    SetMovieSelection(movie, 200, 300);
-    ASSERT_EQ(QTUtils_SelectAllMovie(mc), noErr);
-    GetMovieSelection(movie, &start, &length);
-    EXPECT_EQ(start, 0);
-    EXPECT_EQ(length, GetMovieDuration(movie));
-
-    EXPECT_EQ(QTUtils_SelectAllMovie(nullptr), paramErr);
-    EXPECT_EQ(QTUtils_SelectNoneMovie(nullptr), paramErr);
 }
 
 TEST_F(ControllerTest, TheFilesLoopingModeGoesToTheController) {

@@ -93,15 +93,6 @@ TEST_F(UtilitiesTest, WritingTheLoopingModeLeavesAtMostOneItem) {
     EXPECT_EQ(mode, kNoLooping) << "the default is delivered with the error";
 }
 
-TEST_F(UtilitiesTest, TheLoopingModeIsReadBigEndian) {
-    Movie movie = tracks_movie({VideoMediaType});
-    add_item(GetMovieUserData(movie), 'LOOP', {0, 0, 0, 1});
-    SInt32 mode = -1;
-    EXPECT_EQ(QTUtils_GetMovieFileLoopingInfo(movie, &mode), noErr);
-    EXPECT_EQ(mode, kPalindromeLooping);
-    DisposeMovie(movie);
-}
-
 TEST_F(UtilitiesTest, TheWindowPositionComesFromTheWlocItem) {
     const struct {
         const char* name;

@@ -8,7 +8,6 @@
 #include "UtilitiesTestSupport.h"
 #include "platform/components/ComponentRegistry.h"
 #include "platform/memory/MemoryInternal.h"
-#include "platform/menus/MenuManager.h"
 
 using namespace utltest;
 namespace components = platform::components;
@@ -210,12 +209,6 @@ protected:
         if (file > 0) CloseResFile(file);
         UtilitiesTest::TearDown();
     }
-    static platform::menus::ShownItem shown(const char* title, size_t index) {
-        for (const auto& m : platform::menus::MenuManager::get().shown())
-            if (m.title == title && index < m.items.size()) return m.items[index];
-        ADD_FAILURE() << "no item " << index << " in " << title;
-        return {};
-    }
     SInt16 file = 0;
 };
 
@@ -285,14 +278,6 @@ TEST_F(MenuTest, LabelsLoseEveryAmpersand) {
     Str255 text;
     GetMenuItemText(appMenu, 2, text);
     EXPECT_EQ(pstring(text), "Show Speaker Button");
-}
-
-TEST_F(MenuTest, CheckingAnItem) {
-    MenuHandle editMenu = GetMenuHandle(130);
-    QTFrame_SetMenuItemCheck(editMenu, 0x8209, true);
-    EXPECT_EQ(shown("Edit", 8).mark, checkMark);
-    QTFrame_SetMenuItemCheck(editMenu, 0x8209, false);
-    EXPECT_EQ(shown("Edit", 8).mark, noMark);
 }
 
 namespace {
