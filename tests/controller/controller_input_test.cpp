@@ -191,29 +191,6 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     EXPECT_GE(log.count(mcActionGoToTime), 3);
 }
 
-// Held for 1.2 s of virtual time, a step button steps again and again;
-// moved off it, it stops after the first step.
-TEST_F(ControllerTest, StepButtonRepeatsWhileHeld) {
-    auto& headless = dynamic_cast<host::HeadlessHost&>(host::current());
-    const Point g = global(kStepForwardH, kBarV);
-    for (SInt16 off : {0, 40}) {
-        go_to(0);
-        input.press(g.h, g.v);
-        for (int i = 0; i < 6; ++i) {
-            input.check([&] { headless.advance(200); });
-            input.move(SInt16(g.h - off - (i & 1)), g.v);
-        }
-        input.release(SInt16(g.h - off), g.v);
-        pump_until_idle();
-        if (off == 0) {
-            EXPECT_GE(now(), 3 * kFrame);
-            EXPECT_LE(now(), 8 * kFrame);
-        } else {
-            EXPECT_EQ(now(), kFrame);
-        }
-    }
-}
-
 TEST_F(ControllerTest, SpeakerButtonPopsUpAVolumeSlider) {
     // The popup stands above the button: its track runs from 4 pixels below
     // its top (full) to 64 pixels lower (silence).

@@ -67,34 +67,6 @@ TEST_F(ControllerTest, LooksPausedPlayingSelectedAndHidden) {
     screenshot("controller-hidden.png");
 }
 
-TEST_F(ControllerTest, VolumePopupShowsWhileTheSpeakerIsHeld) {
-    // Room above the bar for the popup: the movie moved down in a taller window.
-    SizeWindow(window, kMovieW, 200, true);
-    Rect box{84, 0, 184, kMovieW};
-    MCPositionController(mc, &box, nullptr, 0);
-    Rect port;
-    GetWindowPortBounds(window, &port);
-    EraseRect(&port);
-    pump_until_idle();
-    const Point g = global(10, 192);
-    UInt32 knob = 0, under = 0;
-    input.press(g.h, g.v);
-    input.move(g.h, SInt16(g.v - 44));
-    input.move(g.h, SInt16(g.v - 44));
-    input.check([&] {
-        screenshot("controller-volume.png");
-        knob = local_pixel(10, 184 - 72 + 4 + 64 / 2);    // half volume, under the knob
-        under = local_pixel(10, 184 - 72 + 4 + 64 - 2);    // the track near silence
-    });
-    input.release(g.h, SInt16(g.v - 44));
-    pump_until_idle();
-    EXPECT_EQ(knob, 0x222222u);
-    EXPECT_EQ(under, 0x777777u);
-    EXPECT_EQ(GetMovieVolume(movie), 0x80);
-    // Gone again once released: the picture is back where it stood.
-    EXPECT_EQ(local_pixel(10, 184 - 40) & 0xFF0000, 0xFF0000u);
-}
-
 TEST_F(ControllerTest, InactiveControllerGreysItsGlyphs) {
     MCActivate(mc, window, false);
     EXPECT_EQ(local_pixel(kPlayX, kBarTop + 8), 0x888888u);

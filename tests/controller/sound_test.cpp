@@ -184,46 +184,6 @@ TEST(SoundRecording, NewMovieSoundIsTheResourceSamplesStartingWithThePicture) {
     }
 }
 
-// Each sample format, mono and stereo, recorded at its own rate: exact.
-TEST(SoundRecording, EachFormatComesOutExactly) {
-    Dir dir;
-    struct Case {
-        OSType format;
-        SInt16 bits, channels;
-        Bytes (*encode)(const std::vector<std::pair<int, int>>&);   // 16-bit L,R pairs
-        int shift;   // bits lost to the format
-    };
-    const Case cases[] = {
-        {'raw ', 8, 1, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.push_back(UInt8((l >> 8) + 128)); return b; }, 8},
-        {'raw ', 8, 2, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8((l >> 8) + 128), UInt8((r >> 8) + 128)}); return b; }, 8},
-        {'twos', 8, 1, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.push_back(UInt8(l >> 8)); return b; }, 8},
-        {'twos', 16, 2, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8(l >> 8), UInt8(l), UInt8(r >> 8), UInt8(r)}); return b; }, 0},
-        {'sowt', 16, 1, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8(l), UInt8(l >> 8)}); return b; }, 0},
-        {'sowt', 16, 2, [](const auto& v) { Bytes b; for (auto [l, r] : v) b.insert(b.end(), {UInt8(l), UInt8(l >> 8), UInt8(r), UInt8(r >> 8)}); return b; }, 0},
-    };
-    const UInt32 rate = 8000, n = 8000;
-    std::vector<std::pair<int, int>> pcm(n);
-    for (UInt32 i = 0; i < n; ++i)
-        pcm[i] = {(int(12000 * std::sin(i * 0.05)) & ~0xFF) | int(i % 200), int(-9000 * std::sin(i * 0.021)) & ~0xFF};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(reinterpret_cast<const char*>(&c.format), 4) + " " + std::to_string(c.bits) + "/" +
-                     std::to_string(c.channels));
-        SInt16 ref = 0;
-        Movie movie = begin_movie(dir / "fmt.mov", &ref);
-        add_sound_track(movie, c.format, c.bits, c.channels, rate, c.encode(pcm), n);
-        finish_movie(movie, ref);
-        const Recording r = play_and_record(movie, int(rate), dir / "fmt.wav");
-        const size_t start = rate / 5;
-        size_t wrong = 0;
-        for (UInt32 i = 0; i < n; ++i) {
-            const int l = pcm[i].first >> c.shift << c.shift;
-            const int rr = c.channels == 2 ? pcm[i].second >> c.shift << c.shift : l;
-            wrong += r.samples[2 * (start + i)] != l || r.samples[2 * (start + i) + 1] != rr;
-        }
-        EXPECT_EQ(wrong, 0u);
-    }
-}
-
 // A looping movie's sound runs on from its end into its start with not a
 // frame lost or doubled, pass after pass, and stops where it is stopped.
 TEST(SoundRecording, LoopingRunsOnWithoutAGap) {
