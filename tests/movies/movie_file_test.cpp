@@ -266,19 +266,6 @@ TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
     }
 }
 
-TEST(MovieFileUpdate, RepeatedSavesKeepTheFileReadable) {
-    MovieModel m;
-    MemoryFile f(file_with_reserve((standard_movie_file(100, &m), m), 2048));
-    for (int i = 0; i < 5; ++i) {
-        m = edited(m, "again");
-        auto where = update_movie_file(f, m);
-        ASSERT_TRUE(where.ok()) << where.error().message;
-        EXPECT_EQ(movie_of(f.bytes()), m);
-        auto layout = scan_movie_file(f).value();
-        EXPECT_EQ(layout.movie_atom()->offset, where->offset);
-    }
-}
-
 TEST(Alias, RelativePathsAndLevels) {
     struct Row { const char* movie; const char* target; const char* relative; UInt16 from, to; };
     const Row rows[] = {

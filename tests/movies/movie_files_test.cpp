@@ -8,7 +8,6 @@
 
 #include "ToolboxTestSupport.h"
 #include "platform/files/Catalog.h"
-#include "platform/movies/progress/DefaultProgress.h"
 #include "platform/movies/progress/MovieProgress.h"
 #include "platform/movies/format/Alias.h"
 
@@ -330,28 +329,6 @@ TEST(MovieFiles, ProgressIsReportedAndCanStopAFlatten) {
     EXPECT_EQ(read_bytes(dir / "copy.mov"), before);
     EXPECT_EQ(log.messages.back(), movieProgressClose);
     DisposeMovie(m);
-}
-
-TEST(MovieFiles, DefaultProgressShowsOnlyForLongOperations) {
-    struct Display : mv::ProgressDisplay {
-        explicit Display(std::vector<Fixed>* shown) : shown(shown) {}
-        void show(Fixed done) override { shown->push_back(done); }
-        std::vector<Fixed>* shown;
-    };
-    std::vector<Fixed> shown;
-    mv::set_progress_display_factory([&](SInt16) { return std::make_unique<Display>(&shown); });
-    mv::set_progress_delay(std::chrono::milliseconds(100));
-    mv::default_movie_progress(nullptr, movieProgressOpen, progressOpFlatten, 0, 0);
-    mv::default_movie_progress(nullptr, movieProgressUpdatePercent, progressOpFlatten, 0x4000, 0);
-    EXPECT_FALSE(mv::default_progress_showing()) << "not at once";
-    usleep(150 * 1000);
-    mv::default_movie_progress(nullptr, movieProgressUpdatePercent, progressOpFlatten, 0x8000, 0);
-    EXPECT_TRUE(mv::default_progress_showing());
-    mv::default_movie_progress(nullptr, movieProgressClose, progressOpFlatten, 0x10000, 0);
-    EXPECT_FALSE(mv::default_progress_showing());
-    EXPECT_EQ(shown, (std::vector<Fixed>{0x8000}));
-    mv::set_progress_display_factory(nullptr);
-    mv::set_progress_delay(std::chrono::milliseconds(500));
 }
 
 // What the file reader refuses is tested on its own; what the toolbox adds
