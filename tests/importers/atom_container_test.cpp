@@ -300,19 +300,6 @@ TEST_F(Preferences, DamagedOrUnreadableFilesReadAsAbsent) {
     EXPECT_EQ(got, nullptr);
 }
 
-TEST_F(Preferences, FolderFollowsTheEnvironment) {
-    unsetenv("XDG_CONFIG_HOME");
-    const char* home = getenv("HOME");
-    std::string saved = home ? home : "";
-    setenv("HOME", dir.path().c_str(), 1);
-    auto folder = platform::atoms::preferences_folder();
-    ASSERT_TRUE(folder.ok());
-    EXPECT_EQ(*folder, dir / ".config" / "kinora");
-    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    EXPECT_EQ(*platform::atoms::preferences_folder(), dir / ".config" / "kinora");
-    if (home) setenv("HOME", saved.c_str(), 1);
-}
-
 TEST_F(Preferences, ReplacementIsAtomic) {
     Handle first = speed_container(111), second = speed_container(222);
     ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, first), noErr);

@@ -257,30 +257,6 @@ TEST(GraphicsImport, ScaledDrawsFollowTheBoundsRect) {
     EXPECT_EQ(natural.right, 12);
 }
 
-TEST(GraphicsImport, NilPortMeansTheCurrentPortWhenSet) {
-    TempFolder dir;
-    PngSpec spec = png_spec(4, 4, PNG_COLOR_TYPE_RGB, 8);
-    write_bytes(dir / "p.png", write_png(spec));
-    Importer im(dir / "p.png");
-    ASSERT_EQ(im.err, noErr);
-    World target(32, 4, 4), other(32, 4, 4);
-    CGrafPtr savedPort;
-    GDHandle savedDevice;
-    GetGWorld(&savedPort, &savedDevice);
-    SetGWorld(target.gw, nullptr);
-    ASSERT_EQ(GraphicsImportSetGWorld(im.gi, nullptr, nullptr), noErr);
-    SetGWorld(other.gw, nullptr);
-    ASSERT_EQ(GraphicsImportDraw(im.gi), noErr);
-    CGrafPtr after;
-    GDHandle afterDevice;
-    GetGWorld(&after, &afterDevice);
-    EXPECT_EQ(after, other.gw) << "the current port is restored";
-    SetGWorld(savedPort, savedDevice);
-    Bytes white(4 * 4 * 4, 0xFF);
-    EXPECT_NE(pixels_of(target.gw), white);
-    EXPECT_EQ(pixels_of(other.gw), white);
-}
-
 TEST(GraphicsImport, FilesAreRecognisedByContent) {
     TempFolder dir;
     PngSpec spec = png_spec(3, 2, PNG_COLOR_TYPE_RGB, 8);

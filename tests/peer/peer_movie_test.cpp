@@ -1,5 +1,5 @@
 // Our movie files as other readers see them: ffprobe's streams, ffmpeg's
-// decoded pixels and sound, mediainfo's tracks, external data references.
+// decoded pixels and sound, external data references.
 #include <filesystem>
 
 #include "tests/support/Process.h"
