@@ -71,78 +71,54 @@ TEST_F(WindowTest, WindowsThatAreNotMovieWindowsYieldNothing) {
     EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr) << "no windows at all";
     EXPECT_EQ(QTFrame_GetFrontAppWindow(), nullptr);
 
-    // A movie window at the back, then windows in front of it that are not.
-    WindowRef movie = QTFrame_CreateMovieWindow();
-    WindowObject movieObject = QTFrame_GetWindowObjectFromWindow(movie);
-    ASSERT_NE(movieObject, nullptr);
-    (**movieObject).fFileRefNum = -1;
-    ShowWindow(movie);
-
+    // A movie window at the back; in front of it movie windows made a
+    // dialog's and of kind 7, and plain windows whose reference constant is
+    // none, another record or an empty handle.
+    std::vector<WindowRef> movies;
+    for (SInt16 kind : {SInt16(0), SInt16(dialogKind), SInt16(7)}) {   // 0: as made
+        WindowRef w = QTFrame_CreateMovieWindow();
+        ASSERT_NE(QTFrame_GetWindowObjectFromWindow(w), nullptr);
+        (**QTFrame_GetWindowObjectFromWindow(w)).fFileRefNum = -1;
+        ShowWindow(w);
+        SelectWindow(w);
+        if (kind) SetWindowKind(w, kind);
+        movies.push_back(w);
+    }
+    WindowObject movieObject = QTFrame_GetWindowObjectFromWindow(movies[0]);
     Handle foreign = NewHandleClear(sizeof(WindowObjectRecord));
     ((WindowObjectPtr)*foreign)->fObjectType = 'XXXX';
     Handle empty = NewEmptyHandle();
-    WindowRef asDialog = QTFrame_CreateMovieWindow();   // a real object, but the window is a dialog's
-    (**QTFrame_GetWindowObjectFromWindow(asDialog)).fFileRefNum = -1;
-    ShowWindow(asDialog);
-    SelectWindow(asDialog);
-    WindowObject dialogObject = (WindowObject)GetWRefCon(asDialog);
-    SetWindowKind(asDialog, dialogKind);
-    WindowObject kind7Object = nullptr;
-    WindowRef kind7 = QTFrame_CreateMovieWindow();
-    kind7Object = (WindowObject)GetWRefCon(kind7);
-    ShowWindow(kind7);
-    SelectWindow(kind7);
-    SetWindowKind(kind7, 7);
-
-    const struct {
-        const char* name;
-        WindowRef window;
-        bool app;
-    } cases[] = {
-        {"null", nullptr, false},
-        {"no reference constant", plain_window("Plain"), true},
-        {"another record", plain_window("Foreign"), true},
-        {"an empty handle", plain_window("Empty"), true},
-        {"a dialog with a window object", asDialog, false},
-        {"kind 7 with a window object", kind7, false},
-    };
-    SetWRefCon(cases[2].window, (SRefCon)foreign);
-    SetWRefCon(cases[3].window, (SRefCon)empty);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(QTFrame_IsAppWindow(c.window), c.app);
-        EXPECT_EQ(QTFrame_IsDocWindow(c.window), c.app);
-        EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(c.window), nullptr);
-        EXPECT_EQ(QTFrame_GetMCFromWindow(c.window), nullptr);
-        EXPECT_EQ(QTFrame_GetQTVRInstanceFromWindow(c.window), 0);
-        EXPECT_EQ(QTFrame_GetAppDataFromWindow(c.window), nullptr);
+    const WindowRef plain[] = {plain_window("Plain"), plain_window("Foreign"), plain_window("Empty")};
+    SetWRefCon(plain[1], (SRefCon)foreign);
+    SetWRefCon(plain[2], (SRefCon)empty);
+    for (WindowRef w : {WindowRef(nullptr), plain[0], plain[1], plain[2], movies[1], movies[2]}) {
+        const bool app = w == plain[0] || w == plain[1] || w == plain[2];
+        EXPECT_EQ(QTFrame_IsAppWindow(w), app);
+        EXPECT_EQ(QTFrame_IsDocWindow(w), app);
+        EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(w), nullptr);
+        EXPECT_EQ(QTFrame_GetMCFromWindow(w), nullptr);
+        EXPECT_EQ(QTFrame_GetQTVRInstanceFromWindow(w), 0);
+        EXPECT_EQ(QTFrame_GetAppDataFromWindow(w), nullptr);
     }
-    EXPECT_FALSE(QTFrame_IsWindowObjectOurs((WindowObject)foreign));
-    EXPECT_FALSE(QTFrame_IsWindowObjectOurs((WindowObject)empty));
-    EXPECT_FALSE(QTFrame_IsWindowObjectOurs(nullptr));
+    for (Handle h : {foreign, empty, Handle(nullptr)}) EXPECT_FALSE(QTFrame_IsWindowObjectOurs((WindowObject)h));
     EXPECT_EQ(QTFrame_GetAppDataFromWindowObject((WindowObject)foreign), nullptr);
 
     // The search skips every one of them and finds the movie window at the back.
-    EXPECT_NE(QTFrame_GetFrontAppWindow(), movie);
-    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), movie);
+    EXPECT_NE(QTFrame_GetFrontAppWindow(), movies[0]);
+    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), movies[0]);
     EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), movieObject);
-    EXPECT_EQ(QTFrame_GetNextMovieWindow(movie), nullptr);
+    EXPECT_EQ(QTFrame_GetNextMovieWindow(movies[0]), nullptr);
 
     // Without it, nothing is a movie window and every front lookup is empty.
-    QTFrame_DestroyMovieWindow(movie);
+    QTFrame_DestroyMovieWindow(movies[0]);
     EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr);
     EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), nullptr);
     EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), nullptr);
     EXPECT_EQ(QTFrame_GetQTVRInstanceFromFrontWindow(), 0);
     EXPECT_EQ(QTFrame_GetAppDataFromFrontWindow(), nullptr);
 
-    for (WindowRef w : {cases[1].window, cases[2].window, cases[3].window}) {
-        SetWRefCon(w, 0);
-        DisposeWindow(w);
-    }
-    QTFrame_CloseWindowObject(dialogObject);
-    QTFrame_CloseWindowObject(kind7Object);
-    for (WindowRef w : {asDialog, kind7}) {
+    for (WindowRef w : {movies[1], movies[2]}) QTFrame_CloseWindowObject((WindowObject)GetWRefCon(w));
+    for (WindowRef w : {plain[0], plain[1], plain[2], movies[1], movies[2]}) {
         SetWRefCon(w, 0);
         DisposeWindow(w);
     }
