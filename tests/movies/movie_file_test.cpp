@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include "MovieTestSupport.h"
 #include "platform/movies/format/Alias.h"
@@ -278,13 +279,10 @@ TEST(Alias, RelativePathsAndLevels) {
     for (const Row& r : rows) {
         auto rec = make_alias(r.movie, r.target).value();
         auto a = parse_alias(rec).value();
-        EXPECT_EQ(a.relative_path, r.relative) << r.target;
-        EXPECT_EQ(a.absolute_path, r.target);
-        EXPECT_EQ(a.levels_from, r.from) << r.target;
-        EXPECT_EQ(a.levels_to, r.to) << r.target;
-        EXPECT_EQ(a.file_name, "s.raw");
-        EXPECT_EQ(load_u16be(&rec[4]), rec.size()) << "record size";
-        EXPECT_EQ(load_u16be(&rec[6]), 2u) << "version";
+        EXPECT_EQ(std::make_tuple(a.relative_path, a.absolute_path, a.levels_from, a.levels_to, a.file_name),
+                  std::make_tuple(std::string(r.relative), std::string(r.target), r.from, r.to, std::string("s.raw")));
+        EXPECT_EQ(std::make_pair(size_t(load_u16be(&rec[4])), load_u16be(&rec[6])), std::make_pair(rec.size(), UInt16(2)))
+            << "record size and version";
     }
     EXPECT_EQ(make_alias("m.mov", "/a").code(), paramErr);
     auto rec = make_alias("/a/m.mov", "/a/s.raw").value();

@@ -2,6 +2,7 @@
 // samples in and out, edits, interesting times, track references, user
 // data, the movie box and the state the window framework keeps.
 #include <cstring>
+#include <tuple>
 
 #include "ToolboxTestSupport.h"
 #include "platform/movies/format/Alias.h"
@@ -168,20 +169,15 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     Handle out = NewHandle(0);
     Handle outDesc = NewHandle(0);
     for (const Read& r : reads) {
-        SCOPED_TRACE(r.at);
         SInt32 size = 0, index = 0, count = 0;
         TimeValue start = -1, duration = -1;
         SInt16 flags = -1;
         ASSERT_EQ(GetMediaSample(media, out, 0, &size, r.at, &start, &duration, (SampleDescriptionHandle)outDesc, &index,
                                  1, &count, &flags),
                   noErr);
-        EXPECT_EQ(size, r.size);
-        EXPECT_EQ(std::memcmp(*out, *bytes + r.offset, size_t(size)), 0);
-        EXPECT_EQ(start, r.start);
-        EXPECT_EQ(duration, r.duration);
-        EXPECT_EQ(flags, r.flags);
-        EXPECT_EQ(index, r.description);
-        EXPECT_EQ(count, 1);
+        EXPECT_EQ(std::make_tuple(size, start, duration, flags, index, count),
+                  std::make_tuple(r.size, r.start, r.duration, r.flags, r.description, 1)) << "at " << r.at;
+        EXPECT_EQ(std::memcmp(*out, *bytes + r.offset, size_t(size)), 0) << "at " << r.at;
         EXPECT_EQ((**(ImageDescriptionHandle)outDesc).cType, OSType('raw ')) << "descriptions come back in host order";
     }
     EXPECT_EQ(GetMediaSample(media, out, 0, nullptr, 190, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr),
