@@ -3,6 +3,8 @@
 // importer for a file through an alias.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/Importers.h"
 #include "platform/Memory.h"
 #include "platform/importers/AliasRecord.h"
@@ -157,19 +159,12 @@ TEST(SoundImport, ParsesWavAndAiff) {
         auto r = parse(c.file);
         ASSERT_TRUE(r.ok()) << r.error().message;
         const SoundDescription& d = r->description;
-        EXPECT_EQ(r->format, c.format);
-        EXPECT_EQ(d.descSize, 36);
-        EXPECT_EQ(OSType(d.dataFormat), c.dataFormat);
-        EXPECT_EQ(d.numChannels, c.channels);
-        EXPECT_EQ(d.sampleSize, c.bits);
-        EXPECT_EQ(d.sampleRate, c.rate);
-        EXPECT_EQ(d.version, 0);
-        EXPECT_EQ(d.compressionID, 0);
-        EXPECT_EQ(d.dataRefIndex, 1);
-        EXPECT_EQ(r->dataOffset, c.offset);
-        EXPECT_EQ(r->frameCount, c.frames);
-        EXPECT_EQ(r->bytesPerFrame, UInt32(c.channels * c.bits / 8));
-        EXPECT_EQ(r->dataSize, UInt64(c.frames) * r->bytesPerFrame);
+        EXPECT_TRUE(r->format == c.format);
+        EXPECT_EQ(std::make_tuple(OSType(d.dataFormat), int(d.numChannels), int(d.sampleSize), d.sampleRate),
+                  std::make_tuple(c.dataFormat, c.channels, c.bits, c.rate));
+        EXPECT_EQ(std::make_tuple(d.descSize, d.version, d.compressionID, d.dataRefIndex), std::make_tuple(36, 0, 0, 1));
+        EXPECT_EQ(std::make_tuple(r->dataOffset, r->frameCount, r->bytesPerFrame, r->dataSize),
+                  std::make_tuple(c.offset, c.frames, UInt32(c.channels * c.bits / 8), UInt64(c.frames) * r->bytesPerFrame));
         EXPECT_LE(r->dataOffset + r->dataSize, c.file.size());
     }
 }
