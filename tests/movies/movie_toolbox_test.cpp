@@ -60,42 +60,6 @@ TEST(MovieToolbox, TrackLookupsByIndexTypeCharacteristicAndEnabledState) {
     }
 }
 
-TEST(MovieToolbox, StatusNamesTheFirstEnabledTrackPlaybackCannotPresent) {
-    TempFolder dir;
-    Track problem = nullptr;
-    Movie movie = make_movie(dir / "m.mov");   // Animation video and 'raw ' sound: both play
-    EXPECT_EQ(GetMovieStatus(movie, &problem), noErr);
-    EXPECT_EQ(problem, nullptr);
-
-    // A movie whose sound is MACE, which playback does not decode.
-    FSSpec spec = spec_for(dir / "mace.mov");
-    SInt16 ref = 0;
-    Movie into = nullptr;
-    ASSERT_EQ(CreateMovieFile(&spec, sigMoviePlayer, smCurrentScript, 0x90000001, &ref, &into), noErr);
-    Track mace = NewMovieTrack(into, 0, 0, kFullVolume);
-    Media media = NewTrackMedia(mace, SoundMediaType, 8000, nullptr, 0);
-    SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandleClear(sizeof(SoundDescription));
-    (**desc).descSize = sizeof(SoundDescription);
-    (**desc).dataFormat = SInt32(kMACE3Compression);
-    (**desc).numChannels = 1;
-    (**desc).sampleSize = 8;
-    Handle data = NewHandleClear(60);
-    ASSERT_EQ(AddMediaSample(media, data, 0, 60, 1, (SampleDescriptionHandle)desc, 180, 0, nullptr), noErr);   // 6 a packet of 2 bytes
-    EXPECT_EQ(GetMovieStatus(into, &problem), noCodecErr);
-    EXPECT_EQ(problem, mace);
-    EXPECT_EQ(GetTrackStatus(mace), noCodecErr);
-    SetTrackEnabled(mace, false);   // not presented, so nothing fails
-    EXPECT_EQ(GetMovieStatus(into, &problem), noErr);
-    EXPECT_EQ(problem, nullptr);
-
-    DisposeHandle(data);
-    DisposeHandle((Handle)desc);
-    DisposeMovie(into);
-    CloseMovieFile(ref);
-    DisposeMovie(movie);
-    EXPECT_EQ(GetMovieStatus(movie, &problem), invalidMovie);
-}
-
 TEST(MovieToolbox, StaleAndForeignReferencesGiveErrorsNotCrashes) {
     Movie movie = NewMovie(0);
     Track t = NewMovieTrack(movie, 0, 0, 0);
