@@ -1,14 +1,11 @@
 // The controller bar and its buttons through the controller's two flag
-// words; the controller type and a new controller of another type; the
-// looping mode a movie's file gives its controller; the application's own
-// set-up of a new controller.
+// words; the looping mode a movie's file gives its controller; the
+// application's own set-up of a new controller.
 #include <cstdint>
 #include <memory>
 
 #include "ComApplication.h"
 #include "UtilitiesTestSupport.h"
-#include "platform/components/ComponentRegistry.h"
-#include "platform/controller/Controller.h"
 
 using namespace utltest;
 
@@ -47,11 +44,6 @@ protected:
     }
     void write_flags(SInt32 flags) { MCDoAction(mc, mcActionSetFlags, (void*)(intptr_t)flags); }
 
-    Rect bounds() {
-        Rect r = {};
-        MCGetControllerBoundsRect(mc, &r);
-        return r;
-    }
 
     std::unique_ptr<tbtest::Opened> opened;
     Movie movie = nullptr;
@@ -64,10 +56,6 @@ protected:
 [[gnu::noinline]] void dirty_stack() {
     volatile UInt8 junk[4096];
     for (auto& b : junk) b = 0xFF;
-}
-
-bool same(const Rect& a, const Rect& b) {
-    return a.top == b.top && a.left == b.left && a.bottom == b.bottom && a.right == b.right;
 }
 
 // Every button but the custom one: a set bit in the control flags hides it.
@@ -134,85 +122,6 @@ TEST_F(ControllerTest, ASilentMoviesSpeakerIsHiddenUntilShownExplicitly) {
         DisposeWindow(window);
         window = nullptr;
     }
-}
-
-TEST_F(ControllerTest, TheBarHeightLeavesTheAttachmentAsItWas) {
-    open();
-    Rect attached = bounds();
-    MCSetControllerAttached(mc, false);
-    Rect bar = bounds();
-    SInt16 barHeight = SInt16(bar.bottom - bar.top);
-    ASSERT_GT(barHeight, 0);
-    EXPECT_EQ(QTUtils_GetControllerBarHeight(mc), barHeight);
-    EXPECT_EQ(MCIsControllerAttached(mc), 0) << "detached stays detached";
-    EXPECT_TRUE(same(bounds(), bar));
-
-    MCSetControllerAttached(mc, true);
-    EXPECT_TRUE(same(bounds(), attached));
-    EXPECT_EQ(QTUtils_GetControllerBarHeight(mc), barHeight);
-    EXPECT_EQ(MCIsControllerAttached(mc), 1) << "attached stays attached";
-    EXPECT_TRUE(same(bounds(), attached));
-    EXPECT_EQ(attached.bottom - attached.top, 16 + barHeight) << "the movie and the bar";
-}
-
-TEST_F(ControllerTest, AControllerThatIsNotThereHasNoBar) {
-    open();
-    MovieController stale = mc;
-    DisposeMovieController(mc);
-    mc = nullptr;
-    for (MovieController c : {stale, MovieController(nullptr)}) {
-        EXPECT_FALSE(QTUtils_IsControllerBarVisible(c));
-        dirty_stack();
-        EXPECT_EQ(QTUtils_GetControllerBarHeight(c), 0);
-    }
-}
-
-TEST_F(ControllerTest, ChangingTheControllerTypeMakesANewControllerForTheMovie) {
-    open();
-    EXPECT_EQ(QTUtils_ChangeControllerType(nullptr, 'qtvr', 0), nullptr);
-    Rect box;
-    GetMovieBox(movie, &box);
-    MovieController fresh = QTUtils_ChangeControllerType(mc, 'qtvr', mcTopLeftMovie);
-    ASSERT_NE(fresh, nullptr);
-    mc = fresh;   // the old one is gone
-    EXPECT_EQ(GetMoviesError(), noErr) << "how a caller tells a new controller from a refusal";
-    EXPECT_EQ(MCGetIndMovie(fresh, 0), movie);
-    EXPECT_EQ(QTUtils_GetControllerType(movie), OSType('qtvr'));
-    EXPECT_TRUE(QTUtils_IsQTVRMovie(movie));
-    Rect after;
-    GetMovieBox(movie, &after);
-    EXPECT_TRUE(same(after, box)) << "the movie keeps its box";
-}
-
-// A NULL result: a caller asks the old controller for its movie to learn
-// whether it is still there.
-TEST_F(ControllerTest, AFailedChangeOfControllerTypeSaysWhetherTheOldControllerIsGone) {
-    open();
-    ASSERT_EQ(MCSetMovie(mc, nullptr, window, Point{0, 0}), noErr);
-    EXPECT_EQ(QTUtils_ChangeControllerType(mc, 'qtvr', mcTopLeftMovie), nullptr);
-    EXPECT_EQ(MCGetIndMovie(mc, 0), nullptr);
-    EXPECT_EQ(GetMoviesError(), paramErr) << "no movie, but still a controller";
-    ASSERT_EQ(MCSetMovie(mc, movie, window, Point{0, 0}), noErr);
-
-    // Controllers that cannot be made: the type is recorded, the old controller is gone.
-    struct Unmakeable {
-        Unmakeable() {
-            platform::components::register_component(
-                {{MovieControllerComponentType, 'play', platform::components::kManufacturer, 0, 0},
-                 "Movie controller", "",
-                 []() -> platform::Result<std::unique_ptr<platform::components::Instance>> {
-                     return platform::fail(memFullErr, "no room for a controller");
-                 }});
-        }
-        ~Unmakeable() { platform::controller::register_controller_component(); }
-    } unmakeable;
-    MovieController old = mc;
-    mc = nullptr;
-    EXPECT_EQ(QTUtils_ChangeControllerType(old, 'qtvr', mcTopLeftMovie), nullptr);
-    EXPECT_EQ(GetMoviesError(), memFullErr) << "why there is no new controller";
-    EXPECT_EQ(QTUtils_GetControllerType(movie), OSType('qtvr'));
-    EXPECT_EQ(MCGetIndMovie(old, 0), nullptr);
-    EXPECT_EQ(GetMoviesError(), invalidComponentID) << "the old controller is gone";
 }
 
 // Whatever the stack held, the flags word read starts with its top bit

@@ -1,13 +1,9 @@
 // Settings kept in a movie's user data: controller type, looping mode,
-// window position, text entries and track names; looping without a
-// controller; names by media type; the image description for an effect.
+// window position and track names.
 #include <cstdlib>
 #include <cstring>
 
 #include "UtilitiesTestSupport.h"
-#include "platform/memory/MemoryInternal.h"
-#include "platform/movies/objects/MovieObjects.h"
-#include "platform/movies/format/Headers.h"
 
 using namespace utltest;
 
@@ -122,40 +118,6 @@ TEST_F(UtilitiesTest, TheWindowPositionComesFromTheWlocItem) {
     EXPECT_EQ(p.h, 50);
 }
 
-TEST_F(UtilitiesTest, TextEntryFailuresAreReported) {
-    Movie movie = tracks_movie({VideoMediaType});
-    EXPECT_EQ(QTUtils_AddUserDataTextToMovie(movie, nullptr, kUserDataTextCopyright), paramErr);
-    platform::memory::fail_allocation(1);
-    EXPECT_EQ(QTUtils_AddCopyrightToMovie(movie, (char*)"no room"), memFullErr);
-    platform::memory::fail_allocation(0);
-    EXPECT_EQ(CountUserDataType(GetMovieUserData(movie), kUserDataTextCopyright), 0);
-    DisposeMovie(movie);
-}
-
-TEST_F(UtilitiesTest, MakingAMovieLoopSetsItsTimeBaseFlags) {
-    const struct {
-        SInt32 before;
-        Boolean palindrome;
-        SInt32 after;
-    } cases[] = {
-        {0, false, loopTimeBase},
-        {0, true, loopTimeBase | palindromeLoopTimeBase},
-        {palindromeLoopTimeBase, false, loopTimeBase},
-        {loopTimeBase | palindromeLoopTimeBase, true, loopTimeBase | palindromeLoopTimeBase},
-        {maintainTimeBaseZero, false, maintainTimeBaseZero | loopTimeBase},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.before << " " << int(c.palindrome));
-        Movie movie = tracks_movie({VideoMediaType});
-        TimeBase tb = GetMovieTimeBase(movie);
-        SetTimeBaseFlags(tb, c.before);
-        EXPECT_EQ(QTUtils_MakeMovieLoop(movie, c.palindrome), noErr);
-        EXPECT_EQ(GetTimeBaseFlags(tb), c.after);
-        DisposeMovie(movie);
-    }
-    EXPECT_EQ(QTUtils_MakeMovieLoop(nullptr, true), paramErr);
-}
-
 TEST_F(UtilitiesTest, TrackNamesReplaceEachOther) {
     Movie movie = tracks_movie({VideoMediaType, SoundMediaType});
     Track video = GetMovieIndTrack(movie, 1), sound = GetMovieIndTrack(movie, 2);
@@ -180,43 +142,5 @@ TEST_F(UtilitiesTest, TrackNamesReplaceEachOther) {
     EXPECT_EQ(QTUtils_SetTrackName(nullptr, (char*)"x"), paramErr);
     EXPECT_EQ(QTUtils_SetTrackName(video, nullptr), paramErr);
     EXPECT_EQ(QTUtils_GetTrackName(nullptr), nullptr);
-    DisposeMovie(movie);
-}
-
-TEST_F(UtilitiesTest, NamesByMediaTypeNumberTracksOfTheSameType) {
-    // A disabled video track counts when the others are numbered.
-    Movie movie = tracks_movie({VideoMediaType, SoundMediaType, VideoMediaType, TextMediaType, VideoMediaType},
-                               {false, false, true});
-    Track bare = NewMovieTrack(movie, 0, 0, kNoVolume);   // no media
-    const char* expected[] = {"Video 1", "Sound", "Video 2", "Text", "Video 3"};
-    for (SInt32 i = 1; i <= 5; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(taken(QTUtils_MakeTrackNameByType(GetMovieIndTrack(movie, i))), expected[i - 1]);
-    }
-    EXPECT_EQ(QTUtils_MakeTrackNameByType(bare), nullptr);
-    EXPECT_EQ(QTUtils_MakeTrackNameByType(nullptr), nullptr);
-    DisposeMovie(movie);
-}
-
-TEST_F(UtilitiesTest, ALongHandlerNameKeepsRoomForTheNumber) {
-    // Twelve tracks of a media type whose handler has a name of 254 characters.
-    const OSType kType = 'zzzz';
-    Movie movie = tracks_movie(std::vector<OSType>(12, kType));
-    for (SInt32 i = 1; i <= 12; ++i)
-        platform::movies::media_of(GetTrackMedia(GetMovieIndTrack(movie, i)))->data().handler =
-            platform::movies::Handler::make('mhlr', kType, std::string(254, 'H'));
-    const struct {
-        SInt32 track;
-        std::string name;   // at most 255 characters
-    } cases[] = {
-        {1, std::string(253, 'H') + " 1"},
-        {9, std::string(253, 'H') + " 9"},
-        {10, std::string(252, 'H') + " 10"},
-        {12, std::string(252, 'H') + " 12"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.track);
-        EXPECT_EQ(taken(QTUtils_MakeTrackNameByType(GetMovieIndTrack(movie, c.track))), c.name);
-    }
     DisposeMovie(movie);
 }
