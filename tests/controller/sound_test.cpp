@@ -224,42 +224,6 @@ TEST(SoundRecording, LoopingRunsOnWithoutAGap) {
     EXPECT_TRUE(silent(r, start + 3 * n + n / 2 + rate / 20, r.frames())) << "sound after the stop";
 }
 
-// An edit that plays its media faster or slower plays its sound at that
-// speed too, and lasts what the edit lasts: at twice the speed every other
-// sample, at half the speed each sample and then the one between it and
-// the next, at a hundred times every hundredth.
-TEST(SoundRecording, EditsAtOtherRatesPlayAtTheirSpeed) {
-    Dir dir;
-    const UInt32 rate = 8000, n = 4000;
-    std::vector<int> pcm(n);
-    Bytes bytes;
-    for (UInt32 i = 0; i < n; ++i) {
-        pcm[i] = int(12000 * std::sin(i * 0.031)) & ~1;
-        bytes.insert(bytes.end(), {UInt8(pcm[i] >> 8), UInt8(pcm[i])});
-    }
-    for (Fixed edit_rate : {Fixed(0x20000), Fixed(0x8000), Fixed(100 << 16)}) {
-        SCOPED_TRACE("edit rate " + std::to_string(edit_rate / 65536.0));
-        SInt16 ref = 0;
-        Movie movie = begin_movie(dir / "rate.mov", &ref);
-        add_sound_track(movie, 'twos', 16, 1, rate, bytes, n, 0x100, edit_rate);
-        finish_movie(movie, ref);
-        const size_t frames = size_t(UInt64(n) * 0x10000 / UInt64(edit_rate));
-        ASSERT_EQ(UInt64(GetMovieDuration(movie)) * rate, UInt64(frames) * GetMovieTimeScale(movie));
-        const Recording r = play_and_record(movie, int(rate), dir / "rate.wav");
-        const size_t start = rate / 5;
-        size_t wrong = 0;
-        for (size_t i = 0; i + 1 < frames; ++i) {
-            const int got = r.samples[2 * (start + i)];
-            int want;
-            if (edit_rate == 0x8000) want = i % 2 ? (pcm[i / 2] + pcm[i / 2 + 1]) / 2 : pcm[i / 2];
-            else want = pcm[i * size_t(edit_rate >> 16)];
-            wrong += std::abs(got - want) > 1;
-        }
-        EXPECT_EQ(wrong, 0u);
-        EXPECT_TRUE(silent(r, start + frames + 1, r.frames())) << "sound past the edit's end";
-    }
-}
-
 // Track volume times movie volume, applied as the device mixes; a negative
 // movie volume is muted.
 TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
