@@ -1,6 +1,6 @@
 // Single-image movie-format files ('qtif'): images compressed by the
-// platform's codecs at several depths, and embedded JPEGs, drawn exactly;
-// damaged files refused.
+// platform's codecs at several depths drawn exactly; damaged files
+// refused.
 #include "platform/Compression.h"
 #include "platform/Memory.h"
 #include "platform/codecs/ImageDescriptionIO.h"
@@ -90,35 +90,6 @@ TEST(QtifImport, CodecImagesDrawLikeTheirSource) {
             }
         }
     }
-}
-
-TEST(QtifImport, EmbeddedJpegAndPng) {
-    TempFolder dir;
-    const int w = 20, h = 12;
-    Bytes samples;
-    for (int i = 0; i < w * h * 3; ++i) samples.push_back(UInt8(i * 13));
-    Bytes jpeg = write_jpeg(w, h, 3, samples, 90);
-    write_bytes(dir / "photo.jpg", jpeg);
-    write_bytes(dir / "photo.qtif", atom("idsc", embedding_description("jpeg", w, h, SInt32(jpeg.size()))) +
-                                        atom("idat", jpeg));
-    {
-        // The embedded image draws as the same JPEG on its own does.
-        Importer plain(dir / "photo.jpg"), im(dir / "photo.qtif");
-        ASSERT_EQ(plain.err, noErr);
-        ASSERT_EQ(im.err, noErr);
-        EXPECT_EQ(draw_with(im.gi, 32, w, h), draw_with(plain.gi, 32, w, h));
-    }
-    PngSpec spec;
-    spec.width = 3, spec.height = 2, spec.colorType = PNG_COLOR_TYPE_RGB;
-    spec.rows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-    Bytes png = write_png(spec);
-    // The data atom first: either order is fine.
-    write_bytes(dir / "p.qtif", atom("idat", png) + atom("idsc", embedding_description("png ", 3, 2, 0)));
-    Importer im(dir / "p.qtif");
-    ASSERT_EQ(im.err, noErr);
-    Bytes expected;
-    for (int i = 0; i < 18; i += 3) expected.insert(expected.end(), {0xFF, UInt8(i + 1), UInt8(i + 2), UInt8(i + 3)});
-    EXPECT_EQ(draw_with(im.gi, 32, 3, 2), expected);
 }
 
 TEST(QtifImport, DamagedFilesAreRefused) {
