@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 
 #include "platform/codecs/Codec.h"
 #include "platform/files/Catalog.h"
@@ -82,42 +81,6 @@ Recording read_wav(const std::string& path) {
     r.samples.resize(n);
     for (size_t i = 0; i < n; ++i) r.samples[i] = SInt16(UInt16(b[44 + 2 * i] | b[45 + 2 * i] << 8));
     return r;
-}
-
-double correlation(const std::vector<double>& a, const std::vector<double>& b) {
-    const size_t n = std::min(a.size(), b.size());
-    if (n == 0) return 0;
-    double ma = 0, mb = 0;
-    for (size_t i = 0; i < n; ++i) ma += a[i], mb += b[i];
-    ma /= double(n), mb /= double(n);
-    double sab = 0, saa = 0, sbb = 0;
-    for (size_t i = 0; i < n; ++i) {
-        sab += (a[i] - ma) * (b[i] - mb);
-        saa += (a[i] - ma) * (a[i] - ma);
-        sbb += (b[i] - mb) * (b[i] - mb);
-    }
-    return saa > 0 && sbb > 0 ? sab / std::sqrt(saa * sbb) : 0;
-}
-
-std::vector<double> reference_resample(const std::vector<double>& in, double in_rate, double out_rate, size_t count) {
-    constexpr int kHalf = 64;
-    const double cutoff = std::min(1.0, out_rate / in_rate) * 0.95;
-    std::vector<double> out(count, 0.0);
-    for (size_t i = 0; i < count; ++i) {
-        const double x = double(i) * in_rate / out_rate;
-        const long c = long(std::floor(x));
-        double acc = 0;
-        for (long k = c - kHalf + 1; k <= c + kHalf; ++k) {
-            if (k < 0 || size_t(k) >= in.size()) continue;
-            const double d = x - double(k);
-            const double arg = std::numbers::pi * d * cutoff;
-            const double sinc = d == 0 ? 1.0 : std::sin(arg) / arg;
-            const double window = 0.5 + 0.5 * std::cos(std::numbers::pi * d / kHalf);
-            acc += in[size_t(k)] * cutoff * sinc * window;
-        }
-        out[i] = acc;
-    }
-    return out;
 }
 
 FSSpec spec_for(const std::string& path) {

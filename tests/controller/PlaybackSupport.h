@@ -68,13 +68,6 @@ struct Recording {
 };
 Recording read_wav(const std::string& path);
 
-// Pearson correlation of two equally long signals.
-double correlation(const std::vector<double>& a, const std::vector<double>& b);
-
-// An independent band-limited reference: `in` (one channel, any scale) at
-// `in_rate` evaluated at out_rate, `count` frames from time 0, by direct
-// summation of a Hann-windowed sinc over 64 input frames each side.
-std::vector<double> reference_resample(const std::vector<double>& in, double in_rate, double out_rate, size_t count);
 
 // --- movies made through the toolbox
 
