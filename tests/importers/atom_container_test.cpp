@@ -166,14 +166,6 @@ TEST(AtomContainers, IdsIndexesAndMisuse) {
     };
     for (const Misuse& m : cases) EXPECT_EQ(m.got, m.expected) << m.name;
     EXPECT_EQ(bytes_of(c.h), before) << "failed calls leave the container as it was";
-
-    // A locked container that cannot grow stays as it was.
-    HLock(c.h);
-    OSErr err = QTInsertChild(c.h, 0, 'big ', 1, 0, 1 << 20, std::vector<char>(1 << 20).data(), nullptr);
-    HUnlock(c.h);
-    if (err != noErr) {
-        EXPECT_EQ(bytes_of(c.h), before);
-    }
 }
 
 TEST(AtomContainers, DamagedContainersAreRefused) {
