@@ -120,39 +120,4 @@ INSTANTIATE_TEST_SUITE_P(Scripts, AppScripts, testing::ValuesIn(script_names()),
     return n;
 });
 
-// After Select None, a click half way along the time slider moves the
-// insertion point there: Paste puts the copied movie in at the playhead,
-// between the two halves of the original.
-TEST_F(AppTest, PasteAfterSelectNoneAndASliderClickGoesToThePlayhead) {
-    Outcome r = run("menu \"File\" \"New\"\n"
-                    "key return\n"
-                    "expect front \"MovieFile.mov\"\n"
-                    "menu \"Edit\" \"Select All\"\n"
-                    "menu \"Edit\" \"Copy\"\n"
-                    "menu \"Edit\" \"Select None\"\n"
-                    "click \"MovieFile.mov\" 160 108\n"
-                    "menu \"Edit\" \"Paste\"\n"
-                    "menu \"File\" \"Save As\"\n"
-                    "type \"Pasted.mov\"\n"
-                    "key return\n"
-                    "expect front \"Pasted.mov\"\n");
-    ASSERT_EQ(r.status, 0) << r.all();
-    // The video track's edits, as (duration, media time).
-    const std::string out = dump(work("Pasted.mov"));
-    std::vector<std::pair<long, long>> edits;
-    std::istringstream lines(out.substr(out.find("track 1: ID 1, 'vide'")));
-    for (std::string line; std::getline(lines, line) && line.find("media:") == std::string::npos;) {
-        long n = 0, duration = 0, media = 0;
-        if (std::sscanf(line.c_str(), " %ld: track duration %ld, media time %ld", &n, &duration, &media) == 3)
-            edits.emplace_back(duration, media);
-    }
-    ASSERT_EQ(edits.size(), 3u) << out;
-    const long playhead = edits[0].first;
-    EXPECT_GT(playhead, 1800);
-    EXPECT_LT(playhead, 2400);
-    EXPECT_EQ(edits[0].second, 0);
-    EXPECT_EQ(edits[1].first, 4200) << "the whole copied movie";
-    EXPECT_EQ(edits[2], std::make_pair(4200 - playhead, playhead)) << "the rest of the original after it";
-}
-
 }  // namespace

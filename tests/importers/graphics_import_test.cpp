@@ -1,5 +1,5 @@
 // Graphics importers: every format drawn pixel-exactly against its reference
-// library's own decode, at 32 and 8 bits, natural size and scaled; files
+// library's own decode, at 32 and 8 bits, at natural size; files
 // recognised by content; damaged files refused with their codes.
 #include <zlib.h>
 
@@ -227,34 +227,6 @@ TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
                     rgba[(size_t(y) * w + x) * 4 + 3] = 0;
         check_draws(path, rgba, int(w), int(h));
     }
-}
-
-TEST(GraphicsImport, ScaledDrawsFollowTheBoundsRect) {
-    KINORA_REQUIRE_TOOL("ffmpeg");
-    TempFolder dir;
-    PngSpec spec = png_spec(12, 8, PNG_COLOR_TYPE_RGBA, 8);
-    Bytes file = write_png(spec);
-    write_bytes(dir / "s.png", file);
-    UInt32 w = 0, h = 0;
-    Bytes rgba = ffmpeg_rgba(dir / "s.png", &w, &h);
-    ASSERT_FALSE(rgba.empty());
-    Importer im(dir / "s.png");
-    ASSERT_EQ(im.err, noErr);
-    const Rect targets[] = {{5, 10, 5 + 24, 10 + 36}, {0, 0, 4, 6}, {3, 2, 11, 14}};
-    for (const Rect& r : targets) {
-        ASSERT_EQ(GraphicsImportSetBoundsRect(im.gi, &r), noErr);
-        Rect back{};
-        ASSERT_EQ(GraphicsImportGetBoundsRect(im.gi, &back), noErr);
-        EXPECT_TRUE(EqualRect(&back, &r));
-        for (int depth : {32, 8}) {
-            EXPECT_EQ(draw_with(im.gi, depth, 60, 40), expected_from_rgba(rgba, int(w), int(h), depth, 60, 40, r))
-                << "depth " << depth << " rect " << r.left << "," << r.top;
-        }
-    }
-    Rect natural{};
-    ASSERT_EQ(GraphicsImportGetNaturalBounds(im.gi, &natural), noErr);
-    EXPECT_EQ(natural.bottom, 8);
-    EXPECT_EQ(natural.right, 12);
 }
 
 TEST(GraphicsImport, FilesAreRecognisedByContent) {
