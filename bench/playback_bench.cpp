@@ -25,7 +25,7 @@
 #include "platform/Movies.h"
 #include "platform/codecs/Codec.h"
 #include "platform/files/Catalog.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/hosts/headless/HeadlessHost.h"
 #include "platform/movies/objects/MediaData.h"
 #include "platform/movies/objects/MovieObjects.h"

@@ -26,7 +26,7 @@
 #include "platform/QuickDraw.h"
 #include "platform/Windows.h"
 #include "platform/files/Catalog.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/sound/AudioOutput.h"
 
 namespace {

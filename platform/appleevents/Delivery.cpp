@@ -7,8 +7,8 @@
 #include "platform/Events.h"
 #include "platform/appleevents/AppleEventsInternal.h"
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/LaunchOptions.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/LaunchOptions.h"
+#include "platform/hostapi/ScriptWorld.h"
 
 namespace platform::appleevents {
 namespace {

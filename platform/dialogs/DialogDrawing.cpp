@@ -11,7 +11,7 @@
 #include "platform/dialogs/DialogPainter.h"
 #include "platform/dialogs/TextLayout.h"
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/quickdraw/Fonts.h"
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/dialogs/Dialog.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 
 namespace platform::dialogs {
 

@@ -21,7 +21,7 @@
 #include <optional>
 
 #include "platform/Events.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 
 namespace platform::events {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/quickdraw/Fonts.h"
 #include "platform/quickdraw/Screen.h"
 

@@ -9,7 +9,7 @@
 #include "platform/Memory.h"
 #include "platform/Resources.h"
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/menus/MenuDrawing.h"
 #include "platform/menus/MenuKeys.h"
 #include "platform/menus/MenuTracking.h"

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 #include "platform/menus/MenuLayout.h"
 #include "platform/menus/MenuModel.h"
 

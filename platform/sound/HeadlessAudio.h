@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/sound/AudioOutput.h"
 #include "platform/sound/Mixer.h"
 #include "platform/sound/WavWriter.h"

@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 #include "platform/windows/Window.h"
 
 namespace platform::windows {

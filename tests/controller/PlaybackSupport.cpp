@@ -8,7 +8,7 @@
 
 #include "platform/codecs/Codec.h"
 #include "platform/files/Catalog.h"
-#include "platform/hosts/LaunchOptions.h"
+#include "platform/hostapi/LaunchOptions.h"
 
 namespace pbtest {
 

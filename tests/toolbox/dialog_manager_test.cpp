@@ -22,7 +22,7 @@
 #include "platform/dialogs/DialogManager.h"
 #include "platform/events/KeyCodes.h"
 #include "platform/files/Catalog.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 #include "platform/quickdraw/kit/Palette.h"
 #include "tests/toolbox/wm_test_util.h"
 #include "tests/support/TempFolder.h"

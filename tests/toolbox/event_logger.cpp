@@ -24,7 +24,7 @@
 #include "platform/Process.h"
 #include "platform/core/ProcessExit.h"
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/hosts/sdl/SdlHost.h"
 
 namespace {

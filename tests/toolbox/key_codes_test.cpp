@@ -3,7 +3,7 @@
 #include <set>
 
 #include "platform/events/KeyCodes.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 
 namespace keys = platform::events::keys;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/hosts/LaunchOptions.h"
+#include "platform/hostapi/LaunchOptions.h"
 
 using namespace platform::host;
 

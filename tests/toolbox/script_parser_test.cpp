@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/events/KeyCodes.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/hosts/headless/Script.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/Events.h"
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 #include "platform/hosts/headless/HeadlessHost.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 #include "platform/hosts/headless/ScriptRunner.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/hosts/LaunchOptions.h"
+#include "platform/hostapi/LaunchOptions.h"
 #include "platform/hosts/Screenshot.h"
 #include "platform/sound/HeadlessAudio.h"
 

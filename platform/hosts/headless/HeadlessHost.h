@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/sound/AudioOutput.h"
 
 namespace platform::host {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/events/KeyCodes.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 #include "platform/hosts/headless/ScriptRunner.h"
 

@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "platform/events/KeyCodes.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/hosts/headless/Script.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "platform/core/ProcessExit.h"
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 
 namespace platform::script {

@@ -25,7 +25,7 @@
 #include <variant>
 
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/hosts/headless/Script.h"
 
 namespace platform::script {

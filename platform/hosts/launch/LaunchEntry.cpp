@@ -1,6 +1,6 @@
 // The launch library's only content: before main, glibc passes every
 // function in .init_array the program's argc, argv and envp.
-#include "platform/hosts/Launch.h"
+#include "platform/hosts/launch/Launch.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Types.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 
 namespace platform::host {
 

@@ -24,7 +24,7 @@
 #include "platform/hosts/sdl/X11Errors.h"
 #include "platform/hosts/sdl/X11Window.h"
 #include "platform/quickdraw/Cursor.h"
-#include "platform/sound/SdlAudio.h"
+#include "platform/hosts/sdl/SdlAudio.h"
 
 namespace platform::host {
 

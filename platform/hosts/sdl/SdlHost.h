@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/hosts/sdl/ScreenScaler.h"
 #include "platform/sound/AudioOutput.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/Movies.h"
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 #include "platform/movies/objects/MovieBox.h"
 #include "platform/movies/editing/TrackEdits.h"
 

@@ -1,5 +1,5 @@
 // launch(): the platform's side of the process start.
-#include "platform/hosts/Launch.h"
+#include "platform/hosts/launch/Launch.h"
 #include "platform/appleevents/Delivery.h"
 #include "platform/hosts/ScreenBridge.h"
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/events/EventsInternal.h"
-#include "platform/hosts/LaunchOptions.h"
+#include "platform/hostapi/LaunchOptions.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 #include "platform/hosts/headless/ScriptRunner.h"
 

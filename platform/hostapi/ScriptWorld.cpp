@@ -1,4 +1,4 @@
-#include "platform/hosts/ScriptWorld.h"
+#include "platform/hostapi/ScriptWorld.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 // Parsing the launch command line; kept apart from the launch entry so it
 // can be tested in-process.
-#include "platform/hosts/LaunchOptions.h"
+#include "platform/hostapi/LaunchOptions.h"
 
 #include <cctype>
 #include <cerrno>

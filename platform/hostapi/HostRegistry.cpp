@@ -11,9 +11,9 @@
 #include <cstdlib>
 
 #include "platform/core/Environment.h"
-#include "platform/hosts/Host.h"
-#include "platform/hosts/LaunchOptions.h"
-#include "platform/hosts/Launch.h"
+#include "platform/hostapi/Host.h"
+#include "platform/hostapi/LaunchOptions.h"
+#include "platform/hosts/launch/Launch.h"
 #include "platform/hosts/headless/HeadlessHost.h"
 #include "platform/hosts/headless/ScriptRunner.h"
 #include "platform/hosts/sdl/SdlHost.h"

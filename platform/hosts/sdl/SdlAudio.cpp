@@ -1,4 +1,4 @@
-#include "platform/sound/SdlAudio.h"
+#include "platform/hosts/sdl/SdlAudio.h"
 
 #include <algorithm>
 #include <chrono>

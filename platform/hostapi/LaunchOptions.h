@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosts/Host.h"
+#include "platform/hostapi/Host.h"
 
 namespace platform::host {
 
