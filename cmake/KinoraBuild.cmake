@@ -66,13 +66,14 @@ function(kinora_test)
     PROPERTIES LABELS ${T_LABEL} TIMEOUT ${KINORA_TEST_TIMEOUT} ${T_PROPERTIES})
 endfunction()
 
-# kinora_fuzz(NAME <name> SOURCES <files...> [LIBS <libs...>])
-# A libFuzzer target; the saved corpus in fuzz/corpus/<name> is replayed as a CTest test.
+# kinora_fuzz(NAME <name> SOURCES <files...> LIBS <libs...>)
+# A libFuzzer target linking only the libraries it names; the saved corpus
+# in fuzz/corpus/<name> is replayed as a CTest test.
 function(kinora_fuzz)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${F_NAME} ${F_SOURCES})
   set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
-  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS} kplatform kinora_options)
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS} kinora_options)
   target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${F_NAME})
@@ -80,4 +81,44 @@ function(kinora_fuzz)
     COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${F_NAME}> -DCORPUS=${corpus}
             -P ${PROJECT_SOURCE_DIR}/cmake/ReplayCorpus.cmake)
   set_tests_properties(fuzz-replay-${F_NAME} PROPERTIES LABELS fuzz TIMEOUT ${KINORA_TEST_TIMEOUT})
+endfunction()
+
+# kinora_manager(NAME <target> [OBJECT] SOURCES <files...>
+#                [PUBLIC <libraries...>] [PRIVATE <libraries...>])
+# A platform library made of the folder it is declared in (with the folders
+# below it that declare nothing of their own). Its dependencies on other
+# platform libraries are recorded: kinora_write_layers() writes them out for
+# the layering test, which holds every #include "platform/..." to them.
+function(kinora_manager)
+  cmake_parse_arguments(M "OBJECT" "NAME" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  if(M_OBJECT)
+    add_library(${M_NAME} OBJECT ${M_SOURCES})
+  else()
+    add_library(${M_NAME} STATIC ${M_SOURCES})
+  endif()
+  target_link_libraries(${M_NAME} PUBLIC kinora_options ${M_PUBLIC} PRIVATE ${M_PRIVATE})
+  file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}/platform" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set_property(GLOBAL APPEND PROPERTY KINORA_MANAGERS ${M_NAME})
+  set_property(GLOBAL PROPERTY KINORA_MANAGER_FOLDER_${M_NAME} "${folder}")
+  set_property(GLOBAL PROPERTY KINORA_MANAGER_DEPENDS_${M_NAME} ${M_PUBLIC} ${M_PRIVATE})
+endfunction()
+
+# Writes <build>/platform-layers.txt, one line per platform library:
+#   <library> <folder> <platform libraries it depends on...>
+function(kinora_write_layers)
+  get_property(managers GLOBAL PROPERTY KINORA_MANAGERS)
+  set(text "# library folder dependencies... (written by CMake for the layering test)\n")
+  foreach(m ${managers})
+    get_property(folder GLOBAL PROPERTY KINORA_MANAGER_FOLDER_${m})
+    get_property(depends GLOBAL PROPERTY KINORA_MANAGER_DEPENDS_${m})
+    set(line "${m} ${folder}")
+    foreach(d ${depends})
+      if(d IN_LIST managers)
+        string(APPEND line " ${d}")
+      endif()
+    endforeach()
+    string(APPEND text "${line}\n")
+  endforeach()
+  file(WRITE "${CMAKE_BINARY_DIR}/platform-layers.txt.new" "${text}")
+  configure_file("${CMAKE_BINARY_DIR}/platform-layers.txt.new" "${CMAKE_BINARY_DIR}/platform-layers.txt" COPYONLY)
 endfunction()

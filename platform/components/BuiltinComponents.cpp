@@ -1,15 +1,28 @@
 // The platform's own components, registered the first time the registry is
-// used: the importers, then the image codecs. The codecs are registered so
-// that searches find them; their work is done by platform/codecs, which the
-// image compression calls reach directly, so an opened codec instance
-// answers no calls of its own.
+// used: the providers' (the importers), then the image codecs. The codecs
+// are registered so that searches find them; their work is done by
+// platform/codecs, which the image compression calls reach directly, so an
+// opened codec instance answers no calls of its own.
 #include "platform/components/ComponentRegistry.h"
-#include "platform/importers/ImporterComponents.h"
+
+#include <vector>
 
 namespace platform::components {
 namespace {
 
 class CodecInstance final : public Instance {};
+
+struct Providers {
+    std::vector<Provider> first_use;
+    std::vector<Provider> enter_movies;
+    bool first_use_ran = false;
+};
+
+// Filled before main (the program's entry objects), so made on first use.
+Providers& providers() {
+    static Providers p;
+    return p;
+}
 
 void register_codecs() {
     struct Codec {
@@ -32,8 +45,26 @@ void register_codecs() {
 
 }  // namespace
 
+void add_component_provider(ProvideWhen when, Provider provider) {
+    if (!provider) return;
+    Providers& p = providers();
+    if (when == ProvideWhen::EnterMovies) {
+        p.enter_movies.push_back(provider);
+    } else if (p.first_use_ran) {
+        provider();   // the registry is in use already: in now, after the others
+    } else {
+        p.first_use.push_back(provider);
+    }
+}
+
+void movie_toolbox_entered() {
+    for (Provider provider : providers().enter_movies) provider();
+}
+
 void register_builtin_components() {
-    importers::register_importer_components();
+    Providers& p = providers();
+    p.first_use_ran = true;
+    for (Provider provider : p.first_use) provider();
     register_codecs();
 }
 

@@ -12,8 +12,11 @@
 //           canMovieImportInPlace; the extension ones also ...IsFileExtension)
 //   'imdc'  rle  raw      'imco'  rle  raw
 //
-// Other managers add theirs with register_component(): the movie
-// controller registers 'play' when the movie toolbox starts (EnterMovies),
+// The registry knows none of the managers that provide components: each
+// hands it a provider (add_component_provider) before main, and the
+// registry calls it when its time comes. The importers provide theirs on
+// first use; the movie controller registers 'play' when the movie toolbox
+// starts (EnterMovies),
 //
 //   components::register_component({
 //       {MovieControllerComponentType, 'play', components::kManufacturer, 0, 0},
@@ -101,6 +104,16 @@ std::unique_ptr<Instance> release_instance(ComponentInstance instance);
 // Whether a description matches a search (0 = any for type, subtype and
 // manufacturer; flags compared through the search's mask).
 bool matches(const ComponentDescription& have, const ComponentDescription& looking);
+
+// When a provider registers its components: once, on the registry's first
+// use (before the codecs, in the order the providers were added), or each
+// time the movie toolbox starts.
+enum class ProvideWhen { FirstUse, EnterMovies };
+using Provider = void (*)();
+void add_component_provider(ProvideWhen when, Provider provider);
+
+// EnterMovies: runs the providers that register at the movie toolbox's start.
+void movie_toolbox_entered();
 
 // The platform's built-in components (BuiltinComponents.cpp); called once
 // by the registry when it is first used.

@@ -1,28 +1,21 @@
-// The process's host: chosen on first use from the launch options.
-//
-//   launched with --headless, or no display   headless (virtual clock with
-//                                             a script, real time without)
-//   launched otherwise                        SDL, falling back to headless
-//                                             with a one-line notice
-//   not launched (unit tests)                 headless, virtual clock
-//
-// A script given at launch starts running as soon as the host exists.
+// The process's host: chosen on first use from the launch options, among
+// the hosts the program linked (HostRegistry.h).
+#include "platform/hostapi/HostRegistry.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/core/Environment.h"
-#include "platform/hostapi/Host.h"
 #include "platform/hostapi/LaunchOptions.h"
-#include "platform/hosts/launch/Launch.h"
-#include "platform/hosts/headless/HeadlessHost.h"
-#include "platform/hosts/headless/ScriptRunner.h"
-#include "platform/hosts/sdl/SdlHost.h"
 
 namespace platform::host {
 namespace {
 
 struct Registry {
     std::unique_ptr<Host> host;
+    HeadlessHostMaker headless = nullptr;
+    WindowHostMaker window = nullptr;
+    HostStarted started = nullptr;
 };
 
 Registry& registry() {
@@ -30,24 +23,35 @@ Registry& registry() {
     return r;
 }
 
+std::unique_ptr<Host> make_headless(bool virtualClock) {
+    HeadlessHostMaker maker = registry().headless;
+    if (!maker) {
+        // A program built from platform libraries without the platform's
+        // entry: a build mistake, not something a user can cause.
+        std::fprintf(stderr, "kinora: this program was linked without a host (link kplatform)\n");
+        std::abort();
+    }
+    return maker(virtualClock);
+}
+
 std::unique_ptr<Host> choose_host() {
-    if (!launched()) return std::make_unique<HeadlessHost>(HeadlessHost::Clock::Virtual);
+    if (!launched()) return make_headless(true);
     const LaunchOptions& o = launch_options();
-    auto headless = [&] {
-        return std::make_unique<HeadlessHost>(o.script ? HeadlessHost::Clock::Virtual
-                                                       : HeadlessHost::Clock::RealTime);
-    };
-    if (o.headless) return headless();
+    const bool scripted = o.script.has_value();
+    if (o.headless) return make_headless(scripted);
     if (!env::get("DISPLAY") && !env::get("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "kinora: no display ($DISPLAY and $WAYLAND_DISPLAY are unset); running headless\n");
-        return headless();
+        return make_headless(scripted);
     }
-    auto sdl = SdlHost::create();
-    if (!sdl) {
-        std::fprintf(stderr, "kinora: cannot open the display (%s); running headless\n", SDL_GetError());
-        return headless();
+    WindowHostMaker window = registry().window;
+    if (!window) {
+        std::fprintf(stderr, "kinora: this program cannot show a window (it has no window host); running headless\n");
+        return make_headless(scripted);
     }
-    return std::move(*sdl);
+    std::string whyNot;
+    if (auto host = window(whyNot)) return host;
+    std::fprintf(stderr, "kinora: cannot open the display (%s); running headless\n", whyNot.c_str());
+    return make_headless(scripted);
 }
 
 }  // namespace
@@ -56,7 +60,7 @@ Host& current() {
     Registry& r = registry();
     if (!r.host) {
         r.host = choose_host();
-        if (auto script = take_launch_script()) script::ScriptRunner::start(std::move(*script), *r.host);
+        if (r.started) r.started(*r.host);
     }
     return *r.host;
 }
@@ -66,5 +70,9 @@ bool exists() { return registry().host != nullptr; }
 ScreenSize default_screen_size() { return launch_options().screen; }
 
 void install_for_testing(std::unique_ptr<Host> host) { registry().host = std::move(host); }
+
+void set_headless_host_maker(HeadlessHostMaker maker) { registry().headless = maker; }
+void set_window_host_maker(WindowHostMaker maker) { registry().window = maker; }
+void set_host_started(HostStarted started) { registry().started = started; }
 
 }  // namespace platform::host

@@ -115,6 +115,13 @@ LaunchParse parse_launch_options(std::span<const char* const> args) {
 const LaunchOptions& launch_options() { return stored(); }
 void set_launch_options(const LaunchOptions& options) { stored() = options; }
 
+namespace {
+bool g_launched = false;
+}
+
+bool launched() { return g_launched; }
+void set_launched() { g_launched = true; }
+
 std::optional<double> effective_timeout(const LaunchOptions& options) {
     if (options.timeout_seconds) return options.timeout_seconds;
     if (options.script) return 60.0;

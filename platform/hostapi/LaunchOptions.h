@@ -40,6 +40,11 @@ const char* launch_usage();
 const LaunchOptions& launch_options();
 void set_launch_options(const LaunchOptions& options);
 
+// Whether the launch library read the command line (a program without it,
+// such as a unit test, is not launched whatever options it sets).
+bool launched();
+void set_launched();
+
 // The wall-clock limit in force: --timeout, else 60 s with a script, else none.
 std::optional<double> effective_timeout(const LaunchOptions& options);
 

@@ -5,17 +5,18 @@
 // application never sees an update event for it) and presented at once,
 // since no event loop runs during the operation. Disposing of it uncovers
 // the windows behind, which the application redraws as usual.
+#include "platform/progresswindow/ProgressWindow.h"
+
 #include <cstring>
 #include <string>
 
 #include "platform/Movies.h"
 #include "platform/Windows.h"
 #include "platform/events/EventsInternal.h"
-#include "platform/movies/progress/DefaultProgress.h"
 #include "platform/quickdraw/Screen.h"
 #include "platform/windows/WindowManager.h"
 
-namespace platform::movies {
+namespace platform::progress {
 
 namespace {
 
@@ -32,7 +33,7 @@ std::string title_for(SInt16 operation) {
     }
 }
 
-class ProgressWindow final : public ProgressDisplay {
+class ProgressWindow final : public movies::ProgressDisplay {
 public:
     explicit ProgressWindow(SInt16 operation) {
         Rect desk = windows::WindowManager::get().desktop_rect();
@@ -89,10 +90,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ProgressDisplay> make_progress_window(SInt16 operation) {
+std::unique_ptr<movies::ProgressDisplay> make_progress_window(SInt16 operation) {
     // Only where there is a screen to show it on.
     if (!quickdraw::screen_exists()) return nullptr;
     return std::make_unique<ProgressWindow>(operation);
 }
 
-}  // namespace platform::movies
+}  // namespace platform::progress

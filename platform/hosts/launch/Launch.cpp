@@ -20,7 +20,6 @@ namespace platform::host {
 namespace {
 
 struct LaunchState {
-    bool launched = false;
     std::optional<script::Script> script;
 };
 
@@ -59,7 +58,7 @@ void launch(int argc, char** argv) {
         state().script = std::move(result.script);
     }
     set_launch_options(o);
-    state().launched = true;
+    set_launched();
     if (auto attached = attach_screen(); !attached) {
         std::fprintf(stderr, "kinora: %s\n", attached.error().message);
         std::exit(1);
@@ -71,8 +70,6 @@ void launch(int argc, char** argv) {
     appleevents::start_for_launch();
     if (auto seconds = effective_timeout(o)) start_watchdog(*seconds);
 }
-
-bool launched() { return state().launched; }
 
 std::optional<script::Script> take_launch_script() {
     auto s = std::move(state().script);

@@ -17,9 +17,6 @@ namespace platform::host {
 // wall-clock watchdog when a timeout is in force.
 void launch(int argc, char** argv);
 
-// Whether launch() ran (the launch library is linked in).
-bool launched();
-
 // The parsed script, handed over once to the runner.
 std::optional<script::Script> take_launch_script();
 

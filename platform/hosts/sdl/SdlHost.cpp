@@ -21,10 +21,10 @@
 #include "platform/events/KeyCodes.h"
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/Screenshot.h"
+#include "platform/hosts/sdl/SdlAudio.h"
 #include "platform/hosts/sdl/X11Errors.h"
 #include "platform/hosts/sdl/X11Window.h"
 #include "platform/quickdraw/Cursor.h"
-#include "platform/hosts/sdl/SdlAudio.h"
 
 namespace platform::host {
 

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "platform/components/ComponentRegistry.h"
 #include "platform/components/MovieToolboxGestalt.h"
 #include "platform/core/Environment.h"
-#include "platform/controller/Controller.h"
 
 namespace platform::movies {
 
@@ -20,7 +20,7 @@ OSErr enter_movies() {
         if (*end == '\0' && code != 0 && code >= -32768 && code <= 32767) return OSErr(code);
     }
     if (!g_entered) components::register_movie_toolbox_gestalt();
-    controller::register_controller_component();
+    components::movie_toolbox_entered();
     g_entered = true;
     return noErr;
 }

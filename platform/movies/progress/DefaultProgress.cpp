@@ -24,16 +24,27 @@ State& state() {
     return s;
 }
 
-ProgressDisplayFactory& factory() {
-    static ProgressDisplayFactory f = make_progress_window;
+ProgressDisplayFactory& platform_display() {
+    static ProgressDisplayFactory f;
     return f;
+}
+
+// The display a test installed, else the platform's.
+ProgressDisplayFactory& installed() {
+    static ProgressDisplayFactory f;
+    return f;
+}
+
+std::unique_ptr<ProgressDisplay> make_display(SInt16 operation) {
+    const ProgressDisplayFactory& f = installed() ? installed() : platform_display();
+    return f ? f(operation) : nullptr;
 }
 
 }  // namespace
 
-void set_progress_display_factory(ProgressDisplayFactory f) {
-    factory() = f ? std::move(f) : ProgressDisplayFactory(make_progress_window);
-}
+void set_progress_display_factory(ProgressDisplayFactory f) { installed() = std::move(f); }
+
+void set_platform_progress_display(ProgressDisplayFactory f) { platform_display() = std::move(f); }
 
 void set_progress_delay(std::chrono::milliseconds delay) { g_show_after = delay; }
 
@@ -50,7 +61,7 @@ OSErr default_movie_progress(::Movie, SInt16 message, SInt16 operation, Fixed pe
     case movieProgressUpdatePercent:
         if (!s.running) break;
         if (!s.display && !s.declined && std::chrono::steady_clock::now() - s.started >= g_show_after) {
-            s.display = factory()(operation);
+            s.display = make_display(operation);
             s.declined = !s.display;   // no screen: do not ask again
         }
         if (s.display) s.display->show(percent);

@@ -2,8 +2,9 @@
 //
 // The default progress procedure decides when to show progress (after
 // about half a second) and passes the share done to a display: the
-// progress window (ProgressWindow.cpp), or whatever a test installs in its
-// place. Without a screen nothing is shown.
+// progress window, which the side that draws windows installs
+// (platform/progresswindow), or whatever a test installs in its place.
+// Without a screen, or with no window installed, nothing is shown.
 #pragma once
 
 #include <chrono>
@@ -23,11 +24,12 @@ public:
 
 // Makes the display for an operation; null for none.
 using ProgressDisplayFactory = std::function<std::unique_ptr<ProgressDisplay>(SInt16 operation)>;
-// nullptr puts the progress window back.
+// nullptr puts the platform's display (the progress window) back.
 void set_progress_display_factory(ProgressDisplayFactory factory);
 
-// The progress window, on the screen when there is one.
-std::unique_ptr<ProgressDisplay> make_progress_window(SInt16 operation);
+// The platform's display, installed before main by the side that draws
+// windows.
+void set_platform_progress_display(ProgressDisplayFactory factory);
 
 // Whether a progress display is up now (tests).
 bool default_progress_showing();

@@ -1,0 +1,235 @@
+// The platform's layering. Each folder of platform/ belongs to a library
+// whose dependencies CMake declares (kinora_manager, written out to
+// build/platform-layers.txt); every #include "platform/<folder>/..." must
+// name a folder whose library the including folder's library depends on,
+// and no folders include one another in a cycle. The public declarations
+// (platform/*.h) may be included from anywhere. Programs that only read
+// files carry no window system, and only programs that link the SDL host
+// can show a window.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/hostapi/HostRegistry.h"
+#include "platform/hostapi/LaunchOptions.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Layers {
+    std::map<std::string, std::string> folder_of;             // library -> folder
+    std::map<std::string, std::set<std::string>> depends;     // library -> libraries
+};
+
+// "<library> <folder> <dependency>..." a line; '#' starts a comment line.
+Layers parse_layers(std::istream& in) {
+    Layers layers;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        std::string library, folder, dep;
+        words >> library >> folder;
+        layers.folder_of[library] = folder;
+        auto& deps = layers.depends[library];
+        while (words >> dep) deps.insert(dep);
+    }
+    return layers;
+}
+
+struct Include {
+    std::string file;     // relative to platform/
+    std::string header;   // as written after "platform/"
+};
+
+// The declared folder a path lies in (the deepest one); "" for the public
+// declarations at the top, "?" for a folder no library declares.
+std::string owner(const Layers& layers, const std::string& path) {
+    if (path.find('/') == std::string::npos) return "";
+    std::string best = "?";
+    for (const auto& [library, folder] : layers.folder_of) {
+        if (path.compare(0, folder.size() + 1, folder + "/") == 0 && (best == "?" || folder.size() > best.size()))
+            best = folder;
+    }
+    return best;
+}
+
+// Every include that the declared dependencies do not allow, and every
+// cycle among the folders' includes.
+std::vector<std::string> check(const Layers& layers, const std::vector<Include>& includes) {
+    std::vector<std::string> problems;
+    std::map<std::string, std::set<std::string>> libraries_in;   // folder -> libraries
+    for (const auto& [library, folder] : layers.folder_of) libraries_in[folder].insert(library);
+    auto may_use = [&](const std::string& from, const std::string& to) {
+        for (const std::string& user : libraries_in[from]) {
+            auto deps = layers.depends.find(user);
+            for (const std::string& used : libraries_in[to])
+                if (deps != layers.depends.end() && deps->second.count(used)) return true;
+        }
+        return false;
+    };
+
+    std::map<std::string, std::set<std::string>> graph;
+    for (const Include& inc : includes) {
+        const std::string from = owner(layers, inc.file), to = owner(layers, inc.header);
+        if (from == "?") {
+            problems.push_back(inc.file + " is in a folder that belongs to no platform library");
+            continue;
+        }
+        if (to == "" || from == to) continue;
+        if (to == "?") {
+            problems.push_back(inc.file + " includes platform/" + inc.header + ", which belongs to no platform library");
+            continue;
+        }
+        graph[from].insert(to);
+        if (from != "" && !may_use(from, to))
+            problems.push_back(inc.file + " includes platform/" + inc.header + ", but the library of " + from +
+                               "/ does not depend on the library of " + to + "/");
+    }
+
+    std::map<std::string, int> state;   // 1: on the path, 2: done
+    std::vector<std::string> path;
+    std::function<void(const std::string&)> visit = [&](const std::string& folder) {
+        state[folder] = 1;
+        path.push_back(folder);
+        for (const std::string& next : graph[folder]) {
+            if (state[next] == 1) {
+                std::string cycle;
+                for (auto it = std::find(path.begin(), path.end(), next); it != path.end(); ++it) cycle += *it + " -> ";
+                problems.push_back("include cycle: " + cycle + next);
+            } else if (state[next] == 0) {
+                visit(next);
+            }
+        }
+        path.pop_back();
+        state[folder] = 2;
+    };
+    for (const auto& [folder, targets] : graph)
+        if (state[folder] == 0) visit(folder);
+    return problems;
+}
+
+std::vector<Include> scan_platform(const fs::path& root) {
+    const std::regex include(R"re(^\s*#\s*include\s*"platform/([^"]+)")re");
+    std::vector<Include> includes;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
+        const std::string file = fs::relative(entry.path(), root).generic_string();
+        std::ifstream in(entry.path());
+        std::string line;
+        std::smatch m;
+        while (std::getline(in, line))
+            if (std::regex_search(line, m, include)) includes.push_back({file, m[1]});
+    }
+    return includes;
+}
+
+struct Ran {
+    int status = -1;
+    std::string output;
+};
+
+Ran run(const std::string& command) {
+    Ran r;
+    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p) return r;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.output.append(buffer, n);
+    const int rc = pclose(p);
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return r;
+}
+
+TEST(Layering, TheCheckerFindsUndeclaredIncludesCyclesAndStrayFolders) {
+    std::istringstream text(
+        "# comment\n"
+        "klow low\n"
+        "kformat movies/format klow\n"
+        "kmovies movies klow kformat\n"
+        "kentry movies kmovies\n"          // a second library in the same folder
+        "ka a kb\n"
+        "kb b ka\n");
+    const Layers layers = parse_layers(text);
+    const struct {
+        std::vector<Include> includes;
+        std::vector<std::string> problems;
+    } cases[] = {
+        {{{"movies/X.cpp", "low/L.h"}, {"movies/playback/P.cpp", "movies/format/F.h"}, {"low/L.cpp", "Types.h"},
+          {"movies/playback/P.h", "movies/M.h"}},
+         {}},
+        {{{"low/L.cpp", "movies/M.h"}},
+         {"low/L.cpp includes platform/movies/M.h, but the library of low/ does not depend on the library of movies/"}},
+        {{{"movies/format/F.cpp", "movies/playback/P.h"}},
+         {"movies/format/F.cpp includes platform/movies/playback/P.h, but the library of movies/format/ does not "
+          "depend on the library of movies/"}},
+        {{{"a/A.cpp", "b/B.h"}, {"b/B.cpp", "a/A.h"}}, {"include cycle: a -> b -> a"}},
+        {{{"stray/S.cpp", "low/L.h"}, {"low/L.cpp", "gone/G.h"}},
+         {"stray/S.cpp is in a folder that belongs to no platform library",
+          "low/L.cpp includes platform/gone/G.h, which belongs to no platform library"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(check(layers, c.includes), c.problems);
+}
+
+TEST(Layering, PlatformIncludesFollowTheDeclaredLibraries) {
+    std::ifstream file(KINORA_BUILD_DIR "/platform-layers.txt");
+    ASSERT_TRUE(file) << "CMake writes platform-layers.txt when it configures";
+    const Layers layers = parse_layers(file);
+    ASSERT_GT(layers.folder_of.size(), 20u);
+    const std::vector<Include> includes = scan_platform(KINORA_SOURCE_DIR "/platform");
+    ASSERT_GT(includes.size(), 500u);
+    std::string report;
+    for (const std::string& problem : check(layers, includes)) report += "\n  " + problem;
+    EXPECT_TRUE(report.empty()) << report;
+}
+
+TEST(Layering, OnlyProgramsThatShowWindowsCarryTheWindowSystem) {
+    for (const char* tool : {"rescompile", "movdump"}) {
+        const Ran r = run(std::string("ldd '" KINORA_BUILD_DIR "/") + tool + "'");
+        ASSERT_EQ(r.status, 0) << r.output;
+        EXPECT_EQ(r.output.find("libSDL"), std::string::npos) << tool << ":\n" << r.output;
+        EXPECT_EQ(r.output.find("libX11"), std::string::npos) << tool << ":\n" << r.output;
+    }
+    const Ran app = run("ldd '" KINORA_BUILD_DIR "/kinora'");
+    EXPECT_NE(app.output.find("libSDL2"), std::string::npos) << app.output;
+
+    // Asked for a window (a display named, no --headless), the application
+    // tries its window host; a launched program without one (this test
+    // program) says so and runs headless.
+    EXPECT_EXIT(
+        {
+            setenv("DISPLAY", ":4093", 1);
+            unsetenv("WAYLAND_DISPLAY");
+            platform::host::set_launched();
+            platform::host::install_for_testing(nullptr);
+            std::exit(platform::host::current().is_headless() ? 0 : 3);
+        },
+        testing::ExitedWithCode(0), "kinora: this program cannot show a window \\(it has no window host\\); running headless");
+
+    const fs::path dir = fs::temp_directory_path() / ("kinora-layers-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "empty.kscript") << "# nothing\n";
+    const Ran kinora = run("cd '" + dir.string() + "' && env -u WAYLAND_DISPLAY DISPLAY=:4093 SDL_VIDEODRIVER=x11 '" +
+                           KINORA_BUILD_DIR "/kinora' --script empty.kscript");
+    EXPECT_EQ(kinora.status, 0) << kinora.output;
+    EXPECT_NE(kinora.output.find("kinora: cannot open the display ("), std::string::npos) << kinora.output;
+    fs::remove_all(dir);
+}
+
+}  // namespace
