@@ -36,7 +36,12 @@ set(KINORA_TEST_PCH_HEADERS
 
 function(kinora_test_options target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_link_libraries(${target} PRIVATE ktestsupport kplatform kinora_options GTest::gtest GTest::gtest_main)
+  # The platform's libraries are named, not only reached through kplatform,
+  # so that they come before GoogleTest on the link line: an archive after
+  # it would be searched for the library templates GoogleTest uses and could
+  # bring in managers (and their start-up registrations) the test never uses.
+  target_link_libraries(${target} PRIVATE ktestsupport kplatform ${KINORA_PLATFORM_LIBRARIES} kinora_options
+    GTest::gtest GTest::gtest_main)
   target_compile_definitions(${target} PRIVATE
     KINORA_BUILD_DIR="${CMAKE_BINARY_DIR}"
     KINORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
