@@ -71,13 +71,17 @@ function(kinora_test)
     PROPERTIES LABELS ${T_LABEL} TIMEOUT ${KINORA_TEST_TIMEOUT} ${T_PROPERTIES})
 endfunction()
 
-# kinora_fuzz(NAME <name> SOURCES <files...> LIBS <libs...>)
-# A libFuzzer target linking only the libraries it names; the saved corpus
-# in fuzz/corpus/<name> is replayed as a CTest test.
+# kinora_fuzz(NAME <name> SOURCES <files...> [LIBS <libs...>])
+# A libFuzzer target linking the libraries it names (the whole platform,
+# kplatform, when it names none); the saved corpus in fuzz/corpus/<name> is
+# replayed as a CTest test.
 function(kinora_fuzz)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${F_NAME} ${F_SOURCES})
   set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  if(NOT F_LIBS)
+    set(F_LIBS kplatform)
+  endif()
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS} kinora_options)
   target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)

@@ -44,7 +44,7 @@ public:
     Result<void> save_screenshot(const std::string& path) override;
 
     // SDL's default audio device, or its dummy driver when there is none
-    // (platform/sound/SdlAudio.h); made on first use.
+    // (SdlAudio.h); made on first use.
     AudioOutput* audio() override;
 
     // What the window shows now, read back from its surface, as a PNG of
