@@ -54,15 +54,17 @@ function(kinora_test_options target)
 endfunction()
 
 # kinora_test(NAME <name> LABEL <area> SOURCES <files...> [LIBS <libs...>]
-#             [PROPERTIES <ctest properties...>])
+#             [PROPERTIES <ctest properties...>] [NO_PCH])
 # One GoogleTest executable; each TEST becomes a CTest test carrying the area
-# label, the time limit and any further properties given.
+# label, the time limit and any further properties given. NO_PCH: its
+# libraries add compile flags (SDL's), so it cannot reuse the shared
+# precompiled headers.
 function(kinora_test)
-  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "NO_PCH" "NAME;LABEL" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS})
   kinora_test_options(${T_NAME})
-  if(KINORA_TEST_PCH)
+  if(KINORA_TEST_PCH AND NOT T_NO_PCH)
     target_precompile_headers(${T_NAME} REUSE_FROM kinora_test_pch)
   endif()
   gtest_discover_tests(${T_NAME}
