@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -17,14 +18,25 @@
 
 namespace {
 
+// A folder of this process's own in memory when there is /dev/shm, removed
+// when the fuzzer exits.
 std::string folder() {
-    static std::string f = [] {
-        std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-        std::string d = base + "/kinora-mtb-fuzz-" + std::to_string(getpid());
-        std::filesystem::create_directories(d);
-        return d;
+    // Never destroyed, so the exit handler can still read it.
+    static const std::string* f = [] {
+        std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+        auto* path = new std::string(base + "/kinora-mtb-fuzz-XXXXXX");
+        if (!mkdtemp(path->data())) std::abort();
+        return path;
     }();
-    return f;
+    static const bool removed_at_exit = [] {
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(*f, ec);
+        });
+        return true;
+    }();
+    (void)removed_at_exit;
+    return *f;
 }
 
 FSSpec spec_for(const std::string& path) {
