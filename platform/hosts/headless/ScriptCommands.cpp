@@ -9,6 +9,7 @@
 #include "platform/hostapi/ScriptWorld.h"
 #include "platform/hosts/headless/ScriptMessages.h"
 #include "platform/hosts/headless/ScriptRunner.h"
+#include "platform/quickdraw/kit/Rects.h"
 
 namespace platform::script {
 namespace {
@@ -17,11 +18,7 @@ using host::InputEvent;
 using host::InputKind;
 namespace keys = platform::events::keys;
 
-Point center(const Rect& r) { return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)}; }
-
-bool empty_rect(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-bool contains(const Rect& r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
+Point center(const Rect& r) { return Point{SInt16(kit::centre_v(r)), SInt16(kit::centre_h(r))}; }
 
 Point to_point(XY p) { return Point{p.y, p.x}; }
 
@@ -169,7 +166,7 @@ struct ScriptRunner::Actor {
         host::ScreenSize s = r.host_.screen_size();
         Point corner{SInt16(s.height - 1), SInt16(s.width - 1)};
         for (const MenuItemView& i : items)
-            if (contains(i.bounds, corner)) corner.h = 0;
+            if (kit::contains(i.bounds, corner)) corner.h = 0;
         r.point_at(corner, 0);
         return StepResult::Delivered;
     }
@@ -312,7 +309,7 @@ struct ScriptRunner::Actor {
             return !i.text.empty() && item_text_matches(i.text, item);
         });
         if (found == items.end()) r.fail(msg::fill(msg::kNoMenuItem, {item, menu}));
-        if (!empty_rect(found->bounds)) return &*found;
+        if (!kit::is_empty(found->bounds)) return &*found;
         UInt64 give_up = r.deadline_after(kMenuOpenMs);
         if (r.host_.now_ms() >= give_up) r.fail(msg::fill(msg::kMenuDidNotOpen, {menu}));
         r.pending_until(give_up);
