@@ -41,11 +41,12 @@ Result<MovieDestination> check_destination(const FSSpec& spec, SInt32 create_fla
     if (!(UInt32(create_flags) & createMovieFileDeleteCurFile)) return fail(dupFNErr, "the file exists");
     d.mode = st.st_mode & 07777;
     if (!TRY(files::is_open_for_writing(d.path))) return d;
-    const FileIdentity dest{st.st_dev, st.st_ino};
-    const bool ours = own_writer && own_writer->access() != files::Access::Read &&
-                      identity_of(*own_writer).ok() && *identity_of(*own_writer) == dest;
-    if (!ours) return fail(opWrErr, "the file is open for writing");
-    return d;
+    // Only a movie flattened onto its own file may replace a file open for writing.
+    if (own_writer && own_writer->access() != files::Access::Read) {
+        auto own = identity_of(*own_writer);
+        if (own.ok() && *own == FileIdentity{st.st_dev, st.st_ino}) return d;
+    }
+    return fail(opWrErr, "the file is open for writing");
 }
 
 Result<void> mark_as_movie_file(const std::string& path, OSType creator) {
