@@ -2,6 +2,7 @@
 // Manager as high-level events, dispatched by AEProcessAppleEvent.
 #include "platform/appleevents/Delivery.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/Events.h"
@@ -60,6 +61,13 @@ void start_for_launch() {
     // The host window's close box, SIGINT/SIGTERM, "Quit Kinora" and the end
     // of a script all arrive as the quit Apple event.
     events::set_quit_handler([](events::QuitSource) { send_built(make_quit_event()); });
+    // Files dropped on the host window or sent by another Kinora open as
+    // they would from the command line.
+    events::set_documents_handler([](const std::vector<std::string>& paths) {
+        std::vector<std::filesystem::path> files(paths.begin(), paths.end());
+        if (auto error = send_built(make_open_documents_event(files)))
+            std::fprintf(stderr, "kinora: %s\n", error->c_str());
+    });
     static ScriptSender sender;
     script::set_apple_event_sender(&sender);
 }

@@ -4,8 +4,9 @@
 // queue token; AEProcessAppleEvent takes the payload back and dispatches.
 // start_for_launch() is called once by the launch code of an application:
 // it posts 'oapp' (or 'odoc' with the documents named on the command line),
-// turns the platform's quit requests into 'quit', and lets headless scripts
-// send 'odoc'.
+// turns the platform's quit requests into 'quit' and its requests to open
+// documents (events::request_open_documents) into 'odoc', and lets headless
+// scripts send 'odoc'.
 #pragma once
 
 #include "platform/AppleEvents.h"

@@ -196,6 +196,7 @@ bool EventManager::wait_next(EventMask mask, EventRecord& out, UInt32 sleepTicks
     UInt64 deadline = (start / kPacingMs + 1) * kPacingMs;
     deadline = std::max(deadline, start + std::min<UInt64>(UInt64(sleepTicks) * 1000 / 60, kMaxSleepMs));
     for (;;) {
+        if (idle_task_) idle_task_();
         if (get(mask, true, out, FeedContext::EventRequest)) return true;
         if ((mask & osMask) && mouse_moved_out(mouseRgn)) {
             out = make(osEvt, uintptr_t(mouseMovedMessage) << 24);
@@ -333,6 +334,8 @@ void EventManager::reset() {
     screen_flush_ = nullptr;
     region_test_ = nullptr;
     feeder_ = nullptr;
+    documents_handler_ = nullptr;
+    idle_task_ = nullptr;
 }
 
 OSType high_level_event_id(const EventRecord& event) {

@@ -38,6 +38,9 @@ public:
     void set_screen_flush(std::function<void()> f) { screen_flush_ = std::move(f); }
     void set_region_test(std::function<bool(RgnHandle, Point)> f) { region_test_ = std::move(f); }
     void set_feeder(InputFeeder* f) { feeder_ = f; }
+    void set_documents_handler(DocumentsHandler h) { documents_handler_ = std::move(h); }
+    const DocumentsHandler& documents_handler() const { return documents_handler_; }
+    void set_idle_task(std::function<void()> f) { idle_task_ = std::move(f); }
     void deliver(const host::InputEvent& input);
 
     bool foreground() const { return foreground_; }
@@ -88,6 +91,8 @@ private:
     std::function<void()> screen_flush_;
     std::function<bool(RgnHandle, Point)> region_test_;
     InputFeeder* feeder_ = nullptr;
+    DocumentsHandler documents_handler_;
+    std::function<void()> idle_task_;
     bool signals_installed_ = false;
 };
 

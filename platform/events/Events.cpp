@@ -69,6 +69,14 @@ const char* quit_source_name(QuitSource source) {
 
 void set_quit_handler(QuitHandler handler) { EventManager::instance().set_quit_handler(std::move(handler)); }
 void request_quit(QuitSource source) { EventManager::instance().request_quit(source); }
+void set_documents_handler(DocumentsHandler handler) {
+    EventManager::instance().set_documents_handler(std::move(handler));
+}
+void request_open_documents(const std::vector<std::string>& paths) {
+    // A copy: the handler may replace itself.
+    if (DocumentsHandler handler = EventManager::instance().documents_handler()) handler(paths);
+}
+void set_idle_task(std::function<void()> task) { EventManager::instance().set_idle_task(std::move(task)); }
 void set_beep_flash(std::function<void()> flash) { EventManager::instance().set_beep_flash(std::move(flash)); }
 void set_screen_flush(std::function<void()> flush) { EventManager::instance().set_screen_flush(std::move(flush)); }
 void set_region_test(std::function<bool(RgnHandle, Point)> contains) {

@@ -14,11 +14,16 @@
 //   QuickDraw         set_screen_flush (present what was drawn before the
 //                     application waits), set_region_test (mouse regions).
 //   Script runner     set_input_feeder / deliver_input.
+//   Hosts, instance   request_open_documents (files dropped on the host
+//                     window, or sent by another Kinora), set_idle_task
+//                     (the instance socket, served while the application waits).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/Events.h"
 #include "platform/hostapi/Host.h"
@@ -88,6 +93,22 @@ void request_quit(QuitSource source);
 // first was picked up ends the process at once (status 128 + signal), so a
 // program that stopped asking for events can still be interrupted.
 void install_quit_signal_handlers();
+
+// ------------------------------------------------------------ documents from outside
+
+using DocumentsHandler = std::function<void(const std::vector<std::string>& paths)>;
+// The Apple Event Manager registers a handler that sends 'odoc'; an empty
+// function removes it.
+void set_documents_handler(DocumentsHandler handler);
+// "Open these files", from outside the application. Ignored when no
+// handler is registered (a program that takes no documents).
+void request_open_documents(const std::vector<std::string>& paths);
+
+// Runs at the start of every round of WaitNextEvent (so about every 10 ms
+// while the application is idle, and never while it is busy elsewhere). It
+// must not wait; what it posts is returned by that same call. An empty
+// function removes it.
+void set_idle_task(std::function<void()> task);
 
 // ------------------------------------------------------------ other hooks
 

@@ -104,6 +104,10 @@ public:
 
     virtual void beep() = 0;
 
+    // Brings the host window in front of the other programs' windows (and
+    // back from being minimised); nothing when there is no window.
+    virtual void raise() {}
+
     // Saves the screen pixels as a PNG of the screen's size.
     virtual Result<void> save_screenshot(const std::string& path) = 0;
 

@@ -53,7 +53,7 @@ bool parse_seconds(const std::string& text, double& out) {
 
 const char* launch_usage() {
     return "usage: kinora [--headless] [--script FILE] [--screen WxH] [--record-audio FILE.wav] "
-           "[--timeout SECONDS] [DOCUMENT...]";
+           "[--timeout SECONDS] [--new-instance] [DOCUMENT...]";
 }
 
 LaunchParse parse_launch_options(std::span<const char* const> args) {
@@ -85,9 +85,10 @@ LaunchParse parse_launch_options(std::span<const char* const> args) {
             value = args[++i];
             return true;
         };
-        if (name == "--headless" || name == "--help" || name == "-h") {
+        if (name == "--headless" || name == "--help" || name == "-h" || name == "--new-instance") {
             if (inline_value) return failure(name + " takes no value");
             if (name == "--headless") o.headless = true;
+            else if (name == "--new-instance") o.new_instance = true;
             else o.help = true;
         } else if (name == "--script") {
             if (!take_value() || value.empty()) return failure("--script needs a file");

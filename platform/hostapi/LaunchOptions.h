@@ -1,7 +1,7 @@
 // LaunchOptions.h — the command line of a Kinora program.
 //
 //   kinora [--headless] [--script FILE] [--screen WxH] [--record-audio FILE.wav]
-//          [--timeout SECONDS] [DOCUMENT...]
+//          [--timeout SECONDS] [--new-instance] [DOCUMENT...]
 //
 // The platform reads it before the application's main runs (the launch
 // library, kplatform_launch). Programs without that library (unit tests)
@@ -25,6 +25,7 @@ struct LaunchOptions {
     std::optional<double> timeout_seconds;    // wall clock; 60 with a script
     std::vector<std::string> documents;       // become 'odoc' (none: 'oapp')
     bool help = false;                        // --help: print usage, exit 0
+    bool new_instance = false;                // never hand the documents to a running Kinora
 };
 
 struct LaunchParse {

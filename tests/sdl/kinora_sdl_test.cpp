@@ -1,7 +1,15 @@
 // Kinora on a real X server: its window destroyed by another program (as
 // `xdotool windowclose` does) is a request to quit in a new window, so the
-// question about unsaved changes is still asked and answered.
+// question about unsaved changes is still asked and answered; a second
+// Kinora hands its documents to the first.
 #include "tests/sdl/sdl_test_util.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cstring>
+
+#include "platform/hosts/instance/InstanceMessage.h"
 
 using namespace sdltest;
 
@@ -57,4 +65,81 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
               std::string::npos)
         << read_file(err);
     EXPECT_NE(read_file(movie), before) << "the cleared movie was saved";
+}
+
+// One Kinora per session: a second `kinora FILE` hands FILE to the one
+// running and ends at once. What else arrives on its socket (too big, or
+// not a message of ours) opens nothing, and the running one goes on.
+TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
+    KINORA_REQUIRE_TOOL("Xvfb");
+    Xvfb x;
+    ASSERT_TRUE(x.start()) << "Xvfb did not start";
+    TempFolder folder("sdl-instance");
+    const fs::path dir = folder.path(), seen = dir / "seen.ppm", err = dir / "err.txt";
+    const fs::path socket = dir / "run" / "kinora" / ("instance-_" + x.display().substr(1));
+    const std::vector<std::string> env = {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + (dir / "run").string()};
+    std::ofstream(dir / "new.kscript") << "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n";
+    testsupport::RunOptions options;
+    options.cwd = dir;
+    options.unset = {"DISPLAY"};
+    ASSERT_EQ(testsupport::run_program({kKinora, "--headless", "--script", "new.kscript"}, options).status, 0);
+
+    auto capture = [&] {
+        EXPECT_EQ(drive(x.display(), "capture Kinora " + seen.string()), 0);
+        return read_ppm(seen);
+    };
+    // What windows cover of the desktop below the menu bar.
+    auto covered = [](const Rgb& img) {
+        int n = 0;
+        for (int y = 20; y < img.height; ++y)
+            for (int px = 0; px < img.width; ++px) n += img.at(px, y) != 0x8C8C8Cu;
+        return n;
+    };
+
+    Child first({kKinora}, env, dir / "out.txt", err);
+    ASSERT_TRUE(wait_for_file(socket, 30s)) << read_file(err);
+    Rgb before = capture(), again = capture();
+    for (int i = 0; i < 50 && before.rgb != again.rgb; ++i) {
+        std::this_thread::sleep_for(100ms);
+        before = std::exchange(again, capture());
+    }
+    ASSERT_EQ(covered(before), 0);
+
+    auto send_raw = [&](std::vector<UInt8> bytes) {
+        int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::strcpy(a.sun_path, socket.c_str());
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+        ::close(fd);
+    };
+    auto message = platform::instance::encode_instance_messages({(dir / "MovieFile.mov").string()});
+    ASSERT_TRUE(message.ok());
+    std::vector<UInt8> oversized = message->front(), otherVersion = message->front();
+    oversized.resize(platform::instance::kMaxInstanceMessage + 1);
+    otherVersion[5] = 9;
+    send_raw(oversized);
+    send_raw(otherVersion);
+    EXPECT_TRUE(wait_for_text(err, "ignored a message on the instance socket: over the size limit\n", 10s));
+    EXPECT_TRUE(wait_for_text(err, "ignored a message on the instance socket: a message of another version\n", 10s));
+    EXPECT_EQ(covered(capture()), 0) << "nothing opened";
+    ASSERT_EQ(first.wait(0ms), -1) << "still running";
+
+    options.unset.clear();
+    options.env = env;
+    options.timeout = 30s;
+    auto second = testsupport::run_program({kKinora, "MovieFile.mov"}, options);
+    EXPECT_EQ(second.status, 0) << second.all();
+    // The movie's window, at least its 160 x 120 frame.
+    Rgb shown;
+    for (int i = 0; i < 100 && covered(shown) < 160 * 120; ++i) {
+        if (i) std::this_thread::sleep_for(100ms);
+        shown = capture();
+    }
+    EXPECT_GE(covered(shown), 160 * 120) << read_file(err);
+
+    ASSERT_EQ(drive(x.display(), "close Kinora"), 0);
+    EXPECT_EQ(first.wait(30s), 0) << read_file(err);
+    EXPECT_FALSE(fs::exists(socket)) << "removed as the first ended";
 }

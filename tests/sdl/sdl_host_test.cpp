@@ -5,6 +5,10 @@
 // display goes away.
 #include "tests/sdl/sdl_test_util.h"
 
+#include "platform/Events.h"
+#include "platform/events/EventsInternal.h"
+#include "platform/hosts/sdl/SdlHost.h"
+
 using namespace sdltest;
 
 namespace {
@@ -114,4 +118,44 @@ TEST(SdlHost, FallsBackToHeadlessWhenTheDisplayCannotBeOpened) {
     EXPECT_EQ(err.rfind("kinora: cannot open the display (", 0), 0u) << err;
     EXPECT_NE(err.find("); running headless\nkinora: timed out after 1 s\n"), std::string::npos) << err;
     EXPECT_NE(read_file(dir / "out.txt").find("screen 1024x768 on headless"), std::string::npos);
+}
+
+// Files dropped on the window are documents to open: one drop's files in one
+// request, text dropped left out.
+TEST(SdlHost, FilesDroppedOnTheWindowOpenTogether) {
+    KINORA_REQUIRE_TOOL("Xvfb");
+    Xvfb x;
+    ASSERT_TRUE(x.start()) << "Xvfb did not start";
+    TempFolder folder("sdl-drop");
+    const fs::path opened = folder.path() / "opened.txt";
+    const std::string display = x.display();
+    int status = testsupport::run_in_child([&] {
+        setenv("DISPLAY", display.c_str(), 1);
+        auto sdl = platform::host::SdlHost::create();
+        if (!sdl) return 2;
+        platform::host::install_for_testing(std::move(*sdl));
+        std::string log;
+        platform::events::set_documents_handler([&](const std::vector<std::string>& paths) {
+            for (const std::string& p : paths) log += p + "|";
+            log += "\n";
+        });
+        auto push = [](Uint32 type, const char* file) {
+            SDL_Event e{};
+            e.type = type;
+            e.drop.file = file ? SDL_strdup(file) : nullptr;
+            SDL_PushEvent(&e);
+        };
+        push(SDL_DROPBEGIN, nullptr);
+        push(SDL_DROPFILE, "/a.mov");
+        push(SDL_DROPTEXT, "some text");
+        push(SDL_DROPFILE, "/b c.png");
+        push(SDL_DROPCOMPLETE, nullptr);
+        push(SDL_DROPFILE, "/d.mov");   // without a begin: on its own
+        EventRecord e;
+        for (int i = 0; i < 5; ++i) WaitNextEvent(everyEvent, &e, 0, nullptr);
+        testsupport::write_file(opened, log);
+        return 0;
+    }, 60s);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(read_file(opened), "/a.mov|/b c.png|\n/d.mov|\n");
 }

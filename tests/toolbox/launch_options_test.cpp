@@ -14,15 +14,17 @@ TEST(LaunchOptions, DefaultsAndEveryOption) {
     LaunchParse none = parse({});
     ASSERT_TRUE(none.options);
     EXPECT_FALSE(none.options->headless);
+    EXPECT_FALSE(none.options->new_instance);
     EXPECT_EQ(none.options->screen.width, 1024);
     EXPECT_EQ(none.options->screen.height, 768);
     EXPECT_FALSE(effective_timeout(*none.options).has_value());
 
     LaunchParse all = parse({"--headless", "--script", "demo.kscript", "--screen", "800x600",
-                             "--record-audio=out.wav", "--timeout", "2.5", "a.mov", "b.mov"});
+                             "--record-audio=out.wav", "--timeout", "2.5", "--new-instance", "a.mov", "b.mov"});
     ASSERT_TRUE(all.options) << all.error;
     const LaunchOptions& o = *all.options;
     EXPECT_TRUE(o.headless);
+    EXPECT_TRUE(o.new_instance);
     EXPECT_EQ(o.script, "demo.kscript");
     EXPECT_EQ(o.screen.width, 800);
     EXPECT_EQ(o.screen.height, 600);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core/Environment.h"
 #include "platform/events/EventsInternal.h"
 #include "platform/hostapi/LaunchOptions.h"
 #include "platform/hosts/headless/ScriptMessages.h"
@@ -21,6 +22,7 @@ namespace {
 
 struct LaunchState {
     std::optional<script::Script> script;
+    InstanceStart instance_start = nullptr;
 };
 
 LaunchState& state() {
@@ -33,7 +35,14 @@ LaunchState& state() {
     std::exit(2);
 }
 
+// Only a launch for a window on a display, with no script, takes part.
+bool takes_part_in_instance(const LaunchOptions& o) {
+    return !o.headless && !o.script && !o.new_instance && (env::get("DISPLAY") || env::get("WAYLAND_DISPLAY"));
+}
+
 }  // namespace
+
+void set_instance_start(InstanceStart start) { state().instance_start = start; }
 
 void launch(int argc, char** argv) {
     std::vector<const char*> args;
@@ -59,6 +68,7 @@ void launch(int argc, char** argv) {
     }
     set_launch_options(o);
     set_launched();
+    if (state().instance_start && takes_part_in_instance(o)) state().instance_start(o);
     if (auto attached = attach_screen(); !attached) {
         std::fprintf(stderr, "kinora: %s\n", attached.error().message);
         std::exit(1);

@@ -5,6 +5,9 @@
 // whole window per frame. The scaler fits the screen into the window and
 // maps mouse positions back to screen pixels.
 //
+// Files dropped on the window are documents to open, as from the command
+// line: the Event Manager's request_open_documents, an 'odoc' in the end.
+//
 // Keys: SDL reports a key press and, separately and right after it, the
 // text it typed. A press of a text key is held back until that text
 // arrives (or the batch of events ends) so that the two become one key
@@ -18,6 +21,7 @@
 #include <cstring>
 
 #include "platform/core/ProcessExit.h"
+#include "platform/events/EventsInternal.h"
 #include "platform/events/KeyCodes.h"
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/Screenshot.h"
@@ -260,6 +264,12 @@ void SdlHost::translate(const SDL_Event& e) {
     InputEvent in;
     in.modifiers = mods;
     switch (e.type) {
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPCOMPLETE:
+        take_drop(e);
+        break;
     case SDL_SYSWMEVENT:
         if (x11_is_destruction_of(e.syswm.msg, x11_window_)) window_lost_ = true;
         break;
@@ -380,6 +390,21 @@ void SdlHost::translate(const SDL_Event& e) {
     }
 }
 
+// SDL owns nothing of a drop's text once it is sent: each file or text
+// event's string is ours to free. Text dropped (not files) is not a document.
+void SdlHost::take_drop(const SDL_Event& e) {
+    if (e.type == SDL_DROPFILE && e.drop.file) dropped_.emplace_back(e.drop.file);
+    if (e.type == SDL_DROPFILE || e.type == SDL_DROPTEXT) SDL_free(e.drop.file);
+    if (e.type == SDL_DROPBEGIN) dropping_ = true;
+    if (e.type == SDL_DROPCOMPLETE) dropping_ = false;
+    // A file dropped outside a begin and complete pair opens on its own.
+    if (!dropping_ && !dropped_.empty()) {
+        std::vector<std::string> files;
+        files.swap(dropped_);
+        events::request_open_documents(files);
+    }
+}
+
 // The window system draws the cursor: an SDL cursor made from the
 // platform's current cursor image, remade whenever that changes.
 void SdlHost::sync_cursor() {
@@ -429,6 +454,12 @@ void SdlHost::wait_until(UInt64 deadline_ms) {
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, int(std::min<UInt64>(deadline_ms - now, 1000)))) translate(e);
     else pumped_by_wait_ = true;
+}
+
+void SdlHost::raise() {
+    if (!window_) return;
+    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_);
+    SDL_RaiseWindow(window_);
 }
 
 AudioOutput* SdlHost::audio() {

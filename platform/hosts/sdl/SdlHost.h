@@ -40,6 +40,7 @@ public:
     bool poll(InputEvent& out) override;
     void wait_until(UInt64 deadline_ms) override;
     void beep() override;
+    void raise() override;
     // The screen as last presented, with the cursor where the mouse is.
     Result<void> save_screenshot(const std::string& path) override;
 
@@ -63,6 +64,7 @@ private:
     void finish_pending_key();
     void sync_cursor();
     void to_screen(int x, int y, InputEvent& in) const;
+    void take_drop(const SDL_Event& e);
 
     SDL_Window* window_ = nullptr;
     // The window's pixels (SDL's, valid until the window's size changes),
@@ -88,6 +90,10 @@ private:
     bool audio_failed_ = false;
     unsigned long x11_window_ = 0;   // the X window under window_ (0: not on X11)
     bool window_lost_ = false;       // another program destroyed it
+    // Files dropped on the window: one drop (begin to complete) opens its
+    // files together.
+    std::vector<std::string> dropped_;
+    bool dropping_ = false;
 };
 
 // SDL key and modifier translation (SdlKeys.cpp).
