@@ -84,26 +84,22 @@ TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
     options.unset = {"DISPLAY"};
     ASSERT_EQ(testsupport::run_program({kKinora, "--headless", "--script", "new.kscript"}, options).status, 0);
 
-    auto capture = [&] {
-        EXPECT_EQ(drive(x.display(), "capture Kinora " + seen.string()), 0);
-        return read_ppm(seen);
-    };
-    // What windows cover of the desktop below the menu bar.
-    auto covered = [](const Rgb& img) {
-        int n = 0;
-        for (int y = 20; y < img.height; ++y)
-            for (int px = 0; px < img.width; ++px) n += img.at(px, y) != 0x8C8C8Cu;
+    // What windows cover of the desktop below the menu bar, once done(covered) holds (or after 10 s).
+    auto covered_when = [&](auto done) {
+        int n = -1;
+        for (int i = 0; i < 100 && !(n >= 0 && done(n)); ++i) {
+            if (i) std::this_thread::sleep_for(100ms);
+            EXPECT_EQ(drive(x.display(), "capture Kinora " + seen.string()), 0);
+            Rgb img = read_ppm(seen);
+            n = 0;
+            for (int y = 20; y < img.height; ++y)
+                for (int px = 0; px < img.width; ++px) n += img.at(px, y) != 0x8C8C8Cu;
+        }
         return n;
     };
-
     Child first({kKinora}, env, dir / "out.txt", err);
     ASSERT_TRUE(wait_for_file(socket, 30s)) << read_file(err);
-    Rgb before = capture(), again = capture();
-    for (int i = 0; i < 50 && before.rgb != again.rgb; ++i) {
-        std::this_thread::sleep_for(100ms);
-        before = std::exchange(again, capture());
-    }
-    ASSERT_EQ(covered(before), 0);
+    ASSERT_EQ(covered_when([](int n) { return n == 0; }), 0);
 
     auto send_raw = [&](std::vector<UInt8> bytes) {
         int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
@@ -114,16 +110,16 @@ TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
         EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
         ::close(fd);
     };
-    auto message = platform::instance::encode_instance_messages({(dir / "MovieFile.mov").string()});
-    ASSERT_TRUE(message.ok());
-    std::vector<UInt8> oversized = message->front(), otherVersion = message->front();
+    auto message = platform::instance::encode_instance_messages({(dir / "MovieFile.mov").string()}).value();
+    std::vector<UInt8> oversized = message.front(), otherVersion = message.front();
     oversized.resize(platform::instance::kMaxInstanceMessage + 1);
     otherVersion[5] = 9;
     send_raw(oversized);
     send_raw(otherVersion);
-    EXPECT_TRUE(wait_for_text(err, "ignored a message on the instance socket: over the size limit\n", 10s));
-    EXPECT_TRUE(wait_for_text(err, "ignored a message on the instance socket: a message of another version\n", 10s));
-    EXPECT_EQ(covered(capture()), 0) << "nothing opened";
+    send_raw(platform::instance::encode_instance_messages({dir.string()})->front());   // a folder
+    for (const char* why : {"over the size limit", "a message of another version", "it names no file"})
+        EXPECT_TRUE(wait_for_text(err, std::string("ignored a message on the instance socket: ") + why + "\n", 10s));
+    EXPECT_EQ(covered_when([](int) { return true; }), 0) << "nothing opened";
     ASSERT_EQ(first.wait(0ms), -1) << "still running";
 
     options.unset.clear();
@@ -131,13 +127,7 @@ TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
     options.timeout = 30s;
     auto second = testsupport::run_program({kKinora, "MovieFile.mov"}, options);
     EXPECT_EQ(second.status, 0) << second.all();
-    // The movie's window, at least its 160 x 120 frame.
-    Rgb shown;
-    for (int i = 0; i < 100 && covered(shown) < 160 * 120; ++i) {
-        if (i) std::this_thread::sleep_for(100ms);
-        shown = capture();
-    }
-    EXPECT_GE(covered(shown), 160 * 120) << read_file(err);
+    EXPECT_GE(covered_when([](int n) { return n >= 160 * 120; }), 160 * 120) << "the movie's window" << read_file(err);
 
     ASSERT_EQ(drive(x.display(), "close Kinora"), 0);
     EXPECT_EQ(first.wait(30s), 0) << read_file(err);
