@@ -1,6 +1,7 @@
 #include "platform/controller/Controller.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/controller/ControllerLook.h"
 #include "platform/movies/objects/MovieObjects.h"
@@ -11,7 +12,24 @@
 
 namespace platform::controller {
 
+namespace {
+
+std::vector<Controller*>& live() {
+    static std::vector<Controller*> controllers;
+    return controllers;
+}
+
+}  // namespace
+
 Controller* controller_of(MovieController mc) { return components::instance_as<Controller>(mc); }
+
+Controller::Controller() { live().push_back(this); }
+
+Controller::~Controller() { std::erase(live(), this); }
+
+void Controller::idle_all() {
+    for (Controller* c : live()) c->perform(mcActionIdle, nullptr);
+}
 
 void Controller::attach_movie(::Movie movie, const Rect& rect, SInt32 flags) {
     movie_ = movie;

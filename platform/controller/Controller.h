@@ -41,8 +41,10 @@ namespace platform::controller {
 
 class Controller final : public components::Instance {
 public:
-    Controller() = default;
-    ~Controller() override = default;
+    Controller();
+    ~Controller() override;
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
 
     // --- set-up (NewMovieController, MCSetMovie)
     void attach_movie(::Movie movie, const Rect& rect, SInt32 creation_flags);
@@ -65,6 +67,10 @@ public:
     void mouse_down(const EventRecord& e);
     bool key(const EventRecord& e);   // false: not a key the controller acts on
     void idle();
+    // Time for every controller's movie while a loop of the platform's own
+    // (a menu held open) keeps the application from idling them. Goes
+    // straight to the idle action: the application is not re-entered.
+    static void idle_all();
 
     // --- geometry
     Rect movie_box() const;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/controller/Controller.h"
+#include "platform/events/EventsInternal.h"
 #include "platform/movies/objects/MovieObjects.h"
 
 using namespace platform;
@@ -45,6 +46,7 @@ Result<MovieController> open_controller() {
         return fail(cantOpenHandler, "the movie controller component made no controller");
     }
     c->set_self(mc);
+    events::set_background_task(&Controller::idle_all);
     return mc;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/Windows.h"
 #include "platform/controller/Controller.h"
 #include "platform/controller/ControllerLook.h"
+#include "platform/events/EventsInternal.h"
 #include "platform/quickdraw/kit/PortGuard.h"
 #include "platform/quickdraw/kit/Rects.h"
 
@@ -227,23 +228,31 @@ void Controller::track_volume() {
 
 // The grow box: the controller's bounds follow the mouse, their size kept
 // within the grow-box bounds read as limits (left, top: least width and
-// height; right, bottom: greatest), and never below what the bar needs.
-// Each change resizes the movie and tells the filter the size changed.
+// height; right, bottom: greatest), and never below what the bar needs. The
+// movie keeps its shape unless Shift is down (looked at as the mouse moves,
+// so it can be pressed or let go during the drag). Each change resizes the
+// movie and tells the filter the size changed.
 void Controller::track_grow(Point start) {
     if (!grow_bounds_ || !movie_) return;
-    const Rect limits = *grow_bounds_;
+    const Rect bounds_limits = *grow_bounds_;
     const Rect orig = bounds();
     const SInt32 bar = visible_ ? kBarHeight : 0;
-    const SInt32 min_w = std::max<SInt32>({limits.left, minimum_bar_width(bar_options()), 1});
-    const SInt32 min_h = std::max<SInt32>({limits.top, bar + 1});
-    const SInt32 max_w = std::max<SInt32>(limits.right, min_w);
-    const SInt32 max_h = std::max<SInt32>(limits.bottom, min_h);
+    GrowLimits limits;
+    limits.min_width = std::max<SInt32>({bounds_limits.left, minimum_bar_width(bar_options()), 1});
+    limits.min_height = std::max<SInt32>({bounds_limits.top, bar + 1});
+    limits.max_width = std::max<SInt32>(bounds_limits.right, limits.min_width);
+    limits.max_height = std::max<SInt32>(bounds_limits.bottom, limits.min_height);
+    // The shape kept is the movie's own, not that of a bar wider than it.
+    const Rect box = movie_box();
+    const GrowSize from{box.right - box.left, box.bottom - box.top + bar};
+    const bool has_picture = !kit::is_empty(box);
     Rect last = orig;
     auto follow = [&] {
         const Point m = mouse_local();
-        const SInt32 w = std::clamp<SInt32>(orig.right - orig.left + (m.h - start.h), min_w, max_w);
-        const SInt32 h = std::clamp<SInt32>(orig.bottom - orig.top + (m.v - start.v), min_h, max_h);
-        const Rect want{orig.top, orig.left, SInt16(orig.top + h), SInt16(orig.left + w)};
+        const bool free = !has_picture || (events::current_modifiers() & shiftKey);
+        const GrowSize start_size = free ? GrowSize{orig.right - orig.left, orig.bottom - orig.top} : from;
+        const GrowSize size = grow_size(start_size, bar, m.h - start.h, m.v - start.v, !free, limits);
+        const Rect want{orig.top, orig.left, SInt16(orig.top + size.height), SInt16(orig.left + size.width)};
         if (want.right == last.right && want.bottom == last.bottom) return;
         last = want;
         set_bounds(want);

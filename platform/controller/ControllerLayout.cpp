@@ -1,6 +1,7 @@
 #include "platform/controller/ControllerLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/quickdraw/kit/Rects.h"
 
@@ -87,6 +88,22 @@ SInt16 volume_at_y(const Rect& popup, SInt32 y) {
 SInt16 y_at_volume(const Rect& popup, SInt16 volume) {
     const SInt32 v = std::clamp<SInt32>(volume, 0, 256);
     return SInt16(popup.top + 4 + kVolumeTrack - v * kVolumeTrack / 256);
+}
+
+GrowSize grow_size(GrowSize start, SInt32 bar, SInt32 dh, SInt32 dv, bool keep_aspect, const GrowLimits& limits) {
+    GrowSize want{start.width + dh, start.height + dv};
+    const SInt32 movie_w = start.width, movie_h = start.height - bar;
+    if (keep_aspect && movie_w > 0 && movie_h > 0) {
+        const double by_width = double(want.width) / movie_w;
+        const double by_height = double(want.height - bar) / movie_h;
+        double scale = std::abs(by_width - 1) >= std::abs(by_height - 1) ? by_width : by_height;
+        const double least = std::max(double(limits.min_width) / movie_w, double(limits.min_height - bar) / movie_h);
+        const double most = std::min(double(limits.max_width) / movie_w, double(limits.max_height - bar) / movie_h);
+        scale = std::min(std::max(scale, least), most);
+        want = GrowSize{SInt32(std::lround(movie_w * scale)), SInt32(std::lround(movie_h * scale)) + bar};
+    }
+    return GrowSize{std::clamp(want.width, limits.min_width, limits.max_width),
+                    std::clamp(want.height, limits.min_height, limits.max_height)};
 }
 
 }  // namespace platform::controller

@@ -63,4 +63,20 @@ Rect volume_popup(const BarLayout& layout, const Rect& port);
 SInt16 volume_at_y(const Rect& popup, SInt32 y);
 SInt16 y_at_volume(const Rect& popup, SInt16 volume);
 
+// The grow box: the size of the controller's bounds when the mouse has
+// moved (dh, dv) from where the drag began. `start` is the bounds' size then
+// and `bar` the height of the bar under the movie (0 when hidden). With
+// keep_aspect the movie keeps the shape it had, scaled by whichever of the
+// two directions the mouse moved further in proportion; without it (Shift
+// held, or a movie without a picture) width and height follow the mouse
+// each on its own. The size is always within the limits, even when that
+// means giving up the shape.
+struct GrowLimits {
+    SInt32 min_width = 1, min_height = 1, max_width = 1, max_height = 1;
+};
+struct GrowSize {
+    SInt32 width = 0, height = 0;
+};
+GrowSize grow_size(GrowSize start, SInt32 bar, SInt32 dh, SInt32 dv, bool keep_aspect, const GrowLimits& limits);
+
 }  // namespace platform::controller

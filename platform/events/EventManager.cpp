@@ -107,6 +107,7 @@ void EventManager::deliver(const host::InputEvent& in) {
         enqueue(mouseUp, 0);
         break;
     case InputKind::KeyDown:
+        if (menu_key(in)) break;
         keys_down_.set(in.key_code & 0x7F);
         enqueue(in.repeat ? autoKey : keyDown, (uintptr_t(in.key_code) << 8) | in.character);
         break;
@@ -128,6 +129,18 @@ void EventManager::deliver(const host::InputEvent& in) {
         request_quit(QuitSource::HostWindow);
         break;
     }
+}
+
+bool EventManager::menu_key(const host::InputEvent& in) {
+    constexpr UInt16 kChords = host::kModCommand | host::kModOption | host::kModControl;
+    if (in.key_code != keys::kF10 || (in.modifiers & kChords) || !menu_key_target_) return false;
+    if (in.repeat) return true;   // held down: one menu
+    std::optional<Point> where = menu_key_target_();
+    if (!where) return false;
+    enqueue(mouseDown, 0);
+    queue_.back().record.where = *where;
+    queue_.back().from_menu_key = true;
+    return true;
 }
 
 void EventManager::pump() {
@@ -154,6 +167,7 @@ bool EventManager::find(EventMask mask, bool remove, EventRecord& out) {
         out = it->record;
         if (remove) {
             if (out.what == keyDown || out.what == autoKey) last_key_modifiers_ = out.modifiers;
+            if (out.what == mouseDown) menu_key_press_taken_ = it->from_menu_key;
             if (out.what == kHighLevelEvent)
                 last_high_level_ = LastHighLevel{OSType(out.message), high_level_event_id(out),
                                                  std::move(it->payload)};
@@ -336,6 +350,9 @@ void EventManager::reset() {
     feeder_ = nullptr;
     documents_handler_ = nullptr;
     idle_task_ = nullptr;
+    background_task_ = nullptr;
+    menu_key_target_ = nullptr;
+    menu_key_press_taken_ = false;
 }
 
 OSType high_level_event_id(const EventRecord& event) {

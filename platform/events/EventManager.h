@@ -41,6 +41,12 @@ public:
     void set_documents_handler(DocumentsHandler h) { documents_handler_ = std::move(h); }
     const DocumentsHandler& documents_handler() const { return documents_handler_; }
     void set_idle_task(std::function<void()> f) { idle_task_ = std::move(f); }
+    void set_background_task(std::function<void()> t) { background_task_ = std::move(t); }
+    void run_background_task() {
+        if (background_task_) background_task_();
+    }
+    void set_menu_key_target(std::function<std::optional<Point>()> f) { menu_key_target_ = std::move(f); }
+    bool took_menu_key_press() const { return menu_key_press_taken_; }
     void deliver(const host::InputEvent& input);
 
     bool foreground() const { return foreground_; }
@@ -56,6 +62,7 @@ private:
     struct Queued {
         EventRecord record;
         HighLevelPayload payload;   // high-level events only
+        bool from_menu_key = false;  // a mouse-down made by F10
     };
     struct LastHighLevel {
         OSType event_class = 0;
@@ -75,6 +82,8 @@ private:
     EventRecord make(EventKind kind, uintptr_t message);
     void flush_screen();
     bool mouse_moved_out(RgnHandle mouseRgn);
+    // F10 as a press in the menu bar; false when it stays a key.
+    bool menu_key(const host::InputEvent& in);
 
     std::deque<Queued> queue_;
     LastHighLevel last_high_level_;
@@ -93,6 +102,9 @@ private:
     InputFeeder* feeder_ = nullptr;
     DocumentsHandler documents_handler_;
     std::function<void()> idle_task_;
+    std::function<void()> background_task_;
+    std::function<std::optional<Point>()> menu_key_target_;
+    bool menu_key_press_taken_ = false;
     bool signals_installed_ = false;
 };
 

@@ -90,6 +90,13 @@ EventModifiers current_modifiers() { return EventManager::instance().modifiers()
 EventModifiers last_key_event_modifiers() { return EventManager::instance().last_key_modifiers(); }
 void flush_screen_now() { EventManager::instance().flush_screen_now(); }
 
+void set_background_task(std::function<void()> task) { EventManager::instance().set_background_task(std::move(task)); }
+void run_background_task() { EventManager::instance().run_background_task(); }
+void set_menu_key_target(std::function<std::optional<Point>()> where) {
+    EventManager::instance().set_menu_key_target(std::move(where));
+}
+bool took_menu_key_press() { return EventManager::instance().took_menu_key_press(); }
+
 void set_input_feeder(InputFeeder* feeder) { EventManager::instance().set_feeder(feeder); }
 void deliver_input(const host::InputEvent& input) { EventManager::instance().deliver(input); }
 

@@ -17,6 +17,9 @@
 //   Hosts, instance   request_open_documents (files dropped on the host
 //                     window, or sent by another Kinora), set_idle_task
 //                     (the instance socket, served while the application waits).
+//   Movie controller  set_background_task (its movies play on while the
+//                     Menu Manager tracks a menu).
+//   Menu Manager      set_menu_key_target / took_menu_key_press (F10).
 #pragma once
 
 #include <functional>
@@ -122,6 +125,25 @@ void set_screen_flush(std::function<void()> flush);
 void flush_screen_now();
 // Whether a region contains a global point (for WaitNextEvent's mouseRgn).
 void set_region_test(std::function<bool(RgnHandle, Point)> contains);
+
+// ------------------------------------------------------------ the platform's own loops
+
+// What must go on while a loop of the platform's own keeps the application
+// from its event loop (a menu held open): the movie controller lets its
+// movies play. One task; an empty function removes it. The loop runs it
+// once a round, with no port or state of the loop's own to protect.
+void set_background_task(std::function<void()> task);
+void run_background_task();
+
+// F10, the menu key. Its key-down is not queued as a key: the Event Manager
+// asks `where` for a point in the menu bar and queues a mouse-down there,
+// so the application reaches MenuSelect by its usual path (with its menus
+// brought up to date). took_menu_key_press tells MenuSelect that the
+// mouse-down it was given came from the key, so it opens the menu for the
+// keyboard. With no target (or none answered) F10 is an ordinary key.
+void set_menu_key_target(std::function<std::optional<Point>()> where);
+// Whether the mouse-down most recently taken out of the queue came from F10.
+bool took_menu_key_press();
 
 // ------------------------------------------------------------ state
 

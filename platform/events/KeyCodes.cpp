@@ -80,6 +80,10 @@ std::optional<NamedKey> key_named(std::string_view name) {
         {"end", {kEnd, kEndChar}},
         {"pageup", {kPageUp, kPageUpChar}},
         {"pagedown", {kPageDown, kPageDownChar}},
+        {"f1", {kF1, kFunctionKeyChar}}, {"f2", {kF2, kFunctionKeyChar}}, {"f3", {kF3, kFunctionKeyChar}},
+        {"f4", {kF4, kFunctionKeyChar}}, {"f5", {kF5, kFunctionKeyChar}}, {"f6", {kF6, kFunctionKeyChar}},
+        {"f7", {kF7, kFunctionKeyChar}}, {"f8", {kF8, kFunctionKeyChar}}, {"f9", {kF9, kFunctionKeyChar}},
+        {"f10", {kF10, kFunctionKeyChar}}, {"f11", {kF11, kFunctionKeyChar}}, {"f12", {kF12, kFunctionKeyChar}},
     };
     for (const Entry& e : kNames)
         if (e.name == name) return e.key;

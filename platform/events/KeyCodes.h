@@ -58,7 +58,7 @@ UInt8 unshifted_character(UInt8 key_code);
 UInt8 shifted_character(UInt8 c);
 
 // Keys known by name in scripts: return enter escape tab space delete
-// left right up down (and a few more).
+// left right up down (and a few more), f1 ... f12.
 struct NamedKey {
     UInt8 key_code;
     UInt8 character;

@@ -14,6 +14,7 @@
 #include "platform/menus/MenuKeys.h"
 #include "platform/menus/MenuTracking.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/Appearance.h"
 #include "platform/windows/ChromePainter.h"
 #include "platform/windows/ScreenPixels.h"
@@ -66,6 +67,12 @@ void MenuManager::start() {
     started_ = true;
     windows::WindowManager::get();
     events::set_beep_flash(flash_menu_bar);
+    events::set_menu_key_target([this]() -> std::optional<Point> {
+        const auto menus = shown();
+        const BarLayout bar = bar_layout(menus);
+        if (bar.titles.empty() || kit::is_empty(bar.titles[0])) return std::nullopt;
+        return Point{SInt16(kit::centre_v(bar.titles[0])), SInt16(kit::centre_h(bar.titles[0]))};
+    });
     script::set_menu_queries(this);
 }
 
@@ -79,6 +86,7 @@ void MenuManager::reset_for_testing() {
     m->tracking_.reset();
     m->started_ = false;
     events::set_beep_flash(nullptr);
+    events::set_menu_key_target(nullptr);
     script::set_menu_queries(nullptr);
 }
 
@@ -173,40 +181,84 @@ SInt32 MenuManager::choose(const std::vector<ShownMenu>& menus, int menu, int it
 }
 
 SInt32 MenuManager::select(Point start) {
+    using Outcome = MenuTracker::Outcome;
     hilite(0);
     const std::vector<ShownMenu> menus = shown();
     const BarLayout bar = bar_layout(menus);
     MenuTracker tracker(menus, bar, [&](int i) { return menu_layout(menus, bar, i); });
+    windows::WindowManager& wm = windows::WindowManager::get();
 
     std::unique_ptr<PulledDownMenu> pulled;
     int drawnOpen = -1;
+    bool drawnBeneath = false;
+    auto take_down = [&] {
+        if (!pulled) return;
+        pulled.reset();
+        wm.clear_overlay(drawnBeneath);
+        drawnBeneath = false;
+        tracking_.reset();
+    };
     auto show = [&] {
         if (tracker.open() != drawnOpen) {
-            pulled.reset();
+            take_down();
             if (drawnOpen >= 0) draw_bar_title(menus[size_t(drawnOpen)], bar.titles[size_t(drawnOpen)], false);
             drawnOpen = tracker.open();
             if (drawnOpen >= 0) {
                 draw_bar_title(menus[size_t(drawnOpen)], bar.titles[size_t(drawnOpen)], true);
                 pulled = std::make_unique<PulledDownMenu>(menus[size_t(drawnOpen)], tracker.open_layout());
+                wm.set_overlay(quickdraw::Region(tracker.open_layout().covered()));
                 tracking_ = Tracking{drawnOpen, tracker.open_layout()};
             }
         }
         if (pulled) pulled->hilite(tracker.item());
     };
+    // Movies play on while a menu is open. The overlay keeps what they draw
+    // out of the menu; what they would have drawn under it is drawn again
+    // once it goes.
+    auto background = [&] {
+        events::flush_screen_now();
+        events::run_background_task();
+        if (pulled && quickdraw::screen().has_dirty()) drawnBeneath = true;
+    };
 
-    tracker.move(start);
+    if (events::took_menu_key_press()) {
+        const int title = title_at(bar, start);
+        tracker.open_for_keyboard(title >= 0 ? title : 0);
+    } else {
+        tracker.press(start);
+    }
     show();
-    while (WaitMouseUp()) {
-        tracker.move(events::mouse_position());
+    Point last = events::mouse_position();
+    constexpr EventMask kMenuEvents = mDownMask | mUpMask | keyDownMask | keyUpMask | autoKeyMask;
+    while (tracker.outcome() == Outcome::Tracking) {
+        if (tracker.pressed()) {
+            const bool down = WaitMouseUp();
+            background();
+            last = events::mouse_position();
+            if (down) tracker.move(last);
+            else tracker.release(last);
+        } else {
+            // A menu that sticks gives way to a quit request or a switch to
+            // another application, which stay queued for the application.
+            EventRecord e;
+            if (EventAvail(highLevelEventMask | osMask, &e)) break;
+            background();
+            if (WaitNextEvent(kMenuEvents, &e, 0, nullptr)) {
+                if (e.what == mouseDown && events::took_menu_key_press()) break;   // F10 again
+                if (e.what == mouseDown) tracker.press(e.where);
+                if ((e.what == keyDown || e.what == autoKey) && !(e.modifiers & cmdKey))
+                    tracker.key(UInt8(e.message & charCodeMask));
+            }
+            const Point p = events::mouse_position();
+            if (!tracker.pressed() && (p.h != last.h || p.v != last.v)) tracker.move(p);
+            last = p;
+        }
         show();
     }
-    tracker.move(events::mouse_position());
-    show();
 
-    pulled.reset();
-    tracking_.reset();
+    take_down();
     if (drawnOpen >= 0) draw_bar_title(menus[size_t(drawnOpen)], bar.titles[size_t(drawnOpen)], false);
-    if (tracker.open() >= 0 && tracker.item() >= 0) return choose(menus, tracker.open(), tracker.item());
+    if (tracker.outcome() == Outcome::Chosen) return choose(menus, tracker.open(), tracker.item());
     return 0;
 }
 

@@ -10,7 +10,10 @@
 //   tracking()                while MenuSelect tracks: the pulled-down
 //                             menu's index in shown() and its layout
 // MenuSelect draws straight onto the screen over everything; it saves the
-// pixels a menu covers and restores them, so no window gets an update.
+// pixels a menu covers and restores them, so no window gets an update —
+// unless a movie playing under the menu drew there meanwhile (MenuSelect
+// gives the events' background task its turn, and the Window Manager's
+// overlay keeps windows from drawing over the menu).
 #pragma once
 
 #include <memory>

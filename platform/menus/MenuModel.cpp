@@ -78,11 +78,13 @@ Result<std::unique_ptr<Menu>> parse_menu(std::span<const UInt8> menuData, std::s
 
 std::string command_key_label(UInt8 key, UInt8 modifiers) {
     if (!key) return {};
+    // The keys as they are written on the host's keyboard: Command is Ctrl,
+    // Option is Alt and Control is Super.
     std::string s;
-    if (modifiers & kMenuControlModifier) s += "\xE2\x8C\x83";   // ⌃
-    if (modifiers & kMenuOptionModifier) s += "\xE2\x8C\xA5";    // ⌥
-    if (modifiers & kMenuShiftModifier) s += "\xE2\x87\xA7";     // ⇧
-    if (!(modifiers & kMenuNoCommandModifier)) s += "\xE2\x8C\x98";   // ⌘
+    if (!(modifiers & kMenuNoCommandModifier)) s += "Ctrl+";
+    if (modifiers & kMenuOptionModifier) s += "Alt+";
+    if (modifiers & kMenuShiftModifier) s += "Shift+";
+    if (modifiers & kMenuControlModifier) s += "Super+";
     if (key >= 'a' && key <= 'z') key = UInt8(std::toupper(key));
     if (key >= 0x20 && key < 0x7F) s += char(key);
     else s += "?";

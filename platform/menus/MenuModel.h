@@ -60,8 +60,9 @@ public:
 // resource that ends early or names items the menu does not have.
 Result<std::unique_ptr<Menu>> parse_menu(std::span<const UInt8> menu, std::span<const UInt8> xmnu);
 
-// The label shown for an item's Command key: the modifier symbols in the
-// order ⌃⌥⇧⌘, then the key ("⇧⌘S"); empty for an item without one.
+// The label shown for an item's Command key, in the host keyboard's terms:
+// "Ctrl+N", "Ctrl+Alt+Shift+S" (Command, Option, Shift, then Control as
+// Super); empty for an item without one.
 std::string command_key_label(UInt8 key, UInt8 modifiers);
 
 }  // namespace platform::menus

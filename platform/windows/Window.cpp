@@ -51,9 +51,10 @@ Region Window::to_local(const Region& global) const {
     return r;
 }
 
-void Window::apply_visible_region() {
+void Window::apply_visible_region(const Region& above) {
     Region vis = content_visible;
     if (updating) vis.intersect(updating_area);
+    vis.subtract(above);
     (void)quickdraw::set_port_visible_region_global(port_, vis);
 }
 

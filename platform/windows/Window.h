@@ -56,8 +56,9 @@ public:
     quickdraw::Region updating_area;       // the update region BeginUpdate took
 
     // The port's visible region from content_visible (limited to the
-    // update being drawn between BeginUpdate and EndUpdate).
-    void apply_visible_region();
+    // update being drawn between BeginUpdate and EndUpdate), less `above`:
+    // what lies over every window (a pulled-down menu).
+    void apply_visible_region(const quickdraw::Region& above);
 
 private:
     Window(GrafPtr port, SInt16 procID, FrameSpec spec) : port_(port), procID_(procID), spec_(spec) {}

@@ -58,6 +58,7 @@ void WindowManager::reset_for_testing() {
     m->activations_.clear();
     m->active_ = nullptr;
     m->list_.clear();
+    m->overlay_.set_empty();
     m->started_ = false;
     events::set_window_event_source(nullptr);
     script::set_window_queries(nullptr);
@@ -114,7 +115,7 @@ void WindowManager::recompute_visible_regions() {
             w->content_visible.intersect(w->content());
             covered.unite(structure);
         }
-        w->apply_visible_region();
+        w->apply_visible_region(overlay_);
     }
     desk_visible_ = gray_;
     desk_visible_.subtract(covered);
@@ -285,14 +286,14 @@ void WindowManager::begin_update(Window* w) {
     w->updating_area = w->update;
     w->update.set_empty();
     w->updating = true;
-    w->apply_visible_region();
+    w->apply_visible_region(overlay_);
 }
 
 void WindowManager::end_update(Window* w) {
     if (!w->updating) return;
     w->updating = false;
     w->updating_area.set_empty();
-    w->apply_visible_region();
+    w->apply_visible_region(overlay_);
     draw_grow_box(*w);
 }
 
@@ -315,6 +316,22 @@ std::vector<script::WindowView> WindowManager::windows_front_to_back() {
     std::vector<script::WindowView> out;
     for (const auto& w : list_) out.push_back(script::WindowView{w->title, w->content(), w->visible});
     return out;
+}
+
+// ------------------------------------------------------------ the overlay
+
+void WindowManager::set_overlay(const Region& global) {
+    overlay_ = global;
+    for (const auto& w : list_) w->apply_visible_region(overlay_);
+}
+
+void WindowManager::clear_overlay(bool drawn_beneath) {
+    const Region was = overlay_;
+    overlay_.set_empty();
+    for (const auto& w : list_) {
+        w->apply_visible_region(overlay_);
+        if (drawn_beneath && w->visible) invalidate(w.get(), was);
+    }
 }
 
 }  // namespace platform::windows

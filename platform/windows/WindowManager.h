@@ -73,6 +73,14 @@ public:
     void begin_update(Window* w);
     void end_update(Window* w);
 
+    // The overlay: screen pixels something of the platform's own draws over
+    // every window (a pulled-down menu), so no window's port draws there.
+    // Its owner saves and restores the pixels under it; a window that drew
+    // beneath it while it was up (a movie playing) is stale there, so
+    // clearing it with drawn_beneath adds that part to the update regions.
+    void set_overlay(const quickdraw::Region& global);
+    void clear_overlay(bool drawn_beneath);
+
     const quickdraw::Region& gray_region() const { return gray_; }
     RgnHandle gray_region_handle() const { return grayHandle_; }
     Rect desktop_rect() const { return gray_.bounds(); }
@@ -107,6 +115,7 @@ private:
     quickdraw::Region gray_;
     RgnHandle grayHandle_ = nullptr;
     quickdraw::Region desk_visible_;   // the desktop not covered by windows
+    quickdraw::Region overlay_;
     Window* active_ = nullptr;
     std::deque<Activation> activations_;
 };

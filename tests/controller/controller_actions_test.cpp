@@ -130,29 +130,33 @@ TEST_F(ControllerTest, LoopingActionsSetTheMoviesTimeBase) {
     EXPECT_EQ(MCDoAction(mc, 9999, nullptr), badComponentSelector);
 }
 
-TEST_F(ControllerTest, GrowBoxResizesWithinItsBounds) {
+TEST_F(ControllerTest, GrowBoxResizesWithinItsBoundsKeepingTheMovieShapeUnlessShifted) {
     // Limits as GrowWindow reads them: least width 150 and height 50,
-    // greatest 400 and 300.
+    // greatest 400 and 300. Each drag starts where the last one left off.
     Rect limits{50, 150, 300, 400};
     MCDoAction(mc, mcActionSetGrowBoxBounds, &limits);
     log.resize = window;
     struct Case {
         SInt16 dh, dv;
+        UInt16 mods;
         Rect want;
     };
     const Case cases[] = {
-        {30, 20, {0, 0, 136, 350}},
-        {500, 500, {0, 0, 300, 400}},
-        {-1000, -1000, {0, 0, 50, 150}},
-        {100, 50, {0, 0, 100, 250}},
+        {30, 20, 0, {0, 0, 136, 384}},          // 320x100 scaled by 1.2, the larger pull
+        {500, 500, 0, {0, 0, 141, 400}},        // as far as the greatest width allows
+        {-1000, -1000, 0, {0, 0, 63, 150}},     // as far as the least width allows
+        {100, 50, 0, {0, 0, 113, 310}},
+        {40, 60, host::kModShift, {0, 0, 173, 350}},   // Shift: each way on its own
+        {10, 0, 0, {0, 0, 177, 360}},           // the new shape is kept
+        {500, 500, host::kModShift, {0, 0, 300, 400}},
     };
     for (const Case& c : cases) {
         const Rect b = bounds();
         const SInt16 h = SInt16(b.right - 7), v = SInt16(b.bottom - 8);   // inside the grow box
         log.actions.clear();
-        drag(h, v, h + c.dh, v + c.dv);
+        drag(h, v, h + c.dh, v + c.dv, c.mods);
         const Rect now = bounds();
-        EXPECT_TRUE(same(now, c.want)) << now.bottom << "," << now.right;
+        EXPECT_TRUE(same(now, c.want)) << c.dh << "," << c.dv << ": " << now.bottom << "," << now.right;
         EXPECT_GE(log.count(mcActionControllerSizeChanged), 1);
         Rect box;
         GetMovieBox(movie, &box);

@@ -119,9 +119,9 @@ TEST(MenuModel, DamagedResourcesAreRefused) {
 }
 
 TEST(MenuKeys, LabelsAndMatching) {
-    EXPECT_EQ(menus::command_key_label('N', 0), "\xE2\x8C\x98N");
-    EXPECT_EQ(menus::command_key_label('s', kMenuShiftModifier), "\xE2\x87\xA7\xE2\x8C\x98S");
-    EXPECT_EQ(menus::command_key_label('H', kMenuOptionModifier | kMenuControlModifier), "\xE2\x8C\x83\xE2\x8C\xA5\xE2\x8C\x98H");
+    EXPECT_EQ(menus::command_key_label('n', 0), "Ctrl+N");
+    EXPECT_EQ(menus::command_key_label('S', kMenuShiftModifier), "Ctrl+Shift+S");
+    EXPECT_EQ(menus::command_key_label('H', kMenuOptionModifier | kMenuControlModifier), "Ctrl+Alt+Super+H");
     EXPECT_EQ(menus::command_key_label('K', kMenuNoCommandModifier), "K");
     EXPECT_EQ(menus::command_key_label(0, kMenuShiftModifier), "");
 
@@ -233,6 +233,76 @@ TEST(MenuTracking, FollowsTheMouseOverTitlesAndChoosableItems) {
     t.move(mid(la.items[0]));
     EXPECT_EQ(t.open(), 0);
     EXPECT_EQ(t.item(), -1);
+}
+
+TEST(MenuTracking, ClicksThatStickAndTheKeysOfAStuckMenu) {
+    std::vector<menus::ShownMenu> bar(2);
+    bar[0].title = "A";
+    bar[0].items = {item("One"), separator(), item("Off", 0, 0, false), item("Two")};
+    bar[1].title = "B";
+    bar[1].items = {item("Three")};
+    const menus::BarLayout b = menus::layout_bar(bar, 20, 1024, fixed_measure);
+    auto layout = [&](int i) { return menus::layout_menu(bar[size_t(i)], b.titles[size_t(i)], Rect{0, 0, 768, 1024}, fixed_measure); };
+    const auto la = layout(0), lb = layout(1);
+    auto mid = [](const Rect& r) { return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)}; };
+    const Point a = mid(b.titles[0]), bt = mid(b.titles[1]), one = mid(la.items[0]), off = mid(la.items[2]),
+                two = mid(la.items[3]), three = mid(lb.items[0]), away{600, 600};
+
+    // p press, m move, r release (at a point); k a key; o opened by the keyboard.
+    struct Op {
+        char what;
+        Point at{};
+        UInt8 ch = 0;
+    };
+    using O = menus::MenuTracker::Outcome;
+    const UInt8 up = kUpArrowCharCode, down = kDownArrowCharCode, left = kLeftArrowCharCode,
+                right = kRightArrowCharCode, ret = kReturnCharCode, esc = kEscapeCharCode;
+    auto k = [](UInt8 ch) { return Op{'k', {}, ch}; };
+    const Op kb{'o'};
+    struct Case {
+        const char* what;
+        std::vector<Op> ops;
+        O outcome;
+        int open, item;
+    };
+    const Case cases[] = {
+        {"a click on a title sticks", {{'p', a}, {'r', a}}, O::Tracking, 0, -1},
+        {"a press dragged onto an item chooses it", {{'p', a}, {'m', one}, {'r', one}}, O::Chosen, 0, 0},
+        {"released on a disabled item", {{'p', a}, {'m', off}, {'r', off}}, O::Closed, 0, -1},
+        {"released away", {{'p', a}, {'m', away}, {'r', away}}, O::Closed, 0, -1},
+        {"then a click on an item chooses it", {{'p', a}, {'r', a}, {'m', two}, {'p', two}, {'r', two}}, O::Chosen, 0, 3},
+        {"a click on its title closes it", {{'p', a}, {'r', a}, {'p', a}, {'r', a}}, O::Closed, 0, -1},
+        {"a click on another title moves", {{'p', a}, {'r', a}, {'p', bt}, {'r', bt}}, O::Tracking, 1, -1},
+        {"the mouse alone moves across", {{'p', a}, {'r', a}, {'m', bt}, {'m', three}}, O::Tracking, 1, 0},
+        {"a click on a disabled item", {{'p', a}, {'r', a}, {'p', off}, {'r', off}}, O::Tracking, 0, -1},
+        {"a click away closes", {{'p', a}, {'r', a}, {'p', away}}, O::Closed, 0, -1},
+        {"keys wait for the button", {{'p', a}, k(down)}, O::Tracking, 0, -1},
+        {"opened by the keyboard", {kb}, O::Tracking, 0, -1},
+        {"down past a separator and a disabled item", {kb, k(down), k(down)}, O::Tracking, 0, 3},
+        {"down wraps round", {kb, k(down), k(down), k(down)}, O::Tracking, 0, 0},
+        {"up from nothing takes the last", {kb, k(up)}, O::Tracking, 0, 3},
+        {"return chooses", {kb, k(down), k(ret)}, O::Chosen, 0, 0},
+        {"return with nothing highlighted", {kb, k(ret)}, O::Tracking, 0, -1},
+        {"escape closes", {kb, k(down), k(esc)}, O::Closed, 0, 0},
+        {"right to the next menu", {kb, k(down), k(right)}, O::Tracking, 1, -1},
+        {"left wraps to the last", {kb, k(left)}, O::Tracking, 1, -1},
+        {"a letter, either case", {kb, k('t')}, O::Tracking, 0, 3},
+        {"a letter passes disabled items", {kb, k('o'), k('O')}, O::Tracking, 0, 0},
+        {"keys on a menu that was clicked", {{'p', a}, {'r', a}, k(down), k(ret)}, O::Chosen, 0, 0},
+    };
+    for (const Case& c : cases) {
+        menus::MenuTracker t(bar, b, layout);
+        for (const Op& op : c.ops) {
+            if (op.what == 'p') t.press(op.at);
+            if (op.what == 'm') t.move(op.at);
+            if (op.what == 'r') t.release(op.at);
+            if (op.what == 'k') t.key(op.ch);
+            if (op.what == 'o') t.open_for_keyboard(0);
+        }
+        EXPECT_EQ(t.outcome(), c.outcome) << c.what;
+        EXPECT_EQ(t.open(), c.open) << c.what;
+        EXPECT_EQ(t.item(), c.item) << c.what;
+    }
 }
 
 // Menus from TestToolbox.rsrc (see TestToolbox.r), chosen through the Event Manager.
@@ -360,6 +430,71 @@ TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
     input.release(900, 700);
     EXPECT_EQ(MenuSelect(t), 0);
     EXPECT_EQ(title_pixel("Probe"), rgb(palette::kMenuBar)) << "no title stays highlighted";
+}
+
+// A click on a title leaves its menu up for a second click; meanwhile the
+// background task (a movie, here painting its window black) runs, but
+// stays out of the menu and draws there again once the menu is gone.
+TEST_F(MenuManagerTest, AClickedMenuStaysUpWhileWindowsBehindItKeepDrawing) {
+    const Rect content{40, 10, 400, 600};
+    WindowRef w = NewCWindow(nullptr, &content, (const UInt8*)"\x01W", true, documentProc, (WindowRef)-1, false, 0);
+    BeginUpdate(w);
+    EndUpdate(w);
+    int turns = 0;
+    events::set_background_task([&] {
+        ++turns;
+        SetPort(GetWindowPort(w));
+        Rect all;
+        GetWindowPortBounds(w, &all);
+        ForeColor(blackColor);
+        PaintRect(&all);
+    });
+    const Point t = title_point("Window");
+    const Rect saveAs = item_rect("Window", 4);
+    hold_button_at(t);
+    input.release(t.h, t.v);
+    input.idle(3);
+    input.check([&] {
+        EXPECT_GT(turns, 0);
+        EXPECT_FALSE(manager().menu_items("Window")[4].bounds.right == 0) << "still pulled down";
+        EXPECT_EQ(pixel(saveAs.right - 3, saveAs.top + 2), rgb(palette::kMenuBack)) << "the menu stays on top";
+        EXPECT_EQ(pixel(590, 390), 0u) << "the window was painted";
+    });
+    input.click(Point{SInt16(saveAs.top + 5), SInt16(saveAs.left + 30)});
+    EXPECT_EQ(MenuSelect(t), (129 << 16) | 5);
+    events::set_background_task(nullptr);
+    bool updated = false;
+    for (const EventRecord& e : drain()) updated |= e.what == updateEvt && e.message == reinterpret_cast<uintptr_t>(w);
+    EXPECT_TRUE(updated) << "what was held back under the menu is drawn again";
+    DisposeWindow(w);
+}
+
+TEST_F(MenuManagerTest, F10PullsTheFirstMenuDownForTheKeyboard) {
+    namespace keys = platform::events::keys;
+    auto f10 = [](UInt16 mods) {
+        events::deliver_input(input_event(host::InputKind::KeyDown, 0, 0, mods, keys::kFunctionKeyChar, keys::kF10));
+        EventRecord e;
+        EXPECT_TRUE(GetNextEvent(everyEvent, &e));
+        return e;
+    };
+    EventRecord e = f10(0);
+    ASSERT_EQ(e.what, mouseDown) << "a press in the menu bar, for the application's usual path";
+    EXPECT_TRUE(PtInRect(e.where, &title_of("Kinora")->bounds)) << "on the first title";
+    input.key(kDownArrowCharCode, keys::kDownArrow);
+    input.key(kReturnCharCode, keys::kReturn);
+    EXPECT_EQ(MenuSelect(e.where), (128 << 16) | 1) << "About";
+    HiliteMenu(0);
+
+    // F10 again, or a quit request, closes it with nothing chosen; the
+    // request stays queued for the application.
+    e = f10(0);
+    input.key(keys::kFunctionKeyChar, keys::kF10);
+    EXPECT_EQ(MenuSelect(e.where), 0);
+    e = f10(0);
+    input.check([] { events::post_high_level_event('aevt', 'quit', nullptr); });
+    EXPECT_EQ(MenuSelect(e.where), 0);
+    EXPECT_TRUE(GetNextEvent(highLevelEventMask, &e));
+    EXPECT_EQ(f10(host::kModCommand).what, keyDown) << "Ctrl+F10 is a key";
 }
 
 TEST_F(MenuManagerTest, MenuKeyComparesTheModifiersOfTheKeyEvent) {
