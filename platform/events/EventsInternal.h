@@ -131,7 +131,7 @@ void set_region_test(std::function<bool(RgnHandle, Point)> contains);
 // What must go on while a loop of the platform's own keeps the application
 // from its event loop (a menu held open): the movie controller lets its
 // movies play. One task; an empty function removes it. The loop runs it
-// once a round, with no port or state of the loop's own to protect.
+// once a round and keeps the current port across it.
 void set_background_task(std::function<void()> task);
 void run_background_task();
 

@@ -14,6 +14,7 @@
 #include "platform/menus/MenuKeys.h"
 #include "platform/menus/MenuTracking.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/quickdraw/kit/PortGuard.h"
 #include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/Appearance.h"
 #include "platform/windows/ChromePainter.h"
@@ -217,7 +218,10 @@ SInt32 MenuManager::select(Point start) {
     // once it goes.
     auto background = [&] {
         events::flush_screen_now();
-        events::run_background_task();
+        {
+            const kit::PortGuard keep;   // the application's port is its own
+            events::run_background_task();
+        }
         if (pulled && quickdraw::screen().has_dirty()) drawnBeneath = true;
     };
 
