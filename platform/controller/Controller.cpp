@@ -15,8 +15,8 @@ namespace platform::controller {
 namespace {
 
 std::vector<Controller*>& live() {
-    static std::vector<Controller*> controllers;
-    return controllers;
+    static auto* controllers = new std::vector<Controller*>();   // never destroyed: controllers may outlive statics
+    return *controllers;
 }
 
 }  // namespace
