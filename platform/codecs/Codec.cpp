@@ -44,6 +44,8 @@ public:
     }
 };
 
+OutsideDecoder outside_decoder = nullptr;
+
 const AnimationCodec kAnimation;
 const RawCodec kRaw;
 const Codec* const kCodecs[] = {&kAnimation, &kRaw};
@@ -61,9 +63,17 @@ int decoded_depth(SInt16 d) {
     return is_pixel_depth(d) ? d : 0;
 }
 
+void set_outside_decoder(OutsideDecoder decoder) { outside_decoder = decoder; }
+
 Result<void> decode_image(const ImageDescription& desc, std::span<const UInt8> data,
                           const PixelView& dst) {
     const Codec* codec = find_codec(desc.cType);
+    if (!codec && outside_decoder) {
+        if (desc.width <= 0 || desc.height <= 0) return fail(badImageDescription, "image description without a usable size");
+        if (dst.width != desc.width || dst.height != desc.height)
+            return fail(paramErr, "destination differs from the image in size");
+        return outside_decoder(desc, data, dst);
+    }
     if (!codec) return fail(noCodecErr, "no codec of that type");
     const int depth = decoded_depth(desc.depth);
     if (depth == 0 || !codec->supports_depth(depth) || desc.width <= 0 || desc.height <= 0)

@@ -46,4 +46,11 @@ int decoded_depth(SInt16 descriptionDepth);
 Result<void> decode_image(const ImageDescription& desc, std::span<const UInt8> data,
                           const PixelView& dst);
 
+// Decodes images of codecs not listed here (FFmpeg's, platform/codecs/libav)
+// for decode_image: noCodecErr for a type it does not know either. The
+// platform's entry sets it; the codecs cannot name that library themselves.
+using OutsideDecoder = Result<void> (*)(const ImageDescription& desc, std::span<const UInt8> data,
+                                        const PixelView& dst);
+void set_outside_decoder(OutsideDecoder decoder);
+
 }  // namespace platform::codecs

@@ -14,6 +14,7 @@ class CodecInstance final : public Instance {};
 
 struct Providers {
     std::vector<Provider> first_use;
+    std::vector<Provider> after_codecs;
     std::vector<Provider> enter_movies;
     bool first_use_ran = false;
 };
@@ -53,7 +54,7 @@ void add_component_provider(ProvideWhen when, Provider provider) {
     } else if (p.first_use_ran) {
         provider();   // the registry is in use already: in now, after the others
     } else {
-        p.first_use.push_back(provider);
+        (when == ProvideWhen::AfterCodecs ? p.after_codecs : p.first_use).push_back(provider);
     }
 }
 
@@ -66,6 +67,7 @@ void register_builtin_components() {
     p.first_use_ran = true;
     for (Provider provider : p.first_use) provider();
     register_codecs();
+    for (Provider provider : p.after_codecs) provider();
 }
 
 }  // namespace platform::components

@@ -11,6 +11,8 @@
 //   'eat '  WAVE AIFF AIFC, then wav  aif  aiff aifc   (canMovieImportFiles,
 //           canMovieImportInPlace; the extension ones also ...IsFileExtension)
 //   'imdc'  rle  raw      'imco'  rle  raw
+//   then what providers register with the codecs (the decompressors of
+//   platform/codecs/libav: avc1 hvc1 ... for each decoder installed)
 //
 // The registry knows none of the managers that provide components: each
 // hands it a provider (add_component_provider) before main, and the
@@ -106,9 +108,10 @@ std::unique_ptr<Instance> release_instance(ComponentInstance instance);
 bool matches(const ComponentDescription& have, const ComponentDescription& looking);
 
 // When a provider registers its components: once, on the registry's first
-// use (before the codecs, in the order the providers were added), or each
-// time the movie toolbox starts.
-enum class ProvideWhen { FirstUse, EnterMovies };
+// use (before the codecs, in the order the providers were added), once
+// right after the platform's own codecs, or each time the movie toolbox
+// starts.
+enum class ProvideWhen { FirstUse, AfterCodecs, EnterMovies };
 using Provider = void (*)();
 void add_component_provider(ProvideWhen when, Provider provider);
 

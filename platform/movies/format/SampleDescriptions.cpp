@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cmath>
 #include <cstring>
 
 namespace platform::movies {
@@ -131,6 +132,80 @@ Result<StoredColorTable> VideoDescription::stored_color_table() const {
 Result<std::vector<ColorEntry>> VideoDescription::color_table() const {
     StoredColorTable t = TRY(stored_color_table());
     return std::move(t.entries);
+}
+
+std::optional<std::span<const UInt8>> find_atom(std::span<const UInt8> atoms, OSType type) {
+    size_t at = 0;
+    while (atoms.size() - at >= 8) {
+        const UInt32 size = load_u32be(&atoms[at]);
+        if (size < 8 || size > atoms.size() - at) return std::nullopt;
+        if (load_u32be(&atoms[at + 4]) == type) return atoms.subspan(at + 8, size - 8);
+        at += size;
+    }
+    return std::nullopt;
+}
+
+std::span<const UInt8> VideoDescription::extension_atoms() const {
+    std::span<const UInt8> ext(extensions);
+    if (has_stored_color_table()) {
+        auto table = stored_color_table();
+        if (!table.ok()) return {};
+        ext = ext.subspan(std::min(ext.size(), table->size()));
+    }
+    return ext;
+}
+
+std::optional<ColourInfo> VideoDescription::colour() const {
+    auto body = find_atom(extension_atoms(), fourcc("colr"));
+    if (!body || body->size() < 10) return std::nullopt;
+    const OSType kind = load_u32be(body->data());
+    if (kind != fourcc("nclx") && kind != fourcc("nclc")) return std::nullopt;
+    ColourInfo c;
+    c.primaries = load_u16be(body->data() + 4);
+    c.transfer = load_u16be(body->data() + 6);
+    c.matrix = load_u16be(body->data() + 8);
+    if (kind == fourcc("nclx") && body->size() >= 11) c.full_range = ((*body)[10] & 0x80) != 0;
+    return c;
+}
+
+std::optional<std::pair<UInt32, UInt32>> VideoDescription::pixel_aspect() const {
+    auto body = find_atom(extension_atoms(), fourcc("pasp"));
+    if (!body || body->size() < 8) return std::nullopt;
+    const UInt32 h = load_u32be(body->data()), v = load_u32be(body->data() + 4);
+    if (h == 0 || v == 0) return std::nullopt;
+    return std::pair{h, v};
+}
+
+std::optional<CleanAperture> VideoDescription::clean_aperture() const {
+    auto body = find_atom(extension_atoms(), fourcc("clap"));
+    if (!body || body->size() < 32 || width <= 0 || height <= 0) return std::nullopt;
+    double f[4];
+    for (int i = 0; i < 4; ++i) {
+        const SInt32 n = SInt32(load_u32be(body->data() + 8 * i));
+        const UInt32 d = load_u32be(body->data() + 8 * i + 4);
+        if (d == 0) return std::nullopt;
+        f[i] = double(n) / double(d);
+    }
+    if (!(f[0] >= 1 && f[1] >= 1)) return std::nullopt;
+    // Offsets are from the centre; the aperture never leaves the picture.
+    const double left = (width - f[0]) / 2 + f[2], top = (height - f[1]) / 2 + f[3];
+    CleanAperture a;
+    a.left = SInt32(std::clamp(std::lround(left), 0L, long(width) - 1));
+    a.top = SInt32(std::clamp(std::lround(top), 0L, long(height) - 1));
+    a.width = SInt32(std::clamp(std::lround(f[0]), 1L, long(width) - a.left));
+    a.height = SInt32(std::clamp(std::lround(f[1]), 1L, long(height) - a.top));
+    return a;
+}
+
+std::pair<SInt32, SInt32> VideoDescription::natural_size() const {
+    SInt32 w = width, h = height;
+    if (auto a = clean_aperture()) w = a->width, h = a->height;
+    if (auto p = pixel_aspect()) {
+        // Square pixels stay as they are; wide ones widen, tall ones heighten.
+        if (p->first > p->second) w = SInt32(std::min<UInt64>(0x7FFF, (UInt64(w) * p->first + p->second / 2) / p->second));
+        else if (p->first < p->second) h = SInt32(std::min<UInt64>(0x7FFF, (UInt64(h) * p->second + p->first / 2) / p->first));
+    }
+    return {w, h};
 }
 
 SampleDescription VideoDescription::write() const {

@@ -23,6 +23,17 @@
  *         86  extensions (a stored colour table, then atoms such as 'gama',
  *             'fiel', 'colr'), up to the entry size
  *
+ * Extension atoms the video model reads (each size u32, type u32, body):
+ *   colr  colour type u32: 'nclx' or 'nclc', then primaries u16, transfer
+ *         u16, matrix u16 (the ISO/ITU code points); 'nclx' adds a byte
+ *         whose top bit says full range. Other types (ICC profiles) are
+ *         kept, not read.
+ *   pasp  horizontal spacing u32, vertical spacing u32 (pixel aspect)
+ *   clap  width, height, horizontal offset, vertical offset: each a
+ *         fraction of numerator s32 / denominator u32; the offsets are
+ *         from the picture's centre
+ *   codec configurations (avcC, hvcC, av1C, esds, ...): CodecConfig.h
+ *
  * A colour table is stored after the fixed part for an indexed or grey
  * depth whose colour table ID is 0; an ID of 0 with nothing after the
  * fixed part means the standard table. Stored: seed u32, flags u16, size
@@ -47,6 +58,8 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <utility>
 #include <string_view>
 
 #include "platform/movies/format/Atom.h"
@@ -115,6 +128,26 @@ struct DescriptionName {
     bool operator==(const DescriptionName&) const = default;
 };
 
+// The colour of a description's 'colr' atom: ISO/ITU code points (2 =
+// unspecified), and whether samples use the full range.
+struct ColourInfo {
+    UInt16 primaries = 2;
+    UInt16 transfer = 2;
+    UInt16 matrix = 2;
+    std::optional<bool> full_range;   // only 'nclx' says
+    bool operator==(const ColourInfo&) const = default;
+};
+
+// The clean aperture in whole pixels of the coded picture.
+struct CleanAperture {
+    SInt32 left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const CleanAperture&) const = default;
+};
+
+// The body of the first atom of that type in a run of atoms (a damaged run
+// ends the search).
+std::optional<std::span<const UInt8>> find_atom(std::span<const UInt8> atoms, OSType type);
+
 struct VideoDescription {
     OSType codec = 0;
     std::array<UInt8, 6> reserved{};
@@ -142,6 +175,19 @@ struct VideoDescription {
     // badImageDescription when there is none or it runs past the entry.
     Result<StoredColorTable> stored_color_table() const;
     Result<std::vector<ColorEntry>> color_table() const;
+
+    // The extension atoms: what follows the stored colour table, if any.
+    std::span<const UInt8> extension_atoms() const;
+    // 'colr' nclx/nclc; nothing when absent, damaged or another kind.
+    std::optional<ColourInfo> colour() const;
+    // 'pasp' as horizontal : vertical spacing; nothing when absent or zero.
+    std::optional<std::pair<UInt32, UInt32>> pixel_aspect() const;
+    // 'clap' rounded to whole pixels and limited to the picture; nothing
+    // when absent, damaged or empty.
+    std::optional<CleanAperture> clean_aperture() const;
+    // The picture's size as it is meant to be seen: the clean aperture,
+    // widened (or heightened) by the pixel aspect.
+    std::pair<SInt32, SInt32> natural_size() const;
 
     // Fails with badImageDescription for an entry shorter than 86 bytes.
     static Result<VideoDescription> parse(std::span<const UInt8> entry);

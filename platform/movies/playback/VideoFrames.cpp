@@ -5,13 +5,36 @@
 
 #include "platform/Memory.h"
 #include "platform/codecs/Codec.h"
+#include "platform/codecs/libav/VideoCodecs.h"
 #include "platform/core/FourCC.h"
 #include "platform/movies/objects/MediaData.h"
 #include "platform/movies/format/SampleDescriptions.h"
+#include "platform/movies/playback/SessionFrames.h"
 
 namespace platform::movies::playback {
 
 namespace {
+
+// The colours of an indexed description (its stored table, else the
+// standard one of its depth) as 0xAARRGGBB, for decoders that take them.
+std::vector<UInt32> palette_of(const VideoDescription& v) {
+    std::vector<UInt32> out;
+    auto add = [&](UInt16 r, UInt16 g, UInt16 b) {
+        out.push_back(0xFF000000u | UInt32(r >> 8) << 16 | UInt32(g >> 8) << 8 | UInt32(b >> 8));
+    };
+    if (v.has_stored_color_table()) {
+        if (auto entries = v.color_table(); entries.ok())
+            for (const ColorEntry& e : *entries) add(e.red, e.green, e.blue);
+        return out;
+    }
+    const int bits = codecs::decoded_depth(v.depth);
+    if (bits < 1 || bits > 8) return out;
+    if (CTabHandle t = GetCTable(v.depth)) {
+        for (int i = 0; i <= (**t).ctSize; ++i) add((**t).ctTable[i].rgb.red, (**t).ctTable[i].rgb.green, (**t).ctTable[i].rgb.blue);
+        DisposeCTable(t);
+    }
+    return out;
+}
 
 // A colour table handle from a description's stored table.
 CTabHandle stored_table(const std::vector<ColorEntry>& entries) {
@@ -53,8 +76,73 @@ std::string codec_placeholder_text(OSType codec) {
     return "'" + fourcc_string(codec) + "' video is not decoded";
 }
 
+VideoFrames::VideoFrames(UInt32 track_id) : track_id_(track_id) {}
+
 VideoFrames::~VideoFrames() {
     if (world_) DisposeGWorld(world_);
+}
+
+void VideoFrames::reset() {
+    sample_ = 0;
+    // The samples may be others now: the session starts again with them.
+    if (session_) description_ = 0;
+}
+
+// A session and its 32-bit world for a codec with state.
+bool VideoFrames::prepare_session(const VideoDescription& v) {
+    if (auto missing = codecs::libav::missing_decoder(v.codec)) {
+        show_placeholder(*missing);
+        return false;
+    }
+    if (v.width <= 0 || v.height <= 0) {
+        show_placeholder("damaged image description");
+        return false;
+    }
+    width_ = v.width;
+    height_ = v.height;
+    source_ = Rect{0, 0, height_, width_};
+    auto setup = codecs::libav::StreamSetup::from(v);
+    setup.palette = palette_of(v);
+    auto session = SessionFrames::open(setup, description_);
+    if (!session.ok()) {
+        show_placeholder("'" + fourcc_string(v.codec) + "' video: the decoder refuses its description");
+        return false;
+    }
+    session_ = std::move(*session);
+    shown_good_ = false;
+    const Rect bounds{0, 0, height_, width_};
+    if (NewGWorld(&world_, 32, &bounds, nullptr, nullptr, 0) != noErr) {
+        world_ = nullptr;
+        session_.reset();
+        show_placeholder("no memory for the frame");
+        return false;
+    }
+    if (auto a = v.clean_aperture())
+        source_ = Rect{SInt16(a->top), SInt16(a->left), SInt16(a->top + a->height), SInt16(a->left + a->width)};
+    return true;
+}
+
+bool VideoFrames::go_to_session_sample(MediaObject& media, UInt32 n) {
+    if (sample_ == n && placeholder_.empty()) return false;
+    PixMapHandle pm = GetGWorldPixMap(world_);
+    LockPixels(pm);
+    const codecs::PixelView view{reinterpret_cast<UInt8*>((**pm).baseAddr), (**pm).rowBytes, width_, height_, 32};
+    const auto outcome = session_->go_to(media, n, view);
+    UnlockPixels(pm);
+    decoded_ = session_->decoded();
+    sample_ = n;
+    if (outcome == SessionFrames::Outcome::Shown) {
+        shown_good_ = true;
+        placeholder_.clear();
+        return true;
+    }
+    // A damaged frame: the last good picture stays, when there is one.
+    if (!shown_good_) {
+        show_placeholder("damaged video frame");
+        description_ = media.data().samples.sample(n).value().description;
+        return true;
+    }
+    return false;
 }
 
 // Makes the world for frames of one description; false when they cannot be
@@ -64,6 +152,7 @@ bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
     description_ = description;
     sample_ = 0;
     unusable_.clear();
+    session_.reset();
     if (world_) DisposeGWorld(world_);
     world_ = nullptr;
 
@@ -81,6 +170,10 @@ bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
         return false;
     }
     const VideoDescription& v = *parsed;
+    source_ = Rect{0, 0, height_, width_};
+    if (!codecs::find_codec(v.codec) && codecs::libav::is_libav_video(v.codec)) {
+        return prepare_session(v);
+    }
     const codecs::Codec* codec = codecs::find_codec(v.codec);
     const int depth = codecs::decoded_depth(v.depth);
     if (!codec) {
@@ -97,6 +190,9 @@ bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
     }
     width_ = v.width;
     height_ = v.height;
+    source_ = Rect{0, 0, height_, width_};
+    if (auto a = v.clean_aperture())
+        source_ = Rect{SInt16(a->top), SInt16(a->left), SInt16(a->top + a->height), SInt16(a->left + a->width)};
 
     CTabHandle table = nullptr;
     if (v.has_stored_color_table()) {
@@ -156,6 +252,7 @@ bool VideoFrames::go_to_sample(MediaObject& media, UInt32 n) {
         sample_ = n;
         return changed;
     }
+    if (session_) return go_to_session_sample(media, n);
     if (sample_ == n && placeholder_.empty()) return false;
 
     UInt32 from = std::max<UInt32>(table.sync_sample(n, false), 1);
@@ -212,7 +309,8 @@ void VideoFrames::draw(CGrafPtr port, const Rect& dst) const {
     BackColor(whiteColor);
     PixMapHandle pm = GetGWorldPixMap(world_);
     LockPixels(pm);
-    const Rect src{0, 0, height_, width_};
+    const Rect whole{0, 0, height_, width_};
+    const Rect& src = placeholder_.empty() && source_.right > source_.left ? source_ : whole;
     CopyBits(reinterpret_cast<const BitMap*>(*pm), GetPortBitMapForCopyBits(port), &src, &dst, srcCopy, nullptr);
     UnlockPixels(pm);
 }

@@ -9,22 +9,33 @@
 // scaled to the track's place in the movie box; drawing again (an update)
 // does not decode.
 //
+// Codecs that keep state from frame to frame (those libavcodec decodes)
+// go through a decode session instead (SessionFrames.h), into a 32-bit
+// buffer; our own whole-image codecs (Animation, raw) decode here.
+// Drawing shows the clean aperture ('clap') when the description has one.
+//
 // Frames this platform cannot decode never show as garbage: a codec it does
-// not have, a depth the codec does not take, or damaged data, make the
-// buffer a neutral grey placeholder that names the reason.
+// not have (or a decoder the installed libraries lack), a depth the codec
+// does not take, or damaged data, make the buffer a neutral grey
+// placeholder that names the reason. A damaged frame of a session keeps the
+// last good picture instead, once there is one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/QuickDraw.h"
+#include "platform/movies/format/SampleDescriptions.h"
 #include "platform/movies/objects/MovieObjects.h"
 
 namespace platform::movies::playback {
 
+class SessionFrames;
+
 class VideoFrames {
 public:
-    explicit VideoFrames(UInt32 track_id) : track_id_(track_id) {}
+    explicit VideoFrames(UInt32 track_id);
     ~VideoFrames();
     VideoFrames(const VideoFrames&) = delete;
     VideoFrames& operator=(const VideoFrames&) = delete;
@@ -44,11 +55,13 @@ public:
     UInt64 decoded() const { return decoded_; }
 
     // Forgets what the buffer holds (the media's samples changed).
-    void reset() { sample_ = 0; }
+    void reset();
 
 private:
     bool prepare(MediaObject& media, UInt32 description);
     bool decode(MediaObject& media, UInt32 n);
+    bool prepare_session(const VideoDescription& v);
+    bool go_to_session_sample(MediaObject& media, UInt32 n);
     void show_placeholder(const std::string& why);
 
     UInt32 track_id_;
@@ -60,6 +73,9 @@ private:
     std::string unusable_;       // why the current description cannot be decoded
     std::vector<UInt8> data_;
     UInt64 decoded_ = 0;
+    Rect source_{};                            // the part of the buffer shown
+    std::unique_ptr<SessionFrames> session_;   // codecs with state
+    bool shown_good_ = false;                  // the session's buffer holds a good frame
 };
 
 // The text of the placeholder for frames of codec `codec` that cannot be decoded.

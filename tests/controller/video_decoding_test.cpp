@@ -1,0 +1,235 @@
+// Video decoded through libavcodec, on movies ffmpeg makes in the test:
+// each codec's frames equal ffmpeg's own decode converted to RGB with the
+// same matrix; reordered (B-frame) H.264 stepped forward and backward shows
+// every frame once, in order; a damaged sample keeps the last good picture.
+#include <cmath>
+#include <filesystem>
+
+#include "PlaybackSupport.h"
+#include "platform/MovieController.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
+#include "platform/movies/playback/VideoFrames.h"
+#include "tests/support/Process.h"
+#include "tests/support/Tools.h"
+
+using namespace pbtest;
+using platform::movies::playback::VideoFrames;
+
+namespace {
+
+std::string ffmpeg(const std::string& args) {
+    const auto r = testsupport::run_shell("ffmpeg -nostdin -hide_banner -v error -y " + args + " 2>&1");
+    return r.status == 0 ? "" : r.all() + " (" + args + ")";
+}
+
+bool have_encoder(const std::string& name) {
+    static const std::string list = testsupport::run_shell("ffmpeg -hide_banner -encoders 2>/dev/null").out;
+    return list.find(" " + name + " ") != std::string::npos;
+}
+
+double psnr(const Bytes& a, const Bytes& b) {
+    double se = 0;
+    for (size_t i = 0; i < a.size(); ++i) se += double(a[i] - b[i]) * double(a[i] - b[i]);
+    if (se == 0) return 99;
+    return 10 * std::log10(255.0 * 255.0 * double(a.size()) / se);
+}
+
+// The samples of a track's media in display order.
+std::vector<UInt32> display_order(Track track) {
+    const auto& table = platform::movies::track_of(track)->media.data().samples;
+    std::vector<UInt32> n(table.sample_count());
+    for (UInt32 i = 0; i < n.size(); ++i) n[i] = i + 1;
+    std::stable_sort(n.begin(), n.end(), [&](UInt32 a, UInt32 b) { return table.display_time(a) < table.display_time(b); });
+    return n;
+}
+
+// What a VideoFrames shows for sample n, as R,G,B rows of w x h.
+Bytes shown(VideoFrames& frames, Track track, UInt32 n, SInt16 w, SInt16 h) {
+    frames.go_to_sample(platform::movies::track_of(track)->media, n);
+    GWorldPtr world = nullptr;
+    const Rect r{0, 0, h, w};
+    EXPECT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
+    frames.draw(world, r);
+    PixMapHandle pm = GetGWorldPixMap(world);
+    Bytes rgb;
+    for (int y = 0; y < h; ++y) {
+        const UInt8* row = reinterpret_cast<UInt8*>((**pm).baseAddr) + y * (**pm).rowBytes;
+        for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), row + 4 * x + 1, row + 4 * x + 4);
+    }
+    DisposeGWorld(world);
+    return rgb;
+}
+
+struct Codec {
+    const char* name;
+    const char* encoder;
+    const char* args;    // encoding, and the container
+    const char* file;
+    SInt16 width = 64, height = 48;
+    const char* matrix = "bt601";   // what the reference conversion assumes
+};
+
+const Codec kCodecs[] = {
+    {"H.264", "libx264", "-c:v libx264 -pix_fmt yuv420p -bf 2", "m.mov"},
+    {"H.264 BT.709 by 'colr'", "libx264", "-c:v libx264 -colorspace bt709 -color_primaries bt709 -color_trc bt709",
+     "m.mov", 64, 48, "bt709"},
+    {"HEVC", "libx265", "-c:v libx265 -tag:v hvc1 -x265-params log-level=error", "m.mov"},
+    {"AV1", "libaom-av1", "-c:v libaom-av1 -cpu-used 8", "m.mp4"},
+    {"VP9", "libvpx-vp9", "-c:v libvpx-vp9 -deadline realtime", "m.mp4"},
+    {"MPEG-4", "mpeg4", "-c:v mpeg4", "m.mov"},
+    {"MPEG-1", "mpeg1video", "-c:v mpeg1video", "m.mov"},
+    {"ProRes 422", "prores_ks", "-c:v prores_ks -profile:v 2", "m.mov"},
+    {"ProRes 4444", "prores_ks", "-c:v prores_ks -profile:v 4 -pix_fmt yuv444p10", "m.mov"},
+    {"Photo-JPEG", "mjpeg", "-c:v mjpeg -pix_fmt yuvj420p", "m.mov"},
+    {"PNG", "png", "-c:v png", "m.mov"},
+    {"DV NTSC", "dvvideo", "-c:v dvvideo -pix_fmt yuv411p", "m.mov", 720, 480},
+    {"Cinepak", "cinepak", "-c:v cinepak", "m.mov"},
+    {"Sorenson Video", "svq1", "-c:v svq1 -pix_fmt yuv410p", "m.mov"},
+    {"Graphics (8-bit palette)", "smc", "-c:v smc -pix_fmt pal8", "m.mov"},
+    {"Video (16-bit)", "rpza", "-c:v rpza -pix_fmt rgb555be", "m.mov"},
+    {"Component Video 'yuv2'", "rawvideo", "-c:v rawvideo -pix_fmt yuyv422 -tag:v yuv2", "m.mov"},
+    {"Component 10-bit", "v210", "-c:v v210", "m.mov"},
+};
+
+struct VideoDecoding : ::testing::Test {
+    void SetUp() override { KINORA_REQUIRE_TOOL("ffmpeg"); }
+    testsupport::TempFolder folder{"libav-video"};
+    std::string dir = folder.str();
+};
+
+}  // namespace
+
+TEST_F(VideoDecoding, EveryCodecMatchesFfmpegsOwnDecode) {
+    VirtualHost vh;
+    std::vector<std::string> missing;
+    for (const Codec& c : kCodecs) {
+        SCOPED_TRACE(c.name);
+        if (!have_encoder(c.encoder)) {
+            missing.push_back(c.encoder);
+            continue;
+        }
+        const std::string movie_path = dir + "/" + c.file, ref_path = dir + "/ref.rgb";
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=" + size + ":r=25 -frames:v 12 " + c.args + " " +
+                         testsupport::quote(movie_path)), "");
+        ASSERT_EQ(ffmpeg("-i " + testsupport::quote(movie_path) + " -vf scale=in_color_matrix=" + c.matrix +
+                         " -f rawvideo -pix_fmt rgb24 " + testsupport::quote(ref_path)), "");
+        const std::string reference = testsupport::read_file(ref_path);
+        const size_t frame_bytes = size_t(c.width) * size_t(c.height) * 3;
+
+        SInt16 ref = 0;
+        Movie movie = open_movie(movie_path, &ref);
+        ASSERT_NE(movie, nullptr);
+        CloseMovieFile(ref);
+        Track track = GetMovieIndTrack(movie, 1);
+        const auto order = display_order(track);
+        ASSERT_EQ(order.size() * frame_bytes, reference.size());
+        VideoFrames frames(platform::movies::track_of(track)->id);
+        // Out of order on purpose: a seek back, a jump ahead, then the end.
+        for (size_t i : {size_t(5), size_t(1), size_t(2), size_t(9), order.size() - 1}) {
+            const Bytes got = shown(frames, track, order[i], c.width, c.height);
+            const Bytes want(reference.begin() + long(i * frame_bytes), reference.begin() + long((i + 1) * frame_bytes));
+            EXPECT_EQ(frames.placeholder(), "") << "frame " << i;
+            EXPECT_GE(psnr(got, want), 45.0) << "frame " << i;
+            if (getenv("DBG")) { std::string g(got.begin(), got.end()); testsupport::write_file(std::string("/tmp/lvx/got-") + c.encoder + std::to_string(i) + ".rgb", g); testsupport::write_file(std::string("/tmp/lvx/want-") + c.encoder + std::to_string(i)+".rgb", std::string(want.begin(), want.end())); }
+        }
+        DisposeMovie(movie);
+    }
+    if (!missing.empty()) {
+        std::string names;
+        for (auto& m : missing) names += " " + m;
+        KINORA_SKIP_OR_FAIL("this ffmpeg lacks the encoders" + names);
+    }
+}
+
+namespace {
+
+// 36 frames of 32x16 whose red is 7 times their number; H.264 with up to
+// three B-frames between references and a sync sample every 12 frames.
+constexpr int kNumbered = 36;
+
+std::string make_numbered(const std::string& path, const std::string& extra = "") {
+    return ffmpeg("-f lavfi -i \"color=black:s=32x16:r=25,format=rgb24,geq=r='N*7':g='0':b='128'\" -frames:v " +
+                  std::to_string(kNumbered) + " -c:v libx264 -pix_fmt yuv444p -qp 2 -bf 3 -g 12 " + extra + " " +
+                  testsupport::quote(path));
+}
+
+int number_in(UInt32 pixel) { return int(std::lround(double((pixel >> 16) & 0xFF) / 7.0)); }
+
+}  // namespace
+
+TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrder) {
+    if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
+    VirtualHost vh;
+    const std::string path = dir + "/numbered.mov";
+    ASSERT_EQ(make_numbered(path), "");
+    SInt16 ref = 0;
+    Movie movie = open_movie(path, &ref);
+    ASSERT_NE(movie, nullptr);
+    CloseMovieFile(ref);
+    ASSERT_TRUE(platform::movies::track_of(GetMovieIndTrack(movie, 1))->media.data().samples.has_composition_offsets());
+
+    MovieCanvas canvas(movie, 32, 16);
+    Rect box{0, 0, 16, 32};
+    MovieController mc = NewMovieController(movie, &box, mcTopLeftMovie | mcNotVisible);
+    ASSERT_NE(mc, nullptr);
+    MCIdle(mc);
+    std::vector<int> forward, backward, counting;
+    for (int i = 0; i < kNumbered; ++i) {
+        counting.push_back(i);
+        forward.push_back(number_in(canvas.pixel(16, 8)));
+        if (i + 1 < kNumbered) MCDoAction(mc, mcActionStep, reinterpret_cast<void*>(1));
+    }
+    for (int i = 0; i < kNumbered; ++i) {
+        backward.insert(backward.begin(), number_in(canvas.pixel(16, 8)));
+        MCDoAction(mc, mcActionStep, reinterpret_cast<void*>(-1));
+    }
+    EXPECT_EQ(forward, counting);
+    EXPECT_EQ(backward, counting);
+    // Going back reuses the frames decoded on the way (or decodes each group
+    // of pictures once more), rather than decoding from the sync sample
+    // again for every step.
+    const auto* video = platform::movies::playback::player_of(*platform::movies::movie_of(movie)).video(
+        platform::movies::track_of(GetMovieIndTrack(movie, 1))->id);
+    ASSERT_NE(video, nullptr);
+    EXPECT_LE(video->decoded(), UInt64(3 * kNumbered));
+    DisposeMovieController(mc);
+    DisposeMovie(movie);
+}
+
+TEST_F(VideoDecoding, DamagedSampleKeepsTheLastGoodPicture) {
+    if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
+    VirtualHost vh;
+    const std::string path = dir + "/damaged.mov";
+    ASSERT_EQ(make_numbered(path, "-bf 0"), "");   // decode order is display order
+    // Sample 16 (frame 15, a delta frame) has its slice data overwritten.
+    {
+        SInt16 ref = 0;
+        Movie movie = open_movie(path, &ref);
+        ASSERT_NE(movie, nullptr);
+        CloseMovieFile(ref);
+        const auto& table = platform::movies::track_of(GetMovieIndTrack(movie, 1))->media.data().samples;
+        auto info = table.sample(16).value();
+        ASSERT_FALSE(info.sync);
+        Bytes file = testsupport::read_bytes(path);
+        for (UInt32 i = 8; i < info.size; ++i) file[info.offset + i] = UInt8(i * 151 + 7);
+        testsupport::write_bytes(path, file);
+        DisposeMovie(movie);
+    }
+    SInt16 ref = 0;
+    Movie movie = open_movie(path, &ref);
+    ASSERT_NE(movie, nullptr);
+    CloseMovieFile(ref);
+    Track track = GetMovieIndTrack(movie, 1);
+    VideoFrames frames(platform::movies::track_of(track)->id);
+    const Bytes good = shown(frames, track, 15, 32, 16);
+    EXPECT_EQ(number_in(UInt32(good[0]) << 16), 14);
+    // The damaged frame and those that refer to it keep frame 14; the next
+    // sync sample (frame 24) is whole again.
+    for (UInt32 n = 16; n <= 24; ++n) EXPECT_EQ(shown(frames, track, n, 32, 16), good) << "sample " << n;
+    EXPECT_EQ(frames.placeholder(), "");
+    const Bytes after = shown(frames, track, 25, 32, 16);
+    EXPECT_EQ(number_in(UInt32(after[3 * 40]) << 16), 24);
+    DisposeMovie(movie);
+}
