@@ -68,6 +68,9 @@ struct Codec {
     const char* file;
     SInt16 width = 64, height = 48;
     const char* matrix = "bt601";   // what the reference conversion assumes
+    // ffmpeg marks every frame of it a sync sample though they build on
+    // each other: only played in order is it whole.
+    bool only_in_order = false;
 };
 
 const Codec kCodecs[] = {
@@ -87,7 +90,7 @@ const Codec kCodecs[] = {
     {"Cinepak", "cinepak", "-c:v cinepak", "m.mov"},
     {"Sorenson Video", "svq1", "-c:v svq1 -pix_fmt yuv410p", "m.mov"},
     {"Graphics (8-bit palette)", "smc", "-c:v smc -pix_fmt pal8", "m.mov"},
-    {"Video (16-bit)", "rpza", "-c:v rpza -pix_fmt rgb555be", "m.mov"},
+    {"Video (16-bit)", "rpza", "-c:v rpza -pix_fmt rgb555be", "m.mov", 64, 48, "bt601", true},
     {"Component Video 'yuv2'", "rawvideo", "-c:v rawvideo -pix_fmt yuyv422 -tag:v yuv2", "m.mov"},
     {"Component 10-bit", "v210", "-c:v v210", "m.mov"},
 };
@@ -127,12 +130,12 @@ TEST_F(VideoDecoding, EveryCodecMatchesFfmpegsOwnDecode) {
         ASSERT_EQ(order.size() * frame_bytes, reference.size());
         VideoFrames frames(platform::movies::track_of(track)->id);
         // Out of order on purpose: a seek back, a jump ahead, then the end.
-        for (size_t i : {size_t(5), size_t(1), size_t(2), size_t(9), order.size() - 1}) {
+        const std::vector<size_t> jumps{5, 1, 2, 9, order.size() - 1}, in_order{0, 1, 2, 3};
+        for (size_t i : c.only_in_order ? in_order : jumps) {
             const Bytes got = shown(frames, track, order[i], c.width, c.height);
             const Bytes want(reference.begin() + long(i * frame_bytes), reference.begin() + long((i + 1) * frame_bytes));
             EXPECT_EQ(frames.placeholder(), "") << "frame " << i;
             EXPECT_GE(psnr(got, want), 45.0) << "frame " << i;
-            if (getenv("DBG")) { std::string g(got.begin(), got.end()); testsupport::write_file(std::string("/tmp/lvx/got-") + c.encoder + std::to_string(i) + ".rgb", g); testsupport::write_file(std::string("/tmp/lvx/want-") + c.encoder + std::to_string(i)+".rgb", std::string(want.begin(), want.end())); }
         }
         DisposeMovie(movie);
     }
@@ -151,7 +154,7 @@ constexpr int kNumbered = 36;
 
 std::string make_numbered(const std::string& path, const std::string& extra = "") {
     return ffmpeg("-f lavfi -i \"color=black:s=32x16:r=25,format=rgb24,geq=r='N*7':g='0':b='128'\" -frames:v " +
-                  std::to_string(kNumbered) + " -c:v libx264 -pix_fmt yuv444p -qp 2 -bf 3 -g 12 " + extra + " " +
+                  std::to_string(kNumbered) + " -c:v libx264 -pix_fmt yuv444p -qp 2 -bf 3 -g 12 -sc_threshold 0 " + extra + " " +
                   testsupport::quote(path));
 }
 

@@ -88,6 +88,8 @@ StreamSetup StreamSetup::from(const movies::VideoDescription& d) {
 
 struct DecodeSession::Impl {
     StreamSetup setup;
+    const VideoCodec* known = nullptr;
+    const AVCodec* decoder = nullptr;
     AVCodecContext* ctx = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;                 // what receive() fills
@@ -117,6 +119,8 @@ struct DecodeSession::Impl {
         avcodec_free_context(&ctx);
         sws_freeContext(sws);
     }
+
+    Result<void> open_context();
 
     AVFrame* shell() {
         if (shells.empty()) return av_frame_alloc();
@@ -173,11 +177,19 @@ Result<std::unique_ptr<DecodeSession>> DecodeSession::open(const StreamSetup& se
     auto impl = std::make_unique<Impl>();
     impl->setup = setup;
     impl->setup.cache_frames = std::max<size_t>(setup.cache_frames, 1);
-    impl->ctx = avcodec_alloc_context3(decoder);
+    impl->known = known;
+    impl->decoder = decoder;
     impl->packet = av_packet_alloc();
     impl->frame = av_frame_alloc();
-    if (!impl->ctx || !impl->packet || !impl->frame) return fail(memFullErr, "no memory for a decoder");
-    AVCodecContext* ctx = impl->ctx;
+    if (!impl->packet || !impl->frame) return fail(memFullErr, "no memory for a decoder");
+    TRY(impl->open_context());
+    return std::unique_ptr<DecodeSession>(new DecodeSession(std::move(impl)));
+}
+
+Result<void> DecodeSession::Impl::open_context() {
+    avcodec_free_context(&ctx);
+    ctx = avcodec_alloc_context3(decoder);
+    if (!ctx) return fail(memFullErr, "no memory for a decoder");
     ctx->codec_tag = codec_tag(setup.codec);
     ctx->width = setup.width;
     ctx->height = setup.height;
@@ -195,13 +207,12 @@ Result<std::unique_ptr<DecodeSession>> DecodeSession::open(const StreamSetup& se
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     ctx->thread_count = setup.threads > 0 ? setup.threads : int(std::min(cores, 16u));
     ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    if (getenv("LV_THREADS")) ctx->thread_count = atoi(getenv("LV_THREADS"));
     if (avcodec_open2(ctx, decoder, nullptr) < 0)
         return fail(badImageDescription, "the decoder refuses the description");
-    return std::unique_ptr<DecodeSession>(new DecodeSession(std::move(impl)));
+    return ok();
 }
 
-Result<void> DecodeSession::send(std::span<const UInt8> sample, SInt64 tag) {
+Result<void> DecodeSession::send(std::span<const UInt8> sample, SInt64 tag, bool sync) {
     Impl& s = *impl_;
     if (sample.size() > size_t(INT_MAX) - AV_INPUT_BUFFER_PADDING_SIZE)
         return fail(codecBadDataErr, "sample too large");
@@ -214,6 +225,9 @@ Result<void> DecodeSession::send(std::span<const UInt8> sample, SInt64 tag) {
     p->size = int(sample.size());
     p->pts = tag;
     p->dts = AV_NOPTS_VALUE;
+    // Some decoders read a frame that is not marked key as one built on the
+    // previous (PNG: the previous image plus this one).
+    p->flags = sync ? AV_PKT_FLAG_KEY : 0;
     if (s.palette_due && !s.setup.palette.empty()) {
         // The colour table goes with the first sample the decoder sees.
         const size_t n = std::min<size_t>(s.setup.palette.size(), 256);
@@ -334,7 +348,7 @@ Result<void> decode_still(const StreamSetup& setup, std::span<const UInt8> data,
     one.threads = 1;
     one.cache_frames = 1;
     auto session = TRY(DecodeSession::open(one));
-    if (!session->send(data, 1).ok()) return fail(codecBadDataErr, "damaged image");
+    if (!session->send(data, 1, true).ok()) return fail(codecBadDataErr, "damaged image");
     session->end_of_stream();
     while (auto frame = session->receive()) {
         if (!frame->damaged) return session->convert(frame->tag, dst);

@@ -61,9 +61,10 @@ public:
     DecodeSession(const DecodeSession&) = delete;
     DecodeSession& operator=(const DecodeSession&) = delete;
 
-    // One sample; fails with codecBadDataErr when the decoder refuses it
-    // (the session stays usable: later samples may decode).
-    Result<void> send(std::span<const UInt8> sample, SInt64 tag);
+    // One sample (`sync`: it stands alone); fails with codecBadDataErr when
+    // the decoder refuses it (the session stays usable: later samples may
+    // decode).
+    Result<void> send(std::span<const UInt8> sample, SInt64 tag, bool sync);
     // No more samples: the frames held back come out.
     void end_of_stream();
     // The next finished frame, or nothing until more samples are sent.

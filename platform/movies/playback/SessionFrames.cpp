@@ -36,7 +36,7 @@ bool SessionFrames::feed(MediaObject& media) {
     const auto& d = media.data().descriptions.entries[info->description - 1];
     data_.resize(info->size);
     if (!read_media_data(media, d.data_ref_index(), info->offset, data_.data(), data_.size()).ok()) return true;
-    if (!session_->send(data_, s).ok()) taint(table, s);
+    if (!session_->send(data_, s, info->sync).ok()) taint(table, s);
     return true;
 }
 
