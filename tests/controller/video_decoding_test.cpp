@@ -236,3 +236,72 @@ TEST_F(VideoDecoding, DamagedSampleKeepsTheLastGoodPicture) {
     EXPECT_EQ(number_in(UInt32(after[3 * 40]) << 16), 24);
     DisposeMovie(movie);
 }
+
+TEST_F(VideoDecoding, DecompressImageDecodesAJpegThroughLibavcodec) {
+    const std::string jpg = dir + "/still.jpg", ref_path = dir + "/still.rgb";
+    ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=64x48 -frames:v 1 -pix_fmt yuvj420p " + testsupport::quote(jpg)), "");
+    ASSERT_EQ(ffmpeg("-i " + testsupport::quote(jpg) + " -vf scale=in_color_matrix=bt601 -f rawvideo -pix_fmt rgb24 " +
+                     testsupport::quote(ref_path)), "");
+    const std::string data = testsupport::read_file(jpg), reference = testsupport::read_file(ref_path);
+    auto desc = reinterpret_cast<ImageDescriptionHandle>(NewHandleClear(sizeof(ImageDescription)));
+    (**desc).idSize = sizeof(ImageDescription);
+    (**desc).cType = 'jpeg';
+    (**desc).width = 64;
+    (**desc).height = 48;
+    (**desc).depth = 24;
+    (**desc).clutID = -1;
+    (**desc).dataSize = SInt32(data.size());
+    GWorldPtr world = nullptr;
+    const Rect r{0, 0, 48, 64};
+    ASSERT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
+    PixMapHandle pm = GetGWorldPixMap(world);
+    EXPECT_EQ(DecompressImage(const_cast<char*>(data.data()), desc, pm, nullptr, &r, srcCopy, nullptr), noErr);
+    Bytes got;
+    for (int y = 0; y < 48; ++y) {
+        const UInt8* row = reinterpret_cast<UInt8*>((**pm).baseAddr) + y * (**pm).rowBytes;
+        for (int x = 0; x < 64; ++x) got.insert(got.end(), row + 4 * x + 1, row + 4 * x + 4);
+    }
+    EXPECT_GE(psnr(got, Bytes(reference.begin(), reference.end())), 45.0);
+    // Cut short, it is refused rather than drawn half.
+    (**desc).dataSize = 200;
+    EXPECT_EQ(DecompressImage(const_cast<char*>(data.data()), desc, pm, nullptr, &r, srcCopy, nullptr), codecBadDataErr);
+    DisposeGWorld(world);
+    DisposeHandle(reinterpret_cast<Handle>(desc));
+}
+
+// 'clap' and 'pasp' give the size a picture is meant to be seen at: DV NTSC
+// (720x480 coded, 704x480 clean, pixels 10 wide for 11 high) is 640x480.
+TEST(VideoDescriptionExtensions, CleanApertureAndPixelAspectGiveTheNaturalSize) {
+    using platform::movies::VideoDescription;
+    auto atom = [](OSType type, std::vector<UInt32> words) {
+        Bytes a;
+        auto put = [&](UInt32 v) { for (int s = 24; s >= 0; s -= 8) a.push_back(UInt8(v >> s)); };
+        put(UInt32(8 + 4 * words.size()));
+        put(type);
+        for (UInt32 w : words) put(w);
+        return a;
+    };
+    VideoDescription d;
+    d.codec = 'dvc ';
+    d.width = 720;
+    d.height = 480;
+    const Bytes clap = atom('clap', {704, 1, 480, 1, UInt32(-4), 2, 0, 1});   // 2 pixels left of centre
+    const Bytes pasp = atom('pasp', {10, 11});
+    const Bytes colr = atom('colr', {'nclx', 0x00010001, 0x00018000});
+    d.extensions = colr;
+    d.extensions.insert(d.extensions.end(), clap.begin(), clap.end());
+    d.extensions.insert(d.extensions.end(), pasp.begin(), pasp.end());
+    auto a = d.clean_aperture();
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(*a, (platform::movies::CleanAperture{6, 0, 704, 480}));
+    EXPECT_EQ(d.natural_size(), (std::pair<SInt32, SInt32>{640, 480}));
+    ASSERT_TRUE(d.colour().has_value());
+    EXPECT_EQ(d.colour()->matrix, 1);
+    EXPECT_EQ(d.colour()->full_range, true);
+    // An aperture larger than the picture, or a zero denominator, is ignored
+    // or limited; never outside the picture.
+    d.extensions = atom('clap', {4000, 1, 480, 0, 0, 1, 0, 1});
+    EXPECT_FALSE(d.clean_aperture().has_value());
+    d.extensions = atom('clap', {4000, 1, 480, 1, 0, 1, 0, 1});
+    EXPECT_EQ(*d.clean_aperture(), (platform::movies::CleanAperture{0, 0, 720, 480}));
+}

@@ -200,11 +200,7 @@ std::optional<CleanAperture> VideoDescription::clean_aperture() const {
 std::pair<SInt32, SInt32> VideoDescription::natural_size() const {
     SInt32 w = width, h = height;
     if (auto a = clean_aperture()) w = a->width, h = a->height;
-    if (auto p = pixel_aspect()) {
-        // Square pixels stay as they are; wide ones widen, tall ones heighten.
-        if (p->first > p->second) w = SInt32(std::min<UInt64>(0x7FFF, (UInt64(w) * p->first + p->second / 2) / p->second));
-        else if (p->first < p->second) h = SInt32(std::min<UInt64>(0x7FFF, (UInt64(h) * p->second + p->first / 2) / p->first));
-    }
+    if (auto p = pixel_aspect()) w = SInt32(std::clamp<UInt64>((UInt64(w) * p->first + p->second / 2) / p->second, 1, 0x7FFF));
     return {w, h};
 }
 

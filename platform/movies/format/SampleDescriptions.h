@@ -186,7 +186,7 @@ struct VideoDescription {
     // when absent, damaged or empty.
     std::optional<CleanAperture> clean_aperture() const;
     // The picture's size as it is meant to be seen: the clean aperture,
-    // widened (or heightened) by the pixel aspect.
+    // its width scaled by the pixel aspect.
     std::pair<SInt32, SInt32> natural_size() const;
 
     // Fails with badImageDescription for an entry shorter than 86 bytes.
