@@ -110,7 +110,7 @@ TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
         const char* reason;
     };
     const Case cases[] = {
-        {"unknown codec", 'avc1', false, "'avc1' video is not decoded"},
+        {"unknown codec", 'ZZZZ', false, "'ZZZZ' video is not decoded"},
         {"damaged frame", kAnimationCodecType, true, "damaged video frame"},
     };
     for (const Case& c : cases) {
