@@ -48,13 +48,19 @@ TEST(Components, SearchesYieldTheDocumentedOrder) {
         {{MovieImportType, 0, 0, canMovieImportFiles, canMovieImportFiles},
          {"WAVE", "AIFF", "AIFC", "wav ", "aif ", "aiff", "aifc"}},
         {{GraphicsImporterComponentType, 0, 0, canMovieImportFiles, canMovieImportFiles}, {}},
-        {{decompressorComponentType, 0, 0, 0, 0}, {"rle ", "raw "}},
+        {{compressorComponentType, 0, 0, 0, 0}, {"rle ", "raw "}},
         {{GraphicsImporterComponentType, 'JPEG', 'zzzz', 0, 0}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(fourcc_string(c.looking.componentType));
         EXPECT_EQ(subtypes(c.looking), c.expected);
     }
+    // Decompressors: our own codecs, then libavcodec's (those installed;
+    // H.264 always is).
+    const List decompressors = subtypes({decompressorComponentType, 0, 0, 0, 0});
+    ASSERT_GE(decompressors.size(), 3u);
+    EXPECT_EQ(List(decompressors.begin(), decompressors.begin() + 2), (List{"rle ", "raw "}));
+    EXPECT_NE(std::find(decompressors.begin(), decompressors.end(), "avc1"), decompressors.end());
 }
 
 TEST(Components, InstancesOpenAndCloseOnce) {
