@@ -25,6 +25,7 @@ namespace look = dialogs::look;
 constexpr SInt16 kWidth = 480;
 constexpr SInt16 kMargin = 16;
 constexpr SInt16 kListRows = 11;
+constexpr UInt32 kLookTicks = 15;   // how often the folder shown is looked at again
 
 const std::string kOpenQuote = "\xE2\x80\x9C", kCloseQuote = "\xE2\x80\x9D";
 std::string quoted(const std::string& s) { return kOpenQuote + s + kCloseQuote; }
@@ -173,6 +174,18 @@ bool FileDialog::admits(const FolderEntry& e, const fs::path& folder) const {
     return shown;
 }
 
+std::optional<FileDialog::Listing> FileDialog::read_listing(const fs::path& folder) const {
+    auto listed = list_folder(folder);
+    if (!listed) return std::nullopt;
+    Listing l;
+    for (FolderEntry& e : *listed) {
+        if (!admits(e, folder)) continue;
+        l.rows.push_back(ListRow{e.name, e.folder, setup_.mode == Mode::Save && !e.folder});
+        l.entries.push_back(std::move(e));
+    }
+    return l;
+}
+
 bool FileDialog::show_folder(const fs::path& where) {
     fs::path folder = where.lexically_normal();
     if (!folder.has_filename() && folder != folder.root_path()) folder = folder.parent_path();
@@ -180,20 +193,17 @@ bool FileDialog::show_folder(const fs::path& where) {
         status("You cannot open the folder " + quoted(folder_display_name(folder)) + ".");
         return false;
     }
-    auto listed = list_folder(folder);
+    // Stamped before it is read: a change while it is read shows at the next look.
+    auto stamp = folder_stamp(folder);
+    auto listed = read_listing(folder);
     if (!listed) {
         status("The folder " + quoted(folder_display_name(folder)) + " cannot be read.");
         return false;
     }
-    entries_.clear();
-    std::vector<ListRow> rows;
-    for (FolderEntry& e : *listed) {
-        if (!admits(e, folder)) continue;
-        rows.push_back(ListRow{e.name, e.folder, setup_.mode == Mode::Save && !e.folder});
-        entries_.push_back(std::move(e));
-    }
     folder_ = folder;
-    list_.set_rows(std::move(rows));
+    stamp_ = stamp;
+    entries_ = std::move(listed->entries);
+    list_.set_rows(std::move(listed->rows));
     status("");
     dialogs::Dialog* d = dialog();
     const Rect& fb = d->item(kFolder)->box;
@@ -201,6 +211,27 @@ bool FileDialog::show_folder(const fs::path& where) {
     enable(kUp, folder_ != folder_.root_path());
     draw_list();
     return true;
+}
+
+void FileDialog::follow_folder() {
+    const auto stamp = folder_stamp(folder_);
+    if (stamp && stamp_ && *stamp == *stamp_ && stamp->settled) return;
+    auto listed = stamp ? read_listing(folder_) : std::nullopt;
+    if (!listed) {
+        const fs::path gone = folder_;
+        fs::path up = gone.parent_path();
+        while (!show_folder(up) && up != up.root_path()) up = up.parent_path();
+        std::error_code ec;
+        status("The folder " + quoted(folder_display_name(gone)) +
+               (fs::exists(gone, ec) ? " can no longer be read." : " is not there any more."));
+        return;
+    }
+    stamp_ = stamp;
+    const bool same = listed->rows == list_.rows();
+    entries_ = std::move(listed->entries);
+    if (same) return;
+    list_.replace_rows(std::move(listed->rows));
+    draw_list();
 }
 
 void FileDialog::status(const std::string& why) {
@@ -224,6 +255,11 @@ void FileDialog::draw_list() {
 bool FileDialog::take(EventRecord& e, DialogItemIndex* itemHit) {
     dialogs::Dialog* d = dialog();
     if (!d) return false;
+    if (e.what == nullEvent && TickCount() >= next_look_tick_) {
+        next_look_tick_ = TickCount() + kLookTicks;
+        follow_folder();
+        return false;
+    }
     if (e.what == mouseDown) {
         WindowRef w = nullptr;
         if (FindWindow(e.where, &w) != inContent || w != d->window()) return false;

@@ -17,7 +17,10 @@
 // Return opens it (a folder is entered). Typing selects the first item
 // whose name starts with what was typed.
 //
-// Both: typed text with a '/' (or starting with '~') is a path, from the
+// Both: the list follows the folder while the dialog is up (a look a few
+// times a second, while the application idles), keeping the selected name.
+// A folder that goes away gives way to the nearest enclosing one.
+// Typed text with a '/' (or starting with '~') is a path, from the
 // folder shown, the home folder or the root: a folder is entered, a file
 // (Open) chosen, a new name (Save) saved in that path's folder. Up and
 // down arrows, Page Up and Page Down move through the list.
@@ -62,6 +65,12 @@ public:
 private:
     Layout layout() const;
     bool show_folder(const fs::path& folder);
+    struct Listing {
+        std::vector<FolderEntry> entries;
+        std::vector<ListRow> rows;
+    };
+    std::optional<Listing> read_listing(const fs::path& folder) const;
+    void follow_folder();
     bool admits(const FolderEntry& e, const fs::path& folder) const;
     void status(const std::string& why);
     void refuse(const std::string& why);
@@ -78,6 +87,8 @@ private:
     Setup setup_;
     fs::path folder_;
     std::vector<FolderEntry> entries_;   // parallel to the list's rows
+    std::optional<FolderStamp> stamp_;   // the folder shown, as last listed
+    UInt32 next_look_tick_ = 0;
     FileList list_;
     std::string offered_;
     bool activate_pending_ = false;

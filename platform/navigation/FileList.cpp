@@ -31,6 +31,14 @@ void FileList::set_rows(std::vector<ListRow> rows) {
     top_ = 0;
 }
 
+void FileList::replace_rows(std::vector<ListRow> rows) {
+    std::optional<std::string> name;
+    if (selected_) name = rows_[*selected_].name;
+    rows_ = std::move(rows);
+    selected_ = name ? find_name(*name) : std::nullopt;
+    scroll_to(SInt32(top_));
+}
+
 Rect FileList::rows_area() const {
     // Inside the 1-pixel border, left of the scroll bar when there is one.
     const SInt32 right = frame_.right - 1 - (has_scroll_bar() ? look::kScrollBarWidth : 0);

@@ -17,6 +17,7 @@ struct ListRow {
     std::string name;       // UTF-8
     bool folder = false;
     bool dimmed = false;    // shown but not something the dialog can choose
+    bool operator==(const ListRow&) const = default;
 };
 
 class FileList {
@@ -27,6 +28,10 @@ public:
 
     // New rows: nothing selected, scrolled to the top.
     void set_rows(std::vector<ListRow> rows);
+    // The same folder's rows again, after files came or went: the row of
+    // the selected name stays selected (nothing when it is gone) and the
+    // list stays scrolled where it was, as far as the rows still go.
+    void replace_rows(std::vector<ListRow> rows);
     const std::vector<ListRow>& rows() const { return rows_; }
 
     std::optional<size_t> selected() const { return selected_; }

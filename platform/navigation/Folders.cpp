@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
+
+#include <sys/stat.h>
 
 #include "platform/files/FinderInfo.h"
 #include "platform/files/Names.h"
@@ -18,15 +21,9 @@ std::optional<fs::path>& last_folder() {
     return folder;
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+unsigned char lower(char c) { return c >= 'A' && c <= 'Z' ? (unsigned char)(c - 'A' + 'a') : (unsigned char)c; }
 
-bool name_before(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i)
-        if (lower(a[i]) != lower(b[i])) return lower(a[i]) < lower(b[i]);
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 UInt32 mac_seconds(fs::file_time_type t) {
     using namespace std::chrono;
@@ -65,6 +62,47 @@ Result<std::vector<FolderEntry>> list_folder(const fs::path& folder) {
         return name_before(a.name, b.name);
     });
     return out;
+}
+
+bool name_before(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (is_digit(a[i]) && is_digit(b[j])) {
+            // Runs of digits compare by value: without leading zeros, the
+            // longer run is the larger, and equal lengths compare digit by digit.
+            size_t ai = i, bj = j;
+            while (ai < a.size() && a[ai] == '0') ++ai;
+            while (bj < b.size() && b[bj] == '0') ++bj;
+            size_t ae = ai, be = bj;
+            while (ae < a.size() && is_digit(a[ae])) ++ae;
+            while (be < b.size() && is_digit(b[be])) ++be;
+            if (ae - ai != be - bj) return ae - ai < be - bj;
+            if (int c = a.substr(ai, ae - ai).compare(b.substr(bj, be - bj)); c != 0) return c < 0;
+            i = ae;
+            j = be;
+            continue;
+        }
+        if (lower(a[i]) != lower(b[j])) return lower(a[i]) < lower(b[j]);
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j)) return a.size() - i < b.size() - j;
+    return a < b;
+}
+
+std::optional<FolderStamp> folder_stamp(const fs::path& folder) {
+    struct stat st{};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    auto ns = [](const timespec& t) { return SInt64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    FolderStamp s;
+    s.device = UInt64(st.st_dev);
+    s.inode = UInt64(st.st_ino);
+    s.modified_ns = ns(st.st_mtim);
+    s.changed_ns = ns(st.st_ctim);
+    s.settled = ns(now) - s.modified_ns >= 1'000'000'000;
+    return s;
 }
 
 bool is_typed_path(const std::string& typed) { return typed.find('/') != std::string::npos || typed.starts_with("~"); }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Files.h"
@@ -25,9 +26,28 @@ struct FolderEntry {
     UInt32 modified = 0;        // seconds since 1904
 };
 
-// The folder's entries: folders first, then files, each by name ignoring
-// ASCII case. permErr (and nothing listed) for a folder that cannot be read.
+// The folder's entries: folders first, then files, each by name_before.
+// permErr (and nothing listed) for a folder that cannot be read.
 Result<std::vector<FolderEntry>> list_folder(const fs::path& folder);
+
+// The order people expect names in: ASCII letters without regard to case,
+// a run of digits by its value ("take 2" before "take 10"); names equal in
+// that order (only case or leading zeros differ) go by their bytes, so the
+// order is total.
+bool name_before(std::string_view a, std::string_view b);
+
+// What changes when entries come into or leave a folder, cheap enough to
+// read a few times a second. The kernel stamps files with a clock coarser
+// than its own, so a folder changed a moment ago may change again without
+// its time moving: it is not `settled` until its modification time is a
+// second old, and until then it has to be listed again to be sure.
+struct FolderStamp {
+    UInt64 device = 0, inode = 0;
+    SInt64 modified_ns = 0, changed_ns = 0;
+    bool settled = false;
+    bool operator==(const FolderStamp&) const = default;
+};
+std::optional<FolderStamp> folder_stamp(const fs::path& folder);
 
 // Where typed text leads, seen from `folder`: an absolute path ("/..."), a
 // path from the home folder ("~", "~/..."), or a path relative to `folder`.

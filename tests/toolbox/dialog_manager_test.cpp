@@ -1,14 +1,18 @@
 // The Dialog Manager and Navigation Services in process, on a headless
 // host: dialogs from TestToolbox.rsrc (see TestToolbox.r) and Kinora.rsrc,
 // their items and handles, ModalDialog driven by key and mouse input
-// through the Event Manager, filters, alerts and ParamText, and what
-// scripts see of the front dialog. The save-changes question is answered
+// through the Event Manager, filters, alerts and ParamText, what scripts
+// see of the front dialog, and the open dialog following its folder. The save-changes question is answered
 // every way in the application's scripts.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -23,6 +27,7 @@
 #include "platform/events/KeyCodes.h"
 #include "platform/files/Catalog.h"
 #include "platform/hostapi/ScriptWorld.h"
+#include "platform/navigation/FileDialog.h"
 #include "platform/quickdraw/kit/Palette.h"
 #include "tests/toolbox/wm_test_util.h"
 #include "tests/support/TempFolder.h"
@@ -328,4 +333,55 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     EXPECT_EQ(NavDisposeReply(&reply), noErr);
     EXPECT_FALSE(reply.validRecord);
     rmdir(folder.c_str());
+}
+
+TEST_F(DialogTest, OpenDialogFollowsItsFolderAndEscapeCancels) {
+    namespace fs = std::filesystem;
+    namespace nav = platform::navigation;
+    testsupport::TempFolder folder("navfollow");
+    const fs::path dir = folder.path();
+    fs::create_directory(dir / "Notes");
+    for (const char* name : {"take 10.mov", "Take 2.mov", "take 3.mov"}) std::ofstream(dir / name) << "x";
+    // Long unchanged, so only the folder's own stamp can tell the list it changed.
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), old, 0), 0);
+
+    auto shown = [] {
+        auto* d = dynamic_cast<nav::FileDialog*>(nav::session_of(GetDialogFromWindow(FrontWindow())));
+        std::vector<std::string> names;
+        if (!d) return names;
+        for (const nav::ListRow& r : d->list().rows())
+            names.push_back((d->list().selected() && &r == &d->list().rows()[*d->list().selected()] ? "> " : "") + r.name);
+        return names;
+    };
+    std::vector<std::string> before, after;
+    input.idle(2);
+    input.type("take 3");
+    input.check([&] {
+        before = shown();
+        fs::remove(dir / "take 10.mov");
+        std::ofstream(dir / "take 1.mov") << "x";
+        std::ofstream(dir / "take 20.mov") << "x";
+    });
+    input.idle(120);   // over half a second of the virtual clock: the folder is looked at again
+    input.check([&] { after = shown(); });
+    input.key(kEscapeCharCode, keys::kEscape);
+
+    NavDialogOptions o;
+    ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
+    const std::string path = dir.string();
+    Str255 p;
+    p[0] = UInt8(path.size());
+    std::memcpy(p + 1, path.data(), path.size());
+    FSSpec spec;
+    ASSERT_EQ(FSMakeFSSpec(0, 0, p, &spec), noErr);
+    AEDesc where;
+    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
+    NavReplyRecord reply;
+    ASSERT_EQ(NavGetFile(&where, &reply, &o, nullptr, nullptr, nullptr, nullptr, nullptr), noErr);
+    AEDisposeDesc(&where);
+    EXPECT_EQ(before, (std::vector<std::string>{"Notes", "Take 2.mov", "> take 3.mov", "take 10.mov"}));
+    EXPECT_EQ(after, (std::vector<std::string>{"Notes", "take 1.mov", "Take 2.mov", "> take 3.mov", "take 20.mov"}));
+    EXPECT_FALSE(reply.validRecord) << "Escape cancels";
+    EXPECT_EQ(FrontWindow(), nullptr);
 }
