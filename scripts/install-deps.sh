@@ -10,6 +10,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libgif-dev libpixman-1-dev
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg mediainfo xvfb xauth time
+  desktop-file-utils man-db shared-mime-info
 )
 
 missing=()

@@ -56,6 +56,23 @@ const char* launch_usage() {
            "[--timeout SECONDS] [--new-instance] [DOCUMENT...]";
 }
 
+std::string launch_help() {
+    return std::string(launch_usage()) +
+           "\n\n"
+           "Opens each DOCUMENT (movies, still images, WAV and AIFF sounds) in a window.\n\n"
+           "  --headless             run without a window, the screen kept in memory\n"
+           "  --script FILE          drive the application from a script (headless)\n"
+           "  --screen WxH           the screen's size (default 1024x768)\n"
+           "  --record-audio FILE    record what is played into a WAV file (headless)\n"
+           "  --timeout SECONDS      end after this long (default 60 with a script)\n"
+           "  --new-instance         open the documents in a new Kinora, not the one running\n"
+           "  -h, --help             print this help and exit\n"
+           "  --version              print the version and exit\n\n"
+           "See kinora(1) for the script language, the files and the environment.";
+}
+
+const char* launch_version() { return "kinora " KINORA_VERSION; }
+
 LaunchParse parse_launch_options(std::span<const char* const> args) {
     LaunchOptions o;
     auto failure = [](std::string message) { return LaunchParse{std::nullopt, std::move(message)}; };
@@ -85,10 +102,12 @@ LaunchParse parse_launch_options(std::span<const char* const> args) {
             value = args[++i];
             return true;
         };
-        if (name == "--headless" || name == "--help" || name == "-h" || name == "--new-instance") {
+        if (name == "--headless" || name == "--help" || name == "-h" || name == "--new-instance" ||
+            name == "--version") {
             if (inline_value) return failure(name + " takes no value");
             if (name == "--headless") o.headless = true;
             else if (name == "--new-instance") o.new_instance = true;
+            else if (name == "--version") o.version = true;
             else o.help = true;
         } else if (name == "--script") {
             if (!take_value() || value.empty()) return failure("--script needs a file");

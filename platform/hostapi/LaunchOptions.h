@@ -2,6 +2,7 @@
 //
 //   kinora [--headless] [--script FILE] [--screen WxH] [--record-audio FILE.wav]
 //          [--timeout SECONDS] [--new-instance] [DOCUMENT...]
+//   kinora --help | --version
 //
 // The platform reads it before the application's main runs (the launch
 // library, kplatform_launch). Programs without that library (unit tests)
@@ -26,6 +27,7 @@ struct LaunchOptions {
     std::vector<std::string> documents;       // become 'odoc' (none: 'oapp')
     bool help = false;                        // --help: print usage, exit 0
     bool new_instance = false;                // never hand the documents to a running Kinora
+    bool version = false;                     // --version: print the version, exit 0
 };
 
 struct LaunchParse {
@@ -36,6 +38,9 @@ struct LaunchParse {
 LaunchParse parse_launch_options(std::span<const char* const> args);   // without argv[0]
 
 const char* launch_usage();
+// --help's text (the usage line, then each option) and --version's line.
+std::string launch_help();
+const char* launch_version();
 
 // What the launch library read; the defaults when it is not linked in.
 const LaunchOptions& launch_options();

@@ -19,7 +19,12 @@ std::string application_resources_path() {
     std::string dir(exe, size_t(n));
     auto slash = dir.rfind('/');
     dir = slash == std::string::npos ? "." : dir.substr(0, slash);
-    return dir + "/Kinora.rsrc";
+    // The build tree keeps it beside the program; an installed program
+    // (PREFIX/bin) finds it in PREFIX/share/kinora, wherever PREFIX is.
+    const std::string beside = dir + "/Kinora.rsrc";
+    const std::string installed = dir + "/../share/kinora/Kinora.rsrc";
+    if (::access(beside.c_str(), F_OK) != 0 && ::access(installed.c_str(), F_OK) == 0) return installed;
+    return beside;
 }
 
 Result<SInt16> open_application_resources() {

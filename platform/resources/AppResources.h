@@ -11,7 +11,9 @@
 namespace platform::resources {
 
 // Where the application's resources are: $KINORA_RESOURCES when set, else
-// Kinora.rsrc beside the running executable.
+// Kinora.rsrc beside the running executable, else (an installed program)
+// ../share/kinora/Kinora.rsrc from the executable's folder. When neither
+// is there, the path beside the executable, for the error to name.
 std::string application_resources_path();
 
 // Opens that file and makes it current. On failure ResError is set too and

@@ -61,6 +61,7 @@ TEST(LaunchOptions, BadOptionsAreRejectedWithAReason) {
         {{"--timeout", "nan"}, "bad --timeout 'nan': expected a positive number of seconds"},
         {{"--timeout"}, "--timeout needs a number of seconds"},
         {{"--headless=yes"}, "--headless takes no value"},
+        {{"--version=2"}, "--version takes no value"},
         {{"--record-audio"}, "--record-audio needs a file"},
         {{""}, "empty document name"},
     };

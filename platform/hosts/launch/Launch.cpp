@@ -50,8 +50,10 @@ void launch(int argc, char** argv) {
     LaunchParse parsed = parse_launch_options(args);
     if (!parsed.options) usage_exit(parsed.error);
     const LaunchOptions& o = *parsed.options;
-    if (o.help) {
-        std::printf("%s\n", launch_usage());
+    // Answered as command-line tools answer: on stdout, before any window
+    // or the application's resources are needed.
+    if (o.help || o.version) {
+        std::printf("%s\n", o.help ? launch_help().c_str() : launch_version());
         std::exit(0);
     }
     if (o.script) {

@@ -14,7 +14,7 @@ namespace platform::host {
 struct LaunchOptions;
 
 // Reads the options; on a bad option prints the usage line and exits 2,
-// on --help prints it and exits 0. Reads and checks the script (an
+// on --help or --version prints the help or the version and exits 0. Reads and checks the script (an
 // unreadable script exits 2, a bad line exits 1 naming it) and starts the
 // wall-clock watchdog when a timeout is in force.
 void launch(int argc, char** argv);
