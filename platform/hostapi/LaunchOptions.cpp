@@ -61,7 +61,7 @@ std::string launch_help() {
            "\n\n"
            "Opens each DOCUMENT (movies, still images, WAV and AIFF sounds) in a window.\n\n"
            "  --headless             run without a window, the screen kept in memory\n"
-           "  --script FILE          drive the application from a script (headless)\n"
+           "  --script FILE          drive the application from a script\n"
            "  --screen WxH           the screen's size (default 1024x768)\n"
            "  --record-audio FILE    record what is played into a WAV file (headless)\n"
            "  --timeout SECONDS      end after this long (default 60 with a script)\n"
