@@ -26,6 +26,11 @@ Rect					gMCResizeBounds;				// the limit of resizing with a grow box
 
 
 static void				QTFrame_ShowMovieProblems (Movie theMovie, FSSpecPtr theFSSpec);
+static void				QTFrame_FitControllerToScreen (MovieController theMC, const Rect *theMovieBox);
+
+// a new movie window's content goes to (50, 50); its frame takes a few pixels beyond it
+#define kQTFrameWindowPlace			50
+#define kQTFrameFrameAllowance		8
 
 
 //////////
@@ -620,6 +625,10 @@ MovieController QTFrame_SetupController (Movie theMovie, WindowReference theWind
 		return(NULL);
 	}
 
+	// a movie bigger than the screen is shown smaller, in a window that fits
+	if (theMoveWindow)
+		QTFrame_FitControllerToScreen(myMC, &myRect);
+
 	MCEnableEditing(myMC, true);
 
 	MCDoAction(myMC, mcActionSetUseBadge, (void *)false);
@@ -643,6 +652,58 @@ MovieController QTFrame_SetupController (Movie theMovie, WindowReference theWind
 	QTApp_SetupController(myMC);
 
 	return(myMC);
+}
+
+
+//////////
+//
+// QTFrame_FitControllerToScreen
+// Scale a movie down, its aspect kept, until it and its controller bar fit
+// on the screen below and to the right of where a new window goes; a movie
+// that fits is left alone.
+//
+//////////
+
+static void QTFrame_FitControllerToScreen (MovieController theMC, const Rect *theMovieBox)
+{
+	Rect				myScreen;
+	Rect				myBounds;
+	SInt32				myBarHeight;
+	SInt32				myRoomH, myRoomV;
+	SInt32				myWidth, myHeight;
+	SInt32				myNewWidth, myNewHeight;
+
+	GetRegionBounds(GetGrayRgn(), &myScreen);
+	if (MCGetControllerBoundsRect(theMC, &myBounds) != noErr)
+		return;
+
+	myWidth = theMovieBox->right - theMovieBox->left;
+	myHeight = theMovieBox->bottom - theMovieBox->top;
+	myBarHeight = (myBounds.bottom - myBounds.top) - myHeight;
+	myRoomH = myScreen.right - kQTFrameWindowPlace - kQTFrameFrameAllowance;
+	myRoomV = myScreen.bottom - kQTFrameWindowPlace - kQTFrameFrameAllowance - myBarHeight;
+
+	if ((myWidth <= myRoomH) && (myHeight <= myRoomV))
+		return;
+	if ((myRoomH < 1) || (myRoomV < 1) || (myWidth < 1) || (myHeight < 1))
+		return;
+
+	// the side with less room decides; the other follows in proportion
+	if ((SInt64)myWidth * myRoomV > (SInt64)myHeight * myRoomH) {
+		myNewWidth = myRoomH;
+		myNewHeight = (SInt32)((SInt64)myHeight * myRoomH / myWidth);
+	} else {
+		myNewHeight = myRoomV;
+		myNewWidth = (SInt32)((SInt64)myWidth * myRoomV / myHeight);
+	}
+	if (myNewWidth < 1)
+		myNewWidth = 1;
+	if (myNewHeight < 1)
+		myNewHeight = 1;
+
+	myBounds.right = (SInt16)(myBounds.left + myNewWidth);
+	myBounds.bottom = (SInt16)(myBounds.top + myNewHeight + myBarHeight);
+	MCSetControllerBoundsRect(theMC, &myBounds);
 }
 
 

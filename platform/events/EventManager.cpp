@@ -90,7 +90,7 @@ void EventManager::enqueue(EventKind kind, uintptr_t message, HighLevelPayload p
 void EventManager::deliver(const host::InputEvent& in) {
     using host::InputKind;
     if (in.kind != InputKind::FocusGained && in.kind != InputKind::FocusLost &&
-        in.kind != InputKind::QuitRequested)
+        in.kind != InputKind::QuitRequested && in.kind != InputKind::ScreenResized)
         modifiers_ = classic_modifiers(in.modifiers);
     switch (in.kind) {
     case InputKind::MouseMoved:
@@ -127,6 +127,9 @@ void EventManager::deliver(const host::InputEvent& in) {
     }
     case InputKind::QuitRequested:
         request_quit(QuitSource::HostWindow);
+        break;
+    case InputKind::ScreenResized:
+        if (screen_resize_) screen_resize_(host::ScreenSize{in.x, in.y});
         break;
     }
 }
@@ -346,6 +349,7 @@ void EventManager::reset() {
     quit_handler_ = nullptr;
     beep_flash_ = nullptr;
     screen_flush_ = nullptr;
+    screen_resize_ = nullptr;
     region_test_ = nullptr;
     feeder_ = nullptr;
     documents_handler_ = nullptr;

@@ -36,6 +36,7 @@ public:
     void request_quit(QuitSource source);
     void set_beep_flash(std::function<void()> f) { beep_flash_ = std::move(f); }
     void set_screen_flush(std::function<void()> f) { screen_flush_ = std::move(f); }
+    void set_screen_resize(std::function<void(host::ScreenSize)> f) { screen_resize_ = std::move(f); }
     void set_region_test(std::function<bool(RgnHandle, Point)> f) { region_test_ = std::move(f); }
     void set_feeder(InputFeeder* f) { feeder_ = f; }
     void set_documents_handler(DocumentsHandler h) { documents_handler_ = std::move(h); }
@@ -98,6 +99,7 @@ private:
     QuitHandler quit_handler_;
     std::function<void()> beep_flash_;
     std::function<void()> screen_flush_;
+    std::function<void(host::ScreenSize)> screen_resize_;
     std::function<bool(RgnHandle, Point)> region_test_;
     InputFeeder* feeder_ = nullptr;
     DocumentsHandler documents_handler_;

@@ -79,6 +79,9 @@ void request_open_documents(const std::vector<std::string>& paths) {
 void set_idle_task(std::function<void()> task) { EventManager::instance().set_idle_task(std::move(task)); }
 void set_beep_flash(std::function<void()> flash) { EventManager::instance().set_beep_flash(std::move(flash)); }
 void set_screen_flush(std::function<void()> flush) { EventManager::instance().set_screen_flush(std::move(flush)); }
+void set_screen_resize(std::function<void(host::ScreenSize)> resize) {
+    EventManager::instance().set_screen_resize(std::move(resize));
+}
 void set_region_test(std::function<bool(RgnHandle, Point)> contains) {
     EventManager::instance().set_region_test(std::move(contains));
 }

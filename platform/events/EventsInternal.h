@@ -12,7 +12,8 @@
 //                     (with flush_screen_now); last_key_event_modifiers
 //                     for MenuKey.
 //   QuickDraw         set_screen_flush (present what was drawn before the
-//                     application waits), set_region_test (mouse regions).
+//                     application waits), set_screen_resize (the host
+//                     window's new size), set_region_test (mouse regions).
 //   Script runner     set_input_feeder / deliver_input.
 //   Hosts, instance   request_open_documents (files dropped on the host
 //                     window, or sent by another Kinora), set_idle_task
@@ -120,6 +121,9 @@ void set_beep_flash(std::function<void()> flash);
 // Called before the Event Manager waits and on every mouse-tracking poll,
 // so what was drawn reaches the host.
 void set_screen_flush(std::function<void()> flush);
+// Called when the host window asks for a screen of another size (its
+// ScreenResized input), as the Event Manager takes the host's input.
+void set_screen_resize(std::function<void(host::ScreenSize)> resize);
 // Presents what was drawn now (the flush hook), for a flash that must be
 // seen before the application next waits.
 void flush_screen_now();

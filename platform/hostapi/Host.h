@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -61,7 +62,8 @@ enum class InputKind : UInt8 {
     ModifiersChanged,   // a modifier key alone went down or up
     FocusGained,
     FocusLost,
-    QuitRequested       // the host window's close button
+    QuitRequested,      // the host window's close button
+    ScreenResized       // the host window took another size: x, y = the screen size it wants
 };
 
 struct InputEvent {
@@ -87,6 +89,9 @@ public:
     // Opens (or reopens at another size) the screen the platform draws.
     virtual Result<void> open_screen(ScreenSize size) = 0;
     virtual ScreenSize screen_size() const = 0;
+    // The screen that would fill the host's display at its natural scale;
+    // none when the host has no display (headless).
+    virtual std::optional<ScreenSize> display_screen_size() { return std::nullopt; }
 
     // Shows the parts of the screen that changed. `pixels` is the whole
     // screen (width x height, rowBytes apart); only `dirty` is read.
@@ -121,7 +126,8 @@ Host& current();
 // Whether a host exists already (without creating one).
 bool exists();
 
-// Screen size the framebuffer owner should open: --screen, else 1024x768.
+// Screen size the framebuffer owner should open: --screen, else what fills
+// the window host's display, else 1024x768.
 ScreenSize default_screen_size();
 
 // Tests: replaces the process's host (nullptr: back to "create on first use").

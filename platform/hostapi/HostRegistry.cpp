@@ -67,7 +67,13 @@ Host& current() {
 
 bool exists() { return registry().host != nullptr; }
 
-ScreenSize default_screen_size() { return launch_options().screen; }
+ScreenSize default_screen_size() {
+    const LaunchOptions& o = launch_options();
+    if (o.screen) return *o.screen;
+    if (launched() && !o.headless)
+        if (auto fills = current().display_screen_size()) return *fills;
+    return ScreenSize{1024, 768};
+}
 
 void install_for_testing(std::unique_ptr<Host> host) { registry().host = std::move(host); }
 

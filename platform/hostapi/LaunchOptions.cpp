@@ -27,7 +27,7 @@ bool parse_side(std::string_view text, int& out) {
     return true;
 }
 
-bool parse_screen(std::string_view text, ScreenSize& out) {
+bool parse_screen(std::string_view text, std::optional<ScreenSize>& out) {
     size_t x = text.find('x');
     if (x == std::string_view::npos) return false;
     ScreenSize s;
@@ -52,7 +52,7 @@ bool parse_seconds(const std::string& text, double& out) {
 }  // namespace
 
 const char* launch_usage() {
-    return "usage: kinora [--headless] [--script FILE] [--screen WxH] [--record-audio FILE.wav] "
+    return "usage: kinora [--headless] [--script FILE] [--screen WxH] [--scale N] [--record-audio FILE.wav] "
            "[--timeout SECONDS] [--new-instance] [DOCUMENT...]";
 }
 
@@ -116,6 +116,13 @@ LaunchParse parse_launch_options(std::span<const char* const> args) {
             if (!take_value()) return failure("--screen needs a size such as 1024x768");
             if (!parse_screen(value, o.screen))
                 return failure("bad --screen '" + value + "': expected WxH, each side 32 to 8192");
+        } else if (name == "--scale") {
+            int scale = 0;
+            if (!take_value()) return failure("--scale needs a whole number such as 2");
+            if (!parse_side(value, scale) || scale < 1 || scale > kMaxScreenScale)
+                return failure("bad --scale '" + value + "': expected a whole number 1 to " +
+                               std::to_string(kMaxScreenScale));
+            o.scale = scale;
         } else if (name == "--record-audio") {
             if (!take_value() || value.empty()) return failure("--record-audio needs a file");
             o.record_audio = value;

@@ -1,8 +1,13 @@
 // LaunchOptions.h — the command line of a Kinora program.
 //
-//   kinora [--headless] [--script FILE] [--screen WxH] [--record-audio FILE.wav]
-//          [--timeout SECONDS] [--new-instance] [DOCUMENT...]
+//   kinora [--headless] [--script FILE] [--screen WxH] [--scale N]
+//          [--record-audio FILE.wav] [--timeout SECONDS] [--new-instance] [DOCUMENT...]
 //   kinora --help | --version
+//
+// Without --screen the window host makes the screen the display's usable
+// area, and the headless host 1024x768; --scale is how many display pixels
+// each screen pixel takes in the window (chosen from the display's pixel
+// density when absent).
 //
 // The platform reads it before the application's main runs (the launch
 // library, kplatform_launch). Programs without that library (unit tests)
@@ -18,10 +23,13 @@
 
 namespace platform::host {
 
+constexpr int kMaxScreenScale = 8;
+
 struct LaunchOptions {
     bool headless = false;
     std::optional<std::string> script;        // path of the headless script
-    ScreenSize screen{1024, 768};
+    std::optional<ScreenSize> screen;         // --screen: a fixed screen size
+    std::optional<int> scale;                 // --scale: 1 to kMaxScreenScale
     std::optional<std::string> record_audio;  // for the sound output
     std::optional<double> timeout_seconds;    // wall clock; 60 with a script
     std::vector<std::string> documents;       // become 'odoc' (none: 'oapp')

@@ -3,12 +3,15 @@
 // last wait are presented.
 #include "platform/hosts/ScreenBridge.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/events/EventsInternal.h"
 #include "platform/hostapi/Host.h"
+#include "platform/menus/MenuManager.h"
 #include "platform/quickdraw/Fonts.h"
 #include "platform/quickdraw/Screen.h"
+#include "platform/windows/WindowManager.h"
 
 namespace platform::host {
 namespace {
@@ -33,11 +36,24 @@ void present_dirty() {
 
 }  // namespace
 
+Result<void> resize_screen(ScreenSize size) {
+    if (!screen_size_valid(size)) return fail(paramErr, "screen size out of range");
+    TRY(quickdraw::resize_screen(SInt16(size.width), SInt16(size.height)));
+    if (windows::WindowManager::running()) windows::WindowManager::get().screen_resized();
+    if (menus::MenuManager::running()) menus::MenuManager::get().draw_bar();
+    if (host::exists()) TRY(current().open_screen(size));
+    return ok();
+}
+
 Result<void> attach_screen() {
     ScreenSize size = default_screen_size();
     TRY(quickdraw::init_screen(SInt16(size.width), SInt16(size.height)));
     TRY(quickdraw::init_text());
     events::set_screen_flush(present_dirty);
+    events::set_screen_resize([](ScreenSize to) {
+        if (auto done = resize_screen(to); !done)
+            std::fprintf(stderr, "kinora: the screen stays as it was: %s\n", done.error().message);
+    });
     return ok();
 }
 

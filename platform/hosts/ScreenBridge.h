@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/core/Result.h"
+#include "platform/hostapi/Host.h"
 
 namespace platform::host {
 
@@ -10,5 +11,11 @@ namespace platform::host {
 // Event Manager present what was drawn before every wait, opening the host
 // screen on the first present.
 Result<void> attach_screen();
+
+// Gives the screen another size, as the host window asks through the Event
+// Manager: QuickDraw's screen and main device, the Window Manager's gray
+// region (windows dragged back within reach), the menu bar and the host
+// all follow. A size the screen cannot take leaves everything as it was.
+Result<void> resize_screen(ScreenSize size);
 
 }  // namespace platform::host

@@ -57,6 +57,8 @@ void flash_menu_bar() {
 
 }  // namespace
 
+bool MenuManager::running() { return slot() && slot()->started_; }
+
 MenuManager& MenuManager::get() {
     MenuManager*& m = slot();
     if (!m) m = new MenuManager();

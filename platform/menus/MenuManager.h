@@ -30,6 +30,8 @@ namespace platform::menus {
 class MenuManager final : public script::MenuQueries {
 public:
     static MenuManager& get();
+    // Whether get() has started the manager (without starting it).
+    static bool running();
 
     Menu* find(MenuRef ref) const;
     // The menu with this ID: one already loaded, else read from 'MENU'

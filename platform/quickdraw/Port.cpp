@@ -144,6 +144,33 @@ GrafPort* port_for_bitmap(const BitMap* bits) {
     return found;
 }
 
+void rebase_pixmap(PixMap& pm, const UInt8* oldBase, SInt32 oldRowBytes, UInt8* newBase, SInt16 width,
+                   SInt16 height) {
+    // A pixel map may start anywhere in the block: its first pixel keeps
+    // its column and row, and its bounds lose what the block no longer has.
+    const size_t off = size_t(reinterpret_cast<const UInt8*>(pm.baseAddr) - oldBase);
+    SInt32 dy = SInt32(off / size_t(oldRowBytes)), dx = SInt32(off % size_t(oldRowBytes)) / 4;
+    if (dx >= width || dy >= height) dx = dy = 0;   // nothing of it is left: an empty map at the start
+    const SInt32 newRowBytes = SInt32(width) * 4;
+    pm.baseAddr = reinterpret_cast<Ptr>(newBase + size_t(dy) * size_t(newRowBytes) + size_t(dx) * 4);
+    pm.rowBytes = newRowBytes;
+    Rect& b = pm.bounds;
+    b.right = SInt16(std::min<SInt32>(SInt32(b.left) + width - dx, 32767));
+    b.bottom = SInt16(std::min<SInt32>(SInt32(b.top) + height - dy, 32767));
+}
+
+void rebase_ports(const UInt8* oldBase, SInt32 oldRowBytes, SInt32 oldHeight, UInt8* newBase, SInt16 width,
+                  SInt16 height) {
+    const UInt8* oldEnd = oldBase + size_t(oldRowBytes) * size_t(oldHeight);
+    for (OpaqueGrafPtr* p : state().live) {
+        auto* port = static_cast<GrafPort*>(p);
+        PixMap& pm = port->pixmap();
+        const auto* base = reinterpret_cast<const UInt8*>(pm.baseAddr);
+        if (pm.pixelSize != 32 || base < oldBase || base >= oldEnd) continue;
+        rebase_pixmap(pm, oldBase, oldRowBytes, newBase, width, height);
+    }
+}
+
 GrafPort* current_port_if_any() {
     State& s = state();
     if (s.current) return s.current;

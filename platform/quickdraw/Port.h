@@ -105,6 +105,15 @@ inline GrafPtr to_grafptr(GrafPort* p) { return p; }
 // same base address, row bytes and bounds (the current port first).
 GrafPort* port_for_bitmap(const BitMap* bits);
 
+// Moves every port drawing into the block `oldBase` (of `oldHeight` rows
+// of `oldRowBytes`) into the block `newBase` of width x height 32-bit
+// pixels (the screen took another size). A port keeps its place; its
+// pixel map's bounds are cut to what the new block holds.
+void rebase_ports(const UInt8* oldBase, SInt32 oldRowBytes, SInt32 oldHeight, UInt8* newBase, SInt16 width,
+                  SInt16 height);
+// The same for one pixel map.
+void rebase_pixmap(PixMap& pm, const UInt8* oldBase, SInt32 oldRowBytes, UInt8* newBase, SInt16 width, SInt16 height);
+
 // The current port: never nil (the desktop port when nothing else is set).
 GrafPort& current_port();
 void set_current_port(GrafPort* port);   // nil: the desktop port

@@ -1,8 +1,10 @@
 // The screen, its device and the desktop port; the device calls.
 #include "platform/quickdraw/Screen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "platform/Memory.h"
@@ -104,6 +106,39 @@ std::vector<Rect> Screen::take_dirty_rects(size_t maxRects) {
     if (out.size() > maxRects) out = {dirty_.bounds()};
     dirty_.set_empty();
     return out;
+}
+
+Result<void> resize_screen(SInt16 width, SInt16 height) {
+    if (width < 64 || height < 64 || width > 16384 || height > 16384)
+        return fail(paramErr, "screen size out of range (64x64 to 16384x16384)");
+    ScreenSlot& slot_ = slot();
+    if (!slot_.screen) return init_screen(width, height);
+    Screen& s = *slot_.screen;
+    if (s.width_ == width && s.height_ == height) return ok();
+    const SInt32 rowBytes = SInt32(width) * 4;
+    const size_t bytes = size_t(rowBytes) * size_t(height);
+    std::unique_ptr<UInt8[]> pixels(new (std::nothrow) UInt8[bytes]);
+    if (!pixels) return fail(memFullErr, "no memory for the screen's pixels");
+    for (size_t i = 0; i < bytes; i += 4) store_u32be(&pixels[i], pack32(RGB8{0, 0, 0}));
+    const SInt16 keepW = std::min(width, s.width_), keepH = std::min(height, s.height_);
+    for (SInt16 y = 0; y < keepH; ++y)
+        std::memcpy(&pixels[size_t(y) * size_t(rowBytes)], &s.pixels_[size_t(y) * size_t(s.rowBytes_)],
+                    size_t(keepW) * 4);
+
+    rebase_ports(s.pixels_.get(), s.rowBytes_, s.height_, pixels.get(), width, height);
+    rebase_pixmap(**s.pixmap_, s.pixels_.get(), s.rowBytes_, pixels.get(), width, height);
+    s.pixels_ = std::move(pixels);
+    s.width_ = width;
+    s.height_ = height;
+    s.rowBytes_ = rowBytes;
+    slot_.width = width;
+    slot_.height = height;
+    (**s.device_).gdRect = s.rect();
+    s.desktop_->set_port_rect(s.rect());
+    s.desktop_->set_visible_region(Region(s.rect()));
+    s.dirty_.set_empty();
+    s.mark_dirty(s.rect());
+    return ok();
 }
 
 Screen& screen() {

@@ -30,6 +30,15 @@ class GrafPort;
 // 64x64 .. 16384x16384 or once the screen exists at another size.
 Result<void> init_screen(SInt16 width, SInt16 height);
 
+// Gives the screen in use another size (the host window was resized):
+// new pixels, black, with what fits of the old ones kept at the top-left;
+// the main device, the desktop port and every port drawing into the screen
+// follow, each keeping its place. What shows must then be drawn again by
+// whoever owns it (the Window Manager, the Menu Manager); the whole screen
+// is marked dirty. paramErr outside 64x64 .. 16384x16384, memFullErr when
+// the pixels cannot be had (the old screen stays).
+Result<void> resize_screen(SInt16 width, SInt16 height);
+
 class Screen {
 public:
     static constexpr SInt16 kDefaultWidth = 1024;
@@ -65,6 +74,7 @@ public:
 
 private:
     friend Screen& screen();
+    friend Result<void> resize_screen(SInt16 width, SInt16 height);
     Screen() = default;
     static Result<std::unique_ptr<Screen>> create(SInt16 width, SInt16 height);
 

@@ -7,6 +7,7 @@
 #include "platform/quickdraw/Screen.h"
 #include "platform/quickdraw/WindowPort.h"
 #include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/Appearance.h"
 #include "platform/windows/FrameDrawing.h"
 #include "platform/windows/ScreenPixels.h"
@@ -36,20 +37,69 @@ WindowManager& WindowManager::get() {
     return *m;
 }
 
+bool WindowManager::running() { return slot() && slot()->started_; }
+
 void WindowManager::start() {
     started_ = true;
-    quickdraw::Screen& screen = quickdraw::screen();
-    Rect all = screen.rect();
-    (void)quickdraw::set_port_visible_region(quickdraw::desktop_port(), Region(all));
-    gray_ = Region(all);
-    gray_.subtract(Region(Rect{0, 0, look::kMenuBarHeight, all.right}));
-    if (!grayHandle_) grayHandle_ = NewRgn();
-    if (grayHandle_) grayHandle_->rgn = gray_;
+    set_gray_region();
     desk_visible_ = gray_;
     draw_desktop(gray_);
     draw_empty_menu_bar();
     events::set_window_event_source(this);
     script::set_window_queries(this);
+}
+
+void WindowManager::set_gray_region() {
+    Rect all = quickdraw::screen().rect();
+    (void)quickdraw::set_port_visible_region(quickdraw::desktop_port(), Region(all));
+    gray_ = Region(all);
+    gray_.subtract(Region(Rect{0, 0, look::kMenuBarHeight, all.right}));
+    if (!grayHandle_) grayHandle_ = NewRgn();
+    if (grayHandle_) grayHandle_->rgn = gray_;
+}
+
+// A window the old screen held up to an edge that came in is dragged back
+// inside (as far as it fits, its top-left first); any window then moves as
+// little as needed to be reachable.
+Point WindowManager::inside_offset(const Window& w, const Rect& before) const {
+    const Rect now = desktop_rect();
+    const Rect outer = w.structure().bounds();
+    auto along = [](SInt32 lo, SInt32 hi, SInt32 oldHi, SInt32 deskLo, SInt32 deskHi) {
+        if (hi <= deskHi || hi > oldHi) return SInt32(0);
+        return std::max(deskHi - hi, deskLo - lo);   // never past the desktop's top or left
+    };
+    Point fix{SInt16(along(outer.top, outer.bottom, before.bottom, now.top, now.bottom)),
+              SInt16(along(outer.left, outer.right, before.right, now.left, now.right))};
+    fix.v = SInt16(std::min<SInt32>(fix.v, 0));
+    fix.h = SInt16(std::min<SInt32>(fix.h, 0));
+    const FrameGeometry moved = frame_geometry(w.spec(), kit::offset(w.content(), fix.h, fix.v));
+    Point reach = reachable_offset(w.spec(), moved, now);
+    return Point{SInt16(fix.v + reach.v), SInt16(fix.h + reach.h)};
+}
+
+void WindowManager::screen_resized() {
+    const Rect before = desktop_rect();
+    set_gray_region();
+    // Nothing on the screen can be trusted to be where it was: the windows
+    // move first, then everything is drawn once.
+    for (const auto& wp : list_) {
+        Window* w = wp.get();
+        Point fix = inside_offset(*w, before);
+        if (!fix.h && !fix.v) continue;
+        const Rect old = w->content();
+        w->update.offset(fix.h, fix.v);
+        (void)quickdraw::move_window_port(w->port(), SInt16(old.left + fix.h), SInt16(old.top + fix.v));
+    }
+    recompute_visible_regions();
+    draw_empty_menu_bar();
+    draw_desktop(desk_visible_);
+    for (const auto& wp : list_) {
+        Window* w = wp.get();
+        if (!w->visible) continue;
+        fill_screen_region(w->content_visible, kit::palette::kContent);
+        w->update.unite(w->content_visible);
+        draw_frame(*w);
+    }
 }
 
 void WindowManager::reset_for_testing() {

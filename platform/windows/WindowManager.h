@@ -20,6 +20,7 @@
 //   invalidate/validate            update regions, in global coordinates
 //   redraw_frame(w)                after changing what a frame shows
 //   gray_region(), desktop_rect()  the screen below the menu bar
+//   screen_resized()               after the screen took another size
 // Window kinds tell dialogs (dialogKind 2, set by the Dialog Manager with
 // SetWindowKind) from application windows (userKind 8); the frame drawn
 // follows the procID given at creation.
@@ -45,6 +46,8 @@ struct WindowMove {
 class WindowManager final : public events::WindowEventSource, public script::WindowQueries {
 public:
     static WindowManager& get();
+    // Whether get() has started the manager (without starting it).
+    static bool running();
 
     Window* find(WindowRef ref) const;
     Window* find_by_port(GrafPtr port) const;
@@ -67,6 +70,12 @@ public:
     void set_title(Window* w, std::string title);
     void set_hilite(Window* w, bool hilite);
     void redraw_frame(Window* w, bool closeBoxPressed = false);
+    // The screen took another size (quickdraw::resize_screen): the gray
+    // region follows; a window that was inside up to an edge that came in
+    // is dragged back inside, and every window stays reachable; the
+    // desktop, the empty menu bar and the frames are drawn again and every
+    // window's content is erased and to be updated.
+    void screen_resized();
 
     void invalidate(Window* w, const quickdraw::Region& global);
     void validate(Window* w, const quickdraw::Region& global);
@@ -99,6 +108,8 @@ public:
 private:
     WindowManager() = default;
     void start();
+    void set_gray_region();
+    Point inside_offset(const Window& w, const Rect& before) const;
 
     // Runs `mutate` (which changes the list, a window's place, size or
     // visibility), then brings visible regions, the screen, update regions

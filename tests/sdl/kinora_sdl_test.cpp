@@ -43,8 +43,8 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
                                         "expect dialog \"MovieFile.mov\"\n"
                                         "button \"Save\"\n";
     fs::path out = dir / "out.txt", err = dir / "err.txt";
-    Child app({kKinora, "--script", (dir / "s.kscript").string(), "--timeout", "60"}, {"DISPLAY=" + x.display()}, out,
-              err);
+    Child app({kKinora, "--screen", "1024x768", "--script", (dir / "s.kscript").string(), "--timeout", "60"},
+              {"DISPLAY=" + x.display()}, out, err);
     ASSERT_GT(app.pid(), 0);
     ASSERT_TRUE(wait_for_file(edited, 30s)) << read_file(err);
     ASSERT_EQ(drive(x.display(), "destroy Kinora"), 0);

@@ -3,6 +3,7 @@
 // drawing it all (no seams, nothing stale), and mouse positions mapped back.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -132,4 +133,28 @@ TEST(ScreenScaler, MapsWindowPixelsBackToTheScreenPixelsUnderThem) {
     EXPECT_EQ(screen_point(s, 511, 150), "1023,385");
     s.fit({100, 80}, 200, 160);   // twice the size: two window pixels per screen pixel
     for (int x = 0; x < 200; ++x) ASSERT_EQ(screen_point(s, x, 2 * (x % 80)), std::to_string(x / 2) + "," + std::to_string(x % 80));
+}
+
+// At a whole-number scale each screen pixel is a square of identical window
+// pixels (no blending), centred; a window too small for that scale still
+// shows the whole screen, fitted.
+TEST(ScreenScaler, AWholeNumberScaleCopiesEachPixelToASquare) {
+    ScreenScaler s;
+    s.fit({100, 80}, 205, 163, 2);
+    EXPECT_EQ(text(s.placement()), "2,1,202,161");
+    EXPECT_EQ(text(s.affected({10, 20, 11, 21})), "22,41,24,43");
+    EXPECT_EQ(screen_point(s, 23, 42), "10,20");
+    std::mt19937 rng(3);
+    Pixels screen(100, 80), window(205, 163);
+    fill_noise(screen, {0, 0, 100, 80}, rng);
+    draw_all(s, screen, window);
+    for (int y = 1; y < 161; ++y)
+        for (int x = 2; x < 202; ++x)
+            ASSERT_EQ(std::memcmp(window.at(x, y), screen.at((x - 2) / 2, (y - 1) / 2), 4), 0) << x << "," << y;
+
+    s.fit({100, 80}, 150, 120, 2);
+    EXPECT_EQ(text(s.placement()), "0,0,150,120");
+    s.fit({100, 80}, 150, 120, 1);
+    EXPECT_TRUE(s.unscaled());
+    EXPECT_EQ(text(s.placement()), "25,20,125,100");
 }

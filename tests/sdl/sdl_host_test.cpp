@@ -34,7 +34,9 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
     TempFolder folder("sdl");
     const fs::path dir = folder.path();
     fs::path out = dir / "out.txt", err = dir / "err.txt", capture = dir / "capture.png";
-    Child app({kLogger}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + capture.string()}, out, err);
+    // A fixed screen: the window keeps showing all of it whatever its size.
+    Child app({kLogger, "--screen", "1024x768"}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + capture.string()},
+              out, err);
     ASSERT_GT(app.pid(), 0);
     ASSERT_TRUE(wait_for_text(out, "captured\n", 15s)) << read_file(out) << read_file(err);
     EXPECT_NE(read_file(out).find("screen 1024x768 on sdl"), std::string::npos);

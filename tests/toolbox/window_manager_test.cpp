@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/QuickDraw.h"
+#include "platform/hosts/ScreenBridge.h"
 #include "platform/quickdraw/kit/Palette.h"
 #include "platform/windows/ChromePainter.h"
 #include "platform/windows/WindowFrame.h"
@@ -310,6 +311,52 @@ TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
     MoveWindow(a, -480, 100, false);
     SizeWindow(a, 20, 20, true);
     EXPECT_GE(content().right, 15);
+}
+
+// The host window resized: the gray region and the main device follow; a
+// window the smaller screen cuts is dragged back inside, one it still holds
+// stays; everything is drawn again and each window gets an update.
+TEST_F(WindowManagerTest, AScreenOfAnotherSizeKeepsWindowsInside) {
+    WindowRef cut = make("Cut", R(600, 400, 900, 700));
+    WindowRef kept = make("Kept", R(100, 100, 300, 200));
+    drain();
+    handle_updates(drain());
+    ASSERT_TRUE(platform::host::resize_screen({800, 600}).ok());
+    Rect gray, device = (**GetMainDevice()).gdRect;
+    GetRegionBounds(GetGrayRgn(), &gray);
+    EXPECT_EQ(text(gray), "0,20,800,600");
+    EXPECT_EQ(text(device), "0,0,800,600");
+    auto content = [](WindowRef w) {
+        Rect r;
+        GetWindowPortBounds(w, &r);
+        SetPort(GetWindowPort(w));
+        Point tl{r.top, r.left};
+        LocalToGlobal(&tl);
+        return text(R(tl.h, tl.v, SInt16(tl.h + r.right - r.left), SInt16(tl.v + r.bottom - r.top)));
+    };
+    EXPECT_EQ(content(cut), "499,299,799,599") << "inside, frame and all";
+    EXPECT_EQ(content(kept), "100,100,300,200");
+    EXPECT_EQ(pixel(799, 5), rgb(palette::kMenuBar));
+    EXPECT_EQ(pixel(50, 500), rgb(palette::kDesktop));
+    std::string updates = handle_updates(drain());
+    updates += handle_updates(drain());
+    EXPECT_EQ(updates, "Kept 0,0,200,100; Cut 0,0,300,300; ");
+    // The window's port draws where the window now is.
+    SetPort(GetWindowPort(cut));
+    RGBColor red{0xFFFF, 0, 0};
+    RGBForeColor(&red);
+    Rect all = R(0, 0, 300, 300);
+    PaintRect(&all);
+    EXPECT_EQ(pixel(798, 598), 0xFF0000u);
+
+    // A size the screen cannot have changes nothing.
+    EXPECT_FALSE(platform::host::resize_screen({16, 600}).ok());
+    EXPECT_EQ(platform::quickdraw::screen().width(), 800);
+    // Growing back: the windows stay, the new room is desktop.
+    ASSERT_TRUE(platform::host::resize_screen({1024, 768}).ok());
+    EXPECT_EQ(content(cut), "499,299,799,599");
+    EXPECT_EQ(pixel(1000, 700), rgb(palette::kDesktop));
+    EXPECT_EQ(pixel(1000, 5), rgb(palette::kMenuBar));
 }
 
 TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {

@@ -8,7 +8,7 @@
 
 namespace platform::host {
 
-void ScreenScaler::fit(ScreenSize screen, int width, int height) {
+void ScreenScaler::fit(ScreenSize screen, int width, int height, int scale) {
     screen_ = screen;
     out_w_ = std::max(width, 0);
     out_h_ = std::max(height, 0);
@@ -16,6 +16,15 @@ void ScreenScaler::fit(ScreenSize screen, int width, int height) {
     columns_.clear();
     rows_.clear();
     if (screen.width <= 0 || screen.height <= 0 || out_w_ == 0 || out_h_ == 0) return;
+    if (scale >= 1 && SInt64(screen.width) * scale <= out_w_ && SInt64(screen.height) * scale <= out_h_) {
+        place_.left = (out_w_ - screen.width * scale) / 2;
+        place_.top = (out_h_ - screen.height * scale) / 2;
+        place_.right = place_.left + screen.width * scale;
+        place_.bottom = place_.top + screen.height * scale;
+        columns_ = whole_taps(screen.width, scale);
+        rows_ = whole_taps(screen.height, scale);
+        return;
+    }
     // The side that limits the scale fills the window exactly; the other
     // is rounded and never exceeds it.
     int w, h;
@@ -60,6 +69,13 @@ std::vector<ScreenScaler::Tap> ScreenScaler::taps(int screenSide, int outSide) {
         }
         t[size_t(o)] = {first, weight ? first + 1 : first, weight};
     }
+    return t;
+}
+
+// Each screen pixel copied to `scale` window pixels, unblended.
+std::vector<ScreenScaler::Tap> ScreenScaler::whole_taps(int screenSide, int scale) {
+    std::vector<Tap> t(size_t(screenSide) * size_t(scale));
+    for (size_t o = 0; o < t.size(); ++o) t[o] = {int(o) / scale, int(o) / scale, 0};
     return t;
 }
 

@@ -1,8 +1,10 @@
-// ScreenScaler.h — the screen fitted into a window of any size: aspect
-// kept, centred, black bars around it. Draws any part of the window from
-// the screen's pixels with bilinear filtering, the same value for a window
-// pixel whichever part it is drawn with, so that redrawing only what
-// changed leaves no seams. Pixels are 32-bit x,R,G,B bytes on both sides.
+// ScreenScaler.h — the screen shown in a window of any size, centred with
+// black around it. At a whole-number scale that fits, each screen pixel
+// becomes a square of window pixels (crisp); otherwise the screen is
+// fitted with its aspect kept and drawn with bilinear filtering, the same
+// value for a window pixel whichever part it is drawn with, so that
+// redrawing only what changed leaves no seams. Pixels are 32-bit x,R,G,B
+// bytes on both sides.
 #pragma once
 
 #include <vector>
@@ -23,8 +25,9 @@ struct OutputRect {
 
 class ScreenScaler {
 public:
-    // Fits a screen of `screen` into a window of `width` x `height` pixels.
-    void fit(ScreenSize screen, int width, int height);
+    // Fits a screen of `screen` into a window of `width` x `height` pixels,
+    // `scale` window pixels a screen pixel when the window holds that much.
+    void fit(ScreenSize screen, int width, int height, int scale = 0);
 
     ScreenSize screen() const { return screen_; }
     int output_width() const { return out_w_; }
@@ -55,6 +58,7 @@ private:
         int weight;
     };
     static std::vector<Tap> taps(int screenSide, int outSide);
+    static std::vector<Tap> whole_taps(int screenSide, int scale);
 
     ScreenSize screen_{};
     int out_w_ = 0, out_h_ = 0;

@@ -23,6 +23,7 @@
 #include "platform/core/ProcessExit.h"
 #include "platform/events/EventsInternal.h"
 #include "platform/events/KeyCodes.h"
+#include "platform/hostapi/LaunchOptions.h"
 #include "platform/hosts/PngWriter.h"
 #include "platform/hosts/Screenshot.h"
 #include "platform/hosts/sdl/SdlAudio.h"
@@ -77,15 +78,33 @@ void SdlHost::shutdown() {
     SDL_SetEventFilter(nullptr, nullptr);
 }
 
-// A window for a screen of `size`: at the screen's size, or smaller to fit
-// the display.
+// How many window pixels a screen pixel takes: --scale, else from the
+// display's density.
+void SdlHost::choose_scale() {
+    if (auto asked = launch_options().scale) {
+        scale_ = *asked;
+        return;
+    }
+    float dpi = 0;
+    scale_ = SDL_GetDisplayDPI(0, &dpi, nullptr, nullptr) == 0 && dpi >= 192 ? 2 : 1;
+}
+
+// A window for a screen of `size` at the scale (smaller, to fit the
+// display, when that is too big), or on the whole usable area.
 Result<void> SdlHost::create_window(ScreenSize size) {
-    int w = size.width, h = size.height;
+    int w = size.width * scale_, h = size.height * scale_;
+    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
-        double scale = std::min({1.0, usable.w * 0.95 / w, usable.h * 0.90 / h});
-        w = std::max(1, int(w * scale));
-        h = std::max(1, int(h * scale));
+        if (fills_display_) {
+            w = usable.w;
+            h = usable.h;
+            flags |= SDL_WINDOW_MAXIMIZED;
+        } else if (w > 0 && h > 0) {
+            double fit = std::min({1.0, usable.w * 0.95 / w, usable.h * 0.90 / h});
+            w = std::max(1, int(w * fit));
+            h = std::max(1, int(h * fit));
+        }
     }
     // X11 can take the window's pixels straight from shared memory; SDL
     // would otherwise route them through an OpenGL texture and draw the
@@ -94,9 +113,18 @@ Result<void> SdlHost::create_window(ScreenSize size) {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0 && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION"))
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    window_ = SDL_CreateWindow("Kinora", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
-                               SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (w <= 0 || h <= 0) return fail(unimpErr, "SDL does not say how big the display is");
+    const int at = fills_display_ ? SDL_WINDOWPOS_UNDEFINED : SDL_WINDOWPOS_CENTERED;
+    window_ = SDL_CreateWindow("Kinora", fills_display_ ? usable.x : at, fills_display_ ? usable.y : at, w, h, flags);
     if (!window_) return fail(unimpErr, "SDL could not open a window");
+    // Where the window has more pixels than SDL's window units, those
+    // pixels are dense: the screen takes as many of them (--scale aside).
+    if (!launch_options().scale) {
+        int units = 0, pixels = 0, unused = 0;
+        SDL_GetWindowSize(window_, &units, &unused);
+        if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) pixels = surface->w;
+        if (units > 0 && pixels / units > scale_) scale_ = std::min(pixels / units, kMaxScreenScale);
+    }
     // On X11 the window's destruction by another program comes only as a
     // window-system message.
     x11_window_ = x11_window_of(window_);
@@ -136,9 +164,50 @@ void SdlHost::replace_window() {
     input_.push_back(in);
 }
 
+std::optional<ScreenSize> SdlHost::display_screen_size() {
+    if (window_) return follows_window_ ? std::optional(screen_for_window()) : std::nullopt;
+    choose_scale();
+    fills_display_ = true;
+    follows_window_ = true;
+    if (!create_window(ScreenSize{}).ok()) {
+        fills_display_ = follows_window_ = false;
+        return std::nullopt;
+    }
+    asked_ = screen_for_window();
+    return asked_;
+}
+
+// The screen that fills the window at the scale, within what a screen can be.
+ScreenSize SdlHost::screen_for_window() const {
+    int w = 0, h = 0;
+    if (SDL_Surface* surface = window_ ? SDL_GetWindowSurface(window_) : nullptr) {
+        w = surface->w;
+        h = surface->h;
+    }
+    // QuickDraw's screen is at least 64 pixels a side.
+    return ScreenSize{std::clamp(w / scale_, 64, kMaxScreenSide), std::clamp(h / scale_, 64, kMaxScreenSide)};
+}
+
+// The window took another size: a screen that fills it is asked for (one
+// request standing at a time, the latest size).
+void SdlHost::follow_window() {
+    if (!follows_window_ || !window_) return;
+    ScreenSize want = screen_for_window();
+    if (want.width == asked_.width && want.height == asked_.height) return;
+    asked_ = want;
+    std::erase_if(input_, [](const InputEvent& e) { return e.kind == InputKind::ScreenResized; });
+    InputEvent in;
+    in.kind = InputKind::ScreenResized;
+    in.x = want.width;
+    in.y = want.height;
+    in.modifiers = mods_;
+    input_.push_back(in);
+}
+
 Result<void> SdlHost::open_screen(ScreenSize size) {
     if (!screen_size_valid(size)) return fail(paramErr, "screen size out of range");
     if (!window_) {
+        choose_scale();
         auto made = create_window(size);
         if (!made.ok()) return made;
     }
@@ -168,7 +237,7 @@ bool SdlHost::fetch_surface() {
     surface_ = s;
     if (surface_stale_) {
         surface_stale_ = false;
-        scaler_.fit(size_, s->w, s->h);
+        scaler_.fit(size_, s->w, s->h, scale_);
         redraw_window();
     }
     return true;
@@ -295,6 +364,7 @@ void SdlHost::translate(const SDL_Event& e) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             surface_stale_ = true;
             fetch_surface();
+            follow_window();
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             if (fetch_surface()) SDL_UpdateWindowSurface(window_);

@@ -1,6 +1,14 @@
 // SdlHost.h — the host on a real screen: one resizable SDL window showing
-// the platform's screen scaled to fit (aspect kept, letterboxed), input from
-// the window system, real time. Touched only through the Host interface.
+// the platform's screen at a whole-number scale, input from the window
+// system, real time. Touched only through the Host interface.
+//
+// Unless the launch fixed the screen (--screen), the screen is the
+// display's usable area divided by the scale, and follows the window: a
+// window resized to another size asks for a screen of that size
+// (InputKind::ScreenResized). A fixed screen is fitted into whatever size
+// the window is given. The scale is --scale, else 2 on a high-density
+// display (192 dots per inch or more, or window pixels twice SDL's window
+// units), else 1.
 #pragma once
 
 #include <SDL.h>
@@ -34,6 +42,10 @@ public:
 
     Result<void> open_screen(ScreenSize size) override;
     ScreenSize screen_size() const override { return size_; }
+    // Opens the window on the display's usable area (maximised, so that a
+    // window manager fits it in with its frame) and gives the screen that
+    // fills it at the scale.
+    std::optional<ScreenSize> display_screen_size() override;
     void present(const UInt8* pixels, size_t rowBytes, std::span<const ScreenRect> dirty) override;
 
     UInt64 now_ms() const override;
@@ -55,6 +67,9 @@ public:
 private:
     SdlHost() = default;
     Result<void> create_window(ScreenSize size);
+    void choose_scale();
+    ScreenSize screen_for_window() const;
+    void follow_window();
     void replace_window();
     void shutdown();
     bool fetch_surface();
@@ -74,6 +89,10 @@ private:
     ScreenScaler scaler_;
     std::vector<UInt8> scratch_;         // scaled pixels on their way to a surface of another layout
     ScreenSize size_{};
+    int scale_ = 1;                      // window pixels per screen pixel, each way
+    bool follows_window_ = false;        // the screen takes the window's size
+    bool fills_display_ = false;         // the window is made on the display's usable area
+    ScreenSize asked_{};                 // the screen size last asked for (ScreenResized)
     std::vector<UInt8> shadow_;          // the screen as last presented
     std::deque<InputEvent> input_;
     // A key down that may still be given its character by the text input
