@@ -14,8 +14,8 @@
 #                           drawn into a 32-bit world (goal >= 120)
 #   playback-cpu-percent    processor time of the SDL host playing the new movie
 #                           (320x100, 7 s, with its sound) in real time, in % of
-#                           one core (goal < 10); the 1024x768 screen is shown
-#                           scaled to fit the display (0.9 under a 1024x768 Xvfb)
+#                           one core (goal < 10); the screen is the display's
+#                           (1024x768 under Xvfb), shown pixel for pixel
 #   playback-audio-driver   what played the sound in that run: "dummy" when there
 #                           was no audio device and SDL's dummy driver kept time
 #   playback-cpu-percent-400x200   the same with the screen (--screen) just

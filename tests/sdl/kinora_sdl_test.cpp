@@ -143,7 +143,8 @@ TEST(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
     ASSERT_TRUE(x.start()) << "Xvfb did not start";
     TempFolder folder("sdl-menus");
     const fs::path dir = folder.path(), seen = dir / "seen.ppm", err = dir / "err.txt";
-    Child app({kKinora, "--timeout", "60"}, {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + dir.string()},
+    Child app({kKinora, "--screen", "1024x768", "--timeout", "60"},
+              {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + dir.string()},
               dir / "out.txt", err);
     ASSERT_GT(app.pid(), 0);
     auto shows = [&](int h, int v, std::uint32_t color) {   // waits for that pixel
@@ -166,4 +167,55 @@ TEST(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
     ASSERT_EQ(drive(x.display(), "click Kinora 40 10"), 0);   // Kinora
     ASSERT_EQ(drive(x.display(), "click Kinora 60 64"), 0);   // Quit Kinora
     EXPECT_EQ(app.wait(30s), 0) << read_file(err);
+}
+
+// With no --screen the screen is the display's (Xvfb has no panels: all of
+// it) at scale 1; a 1080p movie on a 1280x720 display opens fitted with its
+// controller on the screen; a smaller window makes a smaller screen, the
+// movie's window dragged back to stay reachable.
+TEST(KinoraSdl, TheScreenIsTheDisplaysAndFollowsTheWindow) {
+    KINORA_REQUIRE_TOOL("Xvfb");
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    TempFolder folder("sdl-screen");
+    const fs::path dir = folder.path();
+    {
+        Xvfb wide;
+        ASSERT_TRUE(wide.start("1920x1080x24")) << "Xvfb did not start";
+        std::ofstream(dir / "shot.kscript") << "screenshot " << (dir / "wide.png").string() << "\n";
+        testsupport::RunOptions options;
+        options.env = {"DISPLAY=" + wide.display()};
+        ASSERT_EQ(testsupport::run_program({kKinora, "--script", (dir / "shot.kscript").string()}, options).status, 0);
+        Rgb shot = read_png(dir / "wide.png");
+        EXPECT_EQ(shot.width, 1920);
+        EXPECT_EQ(shot.height, 1080);
+    }
+
+    Xvfb x;
+    ASSERT_TRUE(x.start("1280x720x24")) << "Xvfb did not start";
+    ASSERT_EQ(testsupport::run_shell("cd '" + dir.string() +
+                                     "' && ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=1920x1080:rate=10 "
+                                     "-frames:v 1 -pix_fmt rgb24 -c:v qtrle Big.mov")
+                  .status,
+              0);
+    const fs::path fitted = dir / "fitted.png", shrunk = dir / "shrunk.png";
+    std::ofstream(dir / "s.kscript") << "expect front \"Big.mov\"\n"
+                                        "expect bounds \"Big.mov\" 50 50 1198 712\n"
+                                     << "screenshot " << fitted.string() << "\n"
+                                     << "wait 4000\n"   // the window is made smaller meanwhile
+                                        "expect bounds \"Big.mov\" 1 40 1149 702\n"
+                                     << "screenshot " << shrunk.string() << "\n";
+    fs::path out = dir / "out.txt", err = dir / "err.txt";
+    Child app({kKinora, "--script", (dir / "s.kscript").string(), (dir / "Big.mov").string()},
+              {"DISPLAY=" + x.display()}, out, err);
+    ASSERT_GT(app.pid(), 0);
+    ASSERT_TRUE(wait_for_file(fitted, 30s)) << read_file(err);
+    Rgb before;
+    for (int i = 0; i < 50 && before.width == 0; ++i, std::this_thread::sleep_for(50ms)) before = read_png(fitted);
+    EXPECT_EQ(before.width, 1280);
+    EXPECT_EQ(before.height, 720);
+    ASSERT_EQ(drive(x.display(), "resize Kinora 1000 600"), 0);
+    EXPECT_EQ(app.wait(30s), 0) << read_file(err);
+    Rgb after = read_png(shrunk);
+    EXPECT_EQ(after.width, 1000);
+    EXPECT_EQ(after.height, 600);
 }

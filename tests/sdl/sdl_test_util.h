@@ -38,11 +38,11 @@ using Rgb = testsupport::Picture;
 // Xvfb on a free display, chosen by the server itself.
 class Xvfb {
 public:
-    bool start() {
+    bool start(const std::string& screen = "1280x1024x24") {
         int fds[2];
         if (pipe(fds) != 0) return false;
         std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
                               "-nolisten", "tcp", nullptr};
         if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
         close(fds[1]);
