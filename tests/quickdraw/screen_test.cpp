@@ -103,6 +103,36 @@ TEST(Screen, AWindowPortDrawsAtTheWindowsPlaceAndMarksItDirty) {
     EXPECT_EQ(screen_pixel(100, 50), 0xFF0000u) << "the old place is left alone";
 }
 
+// A screen of another size: the top-left pixels stay; the main device's
+// pixel map and a window port's move to the new pixels (drawing through
+// them reaches the new screen, never the freed one) and the port keeps its
+// place; nothing changes on a size out of range.
+TEST(Screen, AResizedScreenTakesItsDeviceAndPortsAlong) {
+    WindowPort w(rect(700, 500, 900, 600));
+    qdtest::UsePort use(w.port);
+    ForeColor(redColor);
+    Rect r = rect(0, 0, 10, 10);
+    PaintRect(&r);
+    ASSERT_TRUE(qd::resize_screen(1200, 900).ok());
+    EXPECT_EQ(screen_pixel(705, 505), 0xFF0000u) << "kept";
+    EXPECT_EQ(screen_pixel(1100, 800), 0u) << "new room is black";
+    PixMapHandle pm = (**GetMainDevice()).gdPMap;
+    EXPECT_EQ(reinterpret_cast<const UInt8*>((**pm).baseAddr), qd::screen().pixels());
+    EXPECT_EQ((**pm).rowBytes, 1200 * 4);
+    EXPECT_EQ((**pm).bounds.right, 1200);
+    EXPECT_EQ((**GetMainDevice()).gdRect.bottom, 900);
+    ForeColor(blueColor);
+    r = rect(190, 90, 200, 100);
+    PaintRect(&r);
+    EXPECT_EQ(screen_pixel(899, 599), 0x0000FFu);
+
+    EXPECT_FALSE(qd::resize_screen(32, 900).ok());
+    ASSERT_TRUE(qd::resize_screen(qd::Screen::kDefaultWidth, qd::Screen::kDefaultHeight).ok());
+    EXPECT_EQ(screen_pixel(899, 599), 0x0000FFu);
+    Rect global = qd::port_global_rect(w.port);
+    EXPECT_TRUE(global.left == 700 && global.top == 500 && global.right == 900 && global.bottom == 600);
+}
+
 TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
     WindowPort back(rect(0, 100, 200, 200)), front(rect(50, 120, 150, 180));
     // The front window covers part of the back one.
