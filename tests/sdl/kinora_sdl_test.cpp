@@ -188,6 +188,13 @@ TEST(KinoraSdl, TheScreenIsTheDisplaysAndFollowsTheWindow) {
         Rgb shot = read_png(dir / "wide.png");
         EXPECT_EQ(shot.width, 1920);
         EXPECT_EQ(shot.height, 1080);
+        // --scale 2: a screen of half the display's size each way.
+        ASSERT_EQ(testsupport::run_program({kKinora, "--scale", "2", "--script", (dir / "shot.kscript").string()}, options)
+                      .status,
+                  0);
+        shot = read_png(dir / "wide.png");
+        EXPECT_EQ(shot.width, 960);
+        EXPECT_EQ(shot.height, 540);
     }
 
     Xvfb x;
