@@ -93,10 +93,12 @@ const UInt8* SavedPixels::at(SInt32 x, SInt32 y) const {
 void SavedPixels::restore() const {
     if (pixels_.empty()) return;
     Screen& s = quickdraw::screen();
-    const size_t rowBytes = size_t(kit::width(rect_)) * 4;
-    for (SInt32 y = rect_.top; y < rect_.bottom; ++y)
-        std::memcpy(pixel_at(s, rect_.left, y), &pixels_[size_t(y - rect_.top) * rowBytes], rowBytes);
-    s.mark_dirty(rect_);
+    // The screen may have become smaller since (the host window resized).
+    const Rect r = kit::intersection(rect_, s.rect());
+    if (kit::is_empty(r)) return;
+    for (SInt32 y = r.top; y < r.bottom; ++y)
+        std::memcpy(pixel_at(s, r.left, y), at(r.left, y), size_t(kit::width(r)) * 4);
+    s.mark_dirty(r);
 }
 
 }  // namespace platform::windows

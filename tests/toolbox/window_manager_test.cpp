@@ -9,6 +9,7 @@
 #include "platform/hosts/ScreenBridge.h"
 #include "platform/quickdraw/kit/Palette.h"
 #include "platform/windows/ChromePainter.h"
+#include "platform/windows/ScreenPixels.h"
 #include "platform/windows/WindowFrame.h"
 #include "tests/toolbox/wm_test_util.h"
 
@@ -321,7 +322,11 @@ TEST_F(WindowManagerTest, AScreenOfAnotherSizeKeepsWindowsInside) {
     WindowRef kept = make("Kept", R(100, 100, 300, 200));
     drain();
     handle_updates(drain());
+    // Pixels saved under a menu pulled down as the screen shrinks go back
+    // only where the screen still is.
+    win::SavedPixels underMenu(R(700, 300, 1000, 760));
     ASSERT_TRUE(platform::host::resize_screen({800, 600}).ok());
+    underMenu.restore();
     Rect gray, device = (**GetMainDevice()).gdRect;
     GetRegionBounds(GetGrayRgn(), &gray);
     EXPECT_EQ(text(gray), "0,20,800,600");
