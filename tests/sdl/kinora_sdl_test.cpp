@@ -148,7 +148,7 @@ TEST(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
               dir / "out.txt", err);
     ASSERT_GT(app.pid(), 0);
     auto shows = [&](int h, int v, std::uint32_t color) {   // waits for that pixel
-        for (int i = 0; i < 50; ++i, std::this_thread::sleep_for(100ms))
+        for (int i = 0; i < 150; ++i, std::this_thread::sleep_for(100ms))
             if (drive(x.display(), "capture Kinora " + seen.string()) == 0 && read_ppm(seen).width == 1024 &&
                 read_ppm(seen).at(h, v) == color)
                 return true;
