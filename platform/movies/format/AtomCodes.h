@@ -65,6 +65,16 @@ inline constexpr OSType kTraf = fourcc("traf");
 inline constexpr OSType kClip = fourcc("clip");
 inline constexpr OSType kMatt = fourcc("matt");
 
+// Fragments (Fragments.h)
+inline constexpr OSType kMehd = fourcc("mehd");
+inline constexpr OSType kTrex = fourcc("trex");
+inline constexpr OSType kMfhd = fourcc("mfhd");
+inline constexpr OSType kTfhd = fourcc("tfhd");
+inline constexpr OSType kTfdt = fourcc("tfdt");
+inline constexpr OSType kTrun = fourcc("trun");
+inline constexpr OSType kMfra = fourcc("mfra");
+inline constexpr OSType kSidx = fourcc("sidx");
+
 // Data references
 inline constexpr OSType kAlis = fourcc("alis");
 inline constexpr OSType kUrl  = fourcc("url ");

@@ -22,7 +22,9 @@
  * and only then retypes the old one 'free' with a single 4-byte write: a
  * crash at any point leaves a file whose first moov is either the old movie
  * or the new one. Old movies become free space later updates reuse, so a
- * movie that keeps its size alternates between two places.
+ * movie that keeps its size alternates between two places. A movie read
+ * from fragments (Fragments.h) lists all its samples itself once saved:
+ * the fragments' moof atoms (and their indexes) are retyped 'free' last.
  */
 #pragma once
 
@@ -136,8 +138,8 @@ private:
 };
 
 // Makes the end of a file safe to append to: an atom that runs to the end
-// of the file (size 0) gets its real size. Returns the end of the last
-// whole atom.
+// of the file (size 0) gets its real size, past 4 GiB in place of a wide
+// atom right before it. Returns the end of the last whole atom.
 Result<UInt64> prepare_end_of_file(DataFile& file);
 
 // Replaces the file's live movie with `movie` as described above and

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/movies/format/Alias.h"
+#include "platform/movies/format/Fragments.h"
 #include "platform/movies/format/MovieFile.h"
 #include "platform/movies/format/SampleFraming.h"
 
@@ -117,6 +118,7 @@ Result<MovieFileContents> read_movie_file(DataFile& file, bool follow_external, 
         TRY(walk_atom_tree(body, m.offset + m.header_size, 1, [](const AtomNode&, ByteReader) {}));
         c.movie = TRY(MovieModel::parse(ByteReader(body, invalidMovie)));
     }
+    TRY(read_fragments(file, c.layout, c.movie));
     TRY(report(0.8));
     size_t checked = 0;
     for (const Track& t : c.movie.tracks) {

@@ -1,6 +1,7 @@
 // Writing movie files: a new file's ftyp and growing mdat, the movie after
 // the data, and the crash-safe replacement of a file's movie. Layout in
 // MovieFile.h.
+#include "platform/movies/format/Fragments.h"
 #include "platform/movies/format/MovieFile.h"
 
 namespace platform::movies {
@@ -176,18 +177,36 @@ Result<TopAtom> MovieFileWriter::append_movie_bytes(std::span<const UInt8> bytes
     return atom;
 }
 
+namespace {
+
+// Gives an atom that runs to the end of the file its real size, so that
+// something can follow it: 32 bits, or past 4 GiB a 64-bit size written
+// over the wide atom right before it (a growing mdat of ours).
+Result<void> close_open_atom(DataFile& file, const TopAtom& last, const std::optional<TopAtom>& before) {
+    if (last.size <= 0xFFFFFFFFu) {
+        TRY(write_u32(file, last.offset, UInt32(last.size)));
+    } else if (before && before->type == kWide && before->size == 8 && before->end() == last.offset) {
+        UInt8 h[16];
+        store_u32be(h, 1);
+        store_u32be(h + 4, last.type);
+        store_u64be(h + 8, last.size + 8);
+        TRY(file.write_at(before->offset, h, 16));
+    } else {
+        return fail(cantPutPublicMovieAtom, "no room after an atom that runs to the end of the file");
+    }
+    return file.sync();
+}
+
+}  // namespace
+
 Result<UInt64> prepare_end_of_file(DataFile& file) {
-    std::optional<TopAtom> last;
+    std::optional<TopAtom> last, before;
     TopLevelEnd end = TRY(walk_top_level(file, [&](const TopAtom& a) {
+        before = last;
         last = a;
         return true;
     }));
-    if (last && last->to_end) {
-        if (last->size > 0xFFFFFFFFu || last->header_size != 8)
-            return fail(cantPutPublicMovieAtom, "no room after an atom that runs to the end of the file");
-        TRY(write_u32(file, last->offset, UInt32(last->size)));
-        TRY(file.sync());
-    }
+    if (last && last->to_end) TRY(close_open_atom(file, *last, before));
     return end.end;
 }
 
@@ -251,10 +270,9 @@ Result<TopAtom> update_movie_file(DataFile& file, const MovieModel& movie) {
     if (!slot && l.last && l.last->to_end) {
         // The last atom runs to the end of the file: fix its size first, or
         // what we append would become part of it.
-        if (l.last->size > 0xFFFFFFFFu || l.last->header_size != 8)
-            return fail(cantPutPublicMovieAtom, "no room after an atom that runs to the end of the file");
-        TRY(write_u32(file, l.last->offset, UInt32(l.last->size)));
-        TRY(file.sync());
+        std::optional<TopAtom> before;
+        if (!l.list_truncated && l.atoms.size() >= 2) before = l.atoms[l.atoms.size() - 2];
+        TRY(close_open_atom(file, *l.last, before));
     }
 
     // 0. Adjacent free atoms become one, so that nothing inside the run is
@@ -281,6 +299,18 @@ Result<TopAtom> update_movie_file(DataFile& file, const MovieModel& movie) {
     // 4. The old one steps aside.
     TRY(write_u32(file, old.offset + 4, kFree));
     TRY(file.sync());
+    // 5. A movie read from fragments now lists every sample itself: the
+    //    fragments' descriptions become free space, so that no reader adds
+    //    their samples a second time.
+    if (!is_fragmented(movie)) {
+        bool retyped = false;
+        for (const TopAtom& a : l.atoms)
+            if (is_fragment_index(a.type)) {
+                TRY(write_u32(file, a.offset + 4, kFree));
+                retyped = true;
+            }
+        if (retyped) TRY(file.sync());
+    }
     return TopAtom{kMoov, at, n, 8, false};
 }
 
