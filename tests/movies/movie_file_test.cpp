@@ -112,6 +112,22 @@ TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
     EXPECT_EQ(find_atom(moov, "moov/trak/mdia/minf/stbl/stco"), SIZE_MAX);
 }
 
+// A file whose mdat was left growing past 4 GiB (a recording cut off) is
+// closed with a 64-bit size in place of the wide atom before a movie goes
+// after it.
+TEST(MovieFileWriter, AGrowingMdatPastFourGigabytesClosesOverItsWideAtom) {
+    SparseRecorder file;
+    auto w = MovieFileWriter::create(file).value();
+    ASSERT_TRUE(w.append(Bytes(64, 1)).ok());
+    const UInt64 end = (UInt64(1) << 32) + 100;
+    ASSERT_TRUE(file.write_at(end - 4, "data", 4).ok());
+    EXPECT_EQ(prepare_end_of_file(file).value(), end);
+    const Bytes& h = file.head();
+    EXPECT_EQ(load_u32be(&h[20]), 1u);
+    EXPECT_EQ(load_u32be(&h[24]), kMdat);
+    EXPECT_EQ(load_u64be(&h[28]), end - 20);
+}
+
 // A movie-first file: ftyp, the movie (its chunks placed where the data
 // will be), the reserve, then an mdat of the size announced, which the data
 // must fill exactly; past 4 GiB the mdat takes the 16-byte header.
