@@ -247,6 +247,12 @@ TEST(MovieFileUpdate, ACrashAtAnyPointLeavesTheOldOrTheNewMovie) {
              store_u32be(&b[find_atom(b, "moov")], 0);
              return b;
          }},
+        {"at the end, after a stale movie that readers skip", [&](const MovieModel& o, const MovieModel&) {
+             Bytes b = file_with_reserve(o, 0);
+             const Bytes stale = edited(o, "stale").write().value();
+             b.insert(b.end(), stale.begin(), stale.end());
+             return b;
+         }},
     };
     for (const UpdateCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -19,7 +19,8 @@
  * Readers take the first moov. Updating a movie writes the new moov into
  * free space typed 'free' (a run of free atoms after the live one, else one
  * before it, else the end of the file), syncs, retypes it 'moov', syncs,
- * and only then retypes the old one 'free' with a single 4-byte write: a
+ * retypes any stale moov after the live one 'free' (it would otherwise
+ * come first), and only then the old one, with a single 4-byte write: a
  * crash at any point leaves a file whose first moov is either the old movie
  * or the new one. Old movies become free space later updates reuse, so a
  * movie that keeps its size alternates between two places. A movie read

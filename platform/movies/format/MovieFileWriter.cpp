@@ -296,7 +296,16 @@ Result<TopAtom> update_movie_file(DataFile& file, const MovieModel& movie) {
     //    still wins; before it, the new one wins from here on.
     TRY(write_u32(file, at + 4, kMoov));
     TRY(file.sync());
-    // 4. The old one steps aside.
+    // 4. Stale movies after the live one, which readers skip, become free
+    //    space: once the live one steps aside, one of them before the new
+    //    movie would be the first. Then the old one steps aside.
+    bool stale = false;
+    for (const TopAtom& a : l.atoms)
+        if (a.type == kMoov && a.offset != old.offset) {
+            TRY(write_u32(file, a.offset + 4, kFree));
+            stale = true;
+        }
+    if (stale) TRY(file.sync());
     TRY(write_u32(file, old.offset + 4, kFree));
     TRY(file.sync());
     // 5. A movie read from fragments now lists every sample itself: the
