@@ -127,16 +127,6 @@ TEST(Fragments, DamageIsRefusedAndACutShortRecordingOpensUpToTheCut) {
     }
 }
 
-TEST(Fragments, SavedInPlaceTheFragmentsBecomeFreeSpace) {
-    MemoryFile file(fragmented_file());
-    MovieModel movie = read_movie_file(file).value().movie;
-    ASSERT_TRUE(update_movie_file(file, movie).ok());
-    auto c = read_movie_file(file);
-    ASSERT_TRUE(c.ok()) << c.error().message;
-    for (const TopAtom& a : c->layout.atoms) EXPECT_NE(a.type, kMoof);
-    EXPECT_EQ(c->movie, movie);
-}
-
 // The second fragment 4 GiB into a sparse file: its 64-bit base reads, and
 // the movie written from it takes 64-bit chunk offsets.
 TEST(Fragments, FragmentsPastFourGigabytes) {
