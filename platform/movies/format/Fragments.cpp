@@ -217,6 +217,19 @@ void delay_late_tracks(const std::map<UInt32, TrackState>& tracks, MovieModel& m
     }
 }
 
+// A fragmented movie's length is not known when its moov is written: a
+// last edit of duration 0 runs to the end of the media.
+void open_edits_run_to_the_end(MovieModel& movie) {
+    for (Track& t : movie.tracks) {
+        if (!t.edits || !t.edits->list || t.edits->list->entries.empty()) continue;
+        EditEntry& last = t.edits->list->entries.back();
+        const UInt64 end = t.media.samples.display_end();
+        if (last.track_duration != 0 || last.media_time < 0 || UInt64(last.media_time) >= end) continue;
+        last.track_duration = convert_duration(end - UInt64(last.media_time), t.media.header.time_scale,
+                                               movie.header.time_scale);
+    }
+}
+
 }  // namespace
 
 bool is_fragmented(const MovieModel& movie) {
@@ -248,6 +261,7 @@ Result<void> read_fragments(DataFile& file, const MovieFileLayout& layout, Movie
         }
     }
     delay_late_tracks(tracks, movie);
+    open_edits_run_to_the_end(movie);
     static constexpr OSType kFragmentOnly[] = {kMvex};
     movie.kept.drop(kFragmentOnly);
     movie.update_durations();

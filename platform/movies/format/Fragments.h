@@ -31,8 +31,9 @@
  * then drops the mvex: from there on the movie is an ordinary one, and
  * writing it gives an unfragmented movie. A tfdt later than the samples
  * before it lengthens the last of them (a gap in the recording); one on a
- * track's first samples delays the track with an empty edit. A run whose
- * data lies past the end of the file (a recording cut short) ends the
+ * track's first samples delays the track with an empty edit; a last edit
+ * of duration 0 (the length was not known yet) runs to the end of the
+ * media. A run whose data lies past the end of the file (a recording cut short) ends the
  * reading there: what came before it is the movie. Damage inside a moof
  * fails the read.
  */
