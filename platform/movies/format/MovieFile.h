@@ -77,7 +77,8 @@ Result<MovieFileLayout> scan_movie_file(DataFile& file);
 // the read with that failure.
 using ReadProgress = std::function<Result<void>(double)>;
 
-// Reads, parses and validates the first movie of a file: every chunk must
+// Reads, parses and validates the first movie of a file (with the samples
+// of its fragments, when it has an mvex: Fragments.h): every chunk must
 // lie inside the file its data reference names (checked when that file is
 // found; a missing one is reported in data_refs, not failed).
 // External references are followed only when `follow_external` is set.
