@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 #include "CodecTestSupport.h"
 #include "platform/Compression.h"
@@ -86,14 +87,9 @@ TEST(CompressImage, FillsTheDescriptionOfTheNewMoviesFrames) {
     ASSERT_EQ(GetHandleSize(reinterpret_cast<Handle>(c.desc)), 86);
 
     const ImageDescription& d = **c.desc;
-    EXPECT_EQ(d.cType, OSType('rle '));
-    EXPECT_EQ(d.width, 320);
-    EXPECT_EQ(d.height, 100);
-    EXPECT_GT(d.dataSize, 0);
+    EXPECT_EQ(std::tuple(d.cType, d.width, d.height, d.depth, d.clutID), std::tuple(OSType('rle '), 320, 100, 8, -1));
     EXPECT_LE(size_t(d.dataSize), c.data.size());
     EXPECT_EQ(load_u32be(c.data.data()), UInt32(d.dataSize)) << "the frame's own size field";
-    EXPECT_EQ(d.depth, 8);
-    EXPECT_EQ(d.clutID, -1);
     EXPECT_TRUE(same_pixels(decode(c), frame));
 }
 

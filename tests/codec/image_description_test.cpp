@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "CodecTestSupport.h"
 #include "platform/codecs/Codec.h"
@@ -91,14 +92,11 @@ TEST(ImageDescriptionIO, WholeDescriptionsConvertBothWays) {
     std::memcpy(&host, mem->data(), sizeof host);
     EXPECT_EQ(std::memcmp(&host, &d, sizeof d), 0);
     ColorTable ct;
-    std::memcpy(&ct, mem->data() + 86, 8);
-    EXPECT_EQ(ct.ctSize, 3);
-    EXPECT_EQ(ct.ctFlags, SInt16(0x8000));
     ColorSpec entry;
+    std::memcpy(&ct, mem->data() + 86, 8);
     std::memcpy(&entry, mem->data() + 86 + 8 + 2 * 8, 8);
-    EXPECT_EQ(entry.value, 2);
-    EXPECT_EQ(entry.rgb.red, 0x2222);
-    EXPECT_EQ(entry.rgb.green, 0xABCD);
+    EXPECT_EQ(std::tuple(ct.ctSize, ct.ctFlags, entry.value, entry.rgb.red, entry.rgb.green),
+              std::tuple(3, SInt16(0x8000), 2, 0x2222, 0xABCD));
     EXPECT_EQ(std::vector<UInt8>(mem->end() - 12, mem->end()), std::vector<UInt8>(stored.end() - 12, stored.end()));
 
     auto again = image_description_to_file(*mem);
@@ -230,8 +228,6 @@ TEST(DecodeImage, ChecksTheDescriptionAndTheDestination) {
     d.depth = 8;
     d.width = 11;
     EXPECT_EQ(decode_image(d, data, out.view()).code(), paramErr);
-    EXPECT_EQ(find_codec('rle ')->name(), std::string("Animation"));
-    EXPECT_EQ(find_codec('xyz '), nullptr);
 }
 
 }  // namespace

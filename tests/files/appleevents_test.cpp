@@ -5,7 +5,6 @@
 
 #include "platform/AppleEvents.h"
 #include "platform/Files.h"
-#include "platform/Gestalt.h"
 #include "platform/Memory.h"
 #include "platform/appleevents/AppleEventsInternal.h"
 #include "platform/files/Catalog.h"
@@ -188,7 +187,6 @@ OSErr record_call(const AppleEvent* evt, AppleEvent* /*reply*/, SRefCon refcon) 
 }
 
 OSErr refuse_print(const AppleEvent*, AppleEvent*, SRefCon) { return errAEEventNotHandled; }
-OSErr fail_with_fnf(const AppleEvent*, AppleEvent*, SRefCon) { return fnfErr; }
 
 OSErr send(AEEventID id, AEEventClass cls = kCoreEventClass) {
     AppleEvent evt, reply;
@@ -203,10 +201,6 @@ OSErr send(AEEventID id, AEEventClass cls = kCoreEventClass) {
 }  // namespace
 
 TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
-    SInt32 attrs = 0;
-    ASSERT_EQ(Gestalt(gestaltAppleEventsAttr, &attrs), noErr);
-    EXPECT_TRUE(attrs & (1 << gestaltAppleEventsPresent));
-
     Calls open_calls, quit_calls, system_calls, any_calls;
     AEEventHandlerUPP upp = NewAEEventHandlerUPP(record_call);
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments, upp, SRefCon(&open_calls), false), noErr);
@@ -244,7 +238,6 @@ TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
 
 TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEPrintDocuments, refuse_print, 0, false), noErr);
-    ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEOpenDocuments, fail_with_fnf, 0, false), noErr);
 
     auto print = ae::make_print_documents_event({"/tmp"});
     ASSERT_TRUE(print.ok());
@@ -266,15 +259,6 @@ TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
     AEDisposeDesc(&outcome->reply);
     EXPECT_FALSE(ae::take_outcome(token).has_value());
 
-    auto open = ae::make_open_documents_event({"/tmp"});
-    ASSERT_TRUE(open.ok());
-    token = ae::enqueue(&*open);
-    EXPECT_EQ(ae::process(token), fnfErr);
-    outcome = ae::take_outcome(token);
-    ASSERT_TRUE(outcome.has_value());
-    EXPECT_EQ(outcome->result, fnfErr);
-    AEDisposeDesc(&outcome->reply);
-
     // Taking an event back out of the queue hands it over.
     auto quit = ae::make_quit_event();
     ASSERT_TRUE(quit.ok());
@@ -285,7 +269,6 @@ TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
     AEDisposeDesc(&*taken);
 
     AERemoveEventHandler(kCoreEventClass, kAEPrintDocuments, nullptr, false);
-    AERemoveEventHandler(kCoreEventClass, kAEOpenDocuments, nullptr, false);
 }
 
 TEST_F(AppleEvents, OpenDocumentsEventListsTheFilesAsFSSpecs) {
@@ -320,12 +303,4 @@ TEST_F(AppleEvents, OpenDocumentsEventListsTheFilesAsFSSpecs) {
     EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeFSS, &key, &type, &spec, sizeof spec, &size), errAECoercionFail)
         << "a path without a folder stays a file URL that cannot become an FSSpec";
     AEDisposeDesc(&*evt);
-
-    // The other builders: class and ID, no parameters.
-    for (auto made : {ae::make_open_application_event(), ae::make_quit_event()}) {
-        ASSERT_TRUE(made.ok());
-        Desc missing;
-        EXPECT_EQ(AEGetParamDesc(&*made, keyDirectObject, typeAEList, &missing), errAEDescNotFound);
-        AEDisposeDesc(&*made);
-    }
 }

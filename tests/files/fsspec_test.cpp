@@ -117,23 +117,6 @@ TEST(FSSpecPaths, HandMadeSpecsAreChecked) {
     EXPECT_EQ(files::path_of(spec).code(), nsvErr);
 }
 
-TEST(FSSpecPaths, IsFolderAndCatalogEntry) {
-    TempFolder tmp;
-    fs::create_directory(tmp / "dir");
-    write_file(tmp / "clip.mov", "12345");
-    FSSpec dir, file, missing;
-    ASSERT_EQ(files::make_fsspec(tmp / "dir", &dir), noErr);
-    ASSERT_EQ(files::make_fsspec(tmp / "clip.mov", &file), noErr);
-    ASSERT_EQ(files::make_fsspec(tmp / "none", &missing), fnfErr);
-    EXPECT_TRUE(files::is_folder(dir).value_or(false));
-    EXPECT_FALSE(files::is_folder(file).value_or(true));
-    EXPECT_EQ(files::is_folder(missing).code(), fnfErr);
-    auto entry = files::catalog_entry(file);
-    ASSERT_TRUE(entry.ok());
-    EXPECT_EQ(entry->dataSize, 5u);
-    EXPECT_EQ(entry->finderInfo.fdType, OSType('MooV'));
-}
-
 TEST(LongNames, ResolveToExactlyTheirFile) {
     TempFolder tmp;
     // Two names sharing their first 100 bytes, one of them not yet a file.

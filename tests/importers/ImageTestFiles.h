@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -139,6 +140,48 @@ inline Bytes write_gif(const GifSpec& s) {
     EGifCloseFile(gif, &err);
     GifFreeMapObject(map);
     return out;
+}
+
+// ---------------------------------------------------------------- BMP
+
+struct Bmp {
+    UInt32 headerSize = 40;
+    SInt32 width = 0, height = 0;
+    UInt16 planes = 1, bits = 24;
+    UInt32 compression = 0, colorsUsed = 0;
+    std::vector<UInt32> masks{};        // written after a 40-byte header, or inside a larger one
+    std::vector<std::array<UInt8, 3>> palette{};   // R, G, B
+    Bytes pixels{};                      // the rows exactly as stored
+    SInt64 dataOffset = -1;              // -1: right after the palette
+};
+
+inline void le16(Bytes& b, UInt32 v) { b.insert(b.end(), {UInt8(v), UInt8(v >> 8)}); }
+inline void le32(Bytes& b, UInt32 v) { b.insert(b.end(), {UInt8(v), UInt8(v >> 8), UInt8(v >> 16), UInt8(v >> 24)}); }
+
+inline Bytes build_bmp(const Bmp& m) {
+    Bytes info;
+    le32(info, m.headerSize);
+    if (m.headerSize == 12) {
+        for (UInt32 v : {UInt32(m.width), UInt32(m.height), UInt32(m.planes), UInt32(m.bits)}) le16(info, v);
+    } else {
+        le32(info, UInt32(m.width)), le32(info, UInt32(m.height)), le16(info, m.planes), le16(info, m.bits);
+        for (UInt32 v : {m.compression, UInt32(m.pixels.size()), 2835u, 2835u, m.colorsUsed, 0u}) le32(info, v);
+        if (m.headerSize > 40)
+            for (UInt32 v : m.masks) le32(info, v);
+        info.resize(m.headerSize, 0);
+        if (m.headerSize == 40)
+            for (UInt32 v : m.masks) le32(info, v);
+    }
+    for (const auto& c : m.palette) {
+        info.insert(info.end(), {c[2], c[1], c[0]});
+        if (m.headerSize != 12) info.push_back(0);
+    }
+    Bytes file = {'B', 'M'};
+    le32(file, UInt32(14 + info.size() + m.pixels.size())), le32(file, 0);
+    le32(file, m.dataOffset >= 0 ? UInt32(m.dataOffset) : UInt32(14 + info.size()));
+    file.insert(file.end(), info.begin(), info.end());
+    file.insert(file.end(), m.pixels.begin(), m.pixels.end());
+    return file;
 }
 
 // ---------------------------------------------------------------- the oracle

@@ -1,61 +1,9 @@
 // Our BMP decoder: every bit count, header kind, row order and compression
 // against hand-written files with known pixels; damaged files refused.
+#include "tests/importers/ImageTestFiles.h"
 #include "tests/importers/ImporterTestSupport.h"
 
 namespace {
-
-struct Bmp {
-    UInt32 headerSize = 40;
-    SInt32 width = 0, height = 0;
-    UInt16 planes = 1, bits = 24;
-    UInt32 compression = 0, colorsUsed = 0;
-    std::vector<UInt32> masks{};        // written after a 40-byte header, or inside a larger one
-    std::vector<std::array<UInt8, 3>> palette{};   // R, G, B
-    Bytes pixels{};                      // the rows exactly as stored
-    SInt64 dataOffset = -1;              // -1: right after the palette
-};
-
-void le16(Bytes& b, UInt32 v) { b.insert(b.end(), {UInt8(v), UInt8(v >> 8)}); }
-void le32(Bytes& b, UInt32 v) { b.insert(b.end(), {UInt8(v), UInt8(v >> 8), UInt8(v >> 16), UInt8(v >> 24)}); }
-
-Bytes build(const Bmp& m) {
-    Bytes info;
-    le32(info, m.headerSize);
-    if (m.headerSize == 12) {
-        le16(info, UInt32(m.width));
-        le16(info, UInt32(m.height));
-        le16(info, m.planes);
-        le16(info, m.bits);
-    } else {
-        le32(info, UInt32(m.width));
-        le32(info, UInt32(m.height));
-        le16(info, m.planes);
-        le16(info, m.bits);
-        le32(info, m.compression);
-        le32(info, UInt32(m.pixels.size()));
-        le32(info, 2835);
-        le32(info, 2835);
-        le32(info, m.colorsUsed);
-        le32(info, 0);
-        if (m.headerSize > 40)
-            for (UInt32 v : m.masks) le32(info, v);
-        info.resize(m.headerSize, 0);
-        if (m.headerSize == 40)
-            for (UInt32 v : m.masks) le32(info, v);
-    }
-    for (const auto& c : m.palette) {
-        info.insert(info.end(), {c[2], c[1], c[0]});
-        if (m.headerSize != 12) info.push_back(0);
-    }
-    Bytes file = {'B', 'M'};
-    UInt32 offset = m.dataOffset >= 0 ? UInt32(m.dataOffset) : UInt32(14 + info.size());
-    le32(file, UInt32(14 + info.size() + m.pixels.size()));
-    le32(file, 0);
-    le32(file, offset);
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), m.pixels.begin(), m.pixels.end());
-    return file;
-}
 
 using RGB = std::array<UInt8, 3>;
 constexpr RGB W{255, 255, 255};
@@ -142,7 +90,7 @@ TEST(BmpImport, KnownPixels) {
     TempFolder dir;
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.name);
-        write_bytes(dir / "t.bmp", build(c.bmp));
+        write_bytes(dir / "t.bmp", build_bmp(c.bmp));
         Importer im(dir / "t.bmp");
         ASSERT_EQ(im.err, noErr);
         int w = c.bmp.width, h = c.bmp.height < 0 ? -c.bmp.height : c.bmp.height;
@@ -198,7 +146,7 @@ TEST(BmpImport, DamagedFilesAreRefused) {
     TempFolder dir;
     for (const Damaged& d : list) {
         SCOPED_TRACE(d.name);
-        write_bytes(dir / "d.bmp", build(d.bmp));
+        write_bytes(dir / "d.bmp", build_bmp(d.bmp));
         Importer im(dir / "d.bmp");
         EXPECT_EQ(im.err, d.open);
         if (!im.gi) continue;

@@ -36,17 +36,14 @@ TEST(Components, SearchesYieldTheDocumentedOrder) {
         ComponentDescription looking;
         List expected;
     } cases[] = {
-        // What the open dialog's file-type list asks: Finder types only.
+        // What the open dialog's file-type list asks: Finder types only;
+        // without the mask the extension subtypes follow.
         {{GraphicsImporterComponentType, 0, 0, 0, movieImportSubTypeIsFileExtension},
          {"PNGf", "JPEG", "GIFf", "BMPf", "qtif"}},
-        {{MovieImportType, 0, 0, 0, movieImportSubTypeIsFileExtension}, {"WAVE", "AIFF", "AIFC"}},
-        // Without the mask the extension subtypes follow.
-        {{GraphicsImporterComponentType, 0, 0, 0, 0},
-         {"PNGf", "JPEG", "GIFf", "BMPf", "qtif", "png ", "jpg ", "jpeg", "gif ", "bmp ", "qtif", "qti "}},
         {{MovieImportType, 0, 0, 0, 0}, {"WAVE", "AIFF", "AIFC", "wav ", "aif ", "aiff", "aifc"}},
-        // Flags the movie importers all have.
-        {{MovieImportType, 0, 0, canMovieImportFiles, canMovieImportFiles},
-         {"WAVE", "AIFF", "AIFC", "wav ", "aif ", "aiff", "aifc"}},
+        // Flags only the movie importers have.
+        {{MovieImportType, 0, 0, canMovieImportFiles, canMovieImportFiles | movieImportSubTypeIsFileExtension},
+         {"WAVE", "AIFF", "AIFC"}},
         {{GraphicsImporterComponentType, 0, 0, canMovieImportFiles, canMovieImportFiles}, {}},
         {{compressorComponentType, 0, 0, 0, 0}, {"rle ", "raw "}},
         {{GraphicsImporterComponentType, 'JPEG', 'zzzz', 0, 0}, {}},

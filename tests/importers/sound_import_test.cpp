@@ -12,96 +12,13 @@
 #include "platform/importers/SoundFileImport.h"
 #include "platform/core/Bytes.h"
 #include "tests/importers/ImporterTestSupport.h"
+#include "tests/importers/SoundTestFiles.h"
 
 using namespace platform::importers;
 
 namespace {
 
-// ---- file builders: chunks are id, size, body, pad byte after odd bodies.
-
-void put32(Bytes& b, UInt32 v, bool le) {
-    for (int i = 0; i < 4; ++i) b.push_back(UInt8(le ? v >> (8 * i) : v >> (24 - 8 * i)));
-}
-void put16(Bytes& b, UInt32 v, bool le) {
-    b.push_back(UInt8(le ? v : v >> 8));
-    b.push_back(UInt8(le ? v >> 8 : v));
-}
-
-struct Chunk {
-    std::string id;
-    Bytes body;
-    SInt64 declared = -1;   // a size other than the body's
-    bool pad = true;
-};
-
-Bytes form(const char* magic, const char* kind, const std::vector<Chunk>& chunks, bool le) {
-    Bytes b(magic, magic + 4);
-    put32(b, 0, le);
-    b.insert(b.end(), kind, kind + 4);
-    for (const Chunk& c : chunks) {
-        b.insert(b.end(), c.id.begin(), c.id.end());
-        put32(b, c.declared >= 0 ? UInt32(c.declared) : UInt32(c.body.size()), le);
-        b.insert(b.end(), c.body.begin(), c.body.end());
-        if (c.pad && c.body.size() % 2) b.push_back(0);
-    }
-    Bytes size;
-    put32(size, UInt32(b.size() - 8), le);
-    std::copy(size.begin(), size.end(), b.begin() + 4);
-    return b;
-}
-
-Bytes fmt(UInt16 tag, UInt16 channels, UInt32 rate, UInt16 bits, int blockAlign = -1) {
-    Bytes b;
-    UInt16 align = blockAlign >= 0 ? UInt16(blockAlign) : UInt16(channels * bits / 8);
-    put16(b, tag, true);
-    put16(b, channels, true);
-    put32(b, rate, true);
-    put32(b, rate * align, true);
-    put16(b, align, true);
-    put16(b, bits, true);
-    return b;
-}
-
-Bytes extensible(UInt16 channels, UInt32 rate, UInt16 bits, UInt16 subformat, UInt16 validBits) {
-    Bytes b = fmt(0xFFFE, channels, rate, bits);
-    put16(b, 22, true);
-    put16(b, validBits, true);
-    put32(b, channels == 1 ? 4 : 3, true);
-    put16(b, subformat, true);
-    Bytes tail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    b.insert(b.end(), tail.begin(), tail.end());
-    return b;
-}
-
-Bytes hex(const char* text) {
-    Bytes b;
-    for (size_t i = 0; text[i] && text[i + 1]; i += 2) b.push_back(UInt8(std::stoi(std::string(text + i, 2), nullptr, 16)));
-    return b;
-}
-
-const char* k44100 = "400EAC44000000000000";
-
-Bytes comm(SInt16 channels, UInt32 frames, SInt16 bits, const char* rate, const char* compression = nullptr) {
-    Bytes b;
-    put16(b, UInt16(channels), false);
-    put32(b, frames, false);
-    put16(b, UInt16(bits), false);
-    Bytes r = hex(rate);
-    b.insert(b.end(), r.begin(), r.end());
-    if (compression) {
-        b.insert(b.end(), compression, compression + 4);
-        b.insert(b.end(), {4, 'n', 'a', 'm', 'e', 0});   // name, padded to even
-    }
-    return b;
-}
-
-Bytes ssnd(UInt32 offset, size_t dataBytes) {
-    Bytes b;
-    put32(b, offset, false);
-    put32(b, 0, false);
-    b.resize(b.size() + offset + dataBytes, 0x55);
-    return b;
-}
+using namespace soundfiles;
 
 platform::Result<SoundFileImport> parse(const Bytes& file) { return parse_sound_file(MemorySoundSource(file)); }
 
@@ -184,7 +101,6 @@ TEST(SoundImport, RefusesWhatItDoesNotImportAndDamagedFiles) {
         OSErr code;
     } cases[] = {
         {"wav 24 bits", wav(fmt(1, 2, 44100, 24)), siInvalidSampleSize},
-        {"wav 32 bits", wav(fmt(1, 1, 44100, 32)), siInvalidSampleSize},
         {"wav float", wav(fmt(3, 1, 44100, 32)), siInvalidCompression},
         {"wav ADPCM", wav(fmt(2, 1, 44100, 4)), siInvalidCompression},
         {"wav extensible float", wav(extensible(2, 44100, 32, 3, 32)), siInvalidCompression},
@@ -204,7 +120,6 @@ TEST(SoundImport, RefusesWhatItDoesNotImportAndDamagedFiles) {
         {"wav odd chunk without its pad",
          form("RIFF", "WAVE", {{"fmt ", fmt(1, 1, 8000, 8)}, {"LIST", Bytes(3), -1, false}, {"data", Bytes(4)}}, true),
          badFileFormat},
-        {"aiff 24 bits", aiff(comm(1, 4, 24, k44100)), siInvalidSampleSize},
         {"aiff 12 bits", aiff(comm(1, 4, 12, k44100)), siInvalidSampleSize},
         {"aiff 3 channels", aiff(comm(3, 2, 16, k44100), 12), badChannel},
         {"aiff no channels", aiff(comm(0, 2, 16, k44100)), badFileFormat},
@@ -223,14 +138,11 @@ TEST(SoundImport, RefusesWhatItDoesNotImportAndDamagedFiles) {
         {"aiff without sound data", form("FORM", "AIFF", {{"COMM", comm(1, 0, 8, k44100)}}, false), badFileFormat},
         {"aifc compressed", form("FORM", "AIFC", {{"COMM", comm(1, 4, 16, k44100, "ima4")}, {"SSND", ssnd(0, 8)}}, false),
          siInvalidCompression},
-        {"aifc float", form("FORM", "AIFC", {{"COMM", comm(1, 4, 32, k44100, "fl32")}, {"SSND", ssnd(0, 16)}}, false),
-         siInvalidCompression},
         {"aifc raw 16", form("FORM", "AIFC", {{"COMM", comm(1, 4, 16, k44100, "raw ")}, {"SSND", ssnd(0, 8)}}, false),
          siInvalidCompression},
         {"aifc common chunk without its type", form("FORM", "AIFC", {{"COMM", comm(1, 4, 16, k44100)}, {"SSND", ssnd(0, 8)}}, false),
          badFileFormat},
         {"not a sound file", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '\n'}, badFileFormat},
-        {"only a header", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, badFileFormat},
         {"empty", Bytes{}, badFileFormat},
     };
     for (const Bad& c : cases) {
@@ -260,19 +172,16 @@ TEST(SoundImport, FromFilesThroughAliasesAndComponents) {
         FSSpec spec = spec_of(dir / c.file);
         AliasHandle alias = nullptr;
         ASSERT_EQ(QTNewAlias(&spec, &alias, true), noErr);
-        for (SInt32 flags : {0, int(kGetMovieImporterDontConsiderGraphicsImporters)}) {
-            Component importer = reinterpret_cast<Component>(1);
-            OSErr err = GetMovieImporterForDataRef(rAliasType, alias, flags, &importer);
-            if (!c.subtype) {
-                EXPECT_EQ(err, cantFindHandler);
-                EXPECT_EQ(importer, nullptr);
-                continue;
-            }
+        Component importer = reinterpret_cast<Component>(1);
+        OSErr err = GetMovieImporterForDataRef(rAliasType, alias, kGetMovieImporterDontConsiderGraphicsImporters, &importer);
+        if (!c.subtype) {
+            EXPECT_EQ(err, cantFindHandler);
+            EXPECT_EQ(importer, nullptr);
+        } else {
             ASSERT_EQ(err, noErr);
             ComponentDescription cd{};
             ASSERT_EQ(GetComponentInfo(importer, &cd, nullptr, nullptr, nullptr), noErr);
-            EXPECT_EQ(cd.componentType, OSType(MovieImportType));
-            EXPECT_EQ(cd.componentSubType, c.subtype);
+            EXPECT_EQ(std::tuple(cd.componentType, cd.componentSubType), std::tuple(OSType(MovieImportType), c.subtype));
             // The importer instance parses the file in place.
             ComponentInstance ci = OpenComponent(importer);
             auto* movieImporter = platform::components::instance_as<MovieImporter>(ci);

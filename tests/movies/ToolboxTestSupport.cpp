@@ -113,4 +113,18 @@ Bytes media_bytes(Media m) {
     return out;
 }
 
+Bytes all_samples(Movie movie) {
+    Bytes out;
+    for (SInt32 i = 1; i <= GetMovieTrackCount(movie); ++i) {
+        Bytes b = media_bytes(GetTrackMedia(GetMovieIndTrack(movie, i)));
+        out.insert(out.end(), b.begin(), b.end());
+    }
+    return out;
+}
+
+Bytes samples_of_file(const std::string& path) {
+    Opened m(path, fsRdPerm);
+    return m.movie ? all_samples(m.movie) : Bytes{};
+}
+
 }  // namespace tbtest

@@ -86,5 +86,9 @@ struct Opened {
 
 // Every sample of a media, read back one GetMediaSample at a time.
 Bytes media_bytes(Media m);
+// Every sample of every track of a movie, or of the movie in a file (empty
+// when it does not open).
+Bytes all_samples(Movie movie);
+Bytes samples_of_file(const std::string& path);
 
 }  // namespace tbtest

@@ -25,17 +25,6 @@ bool peer_clean(const std::string& path) {
     return decoded.status == 0 && decoded.all().empty() && probed.status == 0 && probed.err.empty();
 }
 
-Bytes samples_of(const std::string& path) {
-    Opened m(path, fsRdPerm);
-    if (m.err != noErr) return {};
-    Bytes out;
-    for (SInt32 i = 1; i <= GetMovieTrackCount(m.movie); ++i) {
-        Bytes b = media_bytes(GetTrackMedia(GetMovieIndTrack(m.movie, i)));
-        out.insert(out.end(), b.begin(), b.end());
-    }
-    return out;
-}
-
 // A change a Save writes: the movie grows a little, grows past its free
 // space, shrinks, or keeps its size.
 enum class Change { GrowSmall, GrowBig, Shrink, Same };
@@ -86,7 +75,7 @@ protected:
         ASSERT_EQ(UpdateMovieResource(m, ref, movieInDataForkResID, nullptr), noErr);
         CloseMovieFile(ref);
         DisposeMovie(m);
-        samples_ = samples_of(template_);
+        samples_ = samples_of_file(template_);
         ASSERT_FALSE(samples_.empty());
     }
 
@@ -166,7 +155,7 @@ TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
                 peer_checked[state] = true;
                 EXPECT_TRUE(peer_clean(dest));
                 if (state) {
-                    EXPECT_EQ(samples_of(dest), samples_);
+                    EXPECT_EQ(samples_of_file(dest), samples_);
                 }
             }
         }
@@ -187,7 +176,7 @@ TEST_F(CrashConsistency, AFullDiskIsReportedAndTheOriginalStays) {
         EXPECT_EQ(save(path, Change::GrowBig), dskFulErr);
         faults::fail_write(0);
         EXPECT_EQ(first_moov(path), old_moov);
-        EXPECT_EQ(samples_of(path), samples_);
+        EXPECT_EQ(samples_of_file(path), samples_);
     }
 
     reset("other.mov", template_);

@@ -7,16 +7,11 @@
 
 #include "ToolboxTestSupport.h"
 #include "platform/Gestalt.h"
+#include "tests/importers/SoundTestFiles.h"
 
 using namespace tbtest;
 
 namespace {
-
-void put16le(Bytes& b, UInt32 v) { b.push_back(UInt8(v)), b.push_back(UInt8(v >> 8)); }
-void put32le(Bytes& b, UInt32 v) { put16le(b, v & 0xFFFF), put16le(b, v >> 16); }
-void tag(Bytes& b, const char* t) {
-    for (int i = 0; i < 4; ++i) b.push_back(UInt8(t[i]));
-}
 
 Bytes samples(size_t n) {
     Bytes s(n);
@@ -25,22 +20,8 @@ Bytes samples(size_t n) {
 }
 
 Bytes wav(UInt16 channels, UInt16 bits, UInt32 rate, const Bytes& data) {
-    Bytes b;
-    tag(b, "RIFF");
-    put32le(b, UInt32(4 + 8 + 16 + 8 + data.size()));
-    tag(b, "WAVE");
-    tag(b, "fmt ");
-    put32le(b, 16);
-    put16le(b, 1);
-    put16le(b, channels);
-    put32le(b, rate);
-    put32le(b, rate * channels * bits / 8);
-    put16le(b, UInt16(channels * bits / 8));
-    put16le(b, bits);
-    tag(b, "data");
-    put32le(b, UInt32(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
+    return soundfiles::form("RIFF", "WAVE", {{"fmt ", soundfiles::fmt(1, channels, rate, bits)}, {"data", data, -1, false}},
+                            true);
 }
 
 }  // namespace

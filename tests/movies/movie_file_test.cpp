@@ -320,18 +320,11 @@ TEST(Alias, RelativePathsAndLevels) {
 
 TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
     testsupport::TempFolder dir;
-    std::filesystem::create_directories(dir / "movies");
-    std::filesystem::create_directories(dir / "media");
-    std::filesystem::create_directories(dir / "elsewhere/media");
-    std::filesystem::create_directories(dir / "elsewhere/movies");
+    for (const char* sub : {"movies", "media", "elsewhere/media", "elsewhere/movies"})
+        std::filesystem::create_directories(dir / sub);
     std::string movie = dir / "movies/m.mov";
-    auto write_file = [](const std::string& p, size_t n) {
-        auto f = open_data_file(p, OpenMode::create).value();
-        Bytes b(n, 1);
-        EXPECT_TRUE(f->write_at(0, b.data(), n).ok());
-    };
-    write_file(dir / "media/s.raw", 100);
-    write_file(dir / "elsewhere/media/s.raw", 50);
+    testsupport::write_bytes(dir / "media/s.raw", Bytes(100, 1));
+    testsupport::write_bytes(dir / "elsewhere/media/s.raw", Bytes(50, 1));
     DataRef ref;
     ref.full.flags = 0;
     ref.data = make_alias(movie, absolute_path(dir / "media/s.raw").value()).value();
@@ -369,11 +362,7 @@ TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
 TEST(MovieFileReader, ChunksAreCheckedAgainstTheFileTheyLiveIn) {
     testsupport::TempFolder dir;
     std::string movie_path = dir / "m.mov";
-    {
-        auto f = open_data_file(dir / "s.raw", OpenMode::create).value();
-        Bytes pcm(1000, 0x80);
-        ASSERT_TRUE(f->write_at(0, pcm.data(), pcm.size()).ok());
-    }
+    testsupport::write_bytes(dir / "s.raw", Bytes(1000, 0x80));
     auto make = [&](UInt32 samples) {
         MovieModel m;
         Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);

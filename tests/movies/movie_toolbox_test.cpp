@@ -90,12 +90,8 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     ASSERT_EQ(BeginMediaEdits(media), noErr);
 
     ImageDescriptionHandle desc = (ImageDescriptionHandle)NewHandleClear(sizeof(ImageDescription));
-    (**desc).idSize = sizeof(ImageDescription);
-    (**desc).cType = 'raw ';
-    (**desc).width = 8;
-    (**desc).height = 8;
-    (**desc).depth = 8;
-    (**desc).clutID = -1;
+    ImageDescription& d = **desc;
+    d.idSize = sizeof(ImageDescription), d.cType = 'raw ', d.width = 8, d.height = 8, d.depth = 8, d.clutID = -1;
     Handle bytes = NewHandle(200);
     for (int i = 0; i < 200; ++i) (*bytes)[i] = char(i);
     struct Add {
@@ -153,11 +149,7 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 1, nullptr, 3, 0, nullptr), paramErr) << "10 bytes in 3 samples";
     EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 0, nullptr, 1, 0, nullptr), paramErr);
     EXPECT_EQ(GetMediaSampleCount(media), 4);
-    DisposeHandle(out);
-    DisposeHandle(outDesc);
-    DisposeHandle(bytes);
-    DisposeHandle((Handle)desc);
-    DisposeHandle(ref);
+    for (Handle h : {out, outDesc, bytes, Handle(desc), ref}) DisposeHandle(h);
     DisposeMovie(movie);
 }
 
@@ -279,9 +271,6 @@ TEST(MovieToolbox, UserDataItemsAreRawBytesCountedFromOne) {
         Handle h = NewHandle(0);
         ASSERT_EQ(GetUserData(ud, h, 'LOOP', 2), noErr);
         EXPECT_EQ(GetHandleSize(h), 4);
-        const char text[] = "Kinora";
-        SetHandleSize(h, 6);
-        std::memcpy(*h, text, 6);
         ASSERT_EQ(AddUserData(ud, h, 'name'), noErr);
         EXPECT_EQ(GetNextUserDataType(ud, 0), OSType('LOOP'));
         EXPECT_EQ(GetNextUserDataType(ud, 'LOOP'), OSType('name'));

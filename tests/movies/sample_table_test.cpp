@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/movies/format/SampleTable.h"
 
 using namespace platform;
@@ -100,13 +102,8 @@ TEST(SampleTable, SampleLookupsOnRunLengthForms) {
         for (const Row& r : rows) {
             SCOPED_TRACE(r.n);
             SampleInfo s = t->sample(r.n).value();
-            EXPECT_EQ(s.offset, r.offset);
-            EXPECT_EQ(s.size, r.size);
-            EXPECT_EQ(s.time, r.time);
-            EXPECT_EQ(s.duration, r.duration);
-            EXPECT_EQ(s.description, r.desc);
-            EXPECT_EQ(s.chunk, r.chunk);
-            EXPECT_EQ(s.sync, r.sync);
+            EXPECT_EQ(std::tie(s.offset, s.size, s.time, s.duration, s.description, s.chunk, s.sync),
+                      std::tie(r.offset, r.size, r.time, r.duration, r.desc, r.chunk, r.sync));
         }
         EXPECT_EQ(t->sample(0).code(), invalidSampleNum);
         EXPECT_EQ(t->sample(10).code(), invalidSampleNum);

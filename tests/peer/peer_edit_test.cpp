@@ -9,12 +9,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "NewMovieReading.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
-#include "platform/files/Catalog.h"
 
 using testsupport::run_shell;
 using testsupport::quote;
@@ -164,21 +164,7 @@ std::vector<std::string> stepped_frames(Movie movie) {
     return frames;
 }
 
-struct Opened {
-    explicit Opened(const std::string& path, SInt8 permission) {
-        FSSpec spec{};
-        platform::files::make_fsspec(path, &spec);
-        SInt16 id = 0;
-        if (OpenMovieFile(&spec, &ref, permission) == noErr)
-            (void)NewMovieFromFile(&movie, ref, &id, nullptr, newMovieActive, nullptr);
-    }
-    ~Opened() {
-        if (movie) DisposeMovie(movie);
-        if (ref) CloseMovieFile(ref);
-    }
-    SInt16 ref = 0;
-    Movie movie = nullptr;
-};
+using Opened = newmovie::OpenedMovie;
 
 class EditedPeerMovie : public ::testing::TestWithParam<std::tuple<Source, Operation>> {};
 
@@ -212,9 +198,8 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
         Opened m(in_place, fsRdWrPerm);
         ASSERT_NE(m.movie, nullptr);
         edit(m.movie, op, frames);
-        ASSERT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), noErr);
-        FSSpec spec{};
-        platform::files::make_fsspec(flat, &spec);
+        ASSERT_EQ(UpdateMovieResource(m.movie, m.refNum, movieInDataForkResID, nullptr), noErr);
+        FSSpec spec = newmovie::spec_for(flat);
         Movie copy = FlattenMovieData(m.movie, 0x41, &spec, 'TVOD', smSystemScript, 0x90000000);
         ASSERT_NE(copy, nullptr);
         DisposeMovie(copy);
