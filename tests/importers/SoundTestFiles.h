@@ -58,6 +58,11 @@ inline Bytes extensible(UInt16 channels, UInt32 rate, UInt16 bits, UInt16 subfor
 
 inline Bytes wav(const Bytes& fmtBody, const Bytes& data) { return form("RIFF", "WAVE", {{"fmt ", fmtBody}, {"data", data}}, true); }
 
+// A FORM of kind AIFF or AIFC: the common chunk, then the sound data.
+inline Bytes aiff_file(const char* kind, const Bytes& common, const Bytes& sound) {
+    return form("FORM", kind, {{"COMM", common}, {"SSND", sound}}, false);
+}
+
 inline Bytes hex(const char* text) {
     Bytes b;
     for (size_t i = 0; text[i] && text[i + 1]; i += 2) b.push_back(UInt8(std::stoi(std::string(text + i, 2), nullptr, 16)));

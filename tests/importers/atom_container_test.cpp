@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "platform/AtomContainers.h"
 #include "platform/Files.h"
@@ -93,14 +94,14 @@ TEST(AtomContainers, FindCountAndReadBack) {
     ASSERT_EQ(QTInsertChild(c.h, 0, 'othr', 10, 0, 0, nullptr, nullptr), noErr) << "IDs are per type";
     QTAtomID twenty = 20;
     ASSERT_EQ(QTInsertChild(c.h, 0, 'item', twenty, 1, 4, &twenty, nullptr), noErr);
-    EXPECT_EQ(QTCountChildrenOfType(c.h, 0, 'item'), 3);
-    EXPECT_EQ(QTCountChildrenOfType(c.h, 0, 'othr'), 1);
-    EXPECT_EQ(QTCountChildrenOfType(c.h, 0, 0), 4) << "type 0 counts every child";
+    EXPECT_EQ(std::tuple(QTCountChildrenOfType(c.h, 0, 'item'), QTCountChildrenOfType(c.h, 0, 'othr'),
+                         QTCountChildrenOfType(c.h, 0, 0)),
+              std::tuple(3, 1, 4)) << "type 0 counts every child";
+    const QTAtomID expected[] = {20, 10, 30};
     for (SInt16 index = 1; index <= 3; ++index) {
-        QTAtomID id = 0;
+        QTAtomID id = 0, stored = 0;
         QTAtom a = QTFindChildByIndex(c.h, 0, 'item', index, &id);
         ASSERT_NE(a, 0);
-        const QTAtomID expected[] = {20, 10, 30};
         EXPECT_EQ(id, expected[index - 1]);
         SInt16 foundIndex = 0;
         EXPECT_EQ(QTFindChildByID(c.h, 0, 'item', id, &foundIndex), a);
@@ -108,11 +109,9 @@ TEST(AtomContainers, FindCountAndReadBack) {
         SInt32 size = 0;
         Ptr data = nullptr;
         ASSERT_EQ(QTGetAtomDataPtr(c.h, a, &size, &data), noErr);
-        EXPECT_EQ(size, 4);
         EXPECT_EQ(data, *c.h + a + 20) << "a pointer into the container";
-        QTAtomID stored;
         std::memcpy(&stored, data, 4);
-        EXPECT_EQ(stored, id);
+        EXPECT_EQ(std::pair(size, stored), std::pair(4, id));
     }
     EXPECT_EQ(QTFindChildByIndex(c.h, 0, 'item', 4, nullptr), 0);
     EXPECT_EQ(QTFindChildByIndex(c.h, 0, 'item', 0, nullptr), 0);
@@ -121,8 +120,8 @@ TEST(AtomContainers, FindCountAndReadBack) {
     // Data taken from the container itself can be inserted into it.
     SInt32 size;
     Ptr data;
-    ASSERT_EQ(QTGetAtomDataPtr(c.h, QTFindChildByID(c.h, 0, 'item', 30, nullptr), &size, &data), noErr);
     QTAtom copy = 0;
+    ASSERT_EQ(QTGetAtomDataPtr(c.h, QTFindChildByID(c.h, 0, 'item', 30, nullptr), &size, &data), noErr);
     ASSERT_EQ(QTInsertChild(c.h, 0, 'copy', 1, 0, size, data, &copy), noErr);
     ASSERT_EQ(QTGetAtomDataPtr(c.h, copy, &size, &data), noErr);
     QTAtomID copied;
@@ -268,19 +267,11 @@ TEST_F(Preferences, DamagedOrUnreadableFilesReadAsAbsent) {
     Handle speed = speed_container(1);
     std::string good(*speed, size_t(GetHandleSize(speed)));
     QTDisposeAtomContainer(speed);
-    struct Case {
-        const char* name;
-        std::string contents;
-        OSErr code;
-    } cases[] = {{"empty", "", invalidAtomContainerErr},
-                 {"cut short", good.substr(0, good.size() - 3), invalidAtomContainerErr},
-                 {"text", "connection speed = 2800\n", invalidAtomContainerErr},
-                 {"longer than its container", good + "x", invalidAtomContainerErr}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        write_file(file(), c.contents);
+    for (const std::string& contents : {std::string(), good.substr(0, good.size() - 3), std::string("speed = 2800\n"),
+                                        good + "x"}) {
+        write_file(file(), contents);
         QTAtomContainer got = reinterpret_cast<QTAtomContainer>(1);
-        EXPECT_EQ(GetQuickTimePreference(ConnectionSpeedPrefsType, &got), c.code);
+        EXPECT_EQ(GetQuickTimePreference(ConnectionSpeedPrefsType, &got), invalidAtomContainerErr) << contents;
         EXPECT_EQ(got, nullptr);
     }
     std::filesystem::remove(file());

@@ -3,6 +3,9 @@
 // recognised by content; damaged files refused with their codes.
 #include <zlib.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "platform/Components.h"
 #include "platform/core/Bytes.h"
 #include "platform/importers/ImageFormats.h"
@@ -24,18 +27,12 @@ Bytes pack_rows(UInt32 w, UInt32 h, int samplesPerPixel, int bits, UInt32 max) {
         int filled = 0;
         for (UInt32 x = 0; x < w; ++x)
             for (int c = 0; c < samplesPerPixel; ++c) {
-                UInt32 v = pattern(x, y, c, max);
+                const UInt32 v = pattern(x, y, c, max);
                 if (bits == 16) {
-                    out.push_back(UInt8(v >> 8));
-                    out.push_back(UInt8(v));
-                    continue;
-                }
-                acc = (acc << bits) | v;
-                filled += bits;
-                if (filled == 8) {
+                    out.insert(out.end(), {UInt8(v >> 8), UInt8(v)});
+                } else if (acc = (acc << bits) | v, filled += bits; filled == 8) {
                     out.push_back(UInt8(acc));
-                    acc = 0;
-                    filled = 0;
+                    acc = 0, filled = 0;
                 }
             }
         if (filled) out.push_back(UInt8(acc << (8 - filled)));
@@ -51,18 +48,13 @@ struct PngCase {
 
 PngSpec png_spec(UInt32 w, UInt32 h, int colorType, int bits, bool interlaced = false) {
     PngSpec s;
-    s.width = w;
-    s.height = h;
-    s.colorType = colorType;
-    s.bitDepth = bits;
-    s.interlaced = interlaced;
+    s.width = w, s.height = h, s.colorType = colorType, s.bitDepth = bits, s.interlaced = interlaced;
     int samples = colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_RGBA ? 4
                   : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2 : 1;
     UInt32 max = colorType == PNG_COLOR_TYPE_PALETTE ? (1u << bits) - 1 : (bits == 16 ? 65535u : (1u << bits) - 1);
     s.rows = pack_rows(w, h, samples, bits, max);
-    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
         for (UInt32 i = 0; i <= max; ++i) s.palette.push_back({UInt8(i * 29), UInt8(255 - i * 7), UInt8(i * 113)});
-    }
     return s;
 }
 
@@ -105,9 +97,7 @@ std::vector<PngCase> png_cases() {
     cases.push_back({"greyalpha16", png_spec(7, 7, PNG_COLOR_TYPE_GRAY_ALPHA, 16, true), true});
     PngCase keyed{"rgb8_trns_colour", png_spec(16, 16, PNG_COLOR_TYPE_RGB, 8), false};
     keyed.spec.greyTrns = true;
-    keyed.spec.trnsColor.red = UInt16(pattern(3, 4, 0, 255));
-    keyed.spec.trnsColor.green = UInt16(pattern(3, 4, 1, 255));
-    keyed.spec.trnsColor.blue = UInt16(pattern(3, 4, 2, 255));
+    keyed.spec.trnsColor = {0, UInt16(pattern(3, 4, 0, 255)), UInt16(pattern(3, 4, 1, 255)), UInt16(pattern(3, 4, 2, 255)), 0};
     cases.push_back(keyed);
     return cases;
 }
@@ -180,10 +170,7 @@ TEST(GraphicsImport, JpegDrawsLikeFfmpegDecodesIt) {
 
 GifSpec gif_spec(int colors) {
     GifSpec s;
-    s.screenW = 21;
-    s.screenH = 14;
-    s.width = 21;
-    s.height = 14;
+    s.screenW = s.width = 21, s.screenH = s.height = 14;
     for (int i = 0; i < colors; ++i) s.colors.push_back({UInt8(i * 61), UInt8(i * 17), UInt8(255 - i * 33)});
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x) s.indexes.push_back(UInt8(pattern(x, y, 0, colors - 1)));
@@ -193,24 +180,14 @@ GifSpec gif_spec(int colors) {
 TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
     KINORA_REQUIRE_TOOL("ffmpeg");
     TempFolder dir;
-    std::vector<std::pair<const char*, GifSpec>> cases;
-    cases.push_back({"global", gif_spec(16)});
-    GifSpec local = gif_spec(8);
-    local.localTable = true;
-    cases.push_back({"local", local});
-    GifSpec transparent = gif_spec(4);
-    transparent.transparent = 2;
-    cases.push_back({"transparent", transparent});
-    GifSpec interlaced = gif_spec(32);
-    interlaced.interlaced = true;
-    cases.push_back({"interlaced", interlaced});
-    GifSpec placed = gif_spec(2);   // a smaller first image inside the screen; a second image ignored
-    placed.screenW = 30;
-    placed.screenH = 20;
-    placed.left = 5;
-    placed.top = 3;
-    placed.secondFrame = true;
-    cases.push_back({"placed", placed});
+    std::vector<std::pair<const char*, GifSpec>> cases = {{"global", gif_spec(16)}, {"local", gif_spec(8)},
+                                                          {"transparent", gif_spec(4)}, {"interlaced", gif_spec(32)},
+                                                          {"placed", gif_spec(2)}};
+    cases[1].second.localTable = true;
+    cases[2].second.transparent = 2;
+    cases[3].second.interlaced = true;
+    GifSpec& placed = cases[4].second;   // a smaller first image inside the screen; a second image ignored
+    placed.screenW = 30, placed.screenH = 20, placed.left = 5, placed.top = 3, placed.secondFrame = true;
     for (auto& [name, spec] : cases) {
         SCOPED_TRACE(name);
         Bytes file = write_gif(spec);
@@ -231,18 +208,18 @@ TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
 
 // --- Damaged files.
 
-// Rewrites a PNG chunk's data in place and fixes its CRC.
-void patch_png_chunk(Bytes& png, const char* type, size_t at, std::initializer_list<UInt8> bytes) {
+// The file with a PNG chunk's data rewritten in place and its CRC fixed.
+Bytes png_patched(Bytes png, const char* type, std::initializer_list<UInt8> bytes) {
     for (size_t p = 8; p + 12 <= png.size();) {
         UInt32 len = platform::load_u32be(&png[p]);
         if (std::memcmp(&png[p + 4], type, 4) == 0) {
-            size_t i = p + 8 + at;
-            for (UInt8 b : bytes) png[i++] = b;
+            std::copy(bytes.begin(), bytes.end(), png.begin() + long(p + 8));
             platform::store_u32be(&png[p + 8 + len], UInt32(crc32(0, &png[p + 4], len + 4)));
-            return;
+            break;
         }
         p += 12 + len;
     }
+    return png;
 }
 
 // A 1x1 GIF with a 2-entry colour table whose only pixel is `index`,
@@ -253,22 +230,24 @@ Bytes tiny_gif(UInt8 index) {
             0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, UInt8(bits), UInt8(bits >> 8), 0, 0x3B};
 }
 
+Bytes with(Bytes b, const std::function<void(Bytes&)>& change) {
+    change(b);
+    return b;
+}
+Bytes head(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + long(n)); }
+
 TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
     TempFolder dir;
-    Bytes png = write_png(png_spec(40, 30, PNG_COLOR_TYPE_RGB, 8));
-    Bytes jpeg;
-    {
-        Bytes samples(64 * 48 * 3);
-        for (size_t i = 0; i < samples.size(); ++i) samples[i] = UInt8(i * 7);
-        jpeg = write_jpeg(64, 48, 3, samples, 85);
-    }
-    size_t sof = 0;   // the SOF0 marker: FF C0, length, precision, height, width
-    for (size_t i = 2; i + 1 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
-            sof = i;
-            break;
-        }
-    ASSERT_NE(sof, 0u);
+    const Bytes png = write_png(png_spec(40, 30, PNG_COLOR_TYPE_RGB, 8));
+    Bytes samples(64 * 48 * 3);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = UInt8(i * 7);
+    const Bytes jpeg = write_jpeg(64, 48, 3, samples, 85);
+    const UInt8 sof0[] = {0xFF, 0xC0};   // SOF0: FF C0, length, precision, height, width
+    const size_t sof = size_t(std::search(jpeg.begin(), jpeg.end(), sof0, sof0 + 2) - jpeg.begin());
+    ASSERT_LT(sof, jpeg.size());
+    PngSpec badPalette = png_spec(4, 4, PNG_COLOR_TYPE_PALETTE, 8);
+    badPalette.palette.resize(3);   // indexes run to 15
+    const Bytes gif = tiny_gif(1);
 
     struct Case {
         std::string name;
@@ -276,54 +255,30 @@ TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
         OSErr open;   // from GetGraphicsImporterForFile
         OSErr draw;   // from the first draw, when it opened
     };
-    std::vector<Case> cases;
     // Every file here is named "damaged": the format is found by content.
-    cases.push_back({"text", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}, cantFindHandler, noErr});
-    cases.push_back({"empty", Bytes{}, cantFindHandler, noErr});
-    cases.push_back({"png truncated in its data", Bytes(png.begin(), png.begin() + long(png.size() / 2)), noErr,
-                     codecBadDataErr});
-    cases.push_back({"png cut inside its header", Bytes(png.begin(), png.begin() + 20), codecBadDataErr, noErr});
-    Bytes p = png;
-    patch_png_chunk(p, "IHDR", 0, {0, 0, 0, 0});
-    cases.push_back({"png zero width", p, codecBadDataErr, noErr});
-    p = png;
-    patch_png_chunk(p, "IHDR", 0, {0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20});   // 20000 x 20000
-    cases.push_back({"png huge", p, codecSizeErr, noErr});
-    p = png;
-    patch_png_chunk(p, "IHDR", 0, {0, 0, 0x40, 0, 0, 0, 0x10, 0x01});   // 16384 x 4097: over 64 megapixels
-    cases.push_back({"png over the pixel limit", p, codecSizeErr, noErr});
-    p = png;
-    p[29] ^= 0xFF;   // the IHDR CRC
-    cases.push_back({"png bad header checksum", p, codecBadDataErr, noErr});
-    {
-        PngSpec bad = png_spec(4, 4, PNG_COLOR_TYPE_PALETTE, 8);
-        bad.palette.resize(3);   // indexes run to 15
-        cases.push_back({"png index past the palette", write_png(bad), noErr, codecBadDataErr});
-    }
-    cases.push_back({"jpeg truncated", Bytes(jpeg.begin(), jpeg.begin() + long(jpeg.size() * 2 / 3)), noErr,
-                     codecBadDataErr});
-    Bytes j = jpeg;
-    j[sof + 5] = 0x4E, j[sof + 6] = 0x20, j[sof + 7] = 0x4E, j[sof + 8] = 0x20;
-    cases.push_back({"jpeg huge", j, codecSizeErr, noErr});
-    j = jpeg;
-    j[sof + 5] = 0, j[sof + 6] = 0;
-    cases.push_back({"jpeg zero height", j, codecBadDataErr, noErr});
-    cases.push_back({"jpeg only its start", Bytes(jpeg.begin(), jpeg.begin() + 4), codecBadDataErr, noErr});
-    Bytes g = tiny_gif(1);
-    cases.push_back({"gif hand-made, valid", g, noErr, noErr});
-    cases.push_back({"gif index past the palette", tiny_gif(3), noErr, codecBadDataErr});
-    g[6] = g[7] = 0;
-    cases.push_back({"gif zero width", g, codecBadDataErr, noErr});
-    g = tiny_gif(1);
-    cases.push_back({"gif without its image data", Bytes(g.begin(), g.begin() + 29), noErr, codecBadDataErr});
-    Bytes noImage(g.begin(), g.begin() + 19);
-    noImage.push_back(0x3B);
-    cases.push_back({"gif without an image", noImage, noErr, codecBadDataErr});
-    Bytes q = {0, 0, 0, 100, 'i', 'd', 's', 'c', 0, 0};
-    cases.push_back({"qtif atom past the end", q, codecBadDataErr, noErr});
-    q = {0, 0, 0, 8, 'i', 'd', 'a', 't'};
-    cases.push_back({"qtif without a description", q, codecBadDataErr, noErr});
-
+    const Case cases[] = {
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}, cantFindHandler, noErr},
+        {"empty", Bytes{}, cantFindHandler, noErr},
+        {"png truncated in its data", head(png, png.size() / 2), noErr, codecBadDataErr},
+        {"png cut inside its header", head(png, 20), codecBadDataErr, noErr},
+        {"png zero width", png_patched(png, "IHDR", {0, 0, 0, 0}), codecBadDataErr, noErr},
+        {"png huge", png_patched(png, "IHDR", {0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20}), codecSizeErr, noErr},
+        {"png over 64 megapixels", png_patched(png, "IHDR", {0, 0, 0x40, 0, 0, 0, 0x10, 0x01}), codecSizeErr, noErr},
+        {"png bad header checksum", with(png, [](Bytes& b) { b[29] ^= 0xFF; }), codecBadDataErr, noErr},
+        {"png index past the palette", write_png(badPalette), noErr, codecBadDataErr},
+        {"jpeg truncated", head(jpeg, jpeg.size() * 2 / 3), noErr, codecBadDataErr},
+        {"jpeg huge", with(jpeg, [&](Bytes& b) { b[sof + 5] = b[sof + 7] = 0x4E, b[sof + 6] = b[sof + 8] = 0x20; }),
+         codecSizeErr, noErr},
+        {"jpeg zero height", with(jpeg, [&](Bytes& b) { b[sof + 5] = b[sof + 6] = 0; }), codecBadDataErr, noErr},
+        {"jpeg only its start", head(jpeg, 4), codecBadDataErr, noErr},
+        {"gif hand-made, valid", gif, noErr, noErr},
+        {"gif index past the palette", tiny_gif(3), noErr, codecBadDataErr},
+        {"gif zero width", with(gif, [](Bytes& b) { b[6] = b[7] = 0; }), codecBadDataErr, noErr},
+        {"gif without its image data", head(gif, 29), noErr, codecBadDataErr},
+        {"gif without an image", with(head(gif, 19), [](Bytes& b) { b.push_back(0x3B); }), noErr, codecBadDataErr},
+        {"qtif atom past the end", Bytes{0, 0, 0, 100, 'i', 'd', 's', 'c', 0, 0}, codecBadDataErr, noErr},
+        {"qtif without a description", Bytes{0, 0, 0, 8, 'i', 'd', 'a', 't'}, codecBadDataErr, noErr},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto path = dir / "damaged";
