@@ -44,6 +44,18 @@ inline SoundDescription raw_sound_description() {
     return s;
 }
 
+// A movie of one 8-bit 8000 Hz sound track whose chunks are at these
+// offsets and hold these many samples.
+inline MovieModel sound_movie(std::initializer_list<std::pair<UInt64, UInt32>> chunks) {
+    MovieModel m;
+    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
+    t.media.descriptions.entries.push_back(raw_sound_description().write());
+    for (auto [offset, samples] : chunks) (void)t.media.samples.add_chunk(offset, samples, 1, 1, 1, true);
+    m.tracks.push_back(std::move(t));
+    m.update_durations();
+    return m;
+}
+
 // The movie of the New command in shape: 70 video samples of 60 units at
 // 600 ('rle ', made-up bytes), then `sound_samples` 8-bit samples of 1 unit
 // at 22050 in one chunk. Returns the whole file.

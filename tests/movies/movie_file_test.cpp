@@ -33,12 +33,7 @@ TEST(MovieFileWriter, WritesFtypThenAGrowingMdatThenTheMovie) {
     EXPECT_EQ(w.append(Bytes(10, 7)).value(), 36u);
     EXPECT_EQ(read_bytes(file.bytes()).code(), noMovieFound) << "an unfinished file holds no movie, not damage";
 
-    MovieModel m;
-    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
-    t.media.descriptions.entries.push_back(raw_sound_description().write());
-    ASSERT_TRUE(t.media.samples.add_chunk(36, 10, 1, 1, 1, true).ok());
-    m.tracks.push_back(t);
-    m.update_durations();
+    MovieModel m = sound_movie({{36, 10}});
     TopAtom moov = w.append_movie(m, 100).value();
     EXPECT_EQ(load_u32be(&file.bytes()[28]), 8u + 10u) << "mdat size patched";
     EXPECT_EQ(moov.offset, 46u);
@@ -101,13 +96,7 @@ TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
     EXPECT_EQ(load_u32be(&h[36 - 8 + 8 - 4]), load_u32be(&h[32])) << "data still starts at 36";
 
     // The chunk past 4 GiB goes into co64.
-    MovieModel m;
-    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
-    t.media.descriptions.entries.push_back(raw_sound_description().write());
-    ASSERT_TRUE(t.media.samples.add_chunk(36, 64, 1, 1, 1, true).ok());
-    ASSERT_TRUE(t.media.samples.add_chunk(past, 4, 1, 1, 1, true).ok());
-    m.tracks.push_back(t);
-    auto moov = m.write().value();
+    auto moov = sound_movie({{36, 64}, {past, 4}}).write().value();
     EXPECT_NE(find_atom(moov, "moov/trak/mdia/minf/stbl/co64"), SIZE_MAX);
     EXPECT_EQ(find_atom(moov, "moov/trak/mdia/minf/stbl/stco"), SIZE_MAX);
 }
@@ -132,12 +121,7 @@ TEST(MovieFileWriter, AGrowingMdatPastFourGigabytesClosesOverItsWideAtom) {
 // will be), the reserve, then an mdat of the size announced, which the data
 // must fill exactly; past 4 GiB the mdat takes the 16-byte header.
 TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
-    MovieModel m;
-    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
-    t.media.descriptions.entries.push_back(raw_sound_description().write());
-    ASSERT_TRUE(t.media.samples.add_chunk(0, 10, 1, 1, 1, true).ok());
-    m.tracks.push_back(t);
-    m.update_durations();
+    MovieModel m = sound_movie({{0, 10}});
     auto movie_at = [&](UInt64 data_start) -> Result<Bytes> {
         m.tracks[0].media.samples.set_chunk_offset(1, data_start);
         return m.write();
@@ -189,13 +173,7 @@ TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
     head.u64(far + 4 - 20);
     ASSERT_TRUE(file->write_at(0, head.data(), head.size()).ok());
     ASSERT_TRUE(file->write_at(far, "abcd", 4).ok());
-    MovieModel m;
-    Track t = Track::make(1, kSoun, 8000, 0, 0, 0x100);
-    t.media.descriptions.entries.push_back(raw_sound_description().write());
-    ASSERT_TRUE(t.media.samples.add_chunk(far, 4, 1, 1, 1, true).ok());
-    m.tracks.push_back(t);
-    m.update_durations();
-    auto moov = m.write().value();
+    auto moov = sound_movie({{far, 4}}).write().value();
     ASSERT_TRUE(file->write_at(far + 4, moov.data(), moov.size()).ok());
 
     auto c = read_movie_file(*file);

@@ -181,11 +181,9 @@ TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
         flags = nextTimeMediaSample;
     }
     std::vector<TimeValue> expected;
-    for (TimeValue f = 0; f < 600; f += 60) expected.push_back(f);          // frames 1-10
-    for (TimeValue f = 600; f < 900; f += 60) expected.push_back(f);        // frames 5-9
-    for (TimeValue f = 900; f < 1500; f += 60) expected.push_back(f);       // frames 11-20
-    for (TimeValue f = 1500; f < 1800; f += 30) expected.push_back(f);      // frames 1-10, double rate
-    expected.push_back(2100);                                               // frame 1 after the gap
+    // Frames 1-10, frames 5-9, frames 11-20, frames 1-10 at double rate, frame 1 after the gap.
+    for (auto [from, to, step] : {std::tuple(0, 1500, 60), std::tuple(1500, 1800, 30), std::tuple(2100, 2101, 1)})
+        for (TimeValue f = from; f < to; f += step) expected.push_back(f);
     EXPECT_EQ(starts, expected);
 
     // Backward from the end, and edits.
@@ -220,18 +218,16 @@ TEST(MovieToolbox, MovieNextInterestingTimeAsksTheEnabledTracksOfTheGivenTypes) 
 TEST(MovieToolbox, TrackReferencesAddCountGetDeleteAndWalkTypes) {
     ThreeTracks m;
     Track a = m.tracks[0], b = m.tracks[1], c = m.tracks[2];
-    SInt32 index = 0;
-    ASSERT_EQ(AddTrackReference(a, b, 'chap', &index), noErr);
-    EXPECT_EQ(index, 1);
-    ASSERT_EQ(AddTrackReference(a, c, 'chap', &index), noErr);
-    EXPECT_EQ(index, 2);
-    ASSERT_EQ(AddTrackReference(a, c, 'sync', &index), noErr);
-    EXPECT_EQ(GetTrackReferenceCount(a, 'chap'), 2);
+    SInt32 first = 0, second = 0;
+    ASSERT_EQ(AddTrackReference(a, b, 'chap', &first), noErr);
+    ASSERT_EQ(AddTrackReference(a, c, 'chap', &second), noErr);
+    ASSERT_EQ(AddTrackReference(a, c, 'sync', nullptr), noErr);
+    EXPECT_EQ(std::tuple(first, second, GetTrackReferenceCount(a, 'chap')), std::tuple(1, 2, 2));
     EXPECT_EQ(GetTrackReference(a, 'chap', 2), c);
     EXPECT_EQ(GetTrackReference(a, 'chap', 3), nullptr);
-    EXPECT_EQ(GetNextTrackReferenceType(a, 0), OSType('chap'));
-    EXPECT_EQ(GetNextTrackReferenceType(a, 'chap'), OSType('sync'));
-    EXPECT_EQ(GetNextTrackReferenceType(a, 'sync'), 0u);
+    EXPECT_EQ(std::tuple(GetNextTrackReferenceType(a, 0), GetNextTrackReferenceType(a, 'chap'),
+                         GetNextTrackReferenceType(a, 'sync')),
+              std::tuple(OSType('chap'), OSType('sync'), OSType(0)));
 
     // Deleting moves later references down; an empty type goes away.
     ASSERT_EQ(DeleteTrackReference(a, 'chap', 1), noErr);
