@@ -51,11 +51,7 @@ void write_movie(const std::string& p, const std::vector<std::vector<UInt8>>& fr
     m.header.time_scale = 600;
     mv::Track t = mv::Track::make(1, mv::kVide, 600, UInt32(w) << 16, UInt32(h) << 16, 0);
     mv::VideoDescription d;
-    d.codec = platform::fourcc("rle ");
-    d.width = SInt16(w);
-    d.height = SInt16(h);
-    d.depth = SInt16(depth);
-    d.clut_id = -1;
+    d.codec = platform::fourcc("rle "), d.width = SInt16(w), d.height = SInt16(h), d.depth = SInt16(depth), d.clut_id = -1;
     t.media.descriptions.entries.push_back(d.write());
     for (size_t i = 0; i < frames.size(); ++i) {
         const UInt64 at = writer.append(frames[i]).value();

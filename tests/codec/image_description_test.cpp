@@ -18,26 +18,12 @@ namespace {
 
 ImageDescription sample() {
     ImageDescription d{};
-    d.idSize = 86;
-    d.cType = 'rle ';
-    d.resvd1 = 0x01020304;
-    d.resvd2 = 0x0506;
-    d.dataRefIndex = 1;
-    d.version = 2;
-    d.revisionLevel = 3;
-    d.vendor = 'kino';
-    d.temporalQuality = 0x100;
-    d.spatialQuality = 0x200;
-    d.width = 320;
-    d.height = 100;
-    d.hRes = 0x00480000;
-    d.vRes = 0x00480001;
-    d.dataSize = 0x12345678;
-    d.frameCount = 1;
+    d.idSize = 86, d.cType = 'rle ', d.resvd1 = 0x01020304, d.resvd2 = 0x0506, d.dataRefIndex = 1;
+    d.version = 2, d.revisionLevel = 3, d.vendor = 'kino', d.temporalQuality = 0x100, d.spatialQuality = 0x200;
+    d.width = 320, d.height = 100, d.hRes = 0x00480000, d.vRes = 0x00480001, d.dataSize = 0x12345678;
+    d.frameCount = 1, d.depth = 8, d.clutID = -1;
     d.name[0] = 9;
     std::memcpy(d.name + 1, "Animation", 9);
-    d.depth = 8;
-    d.clutID = -1;
     return d;
 }
 

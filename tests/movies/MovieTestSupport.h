@@ -24,23 +24,14 @@ inline std::vector<UInt8> frame_bytes(UInt32 frame, size_t size) {
 
 inline VideoDescription rle_description() {
     VideoDescription v;
-    v.codec = fourcc("rle ");
-    v.vendor = fourcc("Knra");
-    v.temporal_quality = v.spatial_quality = 0x200;
-    v.width = 320;
-    v.height = 100;
-    v.name = "Animation";
-    v.depth = 8;
-    v.clut_id = -1;
+    v.codec = fourcc("rle "), v.vendor = fourcc("Knra"), v.temporal_quality = v.spatial_quality = 0x200;
+    v.width = 320, v.height = 100, v.name = "Animation", v.depth = 8, v.clut_id = -1;
     return v;
 }
 
 inline SoundDescription raw_sound_description() {
     SoundDescription s;
-    s.format = kSoundRaw;
-    s.channels = 1;
-    s.sample_size = 8;
-    s.sample_rate = kSoundRate << 16;
+    s.format = kSoundRaw, s.channels = 1, s.sample_size = 8, s.sample_rate = kSoundRate << 16;
     return s;
 }
 

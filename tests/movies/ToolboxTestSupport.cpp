@@ -50,12 +50,9 @@ void add_sound(Movie movie, const MovieSpec& spec) {
     if (alias) DisposeHandle(alias);
     ASSERT_EQ(BeginMediaEdits(media), noErr);
     SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandleClear(sizeof(SoundDescription));
-    (**desc).descSize = sizeof(SoundDescription);
-    (**desc).dataFormat = SInt32(k8BitOffsetBinaryFormat);
-    (**desc).dataRefIndex = 1;
-    (**desc).numChannels = 1;
-    (**desc).sampleSize = 8;
-    (**desc).sampleRate = spec.sound_rate << 16;
+    SoundDescription& d = **desc;
+    d.descSize = sizeof(SoundDescription), d.dataFormat = SInt32(k8BitOffsetBinaryFormat), d.dataRefIndex = 1;
+    d.numChannels = 1, d.sampleSize = 8, d.sampleRate = spec.sound_rate << 16;
     Handle data = NewHandle(Size(spec.sound_samples));
     for (UInt32 i = 0; i < spec.sound_samples; ++i) (*data)[i] = char(sound_byte(i));
     ASSERT_EQ(AddMediaSample(media, data, 0, spec.sound_samples, 1, (SampleDescriptionHandle)desc,

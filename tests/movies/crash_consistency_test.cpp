@@ -1,12 +1,10 @@
-// Saving survives a crash at any point, and a full disk. For every k, a
-// child process does a Save (UpdateMovieResource) or a Save As
-// (FlattenMovieData) and is ended by the file layer just before its k-th
-// write, truncate, sync, rename or unlink. Afterwards:
-//   Save:    the file parses, its movie is byte for byte the old one or the
-//            new one, and its samples are the same;
-//   Save As: the source is untouched and the destination is byte for byte
-//            the old file (or absent) or the complete new one.
-// ffprobe and ffmpeg look once at each state that turned up.
+// Save As survives a crash at any point: for every k, a child process does
+// a Save As (FlattenMovieData) and is ended by the file layer just before
+// its k-th write, truncate, sync, rename or unlink; the source is untouched
+// and the destination is byte for byte the old file (or absent) or the
+// complete new one, which ffprobe and ffmpeg read. (Save at every point of
+// failure: MovieFileUpdate, in movie_file_test.) A full disk fails either
+// with dskFulErr and leaves the original.
 #include <cstring>
 #include <map>
 
@@ -23,26 +21,6 @@ bool peer_clean(const std::string& path) {
     auto decoded = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
     auto probed = testsupport::run_program({"ffprobe", "-v", "error", "-show_streams", path});
     return decoded.status == 0 && decoded.all().empty() && probed.status == 0 && probed.err.empty();
-}
-
-// A change a Save writes: the movie grows a little, grows past its free
-// space, shrinks, or keeps its size.
-enum class Change { GrowSmall, GrowBig, Shrink, Same };
-
-void change(Movie m, Change c) {
-    UserData ud = GetMovieUserData(m);
-    Handle h = NewHandle(0);
-    switch (c) {
-    case Change::GrowSmall: SetHandleSize(h, 100); break;
-    case Change::GrowBig: SetHandleSize(h, 60000); break;
-    case Change::Shrink: RemoveUserData(ud, kUserDataTextFullName, 1); break;
-    case Change::Same: SetHandleSize(h, 500); break;   // replaces the 500-byte text
-    }
-    if (GetHandleSize(h)) {
-        std::memset(*h, 'x', size_t(GetHandleSize(h)));
-        AddUserDataText(ud, h, kUserDataTextFullName, 1, 0);
-    }
-    DisposeHandle(h);
 }
 
 // Runs `op` in a child; returns its exit status.
@@ -93,10 +71,14 @@ protected:
     Bytes samples_;
 };
 
-OSErr save(const std::string& path, Change c) {
+// A Save of the movie grown by a 60000-byte name, past its free space.
+OSErr save(const std::string& path) {
     Opened m(path);
     if (m.err != noErr) return m.err;
-    change(m.movie, c);
+    Handle h = NewHandle(60000);
+    std::memset(*h, 'x', 60000);
+    AddUserDataText(GetMovieUserData(m.movie), h, kUserDataTextFullName, 1, 0);
+    DisposeHandle(h);
     return UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr);
 }
 
@@ -167,13 +149,13 @@ TEST_F(CrashConsistency, AFullDiskIsReportedAndTheOriginalStays) {
     reset("m.mov", template_);
     const Bytes old_moov = first_moov(path);
     long before = faults::write_count();
-    ASSERT_EQ(save(path, Change::GrowBig), noErr);
+    ASSERT_EQ(save(path), noErr);
     long save_writes = faults::write_count() - before;
     for (long k = 1; k <= save_writes; ++k) {
         SCOPED_TRACE(k);
         reset("m.mov", template_);
         faults::fail_write(k);
-        EXPECT_EQ(save(path, Change::GrowBig), dskFulErr);
+        EXPECT_EQ(save(path), dskFulErr);
         faults::fail_write(0);
         EXPECT_EQ(first_moov(path), old_moov);
         EXPECT_EQ(samples_of_file(path), samples_);

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "AuthoringDouble.h"
 #include "NewMovieReading.h"
@@ -37,17 +38,6 @@ const Readable kReadable[] = {
     {1008, 84, 600, 200, 'MAC6', 2, 8, 22050},
 };
 
-struct Broken {
-    SInt16 id;
-    const char* message;
-};
-
-const Broken kBroken[] = {
-    {1100, "QTSound_GetSndHdrOffset error"}, {1101, "QTSound_GetSndHdrOffset error"},
-    {1102, "Corrupt sound data"}, {1103, "Corrupt sound data"}, {1104, "Corrupt sound data"},
-    {1105, "Corrupt sound data"}, {1106, "Corrupt sound data"}, {1107, "Corrupt sound data"},
-    {1108, "Corrupt sound data"},
-};
 
 Handle test_sound(SInt16 id) {
     static SInt16 file = OpenResourceFileAtPath(KINORA_BUILD_DIR "/tests/TestSounds.rsrc", fsRdPerm);
@@ -80,26 +70,21 @@ TEST(SoundResource, ReadableResourcesGiveTheirHeaderDataAndDescription) {
         Reading r;
         read_sound(snd, r);
         ASSERT_EQ(r.failure, "");
-        EXPECT_EQ(r.offset, want.offset);
-        EXPECT_EQ(r.samples, want.samples);
-        EXPECT_EQ(r.bytes, want.bytes);
+        EXPECT_EQ(std::tuple(r.offset, r.samples, r.bytes), std::tuple(want.offset, want.samples, want.bytes));
         ASSERT_EQ(GetHandleSize((Handle)r.desc), 36);
         const SoundDescription& d = **r.desc;
-        EXPECT_EQ(OSType(d.dataFormat), want.format);
-        EXPECT_EQ(d.numChannels, want.channels);
-        EXPECT_EQ(d.sampleSize, want.bits);
-        EXPECT_EQ(d.sampleRate, want.rate << 16);
+        EXPECT_EQ(std::tuple(OSType(d.dataFormat), d.numChannels, d.sampleSize, d.sampleRate),
+                  std::tuple(want.format, want.channels, want.bits, want.rate << 16));
     }
 }
 
 TEST(SoundResource, BrokenResourcesStopWithTheReadersMessage) {
-    for (const Broken& want : kBroken) {
-        SCOPED_TRACE(want.id);
-        Handle snd = test_sound(want.id);
-        ASSERT_NE(snd, nullptr);
+    for (SInt16 id = 1100; id <= 1108; ++id) {
+        Handle snd = test_sound(id);
+        ASSERT_NE(snd, nullptr) << id;
         Reading r;
         read_sound(snd, r);
-        EXPECT_EQ(r.failure, want.message);
+        EXPECT_EQ(r.failure, id <= 1101 ? "QTSound_GetSndHdrOffset error" : "Corrupt sound data") << id;
     }
 }
 
