@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "platform/Files.h"
@@ -54,14 +55,11 @@ TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
     ASSERT_EQ(err, noErr);
     ASSERT_GT(ref, 0);
 
-    SInt32 n = 10;
+    SInt32 n = 10, pos = -1, eof = -1;
     ASSERT_EQ(FSWrite(ref, &n, "0123456789"), noErr);
-    EXPECT_EQ(n, 10);
-    SInt32 pos = -1, eof = -1;
     ASSERT_EQ(GetFPos(ref, &pos), noErr);
-    EXPECT_EQ(pos, 10);
     ASSERT_EQ(GetEOF(ref, &eof), noErr);
-    EXPECT_EQ(eof, 10);
+    EXPECT_EQ(std::tuple(n, pos, eof), std::tuple(10, 10, 10));
 
     // Positioning: each mode from a known mark; errors leave or clamp the mark as documented.
     const struct {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/AppleEvents.h"
 #include "platform/Files.h"
@@ -289,12 +290,9 @@ TEST_F(AppleEvents, OpenDocumentsEventListsTheFilesAsFSSpecs) {
         DescType type;
         Size size;
         ASSERT_EQ(AEGetNthPtr(&list.d, i, typeFSS, &key, &type, &spec, sizeof spec, &size), noErr);
-        EXPECT_EQ(type, typeFSS);
-        EXPECT_EQ(size, Size(sizeof(FSSpec)));
         platform::files::make_fsspec(paths[size_t(i) - 1], &expected);
-        EXPECT_EQ(spec.parID, expected.parID);
-        EXPECT_EQ(platform::files::spec_name(spec), paths[size_t(i) - 1].filename().string());
-        EXPECT_EQ(platform::files::path_of(spec).value_or(""), paths[size_t(i) - 1]);
+        EXPECT_EQ(std::tuple(type, size, spec.parID, platform::files::path_of(spec).value_or("")),
+                  std::tuple(typeFSS, Size(sizeof(FSSpec)), expected.parID, paths[size_t(i) - 1]));
     }
     FSSpec spec;
     AEKeyword key;
