@@ -26,16 +26,12 @@ std::string folder() {
         std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
         auto* path = new std::string(base + "/kinora-mtb-fuzz-XXXXXX");
         if (!mkdtemp(path->data())) std::abort();
-        return path;
-    }();
-    static const bool removed_at_exit = [] {
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(*f, ec);
         });
-        return true;
+        return path;
     }();
-    (void)removed_at_exit;
     return *f;
 }
 

@@ -4,6 +4,8 @@
 // the tracks the New command makes, every frame equal to what was drawn.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "AuthoringDouble.h"
 #include "NewMovie.h"
 #include "NewMovieReading.h"
@@ -33,18 +35,15 @@ void expect_new_movie(const std::string& path) {
     OpenedMovie m(path);
     ASSERT_EQ(m.err, noErr);
     ASSERT_EQ(GetMovieTrackCount(m.movie), 2);
-    EXPECT_EQ(GetMovieTimeScale(m.movie), 600);
-    EXPECT_EQ(GetMovieDuration(m.movie), 4200);
+    EXPECT_EQ(std::pair(GetMovieTimeScale(m.movie), GetMovieDuration(m.movie)), std::pair(600, 4200));
 
     Track video = GetMovieIndTrack(m.movie, 1);
-    Track sound = GetMovieIndTrack(m.movie, 2);
     EXPECT_EQ(GetMovieIndTrackType(m.movie, 1, VideoMediaType, movieTrackMediaType), video) << "video first";
-    Media vm = GetTrackMedia(video), sm = GetTrackMedia(sound);
-    EXPECT_EQ(GetMediaSampleCount(vm), kFrames);
-    EXPECT_EQ(GetMediaDuration(vm), kFrames * 60);
-    EXPECT_EQ(GetMediaSampleDescriptionCount(vm), 1) << "the 70 frames share one description";
+    Media vm = GetTrackMedia(video), sm = GetTrackMedia(GetMovieIndTrack(m.movie, 2));
     SoundFacts snd = application_sound();
-    EXPECT_EQ(UInt32(GetMediaSampleCount(sm)), snd.samples);
+    EXPECT_EQ(std::tuple(GetMediaSampleCount(vm), GetMediaDuration(vm), GetMediaSampleDescriptionCount(vm),
+                         UInt32(GetMediaSampleCount(sm))),
+              std::tuple(kFrames, kFrames * 60, 1, snd.samples)) << "the 70 frames share one description";
     Handle desc = NewHandle(0);
     GetMediaSampleDescription(sm, 1, (SampleDescriptionHandle)desc);
     ASSERT_EQ(GetHandleSize(desc), 36);
