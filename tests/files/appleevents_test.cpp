@@ -210,17 +210,13 @@ TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEQuitApplication, upp, SRefCon(&quit_calls), false), noErr);
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, kAEOpenApplication, upp, SRefCon(&system_calls), true), noErr);
 
-    EXPECT_EQ(send(kAEOpenDocuments), noErr);
-    EXPECT_EQ(send(kAEQuitApplication), noErr);
-    EXPECT_EQ(send(kAEOpenApplication), noErr) << "the system table is searched after the application's";
-    EXPECT_EQ(send(kAEPrintDocuments), errAEEventNotHandled);
-    EXPECT_EQ(send(kAEOpenDocuments, 'othr'), errAEEventNotHandled);
-    EXPECT_EQ(open_calls.count, 1);
-    EXPECT_EQ(open_calls.refcon, SRefCon(&open_calls));
-    EXPECT_EQ(open_calls.id, kAEOpenDocuments);
-    EXPECT_EQ(quit_calls.count, 1);
-    EXPECT_EQ(any_calls.count, 0);
-    EXPECT_EQ(system_calls.count, 1);
+    // The system table is searched after the application's.
+    EXPECT_EQ(std::tuple(send(kAEOpenDocuments), send(kAEQuitApplication), send(kAEOpenApplication),
+                         send(kAEPrintDocuments), send(kAEOpenDocuments, 'othr')),
+              std::tuple(noErr, noErr, noErr, errAEEventNotHandled, errAEEventNotHandled));
+    EXPECT_EQ(std::tuple(open_calls.count, open_calls.refcon, open_calls.id, quit_calls.count, any_calls.count,
+                         system_calls.count),
+              std::tuple(1, SRefCon(&open_calls), kAEOpenDocuments, 1, 0, 1));
 
     // A wildcard ID catches the rest of its class.
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, typeWildCard, upp, SRefCon(&any_calls), false), noErr);

@@ -112,9 +112,8 @@ TEST(FinderInfo, FoldersMissingFilesAndCreation) {
     FSSpec created = spec_for(tmp / "New Movie");
     ASSERT_EQ(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), noErr);
     ASSERT_EQ(FSpGetFInfo(&created, &info), noErr);
-    EXPECT_EQ(info.fdType, OSType('MooV'));
-    EXPECT_EQ(info.fdCreator, OSType('TVOD'));
-    EXPECT_EQ(fs::file_size(tmp / "New Movie"), 0u);
+    EXPECT_EQ(std::tuple(info.fdType, info.fdCreator, fs::file_size(tmp / "New Movie")),
+              std::tuple(OSType('MooV'), OSType('TVOD'), 0u));
     EXPECT_EQ(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), dupFNErr);
     EXPECT_EQ(FSpCreate(&dir, 'TVOD', 'MooV', smCurrentScript), dupFNErr);
 }

@@ -194,11 +194,10 @@ TEST(AtomContainers, DamagedContainersAreRefused) {
         SCOPED_TRACE(c.name);
         Handle h = handle_of(c.bytes);
         if (!h) h = NewHandle(0);
-        EXPECT_EQ(QTInsertChild(h, 0, 'new ', 1, 0, 0, nullptr, nullptr), invalidAtomContainerErr);
-        EXPECT_EQ(QTFindChildByIndex(h, 0, 'leaf', 1, nullptr), 0);
-        EXPECT_EQ(QTCountChildrenOfType(h, 0, 0), 0);
-        EXPECT_EQ(QTGetAtomDataPtr(h, 32, nullptr, nullptr), invalidAtomContainerErr);
-        EXPECT_EQ(SetQuickTimePreference('test', h), invalidAtomContainerErr);
+        EXPECT_EQ(std::tuple(QTInsertChild(h, 0, 'new ', 1, 0, 0, nullptr, nullptr), QTGetAtomDataPtr(h, 32, nullptr, nullptr),
+                             SetQuickTimePreference('test', h)),
+                  std::tuple(invalidAtomContainerErr, invalidAtomContainerErr, invalidAtomContainerErr));
+        EXPECT_EQ(std::tuple(QTFindChildByIndex(h, 0, 'leaf', 1, nullptr), QTCountChildrenOfType(h, 0, 0)), std::tuple(0, 0));
         EXPECT_EQ(bytes_of(h), c.bytes);
         DisposeHandle(h);
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/Components.h"
@@ -71,9 +72,8 @@ TEST(Components, InstancesOpenAndCloseOnce) {
     EXPECT_NE(a, b);
     EXPECT_EQ(GetComponentInstanceError(a), noErr);
     EXPECT_EQ(CloseComponent(a), noErr);
-    EXPECT_EQ(CloseComponent(a), OSErr(badComponentInstance));
-    EXPECT_EQ(GetComponentInstanceError(a), OSErr(badComponentInstance));
-    EXPECT_EQ(CloseComponent(nullptr), OSErr(badComponentInstance));
+    EXPECT_EQ(std::tuple(CloseComponent(a), GetComponentInstanceError(a), CloseComponent(nullptr)),
+              std::tuple(OSErr(badComponentInstance), OSErr(badComponentInstance), OSErr(badComponentInstance)));
     EXPECT_EQ(CloseComponent(b), noErr);
     ComponentInstance fresh = OpenComponent(c);
     EXPECT_NE(fresh, a) << "a closed instance's token is never reused";

@@ -139,9 +139,8 @@ TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
     ASSERT_EQ(layout.atoms.size(), 4u);
     const OSType order[] = {kFtyp, kMoov, kFree, kMdat};
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(layout.atoms[i].type, order[i]) << i;
-    EXPECT_EQ(layout.atoms[2].size, movie_reserve(layout.atoms[1].size));
-    EXPECT_EQ(layout.atoms[3].offset + 8, data_start);
-    EXPECT_EQ(layout.atoms[3].size, 18u);
+    EXPECT_EQ(std::tuple(layout.atoms[2].size, layout.atoms[3].offset + 8, layout.atoms[3].size),
+              std::tuple(movie_reserve(layout.atoms[1].size), data_start, 18u));
     EXPECT_EQ(movie_of(file.bytes()), m);
     EXPECT_EQ(file.bytes()[data_start], 7);
 

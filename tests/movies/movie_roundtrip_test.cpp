@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "MovieTestSupport.h"
 
 using namespace movietest;
@@ -27,9 +29,9 @@ TEST(MovieRoundTrip, StandardMovieReadsBackWithItsTracksAndTables) {
     const Track &v = m.tracks[0], &s = m.tracks[1];
     EXPECT_EQ(v.media.samples.time_runs(), (std::vector<TimeRun>{{70, 60}}));
     EXPECT_EQ(VideoDescription::parse(v.media.descriptions.entries.at(0).bytes).value(), rle_description());
-    EXPECT_EQ(v.media.descriptions.entries[0].bytes.size(), kImageDescriptionSize);
-    EXPECT_EQ(s.media.samples.chunk_count(), 1u);
-    EXPECT_EQ(s.media.descriptions.entries.at(0).bytes.size(), kSoundDescriptionV0Size);
+    EXPECT_EQ(std::tuple(v.media.descriptions.entries[0].bytes.size(), s.media.samples.chunk_count(),
+                         s.media.descriptions.entries.at(0).bytes.size()),
+              std::tuple(kImageDescriptionSize, 1u, kSoundDescriptionV0Size));
     EXPECT_EQ(SoundDescription::parse(s.media.descriptions.entries[0].bytes).value(), raw_sound_description());
     // 5000 samples at 22050 Hz in movie units, rounded up.
     EXPECT_EQ(s.edits->list->entries.at(0).track_duration, (5000 * 600 + 22049) / 22050u);
@@ -70,8 +72,7 @@ TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
 
     auto first = moov_bytes(m);
     MovieModel back = parse_moov(first);
-    EXPECT_EQ(back.header.full.version, 1);
-    EXPECT_EQ(back.header.creation_time, 0x123456789ull);
+    EXPECT_EQ(std::tuple(int(back.header.full.version), back.header.creation_time), std::tuple(1, 0x123456789ull));
     EXPECT_EQ(back.user_data->find(fourcc("WLOC"), 1)->data, (std::vector<UInt8>{0, 100, 0, 200}));
     EXPECT_EQ(get_user_data_text(*back.user_data, 0xA96E616D, 1, 0).value(), "Kinora");
     EXPECT_EQ(back.tracks[1].references->find(fourcc("sync"))->track_ids, std::vector<UInt32>{1});

@@ -61,9 +61,7 @@ SampleTable reparse(const SampleTable& t, UInt32 descriptions) {
 
 TEST(SampleTable, BuildsCompactRunsAsChunksArrive) {
     SampleTable t = mixed_table();
-    EXPECT_EQ(t.sample_count(), 9u);
-    EXPECT_EQ(t.chunk_count(), 5u);
-    EXPECT_EQ(t.duration(), 42u);
+    EXPECT_EQ(std::tuple(t.sample_count(), t.chunk_count(), t.duration()), std::tuple(9u, 5u, 42u));
     EXPECT_EQ(t.time_runs(), (std::vector<TimeRun>{{5, 5}, {2, 7}, {1, 0}, {1, 3}}));
     EXPECT_EQ(t.chunk_runs(), (std::vector<ChunkRun>{{1, 3, 1}, {2, 2, 1}, {3, 2, 2}, {4, 1, 2}}));
     EXPECT_FALSE(t.sizes_constant());

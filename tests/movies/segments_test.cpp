@@ -2,6 +2,8 @@
 // play where they were put, read from the file they are in, survive a save
 // and reopen through the data reference the destination gained, and become
 // the copy's own in a flatten.
+#include <tuple>
+
 #include "ToolboxTestSupport.h"
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/editing/Segments.h"
@@ -52,8 +54,7 @@ TEST(Segments, InsertedFramesPlayFromTheFileTheyLiveIn) {
         auto before = frames_at(to, {0, 60, 120});
         // a's frames 6...10 go between b's frames 2 and 3.
         ASSERT_TRUE(mv::insert_track_segment(object(from), 300, 300, object(to), 120).ok());
-        EXPECT_EQ(GetTrackDuration(to), 900);
-        EXPECT_EQ(GetMovieDuration(b.movie), 900);
+        EXPECT_EQ(std::tuple(GetTrackDuration(to), GetMovieDuration(b.movie)), std::tuple(900, 900));
         EXPECT_EQ(frames_at(to, {0, 60}), std::vector<Bytes>(before.begin(), before.begin() + 2));
         EXPECT_EQ(frames_at(to, {120, 180, 360}), wanted);
         EXPECT_EQ(frames_at(to, {420}), std::vector<Bytes>{before[2]}) << "b's frame 3 moved on";

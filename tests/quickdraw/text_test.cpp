@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "platform/QuickDraw.h"
 #include "platform/quickdraw/Fonts.h"
@@ -154,7 +155,5 @@ TEST(Text, Utf8AndCharacterCodes) {
     EXPECT_GT(bad, 0);
     EXPECT_EQ(StringWidth(PStr("\xC3\xC3")), 2 * bad);
     EXPECT_EQ(StringWidth(PStr("\xF0\x9F")), 2 * bad) << "a sequence cut short";
-    EXPECT_EQ(StringWidth(PStr("")), 0);
-    EXPECT_EQ(TextWidth("abc", 0, 0), 0);
-    EXPECT_EQ(TextWidth(nullptr, 0, 3), 0);
+    EXPECT_EQ(std::tuple(StringWidth(PStr("")), TextWidth("abc", 0, 0), TextWidth(nullptr, 0, 3)), std::tuple(0, 0, 0));
 }
