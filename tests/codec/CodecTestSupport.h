@@ -94,14 +94,8 @@ struct Rng {
 enum class Pattern { Solid, Noise, Gradient, Stripes, Alternating, Blocks };
 
 inline const char* pattern_name(Pattern p) {
-    switch (p) {
-    case Pattern::Solid: return "solid";
-    case Pattern::Noise: return "noise";
-    case Pattern::Gradient: return "gradient";
-    case Pattern::Stripes: return "stripes";
-    case Pattern::Alternating: return "alternating";
-    default: return "blocks";
-    }
+    static const char* const names[] = {"solid", "noise", "gradient", "stripes", "alternating", "blocks"};
+    return names[int(p)];
 }
 
 // All bits of a pixel value at this depth (32 bits: alpha included).
