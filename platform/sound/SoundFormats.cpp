@@ -20,16 +20,41 @@ std::optional<PcmFormat> pcm_format(OSType format, int sample_size, int channels
     return f;
 }
 
-std::string unsupported_reason(OSType format, int sample_size, int channels) {
-    std::string name;
+std::string sound_format_name(OSType format, UInt8 object_type) {
     switch (format) {
-    case 'MAC3': name = "MACE 3:1"; break;
-    case 'MAC6': name = "MACE 6:1"; break;
-    case 'ima4': name = "IMA 4:1"; break;
-    case 'ulaw': name = "u-law"; break;
-    case 'alaw': name = "A-law"; break;
-    default: break;
+    case 'MAC3': return "MACE 3:1";
+    case 'MAC6': return "MACE 6:1";
+    case 'ima4': return "IMA 4:1";
+    case 'ulaw': return "u-law";
+    case 'alaw': return "A-law";
+    case 'mp4a':
+        if (object_type == 0x69 || object_type == 0x6B) return "MP3";
+        if (object_type == 0xA5) return "AC-3";
+        if (object_type == 0xA6) return "E-AC-3";
+        if (object_type == 0xAD) return "Opus";
+        return "AAC";
+    case '.mp3': return "MP3";
+    case 'alac': return "ALAC";
+    case 'ac-3': return "AC-3";
+    case 'ec-3': return "E-AC-3";
+    case 'Opus': return "Opus";
+    case 'fLaC': return "FLAC";
+    case 'in24': return "24-bit integer";
+    case 'in32': return "32-bit integer";
+    case 'fl32': return "32-bit float";
+    case 'fl64': return "64-bit float";
+    case 'lpcm': return "linear PCM";
+    case 'QDM2': return "QDesign 2";
+    case 'Qclp': return "QCELP";
+    case 'agsm': return "GSM";
+    case 'samr': return "AMR narrowband";
+    case 'sawb': return "AMR wideband";
+    default: return "";
     }
+}
+
+std::string unsupported_reason(OSType format, int sample_size, int channels) {
+    const std::string name = sound_format_name(format);
     std::string what = (name.empty() ? "" : name + " ") + "('" + fourcc_string(format) + "')";
     if (pcm_format(format, 8, 1) && !pcm_format(format, sample_size, channels))
         return what + " sound of " + std::to_string(sample_size) + " bits and " + std::to_string(channels) +

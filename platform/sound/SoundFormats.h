@@ -4,9 +4,9 @@
  *   'twos'  8-bit signed, or 16-bit signed big-endian
  *   'sowt'  16-bit signed little-endian (8-bit: signed, as 'twos')
  *   'NONE'  as 'raw ' for 8 bits and 'twos' for 16
- * Channels are interleaved, one or two. Everything else (MACE 'MAC3' and
- * 'MAC6', IMA, u-law, ...) is not decoded: playback keeps such a track
- * silent and says so.
+ * Channels are interleaved, one or two. Everything else (MACE, IMA, AAC,
+ * wide and float PCM, ...) goes through a sound decompressor
+ * (SoundDecoder.h); a track nothing decodes plays as silence and says why.
  */
 #pragma once
 
@@ -29,6 +29,10 @@ struct PcmFormat {
 // The format of a sound description's data, or nothing when it is not one
 // we decode (see unsupported_reason).
 std::optional<PcmFormat> pcm_format(OSType format, int sample_size, int channels);
+
+// The codec's name for messages ("AAC", "IMA 4:1", ...); empty when we
+// know none. For 'mp4a' the stream's object type tells the codec.
+std::string sound_format_name(OSType format, UInt8 object_type = 0);
 
 // Why a format is not played, in words for a message: "MACE 3:1 ('MAC3')
 // sound is not decoded".

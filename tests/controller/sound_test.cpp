@@ -1,6 +1,6 @@
 // Sound output: the sample formats, the resampler's quality, and what the
 // headless device records while movies play (the new movie's sound, each
-// format, volume and mute, sound files opened as movies, MACE).
+// format, volume and mute, sound files opened as movies).
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -9,8 +9,6 @@
 #include "PlaybackSupport.h"
 #include "QTSoundPrivate.h"
 #include "platform/Resources.h"
-#include "platform/movies/objects/MovieObjects.h"
-#include "platform/movies/playback/Player.h"
 #include "platform/sound/Resampler.h"
 #include "platform/sound/SoundFormats.h"
 
@@ -43,10 +41,6 @@ Recording play_and_record(Movie movie, int rate, const std::string& wav, std::fu
     Recording r = read_wav(wav);
     EXPECT_EQ(r.rate, rate);
     return r;
-}
-
-platform::movies::playback::Player& player(Movie m) {
-    return platform::movies::playback::player_of(*platform::movies::movie_of(m));
 }
 
 }  // namespace
@@ -253,30 +247,3 @@ TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
     EXPECT_TRUE(silent(r, start + rate / 5 + rate / 50, start + n + rate));
 }
 
-// MACE is not decoded: the track plays as silence, with the reason given,
-// while the rest of the movie plays on.
-TEST(SoundRecording, MaceTrackIsSilentAndSaysWhy) {
-    Dir dir;
-    for (OSType format : {OSType('MAC3'), OSType('MAC6')}) {
-        SInt16 ref = 0;
-        Movie movie = begin_movie(dir / "mace.mov", &ref);
-        add_video_track(movie, 16, 16, 8, kAnimationCodecType, 5, 120, [](int, GWorldPtr) {});
-        const UInt32 packets = 2000;
-        Bytes noise(format == 'MAC3' ? packets * 2 : packets);
-        for (size_t i = 0; i < noise.size(); ++i) noise[i] = UInt8(i * 7919 >> 3);
-        add_sound_track(movie, format, 8, 1, 22050, noise, packets * 6);
-        finish_movie(movie, ref);
-        std::string problem;
-        const Recording r = play_and_record(movie, 22050, dir / "mace.wav", [&](VirtualHost& vh) {
-            vh.run(movie, 100);
-            auto p = player(movie).problems();
-            problem = p.empty() ? "" : p[0];
-            EXPECT_GT(GetMovieTime(movie, nullptr), 0);
-        });
-        EXPECT_TRUE(silent(r, 0, r.frames())) << "silence, never noise";
-        EXPECT_NE(problem.find(format == 'MAC3' ? "MACE 3:1 ('MAC3') sound is not decoded"
-                                                : "MACE 6:1 ('MAC6') sound is not decoded"),
-                  std::string::npos)
-            << problem;
-    }
-}

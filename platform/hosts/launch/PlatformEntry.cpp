@@ -4,10 +4,10 @@
 //
 //   the host registry      the headless host, and the launch script's start
 //                          once the host exists
-//   the component registry the importers (on its first use), libavcodec's
-//                          decompressors (after the platform's own codecs)
-//                          and the movie controller (each time the movie
-//                          toolbox starts)
+//   the component registry the importers and the sound decompressors (on
+//                          its first use), libavcodec's image decompressors
+//                          (after the platform's own codecs) and the movie
+//                          controller (each time the movie toolbox starts)
 //   the image codecs       libavcodec's decoders, for the types they lack
 //   the movie toolbox      the progress window as its progress display
 #include "platform/codecs/Codec.h"
@@ -22,6 +22,7 @@
 #include "platform/importers/ImporterComponents.h"
 #include "platform/movies/progress/DefaultProgress.h"
 #include "platform/progresswindow/ProgressWindow.h"
+#include "platform/sound/libav/LibavSoundDecoder.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ __attribute__((constructor(101))) void kinora_register_platform() {
     host::set_host_started(start_launch_script);
     components::add_component_provider(components::ProvideWhen::FirstUse, importers::register_importer_components);
     components::add_component_provider(components::ProvideWhen::AfterCodecs, codecs::libav::register_decompressor_components);
+    components::add_component_provider(components::ProvideWhen::FirstUse, sound::register_libav_sound_components);
     components::add_component_provider(components::ProvideWhen::EnterMovies, controller::register_controller_component);
     codecs::set_outside_decoder(codecs::libav::decode_described_image);
     movies::set_platform_progress_display(progress::make_progress_window);

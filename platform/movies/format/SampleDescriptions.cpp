@@ -1,5 +1,7 @@
 #include "platform/movies/format/SampleDescriptions.h"
 
+#include "platform/movies/format/SoundAtoms.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cmath>
@@ -339,8 +341,7 @@ void SoundDescription::dump(std::ostream& out, int level) const {
     char rate_text[32];
     std::snprintf(rate_text, sizeof rate_text, "%.3f", rate());
     out << in << "format '" << fourcc_string(format) << "', version " << version << ", vendor '"
-        << fourcc_string(vendor) << "', " << (version == 2 ? SInt32(channels32) : channels)
-        << " channel(s), " << (version == 2 ? SInt32(bits_per_channel) : sample_size)
+        << fourcc_string(vendor) << "', " << channel_count() << " channel(s), " << bits()
         << " bits, " << rate_text << " Hz, compression ID " << compression_id
         << ", packet size " << packet_size << "\n";
     if (version == 1)
@@ -351,7 +352,11 @@ void SoundDescription::dump(std::ostream& out, int level) const {
         out << in << "format flags 0x" << std::hex << format_flags << std::dec
             << ", bytes per packet " << bytes_per_packet << ", frames per packet "
             << frames_per_packet << "\n";
-    if (!extensions.empty()) out << in << extensions.size() << " bytes of extensions\n";
+    if (extensions.empty()) return;
+    out << in << extensions.size() << " bytes of extensions\n";
+    auto atoms = SoundAtoms::parse(extensions);
+    if (atoms.ok()) atoms->dump(out, level);
+    else out << in << "extensions unreadable: " << atoms.error().message << "\n";
 }
 
 }  // namespace platform::movies

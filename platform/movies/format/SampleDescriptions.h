@@ -54,9 +54,14 @@
  *         40  sample rate f64    48  channels u32   52  0x7F000000 u32
  *         56  bits per channel u32  60  format flags u32
  *         64  bytes per packet u32  68  frames per packet u32  -> 72 bytes
+ *   'lpcm' (version 2) format flags: 1 float, 2 big-endian, 4 signed
+ *   integer; bits per channel as stored.
+ * The extension atoms after the fixed fields ('wave', 'esds', 'chan', ...)
+ * are read by SoundAtoms.h.
  */
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -220,8 +225,11 @@ struct SoundDescription {
     UInt32 frames_per_packet = 0;
     std::vector<UInt8> extensions;   // bytes after the fixed fields
 
-    // The sample rate in hertz, whichever version holds it.
+    // The sample rate in hertz, the channels and the bits of a sample,
+    // whichever version holds them.
     double rate() const { return version == 2 ? rate64 : sample_rate / 65536.0; }
+    UInt32 channel_count() const { return version == 2 ? channels32 : UInt32(std::max<SInt16>(channels, 0)); }
+    UInt32 bits() const { return version == 2 ? bits_per_channel : UInt32(std::max<SInt16>(sample_size, 0)); }
 
     // Fails with invalidSampleDescription for an entry shorter than its
     // version's fixed fields.

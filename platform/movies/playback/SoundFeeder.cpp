@@ -24,7 +24,7 @@ UInt64 input_at(UInt64 t, UInt32 movie_scale, UInt32 media_scale) {
 int channels_of(const Media& m) {
     for (const auto& e : m.descriptions.entries) {
         auto d = SoundDescription::parse(e.bytes);
-        if (d.ok()) return d->channels == 2 ? 2 : 1;
+        if (d.ok()) return d->channel_count() >= 2 ? 2 : 1;
     }
     return 1;
 }
@@ -186,13 +186,15 @@ size_t SoundFeeder::read_media(TrackObject& track, UInt64 media_time, size_t cou
                                           : table.sample_time(chunk.first_sample + chunk.samples);
         size_t span = size_t(std::min<UInt64>(count - got, chunk_end_time - here));
         if (!fmt) {
-            if (problem_.empty()) {
-                problem_ = d.ok() ? sound::unsupported_reason(d->format, d->sample_size, d->channels)
-                                  : "a damaged sound description";
+            // Everything but our own PCM goes through a decompressor.
+            span = std::max<size_t>(span, 1);
+            packets_.read(media, chunk.description, here, span, channels_, out + got * ch);
+            if (problem_.empty() && !packets_.problem().empty()) {
+                problem_ = packets_.problem();
                 std::fprintf(stderr, "kinora: sound track %u: %s; it plays as silence\n", unsigned(track_id_),
                              problem_.c_str());
             }
-            got += std::max<size_t>(span, 1);
+            got += span;
             continue;
         }
         // One media unit a frame, except for samples that last longer, which

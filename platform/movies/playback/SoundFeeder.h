@@ -9,8 +9,9 @@
 // the picture starts at. It keeps about a quarter of a second written
 // ahead of the device and stops at the end of the span being played.
 //
-// Samples in a format playback does not decode (MACE, ...) play as silence;
-// problem() says why, in words, once the track reaches them.
+// Our own PCM formats are read here; every other format is decoded by a
+// sound decompressor (SoundPackets.h). Samples nothing decodes play as
+// silence; problem() says why, in words, once the track reaches them.
 #pragma once
 
 #include <memory>
@@ -20,6 +21,7 @@
 
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/PlayClock.h"
+#include "platform/movies/playback/SoundPackets.h"
 #include "platform/sound/AudioOutput.h"
 #include "platform/sound/AudioStream.h"
 #include "platform/sound/Resampler.h"
@@ -67,6 +69,7 @@ private:
     UInt64 frame_end_ = 0;       // device frames from here on stay silent
     float gain_ = 1.0f;
     std::vector<float> input_, output_, scaled_;
+    SoundPackets packets_;     // what is not our own PCM
     std::string problem_;
 };
 

@@ -1,0 +1,219 @@
+// Sound that goes through the sound decompressors, played on the headless
+// host and recorded, against ffmpeg's own decode of the same file (which
+// honours the edit list): every codec ffmpeg encodes here, from the start
+// and from the middle; a damaged packet; MACE, which ffmpeg only decodes.
+#include <cmath>
+
+#include "PlaybackSupport.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
+#include "tests/support/Process.h"
+#include "tests/support/Tools.h"
+
+using namespace pbtest;
+
+namespace {
+
+using Dir = testsupport::TempFolder;
+using Frames = std::vector<float>;   // interleaved stereo
+
+// Two tones on each side, so that no shift of the sound still lines up.
+constexpr const char* kTones =
+    "aevalsrc=0.4*sin(2*PI*440*t)+0.3*sin(2*PI*1234*t)|0.4*sin(2*PI*660*t)+0.3*sin(2*PI*1000*t):d=1:s=";
+
+bool has_encoder(const std::string& name) {
+    static const std::string list = testsupport::run_program({"ffmpeg", "-hide_banner", "-encoders"}).out;
+    return list.find(" " + name + " ") != std::string::npos;
+}
+
+// ffmpeg's decode of `path`: stereo float frames at `rate`.
+Frames ffmpeg_decode(const std::string& path, int rate) {
+    const auto r = testsupport::run_program(
+        {"ffmpeg", "-v", "error", "-i", path, "-f", "f32le", "-ac", "2", "-ar", std::to_string(rate), "-"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    Frames f(r.out.size() / sizeof(float));
+    std::memcpy(f.data(), r.out.data(), f.size() * sizeof(float));
+    return f;
+}
+
+// Correlation of one side of the recording from frame `at` with one side
+// of `want` over `frames` frames.
+double correlation(const Recording& r, size_t at, const Frames& want, size_t from, size_t frames, int side) {
+    double sxy = 0, sxx = 0, syy = 0;
+    for (size_t i = 0; i < frames; ++i) {
+        const double x = r.samples[2 * (at + i) + size_t(side)] / 32768.0, y = want[2 * (from + i) + size_t(side)];
+        sxy += x * y, sxx += x * x, syy += y * y;
+    }
+    return sxx > 0 && syy > 0 ? sxy / std::sqrt(sxx * syy) : 0;
+}
+
+size_t last_sound(const Recording& r) {
+    for (size_t i = r.frames(); i-- > 0;)
+        if (r.samples[2 * i] != 0 || r.samples[2 * i + 1] != 0) return i + 1;
+    return 0;
+}
+
+// The end of what is not silence (at 16 bits) in the first `frames`.
+size_t last_sound(const Frames& f, size_t frames) {
+    for (size_t i = frames; i-- > 0;)
+        if (std::abs(f[2 * i]) >= 0.5f / 32768 || std::abs(f[2 * i + 1]) >= 0.5f / 32768) return i + 1;
+    return 0;
+}
+
+// Plays `path` from movie time `from` (seconds) at 200 ms of virtual time
+// to its end and returns the recording, the device at `rate`; `length` is
+// the movie's duration in device frames.
+Recording play(const std::string& path, int rate, const std::string& wav, double from = 0,
+               std::string* problem = nullptr, size_t* length = nullptr) {
+    Recording r;
+    {
+        VirtualHost vh(rate, wav);
+        SInt16 ref = 0;
+        Movie movie = open_movie(path, &ref);
+        if (!movie) return r;
+        SetMovieTimeValue(movie, TimeValue(from * GetMovieTimeScale(movie)));
+        vh.run(movie, 200);
+        StartMovie(movie);
+        const UInt64 ms = UInt64(GetMovieDuration(movie)) * 1000 / UInt64(GetMovieTimeScale(movie)) + 300;
+        if (length) *length = size_t(UInt64(GetMovieDuration(movie)) * UInt64(rate) / UInt64(GetMovieTimeScale(movie)));
+        vh.run(movie, ms);
+        if (problem) {
+            auto p = platform::movies::playback::player_of(*platform::movies::movie_of(movie)).problems();
+            *problem = p.empty() ? "" : p[0];
+        }
+        DisposeMovie(movie);
+        CloseMovieFile(ref);
+        vh.finish();
+    }
+    return read_wav(wav);
+}
+
+}  // namespace
+
+// Each codec from the start (priming skipped as the edit list says: the
+// recording lines up with ffmpeg's decode at zero lag and is as long), and
+// the lossy ones also from the middle of the movie (decoded from the
+// packets before, so the first frames heard are already right).
+TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    struct Case {
+        const char* encoder;
+        const char* file;
+        int rate;
+        bool from_middle;
+    };
+    const Case cases[] = {
+        {"aac", "aac.mov", 44100, true},          {"aac", "aac.mp4", 48000, false},
+        {"libmp3lame", "mp3.mov", 44100, true},   {"libmp3lame", "mp3.mp4", 44100, false},
+        {"alac", "alac.m4a", 44100, false},       {"alac", "alac.mov", 44100, false},
+        {"flac", "flac.mp4", 44100, false},       {"libopus", "opus.mp4", 48000, true},
+        {"ac3", "ac3.mp4", 48000, true},          {"adpcm_ima_qt", "ima4.mov", 44100, false},
+        {"pcm_mulaw", "ulaw.mov", 22050, false},  {"pcm_alaw", "alaw.mov", 22050, false},
+        {"pcm_s24be", "s24be.mov", 44100, false}, {"pcm_s24le", "s24le.mov", 44100, false},
+        {"pcm_s32le", "s32le.mov", 44100, false}, {"pcm_f32le", "f32le.mov", 44100, false},
+        {"pcm_f64be", "f64be.mov", 44100, false}, {"pcm_s16le", "lpcm96k.mov", 96000, false},
+    };
+    Dir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (!has_encoder(c.encoder)) {
+            std::cout << "[ skipped ] this ffmpeg has no " << c.encoder << " encoder\n";
+            continue;
+        }
+        const std::string path = dir / c.file;
+        const auto made = testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                                    kTones + std::to_string(c.rate), "-strict", "-2", "-c:a", c.encoder, path});
+        ASSERT_EQ(made.status, 0) << made.err;
+        // ffmpeg's decode may run on past the end of the edit, into the
+        // encoder's padding: the movie's duration is what the track plays.
+        const Frames want = ffmpeg_decode(path, c.rate);
+        const size_t start = size_t(c.rate) / 5;
+        std::string problem;
+        size_t length = 0;
+        const Recording r = play(path, c.rate, dir / "out.wav", 0, &problem, &length);
+        const size_t frames = std::min(length, want.size() / 2);
+        ASSERT_GE(frames, size_t(c.rate));
+        EXPECT_EQ(problem, "");
+        ASSERT_GE(r.frames(), start + frames);
+        for (int side : {0, 1}) EXPECT_GE(correlation(r, start, want, 0, frames, side), 0.99) << "side " << side;
+        EXPECT_NEAR(double(last_sound(r)), double(start + last_sound(want, frames)), 2)
+            << "the edit's length, the padding after it left out";
+        if (!c.from_middle) continue;
+        const Recording m = play(path, c.rate, dir / "middle.wav", 0.5);
+        const size_t half = size_t(c.rate) / 2, span = size_t(c.rate) / 10;
+        ASSERT_GE(m.frames(), start + span);
+        for (int side : {0, 1}) EXPECT_GE(correlation(m, start, want, half, span, side), 0.99) << "from the middle";
+    }
+}
+
+// A damaged packet in the middle of an AAC track: the decoder refuses it
+// and its span is silence (never noise, never a crash); the sound on either
+// side plays as before.
+TEST(DecodedSound, DamagedPacketIsSilentForItsSpan) {
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    if (!has_encoder("aac")) KINORA_SKIP_OR_FAIL("this ffmpeg has no aac encoder");
+    Dir dir;
+    const std::string path = dir / "aac.mov";
+    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                        std::string(kTones) + "44100", "-c:a", "aac", path})
+                  .status,
+              0);
+    const Frames want = ffmpeg_decode(path, 44100);
+    auto bytes = testsupport::read_bytes(path);
+    // The mdat comes first in ffmpeg's files; its middle is a packet's middle.
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t mdat = text.find("mdat"), size = platform::load_u32be(&bytes[mdat - 4]);
+    for (size_t i = 0; i < 200; ++i) bytes[mdat + size / 2 + i] = UInt8(i * 37 + 11);
+    testsupport::write_bytes(path, bytes);
+
+    const Recording r = play(path, 44100, dir / "out.wav");
+    const size_t start = 44100 / 5, frames = 44100;
+    ASSERT_GE(r.frames(), start + frames);
+    float peak = 0;
+    for (size_t i = 0; i < frames; ++i) peak = std::max(peak, std::abs(want[2 * i]));
+    size_t loud = 0;
+    for (size_t i = 0; i < frames; ++i) loud += std::abs(r.samples[2 * (start + i)] / 32768.0) > peak + 0.05;
+    EXPECT_EQ(loud, 0u) << "no noise";
+    EXPECT_GE(correlation(r, start, want, 0, frames / 4, 0), 0.99) << "before the damage";
+    EXPECT_GE(correlation(r, start + frames * 3 / 4, want, frames * 3 / 4, frames / 4, 0), 0.99) << "after it";
+    size_t silent_run = 0, run = 0;
+    for (size_t i = 0; i < frames; ++i) {
+        run = r.samples[2 * (start + i)] == 0 ? run + 1 : 0;
+        silent_run = std::max(silent_run, run);
+    }
+    EXPECT_GE(silent_run, 1000u) << "the damaged packet's 1024 frames are silent";
+}
+
+// MACE, which our toolbox writes and ffmpeg only decodes: the recording is
+// ffmpeg's decode of our file; a format nothing decodes plays as silence
+// and says why, naming it.
+TEST(DecodedSound, MacePlaysAndAnUnknownFormatSaysWhy) {
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    Dir dir;
+    for (OSType format : {OSType('MAC3'), OSType('MAC6'), OSType('zzzz')}) {
+        SCOPED_TRACE(format);
+        const std::string path = dir / "sound.mov";
+        {
+            SInt16 ref = 0;
+            Movie movie = begin_movie(path, &ref);
+            const UInt32 packets = 3000;
+            Bytes data(format == 'MAC3' ? packets * 2 : format == 'MAC6' ? packets : packets * 6);
+            for (size_t i = 0; i < data.size(); ++i) data[i] = UInt8(i * 7919 >> 3);
+            add_sound_track(movie, format, 8, 1, 22050, data, packets * 6);
+            finish_movie(movie, ref);
+        }
+        std::string problem;
+        const Recording r = play(path, 22050, dir / "out.wav", 0, &problem);
+        const size_t start = 22050 / 5, frames = 3000 * 6;
+        ASSERT_GE(r.frames(), start + frames);
+        if (format == 'zzzz') {
+            EXPECT_EQ(last_sound(r), 0u) << "silence, never noise";
+            EXPECT_NE(problem.find("('zzzz') sound is not decoded"), std::string::npos) << problem;
+            continue;
+        }
+        EXPECT_EQ(problem, "");
+        const Frames want = ffmpeg_decode(path, 22050);
+        ASSERT_EQ(want.size() / 2, frames);
+        EXPECT_GE(correlation(r, start, want, 0, frames, 0), 0.99);
+    }
+}
