@@ -10,14 +10,15 @@
 //           png  jpg  jpeg gif  bmp  qtif qti  (movieImportSubTypeIsFileExtension)
 //   'eat '  WAVE AIFF AIFC, then wav  aif  aiff aifc   (canMovieImportFiles,
 //           canMovieImportInPlace; the extension ones also ...IsFileExtension)
+//   'sdec'  mp4a .mp3 alac fLaC Opus ac-3 ... (platform/sound/libav)
 //   'imdc'  rle  raw      'imco'  rle  raw
 //   then what providers register with the codecs (the decompressors of
 //   platform/codecs/libav: avc1 hvc1 ... for each decoder installed)
 //
 // The registry knows none of the managers that provide components: each
 // hands it a provider (add_component_provider) before main, and the
-// registry calls it when its time comes. The importers provide theirs on
-// first use; the movie controller registers 'play' when the movie toolbox
+// registry calls it when its time comes. The importers and the sound
+// decompressors provide theirs on first use; the movie controller registers 'play' when the movie toolbox
 // starts (EnterMovies),
 //
 //   components::register_component({

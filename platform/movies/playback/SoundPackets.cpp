@@ -10,7 +10,7 @@
 namespace platform::movies::playback {
 namespace {
 
-// Packets made of one-frame samples go to the decoder this many frames at a time.
+// One-frame PCM samples go to the decoder this many at a time.
 constexpr UInt64 kFramesPerRead = 4096;
 // Decoded frames kept before the position being read (a slowed edit reads
 // a little behind where it read last).
@@ -121,7 +121,9 @@ std::optional<SoundPackets::Packet> SoundPackets::packet_at(const Media& m, UInt
         const UInt32 k = (*n - chunk.first_sample) / spp;
         p.first_sample = chunk.first_sample + k * spp;
         const UInt64 left = UInt64(chunk.first_sample) + chunk.samples - p.first_sample;
-        const UInt64 packets = std::min<UInt64>((left + spp - 1) / spp, std::max<UInt64>(1, kFramesPerRead / spp));
+        // Frames of PCM go in runs; a codec's packets one by one, so that
+        // damage silences no more than its own packet.
+        const UInt64 packets = spp == 1 ? std::min<UInt64>(left, kFramesPerRead) : 1;
         p.samples = UInt32(std::min<UInt64>(packets * spp, left));
         p.offset = chunk.offset + UInt64(k) * framing_->bytes_per_packet;
         p.size = packets * framing_->bytes_per_packet;

@@ -9,8 +9,8 @@
  *   - one sample per frame (duration 1), the bytes following from the
  *     description's framing (SampleFraming.h): packets of a constant size
  *     holding a constant number of frames (IMA 4:1, MACE, u-law, 24-bit
- *     and float PCM). Runs of them within a chunk go to the decoder
- *     together.
+ *     and float PCM). Runs of one-frame packets (PCM) within a chunk go
+ *     to the decoder together.
  * Each packet decodes to as many frames as it lasts in media time (cut or
  * padded with silence): the first packets of an encoder's output hold its
  * priming, which the track's edit list then skips, frame for frame.
