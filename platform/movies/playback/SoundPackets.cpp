@@ -15,6 +15,9 @@ constexpr UInt64 kFramesPerRead = 4096;
 // Decoded frames kept before the position being read (a slowed edit reads
 // a little behind where it read last).
 constexpr UInt64 kKeptBehind = 8192;
+// No codec's packet lasts longer; a sample table that says otherwise is
+// damaged, and its packet is passed over as silence.
+constexpr UInt64 kLongestPacket = 1 << 20;
 
 // The Opus identification header the decoder takes, from a 'dOps' body:
 // the same fields, little-endian, after a magic and version 1. The
@@ -145,24 +148,19 @@ std::optional<SoundPackets::Packet> SoundPackets::after(const Media& m, const Pa
     const SampleTable& table = m.samples;
     const UInt32 n = p.first_sample + p.samples;
     if (n > table.sample_count()) return std::nullopt;
-    // The next sample of a chunk of packet-samples follows this one's bytes.
-    if (p.samples == 1 && !(framing_ && p.duration == 1)) {
-        const SampleTable::ChunkSpan chunk = table.chunk_span(n);
-        if (chunk.first_sample != n) {
-            auto info = table.sample(n);   // (its offset is summed again only at chunk starts)
-            if (!info.ok()) return std::nullopt;
-            Packet q;
-            q.description = chunk.description;
-            q.first_sample = n;
-            q.samples = 1;
-            q.offset = p.offset + p.size;
-            q.size = info->size;
-            q.time = p.time + p.duration;
-            q.duration = info->duration;
-            return q;
-        }
-    }
-    return packet_at(m, p.time + p.duration);
+    if (framing_ && p.duration == p.samples) return packet_at(m, p.time + p.duration);
+    // A packet a sample: the next sample, its bytes after this one's within
+    // a chunk. (Not through sample(), which sums the sizes before it.)
+    const SampleTable::ChunkSpan chunk = table.chunk_span(n);
+    Packet q;
+    q.description = chunk.description;
+    q.first_sample = n;
+    q.samples = 1;
+    q.offset = chunk.first_sample == n ? chunk.offset : p.offset + p.size;
+    q.size = table.size_of(n);
+    q.time = table.sample_time(n);
+    q.duration = (n < table.sample_count() ? table.sample_time(n + 1) : table.duration()) - q.time;
+    return q;
 }
 
 void SoundPackets::seek(const Media& m, UInt64 time) {
@@ -184,6 +182,11 @@ void SoundPackets::seek(const Media& m, UInt64 time) {
 void SoundPackets::decode_next(MediaObject& media) {
     const Packet p = *next_;
     next_ = after(media.data(), p);
+    if (p.duration > kLongestPacket) {
+        buffer_.clear();
+        buffer_start_ = p.time + p.duration;
+        return;
+    }
     const size_t ch = size_t(decoder_->channels());
     const size_t at = buffer_.size();
     buffer_.resize(at + size_t(p.duration) * ch, 0.0f);
