@@ -65,7 +65,7 @@ TEST(SoundAtoms, DamagedAtomsRefusedPaddingAndStrangersPassed) {
             EXPECT_EQ(a->little_endian, true);
             ASSERT_TRUE(a->esds.has_value());
             EXPECT_EQ(a->esds->object_type, 0x40);
-            EXPECT_EQ(a->esds->specific_info, (Bytes{0x12, 0x10}));
+            EXPECT_EQ(a->esds->specific, (Bytes{0x12, 0x10}));
         }
     }
 }

@@ -5,21 +5,6 @@ namespace {
 
 constexpr OSErr kBad = invalidSampleDescription;
 
-// A descriptor's tag and length (1 to 4 bytes of 7 bits); the reader is
-// left at its body, which must fit in what is left.
-Result<std::pair<UInt8, UInt32>> read_descriptor(ByteReader& r) {
-    const UInt8 tag = TRY(r.u8());
-    UInt32 length = 0;
-    for (int i = 0; i < 4; ++i) {
-        const UInt8 b = TRY(r.u8());
-        length = length << 7 | (b & 0x7F);
-        if (!(b & 0x80)) break;
-        if (i == 3) return fail(kBad, "descriptor length longer than 4 bytes");
-    }
-    if (length > r.remaining()) return fail(kBad, "descriptor runs past its atom");
-    return std::pair{tag, length};
-}
-
 Result<void> parse_atoms(ByteReader body, SoundAtoms& s, int depth) {
     ChildReader children(body);
     while (!children.done()) {
@@ -41,11 +26,9 @@ Result<void> parse_atoms(ByteReader body, SoundAtoms& s, int depth) {
             s.little_endian = r.data().back() != 0;
             break;
         }
-        case fourcc("esds"): {
-            TRY_AS(read_full_header(r), kBad);
-            s.esds = TRY(EsDescriptor::parse(r.data().subspan(r.position())));
+        case fourcc("esds"):
+            s.esds = TRY(parse_esds(r.data()));
             break;
-        }
         case fourcc("alac"):
             if (c.header.body_size() < 4 + 24) return fail(kBad, "'alac' atom shorter than its configuration");
             s.alac.assign(c.whole.begin(), c.whole.end());
@@ -77,39 +60,6 @@ Result<void> parse_atoms(ByteReader body, SoundAtoms& s, int depth) {
 
 }  // namespace
 
-Result<EsDescriptor> EsDescriptor::parse(std::span<const UInt8> body) {
-    ByteReader r(body, kBad);
-    EsDescriptor d;
-    auto [tag, length] = TRY(read_descriptor(r));
-    if (tag != 3) return fail(kBad, "'esds' does not start with an elementary stream descriptor");
-    ByteReader es = TRY(r.sub(length));
-    TRY(es.skip(2));   // ES_ID
-    const UInt8 flags = TRY(es.u8());
-    if (flags & 0x80) TRY(es.skip(2));
-    if (flags & 0x40) TRY(es.skip(TRY(es.u8())));
-    if (flags & 0x20) TRY(es.skip(2));
-    // The decoder configuration, among whatever other descriptors follow.
-    while (es.remaining() > 0) {
-        auto [t, n] = TRY(read_descriptor(es));
-        ByteReader sub = TRY(es.sub(n));
-        if (t != 4) continue;
-        d.object_type = TRY(sub.u8());
-        d.stream_type = UInt8(TRY(sub.u8()) >> 2);
-        TRY(sub.skip(3 + 4));   // buffer size, max bitrate
-        d.average_bitrate = TRY(sub.u32());
-        while (sub.remaining() > 0) {
-            auto [st, sn] = TRY(read_descriptor(sub));
-            auto bytes = TRY(sub.bytes(sn));
-            if (st == 5) {
-                d.specific_info.assign(bytes.begin(), bytes.end());
-                break;
-            }
-        }
-        return d;
-    }
-    return fail(kBad, "'esds' has no decoder configuration");
-}
-
 Result<SoundAtoms> SoundAtoms::parse(std::span<const UInt8> extensions) {
     SoundAtoms s;
     TRY(parse_atoms(ByteReader(extensions, kBad), s, 0));
@@ -122,8 +72,7 @@ void SoundAtoms::dump(std::ostream& out, int level) const {
     if (little_endian) out << in << (*little_endian ? "little" : "big") << "-endian samples\n";
     if (esds)
         out << in << "elementary stream: object type 0x" << std::hex << int(esds->object_type) << std::dec
-            << ", " << esds->average_bitrate << " bit/s average, " << esds->specific_info.size()
-            << " bytes of decoder configuration\n";
+            << ", " << esds->specific.size() << " bytes of decoder configuration\n";
     if (!alac.empty()) out << in << "lossless configuration, " << alac.size() << " bytes\n";
     if (!dops.empty()) out << in << "Opus header, " << int(dops[1]) << " channel(s), pre-skip " << load_u16be(&dops[2]) << "\n";
     if (!dfla.empty()) out << in << "FLAC metadata, " << dfla.size() << " bytes\n";

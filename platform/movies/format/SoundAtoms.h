@@ -13,16 +13,7 @@
  *     'alac'  the lossless decoder's configuration, as at the top level
  *     'mp4a' / 'ms\0U' / ...  decoder-specific data of other writers, kept
  *     a terminator atom of type 0 (8 bytes), ended with
- *   'esds'  full atom: an elementary stream descriptor (ISO 14496-1):
- *             tag 3 ES_Descriptor: ES_ID u16, flags u8 (0x80 a depends-on
- *               ID u16, 0x40 a URL of u8 length, 0x20 an OCR ID u16), then
- *             tag 4 DecoderConfigDescriptor: object type u8, stream type
- *               u8, buffer size u24, max bitrate u32, average bitrate u32,
- *               then
- *             tag 5 DecoderSpecificInfo: the decoder's configuration
- *               (AudioSpecificConfig for AAC)
- *           each tag followed by a length of 1 to 4 bytes, 7 bits each,
- *           high bit set on all but the last
+ *   'esds'  full atom: the elementary stream's descriptors (CodecConfig.h)
  *   'alac'  full atom, 24 bytes of configuration (frame length u32, ...)
  *   'dOps'  version u8, output channels u8, pre-skip u16, input rate u32,
  *           output gain s16, mapping family u8 (then a mapping table)
@@ -42,20 +33,10 @@
 #include <ostream>
 #include <vector>
 
+#include "platform/movies/format/CodecConfig.h"
 #include "platform/movies/format/SampleDescriptions.h"
 
 namespace platform::movies {
-
-// The decoder configuration inside an 'esds'.
-struct EsDescriptor {
-    UInt8 object_type = 0;       // 0x40 AAC, 0x69/0x6B MPEG audio, 0xA5 AC-3, ...
-    UInt8 stream_type = 0;       // 6 bits; 5 = audio
-    UInt32 average_bitrate = 0;
-    std::vector<UInt8> specific_info;
-
-    // `body` is the atom's body after its version and flags.
-    static Result<EsDescriptor> parse(std::span<const UInt8> body);
-};
 
 struct ChannelLayout {
     UInt32 tag = 0;
@@ -66,7 +47,7 @@ struct ChannelLayout {
 struct SoundAtoms {
     OSType original_format = 0;          // 'frma'
     std::optional<bool> little_endian;   // 'enda'
-    std::optional<EsDescriptor> esds;
+    std::optional<ElementaryStream> esds;
     std::vector<UInt8> alac;             // the whole 'alac' atom, header included
     std::vector<UInt8> dops;             // body
     std::vector<UInt8> dfla;             // body after version and flags

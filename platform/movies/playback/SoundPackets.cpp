@@ -71,7 +71,7 @@ Result<sound::SoundSource> sound_source(const SoundDescription& d, UInt32 media_
     case fourcc("mp4a"):
         if (atoms.esds) {
             s.object_type = atoms.esds->object_type;
-            s.config = atoms.esds->specific_info;
+            s.config = atoms.esds->specific;
         }
         break;
     case fourcc("alac"): s.config = atoms.alac; break;
