@@ -1,7 +1,7 @@
 // Sound descriptions' extension atoms ('wave', 'frma', 'enda', 'esds',
 // 'chan', ...): damaged ones refused with a code, padding and atoms of
-// others passed over. (ffmpeg's descriptions are read, decoded and kept
-// through a Save As in tests/controller/decoded_sound_test.cpp.)
+// others passed over. (ffmpeg's descriptions are read and decoded in
+// tests/controller/decoded_sound_test.cpp.)
 #include "ToolboxTestSupport.h"
 #include "platform/movies/format/SoundAtoms.h"
 
