@@ -14,10 +14,16 @@
 //   host NAME
 //   audio DESCRIPTION what played the sound ("SDL dummy driver ..." when
 //                     there was no audio device)
+//   frames-shown N    samples of the first video track that were on screen
+//                     after some MoviesTask
+//   frames-dropped D  samples of that track never shown (the player went
+//                     past them before they were drawn)
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +33,8 @@
 #include "platform/Windows.h"
 #include "platform/files/Catalog.h"
 #include "platform/hostapi/Host.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
 #include "platform/sound/AudioOutput.h"
 
 namespace {
@@ -73,6 +81,11 @@ int main(int argc, char** argv) {
     SetMovieBox(movie, &box);
 
     platform::host::Host& host = platform::host::current();
+    platform::movies::TrackObject* video = nullptr;
+    for (platform::movies::TrackObject* t : platform::movies::movie_of(movie)->tracks_in_order())
+        if (!video && t->has_media && t->data().media.type() == VideoMediaType) video = t;
+    auto& player = platform::movies::playback::player_of(*platform::movies::movie_of(movie));
+    std::set<UInt32> shown;
     GoToBeginningOfMovie(movie);
     StartMovie(movie);
     const double wall0 = wall_seconds(), cpu0 = cpu_seconds();
@@ -85,12 +98,18 @@ int main(int argc, char** argv) {
             EndUpdate(w);
         }
         MoviesTask(movie, 0);
+        if (const auto* v = video ? player.video(video->id) : nullptr; v && v->sample() && v->placeholder().empty())
+            shown.insert(v->sample());
         if (wall_seconds() - wall0 > 60) break;
     }
     const double wall = wall_seconds() - wall0, cpu = cpu_seconds() - cpu0;
     platform::host::AudioOutput* audio = host.audio();
     std::printf("seconds %.2f\ncpu-percent %.2f\nhost %s\naudio %s\n", wall, 100.0 * cpu / wall, host.name(),
                 audio ? audio->description().c_str() : "none");
+    if (video) {
+        const UInt32 samples = video->data().media.samples.sample_count();
+        std::printf("frames-shown %zu\nframes-dropped %zu\n", shown.size(), samples - std::min<size_t>(samples, shown.size()));
+    }
     DisposeMovie(movie);
     DisposeWindow(window);
     return 0;

@@ -184,6 +184,12 @@ TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrder) {
         forward.push_back(number_in(canvas.pixel(16, 8)));
         if (i + 1 < kNumbered) MCDoAction(mc, mcActionStep, reinterpret_cast<void*>(1));
     }
+    const auto* video = platform::movies::playback::player_of(*platform::movies::movie_of(movie)).video(
+        platform::movies::track_of(GetMovieIndTrack(movie, 1))->id);
+    ASSERT_NE(video, nullptr);
+    // Forward, each frame is decoded once: the last ones too, which the
+    // decoder lets out only after the end of the stream.
+    EXPECT_EQ(video->decoded(), UInt64(kNumbered));
     for (int i = 0; i < kNumbered; ++i) {
         backward.insert(backward.begin(), number_in(canvas.pixel(16, 8)));
         MCDoAction(mc, mcActionStep, reinterpret_cast<void*>(-1));
@@ -193,9 +199,6 @@ TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrder) {
     // Going back reuses the frames decoded on the way (or decodes each group
     // of pictures once more), rather than decoding from the sync sample
     // again for every step.
-    const auto* video = platform::movies::playback::player_of(*platform::movies::movie_of(movie)).video(
-        platform::movies::track_of(GetMovieIndTrack(movie, 1))->id);
-    ASSERT_NE(video, nullptr);
     EXPECT_LE(video->decoded(), UInt64(3 * kNumbered));
     DisposeMovieController(mc);
     DisposeMovie(movie);

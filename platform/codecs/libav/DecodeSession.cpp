@@ -212,7 +212,7 @@ Result<void> DecodeSession::Impl::open_context() {
     return ok();
 }
 
-Result<void> DecodeSession::send(std::span<const UInt8> sample, SInt64 tag, bool sync) {
+Result<void> DecodeSession::send(std::span<const UInt8> sample, SInt64 tag, bool sync, bool wanted) {
     Impl& s = *impl_;
     if (sample.size() > size_t(INT_MAX) - AV_INPUT_BUFFER_PADDING_SIZE)
         return fail(codecBadDataErr, "sample too large");
@@ -237,6 +237,8 @@ Result<void> DecodeSession::send(std::span<const UInt8> sample, SInt64 tag, bool
         }
     }
     s.palette_due = false;
+    // Frame threads take the setting with the packet.
+    s.ctx->skip_frame = wanted ? AVDISCARD_DEFAULT : AVDISCARD_NONREF;
     int r = avcodec_send_packet(s.ctx, p);
     while (r == AVERROR(EAGAIN)) {
         // The decoder wants its finished frames taken first.

@@ -63,8 +63,10 @@ public:
 
     // One sample (`sync`: it stands alone); fails with codecBadDataErr when
     // the decoder refuses it (the session stays usable: later samples may
-    // decode).
-    Result<void> send(std::span<const UInt8> sample, SInt64 tag, bool sync);
+    // decode). A sample whose frame will not be shown (`wanted` false: a seek
+    // passes it) is skipped when no other frame refers to it: it then never
+    // comes out.
+    Result<void> send(std::span<const UInt8> sample, SInt64 tag, bool sync, bool wanted = true);
     // No more samples: the frames held back come out.
     void end_of_stream();
     // The next finished frame, or nothing until more samples are sent.

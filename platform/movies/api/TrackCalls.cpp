@@ -165,6 +165,9 @@ void SetTrackVolume(::Track theTrack, SInt16 volume) {
 void GetTrackDimensions(::Track theTrack, Fixed* width, Fixed* height) {
     TrackObject* t = checked(theTrack);
     if (!t) return;
-    if (width) *width = t->data().header.width;
-    if (height) *height = t->data().header.height;
+    // A file's track without a size of its own takes its pictures'.
+    const TrackHeader& h = t->data().header;
+    const auto [w, ht] = h.width > 0 && h.height > 0 ? std::pair{h.width, h.height} : shown_dimensions(t->data());
+    if (width) *width = w;
+    if (height) *height = ht;
 }

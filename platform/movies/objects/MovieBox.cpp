@@ -41,6 +41,19 @@ UInt32 rescale(UInt64 v, UInt32 from, UInt32 to) {
 
 }  // namespace
 
+std::pair<Fixed, Fixed> shown_dimensions(const Track& track) {
+    const std::pair<Fixed, Fixed> stated{track.header.width, track.header.height};
+    const Media& m = track.media;
+    if (m.type() != VideoMediaType || m.descriptions.entries.empty()) return stated;
+    auto v = VideoDescription::parse(m.descriptions.entries.front().bytes);
+    if (!v.ok() || v->width <= 0 || v->height <= 0) return stated;
+    const bool none = stated.first <= 0 || stated.second <= 0;
+    const bool stored = stated.first == Fixed(v->width) << 16 && stated.second == Fixed(v->height) << 16;
+    if (!none && !stored) return stated;
+    const auto [w, h] = v->natural_size();
+    return {Fixed(w) << 16, Fixed(h) << 16};
+}
+
 std::span<const OSType> visual_media_types() {
     static constexpr OSType kVisual[] = {VideoMediaType, TextMediaType, 'sprt', 'qd3d', 'pano', 'qtvr'};
     return kVisual;
@@ -66,7 +79,8 @@ Rect natural_bounds(MovieObject& movie) {
         const Track& d = t->data();
         if (!t->has_media || !(d.header.full.flags & kTrackEnabled)) continue;
         if (!media_has_characteristic(d.media.type(), VisualMediaCharacteristic)) continue;
-        Rect r{0, 0, clamp16((SInt64(d.header.height) + 0x8000) >> 16), clamp16((SInt64(d.header.width) + 0x8000) >> 16)};
+        const auto [width, height] = shown_dimensions(d);
+        Rect r{0, 0, clamp16((SInt64(height) + 0x8000) >> 16), clamp16((SInt64(width) + 0x8000) >> 16)};
         r = map_rect(r, d.header.matrix);
         if (empty(r)) continue;
         if (!any) {

@@ -10,10 +10,17 @@
 #pragma once
 
 #include <span>
+#include <utility>
 
 #include "platform/movies/objects/MovieObjects.h"
 
 namespace platform::movies {
+
+// The size a track is shown at (16.16 width, height): its header's, but
+// for video the first image description's natural size (clean aperture,
+// pixel aspect) when the header has no size, or has the stored picture's
+// size while the description says the picture is seen at another.
+std::pair<Fixed, Fixed> shown_dimensions(const Track& track);
 
 Rect natural_bounds(MovieObject& movie);
 Rect movie_box(MovieObject& movie);

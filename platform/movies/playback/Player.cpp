@@ -29,8 +29,8 @@ float volume_gain(SInt16 v) { return v <= 0 ? 0.0f : float(v) / 256.0f; }
 }  // namespace
 
 Rect track_display_rect(MovieObject& movie, const Track& track) {
-    const Rect box{0, 0, clamp16((SInt64(track.header.height) + 0x8000) >> 16),
-                   clamp16((SInt64(track.header.width) + 0x8000) >> 16)};
+    const auto [width, height] = shown_dimensions(track);
+    const Rect box{0, 0, clamp16((SInt64(height) + 0x8000) >> 16), clamp16((SInt64(width) + 0x8000) >> 16)};
     return through(through(box, track.header.matrix), movie.model.header.matrix);
 }
 

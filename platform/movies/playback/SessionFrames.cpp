@@ -20,7 +20,7 @@ Result<std::unique_ptr<SessionFrames>> SessionFrames::open(const codecs::libav::
     return std::unique_ptr<SessionFrames>(new SessionFrames(std::move(session), description));
 }
 
-bool SessionFrames::feed(MediaObject& media) {
+bool SessionFrames::feed(MediaObject& media, SInt64 want) {
     const SampleTable& table = media.data().samples;
     if (ended_) return false;
     if (next_ > table.sample_count()) {
@@ -36,7 +36,7 @@ bool SessionFrames::feed(MediaObject& media) {
     const auto& d = media.data().descriptions.entries[info->description - 1];
     data_.resize(info->size);
     if (!read_media_data(media, d.data_ref_index(), info->offset, data_.data(), data_.size()).ok()) return true;
-    if (!session_->send(data_, s, info->sync).ok()) taint(table, s);
+    if (!session_->send(data_, s, info->sync, table.display_time(s) >= want).ok()) taint(table, s);
     return true;
 }
 
@@ -56,7 +56,10 @@ SessionFrames::Outcome SessionFrames::go_to(MediaObject& media, UInt32 n, const 
     const SampleTable& table = media.data().samples;
     const SInt64 want = table.display_time(n);
     const UInt32 sync = std::max<UInt32>(table.sync_sample(n, false), 1);
-    const bool go_on = next_ != 0 && !ended_ && sync >= run_start_ && sync <= next_ && (!any_out_ || want > last_out_);
+    // Once every sample is sent, the frames the decoder still holds come out
+    // without more: the run goes on. An end forced early does not.
+    const bool open = !ended_ || next_ > table.sample_count();
+    const bool go_on = next_ != 0 && open && sync >= run_start_ && sync <= next_ && (!any_out_ || want > last_out_);
     if (!go_on) {
         session_->flush();
         next_ = run_start_ = sync;
@@ -74,13 +77,13 @@ SessionFrames::Outcome SessionFrames::go_to(MediaObject& media, UInt32 n, const 
             if (frame->damaged) taint(table, tag);
             const bool bad = frame->damaged || tainted(table, tag);
             if (bad) session_->forget(tag);
+            const SInt64 t = table.display_time(tag);
+            last_out_ = any_out_ ? std::max(last_out_, t) : t;
+            any_out_ = true;
             if (tag == n) {
                 if (bad) return Outcome::Damaged;
                 return show();
             }
-            const SInt64 t = table.display_time(tag);
-            last_out_ = any_out_ ? std::max(last_out_, t) : t;
-            any_out_ = true;
             if (t > want) {   // frames come out in display order: n was lost
                 taint(table, n);
                 return Outcome::Damaged;
@@ -92,7 +95,7 @@ SessionFrames::Outcome SessionFrames::go_to(MediaObject& media, UInt32 n, const 
             ended_ = true;
             continue;
         }
-        if (!feed(media)) return Outcome::Damaged;
+        if (!feed(media, want)) return Outcome::Damaged;
     }
 }
 

@@ -42,8 +42,10 @@ private:
     explicit SessionFrames(std::unique_ptr<codecs::libav::DecodeSession> s, UInt32 description)
         : session_(std::move(s)), description_(description) {}
     // Sends the next sample in decode order (or ends the stream after the
-    // last one); false when nothing is left to send.
-    bool feed(MediaObject& media);
+    // last one); false when nothing is left to send. Frames shown before
+    // display time `want` will not be shown on this run: the decoder may
+    // skip those nothing refers to.
+    bool feed(MediaObject& media, SInt64 want);
     // A damaged sample `n`: it and what follows it in its group of pictures
     // are not shown.
     void taint(const SampleTable& table, UInt32 n);

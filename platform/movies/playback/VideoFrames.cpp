@@ -8,6 +8,7 @@
 #include "platform/codecs/libav/VideoCodecs.h"
 #include "platform/core/FourCC.h"
 #include "platform/movies/objects/MediaData.h"
+#include "platform/movies/objects/MovieBox.h"
 #include "platform/movies/format/SampleDescriptions.h"
 #include "platform/movies/playback/SessionFrames.h"
 
@@ -158,8 +159,9 @@ bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
 
     const Media& m = media.data();
     const Track& track = media.track->data();
-    width_ = SInt16(std::clamp<SInt32>((track.header.width + 0x8000) >> 16, 1, 4096));
-    height_ = SInt16(std::clamp<SInt32>((track.header.height + 0x8000) >> 16, 1, 4096));
+    const auto [shown_width, shown_height] = shown_dimensions(track);
+    width_ = SInt16(std::clamp<SInt32>((shown_width + 0x8000) >> 16, 1, 4096));
+    height_ = SInt16(std::clamp<SInt32>((shown_height + 0x8000) >> 16, 1, 4096));
     if (description == 0 || description > m.descriptions.entries.size()) {
         show_placeholder("damaged sample description");
         return false;
