@@ -96,10 +96,10 @@ grep -E '^seek-(cpu-)?ms-median' <<<"$seek"
 
 # --- real time on the SDL host, the window pixel for pixel
 if [ -n "${DISPLAY:-}" ]; then
-  sdl=$("$build/bench/playback_sdl_bench" --screen 2000x1160 "$dir/p60.mov" 2>"$dir/sdl.log")
+  sdl=$("$build/bench/playback_sdl_bench" --screen 1980x1160 "$dir/p60.mov" 2>"$dir/sdl.log")
 else
   command -v xvfb-run >/dev/null || { echo "no display and no xvfb-run" >&2; exit 1; }
-  sdl=$(xvfb-run -a -s "-screen 0 2048x1200x24" "$build/bench/playback_sdl_bench" --screen 2000x1160 "$dir/p60.mov" \
+  sdl=$(xvfb-run -a -s "-screen 0 2200x1320x24" "$build/bench/playback_sdl_bench" --screen 1980x1160 "$dir/p60.mov" \
     2>"$dir/sdl.log")
 fi
 say "SDL run: $(tr '\n' ' ' <<<"$sdl")"

@@ -13,6 +13,10 @@ extern "C" {
 #include <mutex>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/codecs/libav/CodecTable.h"
 #include "platform/core/FourCC.h"
 #include "platform/movies/format/CodecConfig.h"
@@ -62,6 +66,27 @@ AVPixelFormat plain_format(AVPixelFormat f, bool* full) {
     }
 }
 
+// B,G,R,A pixels to A,R,G,B, in place.
+void turn_pixels(UInt8* row, SInt32 n) {
+    SInt32 x = 0;
+#if defined(__SSE2__)
+    for (; x + 4 <= n; x += 4) {
+        auto* p = reinterpret_cast<__m128i*>(row + 4 * size_t(x));
+        __m128i v = _mm_loadu_si128(p);
+        v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));   // the bytes of each half
+        v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));             // and the halves
+        v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+        _mm_storeu_si128(p, v);
+    }
+#endif
+    for (; x < n; ++x) {
+        UInt32 v;
+        std::memcpy(&v, row + 4 * size_t(x), 4);
+        v = __builtin_bswap32(v);
+        std::memcpy(row + 4 * size_t(x), &v, 4);
+    }
+}
+
 size_t frame_bytes(const AVFrame* f) {
     size_t n = 0;
     for (const AVBufferRef* b : f->buf)
@@ -105,6 +130,8 @@ struct DecodeSession::Impl {
     };
     std::deque<Cached> cache;                 // oldest first
     size_t cache_bytes = 0;
+    AVFrame* held = nullptr;                  // see hold()
+    SInt64 held_tag = 0;
 
     SwsContext* sws = nullptr;
     SwsContext* sws_configured = nullptr;     // the context the colour details were set on
@@ -112,6 +139,7 @@ struct DecodeSession::Impl {
 
     ~Impl() {
         clear_cache();
+        av_frame_free(&held);
         for (AVFrame* f : pending) av_frame_free(&f);
         for (AVFrame* f : shells) av_frame_free(&f);
         av_frame_free(&frame);
@@ -296,6 +324,18 @@ int DecodeSession::delay() const {
 
 bool DecodeSession::cached(SInt64 tag) const { return impl_->find(tag) != nullptr; }
 
+bool DecodeSession::hold(SInt64 tag) {
+    Impl& s = *impl_;
+    const Impl::Cached* c = s.find(tag);
+    if (!c) return false;
+    if (s.held && s.held_tag == tag && s.held->buf[0] == c->frame->buf[0]) return true;
+    if (!s.held && !(s.held = av_frame_alloc())) return false;
+    av_frame_unref(s.held);
+    if (av_frame_ref(s.held, c->frame) < 0) return false;
+    s.held_tag = tag;
+    return true;
+}
+
 void DecodeSession::clear_cache() { impl_->clear_cache(); }
 
 void DecodeSession::forget(SInt64 tag) {
@@ -314,12 +354,14 @@ size_t DecodeSession::cache_size() const { return impl_->cache.size(); }
 Result<void> DecodeSession::convert(SInt64 tag, const PixelView& dst) {
     Impl& s = *impl_;
     const Impl::Cached* c = s.find(tag);
-    if (!c) return fail(paramErr, "that frame is not decoded");
+    const AVFrame* f = c ? c->frame : s.held && s.held_tag == tag && s.held->buf[0] ? s.held : nullptr;
+    if (!f) return fail(paramErr, "that frame is not decoded");
     if (dst.depth != 32 || !dst.base || dst.width <= 0 || dst.height <= 0) return fail(paramErr, "not a 32-bit destination");
-    const AVFrame* f = c->frame;
     bool full = false;
     const AVPixelFormat format = plain_format(AVPixelFormat(f->format), &full);
-    s.sws = sws_getCachedContext(s.sws, f->width, f->height, format, dst.width, dst.height, AV_PIX_FMT_ARGB,
+    // libswscale has fast paths to B,G,R,A bytes and none to A,R,G,B: the
+    // bytes of each pixel are turned around after.
+    s.sws = sws_getCachedContext(s.sws, f->width, f->height, format, dst.width, dst.height, AV_PIX_FMT_BGRA,
                                  SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!s.sws) return fail(codecBadDataErr, "no conversion from the decoded pixel format");
     const AVPixFmtDescriptor* pd = av_pix_fmt_desc_get(format);
@@ -342,6 +384,7 @@ Result<void> DecodeSession::convert(SInt64 tag, const PixelView& dst) {
     int strides[4] = {dst.rowBytes, 0, 0, 0};
     if (sws_scale(s.sws, f->data, f->linesize, 0, f->height, planes, strides) <= 0)
         return fail(codecBadDataErr, "the frame could not be converted");
+    for (SInt32 y = 0; y < dst.height; ++y) turn_pixels(dst.row(y), dst.width);
     return ok();
 }
 

@@ -77,8 +77,12 @@ public:
     int delay() const;
 
     bool cached(SInt64 tag) const;
-    // Converts the cached frame `tag` into dst (32 bits; scaled when the
-    // sizes differ). paramErr when it is not cached.
+    // Keeps the cached frame `tag` apart from the cache (the picture on
+    // show, drawn again on every update), in place of the one held before;
+    // false when it is not cached.
+    bool hold(SInt64 tag);
+    // Converts the cached or held frame `tag` into dst (32 bits; scaled when
+    // the sizes differ). paramErr when it is neither.
     Result<void> convert(SInt64 tag, const PixelView& dst);
     // Takes one frame out of the cache (it refers to a damaged one).
     void forget(SInt64 tag);

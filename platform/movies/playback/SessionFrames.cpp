@@ -48,8 +48,12 @@ bool SessionFrames::tainted(const SampleTable& table, UInt32 n) const {
     return tainted_from_ != 0 && n >= tainted_from_ && table.sync_sample(n, false) <= tainted_from_;
 }
 
-SessionFrames::Outcome SessionFrames::go_to(MediaObject& media, UInt32 n, const codecs::PixelView& dst) {
-    auto show = [&] { return session_->convert(n, dst).ok() ? Outcome::Shown : Outcome::Damaged; };
+SessionFrames::Outcome SessionFrames::go_to(MediaObject& media, UInt32 n) {
+    auto show = [&] {
+        if (!session_->hold(n)) return Outcome::Damaged;
+        shown_ = n;
+        return Outcome::Shown;
+    };
     if (session_->cached(n)) return show();
     if (n < next_ && tainted(media.data().samples, n)) return Outcome::Damaged;
 

@@ -33,8 +33,11 @@ public:
     static Result<std::unique_ptr<SessionFrames>> open(const codecs::libav::StreamSetup& setup, UInt32 description);
 
     enum class Outcome { Shown, Damaged };
-    // Puts the frame of sample `n` (valid) into dst (32 bits).
-    Outcome go_to(MediaObject& media, UInt32 n, const codecs::PixelView& dst);
+    // Makes the frame of sample `n` (valid) the one on show.
+    Outcome go_to(MediaObject& media, UInt32 n);
+    // Converts the frame on show into dst (32 bits, scaled to its size);
+    // paramErr when there is none.
+    Result<void> draw(const codecs::PixelView& dst) { return session_->convert(shown_, dst); }
     // Frames that came out of the decoder.
     UInt64 decoded() const { return decoded_; }
 
@@ -53,6 +56,7 @@ private:
 
     std::unique_ptr<codecs::libav::DecodeSession> session_;
     UInt32 description_;
+    SInt64 shown_ = 0;           // the sample on show (0: none)
     UInt32 next_ = 0;            // the next sample to send (0: no run since the last flush)
     UInt32 run_start_ = 0;       // the sync sample the run started at
     bool ended_ = false;         // end of stream sent: flush before sending more

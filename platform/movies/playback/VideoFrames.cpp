@@ -11,6 +11,8 @@
 #include "platform/movies/objects/MovieBox.h"
 #include "platform/movies/format/SampleDescriptions.h"
 #include "platform/movies/playback/SessionFrames.h"
+#include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/Screen.h"
 
 namespace platform::movies::playback {
 
@@ -111,13 +113,7 @@ bool VideoFrames::prepare_session(const VideoDescription& v) {
     }
     session_ = std::move(*session);
     shown_good_ = false;
-    const Rect bounds{0, 0, height_, width_};
-    if (NewGWorld(&world_, 32, &bounds, nullptr, nullptr, 0) != noErr) {
-        world_ = nullptr;
-        session_.reset();
-        show_placeholder("no memory for the frame");
-        return false;
-    }
+    stale_ = false;
     if (auto a = v.clean_aperture())
         source_ = Rect{SInt16(a->top), SInt16(a->left), SInt16(a->top + a->height), SInt16(a->left + a->width)};
     return true;
@@ -125,15 +121,12 @@ bool VideoFrames::prepare_session(const VideoDescription& v) {
 
 bool VideoFrames::go_to_session_sample(MediaObject& media, UInt32 n) {
     if (sample_ == n && placeholder_.empty()) return false;
-    PixMapHandle pm = GetGWorldPixMap(world_);
-    LockPixels(pm);
-    const codecs::PixelView view{reinterpret_cast<UInt8*>((**pm).baseAddr), (**pm).rowBytes, width_, height_, 32};
-    const auto outcome = session_->go_to(media, n, view);
-    UnlockPixels(pm);
+    const auto outcome = session_->go_to(media, n);
     decoded_ = session_->decoded();
     sample_ = n;
     if (outcome == SessionFrames::Outcome::Shown) {
         shown_good_ = true;
+        stale_ = true;
         placeholder_.clear();
         return true;
     }
@@ -149,7 +142,7 @@ bool VideoFrames::go_to_session_sample(MediaObject& media, UInt32 n) {
 // Makes the world for frames of one description; false when they cannot be
 // decoded (the world then shows why).
 bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
-    if (description == description_ && world_) return unusable_.empty();
+    if (description == description_ && (world_ || session_)) return unusable_.empty();
     description_ = description;
     sample_ = 0;
     unusable_.clear();
@@ -303,8 +296,48 @@ void VideoFrames::show_placeholder(const std::string& why) {
     DrawText(why.data(), 0, SInt16(why.size()));
 }
 
-void VideoFrames::draw(CGrafPtr port, const Rect& dst) const {
-    if (!world_ || !port) return;
+// The session's frame converted straight into the port's pixels: when they
+// are 32 bits, the frame is shown whole and unscaled, and nothing clips it.
+bool VideoFrames::draw_direct(CGrafPtr port, const Rect& dst) {
+    quickdraw::GrafPort* p = quickdraw::port_from(port);
+    if (!p || p->depth() != 32 || dst.right - dst.left != width_ || dst.bottom - dst.top != height_) return false;
+    if (source_.left != 0 || source_.top != 0 || source_.right != width_ || source_.bottom != height_) return false;
+    if (!p->effective_clip().contains_rect(dst)) return false;
+    const PixMap& pm = p->pixmap();
+    if (!pm.baseAddr) return false;
+    const Rect at{SInt16(dst.top - pm.bounds.top), SInt16(dst.left - pm.bounds.left), SInt16(dst.bottom - pm.bounds.top),
+                  SInt16(dst.right - pm.bounds.left)};
+    auto* base = reinterpret_cast<UInt8*>(pm.baseAddr) + size_t(at.top) * size_t(pm.rowBytes) + size_t(at.left) * 4;
+    if (!session_->draw(codecs::PixelView{base, pm.rowBytes, width_, height_, 32}).ok()) return false;
+    quickdraw::note_drawn(pm.baseAddr, at);
+    return true;
+}
+
+// Converts the session's frame into the buffer, made when first needed.
+bool VideoFrames::fill_world() {
+    const Rect bounds{0, 0, height_, width_};
+    if (!world_ && NewGWorld(&world_, 32, &bounds, nullptr, nullptr, 0) != noErr) {
+        world_ = nullptr;
+        return false;
+    }
+    PixMapHandle pm = GetGWorldPixMap(world_);
+    LockPixels(pm);
+    const bool done =
+        session_->draw(codecs::PixelView{reinterpret_cast<UInt8*>((**pm).baseAddr), (**pm).rowBytes, width_, height_, 32}).ok();
+    UnlockPixels(pm);
+    stale_ = !done;
+    return done;
+}
+
+void VideoFrames::draw(CGrafPtr port, const Rect& dst) {
+    if (!port) return;
+    if (session_ && shown_good_ && placeholder_.empty()) {
+        // A decoded frame goes straight to the port when it can; the buffer
+        // holds it only for ports it cannot (scaled, clipped, other depths).
+        if (draw_direct(port, dst)) return;
+        if (stale_ && !fill_world()) show_placeholder(world_ ? "damaged video frame" : "no memory for the frame");
+    }
+    if (!world_) return;
     SavedDrawing saved;
     SetGWorld(port, nullptr);
     ForeColor(blackColor);

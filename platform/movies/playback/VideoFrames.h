@@ -10,8 +10,11 @@
 // does not decode.
 //
 // Codecs that keep state from frame to frame (those libavcodec decodes)
-// go through a decode session instead (SessionFrames.h), into a 32-bit
-// buffer; our own whole-image codecs (Animation, raw) decode here.
+// go through a decode session instead (SessionFrames.h). Their frames are
+// converted at drawing time, straight into the port when it is 32 bits
+// deep and shows the frame whole, unscaled and unclipped (no buffer then);
+// otherwise into a 32-bit buffer, made when first needed, that is copied.
+// Our own whole-image codecs (Animation, raw) decode here.
 // Drawing shows the clean aperture ('clap') when the description has one.
 //
 // Frames this platform cannot decode never show as garbage: a codec it does
@@ -48,7 +51,7 @@ public:
     // The sample the buffer holds (0: none yet).
     UInt32 sample() const { return sample_; }
     // Copies the buffer into `port` at `dst` (the port's coordinates).
-    void draw(CGrafPtr port, const Rect& dst) const;
+    void draw(CGrafPtr port, const Rect& dst);
     // Why the buffer shows a placeholder (empty when it shows a frame).
     const std::string& placeholder() const { return placeholder_; }
     // Frames decoded since the track started playing (tests, benchmarks).
@@ -62,6 +65,8 @@ private:
     bool decode(MediaObject& media, UInt32 n);
     bool prepare_session(const VideoDescription& v);
     bool go_to_session_sample(MediaObject& media, UInt32 n);
+    bool draw_direct(CGrafPtr port, const Rect& dst);
+    bool fill_world();
     void show_placeholder(const std::string& why);
 
     UInt32 track_id_;
@@ -75,7 +80,8 @@ private:
     UInt64 decoded_ = 0;
     Rect source_{};                            // the part of the buffer shown
     std::unique_ptr<SessionFrames> session_;   // codecs with state
-    bool shown_good_ = false;                  // the session's buffer holds a good frame
+    bool shown_good_ = false;                  // the session has a good frame on show
+    bool stale_ = false;                       // and the buffer does not hold it (yet)
 };
 
 // The text of the placeholder for frames of codec `codec` that cannot be decoded.
