@@ -15,7 +15,10 @@
 #                          with 250-frame groups of pictures, each until the
 #                          frame of the new time is drawn: the median wall
 #                          clock (goal <= 100); seek-cpu-ms-median is the
-#                          processor time of the same seeks
+#                          processor time of the same seeks, and
+#                          seek-ms-median-ffmpeg ffmpeg's wall clock for as
+#                          many exact seeks (-ss before -i, one frame), its
+#                          start-up included
 #   play-1080p60-dropped   frames of a 3 s 1920x1080 60 fps H.264 movie never
 #                          shown while the SDL host plays it in real time,
 #                          pixel for pixel, under Xvfb when there is no
@@ -93,6 +96,15 @@ seek=$("$build/bench/video_play_bench" seek "$dir/seek.mov" 40)
 say "seeks: $(tr '\n' ' ' <<<"$seek")"
 if ! grep -q '^seek-wrong 0$' <<<"$seek"; then echo "some seeks showed the wrong frame: $seek" >&2; exit 1; fi
 grep -E '^seek-(cpu-)?ms-median' <<<"$seek"
+# ffmpeg seeking exactly (from the sync sample before) to as many random
+# times, each run from its start to the frame converted: a reference, its
+# own start-up included.
+for i in $(seq 20); do
+  t=$(awk -v i="$i" 'BEGIN { srand(i); printf "%.3f", rand() * 9.9 }')
+  /usr/bin/time -f "%e" -o "$dir/time" ffmpeg -nostdin -v error -threads 2 -ss "$t" -i "$dir/seek.mov" -frames:v 1 \
+    -pix_fmt bgra -f null - >/dev/null 2>&1
+  awk '{ print $1 * 1000 }' "$dir/time"
+done | median | awk '{ print "seek-ms-median-ffmpeg", $1 }'
 
 # --- real time on the SDL host, the window pixel for pixel
 if [ -n "${DISPLAY:-}" ]; then
@@ -108,6 +120,6 @@ awk '$1 == "frames-dropped" { print "play-1080p60-dropped", $2 }' <<<"$sdl"
 
 # --- memory playing 4K
 /usr/bin/time -f "%M" -o "$dir/time" "$build/bench/video_play_bench" play "$dir/4k.mov" >"$dir/out"
-say "4K HEVC: $(tr '\n' ' ' <<"$dir/out")"
+say "4K HEVC: $(tr '\n' ' ' <"$dir/out")"
 awk '{ printf "rss-4k-hevc-mb %.0f\n", $1 / 1024 }' "$dir/time"
 awk '{ print "load", $1 }' /proc/loadavg

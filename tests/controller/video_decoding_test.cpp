@@ -2,7 +2,9 @@
 // each codec's frames equal ffmpeg's own decode converted to RGB with the
 // same matrix; reordered (B-frame) H.264 stepped forward and backward shows
 // every frame once, in order; a damaged sample keeps the last good picture.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "PlaybackSupport.h"
@@ -307,4 +309,47 @@ TEST(VideoDescriptionExtensions, CleanApertureAndPixelAspectGiveTheNaturalSize) 
     EXPECT_FALSE(d.clean_aperture().has_value());
     d.extensions = atom('clap', {4000, 1, 480, 1, 0, 1, 0, 1});
     EXPECT_EQ(*d.clean_aperture(), (platform::movies::CleanAperture{0, 0, 720, 480}));
+}
+
+// ffmpeg stores an anamorphic picture's stored size in the track header and
+// its pixel aspect in 'pasp': the movie is as wide as ffprobe's display size.
+// A track header without a size takes that size too.
+TEST_F(VideoDecoding, PixelAspectWidensTheNaturalSize) {
+    KINORA_REQUIRE_TOOL("ffprobe");
+    VirtualHost vh;
+    const std::string path = dir + "/wide.mov";
+    ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=64x48:r=25 -frames:v 2 -vf setsar=4/3 -c:v mjpeg " + testsupport::quote(path)), "");
+    int w = 0, h = 0, num = 0, den = 0;
+    const std::string probe = testsupport::run_shell("ffprobe -v error -show_entries stream=width,height,sample_aspect_ratio "
+                                                     "-of csv=p=0 " + testsupport::quote(path)).out;
+    ASSERT_EQ(std::sscanf(probe.c_str(), "%d,%d,%d:%d", &w, &h, &num, &den), 4) << probe;
+    const int display = int(std::lround(double(w) * num / den));
+    ASSERT_NE(display, w);
+
+    auto sizes = [&](Fixed* track_w, Fixed* track_h) {
+        SInt16 ref = 0;
+        Movie movie = open_movie(path, &ref);
+        EXPECT_NE(movie, nullptr);
+        if (!movie) return std::pair{0, 0};
+        CloseMovieFile(ref);
+        Rect box;
+        GetMovieBox(movie, &box);
+        GetTrackDimensions(GetMovieIndTrack(movie, 1), track_w, track_h);
+        DisposeMovie(movie);
+        return std::pair{box.right - box.left, box.bottom - box.top};
+    };
+    Fixed tw = 0, th = 0;
+    EXPECT_EQ(sizes(&tw, &th), (std::pair{display, h}));
+    EXPECT_EQ(tw, Fixed(w) << 16);   // the header's own size stays the track's
+    EXPECT_EQ(th, Fixed(h) << 16);
+
+    Bytes file = testsupport::read_bytes(path);
+    const std::string tkhd = "tkhd";
+    auto at = std::search(file.begin(), file.end(), tkhd.begin(), tkhd.end());
+    ASSERT_NE(at, file.end());
+    std::fill(at + 4 + 76, at + 4 + 84, 0);   // width and height, after the version 0 fields
+    testsupport::write_bytes(path, file);
+    EXPECT_EQ(sizes(&tw, &th), (std::pair{display, h}));
+    EXPECT_EQ(tw, Fixed(display) << 16);
+    EXPECT_EQ(th, Fixed(h) << 16);
 }
