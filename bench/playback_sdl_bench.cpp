@@ -91,21 +91,15 @@ int main(int argc, char** argv) {
     const double wall0 = wall_seconds(), cpu0 = cpu_seconds();
     EventRecord e;
     while (GetMovieRate(movie) != 0) {
-        const double q0 = wall_seconds();
-        const bool got = WaitNextEvent(everyEvent, &e, 0, nullptr);
-        if (getenv("DBG")) fprintf(stderr, "wne %.1f ms what=%d\n", (wall_seconds() - q0) * 1000, got ? e.what : -1);
-        if (got && e.what == updateEvt) {
+        if (WaitNextEvent(everyEvent, &e, 0, nullptr) && e.what == updateEvt) {
             auto w = reinterpret_cast<WindowRef>(e.message);
             BeginUpdate(w);
             if (w == window) UpdateMovie(movie);
             EndUpdate(w);
         }
-        const double m0 = wall_seconds();
         MoviesTask(movie, 0);
-        if (getenv("DBG")) fprintf(stderr, "task %.1f ms\n", (wall_seconds() - m0) * 1000);
         if (const auto* v = video ? player.video(video->id) : nullptr; v && v->sample() && v->placeholder().empty())
             shown.insert(v->sample());
-        if (getenv("DBG")) if (const auto* v = video ? player.video(video->id) : nullptr) fprintf(stderr, "t=%d s=%u p=%s dec=%llu\n", GetMovieTime(movie, nullptr), v->sample(), v->placeholder().c_str(), (unsigned long long)v->decoded());
         if (wall_seconds() - wall0 > 60) break;
     }
     const double wall = wall_seconds() - wall0, cpu = cpu_seconds() - cpu0;
