@@ -2,7 +2,7 @@
 // configuration and a run of samples, sent with flushes between, every
 // frame that comes out converted. Input layout:
 //   codec index u8, configuration length u16 + bytes,
-//   then samples: control u8 (bit 0 sync, bit 1 flush first), length u16 + bytes.
+//   then samples: control u8 (bit 0 sync, bit 1 flush first, bit 2 not to be shown), length u16 + bytes.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -62,14 +62,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<UInt8> pixels(64 * 48 * 4);
     const codecs::PixelView dst{pixels.data(), 64 * 4, 64, 48, 32};
     auto drain = [&] {
-        while (auto f = (*session)->receive())
-            if (!f->damaged) (void)(*session)->convert(f->tag, dst);
+        while (auto f = (*session)->receive()) {
+            if (f->damaged) continue;
+            if (f->tag & 1) (void)(*session)->hold(f->tag);
+            (void)(*session)->convert(f->tag, dst);
+        }
     };
     unsigned control = 0, length = 0;
     const uint8_t* sample = nullptr;
     for (SInt64 tag = 1; in.u8(&control) && in.u16(&length) && in.take(length, &sample); ++tag) {
         if (control & 2) (*session)->flush();
-        (void)(*session)->send(std::span<const UInt8>(sample, length), tag, control & 1);
+        (void)(*session)->send(std::span<const UInt8>(sample, length), tag, control & 1, !(control & 4));
         drain();
     }
     (*session)->end_of_stream();
