@@ -16,7 +16,9 @@
 //                                       seed) of a stopped movie, each until
 //                                       the frame of that time is drawn.
 //                                       Prints "seek-ms-median M" (wall
-//                                       clock), "seek-cpu-ms-median C" and
+//                                       clock), "seek-cpu-ms-median C",
+//                                       "seek-frames-median F" (frames out of
+//                                       the decoder) and
 //                                       "seek-wrong W" (seeks after which the
 //                                       wrong or no frame was shown).
 #include <sys/resource.h>
@@ -136,16 +138,19 @@ int seek(const std::string& path, int count) {
     std::mt19937 random(20240601);
     std::uniform_int_distribution<TimeValue> pick(0, std::max<TimeValue>(duration - 1, 0));
     MoviesTask(o.movie, 0);
-    std::vector<double> wall, cpu;
+    std::vector<double> wall, cpu, frames;
     int wrong = 0;
     for (int i = 0; i < count; ++i) {
         const TimeValue t = pick(random);
+        const auto* before = player.video(o.video->id);
+        const UInt64 decoded0 = before ? before->decoded() : 0;
         const double w0 = wall_seconds(), c0 = cpu_seconds();
         SetMovieTimeValue(o.movie, t);
         MoviesTask(o.movie, 0);
         wall.push_back((wall_seconds() - w0) * 1000);
         cpu.push_back((cpu_seconds() - c0) * 1000);
         const auto* v = player.video(o.video->id);
+        frames.push_back(v ? double(v->decoded() - decoded0) : 0);
         if (!v || !v->placeholder().empty() || v->sample() != movies::playback::sample_at_movie_time(*o.video, t))
             ++wrong;
     }
@@ -153,7 +158,8 @@ int seek(const std::string& path, int count) {
         std::sort(v.begin(), v.end());
         return v.empty() ? 0.0 : v[v.size() / 2];
     };
-    std::printf("seek-ms-median %.1f\nseek-cpu-ms-median %.1f\nseek-wrong %d\n", median(wall), median(cpu), wrong);
+    std::printf("seek-ms-median %.1f\nseek-cpu-ms-median %.1f\nseek-frames-median %.0f\nseek-wrong %d\n", median(wall),
+                median(cpu), median(frames), wrong);
     DisposeMovie(o.movie);
     DisposeGWorld(o.world);
     return 0;

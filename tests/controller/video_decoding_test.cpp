@@ -1,7 +1,9 @@
 // Video decoded through libavcodec, on movies ffmpeg makes in the test:
 // each codec's frames equal ffmpeg's own decode converted to RGB with the
 // same matrix; reordered (B-frame) H.264 stepped forward and backward shows
-// every frame once, in order; a damaged sample keeps the last good picture.
+// every frame once, in order, and going back past the frames kept decodes
+// again; a damaged sample keeps the last good picture; a pixel aspect
+// widens the natural size.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -203,6 +205,27 @@ TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrder) {
     // again for every step.
     EXPECT_LE(video->decoded(), UInt64(3 * kNumbered));
     DisposeMovieController(mc);
+    DisposeMovie(movie);
+}
+
+// One group of pictures: going back from frame 29 to frame 2, past the
+// frames kept, decodes from the sync sample again rather than on from 29.
+TEST_F(VideoDecoding, GoingBackPastTheKeptFramesDecodesAgain) {
+    if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
+    VirtualHost vh;
+    const std::string path = dir + "/one-group.mov";
+    ASSERT_EQ(make_numbered(path, "-g " + std::to_string(kNumbered)), "");
+    SInt16 ref = 0;
+    Movie movie = open_movie(path, &ref);
+    ASSERT_NE(movie, nullptr);
+    CloseMovieFile(ref);
+    Track track = GetMovieIndTrack(movie, 1);
+    const std::vector<UInt32> order = display_order(track);
+    VideoFrames frames(platform::movies::track_of(track)->id);
+    for (int i = 0; i <= 29; ++i) shown(frames, track, order[size_t(i)], 32, 16);
+    const Bytes back = shown(frames, track, order[2], 32, 16);
+    EXPECT_EQ(number_in(UInt32(back[0]) << 16), 2);
+    EXPECT_EQ(frames.placeholder(), "");
     DisposeMovie(movie);
 }
 
