@@ -328,7 +328,7 @@ bool DecodeSession::hold(SInt64 tag) {
     Impl& s = *impl_;
     const Impl::Cached* c = s.find(tag);
     if (!c) return false;
-    if (s.held && s.held_tag == tag && s.held->buf[0] == c->frame->buf[0]) return true;
+    if (s.held && s.held_tag == tag && s.held->data[0] == c->frame->data[0]) return true;
     if (!s.held && !(s.held = av_frame_alloc())) return false;
     av_frame_unref(s.held);
     if (av_frame_ref(s.held, c->frame) < 0) return false;
