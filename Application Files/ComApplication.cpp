@@ -207,6 +207,10 @@ Boolean QTApp_HandleMenu (UInt16 theMenuItem)
 			QTUtils_ToggleControllerButton(myMC, kQTUtilsSpeakerButton);
 			return(true);
 
+		case IDM_EXPORT:
+			QTApp_ExportMovie((**myWindowObject).fWindow);
+			return(true);
+
 		default:
 			return(false);
 	}
@@ -237,10 +241,12 @@ void QTApp_AdjustMenus (WindowReference theWindow, MenuReference theMenu)
 	if (myMC == NULL) {
 		QTFrame_SetMenuItemState(myMenu, IDM_CONTROLLER, kDisableMenuItem);
 		QTFrame_SetMenuItemState(myMenu, IDM_SPEAKER_BUTTON, kDisableMenuItem);
+		QTFrame_SetMenuItemState(myMenu, IDM_EXPORT, kDisableMenuItem);
 		return;
 	}
 
 	QTFrame_SetMenuItemState(myMenu, IDM_CONTROLLER, kEnableMenuItem);
+	QTFrame_SetMenuItemState(myMenu, IDM_EXPORT, ((**myWindowObject).fMovie != NULL) ? kEnableMenuItem : kDisableMenuItem);
 
 	if (QTUtils_IsControllerBarVisible(myMC)) {
 		QTFrame_SetMenuItemLabel(myMenu, IDM_CONTROLLER, (char *)"Hide &Controller");
@@ -254,6 +260,83 @@ void QTApp_AdjustMenus (WindowReference theWindow, MenuReference theMenu)
 		QTFrame_SetMenuItemLabel(myMenu, IDM_CONTROLLER, (char *)"Show &Controller");
 		QTFrame_SetMenuItemState(myMenu, IDM_SPEAKER_BUTTON, kDisableMenuItem);
 	}
+}
+
+
+//////////
+//
+// QTApp_ExportMovie
+// Write the window's movie as a file everyone can play: H.264 and AAC in an .mp4, or
+// AAC alone in an .m4a when the movie shows no pictures. The window keeps its movie.
+//
+//////////
+
+OSErr QTApp_ExportMovie (WindowReference theWindow)
+{
+	WindowObject		myWindowObject = NULL;
+	Movie				myMovie = NULL;
+	FSSpec				myFile;
+	Boolean				myIsSelected = false;
+	Boolean				myIsReplacing = false;
+	Boolean				myHasVideo = false;
+	OSType				myFileType = kQTFileTypeMP4;
+	Str255				myName;
+	Str255				myMessage;
+	SInt16				myDot = 0;
+	SInt16				myIndex;
+	char				*myExtension = NULL;
+	StringPtr			myPrompt = QTUtils_ConvertCToPascalString((char *)"Export movie as:");
+	OSErr				myErr = paramErr;
+
+	myWindowObject = QTFrame_GetWindowObjectFromWindow(theWindow);
+	if (myWindowObject == NULL)
+		goto bail;
+
+	myMovie = (**myWindowObject).fMovie;
+	if (myMovie == NULL)
+		goto bail;
+
+	myHasVideo = (GetMovieIndTrackType(myMovie, 1, VideoMediaType, movieTrackMediaType | movieTrackEnabledOnly) != NULL);
+	myFileType = myHasVideo ? kQTFileTypeMP4 : kQTFileTypeM4A;
+	myExtension = myHasVideo ? (char *)".mp4" : (char *)".m4a";
+
+	// the window's name with its extension replaced
+	GetWTitle(theWindow, myName);
+	for (myIndex = myName[0]; myIndex > 1; myIndex--)
+		if (myName[myIndex] == '.') {
+			myDot = myIndex;
+			break;
+		}
+	if (myDot > 0)
+		myName[0] = (UInt8)(myDot - 1);
+	if (myName[0] > 255 - 4)
+		myName[0] = 255 - 4;
+	QTUtils_AppendCStringToPascalString(myName, myExtension);
+
+	QTFrame_PutFile(myPrompt, myName, &myFile, &myIsSelected, &myIsReplacing);
+	if (!myIsSelected) {
+		myErr = userCanceledErr;
+		goto bail;
+	}
+
+	SetMovieProgressProc(myMovie, kMovieDefaultProgressProc, 0);
+	myErr = ConvertMovieToFile(myMovie, NULL, &myFile, myFileType, sigMoviePlayer, smSystemScript, NULL, createMovieFileDeleteCurFile, NULL);
+
+	// an encoder the installed libraries lack is not a format problem of the movie
+	if (myErr == noCodecErr) {
+		myMessage[0] = 0;
+		QTUtils_AppendCStringToPascalString(myMessage, (char *)"Could not export \xE2\x80\x9C");
+		QTUtils_AppendPascalString(myMessage, myFile.name);
+		QTUtils_AppendCStringToPascalString(myMessage, (char *)"\xE2\x80\x9D: the H.264 or AAC encoder is not installed.");
+		QTFrame_ShowWarning(myMessage, myErr);
+	} else {
+		QTFrame_ShowFileWarning((char *)"Could not export", myFile.name, myErr);
+	}
+
+bail:
+	free(myPrompt);
+
+	return(myErr);
 }
 
 

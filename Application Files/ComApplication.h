@@ -73,6 +73,7 @@ void							QTApp_HandleContentClick (WindowReference theWindow, EventRecord *the
 Boolean							QTApp_HandleKeyPress (char theCharCode);
 Boolean							QTApp_HandleMenu (UInt16 theMenuItem);
 void							QTApp_AdjustMenus (WindowReference theWindow, MenuReference theMenu);
+OSErr							QTApp_ExportMovie (WindowReference theWindow);
 void							QTApp_SetupController (MovieController theMC);
 void							QTApp_SetupWindowObject (WindowObject theWindowObject);
 void							QTApp_RemoveWindowObject (WindowObject theWindowObject);

@@ -58,3 +58,4 @@
 
 #define IDM_CONTROLLER					0x8301
 #define IDM_SPEAKER_BUTTON				0x8302
+#define IDM_EXPORT						0x8304

@@ -170,6 +170,8 @@ enum {
 
 enum : OSType {
     kQTFileTypeMovie          = 'MooV',
+    kQTFileTypeMP4            = 'mpg4',
+    kQTFileTypeM4A            = 'M4A ',
     kQTFileTypeQuickTimeImage = 'qtif',
     kQTFileTypeWave           = 'WAVE',
     kQTFileTypeAIFF           = 'AIFF',
@@ -349,6 +351,15 @@ OSErr UpdateMovieResource(Movie theMovie, SInt16 resRefNum, SInt16 resId,
                           ConstStr255Param resName);
 Movie FlattenMovieData(Movie theMovie, SInt32 movieFlattenFlags, const FSSpec* theFile,
                        OSType creator, ScriptCode scriptTag, SInt32 createMovieFileFlags);
+// Writes the movie as a file everyone plays (H.264 and AAC in an MPEG-4
+// file, movie first) through the export of its kind: fileType
+// kQTFileTypeMP4 ('mpg4') or kQTFileTypeM4A ('M4A '). Only the whole movie
+// (onlyTrack nil) and flags 0 or createMovieFileDeleteCurFile; resID and
+// userComp are not used. The movie's progress procedure hears
+// progressOpExportMovie; a cancelled or failed export leaves no file.
+OSErr ConvertMovieToFile(Movie theMovie, Track onlyTrack, FSSpec* outputFile, OSType fileType,
+                         OSType creator, ScriptCode scriptTag, SInt16* resID, SInt32 flags,
+                         ComponentInstance userComp);
 Boolean HasMovieChanged(Movie theMovie);
 void ClearMovieChanged(Movie theMovie);
 

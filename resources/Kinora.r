@@ -43,6 +43,8 @@ resource 'MENU' 131 "Movie"
     title "Movie"
     item "Hide Controller"
     item "Hide Speaker Button"
+    separator
+    item "Export…" key E shift
 end
 
 resource 'STR#' 1000 "Application name"

@@ -105,10 +105,11 @@ public:
     static Result<MovieFileWriter> create(DataFile& file);
     // The movie's bytes when the sample data starts at `data_start`.
     using MovieAt = std::function<Result<std::vector<UInt8>>(UInt64 data_start)>;
-    // Empties the file and writes ftyp, the movie `movie_at` gives, its
-    // reserved space and the header of an mdat for exactly `data_bytes`
-    // bytes, which append() then fills.
-    static Result<MovieFileWriter> create_movie_first(DataFile& file, UInt64 data_bytes, const MovieAt& movie_at);
+    // Empties the file and writes ftyp (`file_type`), the movie `movie_at`
+    // gives, its reserved space and the header of an mdat for exactly
+    // `data_bytes` bytes, which append() then fills.
+    static Result<MovieFileWriter> create_movie_first(DataFile& file, UInt64 data_bytes, const MovieAt& movie_at,
+                                                      const FileType& file_type = FileType{});
     // Continues a file whose layout is known: new data goes into a new
     // mdat at the end.
     static Result<MovieFileWriter> append_to(DataFile& file, UInt64 end);

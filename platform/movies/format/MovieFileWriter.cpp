@@ -41,9 +41,9 @@ void put_large_mdat(std::vector<UInt8>& out, UInt64 data_bytes) {
     out.insert(out.end(), h, h + 16);
 }
 
-Result<std::vector<UInt8>> file_type_bytes() {
+Result<std::vector<UInt8>> file_type_bytes(const FileType& type = FileType{}) {
     ByteWriter ftyp;
-    TRY(FileType{}.write(ftyp));
+    TRY(type.write(ftyp));
     return ftyp.take();
 }
 
@@ -68,8 +68,8 @@ Result<MovieFileWriter> MovieFileWriter::create(DataFile& file) {
 }
 
 Result<MovieFileWriter> MovieFileWriter::create_movie_first(DataFile& file, UInt64 data_bytes,
-                                                            const MovieAt& movie_at) {
-    const std::vector<UInt8> ftyp = TRY(file_type_bytes());
+                                                            const MovieAt& movie_at, const FileType& file_type) {
+    const std::vector<UInt8> ftyp = TRY(file_type_bytes(file_type));
     const UInt64 mdat_header = needs_large_mdat(data_bytes) ? 16 : 8;
     // The movie's size depends on whether its offsets need 64 bits, which
     // depends on its size: settle it in a few rounds.
