@@ -150,12 +150,6 @@ Result<std::unique_ptr<H264Encoder>> H264Encoder::open(const H264Settings& setti
     c->color_range = AVCOL_RANGE_MPEG;
     av_opt_set(c->priv_data, "preset", settings.preset, 0);
     av_opt_set(c->priv_data, "crf", std::to_string(settings.crf).c_str(), 0);
-    if (s->coded_width != settings.width || s->coded_height != settings.height) {
-        // The padding is cropped away in the stream's SPS.
-        const std::string crop = "crop-rect=0,0," + std::to_string(s->coded_width - settings.width) + "," +
-                                 std::to_string(s->coded_height - settings.height);
-        av_opt_set(c->priv_data, "x264-params", crop.c_str(), 0);
-    }
     quiet_libraries();
     if (avcodec_open2(c, codec, nullptr) < 0) return fail(codecErr, "the H.264 encoder refused its settings");
 
@@ -226,8 +220,8 @@ movies::VideoDescription H264Encoder::description() const {
     const State& s = *s_;
     movies::VideoDescription d;
     d.codec = fourcc("avc1");
-    d.width = SInt16(s.settings.width);
-    d.height = SInt16(s.settings.height);
+    d.width = SInt16(s.coded_width);
+    d.height = SInt16(s.coded_height);
     d.name = "H.264";
     d.depth = 24;
     d.clut_id = -1;
@@ -246,6 +240,15 @@ movies::VideoDescription H264Encoder::description() const {
     const UInt8 code = hd ? 1 : 6;   // BT.709, else SMPTE 170M (BT.601)
     const UInt8 colr[11] = {'n', 'c', 'l', 'x', 0, code, 0, code, 0, code, 0};   // video range
     atom(fourcc("colr"), colr);
+    if (s.coded_width != s.settings.width || s.coded_height != s.settings.height) {
+        // The picture without its padding: width, height, and the offsets
+        // of its centre from the coded picture's (-1/2 for a padded side).
+        UInt8 clap[32];
+        const SInt32 fields[8] = {s.settings.width, 1, s.settings.height, 1,
+                                  s.settings.width - s.coded_width, 2, s.settings.height - s.coded_height, 2};
+        for (int i = 0; i < 8; ++i) store_u32be(clap + 4 * i, UInt32(fields[i]));
+        atom(fourcc("clap"), clap);
+    }
     return d;
 }
 

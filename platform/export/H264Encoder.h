@@ -3,8 +3,8 @@
 //
 // Pictures are 32-bit A,R,G,B (PixelView.h) of the size the encoder was
 // opened with; an odd width or height is padded to even by repeating the
-// last column or row, and the stream's cropping hides the padding again,
-// so decoders show exactly the size asked for. The picture becomes 4:2:0
+// last column or row (4:2:0 H.264 codes and crops only even sizes), and
+// the description's clean aperture ('clap') leaves the padding out. The picture becomes 4:2:0
 // video-range YUV with the BT.709 matrix above 576 lines and BT.601 below,
 // and the stream says so in its VUI (and the 'colr' we write).
 //
@@ -49,8 +49,8 @@ public:
     // Lets the held-back units out.
     Result<void> finish(std::vector<EncodedUnit>& out);
 
-    // The 'avc1' description: size, 'avcC' from the stream's parameter
-    // sets, and 'colr'. Known once the encoder is open.
+    // The 'avc1' description: the coded size, 'avcC' from the stream's
+    // parameter sets, 'colr', and 'clap' when padded. Known once the encoder is open.
     movies::VideoDescription description() const;
 
 private:

@@ -1,0 +1,196 @@
+// Exporting a movie to MPEG-4, as ffprobe and ffmpeg read the result: the
+// frames keep the movie's own timing (uneven durations, an edit that starts
+// and ends inside frames) and its odd size; sound is the mix of the
+// enabled tracks at their volumes; a cancelled export leaves nothing.
+#include <cmath>
+#include <filesystem>
+
+#include "platform/Compression.h"
+#include "platform/Memory.h"
+#include "platform/Movies.h"
+#include "platform/QuickDraw.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Tools.h"
+
+using testsupport::quote;
+using testsupport::run_shell;
+using testsupport::TempFolder;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+FSSpec spec_for(const std::string& path) {
+    Str255 p;
+    p[0] = UInt8(path.size());
+    std::copy(path.begin(), path.end(), p + 1);
+    FSSpec spec{};
+    FSMakeFSSpec(0, 0, p, &spec);
+    return spec;
+}
+
+// A 33x17 Animation track (an odd size) whose frames last the given
+// durations at 600 units a second, shown from media time `from` for
+// `length` units.
+void add_video(Movie movie, const std::vector<TimeValue>& durations, TimeValue from, TimeValue length) {
+    Rect r{0, 0, 17, 33};
+    Track track = NewMovieTrack(movie, 33 << 16, 17 << 16, kNoVolume);
+    Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
+    ASSERT_EQ(BeginMediaEdits(media), noErr);
+    GWorldPtr world = nullptr;
+    ASSERT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
+    PixMapHandle pm = GetPortPixMap(world);
+    LockPixels(pm);
+    SInt32 max = 0;
+    ASSERT_EQ(GetMaxCompressionSize(pm, &r, 0, codecNormalQuality, kAnimationCodecType, anyCodec, &max), noErr);
+    Handle data = NewHandle(max);
+    HLock(data);
+    ImageDescriptionHandle desc = (ImageDescriptionHandle)NewHandle(4);
+    for (size_t f = 0; f < durations.size(); ++f) {
+        UInt8* base = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm));
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 33; ++x) {
+                UInt8* p = base + y * GetPixRowBytes(pm) + x * 4;
+                p[1] = UInt8(f * 30);
+                p[2] = UInt8(x * 7);
+                p[3] = UInt8(y * 15);
+            }
+        ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, kAnimationCodecType, desc, *data), noErr);
+        ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), durations[f],
+                                 (SampleDescriptionHandle)desc, 1, 0, nullptr),
+                  noErr);
+    }
+    DisposeHandle((Handle)desc);
+    DisposeHandle(data);
+    DisposeGWorld(world);
+    ASSERT_EQ(EndMediaEdits(media), noErr);
+    ASSERT_EQ(InsertMediaIntoTrack(track, 0, from, length, 0x10000), noErr);
+}
+
+// A 'twos' 16-bit mono track of a 441 Hz sine at `amplitude` (of full scale).
+Track add_sine(Movie movie, double seconds, double amplitude) {
+    Track track = NewMovieTrack(movie, 0, 0, kFullVolume);
+    Media media = NewTrackMedia(track, SoundMediaType, 44100, nullptr, 0);
+    EXPECT_EQ(BeginMediaEdits(media), noErr);
+    SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandleClear(sizeof(SoundDescription));
+    (**desc).descSize = sizeof(SoundDescription);
+    (**desc).dataFormat = SInt32(k16BitBigEndianFormat);
+    (**desc).dataRefIndex = 1;
+    (**desc).numChannels = 1;
+    (**desc).sampleSize = 16;
+    (**desc).sampleRate = UInt32(44100) << 16;
+    const SInt32 frames = SInt32(seconds * 44100);
+    Handle data = NewHandle(Size(frames) * 2);
+    for (SInt32 i = 0; i < frames; ++i) {
+        const SInt16 v = SInt16(std::lround(amplitude * 32767 * std::sin(2 * M_PI * 441 * i / 44100.0)));
+        (*data)[2 * i] = char(UInt16(v) >> 8);
+        (*data)[2 * i + 1] = char(v & 0xFF);
+    }
+    EXPECT_EQ(AddMediaSample(media, data, 0, frames * 2, 1, (SampleDescriptionHandle)desc, frames, 0, nullptr), noErr);
+    DisposeHandle(data);
+    DisposeHandle((Handle)desc);
+    EXPECT_EQ(EndMediaEdits(media), noErr);
+    EXPECT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
+    return track;
+}
+
+std::string probe(const std::string& args, const std::string& path) {
+    return run_shell("ffprobe -v error " + args + " -of csv=p=0 " + quote(path)).out;
+}
+
+class Export : public testing::Test {
+protected:
+    void SetUp() override {
+        KINORA_REQUIRE_TOOL("ffprobe");
+        KINORA_REQUIRE_TOOL("ffmpeg");
+        EnterMovies();
+        FSSpec source = spec_for(path("source.mov"));
+        ASSERT_EQ(CreateMovieFile(&source, sigMoviePlayer, smSystemScript, createMovieFileDeleteCurFile, &ref, &movie),
+                  noErr);
+        SetMovieTimeScale(movie, 600);
+    }
+    void TearDown() override {
+        if (ref) CloseMovieFile(ref);
+        if (movie) DisposeMovie(movie);
+    }
+    OSErr export_to(const std::string& name, OSType type = kQTFileTypeMP4) {
+        FSSpec spec = spec_for(path(name));
+        return ConvertMovieToFile(movie, nullptr, &spec, type, sigMoviePlayer, smSystemScript, nullptr,
+                                  createMovieFileDeleteCurFile, nullptr);
+    }
+    std::string path(const std::string& name) const { return (dir.path() / name).string(); }
+
+    TempFolder dir;
+    SInt16 ref = 0;
+    Movie movie = nullptr;
+};
+
+TEST_F(Export, KeepsTheFramesTimingAndOddSize) {
+    // Frames of 60, 30, 90, 45, 75, 60, 120, 30 units, shown from media
+    // time 30 to 480: the first frame for 30 units, the seventh cut to 120,
+    // the eighth not at all.
+    add_video(movie, {60, 30, 90, 45, 75, 60, 120, 30}, 30, 450);
+    ASSERT_EQ(export_to("cut.mp4"), noErr);
+    const std::string out = path("cut.mp4");
+    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=codec_name,width,height,pix_fmt", out),
+              "h264,34,18,yuv420p\n");
+    EXPECT_EQ(run_shell("ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 " + quote(out) +
+                        " | cut -d, -f1 | grep .")
+                  .out,
+              "0.000000\n0.050000\n0.100000\n0.250000\n0.325000\n0.450000\n0.550000\n");
+    EXPECT_EQ(probe("-show_entries format=duration", out), "0.750000\n");
+    EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(out) + " -f null - 2>&1").out, "");
+    // The third frame shown is the source's third (red 60); a pixel of it
+    // within a few levels.
+    const std::string pixel = run_shell("ffmpeg -nostdin -v error -i " + quote(out) +
+                                        " -vf \"select=eq(n\\,2),format=rgb24,crop=1:1:16:8\" -frames:v 1 -f rawvideo - | od -An -tu1")
+                                  .out;
+    int red = -1, green = -1, blue = -1;
+    ASSERT_EQ(std::sscanf(pixel.c_str(), "%d %d %d", &red, &green, &blue), 3) << pixel;
+    EXPECT_NEAR(red, 60, 6);
+    EXPECT_NEAR(green, 112, 6);
+    EXPECT_NEAR(blue, 120, 6);
+}
+
+TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
+    // Two tracks of the same sine, one at half volume, and a third,
+    // disabled, that would double it all: the mix is 1.5 times the sine.
+    add_sine(movie, 1.0, 0.4);
+    SetTrackVolume(add_sine(movie, 1.0, 0.4), kFullVolume / 2);
+    SetTrackEnabled(add_sine(movie, 1.0, 0.6), false);
+    ASSERT_EQ(export_to("mix.m4a", kQTFileTypeM4A), noErr);
+    const std::string out = path("mix.m4a");
+    EXPECT_EQ(probe("-show_entries stream=codec_name,sample_rate,channels", out), "aac,44100,1\n");
+    EXPECT_EQ(probe("-show_entries format=duration", out), "1.000000\n");
+    // RMS of a sine of amplitude 0.6: 0.6 / sqrt 2 = -7.45 dBFS.
+    const std::string stats = run_shell("ffmpeg -nostdin -i " + quote(out) +
+                                        " -af astats=measure_overall=RMS_level:measure_perchannel=0 -f null - 2>&1 | "
+                                        "grep 'RMS level' | tail -1 | awk '{ print $NF }'")
+                                  .out;
+    EXPECT_NEAR(std::atof(stats.c_str()), -7.45, 0.3) << stats;
+}
+
+// A progress procedure that stops the export at its third update.
+OSErr stop_at_third(Movie, SInt16 message, SInt16 operation, Fixed, SRefCon refcon) {
+    EXPECT_EQ(operation, progressOpExportMovie);
+    int& updates = *reinterpret_cast<int*>(refcon);
+    if (message == movieProgressUpdatePercent && ++updates == 3) return userCanceledErr;
+    return noErr;
+}
+
+TEST_F(Export, CancelledLeavesNoFileAndTheOldOneAsItWas) {
+    add_video(movie, std::vector<TimeValue>(20, 60), 0, 1200);
+    testsupport::write_bytes(path("old.mp4"), {1, 2, 3});
+    int updates = 0;
+    SetMovieProgressProc(movie, stop_at_third, SRefCon(&updates));
+    EXPECT_EQ(export_to("new.mp4"), progressProcAborted);
+    updates = 0;
+    EXPECT_EQ(export_to("old.mp4"), progressProcAborted);
+    EXPECT_EQ(testsupport::read_bytes(path("old.mp4")), (std::vector<UInt8>{1, 2, 3}));
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 2u);   // with the source
+}
+
+}  // namespace
