@@ -24,6 +24,7 @@
 #include "platform/core/FourCC.h"
 #include "platform/export/H264Encoder.h"
 #include "platform/export/SoundExport.h"
+#include "platform/export/StreamCopy.h"
 #include "platform/files/AccessPaths.h"
 #include "platform/movies/format/MovieFile.h"
 #include "platform/movies/objects/MovieBox.h"
@@ -136,6 +137,7 @@ struct StreamOut {
     UInt64 edit_duration = 0;            // movie units
     Fixed width = 0, height = 0;
     SInt16 volume = 0;
+    std::vector<pm::EditEntry> edits;    // when not the one edit above
 };
 
 // Decode-order durations of the video units and the edit that shows the
@@ -175,7 +177,8 @@ pm::Track make_track(const StreamOut& s, UInt32 id, UInt32 movie_scale) {
     m.data_info->refs->entries.front().type = fourcc("url ");
     m.descriptions.entries.push_back(s.description);
     pm::EditList list;
-    list.entries.push_back(pm::EditEntry{s.edit_duration, s.first_shown, 0x10000});
+    list.entries = s.edits;
+    if (list.entries.empty()) list.entries.push_back(pm::EditEntry{s.edit_duration, s.first_shown, 0x10000});
     t.edits = pm::Edits{list, {}};
     (void)movie_scale;
     return t;
@@ -325,7 +328,24 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
     const bool video = !options.sound_only && has_enabled_video(movie);
     const bool sound = has_enabled_sound(movie);
     if (!video && !sound) return fail(invalidMovie, "the movie has nothing to export");
-    if (video) streams.push_back(TRY(encode_video(movie, end, options, progress, sound ? 0.8 : 0.95)));
+    if (video) {
+        const double share = sound ? 0.8 : 0.95;
+        auto copied = TRY(copy_h264_video(movie, end, [&](double done) { return progress.update(share * done); }));
+        if (copied) {
+            StreamOut s;
+            s.media_type = pm::kVide;
+            s.time_scale = copied->time_scale;
+            s.description = std::move(copied->description);
+            s.units = std::move(copied->units);
+            s.durations = std::move(copied->durations);
+            s.edits = std::move(copied->edits);
+            s.width = copied->width;
+            s.height = copied->height;
+            streams.push_back(std::move(s));
+        } else {
+            streams.push_back(TRY(encode_video(movie, end, options, progress, share)));
+        }
+    }
     if (sound) {
         EncodedSound a = TRY(encode_sound(movie, end, [&](double done) {
             return progress.update((video ? 0.8 : 0.0) + (video ? 0.15 : 0.95) * done);

@@ -171,6 +171,44 @@ TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
     EXPECT_NEAR(std::atof(stats.c_str()), -7.45, 0.3) << stats;
 }
 
+// The packets' md5s, one a line, as ffmpeg copies the video stream.
+std::string packet_md5s(const std::string& path) {
+    return run_shell("ffmpeg -nostdin -v error -i " + quote(path) +
+                     " -map 0:v -c copy -f framemd5 - | grep -v '^#' | awk -F, '{ print $NF }'")
+        .out;
+}
+
+TEST_F(Export, CopiesH264CutOnASyncSample) {
+    // 60 frames of reordered H.264 with a key frame every 10; the first 20
+    // cut away, so the export starts on a key frame and takes the rest as
+    // stored.
+    const std::string source = path("h264.mp4");
+    ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=30 -t 2 -c:v libx264 -bf 2 "
+                        "-g 10 -sc_threshold 0 -pix_fmt yuv420p " + quote(source))
+                  .status,
+              0);
+    FSSpec spec = spec_for(source);
+    SInt16 source_ref = 0, id = 0;
+    Movie h264 = nullptr;
+    ASSERT_EQ(OpenMovieFile(&spec, &source_ref, fsRdPerm), noErr);
+    ASSERT_EQ(NewMovieFromFile(&h264, source_ref, &id, nullptr, newMovieActive, nullptr), noErr);
+    // The first movie unit of frame 20 (the scale is 1000).
+    SetMovieSelection(h264, 0, (20 * GetMovieTimeScale(h264) + 29) / 30);
+    ClearMovieSelection(h264);
+    ASSERT_EQ(GetMoviesError(), noErr);
+    DisposeMovie(movie);
+    movie = h264;
+    ASSERT_EQ(export_to("copy.mp4"), noErr);
+    CloseMovieFile(source_ref);
+
+    std::string kept = packet_md5s(source);
+    for (int i = 0; i < 20; ++i) kept.erase(0, kept.find('\n') + 1);
+    EXPECT_EQ(packet_md5s(path("copy.mp4")), kept);
+    EXPECT_EQ(probe("-select_streams v:0 -count_frames -show_entries stream=nb_read_frames", path("copy.mp4")), "40\n");
+    EXPECT_EQ(probe("-show_entries format=duration", path("copy.mp4")), "1.333000\n");
+    EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
+}
+
 // A progress procedure that stops the export at its third update.
 OSErr stop_at_third(Movie, SInt16 message, SInt16 operation, Fixed, SRefCon refcon) {
     EXPECT_EQ(operation, progressOpExportMovie);

@@ -1,0 +1,34 @@
+// StreamCopy.h — video that is already H.264 goes into an export as it is
+// stored, when that shows exactly what the movie shows: fast, and not a
+// bit lost.
+//
+// That is the case when the movie's one enabled video track fills the
+// picture unscaled, lasts the whole movie, has one 'avc1'/'avc3'
+// description, and each of its edits plays at normal speed starting in
+// the frame of a sync sample (one a decoder can start at). The
+// samples each edit shows are copied with their timing (and the frames
+// decoded between them), and the edits are kept.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "platform/export/H264Encoder.h"
+#include "platform/movies/objects/MovieObjects.h"
+
+namespace platform::exporting {
+
+struct CopiedVideo {
+    UInt32 time_scale = 0;                    // the media's
+    movies::SampleDescription description;
+    std::vector<EncodedUnit> units;           // decode order, times in the new media
+    std::vector<UInt32> durations;
+    std::vector<movies::EditEntry> edits;     // in the new media's times
+    Fixed width = 0, height = 0;
+};
+
+// Nothing when the video must be encoded instead.
+Result<std::optional<CopiedVideo>> copy_h264_video(movies::MovieObject& movie, SInt64 end,
+                                                   const std::function<Result<void>(double)>& progress);
+
+}  // namespace platform::exporting
