@@ -347,18 +347,27 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
         }
     }
     if (sound) {
-        EncodedSound a = TRY(encode_sound(movie, end, [&](double done) {
-            return progress.update((video ? 0.8 : 0.0) + (video ? 0.15 : 0.95) * done);
-        }));
+        const double from = video ? 0.8 : 0.0, share = video ? 0.15 : 0.95;
+        auto report = [&](double done) { return progress.update(from + share * done); };
         StreamOut s;
         s.media_type = pm::kSoun;
-        s.time_scale = a.time_scale;
-        s.description = std::move(a.description);
-        s.units = std::move(a.units);
-        s.durations = std::move(a.durations);
-        s.first_shown = a.first_shown;
-        s.edit_duration = UInt64(a.span);
         s.volume = 0x100;
+        auto copied = TRY(copy_aac_sound(movie, report));
+        if (copied) {
+            s.time_scale = copied->time_scale;
+            s.description = std::move(copied->description);
+            s.units = std::move(copied->units);
+            s.durations = std::move(copied->durations);
+            s.edits = std::move(copied->edits);
+        } else {
+            EncodedSound a = TRY(encode_sound(movie, end, report));
+            s.time_scale = a.time_scale;
+            s.description = std::move(a.description);
+            s.units = std::move(a.units);
+            s.durations = std::move(a.durations);
+            s.first_shown = a.first_shown;
+            s.edit_duration = UInt64(a.span);
+        }
         streams.push_back(std::move(s));
     }
 

@@ -4,7 +4,7 @@
 #include "platform/core/FourCC.h"
 #include "platform/movies/editing/TrackEdits.h"
 #include "platform/movies/objects/MediaData.h"
-#include "platform/movies/objects/MovieBox.h"
+#include "platform/movies/format/CodecConfig.h"
 
 namespace platform::exporting {
 
@@ -20,7 +20,7 @@ struct Run {
     UInt64 track_duration = 0;
 };
 
-std::optional<std::vector<Run>> runs_of(const pm::Track& track, UInt32 movie_scale, SInt64 end) {
+std::optional<std::vector<Run>> video_runs(const pm::Track& track, UInt32 movie_scale, SInt64 end) {
     const pm::SampleTable& table = track.media.samples;
     const UInt32 media_scale = track.media.header.time_scale;
     std::vector<Run> runs;
@@ -42,47 +42,31 @@ std::optional<std::vector<Run>> runs_of(const pm::Track& track, UInt32 movie_sca
     return runs;
 }
 
-}  // namespace
-
-Result<std::optional<CopiedVideo>> copy_h264_video(movies::MovieObject& movie, SInt64 end,
-                                                   const std::function<Result<void>(double)>& progress) {
-    movies::TrackObject* video = nullptr;
-    for (movies::TrackObject* t : movie.tracks_in_order()) {
-        const pm::Track& d = t->data();
-        if (!t->has_media || d.media.type() != pm::kVide || !(d.header.full.flags & pm::kTrackEnabled)) continue;
-        if (video) return std::optional<CopiedVideo>{};   // two pictures: they are drawn together
-        video = t;
-    }
-    if (!video) return std::optional<CopiedVideo>{};
-    const pm::Track& track = video->data();
-    const pm::Media& media = track.media;
-    if (media.descriptions.entries.size() != 1) return std::optional<CopiedVideo>{};
-    const OSType codec = media.descriptions.entries[0].format();
-    if (codec != fourcc("avc1") && codec != fourcc("avc3")) return std::optional<CopiedVideo>{};
-    const auto& m = track.header.matrix;
-    if (m[0] != 0x10000 || m[4] != 0x10000 || m[1] || m[3]) return std::optional<CopiedVideo>{};
-    const auto runs = runs_of(track, movie.model.header.time_scale, end);
-    if (!runs) return std::optional<CopiedVideo>{};
-
-    CopiedVideo out;
+// Copies the runs' samples, first to last in decode order, each run's
+// edit moved along with them.
+Result<CopiedStream> copy_runs(movies::TrackObject& track, const std::vector<Run>& runs,
+                               const std::function<Result<void>(double)>& progress) {
+    const pm::Track& t = track.data();
+    const pm::Media& media = t.media;
+    CopiedStream out;
     out.time_scale = media.header.time_scale;
     out.description = media.descriptions.entries[0];
     out.description.bytes[14] = 0;   // its data is in the new file: reference 1
     out.description.bytes[15] = 1;
-    out.width = track.header.width;
-    out.height = track.header.height;
+    out.width = t.header.width;
+    out.height = t.header.height;
     const UInt16 ref = media.descriptions.entries[0].data_ref_index();
     UInt64 samples = 0, done = 0;
-    for (const Run& r : *runs) samples += r.last - r.first + 1;
+    for (const Run& r : runs) samples += r.last - r.first + 1;
     SInt64 time = 0;   // decode time in the new media
-    for (const Run& r : *runs) {
+    for (const Run& r : runs) {
         const SInt64 shift = time - SInt64(media.samples.sample_time(r.first));
         out.edits.push_back(pm::EditEntry{r.track_duration, SInt64(r.media_start) + shift, 0x10000});
         for (UInt32 n = r.first; n <= r.last; ++n) {
             const pm::SampleInfo s = TRY(media.samples.sample(n));
             EncodedUnit u;
             u.data.resize(s.size);
-            TRY(pm::read_media_data(video->media, ref, s.offset, u.data.data(), s.size));
+            TRY(pm::read_media_data(track.media, ref, s.offset, u.data.data(), s.size));
             u.dts = SInt64(s.time) + shift;
             u.pts = media.samples.display_time(n) + shift;
             u.key = s.sync;
@@ -92,7 +76,72 @@ Result<std::optional<CopiedVideo>> copy_h264_video(movies::MovieObject& movie, S
             TRY(progress(double(++done) / double(samples)));
         }
     }
-    return std::optional<CopiedVideo>{std::move(out)};
+    return out;
+}
+
+// The movie's one enabled track of a type (null when none or several).
+movies::TrackObject* only_enabled(movies::MovieObject& movie, OSType type, bool& several) {
+    movies::TrackObject* found = nullptr;
+    several = false;
+    for (movies::TrackObject* t : movie.tracks_in_order()) {
+        const pm::Track& d = t->data();
+        if (!t->has_media || d.media.type() != type || !(d.header.full.flags & pm::kTrackEnabled)) continue;
+        if (found) several = true;
+        found = t;
+    }
+    return several ? nullptr : found;
+}
+
+}  // namespace
+
+Result<std::optional<CopiedStream>> copy_h264_video(movies::MovieObject& movie, SInt64 end,
+                                                    const std::function<Result<void>(double)>& progress) {
+    bool several = false;
+    movies::TrackObject* video = only_enabled(movie, pm::kVide, several);   // several are drawn together
+    if (!video) return std::optional<CopiedStream>{};
+    const pm::Track& track = video->data();
+    const pm::Media& media = track.media;
+    if (media.descriptions.entries.size() != 1) return std::optional<CopiedStream>{};
+    const OSType codec = media.descriptions.entries[0].format();
+    if (codec != fourcc("avc1") && codec != fourcc("avc3")) return std::optional<CopiedStream>{};
+    const auto& m = track.header.matrix;
+    if (m[0] != 0x10000 || m[4] != 0x10000 || m[1] || m[3]) return std::optional<CopiedStream>{};
+    const auto runs = video_runs(track, movie.model.header.time_scale, end);
+    if (!runs) return std::optional<CopiedStream>{};
+    return std::optional<CopiedStream>{TRY(copy_runs(*video, *runs, progress))};
+}
+
+Result<std::optional<CopiedStream>> copy_aac_sound(movies::MovieObject& movie,
+                                                   const std::function<Result<void>(double)>& progress) {
+    bool several = false;
+    movies::TrackObject* sound = only_enabled(movie, pm::kSoun, several);   // several are mixed
+    if (!sound) return std::optional<CopiedStream>{};
+    const pm::Track& track = sound->data();
+    const pm::Media& media = track.media;
+    if (track.header.volume != 0x100 || media.descriptions.entries.size() != 1) return std::optional<CopiedStream>{};
+    auto d = pm::SoundDescription::parse(media.descriptions.entries[0].bytes);
+    if (!d.ok() || d->format != fourcc("mp4a")) return std::optional<CopiedStream>{};
+    auto esds = pm::find_atom(d->extensions, fourcc("esds"));
+    if (!esds) return std::optional<CopiedStream>{};
+    auto es = pm::parse_esds(*esds);
+    if (!es.ok() || es->object_type != 0x40) return std::optional<CopiedStream>{};
+
+    // Each edit takes the packets it plays and the one before, which the
+    // decoder needs to start (the edit hides it).
+    const pm::SampleTable& table = media.samples;
+    const UInt32 movie_scale = movie.model.header.time_scale, media_scale = media.header.time_scale;
+    std::vector<Run> runs;
+    for (const pm::EditEntry& e : pm::timeline(track, movie_scale)) {
+        if (e.media_time < 0 || e.rate != 0x10000 || e.track_duration == 0) return std::optional<CopiedStream>{};
+        const UInt64 start = UInt64(e.media_time);
+        const UInt64 length = UInt64((static_cast<unsigned __int128>(e.track_duration) * media_scale) / movie_scale);
+        auto first = table.sample_at(start);
+        auto last = table.sample_at(start + std::max<UInt64>(length, 1) - 1);
+        if (!first.ok() || !last.ok()) return std::optional<CopiedStream>{};
+        runs.push_back(Run{*first > 1 ? *first - 1 : *first, *last, start, e.track_duration});
+    }
+    if (runs.empty()) return std::optional<CopiedStream>{};
+    return std::optional<CopiedStream>{TRY(copy_runs(*sound, runs, progress))};
 }
 
 }  // namespace platform::exporting

@@ -1,6 +1,6 @@
-// StreamCopy.h — video that is already H.264 goes into an export as it is
-// stored, when that shows exactly what the movie shows: fast, and not a
-// bit lost.
+// StreamCopy.h — video that is already H.264, and sound that is already
+// AAC, go into an export as they are stored when that plays exactly what
+// the movie plays: fast, and not a bit lost.
 //
 // That is the case when the movie's one enabled video track fills the
 // picture unscaled, lasts the whole movie, has one 'avc1'/'avc3'
@@ -18,7 +18,7 @@
 
 namespace platform::exporting {
 
-struct CopiedVideo {
+struct CopiedStream {
     UInt32 time_scale = 0;                    // the media's
     movies::SampleDescription description;
     std::vector<EncodedUnit> units;           // decode order, times in the new media
@@ -28,7 +28,14 @@ struct CopiedVideo {
 };
 
 // Nothing when the video must be encoded instead.
-Result<std::optional<CopiedVideo>> copy_h264_video(movies::MovieObject& movie, SInt64 end,
+Result<std::optional<CopiedStream>> copy_h264_video(movies::MovieObject& movie, SInt64 end,
+                                                    const std::function<Result<void>(double)>& progress);
+
+// The same for sound already AAC: the movie's one enabled sound track, at
+// full volume, one 'mp4a' AAC description, edits at normal speed. Each
+// edit's packets are copied with the packet before them, which the
+// decoder needs to start.
+Result<std::optional<CopiedStream>> copy_aac_sound(movies::MovieObject& movie,
                                                    const std::function<Result<void>(double)>& progress);
 
 }  // namespace platform::exporting

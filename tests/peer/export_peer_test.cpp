@@ -171,20 +171,24 @@ TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
     EXPECT_NEAR(std::atof(stats.c_str()), -7.45, 0.3) << stats;
 }
 
-// The packets' md5s, one a line, as ffmpeg copies the video stream.
-std::string packet_md5s(const std::string& path) {
-    return run_shell("ffmpeg -nostdin -v error -i " + quote(path) +
-                     " -map 0:v -c copy -f framemd5 - | grep -v '^#' | awk -F, '{ print $NF }'")
+// The md5s of a stream's packets ("v" or "a"), one a line, from the
+// `skip`th on, as ffmpeg copies the stream.
+std::string packet_md5s(const std::string& path, const char* stream, int skip = 0) {
+    return run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -map 0:" + stream +
+                     " -c copy -f framemd5 - | grep -v '^#' | awk -F, -v skip=" + std::to_string(skip) +
+                     " 'NR > skip { print $6 }'")
         .out;
 }
 
-TEST_F(Export, CopiesH264CutOnASyncSample) {
-    // 60 frames of reordered H.264 with a key frame every 10; the first 20
-    // cut away, so the export starts on a key frame and takes the rest as
-    // stored.
+TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
+    // 60 frames of reordered H.264 with a key frame every 10, and AAC; the
+    // first 20 frames cut away, so the export starts on a key frame and
+    // takes the rest as stored, and the sound from the packet before the
+    // cut, which its decoder needs.
     const std::string source = path("h264.mp4");
-    ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=30 -t 2 -c:v libx264 -bf 2 "
-                        "-g 10 -sc_threshold 0 -pix_fmt yuv420p " + quote(source))
+    ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=30 -f lavfi "
+                        "-i sine=frequency=440:sample_rate=44100 -t 2 -c:v libx264 -bf 2 -g 10 -sc_threshold 0 "
+                        "-pix_fmt yuv420p -c:a aac " + quote(source))
                   .status,
               0);
     FSSpec spec = spec_for(source);
@@ -201,9 +205,10 @@ TEST_F(Export, CopiesH264CutOnASyncSample) {
     ASSERT_EQ(export_to("copy.mp4"), noErr);
     CloseMovieFile(source_ref);
 
-    std::string kept = packet_md5s(source);
-    for (int i = 0; i < 20; ++i) kept.erase(0, kept.find('\n') + 1);
-    EXPECT_EQ(packet_md5s(path("copy.mp4")), kept);
+    EXPECT_EQ(packet_md5s(path("copy.mp4"), "v"), packet_md5s(source, "v", 20));
+    // The cut at 0.667 s is in packet 29 (the first is the encoder's priming).
+    EXPECT_EQ(packet_md5s(path("copy.mp4"), "a"), packet_md5s(source, "a", 28));
+    EXPECT_NEAR(std::atof(probe("-select_streams a:0 -show_entries stream=duration", path("copy.mp4")).c_str()), 1.333, 0.001);
     EXPECT_EQ(probe("-select_streams v:0 -count_frames -show_entries stream=nb_read_frames", path("copy.mp4")), "40\n");
     EXPECT_EQ(probe("-show_entries format=duration", path("copy.mp4")), "1.333000\n");
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
