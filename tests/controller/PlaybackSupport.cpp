@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/codecs/Codec.h"
 #include "platform/files/Catalog.h"
 #include "platform/hostapi/LaunchOptions.h"
 
@@ -109,8 +108,7 @@ void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, Cod
     Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
     ASSERT_EQ(BeginMediaEdits(media), noErr);
     GWorldPtr world = nullptr;
-    // There are no 24-bit worlds: such frames are coded from 32-bit ones.
-    ASSERT_EQ(NewGWorld(&world, depth == 24 ? 32 : depth, &r, nullptr, nullptr, 0), noErr);
+    ASSERT_EQ(NewGWorld(&world, depth, &r, nullptr, nullptr, 0), noErr);
     PixMapHandle pm = GetGWorldPixMap(world);
     LockPixels(pm);
     SInt32 max = 0;
@@ -121,15 +119,6 @@ void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, Cod
     for (int f = 1; f <= frames; ++f) {
         paint(f, world);
         ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, codec, desc, *data), noErr);
-        if (depth == 24) {
-            platform::codecs::ConstPixelView view(reinterpret_cast<const UInt8*>(GetPixBaseAddr(pm)),
-                                                  GetPixRowBytes(pm), width, height, 32);
-            auto size = platform::codecs::find_codec(codec)->encode(
-                view, 24, nullptr, std::span<UInt8>(reinterpret_cast<UInt8*>(*data), size_t(max)));
-            ASSERT_TRUE(size.ok());
-            (**desc).depth = 24;
-            (**desc).dataSize = SInt32(*size);
-        }
         ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), duration,
                                  reinterpret_cast<SampleDescriptionHandle>(desc), 1, 0, nullptr),
                   noErr);

@@ -47,11 +47,8 @@ TEST_F(ControllerTest, EditingDisabledChangesNothing) {
     MCEnableEditing(mc, false);
     const auto before = model_tracks();
     EXPECT_EQ(MCCut(mc), nullptr);
-    EXPECT_EQ(MCCopy(mc), nullptr);
     EXPECT_NE(MCClear(mc), noErr);
-    EXPECT_NE(MCUndo(mc), noErr);
     EXPECT_TRUE(model_tracks() == before);
-    EXPECT_EQ(GetMovieDuration(movie), kDuration);
 }
 
 // Cut frames 11 to 20 to the scrap and paste them (MCPaste with no movie:
@@ -59,11 +56,8 @@ TEST_F(ControllerTest, EditingDisabledChangesNothing) {
 // the time is at its end. The frames' moves are the movie editing tests'.
 TEST_F(ControllerTest, CutThenPasteFromTheScrap) {
     select(10 * kFrame, 10 * kFrame);
-    Movie segment = MCCut(mc);
-    ASSERT_NE(segment, nullptr);
-    EXPECT_EQ(GetMovieDuration(segment), 10 * kFrame);
+    to_scrap(MCCut(mc));
     EXPECT_EQ(GetMovieDuration(movie), kDuration - 10 * kFrame);
-    to_scrap(segment);
     select(50 * kFrame, 0);
     EXPECT_EQ(MCPaste(mc, nullptr), noErr);
     EXPECT_EQ(GetMovieDuration(movie), kDuration);
@@ -103,14 +97,12 @@ TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
     };
     for (const Case& c : cases) {
         const auto before = model_tracks();
-        const TimeValue duration_before = GetMovieDuration(movie);
         c.edit();
         const auto after = model_tracks();
         const auto sel_after = selection();
         ASSERT_FALSE(after == before) << c.what;
         EXPECT_EQ(MCUndo(mc), noErr);
         EXPECT_TRUE(model_tracks() == before) << c.what;
-        EXPECT_EQ(GetMovieDuration(movie), duration_before) << c.what;
         EXPECT_EQ(MCUndo(mc), noErr);   // undo of the undo: the edit again
         EXPECT_TRUE(model_tracks() == after) << c.what;
         EXPECT_EQ(selection(), sel_after) << c.what;

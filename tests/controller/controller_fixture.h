@@ -5,14 +5,12 @@
 // the controller tracks the mouse.
 #pragma once
 
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "NewMovie.h"
 #include "platform/MovieController.h"
-#include "platform/hosts/PngWriter.h"
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/editing/Scrap.h"
 #include "platform/movies/playback/Player.h"
@@ -130,14 +128,8 @@ protected:
         pump_until_idle();
     }
     void key(UInt8 character, UInt16 mods = 0) {
-        host::InputEvent e;
-        e.kind = host::InputKind::KeyDown;
-        e.character = character;
-        e.modifiers = mods;
-        events::deliver_input(e);
-        host::InputEvent up = e;
-        up.kind = host::InputKind::KeyUp;
-        events::deliver_input(up);
+        for (auto kind : {host::InputKind::KeyDown, host::InputKind::KeyUp})
+            events::deliver_input(wmtest::input_event(kind, 0, 0, mods, character));
     }
 
     Rect bounds() const {
@@ -156,20 +148,18 @@ protected:
         GetMovieSelection(movie, &s, &d);
         return {s, d};
     }
-    void select(TimeValue start, TimeValue duration) {
-        TimeRecord r{};
-        r.scale = GetMovieTimeScale(movie);
-        r.value.lo = UInt32(start);
-        ASSERT_EQ(MCDoAction(mc, mcActionSetSelectionBegin, &r), noErr);
-        r.value.lo = UInt32(duration);
-        ASSERT_EQ(MCDoAction(mc, mcActionSetSelectionDuration, &r), noErr);
-    }
-    void go_to(TimeValue t) {
+    // A time action, in the movie's time scale.
+    void act(SInt16 action, TimeValue t) {
         TimeRecord r{};
         r.scale = GetMovieTimeScale(movie);
         r.value.lo = UInt32(t);
-        ASSERT_EQ(MCDoAction(mc, mcActionGoToTime, &r), noErr);
+        ASSERT_EQ(MCDoAction(mc, action, &r), noErr);
     }
+    void select(TimeValue start, TimeValue duration) {
+        act(mcActionSetSelectionBegin, start);
+        act(mcActionSetSelectionDuration, duration);
+    }
+    void go_to(TimeValue t) { act(mcActionGoToTime, t); }
     // The frame (1...70, as the New command drew them) shown at movie time
     // t, known by where its sample's data lies: a pasted frame is a new
     // sample pointing at the same bytes. 0 when nothing is shown.
@@ -191,15 +181,6 @@ protected:
     }
     // The window-local pixel as 0xRRGGBB, from the screen.
     static UInt32 local_pixel(SInt32 h, SInt32 v) { return pixel(kLeft + h, kTop + v); }
-    // The part of the screen around the window, as a PNG in build/test-output/.
-    static void screenshot(const std::string& name) {
-        auto& s = platform::quickdraw::screen();
-        const UInt8* from = s.pixels() + size_t(kTop - 30) * size_t(s.row_bytes()) + size_t(kLeft - 20) * 4;
-        const std::string out = std::string(KINORA_BUILD_DIR) + "/test-output";
-        std::filesystem::create_directories(out);
-        ASSERT_TRUE(host::write_png_xrgb(out + "/" + name, from, kMovieW + 40, kMovieH + 16 + 130,
-                                         size_t(s.row_bytes())).ok());
-    }
 
     testsupport::TempFolder folder_{"ctl"};
     std::string dir_ = folder_.str();

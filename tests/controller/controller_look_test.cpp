@@ -1,5 +1,4 @@
-// The controller as it looks: screenshots into build/test-output/ and
-// pixel probes of the play button.
+// The controller as it looks: pixel probes of the play button.
 #include "controller_fixture.h"
 
 namespace ctltest {
@@ -17,7 +16,6 @@ TEST_F(ControllerTest, LooksPausedAndPlaying) {
     EXPECT_EQ(local_pixel(kPlayX + 6, kBarTop + 8), kFace);
     // The movie's picture (a red field) is drawn above the bar.
     EXPECT_EQ(local_pixel(10, 10) & 0xFF0000, 0xFF0000u);
-    screenshot("controller-paused.png");
 
     // Playing: two bars with a gap between them.
     MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
@@ -26,7 +24,6 @@ TEST_F(ControllerTest, LooksPausedAndPlaying) {
     EXPECT_EQ(local_pixel(kPlayX, kBarTop + 8), kFace);
     EXPECT_EQ(local_pixel(kPlayX - 3, kBarTop + 8), kBlack);
     EXPECT_EQ(local_pixel(kPlayX + 2, kBarTop + 8), kBlack);
-    screenshot("controller-playing.png");
     MCDoAction(mc, mcActionPlay, nullptr);
 }
 

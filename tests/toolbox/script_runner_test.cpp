@@ -193,7 +193,6 @@ TEST_F(ScriptRunnerTest, FailuresNameTheLineAndWhatWasFound) {
         {Windows, "click Nowhere 1 1", failure(1, fill(msg::kNoWindow, {"Nowhere", "\"Movie\""}))},
         {Windows, "click Movie 600 1", failure(1, fill(msg::kOffScreen, {"660", "51", "640", "480"}))},
         {Windows, "click Movie 32767 1", failure(1, fill(msg::kOffScreen, {"32827", "51", "640", "480"}))},
-        {Windows, "click 700 10", failure(1, fill(msg::kOffScreen, {"700", "10", "640", "480"}))},
         {Windows, "drag 10 10 10 480", failure(1, fill(msg::kOffScreen, {"10", "480", "640", "480"}))},
         {Windows, "expect file /nonexistent/x.mov", failure(1, fill(msg::kNoFile, {"/nonexistent/x.mov"}))},
         {Windows, "expect end", failure(1, fill(msg::kDidNotEnd, {"5"}))},
