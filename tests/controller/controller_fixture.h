@@ -5,6 +5,7 @@
 // the controller tracks the mouse.
 #pragma once
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,11 +33,7 @@ struct FilterLog {
     std::set<SInt16> swallow;
     WindowRef resize = nullptr;   // resized to the bounds on a size change, as the application does
     MovieController mc = nullptr;
-    int count(SInt16 action) const {
-        int n = 0;
-        for (SInt16 a : actions) n += a == action;
-        return n;
-    }
+    int count(SInt16 action) const { return int(std::count(actions.begin(), actions.end(), action)); }
 };
 
 inline Boolean recording_filter(MovieController mc, SInt16 action, void*, SRefCon refcon) {

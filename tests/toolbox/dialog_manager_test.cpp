@@ -105,6 +105,15 @@ protected:
         ToolboxTest::TearDown();
     }
     int beeps() { return dynamic_cast<host::HeadlessHost&>(host::current()).beeps(); }
+    // The items ModalDialog reports, up to `last`.
+    static std::vector<DialogItemIndex> modal_until(DialogItemIndex last) {
+        std::vector<DialogItemIndex> items;
+        for (DialogItemIndex item = 0; item != last && items.size() < 20;) {
+            ModalDialog(nullptr, &item);
+            items.push_back(item);
+        }
+        return items;
+    }
 
     SInt16 kinora = -1, app = -1;
 };
@@ -174,34 +183,20 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     input.key(kLeftArrowCharCode, keys::kLeftArrow, host::kModShift);
     input.key(kBackspaceCharCode, keys::kDelete);
     input.key(kReturnCharCode, keys::kReturn);
-    std::vector<DialogItemIndex> items;
-    DialogItemIndex item = 0;
-    do {
-        ModalDialog(nullptr, &item);
-        items.push_back(item);
-    } while (item != 1 && items.size() < 20);
-    EXPECT_EQ(items, (std::vector<DialogItemIndex>{4, 4, 6, 6, 6, 6, 1}));
+    EXPECT_EQ(modal_until(1), (std::vector<DialogItemIndex>{4, 4, 6, 6, 6, 6, 1}));
     EXPECT_EQ(item_text(d, 4), "Hi");
     EXPECT_EQ(item_text(d, 6), "a");
     auto view = platform::script::dialog_queries()->front_modal_dialog();
     ASSERT_TRUE(view);
     EXPECT_EQ(view->field, "a");
 
-    struct Key {
-        UInt8 ch, code;
-        UInt16 mods;
-        DialogItemIndex want;
-    };
-    const Key keysToTry[] = {
-        {kEscapeCharCode, keys::kEscape, 0, 2},
-        {'.', keys::kPeriod, host::kModCommand, 2},
-        {kEnterCharCode, keys::kKeypadEnter, 0, 1},
-    };
-    for (const Key& k : keysToTry) {
-        input.key(k.ch, k.code, k.mods);
-        item = 0;
+    for (auto [ch, code, mods, want] : {std::tuple<UInt8, UInt8, UInt16, DialogItemIndex>{kEscapeCharCode, keys::kEscape, 0, 2},
+                                        {'.', keys::kPeriod, host::kModCommand, 2},
+                                        {kEnterCharCode, keys::kKeypadEnter, 0, 1}}) {
+        input.key(ch, code, mods);
+        DialogItemIndex item = 0;
         ModalDialog(nullptr, &item);
-        EXPECT_EQ(item, k.want) << int(k.ch);
+        EXPECT_EQ(item, want) << int(ch);
     }
     // Command keys other than Command-period do nothing; without a cancel
     // item Escape does nothing either.
@@ -209,7 +204,7 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     input.key('q', keys::kQ, host::kModCommand);
     input.key(kEscapeCharCode, keys::kEscape);
     input.key(kReturnCharCode, keys::kReturn);
-    item = 0;
+    DialogItemIndex item = 0;
     ModalDialog(nullptr, &item);
     EXPECT_EQ(item, 1);
     DisposeDialog(d);
@@ -227,13 +222,7 @@ TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
     input.click(global_centre(d, 6));    // the second field: it takes the keyboard
     input.type("x");
     input.click(global_centre(d, 2));    // Cancel
-    std::vector<DialogItemIndex> items;
-    DialogItemIndex item = 0;
-    do {
-        ModalDialog(nullptr, &item);
-        items.push_back(item);
-    } while (item != 2 && items.size() < 20);
-    EXPECT_EQ(items, (std::vector<DialogItemIndex>{6, 6, 2}));
+    EXPECT_EQ(modal_until(2), (std::vector<DialogItemIndex>{6, 6, 2}));
     EXPECT_EQ(beeps() - before, 1);
     EXPECT_EQ(item_text(d, 6), "x");
     EXPECT_EQ(FrontWindow(), GetDialogWindow(d)) << "a click behind brings nothing forward";

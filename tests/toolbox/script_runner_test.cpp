@@ -148,8 +148,7 @@ TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
             if (e.what == mouseDown) downs.push_back(e.where);
         });
     ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(downs[0].h, 65);
-    EXPECT_EQ(downs[0].v, 56);
+    EXPECT_EQ(std::pair(downs[0].h, downs[0].v), std::pair(SInt16(65), SInt16(56)));
 }
 
 TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
@@ -164,8 +163,7 @@ TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
             }
         });
     ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(downs[0].h, 240);
-    EXPECT_EQ(downs[0].v, 210);
+    EXPECT_EQ(std::pair(downs[0].h, downs[0].v), std::pair(SInt16(240), SInt16(210)));
 }
 
 // Every failure names its line and says what was found, with the stand-ins
