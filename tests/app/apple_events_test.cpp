@@ -45,17 +45,11 @@ TEST_F(AppleEventHandlers, PrintDocumentsIsRefused) {
 }
 
 TEST_F(AppleEventHandlers, OpenDocumentsReportsTheFirstErrorAndComesToTheForeground) {
-    struct Case {
-        const char* what;
-        bool with_list;
-        OSErr want;
-    };
-    for (const Case& c : {Case{"no direct parameter", false, errAEDescNotFound},
-                          Case{"an item that is no file", true, errAECoercionFail}}) {
-        SCOPED_TRACE(c.what);
+    // Without a direct parameter; with an item that is no file.
+    for (auto [with_list, want] : {std::pair(false, errAEDescNotFound), std::pair(true, errAECoercionFail)}) {
         gAppInForeground = false;
         AppleEvent event = make(kAEOpenDocuments);
-        if (c.with_list) {
+        if (with_list) {
             AEDescList list{};
             ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
             const SInt32 number = 7;
@@ -63,7 +57,7 @@ TEST_F(AppleEventHandlers, OpenDocumentsReportsTheFirstErrorAndComesToTheForegro
             ASSERT_EQ(AEPutParamDesc(&event, keyDirectObject, &list), noErr);
             AEDisposeDesc(&list);
         }
-        EXPECT_EQ(dispatch(event, kAEOpenDocuments), c.want);
+        EXPECT_EQ(dispatch(event, kAEOpenDocuments), want) << with_list;
         EXPECT_TRUE(gAppInForeground);
         AEDisposeDesc(&event);
     }

@@ -140,36 +140,6 @@ std::vector<Include> scan_platform(const fs::path& root) {
 
 using testsupport::run_shell;
 
-TEST(Layering, TheCheckerFindsUndeclaredIncludesCyclesAndStrayFolders) {
-    std::istringstream text(
-        "# comment\n"
-        "klow low\n"
-        "kformat movies/format klow\n"
-        "kmovies movies klow kformat\n"
-        "kentry movies kmovies\n"          // a second library in the same folder
-        "ka a kb\n"
-        "kb b ka\n");
-    const Layers layers = parse_layers(text);
-    const struct {
-        std::vector<Include> includes;
-        std::vector<std::string> problems;
-    } cases[] = {
-        {{{"movies/X.cpp", "low/L.h"}, {"movies/playback/P.cpp", "movies/format/F.h"}, {"low/L.cpp", "Types.h"},
-          {"movies/playback/P.h", "movies/M.h"}},
-         {}},
-        {{{"low/L.cpp", "movies/M.h"}},
-         {"low/L.cpp includes platform/movies/M.h, but the library of low/ does not depend on the library of movies/"}},
-        {{{"movies/format/F.cpp", "movies/playback/P.h"}},
-         {"movies/format/F.cpp includes platform/movies/playback/P.h, but the library of movies/format/ does not "
-          "depend on the library of movies/"}},
-        {{{"a/A.cpp", "b/B.h"}, {"b/B.cpp", "a/A.h"}}, {"include cycle: a -> b -> a"}},
-        {{{"stray/S.cpp", "low/L.h"}, {"low/L.cpp", "gone/G.h"}},
-         {"stray/S.cpp is in a folder that belongs to no platform library",
-          "low/L.cpp includes platform/gone/G.h, which belongs to no platform library"}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(check(layers, c.includes), c.problems);
-}
-
 TEST(Layering, PlatformIncludesFollowTheDeclaredLibraries) {
     std::ifstream file(KINORA_BUILD_DIR "/platform-layers.txt");
     ASSERT_TRUE(file) << "CMake writes platform-layers.txt when it configures";

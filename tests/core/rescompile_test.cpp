@@ -80,34 +80,26 @@ end
     EXPECT_EQ(file.find(fourcc("snd "), 1)->data, expected);
 }
 
+// Refused with the line at fault (the wording is the compiler's own).
 TEST(Rescompile, BadSourceIsRefusedWithItsLine) {
-    struct Case {
-        const char* source;
-        int line;
-        const char* message;
+    const std::pair<const char*, int> cases[] = {
+        {"resource 'MENU' 1\n  title \"x\"\n", 1},                            // no 'end'
+        {"# fine\nresorce 'MENU' 1\nend\n", 2},
+        {"resource 'MENU' 40000\nend\n", 1},                                   // ID out of range
+        {"resource 'MENU' 1\n title \"x\"\n item \"A\" kee N\nend\n", 3},
+        {"resource 'STR#' 1\n string \"a\"\nend\nresource 'STR#' 1\nend\n", 4},   // a duplicate
+        {"resource 'DITL' 1\n button \"OK\" 10 2 3 4\nend\n", 2},              // bottom above top
+        {"resource 'snd ' 1\n rate 22050\n header standard\n data wav \"nowhere.wav\"\nend\n", 4},
+        {"resource 'DATA' 1\n u8 1\n truncate 2\nend\n", 3},                   // longer than it is
     };
-    const Case cases[] = {
-        {"resource 'MENU' 1\n  title \"x\"\n", 1, "this resource has no 'end'"},
-        {"# fine\nresorce 'MENU' 1\nend\n", 2, "expected 'resource', found 'resorce'"},
-        {"resource 'MENU' 40000\nend\n", 1, "'40000' is out of range (-32768 to 32767)"},
-        {"resource 'MENU' 1\n title \"x\"\n item \"A\" kee N\nend\n", 3, "unknown item option 'kee'"},
-        {"resource 'STR#' 1\n string \"a\"\nend\nresource 'STR#' 1\nend\n", 4,
-         "duplicate resource 'STR#' 1 (first made at test.r:1)"},
-        {"resource 'DITL' 1\n button \"OK\" 10 2 3 4\nend\n", 2,
-         "a rectangle is top left bottom right, with bottom >= top and right >= left"},
-        {"resource 'snd ' 1\n rate 22050\n header standard\n data wav \"nowhere.wav\"\nend\n", 4,
-         "cannot find 'nowhere.wav' (looked beside the source and in the -I directories)"},
-        {"resource 'DATA' 1\n u8 1\n truncate 2\nend\n", 3, "cannot truncate to 2 bytes: the resource has 1"},
-    };
-    for (const Case& c : cases) {
+    for (auto [source, line] : cases) {
         rescompile::Compiler compiler;
         try {
-            compiler.compile_text("test.r", c.source);
-            ADD_FAILURE() << "accepted: " << c.source;
+            compiler.compile_text("test.r", source);
+            ADD_FAILURE() << "accepted: " << source;
         } catch (const rescompile::CompileError& e) {
-            EXPECT_EQ(e.line, c.line) << c.source;
-            EXPECT_EQ(e.message, c.message) << c.source;
-            EXPECT_EQ(std::string(e.what()), "test.r:" + std::to_string(c.line) + ": " + c.message);
+            EXPECT_EQ(e.line, line) << source;
+            EXPECT_EQ(std::string(e.what()).rfind("test.r:" + std::to_string(line) + ": ", 0), 0u) << e.what();
         }
     }
 }

@@ -149,18 +149,14 @@ TEST(DialogResources, AlertStages) {
 
 TEST(TextLayout, ParamTextSubstitution) {
     const std::array<std::string, 4> p = {"Warning!", "^1 again", "", "three"};
-    struct Case {
-        const char* in;
-        const char* out;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"^0", "Warning!"},
         {"^1 ^2", "^1 again "},          // substituted text is not looked at again; ^2 is empty
         {"[^3][^4][^]^", "[three][^4][^]^"},
         {"no carets", "no carets"},
         {"^0^0", "Warning!Warning!"},
     };
-    for (const Case& c : cases) EXPECT_EQ(dlg::substitute_params(c.in, p), c.out) << c.in;
+    for (auto [in, out] : cases) EXPECT_EQ(dlg::substitute_params(in, p), out) << in;
 }
 
 TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {

@@ -9,7 +9,7 @@
 // EVENT_LOGGER_CAPTURE=path   SDL: save what the window shows, then log
 //                     "captured".
 //
-// Keys: 'x' ends the program at once, 'h' hangs it; a Command-click is
+// The key 'h' hangs it; a Command-click is
 // tracked with WaitMouseUp.
 #include <unistd.h>
 
@@ -145,12 +145,8 @@ int main(void) {
         log_event(e);
         if (e.what == kHighLevelEvent && e.message == 'aevt' && events::high_level_event_id(e) == 'quit')
             ExitToShell();
-        if (e.what == keyDown) {
-            char c = char(e.message & charCodeMask);
-            if (c == 'x') ExitToShell();
-            if (c == 'h')
-                for (;;) pause();
-        }
+        if (e.what == keyDown && char(e.message & charCodeMask) == 'h')
+            for (;;) pause();
         if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();
     }
 }

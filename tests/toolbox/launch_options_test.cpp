@@ -37,11 +37,7 @@ TEST(LaunchOptions, DefaultsAndEveryOption) {
 }
 
 TEST(LaunchOptions, BadOptionsAreRejectedWithAReason) {
-    struct Case {
-        std::vector<const char*> args;
-        const char* error;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"--bogus"}, "unknown option --bogus"},
         {{"-x"}, "unknown option -x"},
         {{"--script"}, "--script needs a file"},
@@ -54,11 +50,10 @@ TEST(LaunchOptions, BadOptionsAreRejectedWithAReason) {
         {{"--record-audio"}, "--record-audio needs a file"},
         {{""}, "empty document name"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.error);
-        LaunchParse r = parse(c.args);
-        EXPECT_FALSE(r.options.has_value());
-        EXPECT_EQ(r.error, c.error);
+    for (const auto& [args, error] : cases) {
+        LaunchParse r = parse(args);
+        EXPECT_FALSE(r.options.has_value()) << error;
+        EXPECT_EQ(r.error, error);
     }
     for (const char* size : {"10x10", "800", "800x-6", "9000x600", "800x600x"})
         EXPECT_EQ(parse({"--screen", size}).error, std::string("bad --screen '") + size + "': expected WxH, each side 32 to 8192");

@@ -104,17 +104,13 @@ TEST(MenuModel, DamagedResourcesAreRefused) {
         auto cut = std::span(good).first(n);
         EXPECT_EQ(menus::parse_menu(cut, {}).code(), badFormat) << "cut at " << n;
     }
-    struct Case {
-        std::vector<UInt8> xmnu;
-        const char* why;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<UInt8>, const char*> cases[] = {
         {xmnu_bytes({{3, 1}}), "names item 3 of 2"},
         {xmnu_bytes({{0, 1}}), "names item 0"},
         {xmnu_bytes({{1, 1}}, 1), "unknown version"},
         {{0, 0, 0, 2, 0, 1, 1}, "ends early"},
     };
-    for (const Case& c : cases) EXPECT_EQ(menus::parse_menu(good, c.xmnu).code(), badFormat) << c.why;
+    for (const auto& [xmnu, why] : cases) EXPECT_EQ(menus::parse_menu(good, xmnu).code(), badFormat) << why;
     EXPECT_TRUE(menus::parse_menu(good, xmnu_bytes({{2, 3}})).ok());
 }
 

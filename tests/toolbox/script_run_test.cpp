@@ -71,11 +71,8 @@ std::vector<std::string> lines_starting(const std::string& out, const std::strin
 }  // namespace
 
 TEST(ScriptRun, KeysWithModifiersAndNames) {
-    struct Case {
-        const char* line;
-        const char* event;   // the key down the application gets
-    };
-    const Case cases[] = {
+    // The key down the application gets for each line.
+    const std::pair<const char*, std::string> cases[] = {
         {"key cmd+shift+z", "keyDown char=5a key=06 mods=0380"},
         {"key alt+k", "keyDown char=6b key=28 mods=0880"},
         {"key ctrl+a", "keyDown char=01 key=00 mods=1080"},
@@ -84,11 +81,11 @@ TEST(ScriptRun, KeysWithModifiersAndNames) {
     };
     std::string script;
     std::vector<std::string> want;
-    for (const Case& c : cases) {
-        script += std::string(c.line) + "\n";
-        want.push_back(c.event);
+    for (const auto& [line, event] : cases) {
+        script += std::string(line) + "\n";
+        want.push_back(event);
         // Each key down is followed by its key up, with the same message.
-        want.push_back("keyUp " + std::string(c.event).substr(8, 15));
+        want.push_back("keyUp " + event.substr(8, 15));
     }
     Outcome r = run_script(script);
     EXPECT_EQ(r.status, 0) << r.err;
