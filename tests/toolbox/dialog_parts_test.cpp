@@ -28,10 +28,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void rect(platform::ByteWriter& w, SInt16 top, SInt16 left, SInt16 bottom, SInt16 right) {
-    w.s16(top);
-    w.s16(left);
-    w.s16(bottom);
-    w.s16(right);
+    for (SInt16 v : {top, left, bottom, right}) w.s16(v);
 }
 
 std::vector<UInt8> dlog(const std::string& title) {
@@ -160,12 +157,7 @@ TEST(TextLayout, ParamTextSubstitution) {
 }
 
 TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
-    struct Case {
-        const char* text;
-        SInt32 width;
-        std::vector<std::string> lines;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, SInt32, std::vector<std::string>> cases[] = {
         {"", 100, {}},
         {"one two three", 1000, {"one two three"}},
         {"one two three", 70, {"one two", "three"}},
@@ -175,11 +167,11 @@ TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
         {"a\n\nb", 100, {"a", "", "b"}},
         {"x", 0, {"x"}},                              // at least one character a line
     };
-    for (const Case& c : cases) {
-        std::string_view text(c.text);
+    for (const auto& [text, width, lines] : cases) {
         std::vector<std::string> got;
-        for (const dlg::TextLine& l : dlg::wrap_text(text, c.width, tens)) got.emplace_back(text.substr(l.start, l.length));
-        EXPECT_EQ(got, c.lines) << c.text << " at " << c.width;
+        for (const dlg::TextLine& l : dlg::wrap_text(text, width, tens))
+            got.emplace_back(std::string_view(text).substr(l.start, l.length));
+        EXPECT_EQ(got, lines) << text << " at " << width;
     }
     // UTF-8 sequences are never split.
     auto lines = dlg::wrap_text("\xC3\xA9\xC3\xA9\xC3\xA9", 20, tens);
@@ -265,17 +257,15 @@ TEST(EditField, ClicksWordsAndOffsets) {
     EXPECT_EQ(f.text().substr(f.sel_start(), f.sel_end() - f.sel_start()), ".");
     f.click(2, false);
     f.click(7, true);
-    EXPECT_EQ(f.sel_start(), 2u);
-    EXPECT_EQ(f.sel_end(), 7u);
+    EXPECT_EQ(std::pair(f.sel_start(), f.sel_end()), std::pair(size_t(2), size_t(7)));
     f.drag_to(0);
-    EXPECT_EQ(f.sel_start(), 0u);
-    EXPECT_EQ(f.sel_end(), 2u) << "dragging moves the caret end from the anchor";
+    EXPECT_EQ(std::pair(f.sel_start(), f.sel_end()), std::pair(size_t(0), size_t(2)))
+        << "dragging moves the caret end from the anchor";
 
     for (auto [x, offset] : {std::pair<SInt32, size_t>{-5, 0}, {14, 1}, {16, 2}, {500, 4}})
         EXPECT_EQ(dlg::offset_at_x("abcd", x, tens), offset) << x;
-    EXPECT_EQ(dlg::scroll_to_show(0, 50, 100), 0);
-    EXPECT_EQ(dlg::scroll_to_show(0, 150, 100), 51);
-    EXPECT_EQ(dlg::scroll_to_show(80, 20, 100), 20);
+    for (auto [scroll, caret, want] : {std::tuple(0, 50, 0), {0, 150, 51}, {80, 20, 20}})
+        EXPECT_EQ(dlg::scroll_to_show(scroll, caret, 100), want);
 }
 
 TEST(FileList, HitTestingScrollingAndSelection) {
@@ -287,18 +277,16 @@ TEST(FileList, HitTestingScrollingAndSelection) {
     EXPECT_EQ(list.visible_rows(), 5u);
     ASSERT_TRUE(list.has_scroll_bar());
 
-    EXPECT_EQ(list.hit(Point{101, 11}).part, nav::FileList::Part::Row);
+    using P = nav::FileList::Part;
+    for (auto [v, h, part] : {std::tuple(101, 11, P::Row), {105, 200, P::LineUp}, {188, 200, P::LineDown},
+                              {120, 200, P::Thumb}, {170, 200, P::PageDown}, {99, 50, P::None}})
+        EXPECT_EQ(list.hit(Point{SInt16(v), SInt16(h)}).part, part) << h << "," << v;
     EXPECT_EQ(list.hit(Point{101 + 18 * 2, 50}).row, 2u);
-    EXPECT_EQ(list.hit(Point{105, 200}).part, nav::FileList::Part::LineUp);
-    EXPECT_EQ(list.hit(Point{188, 200}).part, nav::FileList::Part::LineDown);
-    EXPECT_EQ(list.hit(Point{120, 200}).part, nav::FileList::Part::Thumb);
-    EXPECT_EQ(list.hit(Point{170, 200}).part, nav::FileList::Part::PageDown);
-    EXPECT_EQ(list.hit(Point{99, 50}).part, nav::FileList::Part::None);
 
     list.select(9);
     EXPECT_EQ(list.top(), 5u) << "the selection is scrolled into view";
     EXPECT_EQ(list.hit(Point{101, 11}).row, 5u);
-    EXPECT_EQ(list.hit(Point{120, 200}).part, nav::FileList::Part::PageUp);
+    EXPECT_EQ(list.hit(Point{120, 200}).part, P::PageUp);
     list.move_selection(100);
     EXPECT_EQ(std::pair(list.selected(), list.top()), std::pair(std::optional<size_t>(11), size_t(7)));
     list.scroll_to(-4);
@@ -312,7 +300,7 @@ TEST(FileList, HitTestingScrollingAndSelection) {
     list.set_rows({nav::ListRow{"only", false, false}});
     EXPECT_FALSE(list.has_scroll_bar());
     EXPECT_FALSE(list.selected());
-    EXPECT_EQ(list.hit(Point{101 + 18, 50}).part, nav::FileList::Part::None) << "no row there";
+    EXPECT_EQ(list.hit(Point{101 + 18, 50}).part, P::None) << "no row there";
 }
 
 class FoldersTest : public testing::Test {

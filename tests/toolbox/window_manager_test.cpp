@@ -1,7 +1,6 @@
 // The Window Manager in process: frames and hit tests, visible and update
 // regions, activation order, what reaches the screen, dragging and the
 // close box tracked through the Event Manager.
-#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -11,6 +10,7 @@
 #include "platform/windows/ChromePainter.h"
 #include "platform/windows/ScreenPixels.h"
 #include "platform/windows/WindowFrame.h"
+#include "tests/support/PString.h"
 #include "tests/toolbox/wm_test_util.h"
 
 using namespace wmtest;
@@ -19,12 +19,9 @@ namespace palette = platform::kit::palette;
 
 namespace {
 
-WindowRef make(const char* title, Rect content, SInt16 procID = noGrowDocProc, bool visible = true,
-               WindowRef behind = reinterpret_cast<WindowRef>(-1)) {
-    unsigned char t[256];
-    t[0] = UInt8(std::strlen(title));
-    std::memcpy(t + 1, title, t[0]);
-    return NewCWindow(nullptr, &content, t, visible, procID, behind, true, 0);
+WindowRef make(const char* title, Rect content, SInt16 procID = noGrowDocProc, bool visible = true) {
+    return NewCWindow(nullptr, &content, testsupport::PStr(title), visible, procID, reinterpret_cast<WindowRef>(-1),
+                      true, 0);
 }
 
 Rect R(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) { return Rect{top, left, bottom, right}; }
@@ -43,13 +40,17 @@ std::string text(const Rect& r) {
            std::to_string(r.bottom);
 }
 
+std::string title_of(WindowRef w) {
+    Str255 t{};
+    GetWTitle(w, t);
+    return std::string(reinterpret_cast<const char*>(t + 1), t[0]);
+}
+
 // "activate A", "update B" ... for the events waiting.
 std::string describe(const std::vector<EventRecord>& events) {
     std::string s;
     for (const EventRecord& e : events) {
-        Str255 t{};
-        if (e.what == activateEvt || e.what == updateEvt) GetWTitle(reinterpret_cast<WindowRef>(e.message), t);
-        std::string title(reinterpret_cast<const char*>(t + 1), t[0]);
+        const std::string title = title_of(reinterpret_cast<WindowRef>(e.message));
         if (e.what == activateEvt) s += (e.modifiers & activeFlag) ? "activate " + title + "; " : "deactivate " + title + "; ";
         else if (e.what == updateEvt) s += "update " + title + "; ";
         else s += "event " + std::to_string(e.what) + "; ";
@@ -65,9 +66,7 @@ std::string handle_updates(const std::vector<EventRecord>& events) {
         if (e.what != updateEvt) continue;
         WindowRef w = reinterpret_cast<WindowRef>(e.message);
         BeginUpdate(w);
-        Str255 t;
-        GetWTitle(w, t);
-        s += std::string(reinterpret_cast<const char*>(t + 1), t[0]) + " " + text(vis_bounds(w)) + "; ";
+        s += title_of(w) + " " + text(vis_bounds(w)) + "; ";
         EndUpdate(w);
     }
     return s;
@@ -140,12 +139,7 @@ TEST(WindowFrame, ReachableOffsetsAndAlignment) {
 
 TEST(WindowFrame, TitlesAreElidedAtCharacterBoundaries) {
     auto measure = [](std::string_view s) { return SInt32(s.size()); };   // a byte a pixel; "…" is 3
-    struct Case {
-        const char* text;
-        SInt32 width;
-        const char* shown;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, SInt32, const char*> cases[] = {
         {"Movie", 5, "Movie"},
         {"Movie", 4, "M\xE2\x80\xA6"},
         {"Movie", 3, "\xE2\x80\xA6"},
@@ -154,7 +148,7 @@ TEST(WindowFrame, TitlesAreElidedAtCharacterBoundaries) {
         {"Caf\xC3\xA9 noir", 8, "Caf\xC3\xA9\xE2\x80\xA6"},
         {"", 0, ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(win::elide_to_width(c.text, c.width, measure), c.shown) << c.text << " " << c.width;
+    for (auto [text, width, shown] : cases) EXPECT_EQ(win::elide_to_width(text, width, measure), shown) << text << " " << width;
 }
 
 class WindowManagerTest : public ToolboxTest {};
