@@ -148,8 +148,7 @@ TEST(ResourceManager, HandleLifetimes) {
 
 TEST(ResourceManager, OpeningReportsWhatIsWrong) {
     const std::string good = older_file();
-    std::vector<UInt8> damaged = *ResourceFile().write();
-    damaged.resize(damaged.size() - 1);
+    // Damaged files are the resource file reader's tests'.
     struct Case {
         std::string path;
         OSErr code;
@@ -157,7 +156,6 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
     const Case cases[] = {
         {testsupport::test_folder() / "no-such-file.rsrc", fnfErr},
         {write_temp("empty.rsrc", {}), eofErr},
-        {write_temp("damaged.rsrc", damaged), mapReadErr},
         {good + "/x.rsrc", dirNFErr},   // a file where a folder should be
         {testsupport::test_folder().str(), notAFileErr},
         {"", paramErr},
