@@ -165,6 +165,7 @@ TEST(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
     fs::create_directories(shots);
     fs::copy_file(seen, shots / "sdl-file-menu.ppm", fs::copy_options::overwrite_existing);
     ASSERT_EQ(drive(x.display(), "click Kinora 40 10"), 0);   // Kinora
+    EXPECT_TRUE(shows(14, 40, 0xFFFFFFu)) << "the Kinora menu in place of the File menu";
     ASSERT_EQ(drive(x.display(), "click Kinora 60 64"), 0);   // Quit Kinora
     EXPECT_EQ(app.wait(30s), 0) << read_file(err);
 }
