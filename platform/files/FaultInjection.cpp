@@ -19,6 +19,7 @@ struct State {
     std::atomic<long> writes{0};
     std::atomic<long> crash_at{0};
     std::atomic<long> fail_write_at{0};
+    std::atomic<bool> no_kernel_copies{false};
     std::string report_path;
 
     State() {
@@ -68,6 +69,9 @@ void fail_write(long k) {
     auto& s = state();
     s.fail_write_at = k > 0 ? s.writes.load() + k : 0;
 }
+
+void refuse_kernel_copies(bool on) { state().no_kernel_copies = on; }
+bool kernel_copies_refused() { return state().no_kernel_copies.load(); }
 
 long operation_count() { return state().operations.load(); }
 long write_count() { return state().writes.load(); }

@@ -36,6 +36,11 @@ void crash_before_operation(long k);
 // The k-th write from now (1 = the next one) fails with dskFulErr; 0 off.
 void fail_write(long k);
 
+// While on, copies between files are read and written by the process, as
+// when the kernel declines to copy them itself (File::copy_from).
+void refuse_kernel_copies(bool on);
+bool kernel_copies_refused();
+
 // Operations and writes counted since the start of the process.
 long operation_count();
 long write_count();

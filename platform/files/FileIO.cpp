@@ -6,6 +6,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -59,6 +60,28 @@ Result<off_t> to_offset(UInt64 offset) {
     if (offset > UInt64(INT64_MAX)) return fail(posErr, "file position beyond what the system can address");
     return off_t(offset);
 }
+
+// pwrite until all n bytes are written; *done tells how many were.
+Result<void> write_fully(int fd, const UInt8* in, size_t n, off_t at, size_t* done) {
+    *done = 0;
+    while (*done < n) {
+        ssize_t put = ::pwrite(fd, in + *done, n - *done, at + off_t(*done));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return os_error(errno, "write failed");
+        }
+        *done += size_t(put);
+    }
+    return ok();
+}
+
+// How the kernel declines to copy between two files itself: they are on
+// different file systems, the kernel or the file system cannot, or it
+// refuses these two (say, overlapping ranges of one file).
+bool kernel_declines(int err) { return err == EXDEV || err == ENOSYS || err == EOPNOTSUPP || err == EINVAL; }
+
+// Steps of a copy made through the process.
+constexpr size_t kCopyStep = size_t(1) << 20;
 
 }  // namespace
 
@@ -142,18 +165,50 @@ Result<void> File::write_at(const void* data, size_t n, UInt64 offset, size_t* w
     off_t at = TRY(to_offset(offset));
     TRY(faults::before(Op::Write));
     size_t done = 0;
-    const auto* in = static_cast<const UInt8*>(data);
-    while (done < n) {
-        ssize_t put = ::pwrite(fd_, in + done, n - done, at + off_t(done));
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            if (written) *written = done;
-            return os_error(errno, "write failed");
-        }
-        done += size_t(put);
-    }
+    auto r = write_fully(fd_, static_cast<const UInt8*>(data), n, at, &done);
     if (written) *written = done;
-    return ok();
+    return r;
+}
+
+Result<void> File::copy_from(const File& source, UInt64 from, size_t n, UInt64 offset, size_t* copied) {
+    if (copied) *copied = 0;
+    if (fd_ < 0 || source.fd_ < 0) return fail(rfNumErr, "file is not open");
+    if (access_ == Access::Read) return fail(wrPermErr, "file is open for reading only");
+    const off_t in = TRY(to_offset(from)), out = TRY(to_offset(offset));
+    TRY(to_offset(from + n));
+    TRY(to_offset(offset + n));
+    TRY(faults::before(Op::Write));
+    size_t done = 0;
+    auto report = [&](Result<void> r) {
+        if (copied) *copied = done;
+        return r;
+    };
+    bool kernel = !faults::kernel_copies_refused();
+    std::vector<UInt8> buffer;
+    while (done < n) {
+        if (kernel) {
+            loff_t i = in + off_t(done), o = out + off_t(done);
+            ssize_t got = ::copy_file_range(source.fd_, &i, fd_, &o, n - done, 0);
+            if (got > 0) {
+                done += size_t(got);
+                continue;
+            }
+            if (got == 0) return report(fail(eofErr, "the source ended before the copy"));
+            if (errno == EINTR) continue;
+            if (!kernel_declines(errno)) return report(os_error(errno, "copy failed"));
+            kernel = false;
+        }
+        if (buffer.empty()) buffer.resize(std::min(n - done, kCopyStep));
+        const size_t step = std::min({n - done, buffer.size(), kCopyStep - size_t((out + off_t(done)) % kCopyStep)});
+        auto got = source.read_at(buffer.data(), step, UInt64(in) + done);
+        if (!got.ok()) return report(got.error());
+        if (*got != step) return report(fail(eofErr, "the source ended before the copy"));
+        size_t put = 0;
+        auto r = write_fully(fd_, buffer.data(), step, out + off_t(done), &put);
+        done += put;
+        if (!r.ok()) return report(r);
+    }
+    return report(ok());
 }
 
 Result<void> File::truncate(UInt64 size) {

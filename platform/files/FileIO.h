@@ -7,7 +7,7 @@
 // (FaultInjection.h) first, so tests can stop the process before any one of
 // them or make a write fail.
 //
-// Counted operations: File::write_at, set_attribute (writes), File::truncate
+// Counted operations: File::write_at, File::copy_from, set_attribute (writes), File::truncate
 // (truncate), File::sync, File::datasync, sync_folder (syncs), rename_path,
 // rename_no_replace (renames), unlink_path, remove_folder (unlinks).
 // Opening, creating, reading and locking are not counted.
@@ -76,6 +76,11 @@ public:
     // Writes all n bytes at offset (one counted write). On failure *written,
     // when given, tells how many bytes did reach the file.
     Result<void> write_at(const void* data, size_t n, UInt64 offset, size_t* written = nullptr);
+    // Writes n bytes of `source` from `from` at offset (one counted write),
+    // copied by the kernel file to file where it can (copy_file_range), else
+    // read and written in large steps that end on 1 MiB boundaries of this
+    // file. eofErr when the source ends first; *copied as for write_at.
+    Result<void> copy_from(const File& source, UInt64 from, size_t n, UInt64 offset, size_t* copied = nullptr);
     Result<void> truncate(UInt64 size);
     Result<void> sync();       // data and metadata (fsync)
     Result<void> datasync();   // data and size (fdatasync)

@@ -8,6 +8,7 @@
 
 #include "ToolboxTestSupport.h"
 #include "platform/files/Catalog.h"
+#include "platform/files/FaultInjection.h"
 #include "platform/movies/progress/MovieProgress.h"
 #include "platform/movies/format/Alias.h"
 
@@ -237,6 +238,39 @@ TEST(MovieFiles, ActiveTracksOnlyAndNoInterleaving) {
     EXPECT_EQ(chunk_order(dir / "plain.mov"), 1);
     EXPECT_EQ(samples_of_file(dir / "woven.mov"), samples_of_file(dir / "plain.mov"));
     DisposeMovie(m);
+}
+
+// Long runs of samples are copied file to file: the kernel's copy and the
+// process's make the same file, and a failing write, the copies' included,
+// is reported and leaves no file behind.
+TEST(MovieFiles, FlatteningCopiesLongRunsAlikeAndFailsCleanly) {
+    namespace faults = platform::files::faults;
+    TempFolder dir;
+    MovieSpec spec;
+    spec.frames = 10;
+    spec.sound_samples = 8000 * 40;   // one run of 320 000 bytes, not interleaved
+    spec.sound_file = dir / "sound.raw";
+    DisposeMovie(make_movie(dir / "source.mov", spec));
+    Opened source(dir / "source.mov", fsRdPerm);
+    const SInt32 flags = 0x41 | flattenDontInterleaveFlatten;
+    long before = faults::write_count();
+    ASSERT_EQ(flatten_to(source.movie, dir / "kernel.mov", flags), noErr);
+    const long writes = faults::write_count() - before;
+    faults::refuse_kernel_copies(true);
+    OSErr err = flatten_to(source.movie, dir / "process.mov", flags);
+    faults::refuse_kernel_copies(false);
+    ASSERT_EQ(err, noErr);
+    EXPECT_EQ(read_bytes(dir / "kernel.mov"), read_bytes(dir / "process.mov"));
+    EXPECT_EQ(samples_of_file(dir / "kernel.mov"), samples_of_file(dir / "source.mov"));
+
+    for (long k = 1; k <= writes; ++k) {
+        SCOPED_TRACE(k);
+        faults::fail_write(k);
+        EXPECT_EQ(flatten_to(source.movie, dir / "failed.mov", flags), dskFulErr);
+        faults::fail_write(0);
+        EXPECT_FALSE(std::filesystem::exists(dir / "failed.mov"));
+    }
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) EXPECT_NE(e.path().extension(), ".tmp");
 }
 
 TEST(MovieFiles, ProgressIsReportedAndCanStopAFlatten) {

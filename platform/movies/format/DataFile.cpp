@@ -38,6 +38,10 @@ public:
         return file_->write_at(data, count, offset);
     }
 
+    Result<void> copy_at(UInt64 offset, const files::File& source, UInt64 from, UInt64 count) override {
+        return file_->copy_from(source, from, size_t(count), offset);
+    }
+
     // Data and size reach the disk; that is all a movie update relies on.
     Result<void> sync() override { return file_->datasync(); }
 
@@ -52,6 +56,14 @@ private:
 };
 
 }  // namespace
+
+Result<void> DataFile::copy_at(UInt64 offset, const files::File& source, UInt64 from, UInt64 count) {
+    if (count > (UInt64(1) << 32)) return fail(paramErr, "too much to copy at once");
+    std::vector<UInt8> bytes(static_cast<size_t>(count));
+    if (TRY(source.read_at(bytes.data(), bytes.size(), from)) != bytes.size())
+        return fail(eofErr, "read past the end of the file");
+    return write_at(offset, bytes.data(), bytes.size());
+}
 
 Result<std::unique_ptr<DataFile>> open_data_file(const std::string& path, OpenMode mode) {
     std::string abs = TRY(absolute_path(path));

@@ -27,6 +27,10 @@ public:
     // Reads exactly `count` bytes; eofErr when the file ends first.
     virtual Result<void> read_at(UInt64 offset, void* buffer, size_t count) = 0;
     virtual Result<void> write_at(UInt64 offset, const void* data, size_t count) = 0;
+    // Writes `count` bytes of `source` from `from` at `offset`, as one
+    // write. On disk the file layer copies them file to file; here they
+    // are read, then written.
+    virtual Result<void> copy_at(UInt64 offset, const files::File& source, UInt64 from, UInt64 count);
     virtual Result<void> sync() = 0;
     virtual Result<void> truncate(UInt64 size) = 0;
     // The file's absolute path, or empty for a file that has none.

@@ -117,6 +117,9 @@ public:
     // Writes bytes into the open mdat (opening one at the end if needed);
     // returns the file offset they start at.
     Result<UInt64> append(std::span<const UInt8> data);
+    // The same with `count` bytes of `source` from `from`, copied file to
+    // file (DataFile::copy_at).
+    Result<UInt64> append_copy(const files::File& source, UInt64 from, UInt64 count);
     // Patches the open mdat's size: 32 bits, or 64 bits in place of the
     // wide atom before it when the data passed 4 GiB.
     Result<void> finish_data();
@@ -126,11 +129,17 @@ public:
     // The same with the movie's usual reserve (movie_reserve()).
     Result<TopAtom> append_movie(const MovieModel& movie);
 
+    // For a file its caller syncs once complete (a copy renamed into place
+    // afterwards): append_movie then leaves the sync to the caller.
+    void leave_sync_to_caller() { sync_movie_ = false; }
+
     UInt64 end() const { return end_; }
 
 private:
     explicit MovieFileWriter(DataFile& file) : file_(&file) {}
     Result<void> open_mdat();
+    // Checks that `count` more bytes of data may come; where they go.
+    Result<UInt64> data_at(UInt64 count);
     Result<TopAtom> append_movie_bytes(std::span<const UInt8> bytes, UInt32 reserve);
 
     DataFile* file_;
@@ -138,6 +147,7 @@ private:
     std::optional<UInt64> wide_at_;   // the open mdat's wide atom
     UInt64 mdat_at_ = 0;
     std::optional<UInt64> data_end_;  // where a movie-first file's data must end
+    bool sync_movie_ = true;
 };
 
 // Makes the end of a file safe to append to: an atom that runs to the end

@@ -117,15 +117,26 @@ Result<void> MovieFileWriter::open_mdat() {
     return ok();
 }
 
-Result<UInt64> MovieFileWriter::append(std::span<const UInt8> data) {
+Result<UInt64> MovieFileWriter::data_at(UInt64 count) {
     if (data_end_) {
-        if (data.size() > *data_end_ - end_) return fail(internalQuickTimeError, "more data than its mdat holds");
+        if (count > *data_end_ - end_) return fail(internalQuickTimeError, "more data than its mdat holds");
     } else if (!wide_at_) {
         TRY(open_mdat());
     }
-    UInt64 at = end_;
+    return end_;
+}
+
+Result<UInt64> MovieFileWriter::append(std::span<const UInt8> data) {
+    UInt64 at = TRY(data_at(data.size()));
     if (!data.empty()) TRY(file_->write_at(at, data.data(), data.size()));
     end_ += data.size();
+    return at;
+}
+
+Result<UInt64> MovieFileWriter::append_copy(const files::File& source, UInt64 from, UInt64 count) {
+    UInt64 at = TRY(data_at(count));
+    if (count) TRY(file_->copy_at(at, source, from, count));
+    end_ += count;
     return at;
 }
 
@@ -173,7 +184,7 @@ Result<TopAtom> MovieFileWriter::append_movie_bytes(std::span<const UInt8> bytes
         }
         end_ += reserve;
     }
-    TRY(file_->sync());
+    if (sync_movie_) TRY(file_->sync());
     return atom;
 }
 

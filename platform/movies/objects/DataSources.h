@@ -46,6 +46,8 @@ public:
     // Reads exactly n bytes; eofErr when the file ends first.
     Result<void> read(UInt64 offset, void* out, size_t n) const;
     Result<UInt64> size() const { return file_.size(); }
+    // For copying straight from it (MovieFileWriter::append_copy).
+    const files::File& file() const { return file_; }
     const std::string& path() const { return path_; }
     const FileIdentity& identity() const { return identity_; }
 

@@ -10,7 +10,8 @@
  * Samples are regrouped into chunks of about half a second
  * (at most 4 MiB) that alternate between the tracks in time order, or come
  * track after track with flattenDontInterleaveFlatten. Framed sound (MACE
- * and the like, SampleFraming.h) is cut only between packets.
+ * and the like, SampleFraming.h) is cut only between packets. The data is
+ * copied file to file wherever it comes in long runs (copy_data).
  *
  *   moov first (flattenForceMovieResourceBeforeMovieData):
  *     ftyp | moov | free (reserve) | mdat
@@ -50,6 +51,11 @@ namespace {
 constexpr double kChunkSeconds = 0.5;
 constexpr UInt64 kChunkBytes = UInt64(4) << 20;
 constexpr size_t kCopyBuffer = size_t(8) << 20;
+constexpr size_t kAlign = size_t(1) << 20;
+// Runs of at least kDirectCopy bytes are copied file to file, at most
+// kCopyStep bytes a call.
+constexpr UInt64 kDirectCopy = UInt64(256) << 10;
+constexpr UInt64 kCopyStep = UInt64(64) << 20;
 
 // Bytes of one source file that go into an output chunk.
 struct Piece {
@@ -342,48 +348,91 @@ MovieModel assemble(pm::MovieModel& out, Plan& plan) {
     return out;
 }
 
-// Appends through a large buffer so that a big copy makes few, large writes.
+// Appends through a large buffer so that many small pieces make few,
+// large writes; each write but the last ends on a kAlign boundary of the
+// file.
 class BufferedAppend {
 public:
     explicit BufferedAppend(MovieFileWriter& writer) : writer_(writer) { buffer_.reserve(kCopyBuffer); }
 
-    // Room for `n` bytes at the end of the buffer, filled by the caller.
+    // Room for `n` bytes (at most kCopyBuffer / 2) at the end of the
+    // buffer, filled by the caller.
     Result<UInt8*> reserve(size_t n) {
-        if (buffer_.size() + n > kCopyBuffer) TRY(flush());
+        if (buffer_.size() + n > kCopyBuffer) TRY(write(false));
         size_t at = buffer_.size();
         buffer_.resize(at + n);
         return buffer_.data() + at;
     }
 
-    Result<void> flush() {
-        if (buffer_.empty()) return ok();
-        TRY(writer_.append(buffer_));
-        buffer_.clear();
+    Result<void> flush() { return write(true); }
+
+private:
+    // Writes the buffer up to its last kAlign boundary, or all of it.
+    Result<void> write(bool all) {
+        const UInt64 end = writer_.end() + buffer_.size();
+        const size_t keep = all || buffer_.size() < kAlign ? 0 : size_t(end % kAlign);
+        if (buffer_.size() == keep) return ok();
+        TRY(writer_.append(std::span<const UInt8>(buffer_.data(), buffer_.size() - keep)));
+        buffer_.erase(buffer_.begin(), buffer_.end() - ptrdiff_t(keep));
         return ok();
     }
 
-private:
     MovieFileWriter& writer_;
     std::vector<UInt8> buffer_;
 };
 
+// Bytes of one source file that follow each other in the copy.
+struct Run {
+    std::shared_ptr<DataSource> source;
+    UInt64 offset = 0;
+    UInt64 bytes = 0;
+};
+
+// Copies the chunks in order. Pieces that follow each other in their
+// source as in the copy join into one run; a long run is copied file to
+// file (by the kernel where it can), in steps that let progress be told;
+// short ones are gathered in the buffer.
 Result<void> copy_data(Plan& plan, MovieFileWriter& writer, MovieProgress& progress) {
     BufferedAppend out(writer);
     UInt64 copied = 0;
+    auto advance = [&](UInt64 n) {
+        copied += n;
+        return progress.update(plan.data_bytes ? double(copied) / double(plan.data_bytes) : 1.0);
+    };
+    auto copy = [&](const Run& r) -> Result<void> {
+        if (r.bytes >= kDirectCopy) {
+            TRY(out.flush());
+            for (UInt64 done = 0; done < r.bytes;) {
+                UInt64 n = std::min(r.bytes - done, kCopyStep);
+                TRY(writer.append_copy(r.source->file(), r.offset + done, n));
+                done += n;
+                TRY(advance(n));
+            }
+            return ok();
+        }
+        for (UInt64 done = 0; done < r.bytes;) {
+            size_t n = size_t(std::min<UInt64>(r.bytes - done, kCopyBuffer / 2));
+            UInt8* dst = TRY(out.reserve(n));
+            TRY(r.source->read(r.offset + done, dst, n));
+            done += n;
+            TRY(advance(n));
+        }
+        return ok();
+    };
+    Run run;
     for (const OutChunk& c : plan.chunks) {
         MediaObject& media = *plan.tracks[c.track].media;
         for (const Piece& p : c.pieces) {
             auto source = TRY(source_of(media, p.ref));
-            for (UInt64 done = 0; done < p.bytes;) {
-                size_t n = size_t(std::min<UInt64>(p.bytes - done, kCopyBuffer / 2));
-                UInt8* dst = TRY(out.reserve(n));
-                TRY(source->read(p.offset + done, dst, n));
-                done += n;
-                copied += n;
-                TRY(progress.update(plan.data_bytes ? double(copied) / double(plan.data_bytes) : 1.0));
+            if (run.source == source && run.offset + run.bytes == p.offset) {
+                run.bytes += p.bytes;
+                continue;
             }
+            TRY(copy(run));
+            run = Run{std::move(source), p.offset, p.bytes};
         }
     }
+    TRY(copy(run));
     return out.flush();
 }
 
@@ -400,6 +449,7 @@ Result<void> write_copy(DataFile& file, pm::MovieModel& out, Plan& plan, bool mo
         return w.finish_data();
     }
     MovieFileWriter w = TRY(MovieFileWriter::create(file));
+    w.leave_sync_to_caller();   // ReplacementFile::commit syncs the whole copy once
     place_chunks(plan, w.end());
     TRY(copy_data(plan, w, progress));
     TRY(w.append_movie(assemble(out, plan)));
