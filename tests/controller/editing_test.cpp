@@ -7,6 +7,8 @@
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/format/Alias.h"
 #include "platform/movies/playback/Player.h"
+#include "tests/support/Process.h"
+#include "tests/support/Tools.h"
 
 using namespace pbtest;
 namespace mv = platform::movies;
@@ -167,4 +169,72 @@ TEST(Editing, PasteFromAnotherFileKeepsAReferenceToIt) {
     EXPECT_EQ(GetMovieTime(m, nullptr), 4800);
     EXPECT_TRUE(mv::playback::player_of(*mv::movie_of(m)).problems().empty());
     DisposeMovie(m);
+}
+
+// IMA 4:1 sound as ffmpeg writes it in .mov, each sample a whole packet of
+// 64 frames, its description either without byte counts or with them: a
+// cut pasted elsewhere and saved as a copy decodes (by ffmpeg) to the
+// sound moved as it was, not to packets read from wrong offsets.
+TEST(Editing, Ima4PacketsMoveWholeThroughCutPasteAndSaveAs) {
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    Dir dir;
+    const std::string src = dir / "ima4.mov", copy = dir / "copy.mov";
+    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                        "aevalsrc=0.4*sin(2*PI*(300+400*t)*t):d=2:s=22050", "-c:a", "adpcm_ima_qt", src})
+                  .status,
+              0);
+    auto decode = [](const std::string& path) {
+        const auto r = testsupport::run_program({"ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "1", "-"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::vector<SInt16> s(r.out.size() / 2);
+        std::memcpy(s.data(), r.out.data(), s.size() * 2);
+        return s;
+    };
+    const std::vector<SInt16> want = decode(src);
+    for (bool counted : {false, true}) {
+        SCOPED_TRACE(counted ? "bytes per packet given" : "no byte counts");
+        if (counted) {   // samples per packet 64, bytes per packet 34, per frame 34
+            auto bytes = testsupport::read_bytes(src);
+            const std::string text(bytes.begin(), bytes.end());
+            const size_t at = text.rfind("ima4");
+            platform::store_u32be(&bytes[at + 36], 34);
+            platform::store_u32be(&bytes[at + 40], 34);
+            testsupport::write_bytes(src, bytes);
+        }
+        VirtualHost vh;
+        SInt16 ref = 0;
+        Movie movie = open_movie(src, &ref);
+        ASSERT_TRUE(movie);
+        const TimeValue scale = GetMovieTimeScale(movie);
+        SetMovieSelection(movie, scale / 2, scale / 2);   // [0.5 s, 1 s) goes to the end
+        Movie cut = CutMovieSelection(movie);
+        SetMovieSelection(movie, GetMovieDuration(movie), 0);
+        PasteMovieSelection(movie, cut);
+        DisposeMovie(cut);
+        FSSpec out = spec_for(copy);
+        Movie flat = FlattenMovieData(movie, 0x41, &out, 'TVOD', smSystemScript, createMovieFileDeleteCurFile);
+        ASSERT_TRUE(flat) << GetMoviesError();
+        DisposeMovie(flat);
+        DisposeMovie(movie);
+        CloseMovieFile(ref);
+
+        // Each piece as it was, away from the cuts. ffmpeg starts the later
+        // edits of sound only near their packet, so each piece is found
+        // within two packets of where it belongs.
+        const std::vector<SInt16> got = decode(copy);
+        ASSERT_NEAR(double(got.size()), double(want.size()), 64);
+        const std::pair<size_t, size_t> pieces[] = {{0, 0}, {11025, 22050}, {33075, 11025}};   // at, from
+        for (auto [at, from] : pieces) {
+            double best = 0;
+            for (int lag = -128; lag <= 128; ++lag) {
+                double sxy = 0, sxx = 0, syy = 0;
+                for (size_t i = 300; i < 10700; i += 4) {
+                    const double x = got[at + i], y = want[size_t(SInt64(from + i) + lag)];
+                    sxy += x * y, sxx += x * x, syy += y * y;
+                }
+                best = std::max(best, sxy / std::sqrt(sxx * syy));
+            }
+            EXPECT_GE(best, 0.99) << "the piece at " << at;
+        }
+    }
 }

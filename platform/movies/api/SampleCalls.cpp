@@ -100,7 +100,7 @@ Result<SampleRun> find_run(pm::Media& m, TimeValue time, SInt32 max) {
     UInt32 n = TRY(table.sample_at(UInt64(time)));
     SampleRun run;
     SampleTable::ChunkSpan chunk = table.chunk_span(n);
-    auto framing = m.type() == kSoun ? sound_framing(m.descriptions.entries[chunk.description - 1]) : std::nullopt;
+    const auto framing = chunk_framing(m, chunk);
     if (framing) {
         UInt32 start = chunk.first_sample + UInt32(framing->whole_packets(n - chunk.first_sample));
         UInt32 available = std::min(chunk.first_sample + chunk.samples - start, table.same_duration_run(start));

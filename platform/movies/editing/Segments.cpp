@@ -57,7 +57,7 @@ Result<UInt64> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration,
     for (UInt32 n = range.first; n <= range.last;) {
         SampleTable::ChunkSpan chunk = table.chunk_span(n);
         const UInt32 begin = n, stop = std::min(range.last + 1, chunk.first_sample + chunk.samples);
-        auto framing = src.type() == kSoun ? sound_framing(src.descriptions.entries[chunk.description - 1]) : std::nullopt;
+        const auto framing = chunk_framing(src, chunk);
         if (!mapped[chunk.description - 1]) mapped[chunk.description - 1] = TRY(map_description(from, chunk.description, to));
         const UInt32 description = mapped[chunk.description - 1];
 

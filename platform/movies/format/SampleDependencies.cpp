@@ -42,14 +42,10 @@ UInt32 with_preroll(const Media& media, UInt32 first) {
 // and ends in.
 SampleRange whole_packets(const Media& media, SampleRange r) {
     const SampleTable& table = media.samples;
-    auto framing_of = [&](UInt32 description) -> std::optional<SampleFraming> {
-        if (description == 0 || description > media.descriptions.entries.size()) return std::nullopt;
-        return sound_framing(media.descriptions.entries[description - 1]);
-    };
     SampleTable::ChunkSpan head = table.chunk_span(r.first);
-    if (auto f = framing_of(head.description)) r.first = head.first_sample + UInt32(f->whole_packets(r.first - head.first_sample));
+    if (auto f = chunk_framing(media, head)) r.first = head.first_sample + UInt32(f->whole_packets(r.first - head.first_sample));
     SampleTable::ChunkSpan tail = table.chunk_span(r.last);
-    if (auto f = framing_of(tail.description)) {
+    if (auto f = chunk_framing(media, tail)) {
         UInt64 length = r.last - tail.first_sample + 1;
         if (length % f->samples_per_packet) length += f->samples_per_packet - length % f->samples_per_packet;
         r.last = tail.first_sample + UInt32(std::min<UInt64>(length, tail.samples)) - 1;

@@ -63,14 +63,23 @@ UInt64 sample_offset(const SampleTable& table, const SampleTable::ChunkSpan& chu
     return offset;
 }
 
+std::optional<SampleFraming> chunk_framing(const Media& media, const SampleTable::ChunkSpan& chunk) {
+    if (media.type() != kSoun || chunk.description == 0 || chunk.description > media.descriptions.entries.size())
+        return std::nullopt;
+    const SampleTable& table = media.samples;
+    const UInt32 n = chunk.first_sample;
+    const UInt64 end = n < table.sample_count() ? table.sample_time(n + 1) : table.duration();
+    if (end - table.sample_time(n) != 1) return std::nullopt;
+    return sound_framing(media.descriptions.entries[chunk.description - 1]);
+}
+
 Result<bool> start_chunk_at(Media& media, UInt32 number) {
     SampleTable& table = media.samples;
     const SampleTable::ChunkSpan span = table.chunk_span(number);
     if (span.first_sample == number) return true;
     if (span.description == 0 || span.description > media.descriptions.entries.size())
         return fail(invalidSampleDescIndex, "chunk names a missing sample description");
-    std::optional<SampleFraming> f;
-    if (media.type() == kSoun) f = sound_framing(media.descriptions.entries[span.description - 1]);
+    const std::optional<SampleFraming> f = chunk_framing(media, span);
     if (f && (number - span.first_sample) % f->samples_per_packet) return false;
     TRY(table.split_chunk(number, sample_offset(table, span, f, number)));
     return true;

@@ -15,7 +15,10 @@
  *   version 2   frames per packet, bytes per packet
  *
  * Chunks of framed sound hold whole packets; a run that does not end on a
- * packet boundary is cut down to one. Other media (and sound whose
+ * packet boundary is cut down to one. The framing counts only where the
+ * samples are frames, lasting one unit each: samples that last longer are
+ * whole packets (as some writers store IMA 4:1, whatever their
+ * description's byte counts say), sized by stsz like other media. Other media (and sound whose
  * description says nothing usable) take their sizes from stsz.
  */
 #pragma once
@@ -53,6 +56,10 @@ UInt64 sample_offset(const SampleTable& table, const SampleTable::ChunkSpan& chu
                      const std::optional<SampleFraming>& framing, UInt32 number);
 
 struct Media;
+// The framing of the samples of `chunk` (a chunk of `media`): nothing when
+// the media is not sound or its samples are whole packets.
+std::optional<SampleFraming> chunk_framing(const Media& media, const SampleTable::ChunkSpan& chunk);
+
 // Makes sample `number` (valid) start a chunk of the media, when it starts
 // a packet; false when it falls inside one.
 Result<bool> start_chunk_at(Media& media, UInt32 number);

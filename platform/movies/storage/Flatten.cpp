@@ -121,7 +121,6 @@ class TrackPlanner {
 public:
     TrackPlanner(Plan& plan, size_t index, const pm::Media& source)
         : plan_(plan), index_(index), source_(source), table_(plan.tracks[index].track.media.samples),
-          framings_(media_framings(source.type(), source.descriptions)),
           scale_(source.header.time_scale ? source.header.time_scale : 1),
           chunk_units_(std::max<UInt64>(1, UInt64(kChunkSeconds * scale_))) {}
 
@@ -136,7 +135,7 @@ public:
                 // The part of the chunk holding `s` that the run needs, up
                 // to the next break that falls between packets.
                 SampleTable::ChunkSpan span = src.chunk_span(s);
-                const auto& framing = framings_[span.description - 1];
+                const auto framing = chunk_framing(source_, span);
                 UInt32 stop = std::min(n.range.last + 1, span.first_sample + span.samples);
                 for (auto b = std::upper_bound(breaks.begin(), breaks.end(), s); b != breaks.end() && *b < stop; ++b)
                     if (!framing || (*b - span.first_sample) % framing->samples_per_packet == 0) {
@@ -264,7 +263,6 @@ private:
     size_t index_;
     const pm::Media& source_;
     SampleTable& table_;
-    std::vector<std::optional<SampleFraming>> framings_;
     UInt32 scale_;
     UInt64 chunk_units_;
     size_t current_ = 0;   // 1-based index into plan_.chunks; 0 = none yet
