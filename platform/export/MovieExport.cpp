@@ -82,7 +82,7 @@ Rect place_of(const pm::Track& track, const Rect& bounds) {
 class PictureRenderer {
 public:
     static Result<std::unique_ptr<PictureRenderer>> create(movies::MovieObject& movie, const Rect& bounds) {
-        auto r = std::unique_ptr<PictureRenderer>(new PictureRenderer(movie, bounds));
+        auto r = std::unique_ptr<PictureRenderer>(new PictureRenderer(bounds));
         const Rect world{0, 0, SInt16(bounds.bottom - bounds.top), SInt16(bounds.right - bounds.left)};
         if (NewGWorld(&r->world_, 32, &world, nullptr, nullptr, 0) != noErr || !r->world_)
             return fail(memFullErr, "no memory for the picture to export");
@@ -115,12 +115,11 @@ public:
     }
 
 private:
-    PictureRenderer(movies::MovieObject& movie, const Rect& bounds) : movie_(movie), bounds_(bounds) {}
+    explicit PictureRenderer(const Rect& bounds) : bounds_(bounds) {}
     struct Source {
         movies::TrackObject* track;
         std::unique_ptr<movies::playback::VideoFrames> frames;
     };
-    movies::MovieObject& movie_;
     Rect bounds_;
     GWorldPtr world_ = nullptr;
     std::vector<Source> tracks_;
@@ -162,7 +161,7 @@ Result<void> time_video(StreamOut& s, SInt64 end) {
     return ok();
 }
 
-pm::Track make_track(const StreamOut& s, UInt32 id, UInt32 movie_scale) {
+pm::Track make_track(const StreamOut& s, UInt32 id) {
     pm::Track t = pm::Track::make(id, s.media_type, s.time_scale, s.width, s.height, s.volume);
     const UInt64 now = pm::mac_time_now();
     t.header.creation_time = t.header.modification_time = now;
@@ -180,7 +179,6 @@ pm::Track make_track(const StreamOut& s, UInt32 id, UInt32 movie_scale) {
     list.entries = s.edits;
     if (list.entries.empty()) list.entries.push_back(pm::EditEntry{s.edit_duration, s.first_shown, 0x10000});
     t.edits = pm::Edits{list, {}};
-    (void)movie_scale;
     return t;
 }
 
@@ -236,7 +234,7 @@ Result<pm::MovieModel> assemble(const std::vector<StreamOut>& streams, const Lay
     model.header.creation_time = model.header.modification_time = now;
     model.header.time_scale = movie_scale;
     std::vector<pm::Track> tracks;
-    for (size_t i = 0; i < streams.size(); ++i) tracks.push_back(make_track(streams[i], UInt32(i + 1), movie_scale));
+    for (size_t i = 0; i < streams.size(); ++i) tracks.push_back(make_track(streams[i], UInt32(i + 1)));
     UInt64 at = data_start;
     for (const Layout::Chunk& c : layout.chunks) {
         const StreamOut& s = streams[c.stream];

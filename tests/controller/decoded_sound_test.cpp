@@ -210,6 +210,7 @@ TEST(DecodedSound, FramedPacketsPlayAndAnUnknownFormatSaysWhy) {
                 for (size_t i = 1; i < data.size(); i += c.bytes_per_packet) data[i] &= 0x3F;
             add_sound_track(movie, c.format, 8, 1, 22050, data, frames);
             finish_movie(movie, ref);
+            DisposeMovie(movie);
         }
         std::string problem;
         const Recording r = play(path, 22050, dir / "out.wav", 0, &problem);
