@@ -91,12 +91,9 @@ void VideoFrames::reset() {
     if (session_) description_ = 0;
 }
 
-// A session and its 32-bit world for a codec with state.
-bool VideoFrames::prepare_session(const VideoDescription& v) {
-    if (auto missing = codecs::libav::missing_decoder(v.codec)) {
-        show_placeholder(*missing);
-        return false;
-    }
+// The picture's size from its description, the whole of it shown; false
+// (and the card saying why) for a size no picture can have.
+bool VideoFrames::take_picture_size(const VideoDescription& v) {
     if (v.width <= 0 || v.height <= 0) {
         show_placeholder("damaged image description");
         return false;
@@ -104,6 +101,22 @@ bool VideoFrames::prepare_session(const VideoDescription& v) {
     width_ = v.width;
     height_ = v.height;
     source_ = Rect{0, 0, height_, width_};
+    return true;
+}
+
+// Only the description's clean aperture is shown, when it has one.
+void VideoFrames::crop_to_clean_aperture(const VideoDescription& v) {
+    if (auto a = v.clean_aperture())
+        source_ = Rect{SInt16(a->top), SInt16(a->left), SInt16(a->top + a->height), SInt16(a->left + a->width)};
+}
+
+// A session and its 32-bit world for a codec with state.
+bool VideoFrames::prepare_session(const VideoDescription& v) {
+    if (auto missing = codecs::libav::missing_decoder(v.codec)) {
+        show_placeholder(*missing);
+        return false;
+    }
+    if (!take_picture_size(v)) return false;
     auto setup = codecs::libav::StreamSetup::from(v);
     setup.palette = palette_of(v);
     auto session = SessionFrames::open(setup, description_);
@@ -114,8 +127,7 @@ bool VideoFrames::prepare_session(const VideoDescription& v) {
     session_ = std::move(*session);
     shown_good_ = false;
     stale_ = false;
-    if (auto a = v.clean_aperture())
-        source_ = Rect{SInt16(a->top), SInt16(a->left), SInt16(a->top + a->height), SInt16(a->left + a->width)};
+    crop_to_clean_aperture(v);
     return true;
 }
 
@@ -179,15 +191,8 @@ bool VideoFrames::prepare(MediaObject& media, UInt32 description) {
         show_placeholder("'" + fourcc_string(v.codec) + "' video of depth " + std::to_string(v.depth) + " is not decoded");
         return false;
     }
-    if (v.width <= 0 || v.height <= 0) {
-        show_placeholder("damaged image description");
-        return false;
-    }
-    width_ = v.width;
-    height_ = v.height;
-    source_ = Rect{0, 0, height_, width_};
-    if (auto a = v.clean_aperture())
-        source_ = Rect{SInt16(a->top), SInt16(a->left), SInt16(a->top + a->height), SInt16(a->left + a->width)};
+    if (!take_picture_size(v)) return false;
+    crop_to_clean_aperture(v);
 
     CTabHandle table = nullptr;
     if (v.has_stored_color_table()) {

@@ -64,6 +64,8 @@ private:
     bool prepare(MediaObject& media, UInt32 description);
     bool decode(MediaObject& media, UInt32 n);
     bool prepare_session(const VideoDescription& v);
+    bool take_picture_size(const VideoDescription& v);
+    void crop_to_clean_aperture(const VideoDescription& v);
     bool go_to_session_sample(MediaObject& media, UInt32 n);
     bool draw_direct(CGrafPtr port, const Rect& dst);
     bool fill_world();
