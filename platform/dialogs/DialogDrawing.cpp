@@ -16,6 +16,7 @@
 #include "platform/quickdraw/PixelFormat.h"
 #include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/kit/Palette.h"
+#include "platform/quickdraw/kit/PushButton.h"
 #include "platform/quickdraw/kit/Rects.h"
 #include "platform/windows/ChromePainter.h"
 #include "platform/windows/WindowManager.h"
@@ -33,28 +34,12 @@ bool dialog_active(const Dialog& d) {
     return w && w->hilited;
 }
 
-void draw_button(Painter& p, const Dialog& d, SInt16 n) {
+void draw_button(Painter&, const Dialog& d, SInt16 n) {
     const Item& it = *d.item(n);
     const Rect& r = it.box;
-    const bool enabled = it.enabled();
-    const SInt16 radius = SInt16(std::min<SInt32>(look::kButtonRadius, (r.bottom - r.top) / 2));
-    Region face = rounded_rect(r, radius);
-    Region inner = rounded_rect(kit::inset(r, 1), SInt16(std::max(0, radius - 1)));
-    Region border = face;
-    border.subtract(inner);
-    p.fill(inner, it.pressed ? palette::kHighlight : palette::kButtonFace);
-    p.fill(border, enabled ? palette::kButtonBorder : palette::kButtonBorderDisabled);
-    if (n == d.default_item) {
-        const SInt32 g = look::kRingGap, w = look::kRingWidth;
-        Region ring = rounded_rect(kit::inset(r, -(g + w)), SInt16(radius + g + w));
-        ring.subtract(rounded_rect(kit::inset(r, -g), SInt16(radius + g)));
-        p.fill(ring, enabled ? palette::kDefaultRing : palette::kButtonBorderDisabled);
-    }
     const SInt32 room = r.right - r.left - 8;
     std::string title = windows::elide_to_width(d.text(n), room, [](std::string_view s) { return dialog_text_width(s); });
-    const SInt32 width = dialog_text_width(title);
-    p.text(title, kit::centred_left(r, width), p.centred_baseline(r),
-           it.pressed ? palette::kHighlightText : enabled ? palette::kText : palette::kDisabledText);
+    kit::draw_push_button(r, title, kit::ButtonState{it.pressed, it.enabled(), n == d.default_item});
 }
 
 void draw_mark_control(Painter& p, const Dialog& d, SInt16 n) {
@@ -64,8 +49,8 @@ void draw_mark_control(Painter& p, const Dialog& d, SInt16 n) {
     const SInt32 top = kit::centred_top(r, s);
     const Rect mark = to_rect(r.left, top, r.left + s, top + s);
     const bool radio = it.kind() == ctrlItem + radCtrl;
-    Region outer = radio ? rounded_rect(mark, SInt16(s / 2)) : Region(mark);
-    Region inner = radio ? rounded_rect(kit::inset(mark, 1), SInt16(s / 2 - 1)) : Region(kit::inset(mark, 1));
+    Region outer = radio ? kit::rounded_rect(mark, SInt16(s / 2)) : Region(mark);
+    Region inner = radio ? kit::rounded_rect(kit::inset(mark, 1), SInt16(s / 2 - 1)) : Region(kit::inset(mark, 1));
     Region border = outer;
     border.subtract(inner);
     p.fill(inner, it.pressed ? palette::kSelection : palette::kButtonFace);
@@ -164,22 +149,7 @@ Rect item_area(const Dialog& d, SInt16 n) {
 
 Rect field_box(const Rect& item) { return kit::inset(item, -look::kFieldOutset); }
 
-Rect ring_area(const Rect& button) { return kit::inset(button, -(look::kRingGap + look::kRingWidth)); }
-
-Region rounded_rect(const Rect& r, SInt16 radius) {
-    const SInt32 h = r.bottom - r.top;
-    if (radius <= 0 || h <= 0 || r.right <= r.left) return Region(r);
-    std::vector<Rect> rows;
-    rows.reserve(size_t(h));
-    for (SInt32 i = 0; i < h; ++i) {
-        double t = 0;
-        if (i < radius) t = radius - i - 0.5;
-        else if (i >= h - radius) t = i - (h - radius) + 0.5;
-        const SInt32 in = t > 0 ? SInt32(std::lround(radius - std::sqrt(std::max(0.0, double(radius) * radius - t * t)))) : 0;
-        rows.push_back(to_rect(r.left + in, r.top + i, r.right - in, r.top + i + 1));
-    }
-    return Region::from_rects(rows);
-}
+Rect ring_area(const Rect& button) { return kit::ring_area(button); }
 
 // Dialogs and the chrome share the application font at one size.
 SInt32 dialog_text_width(std::string_view text) { return windows::chrome_text_width(text); }

@@ -31,9 +31,6 @@ size_t edit_offset_at(const Dialog& d, Point local);
 Rect field_box(const Rect& item);
 Rect ring_area(const Rect& button);
 
-// A rectangle with rounded corners of that radius, as a region.
-quickdraw::Region rounded_rect(const Rect& r, SInt16 radius);
-
 // The text a static text item shows: its text with ^0–^3 filled in.
 std::string shown_text(const Dialog& d, SInt16 n);
 

@@ -6,10 +6,7 @@
 
 namespace platform::dialogs::look {
 
-// Push buttons: a rounded face, and around the default one a ring.
-constexpr SInt16 kButtonRadius = 5;
-constexpr SInt16 kRingGap = 1;        // between the face and the ring
-constexpr SInt16 kRingWidth = 3;
+// Push buttons are the kit's (quickdraw/kit/PushButton.h).
 
 // Check boxes and radio buttons.
 constexpr SInt16 kMarkSize = 12;

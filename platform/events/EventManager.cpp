@@ -202,6 +202,23 @@ bool EventManager::get(EventMask mask, bool remove, EventRecord& out, FeedContex
     }
 }
 
+std::optional<EventRecord> EventManager::take_if(EventMask mask, const std::function<bool(const EventRecord&)>& wanted) {
+    for (;;) {
+        pump();
+        for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+            if (!(mask_of(it->record.what) & mask) || !wanted(it->record)) continue;
+            EventRecord out = it->record;
+            queue_.erase(it);
+            return out;
+        }
+        const bool waiting = std::any_of(queue_.begin(), queue_.end(), [](const auto& q) {
+            const EventKind k = q.record.what;
+            return k != kHighLevelEvent && k != keyUp && k != mouseUp;
+        });
+        if (!feeder_ || waiting || !feeder_->feed(FeedContext::EventRequest)) return std::nullopt;
+    }
+}
+
 bool EventManager::mouse_moved_out(RgnHandle mouseRgn) {
     return mouseRgn && region_test_ && !region_test_(mouseRgn, mouse_);
 }

@@ -48,6 +48,7 @@ public:
     }
     void set_menu_key_target(std::function<std::optional<Point>()> f) { menu_key_target_ = std::move(f); }
     bool took_menu_key_press() const { return menu_key_press_taken_; }
+    std::optional<EventRecord> take_if(EventMask mask, const std::function<bool(const EventRecord&)>& wanted);
     void deliver(const host::InputEvent& input);
 
     bool foreground() const { return foreground_; }

@@ -103,6 +103,10 @@ bool took_menu_key_press() { return EventManager::instance().took_menu_key_press
 void set_input_feeder(InputFeeder* feeder) { EventManager::instance().set_feeder(feeder); }
 void deliver_input(const host::InputEvent& input) { EventManager::instance().deliver(input); }
 
+std::optional<EventRecord> take_event_if(EventMask mask, const std::function<bool(const EventRecord&)>& wanted) {
+    return EventManager::instance().take_if(mask, wanted);
+}
+
 void reset_for_testing() { EventManager::instance().reset(); }
 
 }  // namespace platform::events

@@ -149,6 +149,20 @@ void set_menu_key_target(std::function<std::optional<Point>()> where);
 // Whether the mouse-down most recently taken out of the queue came from F10.
 bool took_menu_key_press();
 
+// A long operation looking for what would stop it (the progress window's
+// Cancel): takes out and returns the oldest queued event in `mask` that
+// `wanted` accepts, and leaves every other event queued, in order, for the
+// application's loop once the operation is over (type-ahead is not lost).
+// Host input is taken in first. The input feeder is asked, as for an event
+// request, only while the queue holds no press of a key or the mouse (or
+// other device event): once one is waiting, nothing more is fed until the
+// application has taken it. Releases (the end of a key or click the
+// application already took, such as the Return that started the
+// operation) do not hold the feeder back, nor do activate and update
+// events for the windows behind (the application cannot take them while
+// it is busy).
+std::optional<EventRecord> take_event_if(EventMask mask, const std::function<bool(const EventRecord&)>& wanted);
+
 // ------------------------------------------------------------ state
 
 bool in_foreground();

@@ -13,6 +13,10 @@
  *         alternating in time order
  * Video: 'avc1' at the movie's time scale (decode times from the encoder;
  * composition offsets for reordered frames). Sound: 'mp4a' at its rate.
+ *
+ * The samples wait in a spool beside the destination (SampleSpool.h) until
+ * the movie is known, and are then copied into the file's mdat chunk by
+ * chunk: memory holds only each sample's place, size and times.
  */
 #include "platform/export/MovieExport.h"
 
@@ -23,6 +27,7 @@
 #include "platform/QuickDraw.h"
 #include "platform/core/FourCC.h"
 #include "platform/export/H264Encoder.h"
+#include "platform/export/SampleSpool.h"
 #include "platform/export/SoundExport.h"
 #include "platform/export/StreamCopy.h"
 #include "platform/files/AccessPaths.h"
@@ -130,7 +135,7 @@ struct StreamOut {
     OSType media_type = 0;
     UInt32 time_scale = 0;
     pm::SampleDescription description;
-    std::vector<EncodedUnit> units;      // decode order
+    std::vector<SpooledUnit> units;      // decode order
     std::vector<UInt32> durations;       // per unit
     SInt64 first_shown = 0;              // media time of the edit's start
     UInt64 edit_duration = 0;            // movie units
@@ -145,14 +150,14 @@ Result<void> time_video(StreamOut& s, SInt64 end) {
     if (s.units.empty()) return fail(codecErr, "the H.264 encoder gave no frames");
     const SInt64 d0 = s.units.front().dts;
     for (size_t i = 0; i < s.units.size(); ++i) {
-        EncodedUnit& u = s.units[i];
+        SpooledUnit& u = s.units[i];
         if (u.pts < u.dts) return fail(codecErr, "the H.264 encoder shows a frame before it decodes it");
         const SInt64 next = i + 1 < s.units.size() ? s.units[i + 1].dts : end;
         if (next <= u.dts || next - u.dts > 0x7FFFFFFF)
             return fail(codecErr, "the H.264 encoder's decode times do not increase");
         s.durations.push_back(UInt32(next - u.dts));
     }
-    for (EncodedUnit& u : s.units) {
+    for (SpooledUnit& u : s.units) {
         u.pts -= d0;
         u.dts -= d0;
     }
@@ -208,13 +213,13 @@ Layout lay_out(const std::vector<StreamOut>& streams) {
         Layout::Chunk c{si, 0, 0, 0};
         for (size_t i = 0; i < s.units.size(); ++i) {
             const double length = double(time - chunk_time) / s.time_scale;
-            if (c.count && (length >= kChunkSeconds || c.bytes + s.units[i].data.size() > kChunkBytes)) {
+            if (c.count && (length >= kChunkSeconds || c.bytes + s.units[i].size > kChunkBytes)) {
                 all.push_back({double(chunk_time) / s.time_scale, c});
                 c = Layout::Chunk{si, i, 0, 0};
                 chunk_time = time;
             }
             c.count++;
-            c.bytes += s.units[i].data.size();
+            c.bytes += s.units[i].size;
             time += s.durations[i];
         }
         if (c.count) all.push_back({double(chunk_time) / s.time_scale, c});
@@ -240,11 +245,11 @@ Result<pm::MovieModel> assemble(const std::vector<StreamOut>& streams, const Lay
         const StreamOut& s = streams[c.stream];
         pm::SampleTable& table = tracks[c.stream].media.samples;
         for (size_t i = c.first; i < c.first + c.count; ++i) {
-            const EncodedUnit& u = s.units[i];
+            const SpooledUnit& u = s.units[i];
             const SInt64 offset = u.pts - u.dts;
             if (offset < INT32_MIN || offset > INT32_MAX) return fail(codecErr, "a frame shown too long after it is decoded");
-            if (i == c.first) TRY(table.add_chunk(at, 1, UInt32(u.data.size()), s.durations[i], 1, u.key, SInt32(offset)));
-            else TRY(table.extend_last_chunk(1, UInt32(u.data.size()), s.durations[i], u.key, SInt32(offset)));
+            if (i == c.first) TRY(table.add_chunk(at, 1, u.size, s.durations[i], 1, u.key, SInt32(offset)));
+            else TRY(table.extend_last_chunk(1, u.size, s.durations[i], u.key, SInt32(offset)));
         }
         at += c.bytes;
     }
@@ -262,21 +267,37 @@ pm::FileType iso_file_type() {
     return f;
 }
 
-Result<void> write_file(pm::DataFile& file, const std::vector<StreamOut>& streams, UInt32 movie_scale) {
+// The file, its sample data copied from the spool: each run of samples
+// that lie one after the other there (a whole chunk, as a stream's
+// samples are spooled in order) in one copy.
+Result<void> write_file(pm::DataFile& file, const std::vector<StreamOut>& streams, UInt32 movie_scale,
+                        SampleSpool& spool) {
+    TRY(spool.flush());
     const Layout layout = lay_out(streams);
     auto movie_at = [&](UInt64 data_start) -> Result<std::vector<UInt8>> {
         pm::MovieModel model = TRY(assemble(streams, layout, movie_scale, data_start));
         return model.write();
     };
     pm::MovieFileWriter w = TRY(pm::MovieFileWriter::create_movie_first(file, layout.data_bytes, movie_at, iso_file_type()));
-    for (const Layout::Chunk& c : layout.chunks)
-        for (size_t i = c.first; i < c.first + c.count; ++i) TRY(w.append(streams[c.stream].units[i].data));
+    for (const Layout::Chunk& c : layout.chunks) {
+        const std::vector<SpooledUnit>& units = streams[c.stream].units;
+        UInt64 from = 0, count = 0;
+        for (size_t i = c.first; i < c.first + c.count; ++i) {
+            if (count && units[i].at != from + count) {
+                TRY(w.append_copy(spool.file(), from, count));
+                count = 0;
+            }
+            if (!count) from = units[i].at;
+            count += units[i].size;
+        }
+        if (count) TRY(w.append_copy(spool.file(), from, count));
+    }
     return w.finish_data();
 }
 
 // The movie's picture over [0, end), encoded. Progress runs from 0 to `share`.
 Result<StreamOut> encode_video(movies::MovieObject& movie, SInt64 end, const ExportOptions& options,
-                               pm::MovieProgress& progress, double share) {
+                               SampleSpool& spool, pm::MovieProgress& progress, double share) {
     const Rect bounds = pm::natural_bounds(movie);
     const SInt32 width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     if (width < 1 || height < 1) return fail(invalidMovie, "the movie's video has no size");
@@ -295,11 +316,14 @@ Result<StreamOut> encode_video(movies::MovieObject& movie, SInt64 end, const Exp
     s.time_scale = settings.time_scale;
     s.width = Fixed(width) << 16;
     s.height = Fixed(height) << 16;
+    std::vector<EncodedUnit> out;
     for (size_t i = 0; i < times.size(); ++i) {
-        TRY(encoder->encode(renderer->draw(times[i]), times[i], s.units));
+        TRY(encoder->encode(renderer->draw(times[i]), times[i], out));
+        TRY(spool.take(out, s.units));
         TRY(progress.update(share * double(i + 1) / double(times.size())));
     }
-    TRY(encoder->finish(s.units));
+    TRY(encoder->finish(out));
+    TRY(spool.take(out, s.units));
     s.description = encoder->description().write();
     TRY(time_video(s, end));
     return s;
@@ -326,9 +350,10 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
     const bool video = !options.sound_only && has_enabled_video(movie);
     const bool sound = has_enabled_sound(movie);
     if (!video && !sound) return fail(invalidMovie, "the movie has nothing to export");
+    auto spool = TRY(SampleSpool::create(dest.path));
     if (video) {
         const double share = sound ? 0.8 : 0.95;
-        auto copied = TRY(copy_h264_video(movie, end, [&](double done) { return progress.update(share * done); }));
+        auto copied = TRY(copy_h264_video(movie, end, *spool, [&](double done) { return progress.update(share * done); }));
         if (copied) {
             StreamOut s;
             s.media_type = pm::kVide;
@@ -341,7 +366,7 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
             s.height = copied->height;
             streams.push_back(std::move(s));
         } else {
-            streams.push_back(TRY(encode_video(movie, end, options, progress, share)));
+            streams.push_back(TRY(encode_video(movie, end, options, *spool, progress, share)));
         }
     }
     if (sound) {
@@ -350,7 +375,7 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
         StreamOut s;
         s.media_type = pm::kSoun;
         s.volume = 0x100;
-        auto copied = TRY(copy_aac_sound(movie, report));
+        auto copied = TRY(copy_aac_sound(movie, *spool, report));
         if (copied) {
             s.time_scale = copied->time_scale;
             s.description = std::move(copied->description);
@@ -358,7 +383,7 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
             s.durations = std::move(copied->durations);
             s.edits = std::move(copied->edits);
         } else {
-            EncodedSound a = TRY(encode_sound(movie, end, report));
+            EncodedSound a = TRY(encode_sound(movie, end, *spool, report));
             s.time_scale = a.time_scale;
             s.description = std::move(a.description);
             s.units = std::move(a.units);
@@ -370,7 +395,7 @@ Result<void> export_movie(movies::MovieObject& movie, const FSSpec& destination,
     }
 
     pm::ReplacementFile out = TRY(pm::ReplacementFile::create(dest));
-    TRY(write_file(out.data(), streams, scale));
+    TRY(write_file(out.data(), streams, scale, *spool));
     TRY(progress.update(1));
     TRY(out.commit(options.creator));
     progress.close();

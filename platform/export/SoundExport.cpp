@@ -73,19 +73,15 @@ struct AacEncoder {
         avcodec_free_context(&context);
     }
 
-    Result<void> drain(EncodedSound& out) {
+    Result<void> drain(EncodedSound& out, SampleSpool& spool) {
         for (;;) {
             const int r = avcodec_receive_packet(context, packet);
             if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return ok();
             if (r < 0) return fail(codecErr, "the AAC encoder failed");
-            EncodedUnit u;
-            u.data.assign(packet->data, packet->data + packet->size);
-            u.pts = packet->pts;
-            u.dts = packet->dts;
-            u.key = true;
+            auto added = spool.add({packet->data, size_t(std::max(packet->size, 0))}, packet->dts, packet->pts, true, out.units);
             out.durations.push_back(UInt32(packet->duration > 0 ? packet->duration : context->frame_size));
-            out.units.push_back(std::move(u));
             av_packet_unref(packet);
+            TRY(added);
         }
     }
 };
@@ -131,7 +127,7 @@ bool has_enabled_sound(movies::MovieObject& movie) {
     return false;
 }
 
-Result<EncodedSound> encode_sound(movies::MovieObject& movie, SInt64 end,
+Result<EncodedSound> encode_sound(movies::MovieObject& movie, SInt64 end, SampleSpool& spool,
                                   const std::function<Result<void>(double)>& progress) {
     std::vector<movies::TrackObject*> tracks;
     double source_rate = 0;
@@ -218,18 +214,18 @@ Result<EncodedSound> encode_sound(movies::MovieObject& movie, SInt64 end,
         }
         enc.frame->pts = SInt64(done);
         if (avcodec_send_frame(c, enc.frame) < 0) return fail(codecErr, "the AAC encoder refused sound");
-        TRY(enc.drain(out));
+        TRY(enc.drain(out, spool));
         done += n;
         TRY(progress(double(done) / double(total)));
     }
     if (avcodec_send_frame(c, nullptr) < 0) return fail(codecErr, "the AAC encoder could not finish");
-    TRY(enc.drain(out));
+    TRY(enc.drain(out, spool));
     for (auto& f : feeders) f->stop();
     if (out.units.empty()) return fail(codecErr, "the AAC encoder gave no sound");
 
     // Decode times from 0: the priming comes first and the edit skips it.
     const SInt64 d0 = out.units.front().dts;
-    for (EncodedUnit& u : out.units) {
+    for (SpooledUnit& u : out.units) {
         u.dts -= d0;
         u.pts = u.dts;
     }

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "platform/export/H264Encoder.h"
+#include "platform/export/SampleSpool.h"
 #include "platform/movies/objects/MovieObjects.h"
 
 namespace platform::exporting {
@@ -19,7 +19,7 @@ namespace platform::exporting {
 struct EncodedSound {
     UInt32 time_scale = 0;                 // the sample rate
     movies::SampleDescription description; // 'mp4a' with its 'esds'
-    std::vector<EncodedUnit> units;        // AAC packets, decode order
+    std::vector<SpooledUnit> units;        // AAC packets, decode order
     std::vector<UInt32> durations;         // per packet, in sample frames
     SInt64 first_shown = 0;                // the priming, in sample frames
     SInt64 span = 0;                       // movie units heard: the longest sound track's
@@ -27,9 +27,10 @@ struct EncodedSound {
 
 bool has_enabled_sound(movies::MovieObject& movie);
 
-// The sound over movie time [0, end), or less when the sound ends before. `progress` hears the share done; a
-// failure it returns stops the encoding with that failure.
-Result<EncodedSound> encode_sound(movies::MovieObject& movie, SInt64 end,
+// The sound over movie time [0, end), or less when the sound ends before,
+// its packets in `spool`. `progress` hears the share done; a failure it
+// returns stops the encoding with that failure.
+Result<EncodedSound> encode_sound(movies::MovieObject& movie, SInt64 end, SampleSpool& spool,
                                   const std::function<Result<void>(double)>& progress);
 
 // The AAC rate for a source rate: the same when AAC has it, else 48000.

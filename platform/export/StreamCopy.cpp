@@ -44,7 +44,7 @@ std::optional<std::vector<Run>> video_runs(const pm::Track& track, UInt32 movie_
 
 // Copies the runs' samples, first to last in decode order, each run's
 // edit moved along with them.
-Result<CopiedStream> copy_runs(movies::TrackObject& track, const std::vector<Run>& runs,
+Result<CopiedStream> copy_runs(movies::TrackObject& track, const std::vector<Run>& runs, SampleSpool& spool,
                                const std::function<Result<void>(double)>& progress) {
     const pm::Track& t = track.data();
     const pm::Media& media = t.media;
@@ -59,18 +59,15 @@ Result<CopiedStream> copy_runs(movies::TrackObject& track, const std::vector<Run
     UInt64 samples = 0, done = 0;
     for (const Run& r : runs) samples += r.last - r.first + 1;
     SInt64 time = 0;   // decode time in the new media
+    std::vector<UInt8> data;
     for (const Run& r : runs) {
         const SInt64 shift = time - SInt64(media.samples.sample_time(r.first));
         out.edits.push_back(pm::EditEntry{r.track_duration, SInt64(r.media_start) + shift, 0x10000});
         for (UInt32 n = r.first; n <= r.last; ++n) {
             const pm::SampleInfo s = TRY(media.samples.sample(n));
-            EncodedUnit u;
-            u.data.resize(s.size);
-            TRY(pm::read_media_data(track.media, ref, s.offset, u.data.data(), s.size));
-            u.dts = SInt64(s.time) + shift;
-            u.pts = media.samples.display_time(n) + shift;
-            u.key = s.sync;
-            out.units.push_back(std::move(u));
+            data.resize(s.size);
+            TRY(pm::read_media_data(track.media, ref, s.offset, data.data(), s.size));
+            TRY(spool.add(data, SInt64(s.time) + shift, media.samples.display_time(n) + shift, s.sync, out.units));
             out.durations.push_back(s.duration);
             time += s.duration;
             TRY(progress(double(++done) / double(samples)));
@@ -94,7 +91,7 @@ movies::TrackObject* only_enabled(movies::MovieObject& movie, OSType type, bool&
 
 }  // namespace
 
-Result<std::optional<CopiedStream>> copy_h264_video(movies::MovieObject& movie, SInt64 end,
+Result<std::optional<CopiedStream>> copy_h264_video(movies::MovieObject& movie, SInt64 end, SampleSpool& spool,
                                                     const std::function<Result<void>(double)>& progress) {
     bool several = false;
     movies::TrackObject* video = only_enabled(movie, pm::kVide, several);   // several are drawn together
@@ -108,10 +105,10 @@ Result<std::optional<CopiedStream>> copy_h264_video(movies::MovieObject& movie, 
     if (m[0] != 0x10000 || m[4] != 0x10000 || m[1] || m[3]) return std::optional<CopiedStream>{};
     const auto runs = video_runs(track, movie.model.header.time_scale, end);
     if (!runs) return std::optional<CopiedStream>{};
-    return std::optional<CopiedStream>{TRY(copy_runs(*video, *runs, progress))};
+    return std::optional<CopiedStream>{TRY(copy_runs(*video, *runs, spool, progress))};
 }
 
-Result<std::optional<CopiedStream>> copy_aac_sound(movies::MovieObject& movie,
+Result<std::optional<CopiedStream>> copy_aac_sound(movies::MovieObject& movie, SampleSpool& spool,
                                                    const std::function<Result<void>(double)>& progress) {
     bool several = false;
     movies::TrackObject* sound = only_enabled(movie, pm::kSoun, several);   // several are mixed
@@ -141,7 +138,7 @@ Result<std::optional<CopiedStream>> copy_aac_sound(movies::MovieObject& movie,
         runs.push_back(Run{*first > 1 ? *first - 1 : *first, *last, start, e.track_duration});
     }
     if (runs.empty()) return std::optional<CopiedStream>{};
-    return std::optional<CopiedStream>{TRY(copy_runs(*sound, runs, progress))};
+    return std::optional<CopiedStream>{TRY(copy_runs(*sound, runs, spool, progress))};
 }
 
 }  // namespace platform::exporting

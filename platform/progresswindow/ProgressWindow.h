@@ -12,6 +12,7 @@
 namespace platform::progress {
 
 // The progress window, on the screen when there is one; null otherwise.
+// It has a Cancel button; Escape and Command-period cancel too.
 std::unique_ptr<movies::ProgressDisplay> make_progress_window(SInt16 operation);
 
 }  // namespace platform::progress

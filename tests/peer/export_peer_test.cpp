@@ -1,7 +1,8 @@
 // Exporting a movie to MPEG-4, as ffprobe and ffmpeg read the result: the
 // frames keep the movie's own timing (uneven durations, an edit that starts
 // and ends inside frames) and its odd size; sound is the mix of the
-// enabled tracks at their volumes; a cancelled export leaves nothing.
+// enabled tracks at their volumes; a cancelled or failed export leaves
+// nothing, not even its temporaries.
 #include <cmath>
 #include <filesystem>
 
@@ -9,6 +10,7 @@
 #include "platform/Memory.h"
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
+#include "platform/files/FaultInjection.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
@@ -230,6 +232,10 @@ TEST_F(Export, CancelledLeavesNoFileAndTheOldOneAsItWas) {
     EXPECT_EQ(export_to("new.mp4"), progressProcAborted);
     updates = 0;
     EXPECT_EQ(export_to("old.mp4"), progressProcAborted);
+    // The disk full while the encoded samples are put aside (the first write).
+    SetMovieProgressProc(movie, nullptr, 0);
+    platform::files::faults::fail_write(1);
+    EXPECT_EQ(export_to("old.mp4"), dskFulErr);
     EXPECT_EQ(testsupport::read_bytes(path("old.mp4")), (std::vector<UInt8>{1, 2, 3}));
     size_t files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++files;

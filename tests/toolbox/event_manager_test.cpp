@@ -205,3 +205,37 @@ TEST_F(EventManagerTest, AFullQueueDropsTheOldestInputButNoAppleEvent) {
     while (next().what == keyDown) ++keysLeft;
     EXPECT_EQ(keysLeft, 512);
 }
+
+// A long operation takes out only what it looks for (the progress window's
+// cancel); the rest reaches the application afterwards in its order. A
+// feeder is asked only while no device event waits.
+TEST_F(EventManagerTest, TakeEventIfLeavesTheRestQueued) {
+    struct OneKey : events::InputFeeder {
+        int asked = 0;
+        bool feed(events::FeedContext) override {
+            ++asked;
+            events::deliver_input(InputEvent{.kind = InputKind::KeyDown, .key_code = keys::kEscape, .character = 0x1B});
+            return true;
+        }
+        UInt64 wake_time() override { return UINT64_MAX; }
+    } feeder;
+    auto is_escape = [](const EventRecord& e) { return (e.message & charCodeMask) == 0x1B; };
+
+    push_key(InputKind::KeyDown, keys::kN, 'a');
+    push(InputKind::MouseDown, 10, 20);
+    push_key(InputKind::KeyDown, keys::kEscape, 0x1B);
+    push_key(InputKind::KeyDown, keys::kN, 'b');
+    auto taken = events::take_event_if(keyDownMask, is_escape);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->what, keyDown);
+    EXPECT_FALSE(events::take_event_if(keyDownMask, is_escape));
+    events::set_input_feeder(&feeder);
+    EXPECT_FALSE(events::take_event_if(mDownMask | keyDownMask, is_escape));
+    EXPECT_EQ(feeder.asked, 0);   // type-ahead waits: nothing more is fed
+    EXPECT_EQ(next(keyDownMask | mDownMask).message & charCodeMask, UInt32('a'));
+    EXPECT_EQ(next(keyDownMask | mDownMask).what, mouseDown);
+    EXPECT_EQ(next(keyDownMask | mDownMask).message & charCodeMask, UInt32('b'));
+    EXPECT_TRUE(events::take_event_if(keyDownMask, is_escape));
+    EXPECT_EQ(feeder.asked, 1);
+    events::set_input_feeder(nullptr);
+}

@@ -1,6 +1,10 @@
 // HeadlessHost.h — the host with no window: the screen lives in memory and
 // can be saved as a PNG; time is a virtual clock (or real time for an
 // unscripted run, so an idle headless process sleeps instead of spinning).
+// The virtual clock moves only when the application waits: work done
+// between two waits (an export, a Save As) takes no time on it, so the
+// progress window's half-second delay never passes there (see
+// ScriptRunner.h for scripts that want it).
 #pragma once
 
 #include <deque>

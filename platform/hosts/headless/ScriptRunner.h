@@ -10,6 +10,19 @@
 // mouse-tracking poll, so a press can be followed by the move and release
 // of the same gesture while the application tracks it.
 //
+// Long operations: while the platform's progress window is up, it looks
+// for a cancel on every update (events::take_event_if), and that counts
+// as the application asking for an event: the script's next lines run
+// during the operation, as a user's hands would, until one of them
+// delivers input that is not a cancel (a key, a click elsewhere, a menu
+// pulled down). That input stays queued, and no later line runs, until
+// the operation is over and the application takes it. Checks after such
+// a line therefore see the operation's result; checks before it (e.g.
+// `expect window "Exporting"`) see it under way. Since an operation takes
+// no virtual time, the progress window shows in a script only when
+// KINORA_PROGRESS_DELAY_MS allows it (0: at once); without it, no line
+// ever runs during an operation.
+//
 // Endings (the exit status of the process):
 //   0  every line ran and the application quit (or ended after `expect end`)
 //   1  a line failed: "script:LINE: message" on stderr

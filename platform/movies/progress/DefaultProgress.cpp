@@ -1,8 +1,13 @@
 // The platform's own progress: an operation that takes longer than about
 // half a second shows a progress display (the progress window) whose bar
 // follows the share done, and takes it away when done.
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 
+#include "platform/core/Environment.h"
+#include "platform/hostapi/Host.h"
 #include "platform/movies/progress/DefaultProgress.h"
 #include "platform/movies/progress/MovieProgress.h"
 
@@ -10,12 +15,23 @@ namespace platform::movies {
 
 namespace {
 
-std::chrono::milliseconds g_show_after{500};
+// KINORA_PROGRESS_DELAY_MS, when it is a number of milliseconds (0 or more).
+std::optional<std::chrono::milliseconds> delay_from_environment() {
+    auto text = env::get("KINORA_PROGRESS_DELAY_MS");
+    if (!text) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long n = std::strtol(text->c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || n < 0) return std::nullopt;
+    return std::chrono::milliseconds(n);
+}
+
+std::chrono::milliseconds g_show_after = delay_from_environment().value_or(std::chrono::milliseconds(500));
 
 struct State {
     bool running = false;
     bool declined = false;
-    std::chrono::steady_clock::time_point started;
+    UInt64 started_ms = 0;   // host clock
     std::unique_ptr<ProgressDisplay> display;
 };
 
@@ -56,15 +72,17 @@ OSErr default_movie_progress(::Movie, SInt16 message, SInt16 operation, Fixed pe
     case movieProgressOpen:
         s.running = true;
         s.declined = false;
-        s.started = std::chrono::steady_clock::now();
+        s.started_ms = host::current().now_ms();
         break;
     case movieProgressUpdatePercent:
         if (!s.running) break;
-        if (!s.display && !s.declined && std::chrono::steady_clock::now() - s.started >= g_show_after) {
+        if (!s.display && !s.declined && host::current().now_ms() - s.started_ms >= UInt64(g_show_after.count())) {
             s.display = make_display(operation);
             s.declined = !s.display;   // no screen: do not ask again
         }
-        if (s.display) s.display->show(percent);
+        if (!s.display) break;
+        s.display->show(percent);
+        if (s.display->cancel_requested()) return userCanceledErr;
         break;
     case movieProgressClose:
         s.running = false;
