@@ -6,10 +6,12 @@
 # layout (movie first).
 #
 #   bench/export-vs-ffmpeg.sh [SECONDS]   (default 5)
+#   EXPORT_BENCH=PATH   another build's export_bench, to compare two builds
 #
 # Prints:
 #   export-speed-ratio  ffmpeg's time over ours (above 1: we are faster)
 #   export-size-ratio   our file's size over ffmpeg's (below 1: ours is smaller)
+#   export-peak-rss-mb  our export's peak resident memory (/usr/bin/time -v)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
@@ -17,7 +19,9 @@ build=${BUILD:-build}
 
 cmake -S . -B "$build" -DKINORA_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target export_bench >/dev/null
+exporter=${EXPORT_BENCH:-$build/bench/export_bench}
 command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is not installed" >&2; exit 1; }
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/kinora-bench-XXXXXX")
 trap 'rm -rf "$dir"' EXIT
@@ -37,11 +41,13 @@ ffmpeg -hide_banner -nostdin -loglevel error -y -i "$dir/source.mov" \
 peer=$(awk -v a="$start" -v b="$(now)" 'BEGIN{ print b - a }')
 
 start=$(now)
-"$build/bench/export_bench" "$dir/source.mov" "$dir/ours.mp4" >/dev/null
+/usr/bin/time -v -o "$dir/time.txt" "$exporter" "$dir/source.mov" "$dir/ours.mp4" >/dev/null
 ours=$(awk -v a="$start" -v b="$(now)" 'BEGIN{ print b - a }')
+peak_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$dir/time.txt")
 
 ours_size=$(stat -c %s "$dir/ours.mp4")
 peer_size=$(stat -c %s "$dir/ffmpeg.mp4")
 echo "export of ${seconds} s of 1080p: ours ${ours} s, ${ours_size} bytes; ffmpeg ${peer} s, ${peer_size} bytes" >&2
 awk -v a="$peer" -v b="$ours" 'BEGIN{ printf "export-speed-ratio %.2f\n", a / b }'
 awk -v a="$ours_size" -v b="$peer_size" 'BEGIN{ printf "export-size-ratio %.3f\n", a / b }'
+awk -v k="$peak_kb" 'BEGIN{ printf "export-peak-rss-mb %.0f\n", k / 1024 }'

@@ -9,9 +9,11 @@
 // hides the encoder's reordering delay).
 //
 // The file is written beside the destination and renamed over it only
-// when complete: a cancelled export (the progress procedure said stop)
-// or a failed one (no encoder, a full disk) leaves no file behind, and
-// an existing destination untouched.
+// when complete, its samples first put aside in a temporary file there
+// rather than in memory: a cancelled export (the progress procedure said
+// stop, e.g. the progress window's Cancel) or a failed one (no encoder, a
+// full disk) leaves no file behind, temporaries included, and an existing
+// destination untouched.
 #pragma once
 
 #include "platform/Files.h"

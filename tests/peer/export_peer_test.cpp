@@ -10,6 +10,7 @@
 #include "platform/Memory.h"
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
+#include "platform/export/SampleSpool.h"
 #include "platform/files/FaultInjection.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
@@ -240,6 +241,37 @@ TEST_F(Export, CancelledLeavesNoFileAndTheOldOneAsItWas) {
     size_t files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++files;
     EXPECT_EQ(files, 2u);   // with the source
+}
+
+// Samples put aside come back from where the spool says, whether they
+// were gathered into one write, spilled over its buffer or larger than
+// it; the spool's file goes with it.
+TEST(SampleSpool, KeepsEverySampleWhereItSaysAndGoesWithItsFile) {
+    using platform::exporting::SampleSpool;
+    TempFolder folder;
+    auto spool = SampleSpool::create(folder.path() / "out.mp4");
+    ASSERT_TRUE(spool.ok());
+    std::vector<std::vector<UInt8>> samples;
+    for (size_t size : {size_t(700), size_t(0), size_t(3) << 20, size_t(5000)})
+        for (int i = 0; i < 300; ++i) {
+            std::vector<UInt8> s(size == (size_t(3) << 20) && i > 0 ? 10 : size);
+            for (size_t j = 0; j < s.size(); ++j) s[j] = UInt8(samples.size() * 7 + j);
+            samples.push_back(std::move(s));
+        }
+    std::vector<platform::exporting::SpooledUnit> units;
+    for (size_t i = 0; i < samples.size(); ++i)
+        ASSERT_TRUE((*spool)->add(samples[i], SInt64(i), SInt64(i) + 1, i == 0, units).ok());
+    ASSERT_TRUE((*spool)->flush().ok());
+    ASSERT_EQ(units.size(), samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        std::vector<UInt8> back(units[i].size);
+        auto got = (*spool)->file().read_at(back.data(), back.size(), units[i].at);
+        ASSERT_TRUE(got.ok());
+        ASSERT_EQ(back, samples[i]) << "sample " << i;
+        ASSERT_EQ(units[i].dts, SInt64(i));
+    }
+    spool->reset();
+    EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
 }  // namespace
