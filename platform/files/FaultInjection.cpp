@@ -80,7 +80,7 @@ void write_report() {
     auto& s = state();
     if (s.report_path.empty()) return;
     if (FILE* f = std::fopen(s.report_path.c_str(), "w")) {
-        std::fprintf(f, "%ld\n", s.operations.load());
+        std::fprintf(f, "%ld\n%ld\n", s.operations.load(), s.writes.load());
         std::fclose(f);
     }
 }

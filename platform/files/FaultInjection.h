@@ -12,8 +12,9 @@
 //                                before its k-th operation
 //   KINORA_FAIL_FILE_WRITE_AT=k  the k-th write fails with dskFulErr and
 //                                writes nothing (only that one)
-//   KINORA_REPORT_FILE_OPS=PATH  at exit the number of operations made is
-//                                written to PATH (decimal, a newline)
+//   KINORA_REPORT_FILE_OPS=PATH  at exit the number of operations made and,
+//                                on a second line, how many of them were
+//                                writes are written to PATH (decimal)
 #pragma once
 
 #include "platform/core/Result.h"
