@@ -124,20 +124,71 @@ Result<File> File::open(const fs::path& path, Access access, Create create) {
     return file;
 }
 
+namespace {
+
+constexpr char kTempDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr size_t kTempStem = 64;
+constexpr size_t kTempRandom = 8;
+
+std::string temp_prefix(std::string_view stem) {
+    std::string prefix = ".";
+    prefix.append(stem.substr(0, kTempStem));
+    return prefix + '.';
+}
+
+bool is_temp_name(std::string_view name, std::string_view prefix) {
+    constexpr std::string_view suffix = ".tmp";
+    if (name.size() != prefix.size() + kTempRandom + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix))
+        return false;
+    const std::string_view random = name.substr(prefix.size(), kTempRandom);
+    return std::all_of(random.begin(), random.end(), [](char c) {
+        return std::string_view(kTempDigits, sizeof kTempDigits - 1).find(c) != std::string_view::npos;
+    });
+}
+
+}  // namespace
+
 Result<File> File::create_temp(const fs::path& folder, std::string_view stem) {
-    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device device;
     std::mt19937_64 random(device());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".";
-        name.append(stem.substr(0, 64));
-        name += '.';
-        for (int i = 0; i < 8; ++i) name += kDigits[random() % (sizeof kDigits - 1)];
+        std::string name = temp_prefix(stem);
+        for (size_t i = 0; i < kTempRandom; ++i) name += kTempDigits[random() % (sizeof kTempDigits - 1)];
         name += ".tmp";
         auto file = open(folder / name, Access::ReadWrite, Create::Exclusive);
+        if (file.ok()) {
+            auto locked = file->lock(LockKind::Exclusive);
+            if (!locked.ok()) {
+                (void)::unlink((folder / name).c_str());
+                return locked.error();
+            }
+        }
         if (file.ok() || file.code() != dupFNErr) return file;
     }
     return fail(dupFNErr, "no unused temporary name");
+}
+
+void remove_stale_temps(const fs::path& folder, std::string_view stem) {
+    const std::string prefix = temp_prefix(stem);
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const fs::path path = it->path();
+        if (!is_temp_name(path.filename().native(), prefix)) continue;
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        // Ours to remove only when we get its lock, it is still the file of
+        // that name, and it belongs to this user.
+        struct stat st, named;
+        struct flock fl = {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        const bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+                           ::fcntl(fd, F_OFD_SETLK, &fl) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+                           named.st_dev == st.st_dev && named.st_ino == st.st_ino;
+        if (stale) (void)unlink_path(path);
+        ::close(fd);
+    }
 }
 
 Result<size_t> File::read_at(void* buffer, size_t n, UInt64 offset) const {

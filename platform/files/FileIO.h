@@ -62,7 +62,8 @@ public:
                              Create create = Create::No);
     // Creates a new, empty file with a unique name in `folder`, open for
     // reading and writing: "<folder>/.<stem>.<random>.tmp". Meant to be
-    // renamed over its destination once complete.
+    // renamed over its destination once complete. It is locked while open,
+    // so that remove_stale_temps leaves it alone.
     static Result<File> create_temp(const std::filesystem::path& folder, std::string_view stem);
 
     bool is_open() const { return fd_ >= 0; }
@@ -107,6 +108,12 @@ Result<void> rename_no_replace(const std::filesystem::path& from, const std::fil
 Result<void> unlink_path(const std::filesystem::path& path);
 // Removes an empty folder (fBsyErr when not empty).
 Result<void> remove_folder(const std::filesystem::path& path);
+// Removes the temporaries of File::create_temp for `stem` in `folder` that
+// nobody holds open: their writer ended (crashed) before renaming them. A
+// temporary some process is still writing is locked and stays; where the
+// file system keeps no locks, nothing is removed. Best effort: a temporary
+// that cannot be removed stays where it is.
+void remove_stale_temps(const std::filesystem::path& folder, std::string_view stem);
 // Makes the entries of a folder (creations, renames, removals) durable.
 Result<void> sync_folder(const std::filesystem::path& folder);
 

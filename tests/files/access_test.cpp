@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/files/AccessPaths.h"
 #include "platform/files/Catalog.h"
+#include "platform/files/FileIO.h"
 #include "tests/support/PString.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
@@ -306,4 +307,34 @@ TEST(FileAccess, DeleteAndRename) {
     EXPECT_EQ(FSpDelete(&c), fnfErr);
     EXPECT_FALSE(fs::exists(tmp / "c.mov"));
     EXPECT_EQ(files::open_access_path_count(), 0u);
+}
+
+// A crash while a copy is written leaves its temporary behind; the next
+// copy to that name clears it. Only files of exactly the temporaries'
+// naming for that name that nobody holds open go: never the document, a
+// temporary still being written, another name's, or a link.
+TEST(FileAccess, TemporariesLeftByACrashAreClearedAway) {
+    TempFolder tmp;
+    auto live = files::File::create_temp(tmp.path(), "Movie.mov");
+    ASSERT_TRUE(live.ok());
+    std::string stale;
+    {
+        auto crashed = files::File::create_temp(tmp.path(), "Movie.mov");
+        ASSERT_TRUE(crashed.ok());
+        stale = crashed->path().filename();
+    }
+    const char* kept[] = {"Movie.mov", ".Movie.mov.abcdefg.tmp", ".Movie.mov.ABCDEFGH.tmp", ".Other.mov.abcdefgh.tmp",
+                          "Movie.mov.abcdefgh.tmp"};
+    for (const char* name : kept) write_file(tmp / name, name);
+    fs::create_symlink("Movie.mov", tmp / ".Movie.mov.linkedto.tmp");
+
+    files::remove_stale_temps(tmp.path(), "Movie.mov");
+    EXPECT_FALSE(fs::exists(tmp / stale));
+    EXPECT_TRUE(fs::exists(live->path())) << "a temporary being written was removed";
+    for (const char* name : kept) EXPECT_EQ(read_file(tmp / name), name);
+    EXPECT_TRUE(fs::is_symlink(tmp / ".Movie.mov.linkedto.tmp"));
+
+    ASSERT_TRUE(live->close().ok());
+    files::remove_stale_temps(tmp.path(), "Movie.mov");
+    EXPECT_FALSE(fs::exists(live->path()));
 }

@@ -63,6 +63,8 @@ ReplacementFile::ReplacementFile(MovieDestination destination, std::unique_ptr<f
 
 Result<ReplacementFile> ReplacementFile::create(const MovieDestination& destination) {
     const std::filesystem::path dest(destination.path);
+    // What an earlier run left when it crashed while writing this file.
+    files::remove_stale_temps(dest.parent_path(), dest.filename().string());
     auto file = std::make_unique<files::File>(
         TRY(files::File::create_temp(dest.parent_path(), dest.filename().string())));
     std::string path = file->path().string();
