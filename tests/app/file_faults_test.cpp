@@ -130,7 +130,7 @@ struct Kind {
 struct Operation {
     const char* name;
     const char* action;   // script lines, MOVIE standing for the movie's name
-    const char* dest;     // the file written; "" for the movie itself
+    const char* dest;     // the file written ("MOVIE": a copy over the movie); "" for the movie in place
     bool replaces;        // the destination already exists
     const char* done;     // script lines after a clean run
     const char* failed;   // after a full disk
@@ -154,6 +154,11 @@ const Operation kOperations[] = {
      "Other.mov", true, "expect front \"Other.mov\"\n",
      "expect dialog \"Could not save \xE2\x80\x9COther.mov\xE2\x80\x9D: the disk is full.\"\nkey return\n"
      "expect front \"MOVIE\"\n"},
+    {"Save As over itself",
+     "menu \"File\" \"Save As\"\ntype \"MOVIE\"\nkey return\nexpect dialog \"already exists\"\nbutton \"Replace\"\n",
+     "MOVIE", true, "expect front \"MOVIE\"\n",
+     "expect dialog \"Could not save \xE2\x80\x9CMOVIE\xE2\x80\x9D: the disk is full.\"\nkey return\n"
+     "expect front \"MOVIE\"\n"},
     {"Export", "menu \"Movie\" \"Export\"\ntype \"Export.mp4\"\nkey return\n", "Export.mp4", false,
      "expect file Export.mp4\n",
      "expect dialog \"Could not export \xE2\x80\x9C" "Export.mp4\xE2\x80\x9D: the disk is full.\"\nkey return\n"
@@ -169,11 +174,11 @@ class FileFaults : public AppTest {
 protected:
     // The folder as a case starts: the big movie, and the file to be
     // replaced; nothing else.
-    void reset(const Kind& kind, const Operation& op) {
+    void reset(const Kind& kind, const std::string& dest, bool replaces) {
         for (const auto& e : fs::directory_iterator(work())) fs::remove(e.path());
         samples_ = make_big(dir / kind.small, work(kind.movie));
         ASSERT_GT(samples_, 0u);
-        if (op.replaces) fs::copy_file(dir / "Small.mov", work(op.dest));
+        if (replaces && dest != kind.movie) fs::copy_file(dir / "Small.mov", work(dest));
     }
 
     // Runs the script with the fault switches `env`; its exit status.
@@ -182,8 +187,7 @@ protected:
     // Files beside the movie that are neither it, the destination nor a
     // temporary of the platform's naming for the destination (hidden, so
     // never taken for the document), and the temporaries.
-    std::pair<std::vector<std::string>, std::vector<std::string>> leftovers(const Kind& kind, const Operation& op) {
-        const std::string dest = *op.dest ? op.dest : kind.movie;
+    std::pair<std::vector<std::string>, std::vector<std::string>> leftovers(const Kind& kind, const std::string& dest) {
         const std::regex temporary("\\." + std::regex_replace(dest, std::regex("\\."), "\\.") + "\\.[a-z0-9]{8}\\.tmp");
         std::vector<std::string> strays, temporaries;
         for (const auto& e : fs::directory_iterator(work())) {
@@ -218,17 +222,20 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
         for (const Operation& op : kOperations) {
             SCOPED_TRACE(std::string(kind.movie) + ": " + op.name);
             const bool in_place = !*op.dest;
-            const fs::path movie = work(kind.movie), dest = in_place ? movie : work(op.dest);
+            const std::string dest_name = in_place ? kind.movie : with_movie(op.dest, kind.movie);
+            const bool onto_movie = dest_name == kind.movie;
+            const fs::path movie = work(kind.movie), dest = work(dest_name);
+            auto set_up = [&] { reset(kind, dest_name, op.replaces); };
             const std::string head = with_movie("odoc MOVIE\nexpect front \"MOVIE\"\n" + std::string(op.action), kind.movie);
             const std::string clean = head + with_movie(op.done, kind.movie);
             const std::string full = head + with_movie(op.failed, kind.movie);
 
             // The clean run: how many operations and writes, and what it writes.
-            reset(kind, op);
+            set_up();
             const auto movie_before = data_regions(movie);
             const Bytes old_movie = live_movie(movie);
             const std::string old_probe = probe(movie);
-            const Bytes old_dest = op.replaces ? read_bytes(dest) : Bytes{};
+            const Bytes old_dest = op.replaces && !onto_movie ? read_bytes(dest) : Bytes{};
             ASSERT_EQ(old_probe.find("unreadable"), std::string::npos) << old_probe;
             ASSERT_NE(dump(movie).find("'co64'"), std::string::npos);
             const fs::path report = dir / "ops.txt";
@@ -244,15 +251,19 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
                 ASSERT_NE(new_movie, old_movie);
             }
 
-            // The movie file (and the destination, when it is another
-            // file) as either state allows.
+            // The movie file and the destination as either state allows.
             auto check = [&](bool crashed) {
                 if (!in_place) {
-                    EXPECT_TRUE(data_regions(movie) == movie_before) << "the movie opened was changed";
+                    if (!onto_movie) {
+                        EXPECT_TRUE(data_regions(movie) == movie_before) << "the movie opened was changed";
+                    }
                     const bool present = fs::exists(dest);
-                    const bool old_state = op.replaces ? present && read_bytes(dest) == old_dest : !present;
+                    const bool old_state = onto_movie    ? data_regions(movie) == movie_before
+                                           : op.replaces ? present && read_bytes(dest) == old_dest
+                                                         : !present;
                     if (crashed) {
-                        EXPECT_TRUE(old_state || (present && without_times(dest) == new_dest))
+                        EXPECT_TRUE(old_state || (present && fs::file_size(dest) == new_dest.size() &&
+                                                  without_times(dest) == new_dest))
                             << "the destination is neither the old file nor the complete new one";
                     } else {
                         EXPECT_TRUE(old_state) << "a failed write changed the destination";
@@ -267,7 +278,7 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
                                 regions[1].second.compare(0, samples_, movie_before[1].second, 0, samples_) == 0)
                         << "the sample data changed";
                 }
-                auto [strays, temporaries] = leftovers(kind, op);
+                auto [strays, temporaries] = leftovers(kind, dest_name);
                 EXPECT_TRUE(strays.empty()) << strays.front();
                 if (!crashed) {
                     EXPECT_TRUE(temporaries.empty()) << temporaries.front();
@@ -278,23 +289,23 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
             long last_with_temporary = 0;
             for (long k = 1; k <= operations; ++k) {
                 SCOPED_TRACE("crash before operation " + std::to_string(k));
-                reset(kind, op);
+                set_up();
                 ASSERT_EQ(run_with(clean, "KINORA_CRASH_AT_FILE_OP=" + std::to_string(k)), kCrashStatus);
                 if (check(true)) last_with_temporary = k;
             }
             for (long k = 1; k <= writes; ++k) {
                 SCOPED_TRACE("disk full at write " + std::to_string(k));
-                reset(kind, op);
+                set_up();
                 ASSERT_EQ(run_with(full, "KINORA_FAIL_FILE_WRITE_AT=" + std::to_string(k)), 0)
                     << read_file(dir / "err.txt");
                 check(false);
             }
             // What a crash left, the next run clears.
             if (last_with_temporary) {
-                reset(kind, op);
+                set_up();
                 ASSERT_EQ(run_with(clean, "KINORA_CRASH_AT_FILE_OP=" + std::to_string(last_with_temporary)), kCrashStatus);
                 ASSERT_EQ(run_with(clean, ""), 0) << read_file(dir / "err.txt");
-                EXPECT_TRUE(leftovers(kind, op).second.empty()) << "a crash's temporary is left for good";
+                EXPECT_TRUE(leftovers(kind, dest_name).second.empty()) << "a crash's temporary is left for good";
             }
         }
     }
