@@ -18,8 +18,8 @@
 #include <fcntl.h>
 
 #include <regex>
-#include <set>
 
+#include "platform/core/Bytes.h"
 #include "platform/movies/format/MovieFile.h"
 #include "tests/app/AppRun.h"
 
@@ -48,7 +48,7 @@ UInt64 make_big(const fs::path& small, const fs::path& big) {
     const auto& atoms = contents.layout.atoms;
     auto mdat = std::find_if(atoms.begin(), atoms.end(), [](auto& a) { return a.type == platform::fourcc("mdat"); });
     EXPECT_EQ(atoms.front().type, platform::fourcc("ftyp"));
-    Bytes head = read_range(*in, 0, atoms.front().size);
+    platform::ByteWriter head(read_range(*in, 0, atoms.front().size));
     const Bytes data = read_range(*in, mdat->offset + mdat->header_size, mdat->size - mdat->header_size);
     const UInt64 shift = kFar - (mdat->offset + mdat->header_size);
     for (pm::Track& t : contents.movie.tracks)
@@ -56,10 +56,9 @@ UInt64 make_big(const fs::path& small, const fs::path& big) {
             t.media.samples.set_chunk_offset(c, t.media.samples.chunk_offsets()[c - 1] + shift);
     const Bytes moov = contents.movie.write().value();
     const UInt64 mdat_size = kFar + data.size() - head.size();
-    const UInt8 mdat_head[16] = {0, 0, 0, 1, 'm', 'd', 'a', 't', UInt8(mdat_size >> 56), UInt8(mdat_size >> 48),
-                                 UInt8(mdat_size >> 40), UInt8(mdat_size >> 32), UInt8(mdat_size >> 24),
-                                 UInt8(mdat_size >> 16), UInt8(mdat_size >> 8), UInt8(mdat_size)};
-    head.insert(head.end(), std::begin(mdat_head), std::end(mdat_head));
+    head.u32(1);
+    head.u32(platform::fourcc("mdat"));
+    head.u64(mdat_size);
     auto out = pm::open_data_file(big, pm::OpenMode::create).value();
     const bool written = out->write_at(0, head.data(), head.size()).ok() &&
                          out->write_at(kFar, data.data(), data.size()).ok() &&
