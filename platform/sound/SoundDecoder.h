@@ -33,6 +33,11 @@ struct SoundSource {
     UInt8 object_type = 0;         // 'mp4a': the stream's object type (0x40 AAC, 0x6B MP3, ...)
     UInt32 bytes_per_packet = 0;   // packets of a constant size (IMA, MACE, PCM); 0 when they vary
     std::vector<UInt8> config;     // the decoder's configuration, as the codec defines it
+    // Frames per second of the media's time, which playback counts decoded
+    // frames in: a decoder whose output runs at another rate (HE-AAC, its
+    // spectral band replication doubling the core rate the media counts in)
+    // is resampled to it. 0: the decoder's own rate.
+    double media_rate = 0;
 };
 
 class SoundDecoder : public components::Instance {

@@ -1,12 +1,15 @@
 // Sound that goes through the sound decompressors, played on the headless
 // host and recorded, against ffmpeg's own decode of the same file (which
 // honours the edit list): every codec ffmpeg encodes here, from the start
-// and from the middle; a damaged packet; MACE, which ffmpeg only decodes.
+// and from the middle; a damaged packet; MACE, which ffmpeg only decodes;
+// HE-AAC counted at its core rate; a decoder the libraries lack.
 #include <cmath>
 
 #include "PlaybackSupport.h"
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
+#include "platform/sound/SoundDecoder.h"
+#include "platform/sound/libav/LibavSoundDecoder.h"
 #include "tests/support/Process.h"
 #include "tests/support/Tools.h"
 
@@ -226,4 +229,63 @@ TEST(DecodedSound, FramedPacketsPlayAndAnUnknownFormatSaysWhy) {
         ASSERT_EQ(want.size() / 2, frames);
         EXPECT_GE(correlation(r, start, want, 0, frames, 0), 0.99);
     }
+}
+
+namespace {
+
+// The packets of an ADTS stream (their headers taken off).
+std::vector<std::string> adts_packets(const std::string& stream) {
+    std::vector<std::string> out;
+    for (size_t at = 0; at + 7 <= stream.size();) {
+        const auto b = [&](size_t i) { return size_t(UInt8(stream[at + i])); };
+        const size_t length = (b(3) & 3) << 11 | b(4) << 3 | b(5) >> 5, header = (b(1) & 1) ? 7 : 9;
+        if (length <= header || at + length > stream.size()) break;
+        out.push_back(stream.substr(at + header, length - header));
+        at += length;
+    }
+    return out;
+}
+
+}  // namespace
+
+// AAC whose configuration signals spectral band replication (HE-AAC) while
+// its media counts time at the core rate, 22050: the decoder gives 2048
+// frames at 44100 for each packet of 1024 units, which come out at the
+// media's rate, a 1 kHz tone still 1 kHz. Without the decoder in the
+// installed libraries, configuring says so and names the codec.
+TEST(DecodedSound, BandReplicatedAacComesOutAtTheMediaRate) {
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    Dir dir;
+    const std::string stream = dir / "tone.aac";
+    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=22050:d=1",
+                                        "-c:a", "aac", "-f", "adts", stream}).status, 0);
+    const auto packets = adts_packets(testsupport::read_file(stream));
+    ASSERT_GE(packets.size(), 20u);
+    EnterMovies();
+    platform::sound::SoundSource source;
+    source.format = 'mp4a';
+    source.object_type = 0x40;
+    source.rate = 22050;
+    source.channels = 1;
+    // Object type 5 (SBR) at 22050 in one channel, 44100 out, over AAC LC.
+    source.config = {0x2B, 0x8A, 0x08, 0x00};
+    source.media_rate = 22050;
+    auto decoder = platform::sound::open_sound_decoder('mp4a');
+    ASSERT_NE(decoder, nullptr);
+    ASSERT_EQ(decoder->configure(source), "");
+    std::vector<float> out;
+    for (const std::string& p : packets)
+        EXPECT_TRUE(decoder->decode({reinterpret_cast<const UInt8*>(p.data()), p.size()}, out));
+    EXPECT_NEAR(double(out.size()), 1024.0 * double(packets.size()), 64.0);
+    // The tone's rising crossings of zero, well past the decoder's start.
+    size_t crossings = 0;
+    const size_t from = 4096, to = out.size() - 1024;
+    for (size_t i = from + 1; i < to; ++i) crossings += out[i - 1] < 0 && out[i] >= 0;
+    EXPECT_NEAR(double(crossings) * 22050.0 / double(to - from), 1000.0, 15.0);
+
+    platform::sound::hide_sound_decoder_for_testing('mp4a');
+    auto missing = platform::sound::open_sound_decoder('mp4a');
+    const std::string why = missing ? missing->configure(source) : "no decompressor";
+    platform::sound::hide_sound_decoder_for_testing('mp4a', false);
+    EXPECT_EQ(why, "AAC ('mp4a') sound needs libavcodec's aac decoder, which the installed libraries lack");
 }

@@ -2,8 +2,9 @@
 // each codec's frames equal ffmpeg's own decode converted to RGB with the
 // same matrix; reordered (B-frame) H.264 stepped forward and backward shows
 // every frame once, in order, and going back past the frames kept decodes
-// again; a damaged sample keeps the last good picture; a pixel aspect
-// widens the natural size.
+// again; a seek into a group of pictures shows its frame exactly; a missing
+// decoder is named; a damaged sample keeps the last good picture; a pixel
+// aspect widens the natural size.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "PlaybackSupport.h"
 #include "platform/MovieController.h"
+#include "platform/codecs/libav/VideoCodecs.h"
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 #include "platform/movies/playback/VideoFrames.h"
@@ -226,6 +228,54 @@ TEST_F(VideoDecoding, GoingBackPastTheKeptFramesDecodesAgain) {
     const Bytes back = shown(frames, track, order[2], 32, 16);
     EXPECT_EQ(number_in(UInt32(back[0]) << 16), 2);
     EXPECT_EQ(frames.placeholder(), "");
+    DisposeMovie(movie);
+}
+
+// A seek into the middle of a group of pictures with B-frames that others
+// refer to (a pyramid): the frame shown is ffmpeg's own decode of it,
+// though the frames the seek passes that nothing refers to were skipped.
+TEST_F(VideoDecoding, SeekIntoAGroupShowsTheTargetFrameExactly) {
+    if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
+    VirtualHost vh;
+    const std::string path = dir + "/pyramid.mov", raw = dir + "/frame.rgb";
+    constexpr int kTarget = 41;   // a B-frame nothing refers to, after the pyramid's middle one
+    ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=128x96:r=25 -frames:v 60 -c:v libx264 -pix_fmt yuv420p -bf 3 "
+                     "-x264-params b-pyramid=normal:b-adapt=0:keyint=60:scenecut=0 " + testsupport::quote(path)), "");
+    ASSERT_EQ(ffmpeg("-i " + testsupport::quote(path) + " -vf 'select=eq(n\\," + std::to_string(kTarget) +
+                     "),scale=in_color_matrix=bt601' -frames:v 1 -f rawvideo -pix_fmt rgb24 " + testsupport::quote(raw)), "");
+    const std::string want = testsupport::read_file(raw);
+    ASSERT_EQ(want.size(), size_t(128 * 96 * 3));
+    SInt16 ref = 0;
+    Movie movie = open_movie(path, &ref);
+    ASSERT_NE(movie, nullptr);
+    CloseMovieFile(ref);
+    Track track = GetMovieIndTrack(movie, 1);
+    const std::vector<UInt32> order = display_order(track);
+    VideoFrames frames(platform::movies::track_of(track)->id);
+    const Bytes got = shown(frames, track, order[kTarget], 128, 96);
+    EXPECT_EQ(frames.placeholder(), "");
+    EXPECT_GE(psnr(got, Bytes(want.begin(), want.end())), 45.0);
+    EXPECT_LT(frames.decoded(), UInt64(kTarget)) << "the frames nothing refers to were decoded too";
+    DisposeMovie(movie);
+}
+
+// Without the decoder in the installed libraries, the card names the codec
+// and says what is missing.
+TEST_F(VideoDecoding, AMissingDecoderIsNamed) {
+    if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
+    VirtualHost vh;
+    const std::string path = dir + "/numbered.mov";
+    ASSERT_EQ(make_numbered(path), "");
+    SInt16 ref = 0;
+    Movie movie = open_movie(path, &ref);
+    ASSERT_NE(movie, nullptr);
+    CloseMovieFile(ref);
+    Track track = GetMovieIndTrack(movie, 1);
+    platform::codecs::libav::hide_video_decoder_for_testing('avc1');
+    VideoFrames frames(platform::movies::track_of(track)->id);
+    shown(frames, track, 1, 32, 16);
+    platform::codecs::libav::hide_video_decoder_for_testing('avc1', false);
+    EXPECT_EQ(frames.placeholder(), "H.264 ('avc1') video needs libavcodec's h264 decoder, which the installed libraries lack");
     DisposeMovie(movie);
 }
 

@@ -1,6 +1,6 @@
 // Movies that ffmpeg writes as .mp4: fragmented ones open whole and Save As
-// writes them unfragmented with the very same packets; Save in place keeps
-// the brand and shows the edit; metadata, chapters, subtitles and timecode
+// writes them unfragmented with the very same packets, branded by the new
+// name; Save in place keeps the brand and shows the edit; metadata, chapters, subtitles and timecode
 // come through Save and Save As.
 #include <algorithm>
 #include <filesystem>
@@ -101,6 +101,25 @@ INSTANTIATE_TEST_SUITE_P(Movies, FragmentedPeerMovie,
                          ::testing::Values("-movflags frag_keyframe+empty_moov",
                                            "-movflags frag_keyframe+empty_moov+default_base_moof",
                                            "-movflags cmaf -f mp4"));
+
+// Save As takes the brand of the name saved to: an .mp4 copy is an ISO
+// file to ffprobe, a .mov copy of the same movie a classic one.
+TEST(PeerIsoFile, SaveAsBrandsTheCopyByItsName) {
+    KINORA_REQUIRE_TOOL("ffprobe");
+    TempFolder dir;
+    const std::string source = make(dir / "source.mp4", "-movflags +faststart");
+    EnterMovies();
+    {
+        Opened m(source, fsRdPerm);
+        ASSERT_NE(m.movie, nullptr);
+        m.save_as(dir / "copy.M4V");
+        m.save_as(dir / "copy.mov");
+    }
+    const std::string tags = "-show_entries format_tags=major_brand,compatible_brands";
+    EXPECT_EQ(probe(dir / "copy.M4V", tags), "format,isom,isomiso2mp41mp42\n");
+    EXPECT_EQ(probe(dir / "copy.mov", tags), "format,qt  ,qt  \n");
+    EXPECT_EQ(packets(dir / "copy.M4V"), packets(source));
+}
 
 // Cutting the first second and saving in place: the ftyp stays, and ffmpeg
 // shows the frames from one second on (12800 units a second), not the

@@ -19,6 +19,9 @@ struct VideoCodec {
 
 // The entry for a description type, or null.
 const VideoCodec* find_video_codec(OSType type);
+// libavcodec's decoder for `id`, or null when the installed libraries lack
+// it (or a test hides it: hide_video_decoder_for_testing).
+const AVCodec* installed_decoder(AVCodecID id);
 
 // FFmpeg's codec tag for a four-character code (first character lowest).
 constexpr unsigned int codec_tag(OSType type) {

@@ -197,7 +197,7 @@ Result<std::unique_ptr<DecodeSession>> DecodeSession::open(const StreamSetup& se
     const VideoCodec* known = find_video_codec(setup.codec);
     if (!known) return fail(noCodecErr, "no decoder for that type");
     const AVCodecID id = setup.codec == fourcc("mp4v") ? mpeg4_family(setup.object_type) : known->id;
-    const AVCodec* decoder = avcodec_find_decoder(id);
+    const AVCodec* decoder = installed_decoder(id);
     if (!decoder) return fail(noCodecErr, "the installed libavcodec has no decoder for it");
     if (setup.width <= 0 || setup.height <= 0 || setup.config.size() > (1u << 24))
         return fail(badImageDescription, "image description without a usable size");

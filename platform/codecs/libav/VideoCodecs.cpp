@@ -1,5 +1,9 @@
 #include "platform/codecs/libav/VideoCodecs.h"
 
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
 #include "platform/Components.h"
 #include "platform/codecs/libav/CodecTable.h"
 #include "platform/components/ComponentRegistry.h"
@@ -59,7 +63,27 @@ const VideoCodec kVideoCodecs[] = {
     {fourcc("v210"), AV_CODEC_ID_V210, "Component Y'CbCr 10-bit 4:2:2"},
 };
 
+// Decoders a test hides (hide_video_decoder_for_testing).
+std::mutex hidden_lock;
+std::vector<AVCodecID> hidden_ids;
+
 }  // namespace
+
+const AVCodec* installed_decoder(AVCodecID id) {
+    {
+        std::lock_guard<std::mutex> lock(hidden_lock);
+        if (std::find(hidden_ids.begin(), hidden_ids.end(), id) != hidden_ids.end()) return nullptr;
+    }
+    return avcodec_find_decoder(id);
+}
+
+void hide_video_decoder_for_testing(OSType codec, bool hidden) {
+    const VideoCodec* c = find_video_codec(codec);
+    if (!c) return;
+    std::lock_guard<std::mutex> lock(hidden_lock);
+    std::erase(hidden_ids, c->id);
+    if (hidden) hidden_ids.push_back(c->id);
+}
 
 const VideoCodec* find_video_codec(OSType type) {
     for (const VideoCodec& c : kVideoCodecs)
@@ -78,15 +102,15 @@ std::optional<std::string> video_codec_name(OSType codec) {
 std::optional<std::string> missing_decoder(OSType codec) {
     const VideoCodec* c = find_video_codec(codec);
     if (!c) return "'" + fourcc_string(codec) + "' video is not decoded";
-    if (avcodec_find_decoder(c->id)) return std::nullopt;
-    return "'" + fourcc_string(codec) + "' video needs the " + avcodec_get_name(c->id) +
-           " decoder, which the installed libavcodec lacks";
+    if (installed_decoder(c->id)) return std::nullopt;
+    return std::string(c->name) + " ('" + fourcc_string(codec) + "') video needs libavcodec's " +
+           avcodec_get_name(c->id) + " decoder, which the installed libraries lack";
 }
 
 void register_decompressor_components() {
     class Decompressor final : public components::Instance {};
     for (const VideoCodec& c : kVideoCodecs) {
-        const AVCodec* decoder = avcodec_find_decoder(c.id);
+        const AVCodec* decoder = installed_decoder(c.id);
         if (!decoder) continue;
         components::register_component(
             {{decompressorComponentType, c.type, components::kManufacturer, 0, 0},

@@ -22,6 +22,11 @@ std::optional<std::string> missing_decoder(OSType codec);
 // The codec's name as people know it ("H.264"), or nothing for another type.
 std::optional<std::string> video_codec_name(OSType codec);
 
+// Tests: from now on, acts as if the installed libraries lacked the decoder
+// of `codec`'s type (every type decoded by the same decoder with it);
+// `hidden` false undoes it.
+void hide_video_decoder_for_testing(OSType codec, bool hidden = true);
+
 // Registers an image decompressor ('imdc', manufacturer 'Knra') for every
 // type above whose decoder is installed. A component registry provider.
 void register_decompressor_components();

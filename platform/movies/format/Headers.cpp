@@ -58,6 +58,20 @@ std::string matrix_string(const Matrix& m) {
 
 // --- ftyp
 
+FileType FileType::for_name(std::string_view path) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return FileType{};
+    std::string ext;
+    for (char c : path.substr(dot + 1)) ext += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (ext != "mp4" && ext != "m4v" && ext != "m4a") return FileType{};
+    FileType f;
+    f.major_brand = fourcc("isom");
+    f.minor_version = 0x200;
+    f.compatible = {fourcc("isom"), fourcc("iso2"), fourcc("mp41"), fourcc("mp42")};
+    return f;
+}
+
 Result<FileType> FileType::parse(ByteReader r) {
     FileType f;
     f.major_brand = TRY_AS(r.u32(), invalidMovie);

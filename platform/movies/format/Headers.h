@@ -41,6 +41,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 
 #include "platform/movies/format/Atom.h"
 
@@ -50,6 +51,12 @@ struct FileType {
     OSType major_brand = kBrandQT;
     UInt32 minor_version = kBrandQTMinorVersion;
     std::vector<OSType> compatible{kBrandQT};
+
+    // The type a new file named `path` starts with: an MPEG-4 name (.mp4,
+    // .m4v, .m4a, any case) gets the ISO brand ('isom', compatible with
+    // 'iso2', 'mp41' and 'mp42'), so that readers going by the brand take
+    // it for what its name says; any other name the classic one.
+    static FileType for_name(std::string_view path);
 
     static Result<FileType> parse(ByteReader body);
     Result<void> write(ByteWriter& w) const;

@@ -101,8 +101,8 @@ UInt32 movie_reserve(UInt64 movie_atom_size);
 // Every movie file we write is laid out here.
 class MovieFileWriter {
 public:
-    // Empties the file and writes ftyp, wide and an open mdat.
-    static Result<MovieFileWriter> create(DataFile& file);
+    // Empties the file and writes ftyp (`file_type`), wide and an open mdat.
+    static Result<MovieFileWriter> create(DataFile& file, const FileType& file_type = FileType{});
     // The movie's bytes when the sample data starts at `data_start`.
     using MovieAt = std::function<Result<std::vector<UInt8>>(UInt64 data_start)>;
     // Empties the file and writes ftyp (`file_type`), the movie `movie_at`

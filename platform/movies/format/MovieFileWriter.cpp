@@ -57,10 +57,10 @@ UInt32 movie_reserve(UInt64 n) {
     return UInt32(2 * n + 1024);
 }
 
-Result<MovieFileWriter> MovieFileWriter::create(DataFile& file) {
+Result<MovieFileWriter> MovieFileWriter::create(DataFile& file, const FileType& file_type) {
     MovieFileWriter w(file);
     TRY(file.truncate(0));
-    std::vector<UInt8> ftyp = TRY(file_type_bytes());
+    std::vector<UInt8> ftyp = TRY(file_type_bytes(file_type));
     TRY(file.write_at(0, ftyp.data(), ftyp.size()));
     w.end_ = ftyp.size();
     TRY(w.open_mdat());

@@ -53,6 +53,7 @@ Result<sound::SoundSource> sound_source(const SoundDescription& d, UInt32 media_
     sound::SoundSource s;
     s.format = d.format;
     s.rate = d.rate() >= 1 ? d.rate() : double(media_scale);
+    s.media_rate = double(media_scale);
     s.channels = int(std::min<UInt32>(d.channel_count(), 1024));
     s.bits = int(std::min<UInt32>(d.bits(), 1024));
     s.little_endian = atoms.little_endian.value_or(false);

@@ -436,17 +436,18 @@ Result<void> copy_data(Plan& plan, MovieFileWriter& writer, MovieProgress& progr
 
 // Writes the copy: its movie (with the chunks placed where the data goes)
 // before or after the sample data.
-Result<void> write_copy(DataFile& file, pm::MovieModel& out, Plan& plan, bool movie_first, MovieProgress& progress) {
+Result<void> write_copy(DataFile& file, pm::MovieModel& out, Plan& plan, bool movie_first, const FileType& file_type,
+                        MovieProgress& progress) {
     if (movie_first) {
         auto movie_at = [&](UInt64 data_start) -> Result<std::vector<UInt8>> {
             place_chunks(plan, data_start);
             return assemble(out, plan).write();
         };
-        MovieFileWriter w = TRY(MovieFileWriter::create_movie_first(file, plan.data_bytes, movie_at));
+        MovieFileWriter w = TRY(MovieFileWriter::create_movie_first(file, plan.data_bytes, movie_at, file_type));
         TRY(copy_data(plan, w, progress));
         return w.finish_data();
     }
-    MovieFileWriter w = TRY(MovieFileWriter::create(file));
+    MovieFileWriter w = TRY(MovieFileWriter::create(file, file_type));
     w.leave_sync_to_caller();   // ReplacementFile::commit syncs the whole copy once
     place_chunks(plan, w.end());
     TRY(copy_data(plan, w, progress));
@@ -468,7 +469,9 @@ Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spe
     MovieProgress progress(&movie, movie.progress, movie.progress_refcon, progressOpFlatten);
     TRY(progress.update(0));
     ReplacementFile copy_file = TRY(ReplacementFile::create(dest));
-    TRY(write_copy(copy_file.data(), out, plan, movie_first, progress));
+    // The copy's brand follows its name: an .mp4 copy of a classic movie is
+    // an ISO file, a .mov copy of an .mp4 a classic one.
+    TRY(write_copy(copy_file.data(), out, plan, movie_first, FileType::for_name(dest.path), progress));
     auto home = TRY(DataSource::reopen(copy_file.file(), dest.path));
     TRY(copy_file.commit(creator));
     progress.close();

@@ -1,6 +1,8 @@
 // One libavcodec decoder per open decompressor, its frames converted by
-// libswresample to interleaved float in one or two channels at the
-// decoder's own rate (playback's resampler does the rest).
+// libswresample to interleaved float in one or two channels at the rate
+// the media counts its time in (playback's resampler does the rest): the
+// decoder's own rate but for spectral band replication (HE-AAC), whose
+// output runs at twice the core rate the media's time scale is.
 //
 // The source's configuration becomes the decoder's extradata as it is:
 // AudioSpecificConfig (AAC), the whole 'alac' atom, STREAMINFO (FLAC), the
@@ -8,8 +10,11 @@
 // with nothing (AV_EF_EXPLODE), so playback keeps its span silent.
 #include "platform/sound/libav/LibavSoundDecoder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -94,6 +99,15 @@ UInt32 preroll_for(AVCodecID id, int rate) {
     }
 }
 
+// Formats a test hides (hide_sound_decoder_for_testing).
+std::mutex hidden_lock;
+std::vector<OSType> hidden_formats;
+
+bool hidden(OSType format) {
+    std::lock_guard<std::mutex> lock(hidden_lock);
+    return std::find(hidden_formats.begin(), hidden_formats.end(), format) != hidden_formats.end();
+}
+
 std::string what(const SoundSource& s) {
     const std::string name = sound_format_name(s.format, s.object_type);
     return (name.empty() ? "" : name + " ") + "('" + fourcc_string(s.format) + "') sound";
@@ -109,10 +123,10 @@ public:
         if (id == AV_CODEC_ID_NONE)
             return what(s) + " of " + std::to_string(s.bits) + " bits" + (s.is_float ? " (float)" : "") +
                    " is not decoded";
-        const AVCodec* codec = avcodec_find_decoder(id);
+        const AVCodec* codec = hidden(s.format) ? nullptr : avcodec_find_decoder(id);
         if (!codec)
             return what(s) + " needs libavcodec's " + avcodec_get_name(id) +
-                   " decoder, which the installed libraries do not have";
+                   " decoder, which the installed libraries lack";
         if (s.channels < 1 || s.channels > 64 || !(s.rate >= 1 && s.rate <= 1e6))
             return what(s) + " of " + std::to_string(s.channels) + " channels at " +
                    std::to_string(long(s.rate)) + " Hz is not decoded";
@@ -137,6 +151,7 @@ public:
             return what(s) + ": libavcodec's " + avcodec_get_name(id) + " decoder refuses its configuration";
         }
         channels_ = s.channels >= 2 ? 2 : 1;
+        out_rate_ = s.media_rate >= 1 && s.media_rate <= 1e6 ? int(std::lround(s.media_rate)) : 0;
         preroll_ = preroll_for(id, ctx_->sample_rate);
         return {};
     }
@@ -189,17 +204,19 @@ private:
             in_rate_ = frame_->sample_rate;
             AVChannelLayout out_layout;
             av_channel_layout_default(&out_layout, channels_);
-            if (swr_alloc_set_opts2(&swr_, &out_layout, AV_SAMPLE_FMT_FLT, in_rate_, &in_layout_,
+            if (swr_alloc_set_opts2(&swr_, &out_layout, AV_SAMPLE_FMT_FLT, out_rate_ ? out_rate_ : in_rate_, &in_layout_,
                                     AVSampleFormat(in_format_), in_rate_, 0, nullptr) < 0 ||
                 swr_init(swr_) < 0) {
                 swr_free(&swr_);
                 return false;
             }
         }
+        const int room = swr_get_out_samples(swr_, n);
+        if (room < 0) return false;
         const size_t at = out.size();
-        out.resize(at + size_t(n) * size_t(channels_));
+        out.resize(at + size_t(room) * size_t(channels_));
         uint8_t* dst = reinterpret_cast<uint8_t*>(out.data() + at);
-        const int got = swr_convert(swr_, &dst, n, const_cast<const uint8_t**>(frame_->extended_data), n);
+        const int got = swr_convert(swr_, &dst, room, const_cast<const uint8_t**>(frame_->extended_data), n);
         if (got < 0) return false;
         out.resize(at + size_t(got) * size_t(channels_));
         // Damage a decoder passed over can still leave values no sound has.
@@ -225,6 +242,7 @@ private:
     SwrContext* swr_ = nullptr;
     AVChannelLayout in_layout_{};
     int in_format_ = -1, in_rate_ = 0;
+    int out_rate_ = 0;   // 0: the decoder's own
     int channels_ = 1;
     UInt32 preroll_ = 0;
 };
@@ -262,6 +280,12 @@ constexpr Entry kFormats[] = {
 };
 
 }  // namespace
+
+void hide_sound_decoder_for_testing(OSType format, bool hide) {
+    std::lock_guard<std::mutex> lock(hidden_lock);
+    std::erase(hidden_formats, format);
+    if (hide) hidden_formats.push_back(format);
+}
 
 void register_libav_sound_components() {
     // Damage is reported the platform's way (silence and a problem), not on stderr.

@@ -15,4 +15,8 @@ namespace platform::sound {
 // the same: configuring it fails and names the missing decoder.
 void register_libav_sound_components();
 
+// Tests: from now on, configuring a decompressor for `format` fails as if
+// the installed libraries lacked its decoder; `hidden` false undoes it.
+void hide_sound_decoder_for_testing(OSType format, bool hidden = true);
+
 }  // namespace platform::sound
