@@ -382,9 +382,32 @@ Result<void> DecodeSession::convert(SInt64 tag, const PixelView& dst) {
     }
     uint8_t* planes[4] = {dst.base, nullptr, nullptr, nullptr};
     int strides[4] = {dst.rowBytes, 0, 0, 0};
-    if (sws_scale(s.sws, f->data, f->linesize, 0, f->height, planes, strides) <= 0)
-        return fail(codecBadDataErr, "the frame could not be converted");
-    for (SInt32 y = 0; y < dst.height; ++y) turn_pixels(dst.row(y), dst.width);
+    const int picture_planes = pd ? av_pix_fmt_count_planes(format) : 0;
+    if (dst.width != f->width || dst.height != f->height || picture_planes <= 0) {
+        if (sws_scale(s.sws, f->data, f->linesize, 0, f->height, planes, strides) <= 0)
+            return fail(codecBadDataErr, "the frame could not be converted");
+        for (SInt32 y = 0; y < dst.height; ++y) turn_pixels(dst.row(y), dst.width);
+        return ok();
+    }
+    // Unscaled, a few rows at a time: each strip is turned while it is
+    // still in the processor's cache rather than in a second pass over the
+    // whole picture.
+    constexpr int kStrip = 32;   // rows; a multiple of every chroma subsampling
+    int out = 0;
+    for (int y = 0; y < f->height; y += kStrip) {
+        const int rows = std::min(kStrip, f->height - y);
+        // The strip's rows of each picture plane (a palette stays whole).
+        const uint8_t* slice[4] = {f->data[0], f->data[1], f->data[2], f->data[3]};
+        for (int p = 0; p < picture_planes; ++p) {
+            const int sub = (p == 1 || p == 2) ? pd->log2_chroma_h : 0;
+            slice[p] = f->data[p] + ptrdiff_t(y >> sub) * f->linesize[p];
+        }
+        const int made = sws_scale(s.sws, slice, f->linesize, y, rows, planes, strides);
+        if (made <= 0 || out + made > dst.height) return fail(codecBadDataErr, "the frame could not be converted");
+        for (int r = out; r < out + made; ++r) turn_pixels(dst.row(r), dst.width);
+        out += made;
+    }
+    if (out != dst.height) return fail(codecBadDataErr, "the frame could not be converted");
     return ok();
 }
 
