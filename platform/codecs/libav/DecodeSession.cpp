@@ -403,7 +403,7 @@ Result<void> DecodeSession::convert(SInt64 tag, const PixelView& dst) {
             slice[p] = f->data[p] + ptrdiff_t(y >> sub) * f->linesize[p];
         }
         const int made = sws_scale(s.sws, slice, f->linesize, y, rows, planes, strides);
-        if (made <= 0 || out + made > dst.height) return fail(codecBadDataErr, "the frame could not be converted");
+        if (made < 0 || out + made > dst.height) return fail(codecBadDataErr, "the frame could not be converted");
         for (int r = out; r < out + made; ++r) turn_pixels(dst.row(r), dst.width);
         out += made;
     }
