@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libx11-dev libxtst-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev libx11-dev libxext-dev libxtst-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libpng-dev libjpeg62-turbo-dev libgif-dev libpixman-1-dev
   libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg mediainfo xvfb xauth time

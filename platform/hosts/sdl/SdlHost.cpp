@@ -1,6 +1,7 @@
 // The SDL host. The window is drawn in software into its own surface,
 // only where the platform says the screen changed, and only those parts
-// are sent to the window system (on X11 as shared-memory images): playing
+// are sent to the window system (on X11 as shared-memory images, by a
+// thread of ours so that drawing goes on meanwhile: X11Presenter): playing
 // a small movie then costs what its frames cost, not a redraw of the
 // whole window per frame. The scaler fits the screen into the window and
 // maps mouse positions back to screen pixels.
@@ -101,6 +102,8 @@ SdlHost::~SdlHost() {
 void SdlHost::shutdown() {
     audio_.reset();   // the device goes before SDL does
     if (x11_display_lost()) {   // the server is gone: nothing to tear down there
+        (void)presenter_.release();   // nor to wait for: its thread is left as it is
+        presenter_image_ = nullptr;
         cursor_ = nullptr;
         window_ = nullptr;
         surface_ = nullptr;
@@ -112,6 +115,7 @@ void SdlHost::shutdown() {
     // lost, hidden), and each may send the window a wake-up message
     // (X11Errors.h) just as it goes.
     if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_SetEventFilter([](void*, SDL_Event*) { return 0; }, nullptr);
+    drop_presenter();
     if (window_) SDL_DestroyWindow(window_);   // and its surface with it
     window_ = nullptr;
     surface_ = nullptr;
@@ -152,8 +156,8 @@ Result<void> SdlHost::create_window(ScreenSize size) {
     // whole window on every update. Other window systems keep SDL's
     // choice, and so does a user's SDL_FRAMEBUFFER_ACCELERATION.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::strcmp(driver, "x11") == 0 && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION"))
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    x11_framebuffer_ = driver && std::strcmp(driver, "x11") == 0 && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION");
+    if (x11_framebuffer_) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (w <= 0 || h <= 0) return fail(unimpErr, "SDL does not say how big the display is");
     const int at = fills_display_ ? SDL_WINDOWPOS_UNDEFINED : SDL_WINDOWPOS_CENTERED;
     window_ = SDL_CreateWindow("Kinora", fills_display_ ? usable.x : at, fills_display_ ? usable.y : at, w, h, flags);
@@ -169,6 +173,7 @@ Result<void> SdlHost::create_window(ScreenSize size) {
     // On X11 the window's destruction by another program comes only as a
     // window-system message.
     x11_window_ = x11_window_of(window_);
+    if (x11_framebuffer_ && x11_window_ && !SDL_getenv("KINORA_SDL_PRESENTS")) presenter_ = X11Presenter::open(window_);
     if (x11_window_) {
         x11_watch_window(x11_window_);
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
@@ -188,6 +193,7 @@ void SdlHost::replace_window() {
     std::fprintf(stderr, "kinora: another program destroyed the window; asking to quit in a new one\n");
     // SDL's side of the old window goes; it saw the window unmapped before
     // it was destroyed, so it does not wait for that to happen again.
+    drop_presenter();
     SDL_DestroyWindow(window_);
     window_ = nullptr;
     surface_ = nullptr;
@@ -270,7 +276,8 @@ UInt64 SdlHost::now_ms() const {
 // the whole window.
 bool SdlHost::fetch_surface() {
     if (!window_ || shadow_.empty()) return false;
-    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    SDL_Surface* s = presenter_ ? presenter_surface() : nullptr;
+    if (!s) s = SDL_GetWindowSurface(window_);
     if (!s) return false;
     if (s != surface_ || s->w != scaler_.output_width() || s->h != scaler_.output_height() ||
         scaler_.screen().width != size_.width || scaler_.screen().height != size_.height)
@@ -282,6 +289,51 @@ bool SdlHost::fetch_surface() {
         redraw_window();
     }
     return true;
+}
+
+// The presenter's image as the window's surface, at the window's size in
+// pixels, once the server is done with what was sent last; null (and SDL
+// presents from then on) when it cannot be had.
+SDL_Surface* SdlHost::presenter_surface() {
+    int w = 0, h = 0;
+    SDL_GetWindowSizeInPixels(window_, &w, &h);
+    const X11Presenter::Image image = presenter_->begin(w, h);
+    if (!image.pixels) {
+        drop_presenter();
+        return nullptr;
+    }
+    SDL_Surface*& s = presenter_image_;
+    if (!s || s->pixels != image.pixels || s->w != w || s->h != h || s->pitch != image.pitch) {
+        if (s) SDL_FreeSurface(s);
+        s = SDL_CreateRGBSurfaceWithFormatFrom(image.pixels, w, h, 32, image.pitch, SDL_PIXELFORMAT_XRGB8888);
+        if (!s) {
+            drop_presenter();
+            return nullptr;
+        }
+    }
+    return s;
+}
+
+void SdlHost::drop_presenter() {
+    if (surface_ && surface_ == presenter_image_) {
+        surface_ = nullptr;
+        surface_stale_ = true;
+    }
+    if (presenter_image_) SDL_FreeSurface(presenter_image_);
+    presenter_image_ = nullptr;
+    presenter_.reset();
+}
+
+// Sends rectangles of the surface to the window (`rects` null: all of it).
+void SdlHost::update_window(const SDL_Rect* rects, int count) {
+    if (presenter_ && surface_ && surface_ == presenter_image_) {
+        const SDL_Rect whole{0, 0, surface_->w, surface_->h};
+        presenter_->show(rects ? std::span<const SDL_Rect>(rects, size_t(count)) : std::span<const SDL_Rect>(&whole, 1));
+    } else if (rects) {
+        SDL_UpdateWindowSurfaceRects(window_, rects, count);
+    } else {
+        SDL_UpdateWindowSurface(window_);
+    }
 }
 
 // Draws window rectangle `o` from the shadow screen into the surface.
@@ -311,7 +363,7 @@ void SdlHost::draw(OutputRect o) {
 void SdlHost::redraw_window() {
     SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
     draw(scaler_.placement());
-    SDL_UpdateWindowSurface(window_);
+    update_window(nullptr, 0);
 }
 
 void SdlHost::present(const UInt8* pixels, size_t rowBytes, std::span<const ScreenRect> dirty) {
@@ -339,7 +391,7 @@ void SdlHost::present(const UInt8* pixels, size_t rowBytes, std::span<const Scre
         draw(o);
         sent.push_back({o.left, o.top, o.right - o.left, o.bottom - o.top});
     }
-    if (!sent.empty()) SDL_UpdateWindowSurfaceRects(window_, sent.data(), int(sent.size()));
+    if (!sent.empty()) update_window(sent.data(), int(sent.size()));
 }
 
 // A position in the window (in SDL's window coordinates, which differ from
@@ -408,7 +460,7 @@ void SdlHost::translate(const SDL_Event& e) {
             follow_window();
             break;
         case SDL_WINDOWEVENT_EXPOSED:
-            if (fetch_surface()) SDL_UpdateWindowSurface(window_);
+            if (fetch_surface()) update_window(nullptr, 0);
             break;
         default:
             break;

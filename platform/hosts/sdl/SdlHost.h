@@ -21,6 +21,7 @@
 
 #include "platform/hostapi/Host.h"
 #include "platform/hosts/sdl/ScreenScaler.h"
+#include "platform/hosts/sdl/X11Presenter.h"
 #include "platform/sound/AudioOutput.h"
 
 namespace platform::host {
@@ -73,6 +74,9 @@ private:
     void replace_window();
     void shutdown();
     bool fetch_surface();
+    SDL_Surface* presenter_surface();
+    void drop_presenter();
+    void update_window(const SDL_Rect* rects, int count);   // null: the whole window
     void draw(OutputRect o);
     void redraw_window();
     void translate(const SDL_Event& e);
@@ -86,6 +90,12 @@ private:
     // drawn from the shadow screen only where it changed.
     SDL_Surface* surface_ = nullptr;
     bool surface_stale_ = true;          // redraw the whole window on the next fetch
+    // On X11, the window's pixels go through a presenter of our own (its
+    // image is then the surface), so that drawing need not wait for the
+    // server after each update.
+    bool x11_framebuffer_ = false;       // SDL would send the surface itself, over shared memory
+    std::unique_ptr<X11Presenter> presenter_;
+    SDL_Surface* presenter_image_ = nullptr;
     ScreenScaler scaler_;
     std::vector<UInt8> scratch_;         // scaled pixels on their way to a surface of another layout
     ScreenSize size_{};
