@@ -12,6 +12,8 @@
 // with red, green and blue in the low three bytes, least significant byte
 // first: SDL_PIXELFORMAT_XRGB8888 in memory) on a server with the MIT-SHM
 // extension is taken; elsewhere open() gives nothing and SDL presents.
+// The host leaves it to SDL also when KINORA_SDL_PRESENTS is set in the
+// environment (to compare the two).
 #pragma once
 
 #include <memory>
