@@ -96,3 +96,22 @@ struct Importer {
     OSErr err = noErr;
     GraphicsImportComponent gi = nullptr;
 };
+
+// A copy of `v` changed by `change`.
+template <class T, class F>
+T with(T v, F change) {
+    change(v);
+    return v;
+}
+
+// `bytes` written to `path` and opened: the open gives `open`, and when it
+// opened, the first draw gives `draw` (also as the instance's error).
+inline void expect_import(const std::filesystem::path& path, const Bytes& bytes, OSErr open, OSErr draw) {
+    write_bytes(path, bytes);
+    Importer im(path);
+    EXPECT_EQ(std::tuple(im.err, im.gi == nullptr), std::tuple(open, open != noErr));
+    if (!im.gi) return;
+    World world(32, 8, 8);
+    ASSERT_EQ(GraphicsImportSetGWorld(im.gi, world.gw, nullptr), noErr);
+    EXPECT_EQ((std::tuple{GraphicsImportDraw(im.gi), GetComponentInstanceError(im.gi)}), std::tuple(draw, draw));
+}

@@ -26,26 +26,18 @@ Bytes bytes_of(Handle h) {
     return Bytes(reinterpret_cast<UInt8*>(*h), reinterpret_cast<UInt8*>(*h) + GetHandleSize(h));
 }
 
-// One atom header, big-endian, written out by hand.
-Bytes atom(UInt32 size, const char* type, UInt32 id, UInt16 count, Bytes body = {}) {
-    Bytes b = {UInt8(size >> 24), UInt8(size >> 16), UInt8(size >> 8), UInt8(size),
-               UInt8(type[0]), UInt8(type[1]), UInt8(type[2]), UInt8(type[3]),
-               UInt8(id >> 24), UInt8(id >> 16), UInt8(id >> 8), UInt8(id),
-               0, 0, UInt8(count >> 8), UInt8(count), 0, 0, 0, 0};
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
-}
-
-Bytes container(Bytes root) {
-    Bytes b(12, 0);
-    b.insert(b.end(), root.begin(), root.end());
-    return b;
-}
-
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
+
+// One atom header, big-endian, written out by hand.
+Bytes atom(UInt32 size, const char* type, UInt32 id, UInt16 count, Bytes body = {}) {
+    auto be32 = [](UInt32 v) { return Bytes{UInt8(v >> 24), UInt8(v >> 16), UInt8(v >> 8), UInt8(v)}; };
+    return be32(size) + Bytes(type, type + 4) + be32(id) + be32(count) + be32(0) + body;
+}
+
+Bytes container(Bytes root) { return Bytes(12, 0) + root; }
 
 Handle handle_of(const Bytes& b) {
     Handle h = nullptr;
@@ -100,22 +92,20 @@ TEST(AtomContainers, FindCountAndReadBack) {
     const QTAtomID expected[] = {20, 10, 30};
     for (SInt16 index = 1; index <= 3; ++index) {
         QTAtomID id = 0, stored = 0;
-        QTAtom a = QTFindChildByIndex(c.h, 0, 'item', index, &id);
-        ASSERT_NE(a, 0);
-        EXPECT_EQ(id, expected[index - 1]);
         SInt16 foundIndex = 0;
-        EXPECT_EQ(QTFindChildByID(c.h, 0, 'item', id, &foundIndex), a);
-        EXPECT_EQ(foundIndex, index);
         SInt32 size = 0;
         Ptr data = nullptr;
+        QTAtom a = QTFindChildByIndex(c.h, 0, 'item', index, &id);
+        ASSERT_NE(a, 0);
+        EXPECT_EQ(std::tuple(QTFindChildByID(c.h, 0, 'item', id, &foundIndex), foundIndex), std::tuple(a, index));
         ASSERT_EQ(QTGetAtomDataPtr(c.h, a, &size, &data), noErr);
         EXPECT_EQ(data, *c.h + a + 20) << "a pointer into the container";
         std::memcpy(&stored, data, 4);
-        EXPECT_EQ(std::pair(size, stored), std::pair(4, id));
+        EXPECT_EQ(std::tuple(id, size, stored), std::tuple(expected[index - 1], 4, id));
     }
-    EXPECT_EQ(QTFindChildByIndex(c.h, 0, 'item', 4, nullptr), 0);
-    EXPECT_EQ(QTFindChildByIndex(c.h, 0, 'item', 0, nullptr), 0);
-    EXPECT_EQ(QTFindChildByID(c.h, 0, 'item', 99, nullptr), 0);
+    EXPECT_EQ(std::tuple(QTFindChildByIndex(c.h, 0, 'item', 4, nullptr), QTFindChildByIndex(c.h, 0, 'item', 0, nullptr),
+                         QTFindChildByID(c.h, 0, 'item', 99, nullptr)),
+              std::tuple(0, 0, 0));
 
     // Data taken from the container itself can be inserted into it.
     SInt32 size;
@@ -124,9 +114,7 @@ TEST(AtomContainers, FindCountAndReadBack) {
     ASSERT_EQ(QTGetAtomDataPtr(c.h, QTFindChildByID(c.h, 0, 'item', 30, nullptr), &size, &data), noErr);
     ASSERT_EQ(QTInsertChild(c.h, 0, 'copy', 1, 0, size, data, &copy), noErr);
     ASSERT_EQ(QTGetAtomDataPtr(c.h, copy, &size, &data), noErr);
-    QTAtomID copied;
-    std::memcpy(&copied, data, 4);
-    EXPECT_EQ(copied, 30);
+    EXPECT_EQ(std::memcmp(data, "\x1E\0\0\0", 4), 0) << "ID 30 as stored";
 }
 
 TEST(AtomContainers, IdsIndexesAndMisuse) {
@@ -225,13 +213,13 @@ protected:
         EXPECT_EQ(QTInsertChild(c, 0, ConnectionSpeedPrefsType, 1, 0, 4, &be, nullptr), noErr);
         return c;
     }
+    // The stored speed, or the error reading it (1 if that left a container).
     static SInt32 stored_speed() {
-        QTAtomContainer c = nullptr;
-        if (GetQuickTimePreference(ConnectionSpeedPrefsType, &c) != noErr) return -1;
+        QTAtomContainer c = reinterpret_cast<QTAtomContainer>(1);
+        if (OSErr err = GetQuickTimePreference(ConnectionSpeedPrefsType, &c)) return c ? 1 : err;
         SInt32 size = 0;
         Ptr data = nullptr;
-        QTAtom a = QTFindChildByID(c, 0, ConnectionSpeedPrefsType, 1, nullptr);
-        EXPECT_EQ(QTGetAtomDataPtr(c, a, &size, &data), noErr);
+        EXPECT_EQ(QTGetAtomDataPtr(c, QTFindChildByID(c, 0, ConnectionSpeedPrefsType, 1, nullptr), &size, &data), noErr);
         SInt32 speed = SInt32(platform::load_u32be(data));
         QTDisposeAtomContainer(c);
         return speed;
@@ -242,23 +230,18 @@ protected:
 };
 
 TEST_F(Preferences, WrittenAndReadBack) {
-    QTAtomContainer c = reinterpret_cast<QTAtomContainer>(1);
-    EXPECT_EQ(GetQuickTimePreference(ConnectionSpeedPrefsType, &c), fnfErr);
-    EXPECT_EQ(c, nullptr);
-    Handle speed = speed_container(kDataRate288ModemRate);
-    ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, speed), noErr);
-    EXPECT_EQ(read_file(file()), std::string(*speed, size_t(GetHandleSize(speed)))) << "the container's own bytes";
-    EXPECT_EQ(stored_speed(), kDataRate288ModemRate);
-    QTDisposeAtomContainer(speed);
-    speed = speed_container(-5);
-    ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, speed), noErr);
-    EXPECT_EQ(stored_speed(), -5);
-    QTDisposeAtomContainer(speed);
+    EXPECT_EQ(stored_speed(), fnfErr);
+    for (SInt32 value : {SInt32(kDataRate288ModemRate), SInt32(-5)}) {
+        Handle speed = speed_container(value);
+        ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, speed), noErr);
+        EXPECT_EQ(read_file(file()), std::string(*speed, size_t(GetHandleSize(speed)))) << "the container's own bytes";
+        EXPECT_EQ(stored_speed(), value);
+        QTDisposeAtomContainer(speed);
+    }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "kinora"), {}), 1) << "no temporary file left";
-
     EXPECT_EQ(platform::atoms::preference_file_name('a/b '), "a%2Fb%20.prefs");
-    EXPECT_EQ(SetQuickTimePreference('cspd', nullptr), paramErr);
-    EXPECT_EQ(GetQuickTimePreference('cspd', nullptr), paramErr);
+    EXPECT_EQ(std::tuple(SetQuickTimePreference('cspd', nullptr), GetQuickTimePreference('cspd', nullptr)),
+              std::tuple(OSErr(paramErr), OSErr(paramErr)));
 }
 
 TEST_F(Preferences, DamagedOrUnreadableFilesReadAsAbsent) {
@@ -269,15 +252,11 @@ TEST_F(Preferences, DamagedOrUnreadableFilesReadAsAbsent) {
     for (const std::string& contents : {std::string(), good.substr(0, good.size() - 3), std::string("speed = 2800\n"),
                                         good + "x"}) {
         write_file(file(), contents);
-        QTAtomContainer got = reinterpret_cast<QTAtomContainer>(1);
-        EXPECT_EQ(GetQuickTimePreference(ConnectionSpeedPrefsType, &got), invalidAtomContainerErr) << contents;
-        EXPECT_EQ(got, nullptr);
+        EXPECT_EQ(stored_speed(), invalidAtomContainerErr) << contents;
     }
     std::filesystem::remove(file());
     std::filesystem::create_directory(file());
-    QTAtomContainer got = nullptr;
-    EXPECT_EQ(GetQuickTimePreference(ConnectionSpeedPrefsType, &got), notAFileErr);
-    EXPECT_EQ(got, nullptr);
+    EXPECT_EQ(stored_speed(), notAFileErr);
 }
 
 TEST_F(Preferences, ReplacementIsAtomic) {
@@ -290,14 +269,9 @@ TEST_F(Preferences, ReplacementIsAtomic) {
     // A crash before each disk operation of a replacement (write, sync,
     // rename, folder sync) leaves either the old or the new preference.
     for (long k = 1; k <= 4; ++k) {
-        EXPECT_EXIT(
-            {
-                platform::files::faults::crash_before_operation(k);
-                SetQuickTimePreference(ConnectionSpeedPrefsType, second);
-                std::exit(0);
-            },
-            testing::ExitedWithCode(platform::files::faults::kCrashExitStatus), "")
-            << "operation " << k;
+        using namespace platform::files::faults;
+        auto crashing = [&] { crash_before_operation(k), SetQuickTimePreference(ConnectionSpeedPrefsType, second), std::exit(0); };
+        EXPECT_EXIT(crashing(), testing::ExitedWithCode(kCrashExitStatus), "") << "operation " << k;
         EXPECT_EQ(stored_speed(), k <= 3 ? 111 : 222) << "crash before operation " << k;
         ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, first), noErr);
     }

@@ -24,12 +24,9 @@ std::vector<Case> cases() {
     b24.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,          // bottom: red green blue
                   1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0};               // top
     list.push_back({"24 bottom-up", b24, {{3, 2, 1}, {6, 5, 4}, {9, 8, 7}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}});
-    Bmp top = b24;
-    top.height = -2;
-    list.push_back({"24 top-down", top, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {3, 2, 1}, {6, 5, 4}, {9, 8, 7}}});
-    Bmp core = b24;
-    core.headerSize = 12;
-    list.push_back({"24 core header", core, list[0].expected});
+    list.push_back({"24 top-down", with(b24, [](Bmp& b) { b.height = -2; }),
+                    {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {3, 2, 1}, {6, 5, 4}, {9, 8, 7}}});
+    list.push_back({"24 core header", with(b24, [](Bmp& b) { b.headerSize = 12; }), list[0].expected});
 
     Bmp b32{.width = 2, .height = 1, .bits = 32};
     b32.pixels = {10, 20, 30, 0, 40, 50, 60, 99};   // B G R x: x ignored
@@ -46,20 +43,14 @@ std::vector<Case> cases() {
             .masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}};
     a32.pixels = {0, 0, 200, 128, 50, 100, 150, 0};   // red 200 at alpha 128; alpha 0
     list.push_back({"32 bit fields with alpha", a32, {{on_white(200, 128), on_white(0, 128), on_white(0, 128)}, W}});
-    Bmp a56 = a32;
-    a56.headerSize = 56;
-    list.push_back({"32 bit fields, 56-byte header", a56, list.back().expected});
-    Bmp noAlpha = a32;
-    noAlpha.headerSize = 52;
-    noAlpha.masks.pop_back();
-    list.push_back({"32 bit fields, no alpha", noAlpha, {{200, 0, 0}, {150, 100, 50}}});
+    list.push_back({"32 bit fields, 56-byte header", with(a32, [](Bmp& b) { b.headerSize = 56; }), list.back().expected});
+    list.push_back({"32 bit fields, no alpha", with(a32, [](Bmp& b) { b.headerSize = 52, b.masks.pop_back(); }),
+                    {{200, 0, 0}, {150, 100, 50}}});
 
     Bmp p8{.width = 3, .height = 2, .bits = 8, .palette = kPalette};
     p8.pixels = {1, 2, 3, 0, 4, 5, 0, 0};
     list.push_back({"8 palette", p8, {kPalette[4], kPalette[5], kPalette[0], kPalette[1], kPalette[2], kPalette[3]}});
-    Bmp p8core = p8;
-    p8core.headerSize = 12;
-    list.push_back({"8 palette, core header", p8core, list.back().expected});
+    list.push_back({"8 palette, core header", with(p8, [](Bmp& b) { b.headerSize = 12; }), list.back().expected});
     Bmp p4{.width = 3, .height = 1, .bits = 4, .colorsUsed = 6, .palette = kPalette};
     p4.pixels = {0x51, 0x30, 0, 0};
     list.push_back({"4 palette", p4, {kPalette[5], kPalette[1], kPalette[3]}});
@@ -109,50 +100,40 @@ TEST(BmpImport, DamagedFilesAreRefused) {
         OSErr open, draw;
     };
     std::vector<Damaged> list;
-    auto with = [&](auto change) {
-        Bmp b = good;
-        change(b);
-        return b;
-    };
-    list.push_back({"data offset past the end", with([](Bmp& b) { b.dataOffset = 5000; }), codecBadDataErr, noErr});
-    list.push_back({"data offset inside the header", with([](Bmp& b) { b.dataOffset = 20; }), codecBadDataErr, noErr});
-    list.push_back({"pixel rows cut short", with([](Bmp& b) { b.pixels.resize(5); }), noErr, codecBadDataErr});
-    list.push_back({"bit count 7", with([](Bmp& b) { b.bits = 7; }), codecBadDataErr, noErr});
-    list.push_back({"bit count 0", with([](Bmp& b) { b.bits = 0; }), codecBadDataErr, noErr});
-    list.push_back({"two planes", with([](Bmp& b) { b.planes = 2; }), codecBadDataErr, noErr});
-    list.push_back({"zero width", with([](Bmp& b) { b.width = 0; }), codecBadDataErr, noErr});
-    list.push_back({"negative width", with([](Bmp& b) { b.width = -3; }), codecBadDataErr, noErr});
-    list.push_back({"huge", with([](Bmp& b) { b.width = 20000; }), codecSizeErr, noErr});
-    list.push_back({"JPEG inside", with([](Bmp& b) { b.compression = 4; }), codecUnimpErr, noErr});
-    list.push_back({"RLE8 on 24 bits", with([](Bmp& b) { b.compression = 1, b.bits = 24; }), codecBadDataErr, noErr});
-    list.push_back({"RLE8 top-down", with([](Bmp& b) { b.compression = 1, b.height = -2; }), codecBadDataErr, noErr});
+    auto bad = [&](auto change) { return with(good, change); };
+    list.push_back({"data offset past the end", bad([](Bmp& b) { b.dataOffset = 5000; }), codecBadDataErr, noErr});
+    list.push_back({"data offset inside the header", bad([](Bmp& b) { b.dataOffset = 20; }), codecBadDataErr, noErr});
+    list.push_back({"pixel rows cut short", bad([](Bmp& b) { b.pixels.resize(5); }), noErr, codecBadDataErr});
+    list.push_back({"bit count 7", bad([](Bmp& b) { b.bits = 7; }), codecBadDataErr, noErr});
+    list.push_back({"bit count 0", bad([](Bmp& b) { b.bits = 0; }), codecBadDataErr, noErr});
+    list.push_back({"two planes", bad([](Bmp& b) { b.planes = 2; }), codecBadDataErr, noErr});
+    list.push_back({"zero width", bad([](Bmp& b) { b.width = 0; }), codecBadDataErr, noErr});
+    list.push_back({"negative width", bad([](Bmp& b) { b.width = -3; }), codecBadDataErr, noErr});
+    list.push_back({"huge", bad([](Bmp& b) { b.width = 20000; }), codecSizeErr, noErr});
+    list.push_back({"JPEG inside", bad([](Bmp& b) { b.compression = 4; }), codecUnimpErr, noErr});
+    list.push_back({"RLE8 on 24 bits", bad([](Bmp& b) { b.compression = 1, b.bits = 24; }), codecBadDataErr, noErr});
+    list.push_back({"RLE8 top-down", bad([](Bmp& b) { b.compression = 1, b.height = -2; }), codecBadDataErr, noErr});
     list.push_back({"index past the palette",
-                    with([](Bmp& b) { b.colorsUsed = 2, b.palette.resize(2); }), noErr, codecBadDataErr});
-    list.push_back({"palette cut short by the pixel data", with([](Bmp& b) { b.dataOffset = 14 + 40 + 8; }),
+                    bad([](Bmp& b) { b.colorsUsed = 2, b.palette.resize(2); }), noErr, codecBadDataErr});
+    list.push_back({"palette cut short by the pixel data", bad([](Bmp& b) { b.dataOffset = 14 + 40 + 8; }),
                     noErr, codecBadDataErr});
     list.push_back({"bit fields overlapping",
-                    with([](Bmp& b) { b.bits = 32, b.compression = 3, b.palette.clear(), b.masks = {0xFF00, 0x0FF0, 0xFF}; }),
+                    bad([](Bmp& b) { b.bits = 32, b.compression = 3, b.palette.clear(), b.masks = {0xFF00, 0x0FF0, 0xFF}; }),
                     codecBadDataErr, noErr});
     list.push_back({"bit fields not contiguous",
-                    with([](Bmp& b) { b.bits = 16, b.compression = 3, b.palette.clear(), b.masks = {0xF00F, 0x0F0, 0xF00}; }),
+                    bad([](Bmp& b) { b.bits = 16, b.compression = 3, b.palette.clear(), b.masks = {0xF00F, 0x0F0, 0xF00}; }),
                     codecBadDataErr, noErr});
     list.push_back({"bit fields on 24 bits",
-                    with([](Bmp& b) { b.bits = 24, b.compression = 3, b.palette.clear(), b.masks = {0xFF0000, 0xFF00, 0xFF}; }),
+                    bad([](Bmp& b) { b.bits = 24, b.compression = 3, b.palette.clear(), b.masks = {0xFF0000, 0xFF00, 0xFF}; }),
                     codecBadDataErr, noErr});
     list.push_back({"RLE literal past the data",
-                    with([](Bmp& b) { b.compression = 1, b.pixels = {0, 9, 1, 2}; }), noErr, codecBadDataErr});
-    list.push_back({"unknown header size", with([](Bmp& b) { b.headerSize = 20; }), cantFindHandler, noErr});
+                    bad([](Bmp& b) { b.compression = 1, b.pixels = {0, 9, 1, 2}; }), noErr, codecBadDataErr});
+    list.push_back({"unknown header size", bad([](Bmp& b) { b.headerSize = 20; }), cantFindHandler, noErr});
 
     TempFolder dir;
     for (const Damaged& d : list) {
         SCOPED_TRACE(d.name);
-        write_bytes(dir / "d.bmp", build_bmp(d.bmp));
-        Importer im(dir / "d.bmp");
-        EXPECT_EQ(im.err, d.open);
-        if (!im.gi) continue;
-        World world(32, 4, 4);
-        GraphicsImportSetGWorld(im.gi, world.gw, nullptr);
-        EXPECT_EQ(GraphicsImportDraw(im.gi), d.draw);
+        expect_import(dir / "d.bmp", build_bmp(d.bmp), d.open, d.draw);
     }
 }
 

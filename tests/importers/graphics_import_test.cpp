@@ -109,11 +109,10 @@ void check_draws(const std::filesystem::path& path, const Bytes& rgba, int w, in
     ASSERT_FALSE(rgba.empty()) << "ffmpeg could not decode " << path;
     Importer im(path);
     ASSERT_EQ(im.err, noErr);
-    Rect natural{}, bounds{};
-    ASSERT_EQ(GraphicsImportGetNaturalBounds(im.gi, &natural), noErr);
-    EXPECT_TRUE(natural.top == 0 && natural.left == 0 && natural.bottom == h && natural.right == w);
-    ASSERT_EQ(GraphicsImportGetBoundsRect(im.gi, &bounds), noErr);
-    EXPECT_TRUE(EqualRect(&bounds, &natural));
+    Rect natural{}, bounds{}, want{0, 0, SInt16(h), SInt16(w)};
+    ASSERT_EQ(std::tuple(GraphicsImportGetNaturalBounds(im.gi, &natural), GraphicsImportGetBoundsRect(im.gi, &bounds)),
+              std::tuple(OSErr(noErr), OSErr(noErr)));
+    EXPECT_TRUE(EqualRect(&natural, &want) && EqualRect(&bounds, &want));
     if (tolerance) {
         Bytes drawn = draw_with(im.gi, 32, w, h), want = expected_from_rgba(rgba, w, h, 32);
         ASSERT_EQ(drawn.size(), want.size());
@@ -122,10 +121,7 @@ void check_draws(const std::filesystem::path& path, const Bytes& rgba, int w, in
         EXPECT_LE(sum / double(drawn.size()), tolerance) << "mean difference per channel";
         return;
     }
-    for (int depth : {32, 8}) {
-        Bytes drawn = draw_with(im.gi, depth, w, h);
-        EXPECT_EQ(drawn, expected_from_rgba(rgba, w, h, depth)) << "depth " << depth;
-    }
+    for (int depth : {32, 8}) EXPECT_EQ(draw_with(im.gi, depth, w, h), expected_from_rgba(rgba, w, h, depth)) << depth;
 }
 
 TEST(GraphicsImport, PngDrawsLikeFfmpegDecodesIt) {
@@ -133,9 +129,8 @@ TEST(GraphicsImport, PngDrawsLikeFfmpegDecodesIt) {
     TempFolder dir;
     for (const PngCase& c : png_cases()) {
         SCOPED_TRACE(std::string(c.name) + " bits " + std::to_string(c.spec.bitDepth));
-        Bytes file = write_png(c.spec);
         auto path = dir / "image.png";
-        write_bytes(path, file);
+        write_bytes(path, write_png(c.spec));
         UInt32 w = c.spec.width, h = c.spec.height;
         Bytes rgba = c.knownAnswer ? known_rgba(c.spec) : ffmpeg_rgba(path, &w, &h);
         check_draws(path, rgba, int(w), int(h));
@@ -190,9 +185,8 @@ TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
     placed.screenW = 30, placed.screenH = 20, placed.left = 5, placed.top = 3, placed.secondFrame = true;
     for (auto& [name, spec] : cases) {
         SCOPED_TRACE(name);
-        Bytes file = write_gif(spec);
         auto path = dir / "anim.gif";
-        write_bytes(path, file);
+        write_bytes(path, write_gif(spec));
         UInt32 w = 0, h = 0;
         Bytes rgba = ffmpeg_rgba(path, &w, &h);
         // ffmpeg fills the screen around the image with the background
@@ -230,10 +224,6 @@ Bytes tiny_gif(UInt8 index) {
             0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, UInt8(bits), UInt8(bits >> 8), 0, 0x3B};
 }
 
-Bytes with(Bytes b, const std::function<void(Bytes&)>& change) {
-    change(b);
-    return b;
-}
 Bytes head(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + long(n)); }
 
 TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
@@ -281,45 +271,35 @@ TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto path = dir / "damaged";
-        write_bytes(path, c.bytes);
-        Importer im(path);
-        EXPECT_EQ(im.err, c.open);
-        EXPECT_EQ(im.gi == nullptr, c.open != noErr);
-        if (!im.gi) continue;
-        World world(32, 8, 8);
-        ASSERT_EQ(GraphicsImportSetGWorld(im.gi, world.gw, nullptr), noErr);
-        EXPECT_EQ(GraphicsImportDraw(im.gi), c.draw);
-        EXPECT_EQ(GetComponentInstanceError(im.gi), c.draw);
+        expect_import(dir / "damaged", c.bytes, c.open, c.draw);
     }
     EXPECT_EQ(Importer(dir / "missing.png").err, fnfErr);
 }
 
 TEST(GraphicsImport, CallsCheckTheirInstance) {
     Rect r{};
-    EXPECT_EQ(GraphicsImportDraw(nullptr), badComponentInstance);
-    EXPECT_EQ(GraphicsImportGetNaturalBounds(nullptr, &r), badComponentInstance);
     ComponentDescription codec{decompressorComponentType, 'rle ', 0, 0, 0};
     ComponentInstance ci = OpenComponent(FindNextComponent(nullptr, &codec));
     ASSERT_NE(ci, nullptr);
-    EXPECT_EQ(GraphicsImportDraw(ci), badComponentSelector);
-    EXPECT_EQ(CloseComponent(ci), noErr);
-    EXPECT_EQ(GraphicsImportDraw(ci), badComponentInstance) << "closed";
+    EXPECT_EQ((std::tuple{GraphicsImportDraw(nullptr), GraphicsImportGetNaturalBounds(nullptr, &r), GraphicsImportDraw(ci),
+                          CloseComponent(ci), GraphicsImportDraw(ci)}),
+              std::tuple(badComponentInstance, badComponentInstance, badComponentSelector, noErr, badComponentInstance))
+        << "the last: closed";
 
     ComponentDescription png{GraphicsImporterComponentType, 'PNGf', 0, 0, 0};
     ComponentInstance empty = OpenComponent(FindNextComponent(nullptr, &png));
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(GraphicsImportDraw(empty), dataNoDataRef) << "no file yet";
-    EXPECT_EQ(GraphicsImportGetNaturalBounds(empty, nullptr), paramErr);
+    EXPECT_EQ(std::tuple(GraphicsImportDraw(empty), GraphicsImportGetNaturalBounds(empty, nullptr)),
+              std::tuple(OSErr(dataNoDataRef), OSErr(paramErr)))
+        << "no file yet";
     TempFolder dir;
     write_bytes(dir / "x.gif", tiny_gif(0));
     FSSpec gif = spec_of(dir / "x.gif");
     EXPECT_EQ(GraphicsImportSetDataFile(empty, &gif), codecBadDataErr) << "a GIF for the PNG importer";
     write_bytes(dir / "x.png", write_png(png_spec(5, 3, PNG_COLOR_TYPE_RGB, 8)));
     FSSpec pngFile = spec_of(dir / "x.png");
-    EXPECT_EQ(GraphicsImportSetDataFile(empty, &pngFile), noErr);
-    EXPECT_EQ(GraphicsImportGetNaturalBounds(empty, &r), noErr);
-    EXPECT_EQ(r.right, 5);
+    EXPECT_EQ((std::tuple{GraphicsImportSetDataFile(empty, &pngFile), GraphicsImportGetNaturalBounds(empty, &r), r.right}),
+              std::tuple(OSErr(noErr), OSErr(noErr), 5));
     EXPECT_EQ(CloseComponent(empty), noErr);
 }
 
