@@ -32,8 +32,8 @@ TEST(GWorlds, EveryDepthStartsWhiteWithItsTable) {
         EXPECT_EQ(std::tuple(pm.pixelSize, pm.pixelType, pm.rowBytes % 4, pm.bounds.left, pm.bounds.bottom),
                   std::tuple(c.depth, c.depth > 8 ? RGBDirect : 0, 0, -10, 18));
         EXPECT_GE(pm.rowBytes * 8, 37 * c.depth);
-        EXPECT_EQ(GetPixRowBytes(GetGWorldPixMap(gw.get())), pm.rowBytes);
-        EXPECT_EQ(GetPixBaseAddr(GetGWorldPixMap(gw.get())), pm.baseAddr);
+        EXPECT_EQ(std::tuple(GetPixRowBytes(GetGWorldPixMap(gw.get())), GetPixBaseAddr(GetGWorldPixMap(gw.get()))),
+                  std::tuple(SInt32(pm.rowBytes), pm.baseAddr));
         for (SInt16 y = 5; y < 18; ++y)
             for (SInt16 x = -10; x < 27; ++x) ASSERT_EQ(gw.at(x, y), c.white) << x << "," << y;
         ASSERT_NE(pm.pmTable, nullptr);
@@ -55,9 +55,9 @@ TEST(GWorlds, BadRequestsFailCleanly) {
     };
     for (const Case& c : cases) {
         GWorldPtr gw = reinterpret_cast<GWorldPtr>(1);
-        EXPECT_EQ(NewGWorld(&gw, c.depth, &c.bounds, nullptr, nullptr, 0), c.expected) << c.depth;
-        EXPECT_EQ(gw, nullptr);
-        EXPECT_EQ(QDError(), c.expected);
+        EXPECT_EQ((std::tuple{NewGWorld(&gw, c.depth, &c.bounds, nullptr, nullptr, 0), QDError(), gw}),
+                  std::tuple(c.expected, c.expected, GWorldPtr(nullptr)))
+            << c.depth;
     }
     EXPECT_EQ(NewGWorld(nullptr, 8, &cases[0].bounds, nullptr, nullptr, 0), paramErr);
 }
@@ -70,12 +70,8 @@ TEST(GWorlds, RunningOutOfMemoryLeaksNothing) {
         GWorldPtr gw = nullptr;
         OSErr err = NewGWorld(&gw, 8, &r, nullptr, nullptr, 0);
         platform::memory::fail_allocation(0);
-        if (err == noErr) {
-            DisposeGWorld(gw);
-        } else {
-            EXPECT_EQ(err, memFullErr);
-            EXPECT_EQ(gw, nullptr);
-        }
+        if (err == noErr) DisposeGWorld(gw);
+        else { EXPECT_EQ(std::tuple(err, gw), std::tuple(OSErr(memFullErr), GWorldPtr(nullptr))); }
         EXPECT_EQ(platform::memory::live_handle_count(), handles) << n;
     }
 }
@@ -89,8 +85,7 @@ TEST(GWorlds, CurrentPortComesBackAndADisposedPortIsNotUsed) {
         SetGWorld(gw.get(), nullptr);
         CGrafPtr now;
         GetPort(&now);
-        EXPECT_EQ(now, gw.get());
-        EXPECT_EQ(GetGDevice(), GetMainDevice());
+        EXPECT_EQ(std::tuple(now, GetGDevice()), std::tuple(gw.get(), GetMainDevice()));
     }
     // The world was disposed of while current: drawing must not touch it.
     CGrafPtr now;
@@ -125,13 +120,13 @@ TEST(Colors, ClassicColorsLandOnTheirExactValues) {
             ForeColor(c.name);
             Rect r = rect(2, 0, 3, 1);
             PaintRect(&r);
-            EXPECT_EQ(t.gw.at(2, 0), t.expected) << "depth " << t.gw.pm().pixelSize;
             RGBColor fore;
             GetForeColor(&fore);
-            EXPECT_EQ(SInt32(Color2Index(&fore)), SInt32(t.expected));
+            const UInt32 painted = t.gw.at(2, 0);
             BackColor(c.name);
             EraseRect(&r);
-            EXPECT_EQ(t.gw.at(2, 0), t.expected);
+            EXPECT_EQ(std::tuple(painted, UInt32(Color2Index(&fore)), t.gw.at(2, 0)), std::tuple(t.expected, t.expected, t.expected))
+                << "depth " << t.gw.pm().pixelSize;
             ForeColor(blackColor);
             BackColor(whiteColor);
         }
@@ -149,8 +144,7 @@ TEST(Colors, Color2IndexIsTheNearestEntryAndIndex2ColorItsInverse) {
         for (size_t i = 0; i < table.size(); ++i) {
             RGBColor c;
             Index2Color(SInt32(i), &c);
-            EXPECT_EQ(c.red, table[i].r * 0x101);
-            EXPECT_EQ(Color2Index(&c), SInt32(i)) << "every entry maps to itself";
+            EXPECT_EQ(std::tuple(int(c.red), Color2Index(&c)), std::tuple(table[i].r * 0x101, SInt32(i))) << "every entry maps to itself";
         }
         for (int k = 0; k < 200; ++k) {
             RGBColor c{UInt16(channel(rng)), UInt16(channel(rng)), UInt16(channel(rng))};
@@ -158,10 +152,7 @@ TEST(Colors, Color2IndexIsTheNearestEntryAndIndex2ColorItsInverse) {
             for (size_t i = 0; i < table.size(); ++i) {
                 long dr = (c.red >> 8) - table[i].r, dg = (c.green >> 8) - table[i].g, db = (c.blue >> 8) - table[i].b;
                 long d = dr * dr + dg * dg + db * db;
-                if (best < 0 || d < bestD) {
-                    best = long(i);
-                    bestD = d;
-                }
+                if (best < 0 || d < bestD) best = long(i), bestD = d;
             }
             EXPECT_EQ(Color2Index(&c), best);
         }

@@ -92,8 +92,7 @@ TEST(CopyBits, ScalingUpRepeatsAndScalingDownSamplesEachBlock) {
         for (SInt16 y = 0; y < 3; ++y)
             for (SInt16 x = 0; x < 4; ++x) {
                 bool fromBlock = false;
-                for (SInt16 j = 0; j < 3; ++j)
-                    for (SInt16 i = 0; i < 3; ++i) fromBlock = fromBlock || down.at(x, y) == src.at(3 * x + i, 3 * y + j);
+                for (int k = 0; k < 9; ++k) fromBlock = fromBlock || down.at(x, y) == src.at(SInt16(3 * x + k % 3), SInt16(3 * y + k / 3));
                 EXPECT_TRUE(fromBlock) << x << "," << y;
             }
     }
@@ -125,11 +124,8 @@ TEST(CopyBits, OnlyTheMaskClipAndSourceBoundsAreWritten) {
         }
         UsePort use(dst.get());
         ClipRect(&c.clip);
-        RgnHandle mask = nullptr;
-        if (!EmptyRect(&c.mask)) {
-            mask = NewRgn();
-            RectRgn(mask, &c.mask);
-        }
+        RgnHandle mask = EmptyRect(&c.mask) ? nullptr : NewRgn();
+        if (mask) RectRgn(mask, &c.mask);
         CopyBits(src.bits(), dst.bits(), &c.srcRect, &c.dstRect, srcCopy, mask);
         if (mask) DisposeRgn(mask);
         for (SInt16 y = 0; y < 40; ++y)
@@ -147,23 +143,17 @@ TEST(CopyBits, OverlappingCopiesWithinOneWorldReadTheOriginalPixels) {
                  {4, 1, 1, false},  {32, 2, 2, true},   {16, -3, 4, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.depth << " by " << c.dh << "," << c.dv << (c.scale ? " scaled" : ""));
-        GWorld gw(c.depth, rect(0, 0, 40, 30));
+        const Rect all = rect(0, 0, 40, 30);
+        GWorld gw(c.depth, all), original(c.depth, all), expected(c.depth, all);
         scribble(gw, 77);
-        GWorld original(c.depth, rect(0, 0, 40, 30));
         copy_all(gw, original);
-        Rect from = rect(5, 5, 25, 20);
-        Rect to = from;
-        OffsetRect(&to, c.dh, c.dv);
-        if (c.scale) to.right = SInt16(to.right + 10);
+        copy_all(gw, expected);
+        const Rect from = rect(5, 5, 25, 20),
+                   to = rect(SInt16(5 + c.dh), SInt16(5 + c.dv), SInt16(25 + c.dh + (c.scale ? 10 : 0)), SInt16(20 + c.dv));
         UsePort use(gw.get());
         CopyBits(gw.bits(), gw.bits(), &from, &to, srcCopy, nullptr);
         // The same copy, from the untouched original.
-        GWorld expected(c.depth, rect(0, 0, 40, 30));
-        copy_all(original, expected);
-        {
-            UsePort useExpected(expected.get());
-            CopyBits(original.bits(), expected.bits(), &from, &to, srcCopy, nullptr);
-        }
+        CopyBits(original.bits(), expected.bits(), &from, &to, srcCopy, nullptr);
         EXPECT_EQ(snapshot(gw), snapshot(expected));
     }
 }
@@ -190,8 +180,7 @@ TEST(CopyBits, OneBitSourcesUseTheTransferMode) {
         PaintRect(&dst.pm().bounds);
         ForeColor(redColor);
         CopyBits(src.bits(), dst.bits(), &src.pm().bounds, &dst.pm().bounds, c.mode, nullptr);
-        EXPECT_EQ(dst.at(0, 0), c.left);
-        EXPECT_EQ(dst.at(7, 0), c.right);
+        EXPECT_EQ(std::tuple(dst.at(0, 0), dst.at(7, 0)), std::tuple(c.left, c.right));
     }
     // The colours come from the current port, the pixel values from the
     // destination's depth.
@@ -204,26 +193,19 @@ TEST(CopyBits, OneBitSourcesUseTheTransferMode) {
     UsePort use(other.get());
     BackColor(cyanColor);
     CopyBits(src.bits(), dst.bits(), &src.pm().bounds, &dst.pm().bounds, srcBic, nullptr);
-    EXPECT_EQ(dst.at(0, 0), 0x00FFFFu);
-    EXPECT_EQ(dst.at(7, 0), 0x00FF00u);
+    EXPECT_EQ(std::tuple(dst.at(0, 0), dst.at(7, 0)), std::tuple(0x00FFFFu, 0x00FF00u));
 }
 
 TEST(CopyBits, BadArgumentsAreRefused) {
     GWorld a(8, rect(0, 0, 4, 4)), b(8, rect(0, 0, 4, 4));
-    const Rect r = rect(0, 0, 4, 4);
-    CopyBits(nullptr, b.bits(), &r, &r, srcCopy, nullptr);
-    EXPECT_EQ(QDError(), paramErr);
-    CopyBits(a.bits(), b.bits(), nullptr, &r, srcCopy, nullptr);
-    EXPECT_EQ(QDError(), paramErr);
-    PixMap odd = a.pm();
+    const Rect r = rect(0, 0, 4, 4), empty = rect(2, 2, 2, 4);
+    PixMap odd = a.pm(), narrow = a.pm();
     odd.pixelSize = 3;
-    CopyBits(reinterpret_cast<const BitMap*>(&odd), b.bits(), &r, &r, srcCopy, nullptr);
-    EXPECT_EQ(QDError(), paramErr);
-    PixMap narrow = a.pm();
     narrow.rowBytes = 2;   // shorter than the 4-pixel bounds need
-    CopyBits(reinterpret_cast<const BitMap*>(&narrow), b.bits(), &r, &r, srcCopy, nullptr);
-    EXPECT_EQ(QDError(), paramErr);
-    const Rect empty = rect(2, 2, 2, 4);
-    CopyBits(a.bits(), b.bits(), &empty, &r, srcCopy, nullptr);
-    EXPECT_EQ(QDError(), noErr);
+    auto copy = [&](const void* from, const Rect* fromRect) {
+        CopyBits(static_cast<const BitMap*>(from), b.bits(), fromRect, &r, srcCopy, nullptr);
+        return QDError();
+    };
+    EXPECT_EQ((std::tuple{copy(nullptr, &r), copy(a.bits(), nullptr), copy(&odd, &r), copy(&narrow, &r), copy(a.bits(), &empty)}),
+              std::tuple(paramErr, paramErr, paramErr, paramErr, noErr));
 }

@@ -63,9 +63,7 @@ TEST(Drawing, ANonRectangularClipRegion) {
     GWorld gw(8, rect(0, 0, 30, 30));
     UsePort use(gw.get());
     RgnHandle clip = NewRgn(), hole = NewRgn();
-    SetRectRgn(clip, 0, 0, 30, 30);
-    SetRectRgn(hole, 10, 10, 20, 20);
-    DiffRgn(clip, hole, clip);
+    SetRectRgn(clip, 0, 0, 30, 30), SetRectRgn(hole, 10, 10, 20, 20), DiffRgn(clip, hole, clip);
     SetClip(clip);
     Rect all = rect(0, 0, 30, 30);
     PaintRect(&all);
@@ -74,8 +72,7 @@ TEST(Drawing, ANonRectangularClipRegion) {
     EraseRect(&all);
     PaintRgn(hole);
     EXPECT_EQ(wrong_pixels(gw, [](int, int) { return false; }), 0);
-    DisposeRgn(clip);
-    DisposeRgn(hole);
+    DisposeRgn(clip), DisposeRgn(hole);
 }
 
 TEST(Drawing, FramesLinesAndOvals) {
@@ -131,11 +128,9 @@ TEST(Drawing, PortGuardPutsBackThePortAndWhatAHelperChanged) {
     SetPort(gw.get());
     RGBColor fore;
     GetForeColor(&fore);
-    EXPECT_EQ(fore.red, 0);
     PenState ps;
     GetPenState(&ps);
-    EXPECT_EQ(ps.pnSize.h, 1);
-    EXPECT_EQ(ps.pnLoc.h, 1);
+    EXPECT_EQ(std::tuple(fore.red, ps.pnSize.h, ps.pnLoc.h), std::tuple(0, 1, 1));
     Rect all = rect(0, 0, 10, 10);
     PaintRect(&all);
     EXPECT_EQ(gw.at(9, 9), kBlack) << "the clip came back wide open";

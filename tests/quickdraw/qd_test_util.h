@@ -11,9 +11,7 @@ namespace qdtest {
 
 class GWorld {
 public:
-    GWorld(SInt16 depth, Rect bounds, CTabHandle table = nullptr) {
-        err = NewGWorld(&gw, depth, &bounds, table, nullptr, 0);
-    }
+    GWorld(SInt16 depth, Rect bounds, CTabHandle table = nullptr) { err = NewGWorld(&gw, depth, &bounds, table, nullptr, 0); }
     ~GWorld() {
         if (gw) DisposeGWorld(gw);
     }
@@ -45,7 +43,7 @@ public:
         UInt8* r = const_cast<UInt8*>(row(v));
         int x = h - pm().bounds.left;
         switch (pm().pixelSize) {
-        case 32: r[4 * x] = 0xFF; r[4 * x + 1] = UInt8(value >> 16); r[4 * x + 2] = UInt8(value >> 8); r[4 * x + 3] = UInt8(value); break;
+        case 32: for (int k = 0; k < 4; ++k) r[4 * x + k] = k ? UInt8(value >> (24 - 8 * k)) : 0xFF; break;
         case 16: r[2 * x] = UInt8(value >> 8); r[2 * x + 1] = UInt8(value); break;
         case 8: r[x] = UInt8(value); break;
         default: {

@@ -77,9 +77,8 @@ TEST(Regions, SetOperationsAgreeWithThePixelGrid) {
         {"xor", XorRgn, [](bool a, bool b) { return a != b; }},
     };
     for (int trial = 0; trial < 60; ++trial) {
-        Shape sa = random_shape(rng), sb = random_shape(rng);
-        const Shape& ga = sa;
-        const Shape& gb = sb;
+        const Shape ga = random_shape(rng), gb = random_shape(rng);
+        const Shape &sa = ga, &sb = gb;
         Rgn a, b, out;
         sa.build(a);
         sb.build(b);
@@ -131,30 +130,24 @@ TEST(Regions, EmptyAndDegenerateInputs) {
     EXPECT_TRUE(EmptyRgn(r)) << "a new region is empty";
     SetRectRgn(r, 10, 10, 5, 20);   // inside out
     EXPECT_TRUE(EmptyRgn(r));
-    Rect bounds{1, 2, 3, 4};
+    Rect bounds{1, 2, 3, 4}, zero{0, 0, 0, 0};
     GetRegionBounds(r, &bounds);
-    EXPECT_TRUE(bounds.top == 0 && bounds.left == 0 && bounds.bottom == 0 && bounds.right == 0);
+    EXPECT_TRUE(EqualRect(&bounds, &zero));
     EXPECT_TRUE(EqualRgn(r, other)) << "all empty regions are equal";
     Rect probe = rect(0, 0, 100, 100);
     EXPECT_FALSE(RectInRgn(&probe, r));
     SetRectRgn(r, 0, 0, 10, 10);
     Rect outside = rect(10, 0, 20, 10), touching = rect(9, 9, 20, 20), empty = rect(5, 5, 5, 8);
-    EXPECT_FALSE(RectInRgn(&outside, r)) << "right edge is exclusive";
-    EXPECT_TRUE(RectInRgn(&touching, r));
-    EXPECT_FALSE(RectInRgn(&empty, r));
-    EXPECT_TRUE(PtInRgn(Point{9, 9}, r));
-    EXPECT_FALSE(PtInRgn(Point{10, 9}, r));
+    // The right edge is exclusive.
+    EXPECT_EQ(std::tuple(RectInRgn(&outside, r), RectInRgn(&touching, r), RectInRgn(&empty, r), PtInRgn(Point{9, 9}, r),
+                         PtInRgn(Point{10, 9}, r)),
+              std::tuple(false, true, false, true, false));
     // Nil handles are ignored rather than followed.
     UnionRgn(nullptr, r, r);
     CopyRgn(r, nullptr);
-    EXPECT_TRUE(EmptyRgn(nullptr));
-    EXPECT_FALSE(PtInRgn(Point{0, 0}, nullptr));
+    EXPECT_TRUE(EmptyRgn(nullptr) && !PtInRgn(Point{0, 0}, nullptr));
     // Coordinates far off the 16-bit plane survive a round trip.
-    OffsetRgn(r, 30000, 0);
-    OffsetRgn(r, 30000, 0);
-    OffsetRgn(r, -30000, 0);
-    OffsetRgn(r, -30000, 0);
+    for (SInt16 dh : {30000, 30000, -30000, -30000}) OffsetRgn(r, dh, 0);
     GetRegionBounds(r, &bounds);
-    EXPECT_EQ(bounds.left, 0);
-    EXPECT_EQ(bounds.right, 10);
+    EXPECT_EQ(std::tuple(bounds.left, bounds.right), std::tuple(SInt16(0), SInt16(10)));
 }

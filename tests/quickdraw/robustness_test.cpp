@@ -45,16 +45,12 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
     for (int round = 0; round < 300; ++round) {
         SInt16 sd = depths[rng() % 6], dd = depths[rng() % 6];
         GWorld src(sd, rect(SInt16(rng() % 20) - 10, 0, 37, 23)), dst(dd, rect(0, SInt16(rng() % 9), 41, 50));
-        ASSERT_EQ(src.err, noErr);
-        ASSERT_EQ(dst.err, noErr);
+        ASSERT_EQ(std::tuple(src.err, dst.err), std::tuple(noErr, noErr));
         UsePort use(rng() % 4 ? dst.get() : src.get());
         Rect a = wild_rect(rng), b = wild_rect(rng);
-        RgnHandle mask = nullptr;
-        if (rng() % 3 == 0) {
-            mask = NewRgn();
-            Rect m = wild_rect(rng);
-            RectRgn(mask, &m);
-        }
+        RgnHandle mask = rng() % 3 == 0 ? NewRgn() : nullptr;
+        const Rect m = wild_rect(rng);
+        if (mask) RectRgn(mask, &m);
         const bool same = rng() % 4 == 0;
         CopyBits(src.bits(), same ? src.bits() : dst.bits(), &a, &b, modes[rng() % 7], mask);
         if (mask) DisposeRgn(mask);
@@ -85,10 +81,8 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
 // Run in a fresh process whose Fontconfig knows no fonts: the start-up
 // check names what is missing and text calls do nothing rather than crash.
 [[noreturn]] void text_without_fonts() {
-    std::string conf = testsupport::test_folder() / "no-fonts.conf";
-    FILE* f = std::fopen(conf.c_str(), "w");
-    std::fputs("<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n", f);
-    std::fclose(f);
+    const std::string conf = testsupport::test_folder() / "no-fonts.conf";
+    testsupport::write_file(conf, "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     setenv("FONTCONFIG_FILE", conf.c_str(), 1);
     auto r = platform::quickdraw::init_text();
     if (r.ok()) std::exit(10);

@@ -72,9 +72,9 @@ TEST(Screen, AWindowPortDrawsAtTheWindowsPlaceAndMarksItDirty) {
     ForeColor(redColor);
     Rect r = rect(-20, -20, 10, 5);   // partly outside the port: clipped to it
     PaintRect(&r);
-    EXPECT_EQ(std::tuple(screen_pixel(100, 50), screen_pixel(109, 54)), std::tuple(0xFF0000u, 0xFF0000u));
-    EXPECT_NE(screen_pixel(99, 50), 0xFF0000u);
-    EXPECT_NE(screen_pixel(100, 49), 0xFF0000u);
+    EXPECT_EQ(std::tuple(screen_pixel(100, 50), screen_pixel(109, 54), screen_pixel(99, 50) == 0xFF0000u,
+                         screen_pixel(100, 49) == 0xFF0000u),
+              std::tuple(0xFF0000u, 0xFF0000u, false, false));
     auto dirty = qd::screen().take_dirty_rects();
     EXPECT_TRUE(covered(dirty, rect(100, 50, 110, 55)));
     EXPECT_FALSE(covered(dirty, rect(99, 50, 100, 51)));
@@ -84,8 +84,8 @@ TEST(Screen, AWindowPortDrawsAtTheWindowsPlaceAndMarksItDirty) {
     ASSERT_TRUE(qd::move_window_port(w.port, 400, 300).ok());
     ForeColor(blueColor);
     PaintRect(&r);
-    EXPECT_EQ(screen_pixel(400, 300), 0x0000FFu);
-    EXPECT_EQ(screen_pixel(100, 50), 0xFF0000u) << "the old place is left alone";
+    EXPECT_EQ(std::tuple(screen_pixel(400, 300), screen_pixel(100, 50)), std::tuple(0x0000FFu, 0xFF0000u))
+        << "the old place is left alone";
 }
 
 // A screen of another size: the top-left pixels stay; the main device's
@@ -101,11 +101,9 @@ TEST(Screen, AResizedScreenTakesItsDeviceAndPortsAlong) {
     ASSERT_TRUE(qd::resize_screen(1200, 900).ok());
     EXPECT_EQ(screen_pixel(705, 505), 0xFF0000u) << "kept";
     EXPECT_EQ(screen_pixel(1100, 800), 0u) << "new room is black";
-    PixMapHandle pm = (**GetMainDevice()).gdPMap;
-    EXPECT_EQ(reinterpret_cast<const UInt8*>((**pm).baseAddr), qd::screen().pixels());
-    EXPECT_EQ((**pm).rowBytes, 1200 * 4);
-    EXPECT_EQ((**pm).bounds.right, 1200);
-    EXPECT_EQ((**GetMainDevice()).gdRect.bottom, 900);
+    const PixMap& pm = **(**GetMainDevice()).gdPMap;
+    EXPECT_EQ(std::tuple(reinterpret_cast<const UInt8*>(pm.baseAddr), int(pm.rowBytes), pm.bounds.right, (**GetMainDevice()).gdRect.bottom),
+              std::tuple(qd::screen().pixels(), 1200 * 4, 1200, 900));
     ForeColor(blueColor);
     r = rect(190, 90, 200, 100);
     PaintRect(&r);
@@ -114,8 +112,8 @@ TEST(Screen, AResizedScreenTakesItsDeviceAndPortsAlong) {
     EXPECT_FALSE(qd::resize_screen(32, 900).ok());
     ASSERT_TRUE(qd::resize_screen(qd::Screen::kDefaultWidth, qd::Screen::kDefaultHeight).ok());
     EXPECT_EQ(screen_pixel(899, 599), 0x0000FFu);
-    Rect global = qd::port_global_rect(w.port);
-    EXPECT_TRUE(global.left == 700 && global.top == 500 && global.right == 900 && global.bottom == 600);
+    const Rect global = qd::port_global_rect(w.port), place = rect(700, 500, 900, 600);
+    EXPECT_TRUE(EqualRect(&global, &place));
 }
 
 TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
@@ -130,9 +128,9 @@ TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
     ForeColor(greenColor);
     Rect all = rect(0, 0, 200, 100);
     PaintRect(&all);
-    EXPECT_EQ(screen_pixel(10, 110), 0x00FF00u);
-    EXPECT_NE(screen_pixel(60, 130), 0x00FF00u) << "covered by the front window";
-    EXPECT_EQ(screen_pixel(160, 130), 0x00FF00u);
+    EXPECT_EQ(std::tuple(screen_pixel(10, 110), screen_pixel(60, 130) == 0x00FF00u, screen_pixel(160, 130)),
+              std::tuple(0x00FF00u, false, 0x00FF00u))
+        << "the middle: covered by the front window";
 
     // CopyBits onto the window's pixel map obeys the same visible region.
     qdtest::GWorld gw(8, rect(0, 0, 200, 100));
@@ -143,8 +141,7 @@ TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
     }
     qd::screen().take_dirty_rects();
     CopyBits(gw.bits(), GetPortBitMapForCopyBits(back.port), &all, &all, srcCopy, nullptr);
-    EXPECT_EQ(screen_pixel(10, 110), 0xFFFF00u);
-    EXPECT_NE(screen_pixel(60, 130), 0xFFFF00u);
+    EXPECT_EQ(std::tuple(screen_pixel(10, 110), screen_pixel(60, 130) == 0xFFFF00u), std::tuple(0xFFFF00u, false));
     EXPECT_TRUE(covered(qd::screen().take_dirty_rects(), rect(0, 100, 50, 200)));
 }
 
@@ -164,8 +161,7 @@ TEST(Screen, OriginAndDesktopPort) {
     Rect r = rect(1, 1, 3, 3);
     PaintRect(&r);
     EXPECT_EQ(screen_pixel(2, 2), 0xFF00FFu) << "the desktop port's local coordinates are global";
-    EXPECT_FALSE(qd::move_window_port(qd::desktop_port(), 5, 5).ok());
-    EXPECT_FALSE(qd::is_window_port(qd::desktop_port()));
+    EXPECT_FALSE(qd::move_window_port(qd::desktop_port(), 5, 5).ok() || qd::is_window_port(qd::desktop_port()));
 }
 
 TEST(Cursor, VisibilityCountsAndTheArrowImage) {
@@ -197,8 +193,7 @@ TEST(Cursor, VisibilityCountsAndTheArrowImage) {
         case 'C': SetCursor(&other); break;
         case 'I': InitCursor(); break;
         }
-        EXPECT_EQ(qd::cursor_visible(), s.visible) << s.op;
-        EXPECT_EQ(qd::cursor_generation() - gen, s.generation) << s.op;
+        EXPECT_EQ(std::tuple(qd::cursor_visible(), qd::cursor_generation() - gen), std::tuple(s.visible, s.generation)) << s.op;
     }
     EXPECT_EQ(qd::cursor_state().cursor.hotSpot.h, arrow.hotSpot.h) << "InitCursor brings the arrow back";
 
@@ -209,7 +204,7 @@ TEST(Cursor, VisibilityCountsAndTheArrowImage) {
     std::vector<UInt8> buf(w * h * 4, 0x80);
     qd::draw_cursor(buf.data(), w, h, w * 4, Point{10, 10});
     auto px = [&](int x, int y) { return buf[(y * w + x) * 4 + 1]; };
-    EXPECT_EQ(std::pair(px(10, 10), px(9, 9)), std::pair(UInt8(0x00), UInt8(0xFF))) << "hot spot, outline";
+    EXPECT_EQ(std::tuple(px(10, 10), px(9, 9)), std::tuple(UInt8(0x00), UInt8(0xFF))) << "hot spot, outline";
     int changed = 0, maskBits = 0;
     for (int i = 0; i < w * h; ++i) changed += buf[i * 4 + 1] != 0x80;
     for (UInt16 m : arrow.mask) maskBits += std::popcount(m);

@@ -53,30 +53,23 @@ TEST(Text, WidthsAddUpAndThePenMovesByThem) {
         DrawString(PStr(text));
         Point pen;
         GetPen(&pen);
-        EXPECT_EQ(pen.h, 10 + sum);
-        EXPECT_EQ(pen.v, 40);
+        EXPECT_EQ(std::tuple(pen.h, pen.v), std::tuple(SInt16(10 + sum), SInt16(40)));
         FontInfo fi;
         GetFontInfo(&fi);
-        SInt16 size = c.size ? c.size : 12;
-        EXPECT_GE(fi.ascent + fi.descent, size * 9 / 10);
-        EXPECT_LE(fi.ascent + fi.descent, size * 3 / 2);
-        EXPECT_GT(fi.descent, 0);
-        EXPECT_GE(fi.widMax, CharWidth('W'));
+        const int size = c.size ? c.size : 12, height = fi.ascent + fi.descent;
+        EXPECT_TRUE(height >= size * 9 / 10 && height <= size * 3 / 2 && fi.descent > 0 && fi.widMax >= CharWidth('W'))
+            << height << " " << fi.descent << " " << fi.widMax;
     }
     // Size 0 is 12; bigger sizes and bold are wider; monospaced digits and
     // letters are equally wide.
-    TextFont(applFont);
-    TextFace(normal);
-    TextSize(0);
-    SInt16 w0 = StringWidth(PStr(text));
-    TextSize(12);
-    EXPECT_EQ(StringWidth(PStr(text)), w0);
-    TextSize(24);
-    EXPECT_GT(StringWidth(PStr(text)), w0 * 3 / 2);
-    TextFace(bold);
-    SInt16 boldWidth = StringWidth(PStr(text));
-    TextFace(normal);
-    EXPECT_GT(boldWidth, StringWidth(PStr(text)));
+    auto width = [&](SInt16 size, SInt16 face) {
+        TextFont(applFont), TextSize(size), TextFace(face);
+        return StringWidth(PStr(text));
+    };
+    const SInt16 w0 = width(0, normal);
+    EXPECT_EQ(width(12, normal), w0);
+    EXPECT_GT(width(24, normal), w0 * 3 / 2);
+    EXPECT_GT(width(24, bold), width(24, normal));
     TextFont(4);
     EXPECT_EQ(CharWidth('i'), CharWidth('W'));
 }
@@ -151,9 +144,9 @@ TEST(Text, Utf8AndCharacterCodes) {
     };
     for (const Case& c : cases) EXPECT_EQ(StringWidth(PStr(c.utf8)), c.expected) << c.utf8;
     // Malformed bytes measure as the replacement character, one per byte.
-    SInt16 bad = StringWidth(PStr("\xC3"));
+    const SInt16 bad = StringWidth(PStr("\xC3"));
     EXPECT_GT(bad, 0);
-    EXPECT_EQ(StringWidth(PStr("\xC3\xC3")), 2 * bad);
-    EXPECT_EQ(StringWidth(PStr("\xF0\x9F")), 2 * bad) << "a sequence cut short";
+    EXPECT_EQ(std::tuple(StringWidth(PStr("\xC3\xC3")), StringWidth(PStr("\xF0\x9F"))), std::tuple(SInt16(2 * bad), SInt16(2 * bad)))
+        << "the second: a sequence cut short";
     EXPECT_EQ(std::tuple(StringWidth(PStr("")), TextWidth("abc", 0, 0), TextWidth(nullptr, 0, 3)), std::tuple(0, 0, 0));
 }

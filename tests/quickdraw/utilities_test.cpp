@@ -26,10 +26,8 @@ TEST(Fixed, KnownValuesAndSaturation) {
                   {-0x8000, -1}, {0x7FFFFFFF, 32767}, {INT32_MIN, -32768}, {0, 0}};
     for (const Round& r : rounds) EXPECT_EQ(FixRound(r.x), r.expected) << r.x;
 
-    EXPECT_EQ(Long2Fix(5), 0x50000);
-    EXPECT_EQ(Long2Fix(40000), 0x7FFFFFFF);
-    EXPECT_EQ(Long2Fix(-40000), INT32_MIN);
-    EXPECT_EQ(Fix2Long(-0x28000), -3);
+    EXPECT_EQ(std::tuple(Long2Fix(5), Long2Fix(40000), Long2Fix(-40000), Fix2Long(-0x28000)),
+              std::tuple(0x50000, 0x7FFFFFFF, INT32_MIN, -3));
 }
 
 TEST(NumberText, EveryDigitAndTheSign) {
@@ -57,12 +55,11 @@ TEST(Rects, IntersectionUnionAndContainment) {
         EXPECT_TRUE(EqualRect(&out, &s.expected));
     }
     auto same = [](const Rect& x, const Rect& y) { return bool(EqualRect(&x, &y)); };
-    Rect u;
+    Rect u, v;
     Rect a = rect(0, 0, 10, 10), b = rect(20, 5, 30, 8), empty = rect(50, 50, 50, 50);
     UnionRect(&a, &b, &u);
-    EXPECT_TRUE(same(u, rect(0, 0, 30, 10)));
-    UnionRect(&empty, &b, &u);
-    EXPECT_TRUE(same(u, b)) << "an empty rectangle adds nothing";
+    UnionRect(&empty, &b, &v);
+    EXPECT_TRUE(same(u, rect(0, 0, 30, 10)) && same(v, b)) << "an empty rectangle adds nothing";
 
     struct Point_ {
         SInt16 h, v;
@@ -81,14 +78,12 @@ TEST(Rects, IntersectionUnionAndContainment) {
     EXPECT_TRUE(same(r, rect(0, -5, 14, 9)));
     Pt2Rect(Point{20, 3}, Point{5, 10}, &r);
     EXPECT_TRUE(same(r, rect(3, 5, 10, 20)));
-    EXPECT_TRUE(EmptyRect(&empty));
-    EXPECT_FALSE(EmptyRect(&a));
+    EXPECT_TRUE(EmptyRect(&empty) && !EmptyRect(&a));
 
     Point p{1, 2};
     AddPt(Point{10, 20}, &p);
     SubPt(Point{1, 2}, &p);
-    EXPECT_TRUE(EqualPt(p, Point{10, 20}));
-    EXPECT_FALSE(EqualPt(p, Point{20, 10}));
+    EXPECT_TRUE(EqualPt(p, Point{10, 20}) && !EqualPt(p, Point{20, 10}));
 }
 
 // The kit's own edge cases, beyond what the calls above reach: the union
@@ -103,13 +98,13 @@ TEST(Rects, KitEdgesAndClamping) {
     EXPECT_TRUE(kit::equal(kit::unite(box, rect(50, 50, 40, 60)), box)) << "an empty second rectangle adds nothing";
     EXPECT_FALSE(kit::contains(rect(5, 5, 5, 9), Point{6, 5})) << "an empty rectangle holds no point";
 
-    EXPECT_EQ(kit::centred_left(box, 4), 13);
-    EXPECT_EQ(kit::centred_left(box, 15), 8) << "a wider thing starts before the box, rounding towards the box";
-    EXPECT_EQ(kit::centred_top(box, 10), 15);
-    EXPECT_EQ(kit::centred_baseline(0, 20, 12, 3), 15) << "an odd spare row goes above the text";
+    // A wider thing starts before the box, rounding towards the box; an odd
+    // spare row goes above the text.
+    EXPECT_EQ(std::tuple(kit::centred_left(box, 4), kit::centred_left(box, 15), kit::centred_top(box, 10),
+                         kit::centred_baseline(0, 20, 12, 3)),
+              std::tuple(13, 8, 15, 15));
 
     const Rect moved = kit::offset(rect(32000, -32000, 32700, -31000), 100, -1000);
     EXPECT_TRUE(kit::equal(moved, rect(32100, -32768, 32767, -32000))) << "clamped at the plane's edge, not wrapped";
-    EXPECT_TRUE(kit::is_empty(kit::inset(box, 5, 5)));
-    EXPECT_TRUE(kit::equal(kit::inset(box, -2), rect(8, 8, 22, 32)));
+    EXPECT_TRUE(kit::is_empty(kit::inset(box, 5, 5)) && kit::equal(kit::inset(box, -2), rect(8, 8, 22, 32)));
 }
