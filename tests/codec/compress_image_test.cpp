@@ -84,8 +84,9 @@ TEST(CompressImage, CompressesTheSourceRectangleOnly) {
         compress(m, &r, kAnimationCodecType, c);
         ASSERT_EQ(c.err, noErr) << depth;
         const ImageDescription& d = **c.desc;
-        EXPECT_EQ(std::tuple(d.cType, d.width, d.height, d.depth), std::tuple(OSType('rle '), 29, 8, depth));
-        EXPECT_EQ(load_u32be(c.data.data()), UInt32(d.dataSize)) << "the frame's own size field";
+        EXPECT_EQ(std::tuple(d.cType, d.width, d.height, d.depth, load_u32be(c.data.data())),
+                  std::tuple(OSType('rle '), 29, 8, depth, UInt32(d.dataSize)))
+            << "last: the frame's own size field";
         EXPECT_TRUE(same_pixels(decode(c), sub_image(m.im, 3, 3, 29, 8))) << depth;
     }
 }
@@ -106,20 +107,19 @@ TEST(CompressImage, CarriesANonStandardColourTable) {
     compress(m, nullptr, kAnimationCodecType, c);
     ASSERT_EQ(c.err, noErr);
     ASSERT_EQ(GetHandleSize(reinterpret_cast<Handle>(c.desc)), Size(86 + bytes));
-    EXPECT_EQ((**c.desc).idSize, SInt32(86 + bytes));
-    EXPECT_EQ((**c.desc).clutID, 0);
+    EXPECT_EQ(std::tuple((**c.desc).idSize, (**c.desc).clutID), std::tuple(SInt32(86 + bytes), SInt16(0)));
     EXPECT_EQ(std::memcmp(reinterpret_cast<UInt8*>(*c.desc) + 86 + 8, specs, 16 * sizeof(ColorSpec)), 0);
 
     // The standard table of the depth needs no copy.
     const auto standard = quickdraw::standard_palette(4);
-    for (int i = 0; i < 16; ++i)
-        specs[i].rgb = RGBColor{UInt16(standard[size_t(i)].r * 0x101), UInt16(standard[size_t(i)].g * 0x101),
-                                UInt16(standard[size_t(i)].b * 0x101)};
+    for (int i = 0; i < 16; ++i) {
+        const auto& e = standard[size_t(i)];
+        specs[i].rgb = RGBColor{UInt16(e.r * 0x101), UInt16(e.g * 0x101), UInt16(e.b * 0x101)};
+    }
     Compressed plain;
     compress(m, nullptr, kAnimationCodecType, plain);
     ASSERT_EQ(plain.err, noErr);
-    EXPECT_EQ((**plain.desc).clutID, -1);
-    EXPECT_EQ(GetHandleSize(reinterpret_cast<Handle>(plain.desc)), 86);
+    EXPECT_EQ(std::tuple((**plain.desc).clutID, GetHandleSize(reinterpret_cast<Handle>(plain.desc))), std::tuple(SInt16(-1), Size(86)));
     DisposeHandle(table);
 }
 
@@ -149,14 +149,13 @@ TEST(CompressImage, RefusesBadArguments) {
     };
     for (const Case& c : cases) EXPECT_EQ(c.call(), c.expected) << c.name;
 
-    m.pm.pixelSize = 3;
-    EXPECT_EQ(CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr) << "depth 3";
-    m.pm.pixelSize = 8;
-    m.pm.rowBytes = 15;
-    EXPECT_EQ(CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr) << "short rows";
-    m.pm.rowBytes = m.im.rowBytes;
-    m.pm.baseAddr = nullptr;
-    EXPECT_EQ(CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr) << "no pixels";
+    // Pixel maps of depth 3, with short rows, without pixels.
+    for (auto damage :
+         {+[](PixMap& p) { p.pixelSize = 3; }, +[](PixMap& p) { p.rowBytes = 15; }, +[](PixMap& p) { p.baseAddr = nullptr; }}) {
+        Map bad(make_image(16, 4, 8, Pattern::Noise));
+        damage(bad.pm);
+        EXPECT_EQ(CompressImage(bad.handle(), &whole, 0, kAnimationCodecType, desc, buf), paramErr);
+    }
 
     Map huge(Image(1, 1, 32));
     huge.pm.bounds = Rect{0, 0, 30000, 30000};
@@ -169,21 +168,19 @@ TEST(CompressImage, RefusesBadArguments) {
 TEST(CompressImage, ReportsADescriptionThatCannotGrow) {
     Map m(make_image(16, 4, 8, Pattern::Noise));
     std::vector<UInt8> data(4096);
-    Handle locked = NewHandle(4);
+    auto compress_into = [&](Handle h) {
+        return CompressImage(m.handle(), nullptr, 0, kAnimationCodecType, reinterpret_cast<ImageDescriptionHandle>(h),
+                             reinterpret_cast<Ptr>(data.data()));
+    };
+    Handle locked = NewHandle(4), h = NewHandle(4);
     HLock(locked);
-    EXPECT_EQ(CompressImage(m.handle(), nullptr, 0, kAnimationCodecType,
-                            reinterpret_cast<ImageDescriptionHandle>(locked), reinterpret_cast<Ptr>(data.data())),
-              memFullErr);
+    EXPECT_EQ(compress_into(locked), memFullErr);
     EXPECT_EQ(GetHandleSize(locked), 4);
-    DisposeHandle(locked);
-
-    Handle h = NewHandle(4);
     memory::fail_allocation(1);
-    const OSErr err = CompressImage(m.handle(), nullptr, 0, kAnimationCodecType,
-                                    reinterpret_cast<ImageDescriptionHandle>(h), reinterpret_cast<Ptr>(data.data()));
+    const OSErr err = compress_into(h);
     memory::fail_allocation(0);
     EXPECT_EQ(err, memFullErr);
-    DisposeHandle(h);
+    DisposeHandle(locked), DisposeHandle(h);
 }
 
 }  // namespace

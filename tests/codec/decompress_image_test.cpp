@@ -35,16 +35,9 @@ void draw_frame(World& w, SInt16 width, SInt16 height) {
     GetGWorld(&savedPort, &savedDevice);
     SetGWorld(w.gw, nullptr);
     Rect r = {0, 0, height, width};
-    EraseRect(&r);
-    ForeColor(redColor);
-    PaintRect(&r);
-    ForeColor(blueColor);
-    MoveTo(SInt16(width / 2), SInt16(height / 2));
-    TextSize(SInt16(height / 3));
-    DrawString("42"_p);
-    ForeColor(greenColor);
-    MoveTo(12, SInt16(height / 2));
-    DrawString("Whoa"_p);
+    ForeColor(redColor), PaintRect(&r);
+    ForeColor(blueColor), MoveTo(SInt16(width / 2), SInt16(height / 2)), TextSize(SInt16(height / 3)), DrawString("42"_p);
+    ForeColor(greenColor), MoveTo(12, SInt16(height / 2)), DrawString("Whoa"_p);
     SetGWorld(savedPort, savedDevice);
 }
 
@@ -104,8 +97,8 @@ TEST(DecompressImage, ScalesAndMasksLikeCopyBits) {
     CopyBits(source.bits(), expected.bits(), &from, &to, srcCopy, mask);
     ASSERT_EQ(DecompressImage(f.data.data(), f.desc, got.pm(), nullptr, &to, srcCopy, mask), noErr);
     expect_same(expected, got, width * 2, height * 2);
-    EXPECT_EQ(got.pixel32(0, 0), 0xFF0000u);
-    EXPECT_EQ(got.pixel32(width * 2 - 1, 0), 0xFFFFFFu) << "outside the mask nothing is drawn";
+    EXPECT_EQ(std::tuple(got.pixel32(0, 0), got.pixel32(width * 2 - 1, 0)), std::tuple(0xFF0000u, 0xFFFFFFu))
+        << "outside the mask nothing is drawn";
     DisposeRgn(mask);
 }
 
@@ -119,9 +112,9 @@ TEST(DecompressImage, RefusesDamagedDataAndLeavesTheDestination) {
     const UInt32 before = got.pixel32(5, 5);
     std::vector<char> damaged = f.data;
     damaged[6] = 0;   // the first line's skip byte: 0 is never valid
-    EXPECT_EQ(DecompressImage(damaged.data(), f.desc, got.pm(), nullptr, &r, srcCopy, nullptr), codecBadDataErr);
-    EXPECT_EQ(got.pixel32(5, 5), before);
-    EXPECT_EQ(DecompressImage(nullptr, f.desc, got.pm(), nullptr, &r, srcCopy, nullptr), paramErr);
+    EXPECT_EQ((std::tuple{DecompressImage(damaged.data(), f.desc, got.pm(), nullptr, &r, srcCopy, nullptr), got.pixel32(5, 5),
+                          DecompressImage(nullptr, f.desc, got.pm(), nullptr, &r, srcCopy, nullptr)}),
+              std::tuple(codecBadDataErr, before, paramErr));
     (**f.desc).cType = 'none';
     EXPECT_EQ(DecompressImage(f.data.data(), f.desc, got.pm(), nullptr, &r, srcCopy, nullptr), noCodecErr);
 }

@@ -35,8 +35,6 @@ protected:
         auto r = testsupport::run_shell(cmd);
         ASSERT_EQ(r.status, 0) << cmd << "\n" << r.all();
     }
-    static std::vector<UInt8> read(const std::string& p) { return testsupport::read_bytes(p); }
-    static void write(const std::string& p, const std::vector<UInt8>& bytes) { testsupport::write_bytes(p, bytes); }
 
     testsupport::TempFolder dir_{"codec-peer"};
 };
@@ -53,10 +51,8 @@ void write_movie(const std::string& p, const std::vector<std::vector<UInt8>>& fr
     mv::VideoDescription d;
     d.codec = platform::fourcc("rle "), d.width = SInt16(w), d.height = SInt16(h), d.depth = SInt16(depth), d.clut_id = -1;
     t.media.descriptions.entries.push_back(d.write());
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const UInt64 at = writer.append(frames[i]).value();
-        ASSERT_TRUE(t.media.samples.add_chunk(at, 1, UInt32(frames[i].size()), 60, 1, i % 6 == 0).ok());
-    }
+    for (size_t i = 0; i < frames.size(); ++i)
+        ASSERT_TRUE(t.media.samples.add_chunk(writer.append(frames[i]).value(), 1, UInt32(frames[i].size()), 60, 1, i % 6 == 0).ok());
     mv::insert_whole_media(t, 600);
     m.tracks.push_back(std::move(t));
     m.header.next_track_id = 2;
@@ -123,21 +119,20 @@ TEST_F(FfmpegPeer, OurDecoderMatchesFfmpegOnFfmpegsFrames) {
     const int count = 30;
     for (const FfmpegFormat& f : formats) {
         const SInt32 w = f.depth == 8 ? 68 : 67, h = 23;   // ffmpeg codes grey only 4 pixels at a time
-        const int srcDepth = f.depth;
         std::vector<UInt8> raw;
-        for (const Image& im : moving_frames(w, h, srcDepth, count)) {
+        for (const Image& im : moving_frames(w, h, f.depth, count)) {
             auto v = visible_bytes(im);
             raw.insert(raw.end(), v.begin(), v.end());
         }
-        write(path("in.raw"), raw);
+        testsupport::write_bytes(path("in.raw"), raw);
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
         run("-f rawvideo -pix_fmt " + std::string(f.pixFmt) + " -s " + size + " -r 10 -i " +
             path("in.raw") + " -c:v qtrle " + path("enc.mov"));
         run("-i " + path("enc.mov") + " -c copy -f rawvideo " + path("packets.bin"));
         run("-i " + path("enc.mov") + " -f rawvideo -pix_fmt " + f.outPixFmt + " " + path("dec.raw"));
 
-        const auto packets = split_frames(read(path("packets.bin")));
-        const auto decoded = read(path("dec.raw"));
+        const auto packets = split_frames(testsupport::read_bytes(path("packets.bin")));
+        const auto decoded = testsupport::read_bytes(path("dec.raw"));
         ASSERT_EQ(packets.size(), size_t(count)) << f.pixFmt;
         const size_t frameBytes = visible_row_bytes(w, f.depth) * size_t(h) + f.outFrameBytes;
         ASSERT_EQ(decoded.size(), frameBytes * size_t(count)) << f.pixFmt;
@@ -173,18 +168,18 @@ TEST_F(FfmpegPeer, FfmpegDecodesOurFramesAtEveryDepth) {
         const bool indexed = depth <= 8;
         const char* pixFmt = indexed ? "pal8" : depth == 16 ? "rgb555be" : depth == 24 ? "rgb24" : "argb";
         run("-i " + path("ours.mov") + " -f rawvideo -pix_fmt " + pixFmt + " " + path("back.raw"));
-        const auto back = read(path("back.raw"));
-        const size_t pixels = size_t(w) * size_t(h);
-        const size_t frameBytes = indexed ? pixels + 1024 : pixels * size_t(depth == 16 ? 2 : depth / 8);
+        const auto back = testsupport::read_bytes(path("back.raw"));
+        const size_t pixels = size_t(w) * size_t(h), pixelBytes = indexed ? 1 : depth == 16 ? 2 : size_t(depth / 8);
+        const size_t frameBytes = indexed ? pixels + 1024 : pixels * pixelBytes;
         ASSERT_EQ(back.size(), frameBytes * size_t(count)) << "depth " << depth;
 
         for (int i = 0; i < count; ++i) {
             const UInt8* f = back.data() + frameBytes * size_t(i);
             for (SInt32 y = 0; y < h; ++y)
                 for (SInt32 x = 0; x < w; ++x) {
-                    const UInt8* p = f + (size_t(y) * size_t(w) + size_t(x)) * (indexed ? 1 : size_t(depth == 16 ? 2 : depth / 8));
+                    const UInt8* p = f + (size_t(y) * size_t(w) + size_t(x)) * pixelBytes;
                     UInt32 v = 0;
-                    for (int k = 0; k < (indexed ? 1 : (depth == 16 ? 2 : depth / 8)); ++k) v = (v << 8) | p[k];
+                    for (size_t k = 0; k < pixelBytes; ++k) v = (v << 8) | p[k];
                     ASSERT_EQ(v, get_pixel(frames[size_t(i)], x, y))
                         << "depth " << depth << " frame " << i << " pixel " << x << "," << y;
                 }
