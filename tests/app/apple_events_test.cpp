@@ -21,12 +21,18 @@ protected:
         AppleEvent reply{};
         return InvokeAEEventHandlerUPP(&event, &reply, refcon, handler);
     }
-    static AppleEvent make(AEEventID id) {
+    // An event of that ID, with a direct parameter of one item when `type` is given.
+    static AppleEvent make(AEEventID id, DescType type = 0, const void* item = nullptr, Size size = 0) {
         AppleEvent event{};
         AEAddressDesc target{};
+        AEDescList list{};
         EXPECT_EQ(AECreateDesc(typeNull, nullptr, 0, &target), noErr);
-        EXPECT_EQ(AECreateAppleEvent(kCoreEventClass, id, &target, kAutoGenerateReturnID, kAnyTransactionID, &event),
-                  noErr);
+        EXPECT_EQ(AECreateAppleEvent(kCoreEventClass, id, &target, kAutoGenerateReturnID, kAnyTransactionID, &event), noErr);
+        if (!type) return event;
+        EXPECT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
+        EXPECT_EQ(AEPutPtr(&list, 1, type, item, size), noErr);
+        EXPECT_EQ(AEPutParamDesc(&event, keyDirectObject, &list), noErr);
+        AEDisposeDesc(&list);
         return event;
     }
 };
@@ -34,29 +40,17 @@ protected:
 }  // namespace
 
 TEST_F(AppleEventHandlers, PrintDocumentsIsRefused) {
-    AppleEvent event = make(kAEPrintDocuments);
-    AEDescList list{};
-    ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
-    ASSERT_EQ(AEPutPtr(&list, 1, typeChar, "/tmp/x.mov", 10), noErr);
-    ASSERT_EQ(AEPutParamDesc(&event, keyDirectObject, &list), noErr);
+    AppleEvent event = make(kAEPrintDocuments, typeChar, "/tmp/x.mov", 10);
     EXPECT_EQ(dispatch(event, kAEPrintDocuments), errAEEventNotHandled);
-    AEDisposeDesc(&list);
     AEDisposeDesc(&event);
 }
 
 TEST_F(AppleEventHandlers, OpenDocumentsReportsTheFirstErrorAndComesToTheForeground) {
     // Without a direct parameter; with an item that is no file.
-    for (auto [with_list, want] : {std::pair(false, errAEDescNotFound), std::pair(true, errAECoercionFail)}) {
+    for (auto [with_list, want] : {std::tuple(false, errAEDescNotFound), std::tuple(true, errAECoercionFail)}) {
         gAppInForeground = false;
-        AppleEvent event = make(kAEOpenDocuments);
-        if (with_list) {
-            AEDescList list{};
-            ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
-            const SInt32 number = 7;
-            ASSERT_EQ(AEPutPtr(&list, 1, typeSInt32, &number, sizeof number), noErr);
-            ASSERT_EQ(AEPutParamDesc(&event, keyDirectObject, &list), noErr);
-            AEDisposeDesc(&list);
-        }
+        const SInt32 number = 7;
+        AppleEvent event = make(kAEOpenDocuments, with_list ? DescType(typeSInt32) : 0, &number, sizeof number);
         EXPECT_EQ(dispatch(event, kAEOpenDocuments), want) << with_list;
         EXPECT_TRUE(gAppInForeground);
         AEDisposeDesc(&event);

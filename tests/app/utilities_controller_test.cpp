@@ -21,8 +21,7 @@ protected:
         if (mc) DisposeMovieController(mc);
         opened.reset();
         if (window) DisposeWindow(window);
-        mc = nullptr;
-        window = nullptr;
+        mc = nullptr, window = nullptr;
     }
 
     // A movie of 32x16 pixels (with sound unless told otherwise) under an
@@ -49,7 +48,6 @@ protected:
     }
     void write_flags(SInt32 flags) { MCDoAction(mc, mcActionSetFlags, (void*)(intptr_t)flags); }
 
-
     std::unique_ptr<tbtest::Opened> opened;
     Movie movie = nullptr;
     WindowRef window = nullptr;
@@ -75,17 +73,14 @@ TEST_F(ControllerTest, HidingAndShowingAButtonMarksItExplicit) {
     open();
     for (SInt32 button : kSuppressedButtons) {
         SCOPED_TRACE(testing::Message() << std::hex << button);
-        SInt32 others = control_flags() & ~button;
+        const SInt32 others = control_flags() & ~button;
         EXPECT_TRUE(QTUtils_IsControllerButtonVisible(mc, button));
-
+        // Only its bit changes, and it stays explicit once shown again.
         QTUtils_HideControllerButton(mc, button);
-        EXPECT_EQ(control_flags(), others | button) << "only its bit changes";
-        EXPECT_NE(explicit_flags() & button, 0);
-        EXPECT_FALSE(QTUtils_IsControllerButtonVisible(mc, button));
-
+        EXPECT_EQ(std::tuple(control_flags(), explicit_flags() & button, bool(QTUtils_IsControllerButtonVisible(mc, button))),
+                  std::tuple(others | button, button, false));
         QTUtils_ShowControllerButton(mc, button);
-        EXPECT_EQ(control_flags(), others);
-        EXPECT_NE(explicit_flags() & button, 0) << "still explicit after being shown";
+        EXPECT_EQ(std::tuple(control_flags(), explicit_flags() & button), std::tuple(others, button));
         QTUtils_ToggleControllerButton(mc, button);
         EXPECT_FALSE(QTUtils_IsControllerButtonVisible(mc, button));
     }
@@ -101,8 +96,7 @@ TEST_F(ControllerTest, ASilentMoviesSpeakerIsHiddenUntilShownExplicitly) {
         EXPECT_FALSE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsSpeakerButton));
 
         QTUtils_ToggleControllerButton(mc, kQTUtilsSpeakerButton);
-        EXPECT_NE(explicit_flags() & kQTUtilsSpeakerButton, 0);
-        EXPECT_TRUE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsSpeakerButton));
+        EXPECT_TRUE((explicit_flags() & kQTUtilsSpeakerButton) && QTUtils_IsControllerButtonVisible(mc, kQTUtilsSpeakerButton));
 
         // Given back to the controller, it is hidden again.
         QTUtils_ResetControllerButton(mc, kQTUtilsSpeakerButton);
@@ -121,8 +115,7 @@ TEST_F(ControllerTest, TheApplicationsSetUpAddsThePaletteToTheControlFlags) {
     ASSERT_EQ(control & mcFlagsUseWindowPalette, 0);
     dirty_stack();
     QTApp_SetupController(mc);
-    EXPECT_EQ(control_flags(), control | mcFlagsUseWindowPalette);
-    EXPECT_EQ(explicit_flags(), explicitFlags);
+    EXPECT_EQ(std::tuple(control_flags(), explicit_flags()), std::tuple(control | mcFlagsUseWindowPalette, explicitFlags));
 }
 
 TEST_F(ControllerTest, TheFilesLoopingModeGoesToTheController) {
@@ -147,7 +140,6 @@ TEST_F(ControllerTest, TheFilesLoopingModeGoesToTheController) {
         Boolean looping = !c.looping, palindrome = !c.palindrome;
         MCDoAction(mc, mcActionGetLooping, &looping);
         MCDoAction(mc, mcActionGetLoopIsPalindrome, &palindrome);
-        EXPECT_EQ(bool(looping), c.looping);
-        EXPECT_EQ(bool(palindrome), c.palindrome);
+        EXPECT_EQ(std::tuple(bool(looping), bool(palindrome)), std::tuple(c.looping, c.palindrome));
     }
 }

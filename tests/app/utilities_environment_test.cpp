@@ -17,10 +17,7 @@ protected:
         setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     }
     void TearDown() override {
-        if (savedConfig.empty())
-            unsetenv("XDG_CONFIG_HOME");
-        else
-            setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+        savedConfig.empty() ? unsetenv("XDG_CONFIG_HOME") : setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
         UtilitiesTest::TearDown();
     }
 
@@ -28,11 +25,9 @@ protected:
     static void store_speed_atom(QTAtomID id, const std::vector<UInt8>& data) {
         QTAtomContainer c = nullptr;
         ASSERT_EQ(QTNewAtomContainer(&c), noErr);
-        if (!data.empty()) {
-            ASSERT_EQ(QTInsertChild(c, kParentAtomIsContainer, ConnectionSpeedPrefsType, id, 0, SInt32(data.size()),
-                                    const_cast<UInt8*>(data.data()), nullptr),
-                      noErr);
-        }
+        ASSERT_EQ(QTInsertChild(c, kParentAtomIsContainer, ConnectionSpeedPrefsType, id, 0, SInt32(data.size()),
+                                const_cast<UInt8*>(data.data()), nullptr),
+                  noErr);
         ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, c), noErr);
         QTDisposeAtomContainer(c);
     }
@@ -50,7 +45,7 @@ TEST_F(EnvironmentTest, TheConnectionSpeedRoundTripsAndUnusablePreferencesReadAs
     const struct {
         const char* name;
         QTAtomID id;
-        std::vector<UInt8> data;   // empty: no atom at all
+        std::vector<UInt8> data;
         SInt32 speed;
     } cases[] = {
         {"an atom of 8 bytes", 1, {0, 0, 0x15, 0xE0, 0, 0, 0, 0}, 2800},
@@ -59,9 +54,8 @@ TEST_F(EnvironmentTest, TheConnectionSpeedRoundTripsAndUnusablePreferencesReadAs
         {"a good atom, big-endian", 1, {0, 0, 0x15, 0xE0}, 5600},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         store_speed_atom(c.id, c.data);
-        EXPECT_EQ(QTUtils_GetUsersConnectionSpeed(), c.speed);
+        EXPECT_EQ(QTUtils_GetUsersConnectionSpeed(), c.speed) << c.name;
     }
     // A preference file that is not an atom container cannot be read.
     tbtest::write_bytes(dir / "kinora/cspd.prefs", {1, 2, 3});

@@ -31,11 +31,10 @@ TEST_F(UtilitiesTest, TrackQueriesFollowTypeAndEnabledState) {
     for (const TrackCase& c : cases) {
         SCOPED_TRACE(c.name);
         Movie movie = tracks_movie(c.types, c.disabled);
-        EXPECT_EQ(QTUtils_IsMediaTypeInMovie(movie, VideoMediaType), c.video);
-        EXPECT_EQ(QTUtils_IsStreamedMovie(movie), c.streamed);
-        EXPECT_EQ(QTUtils_MovieHasTimeCodeTrack(movie), c.timecode);
-        EXPECT_EQ(QTUtils_MovieHasSoundTrack(movie), c.sound);
-        EXPECT_EQ(QTUtils_GetSoundMediaHandler(movie) != nullptr, c.sound);
+        EXPECT_EQ(std::tuple(bool(QTUtils_IsMediaTypeInMovie(movie, VideoMediaType)), bool(QTUtils_IsStreamedMovie(movie)),
+                             bool(QTUtils_MovieHasTimeCodeTrack(movie)), bool(QTUtils_MovieHasSoundTrack(movie)),
+                             QTUtils_GetSoundMediaHandler(movie) != nullptr),
+                  std::tuple(c.video, c.streamed, c.timecode, c.sound, c.sound));
         DisposeMovie(movie);
     }
     EXPECT_FALSE(QTUtils_MovieHasSoundTrack(nullptr));
@@ -56,8 +55,8 @@ TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
         SetMoviePreferredVolume(movie, c.preferred);
         SetMovieVolume(movie, c.current);
         EXPECT_EQ(QTUtils_UpdateMovieVolumeSetting(movie), noErr);
-        EXPECT_EQ(GetMoviePreferredVolume(movie), c.expected);
-        EXPECT_EQ(GetMovieVolume(movie), c.current) << "the playing volume is left alone";
+        EXPECT_EQ(std::tuple(GetMoviePreferredVolume(movie), GetMovieVolume(movie)), std::tuple(c.expected, c.current))
+            << "the playing volume is left alone";
         DisposeMovie(movie);
     }
 }
@@ -79,11 +78,8 @@ TEST_F(UtilitiesTest, FrameDurationAndCountOfTracks) {
         {"no media", bare, 0, 0},
         {"null track", nullptr, 0, -1},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(QTUtils_GetFrameDuration(c.track), c.duration);
-        EXPECT_EQ(QTUtils_GetFrameCount(c.track), c.count);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(std::tuple(QTUtils_GetFrameDuration(c.track), QTUtils_GetFrameCount(c.track)), std::tuple(c.duration, c.count)) << c.name;
     DisposeMovie(empty);
 }
 
@@ -95,7 +91,6 @@ TEST_F(UtilitiesTest, TheFrameCountFollowsTheTracksEditsNotItsMedia) {
     SetMovieSelection(file.movie, 7 * 60, 13 * 60);
     ClearMovieSelection(file.movie);
     ASSERT_EQ(GetTrackDuration(video), 7 * 60);
-    EXPECT_EQ(GetMediaSampleCount(GetTrackMedia(video)), 20);
-    EXPECT_EQ(QTUtils_GetFrameCount(video), 7);
-    EXPECT_EQ(QTUtils_GetFrameDuration(video), 60);
+    EXPECT_EQ(std::tuple(GetMediaSampleCount(GetTrackMedia(video)), QTUtils_GetFrameCount(video), QTUtils_GetFrameDuration(video)),
+              std::tuple(20, 7, 60));
 }

@@ -43,9 +43,10 @@ TEST_F(UtilitiesTest, TheControllerTypeIsAFourCharacterCodeStoredBigEndian) {
 
     ASSERT_EQ(QTUtils_SetControllerType(movie, 'STpn'), noErr);
     ASSERT_EQ(QTUtils_SetControllerType(movie, 'qtvr'), noErr);
-    EXPECT_EQ(CountUserDataType(ud, kUserDataMovieControllerType), 1) << "the second type replaces the first";
-    EXPECT_EQ(item_bytes(ud, kUserDataMovieControllerType, 1), (tbtest::Bytes{'q', 't', 'v', 'r'}));
-    EXPECT_EQ(QTUtils_GetControllerType(movie), OSType('qtvr'));
+    EXPECT_EQ(std::tuple(CountUserDataType(ud, kUserDataMovieControllerType), item_bytes(ud, kUserDataMovieControllerType, 1),
+                         QTUtils_GetControllerType(movie)),
+              std::tuple(1, tbtest::Bytes{'q', 't', 'v', 'r'}, OSType('qtvr')))
+        << "the second type replaces the first";
     DisposeMovie(movie);
 }
 
@@ -71,19 +72,15 @@ TEST_F(UtilitiesTest, WritingTheLoopingModeLeavesAtMostOneItem) {
         for (int i = 0; i < c.existing; ++i) add_item(ud, 'LOOP', {0, 0, 0, 1});
         add_item(ud, 'WLOC', {0, 1, 0, 2});   // another type, untouched
         EXPECT_EQ(QTUtils_SetMovieFileLoopingInfo(movie, c.mode), noErr);
-        EXPECT_EQ(CountUserDataType(ud, 'LOOP'), c.stored.empty() ? 0 : 1);
-        if (!c.stored.empty()) {
-            EXPECT_EQ(item_bytes(ud, 'LOOP', 1), c.stored);
-        }
-        EXPECT_EQ(CountUserDataType(ud, 'WLOC'), 1);
         SInt32 mode = 12345;
-        EXPECT_EQ(QTUtils_GetMovieFileLoopingInfo(movie, &mode), c.readErr);
-        EXPECT_EQ(mode, c.read);
+        EXPECT_EQ((std::tuple{CountUserDataType(ud, 'LOOP'), item_bytes(ud, 'LOOP', 1), CountUserDataType(ud, 'WLOC'),
+                              QTUtils_GetMovieFileLoopingInfo(movie, &mode), mode}),
+                  std::tuple(c.stored.empty() ? 0 : 1, c.stored, 1, c.readErr, c.read));
         DisposeMovie(movie);
     }
     SInt32 mode = 12345;
-    EXPECT_EQ(QTUtils_GetMovieFileLoopingInfo(nullptr, &mode), paramErr);
-    EXPECT_EQ(mode, kNoLooping) << "the default is delivered with the error";
+    EXPECT_EQ((std::tuple{QTUtils_GetMovieFileLoopingInfo(nullptr, &mode), mode}), std::tuple(OSErr(paramErr), SInt32(kNoLooping)))
+        << "the default is delivered with the error";
 }
 
 TEST_F(UtilitiesTest, TheWindowPositionComesFromTheWlocItem) {
@@ -103,9 +100,8 @@ TEST_F(UtilitiesTest, TheWindowPositionComesFromTheWlocItem) {
         Movie movie = tracks_movie({VideoMediaType});
         if (!c.item.empty()) add_item(GetMovieUserData(movie), 'WLOC', c.item);
         Point p = {-1, -1};
-        OSErr err = QTUtils_GetWindowPositionFromFile(movie, &p);
-        EXPECT_EQ(err == noErr, c.found) << err;
-        EXPECT_EQ(std::pair(p.v, p.h), std::pair(c.expected.v, c.expected.h));
+        const bool found = QTUtils_GetWindowPositionFromFile(movie, &p) == noErr;
+        EXPECT_EQ(std::tuple(found, p.v, p.h), std::tuple(c.found, c.expected.v, c.expected.h));
         DisposeMovie(movie);
     }
 }
@@ -121,11 +117,10 @@ TEST_F(UtilitiesTest, TrackNamesReplaceEachOther) {
 
     ASSERT_EQ(QTUtils_SetTrackName(video, (char*)"Frames"), noErr);
     ASSERT_EQ(QTUtils_SetTrackName(video, (char*)"Red frames"), noErr);
-    EXPECT_EQ(CountUserDataType(ud, kUserDataName), 1) << "every earlier name is gone";
-    EXPECT_EQ(item_bytes(ud, kUserDataName, 1), (tbtest::Bytes{'R', 'e', 'd', ' ', 'f', 'r', 'a', 'm', 'e', 's'}))
-        << "neither length byte nor terminator";
-    EXPECT_EQ(taken(QTUtils_GetTrackName(video)), "Red frames");
-    EXPECT_EQ(taken(QTUtils_GetTrackName(sound)), "(null)") << "names are per track";
-    EXPECT_EQ(QTUtils_SetTrackName(video, nullptr), paramErr);
+    // Every earlier name is gone; stored with neither length byte nor terminator; names are per track.
+    const std::string red = "Red frames";
+    EXPECT_EQ(std::tuple(CountUserDataType(ud, kUserDataName), item_bytes(ud, kUserDataName, 1), taken(QTUtils_GetTrackName(video)),
+                         taken(QTUtils_GetTrackName(sound)), QTUtils_SetTrackName(video, nullptr)),
+              std::tuple(1, tbtest::Bytes(red.begin(), red.end()), red, std::string("(null)"), OSErr(paramErr)));
     DisposeMovie(movie);
 }

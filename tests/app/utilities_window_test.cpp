@@ -59,17 +59,16 @@ TEST_F(WindowTest, AWindowWhoseObjectCannotBeAllocatedIsNoMovieWindow) {
     platform::memory::fail_allocation(1);
     QTFrame_CreateWindowObject(w);
     platform::memory::fail_allocation(0);
-    EXPECT_EQ(GetWRefCon(w), 0) << "the reference constant is cleared";
     GrafPtr port = nullptr;
     GetPort(&port);
-    EXPECT_EQ(port, (GrafPtr)GetWindowPort(w));
-    EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(w), nullptr);
-    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr);
+    // The reference constant is cleared; the window's port is current.
+    EXPECT_EQ(std::tuple(GetWRefCon(w), port, QTFrame_GetWindowObjectFromWindow(w), QTFrame_GetFrontMovieWindow()),
+              std::tuple(SRefCon(0), (GrafPtr)GetWindowPort(w), WindowObject(nullptr), WindowRef(nullptr)));
 }
 
 TEST_F(WindowTest, WindowsThatAreNotMovieWindowsYieldNothing) {
-    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr) << "no windows at all";
-    EXPECT_EQ(QTFrame_GetFrontAppWindow(), nullptr);
+    EXPECT_EQ(std::tuple(QTFrame_GetFrontMovieWindow(), QTFrame_GetFrontAppWindow()), std::tuple(WindowRef(nullptr), WindowRef(nullptr)))
+        << "no windows at all";
 
     // A movie window at the back; in front of it movie windows made a
     // dialog's and of kind 7, and plain windows whose reference constant is
@@ -91,32 +90,26 @@ TEST_F(WindowTest, WindowsThatAreNotMovieWindowsYieldNothing) {
     const WindowRef plain[] = {plain_window("Plain"), plain_window("Foreign"), plain_window("Empty")};
     SetWRefCon(plain[1], (SRefCon)foreign);
     SetWRefCon(plain[2], (SRefCon)empty);
-    for (WindowRef w : {WindowRef(nullptr), plain[0], plain[1], plain[2], movies[1], movies[2]}) {
-        EXPECT_EQ(QTFrame_IsAppWindow(w), w == plain[0] || w == plain[1] || w == plain[2]);
-        EXPECT_EQ(QTFrame_GetWindowObjectFromWindow(w), nullptr);
-        EXPECT_EQ(QTFrame_GetMCFromWindow(w), nullptr);
-        EXPECT_EQ(QTFrame_GetAppDataFromWindow(w), nullptr);
-    }
+    for (WindowRef w : {WindowRef(nullptr), plain[0], plain[1], plain[2], movies[1], movies[2]})
+        EXPECT_EQ(std::tuple(bool(QTFrame_IsAppWindow(w)), QTFrame_GetWindowObjectFromWindow(w) || QTFrame_GetMCFromWindow(w) ||
+                                                               QTFrame_GetAppDataFromWindow(w)),
+                  std::tuple(w == plain[0] || w == plain[1] || w == plain[2], false));
     for (Handle h : {foreign, empty, Handle(nullptr)}) EXPECT_FALSE(QTFrame_IsWindowObjectOurs((WindowObject)h));
     EXPECT_EQ(QTFrame_GetAppDataFromWindowObject((WindowObject)foreign), nullptr);
 
     // The search skips every one of them and finds the movie window at the back.
-    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), movies[0]);
-    EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), movieObject);
+    EXPECT_EQ(std::tuple(QTFrame_GetFrontMovieWindow(), QTFrame_GetWindowObjectFromFrontWindow()), std::tuple(movies[0], movieObject));
 
     // Without it, nothing is a movie window and every front lookup is empty.
     QTFrame_DestroyMovieWindow(movies[0]);
-    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), nullptr);
-    EXPECT_EQ(QTFrame_GetWindowObjectFromFrontWindow(), nullptr);
-    EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), nullptr);
+    EXPECT_FALSE(QTFrame_GetFrontMovieWindow() || QTFrame_GetWindowObjectFromFrontWindow() || QTFrame_GetMCFromFrontWindow());
 
     for (WindowRef w : {movies[1], movies[2]}) QTFrame_CloseWindowObject((WindowObject)GetWRefCon(w));
     for (WindowRef w : {plain[0], plain[1], plain[2], movies[1], movies[2]}) {
         SetWRefCon(w, 0);
         DisposeWindow(w);
     }
-    DisposeHandle(foreign);
-    DisposeHandle(empty);
+    DisposeHandle(foreign), DisposeHandle(empty);
 }
 
 TEST_F(WindowTest, MovieWindowsAreFoundFrontToBackWithTheirControllers) {
@@ -133,20 +126,17 @@ TEST_F(WindowTest, MovieWindowsAreFoundFrontToBackWithTheirControllers) {
     for (WindowRef w : {first, second}) {
         SCOPED_TRACE(title_of(w));
         WindowObject object = QTFrame_GetWindowObjectFromWindow(w);
-        ASSERT_NE(object, nullptr);
         MovieController mc = QTFrame_GetMCFromWindow(w);
-        ASSERT_NE(mc, nullptr);
-        EXPECT_EQ(mc, (**object).fController);
-        EXPECT_EQ(MCGetIndMovie(mc, 0), (**object).fMovie);
-        EXPECT_EQ((**object).fFileRefNum, -1) << "a handed-over movie's file is closed";
+        ASSERT_TRUE(object && mc);
+        EXPECT_EQ(std::tuple(mc, MCGetIndMovie(mc, 0), (**object).fFileRefNum), std::tuple((**object).fController, (**object).fMovie, -1))
+            << "a handed-over movie's file is closed";
     }
     EXPECT_EQ(title_of(first), "first.mov");
     EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), QTFrame_GetMCFromWindow(second));
 
     // Bringing the first forward changes the front movie window.
     SelectWindow(first);
-    EXPECT_EQ(QTFrame_GetFrontMovieWindow(), first);
-    EXPECT_EQ(QTFrame_GetMCFromFrontWindow(), QTFrame_GetMCFromWindow(first));
+    EXPECT_EQ(std::tuple(QTFrame_GetFrontMovieWindow(), QTFrame_GetMCFromFrontWindow()), std::tuple(first, QTFrame_GetMCFromWindow(first)));
 }
 
 namespace {
@@ -184,10 +174,10 @@ TEST_F(MenuTest, ItemStatesFromMenuCommands) {
     }
 
     MenuHandle editMenu = GetMenuHandle(130);
-    QTFrame_SetMenuState(editMenu, 0x8201, kDisableMenuItem);
-    EXPECT_FALSE(IsMenuItemEnabled(editMenu, 0));
-    QTFrame_SetMenuState(editMenu, 0x8201, kEnableMenuItem);
-    EXPECT_TRUE(IsMenuItemEnabled(editMenu, 0));
+    for (SInt16 state : {kDisableMenuItem, kEnableMenuItem}) {
+        QTFrame_SetMenuState(editMenu, 0x8201, state);
+        EXPECT_EQ(IsMenuItemEnabled(editMenu, 0), state == kEnableMenuItem);
+    }
 }
 
 TEST_F(MenuTest, LabelsLoseEveryAmpersand) {
@@ -300,15 +290,15 @@ TEST_F(FileTypesTest, TheFilterShowsFoldersAndFilesOfTheListedTypes) {
 }
 
 TEST_F(FileTypesTest, WithoutAListNoFileIsShownAndTheNextCallTriesAgain) {
-    platform::memory::fail_allocation(1);
-    EXPECT_EQ(QTFrame_BuildFileTypeList(), memFullErr);
-    EXPECT_EQ(gValidFileTypes, nullptr);
-    platform::memory::fail_allocation(1);
-    EXPECT_FALSE(filter(typeFSS, false, 'MooV'));
-    EXPECT_EQ(gValidFileTypes, nullptr);
-    platform::memory::fail_allocation(1);
-    EXPECT_TRUE(filter(typeFSS, true, 0)) << "folders still are";
-    platform::memory::fail_allocation(0);
+    auto without_memory = [](auto call) {
+        platform::memory::fail_allocation(1);
+        auto result = call();
+        platform::memory::fail_allocation(0);
+        return std::tuple(result, gValidFileTypes);
+    };
+    EXPECT_EQ(without_memory([] { return QTFrame_BuildFileTypeList(); }), std::tuple(OSErr(memFullErr), (OSType*)nullptr));
+    EXPECT_EQ(without_memory([] { return filter(typeFSS, false, 'MooV'); }), std::tuple(Boolean(false), (OSType*)nullptr));
+    EXPECT_TRUE(std::get<0>(without_memory([] { return filter(typeFSS, true, 0); }))) << "folders still are";
     EXPECT_TRUE(filter(typeFSS, false, 'MooV'));
     EXPECT_EQ(list(), kBuiltinTypes) << "movie importers, then graphics importers; no name extensions";
     OSType* built = gValidFileTypes;
