@@ -58,8 +58,7 @@ TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
 
     SInt32 n = 10, pos = -1, eof = -1;
     ASSERT_EQ(FSWrite(ref, &n, "0123456789"), noErr);
-    ASSERT_EQ(GetFPos(ref, &pos), noErr);
-    ASSERT_EQ(GetEOF(ref, &eof), noErr);
+    ASSERT_EQ(std::tuple(GetFPos(ref, &pos), GetEOF(ref, &eof)), std::tuple(noErr, noErr));
     EXPECT_EQ(std::tuple(n, pos, eof), std::tuple(10, 10, 10));
 
     // Positioning: each mode from a known mark; errors leave or clamp the mark as documented.
@@ -75,25 +74,21 @@ TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
         {9, 0, paramErr, 0},
     };
     for (const auto& m : moves) {
-        SCOPED_TRACE(testing::Message() << "mode " << m.mode << " offset " << m.offset);
-        EXPECT_EQ(SetFPos(ref, m.mode, m.offset), m.err);
-        ASSERT_EQ(GetFPos(ref, &pos), noErr);
-        EXPECT_EQ(pos, m.mark_after);
+        EXPECT_EQ((std::tuple{SetFPos(ref, m.mode, m.offset), GetFPos(ref, &pos), pos}), std::tuple(m.err, noErr, m.mark_after))
+            << "mode " << m.mode << " offset " << m.offset;
     }
 
     // Reads: a full read, then one that runs into the end with the partial count.
     char buf[16] = {};
+    auto read = [&](SInt32 count) {
+        n = count;
+        const OSErr err = FSRead(ref, &n, buf);
+        return std::tuple(err, n, std::string(buf, size_t(n)));
+    };
     ASSERT_EQ(SetFPos(ref, fsFromStart, 2), noErr);
-    n = 4;
-    ASSERT_EQ(FSRead(ref, &n, buf), noErr);
-    EXPECT_EQ(std::string(buf, 4), "2345");
-    n = 10;
-    EXPECT_EQ(FSRead(ref, &n, buf), eofErr);
-    EXPECT_EQ(n, 4);
-    EXPECT_EQ(std::string(buf, 4), "6789");
-    n = 1;
-    EXPECT_EQ(FSRead(ref, &n, buf), eofErr);
-    EXPECT_EQ(n, 0);
+    EXPECT_EQ(read(4), std::tuple(noErr, 4, "2345"));
+    EXPECT_EQ(read(10), std::tuple(eofErr, 4, "6789"));
+    EXPECT_EQ(read(1), std::tuple(eofErr, 0, ""));
 
     // Overwriting in the middle, then cutting and growing the file.
     ASSERT_EQ(SetFPos(ref, fsFromStart, 8), noErr);
@@ -105,17 +100,13 @@ TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
     EXPECT_EQ(pos, 5) << "the mark follows a shrinking end of file";
     ASSERT_EQ(SetEOF(ref, 7), noErr);
     EXPECT_EQ(read_file(tmp / "data.bin"), std::string("01234\0\0", 7));
-    EXPECT_EQ(SetEOF(ref, -1), paramErr);
-    ASSERT_EQ(FlushFile(ref), noErr);
+    EXPECT_EQ(std::tuple(SetEOF(ref, -1), FlushFile(ref)), std::tuple(paramErr, noErr));
 
     // Bad counts and a number that was never handed out.
-    n = -1;
-    EXPECT_EQ(FSRead(ref, &n, buf), paramErr);
-    n = 1;
-    EXPECT_EQ(FSWrite(ref, &n, nullptr), paramErr);
-    EXPECT_EQ(FSRead(31999, &n, buf), rfNumErr);
-    EXPECT_EQ(SetFPos(31999, fsFromStart, 0), rfNumErr);
-    EXPECT_EQ(FSClose(31999), rfNumErr);
+    SInt32 negative = -1, one = 1, another = 1;
+    EXPECT_EQ((std::tuple{FSRead(ref, &negative, buf), FSWrite(ref, &one, nullptr), FSRead(31999, &another, buf),
+                          SetFPos(31999, fsFromStart, 0), FSClose(31999)}),
+              std::tuple(paramErr, paramErr, rfNumErr, rfNumErr, rfNumErr));
 }
 
 TEST(FileAccess, PermissionsOfAnOpenFile) {
@@ -127,25 +118,20 @@ TEST(FileAccess, PermissionsOfAnOpenFile) {
     SInt16 ro = refs.open(spec, fsRdPerm, &err);
     ASSERT_EQ(err, noErr);
     SInt32 n = 1;
-    EXPECT_EQ(FSWrite(ro, &n, "x"), wrPermErr);
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(SetEOF(ro, 0), wrPermErr);
+    EXPECT_EQ((std::tuple{FSWrite(ro, &n, "x"), n, SetEOF(ro, 0)}), std::tuple(wrPermErr, 0, wrPermErr));
     SInt16 wo = refs.open(spec, fsWrPerm, &err);
     ASSERT_EQ(err, noErr);
     char c;
+    SInt32 one = 1;
     n = 1;
-    EXPECT_EQ(FSRead(wo, &n, &c), permErr);
-    n = 1;
-    EXPECT_EQ(FSWrite(wo, &n, "J"), noErr);
+    EXPECT_EQ(std::tuple(FSRead(wo, &n, &c), FSWrite(wo, &one, "J"), files::permission_of(wo).value_or(-1)),
+              std::tuple(permErr, noErr, fsWrPerm));
     EXPECT_EQ(read_file(tmp / "f"), "Jello");
-    EXPECT_EQ(files::permission_of(wo).value_or(-1), fsWrPerm);
 
     SInt16 ref;
-    EXPECT_EQ(FSpOpenDF(&spec, 9, &ref), paramErr);
-    FSSpec missing = spec_for(tmp / "missing");
-    EXPECT_EQ(FSpOpenDF(&missing, fsRdPerm, &ref), fnfErr);
-    FSSpec folder = spec_for(tmp.path());
-    EXPECT_EQ(FSpOpenDF(&folder, fsRdPerm, &ref), notAFileErr);
+    FSSpec missing = spec_for(tmp / "missing"), folder = spec_for(tmp.path());
+    EXPECT_EQ(std::tuple(FSpOpenDF(&spec, 9, &ref), FSpOpenDF(&missing, fsRdPerm, &ref), FSpOpenDF(&folder, fsRdPerm, &ref)),
+              std::tuple(paramErr, fnfErr, notAFileErr));
 }
 
 TEST(FileAccess, OneWriterAtATimeInThisProcess) {
@@ -162,22 +148,20 @@ TEST(FileAccess, OneWriterAtATimeInThisProcess) {
         OSErr err;
     } second[] = {{fsRdWrPerm, opWrErr}, {fsWrPerm, opWrErr}, {fsRdWrShPerm, opWrErr}, {fsRdPerm, noErr}};
     for (const auto& s : second) {
-        SCOPED_TRACE(int(s.perm));
         refs.open(spec, s.perm, &err);
-        EXPECT_EQ(err, s.err);
+        EXPECT_EQ(err, s.err) << int(s.perm);
     }
     // fsCurPerm settles for reading while someone writes.
     SInt16 cur = refs.open(spec, fsCurPerm, &err);
     ASSERT_EQ(err, noErr);
-    EXPECT_EQ(files::permission_of(cur).value_or(-1), fsRdPerm);
     // Deleting a file someone writes is refused.
-    EXPECT_EQ(FSpDelete(&spec), fBsyErr);
+    EXPECT_EQ(std::tuple(files::permission_of(cur).value_or(-1), FSpDelete(&spec)), std::tuple(SInt8(fsRdPerm), fBsyErr));
 
     ASSERT_EQ(FSClose(writer), noErr);
     refs.refs.erase(refs.refs.begin());
     SInt16 again = refs.open(spec, fsRdWrPerm, &err);
-    EXPECT_EQ(err, noErr) << "closing the writer frees the file";
-    EXPECT_EQ(files::permission_of(again).value_or(-1), fsRdWrPerm);
+    EXPECT_EQ(std::tuple(err, files::permission_of(again).value_or(-1)), std::tuple(noErr, SInt8(fsRdWrPerm)))
+        << "closing the writer frees the file";
 }
 
 TEST(FileAccess, OneWriterAtATimeAcrossProcesses) {
@@ -199,10 +183,8 @@ TEST(FileAccess, OneWriterAtATimeAcrossProcesses) {
         _exit(0);
     }
     char c = 0;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
-    ASSERT_EQ(c, 'y');
-    EXPECT_EQ(FSpOpenDF(&spec, fsRdWrPerm, &ref), opWrErr);
-    EXPECT_EQ(FSpDelete(&spec), fBsyErr);
+    ASSERT_TRUE(read(ready[0], &c, 1) == 1 && c == 'y');
+    EXPECT_EQ(std::tuple(FSpOpenDF(&spec, fsRdWrPerm, &ref), FSpDelete(&spec)), std::tuple(opWrErr, fBsyErr));
     ASSERT_EQ(FSpOpenDF(&spec, fsRdPerm, &ref), noErr);
     FSClose(ref);
     (void)!write(release[1], "x", 1);
@@ -293,19 +275,14 @@ TEST(FileAccess, DeleteAndRename) {
     fs::create_directory(tmp / "empty");
     FSSpec a = spec_for(tmp / "a.mov");
 
-    EXPECT_EQ(FSpRename(&a, PStr("b.mov")), dupFNErr);
-    EXPECT_EQ(FSpRename(&a, PStr("x/y")), bdNamErr);
-    ASSERT_EQ(FSpRename(&a, PStr("c.mov")), noErr);
-    EXPECT_EQ(read_file(tmp / "c.mov"), "a");
-    EXPECT_EQ(read_file(tmp / "b.mov"), "b");
-    EXPECT_EQ(FSpRename(&a, PStr("d.mov")), fnfErr);
+    EXPECT_EQ((std::tuple{FSpRename(&a, PStr("b.mov")), FSpRename(&a, PStr("x/y")), FSpRename(&a, PStr("c.mov")),
+                          FSpRename(&a, PStr("d.mov"))}),
+              std::tuple(dupFNErr, bdNamErr, noErr, fnfErr));
+    EXPECT_EQ(std::tuple(read_file(tmp / "c.mov"), read_file(tmp / "b.mov")), std::tuple(std::string("a"), std::string("b")));
 
     FSSpec full = spec_for(tmp / "full"), empty = spec_for(tmp / "empty"), c = spec_for(tmp / "c.mov");
-    EXPECT_EQ(FSpDelete(&full), fBsyErr);
-    EXPECT_EQ(FSpDelete(&empty), noErr);
-    EXPECT_EQ(FSpDelete(&c), noErr);
-    EXPECT_EQ(FSpDelete(&c), fnfErr);
-    EXPECT_FALSE(fs::exists(tmp / "c.mov"));
+    EXPECT_EQ((std::tuple{FSpDelete(&full), FSpDelete(&empty), FSpDelete(&c), FSpDelete(&c), fs::exists(tmp / "c.mov")}),
+              std::tuple(fBsyErr, noErr, noErr, fnfErr, false));
     EXPECT_EQ(files::open_access_path_count(), 0u);
 }
 

@@ -57,16 +57,13 @@ TEST_F(AppleEvents, DescriptorsReadAndDispose) {
     char buf[8] = {};
     EXPECT_EQ(AEGetDescData(&text.d, buf, 3), noErr);
     EXPECT_STREQ(buf, "hel") << "never more than the maximum";
-    ASSERT_EQ(AEDisposeDesc(&text), noErr);
-    EXPECT_EQ(text.d.dataHandle, nullptr);
-    EXPECT_EQ(AEDisposeDesc(&text), noErr) << "disposing twice is harmless";
+    // Disposing twice is harmless.
+    EXPECT_EQ((std::tuple{AEDisposeDesc(&text), text.d.dataHandle, AEDisposeDesc(&text)}), std::tuple(noErr, Handle(nullptr), noErr));
 
     Desc bad;
-    EXPECT_EQ(AECreateDesc(typeAEList, "\0\0\0\5", 4, &bad), errAECorruptData);
-    EXPECT_EQ(AECreateDesc(typeAEList, "junk", 4, &bad), errAECorruptData);
-    EXPECT_EQ(AECreateDesc(typeChar, nullptr, 4, &bad), paramErr);
-    EXPECT_EQ(AECreateDesc(typeChar, "x", -1, &bad), paramErr);
-    EXPECT_EQ(bad.d.dataHandle, nullptr);
+    EXPECT_EQ((std::tuple{AECreateDesc(typeAEList, "\0\0\0\5", 4, &bad), AECreateDesc(typeAEList, "junk", 4, &bad),
+                          AECreateDesc(typeChar, nullptr, 4, &bad), AECreateDesc(typeChar, "x", -1, &bad), bad.d.dataHandle}),
+              std::tuple(errAECorruptData, errAECorruptData, paramErr, paramErr, Handle(nullptr)));
 }
 
 TEST_F(AppleEvents, ListItemsByIndex) {
@@ -86,38 +83,36 @@ TEST_F(AppleEvents, ListItemsByIndex) {
         {-1, 99, errAEIllegalIndex, {10, 21, 30}},
     };
     for (const auto& p : puts) {
-        SCOPED_TRACE(p.index);
-        EXPECT_EQ(AEPutPtr(&list.d, p.index, typeSInt32, &p.value, sizeof p.value), p.err);
-        ASSERT_EQ(count_of(&list.d), SInt32(p.after.size()));
-        for (size_t i = 0; i < p.after.size(); ++i) EXPECT_EQ(nth_long(&list.d, SInt32(i + 1)), p.after[i]);
+        EXPECT_EQ(AEPutPtr(&list.d, p.index, typeSInt32, &p.value, sizeof p.value), p.err) << p.index;
+        std::vector<SInt32> items;
+        for (SInt32 i = 1; i <= count_of(&list.d); ++i) items.push_back(nth_long(&list.d, i));
+        EXPECT_EQ(items, p.after) << p.index;
     }
 
     SInt32 v;
     Size size;
     DescType type;
     AEKeyword key = 0;
-    EXPECT_EQ(AEGetNthPtr(&list.d, 0, typeSInt32, &key, &type, &v, sizeof v, &size), errAEIllegalIndex);
-    EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeSInt32, &key, &type, &v, sizeof v, &size), errAEIllegalIndex);
-    ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, &key, &type, &v, sizeof v, &size), noErr);
-    EXPECT_EQ(key, typeWildCard);
-    EXPECT_EQ(type, typeSInt32);
+    EXPECT_EQ((std::tuple{AEGetNthPtr(&list.d, 0, typeSInt32, &key, &type, &v, sizeof v, &size),
+                          AEGetNthPtr(&list.d, 4, typeSInt32, &key, &type, &v, sizeof v, &size),
+                          AEGetNthPtr(&list.d, 1, typeWildCard, &key, &type, &v, sizeof v, &size), key, type}),
+              std::tuple(errAEIllegalIndex, errAEIllegalIndex, noErr, AEKeyword(typeWildCard), DescType(typeSInt32)));
 
     // A 16-bit request fits; a value too big for 16 bits does not coerce.
     SInt16 s = 0;
-    ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeSInt16, &key, &type, &s, sizeof s, &size), noErr);
-    EXPECT_EQ(s, 10);
-    EXPECT_EQ(type, typeSInt16);
+    EXPECT_EQ((std::tuple{AEGetNthPtr(&list.d, 1, typeSInt16, &key, &type, &s, sizeof s, &size), s, type}),
+              std::tuple(noErr, SInt16(10), DescType(typeSInt16)));
     SInt32 big = 70000;
     ASSERT_EQ(AEPutPtr(&list.d, 1, typeSInt32, &big, sizeof big), noErr);
-    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeSInt16, &key, &type, &s, sizeof s, &size), errAECoercionFail);
-    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeFSS, &key, &type, &s, sizeof s, &size), errAECoercionFail);
+    EXPECT_EQ(std::tuple(AEGetNthPtr(&list.d, 1, typeSInt16, &key, &type, &s, sizeof s, &size),
+                        AEGetNthPtr(&list.d, 1, typeFSS, &key, &type, &s, sizeof s, &size)),
+              std::tuple(errAECoercionFail, errAECoercionFail));
 
     // Not lists.
     Desc text;
     ASSERT_EQ(AECreateDesc(typeChar, "t", 1, &text), noErr);
     SInt32 n;
-    EXPECT_EQ(AECountItems(&text.d, &n), errAEWrongDataType);
-    EXPECT_EQ(AEPutPtr(&text.d, 0, typeChar, "x", 1), errAEWrongDataType);
+    EXPECT_EQ(std::tuple(AECountItems(&text.d, &n), AEPutPtr(&text.d, 0, typeChar, "x", 1)), std::tuple(errAEWrongDataType, errAEWrongDataType));
 }
 
 TEST_F(AppleEvents, TheCallersBufferSizeIsRespected) {
@@ -134,16 +129,14 @@ TEST_F(AppleEvents, TheCallersBufferSizeIsRespected) {
         Size actual = -1;
         DescType type;
         ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, c.max, &actual), noErr);
-        EXPECT_EQ(actual, 8);
-        EXPECT_EQ(std::string(buf, c.copied.size()), c.copied);
-        if (c.max < 8) {
-            EXPECT_EQ(buf[c.max], '-') << "nothing past the maximum";
-        }
+        EXPECT_EQ(std::tuple(actual, std::string(buf, c.copied.size())), std::tuple(Size(8), c.copied));
+        if (c.max < 8) { EXPECT_EQ(buf[c.max], '-') << "nothing past the maximum"; }
     }
     Size actual;
     DescType type;
-    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, -1, &actual), paramErr);
-    EXPECT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, nullptr, 4, &actual), paramErr);
+    EXPECT_EQ(std::tuple(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, -1, &actual),
+                        AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, nullptr, 4, &actual)),
+              std::tuple(paramErr, paramErr));
 }
 
 TEST_F(AppleEvents, ADirectObjectComesBackAsAList) {
@@ -156,8 +149,7 @@ TEST_F(AppleEvents, ADirectObjectComesBackAsAList) {
     EXPECT_EQ(AEGetParamDesc(&evt.d, keyDirectObject, typeAEList, &got), errAEDescNotFound);
     ASSERT_EQ(AEPutParamPtr(&evt.d, keyDirectObject, typeUTF8Text, "/tmp", 4), noErr);
     ASSERT_EQ(AEGetParamDesc(&evt.d, keyDirectObject, typeAEList, &got), noErr);
-    EXPECT_EQ(got.d.descriptorType, typeAEList);
-    EXPECT_EQ(count_of(&got.d), 1);
+    EXPECT_EQ(std::tuple(got.d.descriptorType, count_of(&got.d)), std::tuple(DescType(typeAEList), 1));
     char buf[8] = {};
     DescType type;
     Size size;
@@ -220,10 +212,9 @@ TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
 
     // A wildcard ID catches the rest of its class.
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, typeWildCard, upp, SRefCon(&any_calls), false), noErr);
-    EXPECT_EQ(send(kAEPrintDocuments), noErr);
-    EXPECT_EQ(any_calls.id, kAEPrintDocuments);
-    EXPECT_EQ(send(kAEOpenDocuments), noErr);
-    EXPECT_EQ(open_calls.count, 2) << "an exact match wins over a wildcard";
+    EXPECT_EQ((std::tuple{send(kAEPrintDocuments), any_calls.id, send(kAEOpenDocuments), open_calls.count}),
+              std::tuple(noErr, OSType(kAEPrintDocuments), noErr, 2))
+        << "an exact match wins over a wildcard";
 
     for (AEEventID id : {AEEventID(kAEOpenDocuments), AEEventID(kAEQuitApplication), AEEventID(typeWildCard)})
         EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, id, upp, false), noErr);
@@ -239,20 +230,17 @@ TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
     auto print = ae::make_print_documents_event({"/tmp"});
     ASSERT_TRUE(print.ok());
     UInt32 token = ae::enqueue(&*print);
-    EXPECT_EQ(print->dataHandle, nullptr) << "the queue owns the event";
-    EXPECT_EQ(ae::pending_count(), 1u);
-    EXPECT_EQ(ae::process(token), errAEEventNotHandled);
-    EXPECT_EQ(ae::pending_count(), 0u);
-    EXPECT_EQ(ae::process(token), errAENotAppleEvent) << "an event is processed once";
+    // The queue owns the event; it is processed once.
+    EXPECT_EQ((std::tuple{print->dataHandle, ae::pending_count(), ae::process(token), ae::pending_count(), ae::process(token)}),
+              std::tuple(Handle(nullptr), 1u, errAEEventNotHandled, 0u, errAENotAppleEvent));
 
     auto outcome = ae::take_outcome(token);
     ASSERT_TRUE(outcome.has_value());
-    EXPECT_EQ(outcome->result, errAEEventNotHandled);
     SInt32 errn = 0;
     DescType type;
     Size size;
-    EXPECT_EQ(AEGetParamPtr(&outcome->reply, keyErrorNumber, typeSInt32, &type, &errn, sizeof errn, &size), noErr);
-    EXPECT_EQ(errn, errAEEventNotHandled);
+    EXPECT_EQ((std::tuple{outcome->result, AEGetParamPtr(&outcome->reply, keyErrorNumber, typeSInt32, &type, &errn, sizeof errn, &size), errn}),
+              std::tuple(errAEEventNotHandled, noErr, SInt32(errAEEventNotHandled)));
     AEDisposeDesc(&outcome->reply);
     EXPECT_FALSE(ae::take_outcome(token).has_value());
 
@@ -262,7 +250,7 @@ TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
     token = ae::enqueue(&*quit);
     auto taken = ae::take(token);
     ASSERT_TRUE(taken.has_value());
-    EXPECT_EQ(taken->descriptorType, typeAppleEvent);
+    EXPECT_EQ(taken->descriptorType, DescType(typeAppleEvent));
     AEDisposeDesc(&*taken);
 
     AERemoveEventHandler(kCoreEventClass, kAEPrintDocuments, nullptr, false);
@@ -291,10 +279,9 @@ TEST_F(AppleEvents, OpenDocumentsEventListsTheFilesAsFSSpecs) {
                   std::tuple(typeFSS, Size(sizeof(FSSpec)), expected.parID, paths[size_t(i) - 1]));
     }
     FSSpec spec;
-    AEKeyword key;
     DescType type;
     Size size;
-    EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeFSS, &key, &type, &spec, sizeof spec, &size), errAECoercionFail)
+    EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeFSS, nullptr, &type, &spec, sizeof spec, &size), errAECoercionFail)
         << "a path without a folder stays a file URL that cannot become an FSSpec";
     AEDisposeDesc(&*evt);
 }

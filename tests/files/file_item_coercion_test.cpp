@@ -16,18 +16,13 @@ namespace {
 // Coerces one item of the given type through a list, as a handler reads it.
 OSErr coerce_item(DescType type, const std::string& data, FSSpec* spec) {
     AEDescList list;
-    if (AECreateList(nullptr, 0, false, &list) != noErr) return memFullErr;
+    AEKeyword key;
+    DescType got;
+    Size size = 0;
+    EXPECT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
     OSErr err = AEPutPtr(&list, 0, type, data.data(), Size(data.size()));
-    if (err == noErr) {
-        AEKeyword key;
-        DescType got;
-        Size size = 0;
-        err = AEGetNthPtr(&list, 1, typeFSS, &key, &got, spec, sizeof *spec, &size);
-        if (err == noErr) {
-            EXPECT_EQ(got, typeFSS);
-            EXPECT_EQ(size, Size(sizeof *spec));
-        }
-    }
+    if (!err) err = AEGetNthPtr(&list, 1, typeFSS, &key, &got, spec, sizeof *spec, &size);
+    if (!err) { EXPECT_EQ(std::tuple(got, size), std::tuple(DescType(typeFSS), Size(sizeof *spec))); }
     AEDisposeDesc(&list);
     return err;
 }
@@ -72,19 +67,13 @@ TEST(FileItemCoercion, BadInputsAreRefused) {
         {typeFSS, "short"},                                     // not an FSSpec's size
         {typeSInt32, "1234"},                                   // not a file item
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::string(reinterpret_cast<const char*>(&c.type), 4) << " "
-                                        << c.data.substr(0, 120));
-        FSSpec spec{};
-        EXPECT_EQ(coerce_item(c.type, c.data, &spec), errAECoercionFail);
-    }
-
-    FSSpec bad{};
+    FSSpec spec{}, bad{};
+    for (const auto& c : cases)
+        EXPECT_EQ(coerce_item(c.type, c.data, &spec), errAECoercionFail)
+            << std::string(reinterpret_cast<const char*>(&c.type), 4) << " " << c.data.substr(0, 120);
     bad.vRefNum = -1;
     bad.name[0] = 200;   // longer than a name can be
-    std::string bytes(reinterpret_cast<const char*>(&bad), sizeof bad);
-    FSSpec spec{};
-    EXPECT_EQ(coerce_item(typeFSS, bytes, &spec), errAECoercionFail);
+    EXPECT_EQ(coerce_item(typeFSS, std::string(reinterpret_cast<const char*>(&bad), sizeof bad), &spec), errAECoercionFail);
 }
 
 TEST(FileItemCoercion, GoodInputsNameTheFile) {
@@ -115,7 +104,6 @@ TEST(FileItemCoercion, GoodInputsNameTheFile) {
         SCOPED_TRACE(c.data);
         FSSpec spec{};
         ASSERT_EQ(coerce_item(c.type, c.data, &spec), noErr);
-        EXPECT_LE(spec.name[0], 63);
-        EXPECT_EQ(platform::files::path_of(spec).value_or(""), c.expected);
+        EXPECT_EQ(std::tuple(spec.name[0] <= 63, platform::files::path_of(spec).value_or("")), std::tuple(true, c.expected));
     }
 }

@@ -45,8 +45,7 @@ TEST(FinderInfo, TypeFollowsTheExtensionWhenNoneIsStored) {
         FSSpec spec = spec_for(tmp / c.name);
         FInfo info{};
         ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
-        EXPECT_EQ(info.fdType, c.type);
-        EXPECT_EQ(info.fdCreator, 0u);
+        EXPECT_EQ(std::tuple(info.fdType, info.fdCreator), std::tuple(c.type, OSType(0)));
     }
 }
 
@@ -55,17 +54,13 @@ TEST(FinderInfo, StoredInfoWinsAndIsTheBigEndianRecord) {
     write_file(tmp / "clip.txt", "data");
     FSSpec spec = spec_for(tmp / "clip.txt");
     FInfo info{};
-    info.fdType = 'MooV';
-    info.fdCreator = 'TVOD';
-    info.fdFlags = kIsStationery;
-    info.fdLocation = {12, -34};
+    info.fdType = 'MooV', info.fdCreator = 'TVOD', info.fdFlags = kIsStationery, info.fdLocation = {12, -34};
     ASSERT_EQ(FSpSetFInfo(&spec, &info), noErr);
 
     // The attribute holds the big-endian record.
-    UInt8 raw[32];
-    ssize_t n = getxattr((tmp / "clip.txt").c_str(), files::kFinderInfoAttribute, raw, sizeof raw);
-    ASSERT_EQ(n, 16);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(raw), 8), "MooVTVOD");
+    char raw[32];
+    ASSERT_EQ(getxattr((tmp / "clip.txt").c_str(), files::kFinderInfoAttribute, raw, sizeof raw), 16);
+    EXPECT_EQ(std::string(raw, 8), "MooVTVOD");
 
     FInfo got{};
     ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
@@ -80,42 +75,36 @@ TEST(FinderInfo, DamagedOrShortAttributes) {
     FSSpec spec = spec_for(tmp / "a.png");
     FInfo got{};
 
+    auto stored = [&](const std::string& attribute) {
+        EXPECT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, attribute.data(), attribute.size(), 0), 0);
+        EXPECT_EQ(FSpGetFInfo(&spec, &got), noErr);
+        return got;
+    };
     // Type and creator alone are enough; the rest reads as 0.
-    ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, "TEXTttxt", 8, 0), 0);
-    ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
+    stored("TEXTttxt");
     EXPECT_EQ(std::tuple(got.fdType, got.fdCreator, got.fdFlags), std::tuple(OSType('TEXT'), OSType('ttxt'), UInt16(0)));
-
     // Fewer than 8 bytes is damage: the extension decides.
-    ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, "TEX", 3, 0), 0);
-    ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
-    EXPECT_EQ(got.fdType, OSType('PNGf'));
-
+    EXPECT_EQ(stored("TEX").fdType, OSType('PNGf'));
     // Longer than the record: the extra bytes are ignored.
-    std::string longer = "JPEGogle" + std::string(40, '\x01');
-    ASSERT_EQ(setxattr(path.c_str(), files::kFinderInfoAttribute, longer.data(), longer.size(), 0), 0);
-    ASSERT_EQ(FSpGetFInfo(&spec, &got), noErr);
-    EXPECT_EQ(got.fdType, OSType('JPEG'));
-    EXPECT_EQ(got.fdFldr, 0x0101);
+    stored("JPEGogle" + std::string(40, '\x01'));
+    EXPECT_EQ(std::tuple(got.fdType, got.fdFldr), std::tuple(OSType('JPEG'), SInt16(0x0101)));
 }
 
 TEST(FinderInfo, FoldersMissingFilesAndCreation) {
     TempFolder tmp;
     fs::create_directory(tmp / "dir");
     FInfo info{};
-    FSSpec dir = spec_for(tmp / "dir");
-    EXPECT_EQ(FSpGetFInfo(&dir, &info), notAFileErr);
-    EXPECT_EQ(FSpSetFInfo(&dir, &info), notAFileErr);
-    FSSpec missing = spec_for(tmp / "none.mov");
-    EXPECT_EQ(FSpGetFInfo(&missing, &info), fnfErr);
-    EXPECT_EQ(FSpSetFInfo(&missing, &info), fnfErr);
+    FSSpec dir = spec_for(tmp / "dir"), missing = spec_for(tmp / "none.mov");
+    EXPECT_EQ(std::tuple(FSpGetFInfo(&dir, &info), FSpSetFInfo(&dir, &info), FSpGetFInfo(&missing, &info), FSpSetFInfo(&missing, &info)),
+              std::tuple(notAFileErr, notAFileErr, fnfErr, fnfErr));
 
     FSSpec created = spec_for(tmp / "New Movie");
     ASSERT_EQ(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), noErr);
     ASSERT_EQ(FSpGetFInfo(&created, &info), noErr);
     EXPECT_EQ(std::tuple(info.fdType, info.fdCreator, fs::file_size(tmp / "New Movie")),
               std::tuple(OSType('MooV'), OSType('TVOD'), 0u));
-    EXPECT_EQ(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), dupFNErr);
-    EXPECT_EQ(FSpCreate(&dir, 'TVOD', 'MooV', smCurrentScript), dupFNErr);
+    EXPECT_EQ(std::tuple(FSpCreate(&created, 'TVOD', 'MooV', smCurrentScript), FSpCreate(&dir, 'TVOD', 'MooV', smCurrentScript)),
+              std::tuple(dupFNErr, dupFNErr));
 }
 
 TEST(FinderInfo, FileSystemWithoutAttributes) {
