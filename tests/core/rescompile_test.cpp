@@ -3,6 +3,7 @@
 // them), bad source refused with its line, and the sound files it reads.
 #include <gtest/gtest.h>
 
+#include <tuple>
 
 #include "AudioFile.h"
 #include "Compiler.h"
@@ -45,9 +46,8 @@ end
 )");
     const auto* raw = file.find(fourcc("snd "), 1);
     ASSERT_NE(raw, nullptr);
-    EXPECT_EQ(raw->data, bytes({0, 1, 2, 0x80, 0x51, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 1, 'x', 'A', '"', 'z', 0, 0}));
-    EXPECT_EQ(raw->attributes, 4);
-    EXPECT_EQ(raw->name, "broken");
+    EXPECT_EQ(std::tuple(raw->data, raw->attributes, raw->name),
+              std::tuple(bytes({0, 1, 2, 0x80, 0x51, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 1, 'x', 'A', '"', 'z', 0, 0}), 4, "broken"));
     EXPECT_EQ(file.find(fourcc("DATA"), 2)->data, bytes({0, 0, 0, 1, 0}));
 }
 
@@ -106,23 +106,15 @@ TEST(Rescompile, BadSourceIsRefusedWithItsLine) {
 
 TEST(AudioFiles, WavAndAiffRoundTripTheSameSamples) {
     rescompile::Audio a;
-    a.channels = 2;
-    a.bits = 16;
-    a.rate = 11025;
-    a.samples = bytes({0x12, 0x34, 0xFE, 0xDC, 0x80, 0x00, 0x7F, 0xFF});
+    a.channels = 2, a.bits = 16, a.rate = 11025, a.samples = bytes({0x12, 0x34, 0xFE, 0xDC, 0x80, 0x00, 0x7F, 0xFF});
     for (auto [name, writer, reader] :
          {std::tuple{"wav", &rescompile::write_wav, &rescompile::read_wav},
           std::tuple{"aiff", &rescompile::write_aiff, &rescompile::read_aiff}}) {
         auto back = reader(writer(a));
         ASSERT_TRUE(back.ok()) << name << ": " << back.error().message;
-        EXPECT_EQ(back->channels, 2) << name;
-        EXPECT_EQ(back->bits, 16) << name;
-        EXPECT_EQ(back->rate, 11025.0) << name;
-        EXPECT_EQ(back->samples, a.samples) << name;
+        EXPECT_EQ(std::tuple(back->channels, back->bits, back->rate, back->samples), std::tuple(2, 16, 11025.0, a.samples)) << name;
     }
-    a.channels = 1;
-    a.bits = 8;
-    a.samples = bytes({0x00, 0x80, 0xFF});
+    a.channels = 1, a.bits = 8, a.samples = bytes({0x00, 0x80, 0xFF});
     EXPECT_EQ(rescompile::read_aiff(rescompile::write_aiff(a))->samples, a.samples) << "AIFF's signed bytes convert back";
     const auto wav = rescompile::write_wav(a);
     EXPECT_EQ(std::vector<UInt8>(wav.end() - 4, wav.end() - 1), a.samples) << "WAV keeps 8-bit samples unsigned";

@@ -51,7 +51,7 @@ TEST(ResourceFile, WriteThenParseKeepsEverythingAndWritesTheSameBytes) {
     ASSERT_TRUE(parsed.ok()) << parsed.error().message;
     ASSERT_EQ(parsed->types().size(), 2u);
     const ResourceFile want = sample_file();
-    for (auto [type, id] : {std::pair{fourcc("AAAA"), 1}, {fourcc("AAAA"), 2}, {fourcc("BBBB"), -5}}) {
+    for (auto [type, id] : {std::tuple{fourcc("AAAA"), 1}, {fourcc("AAAA"), 2}, {fourcc("BBBB"), -5}}) {
         const auto *got = parsed->find(type, SInt16(id)), *made = want.find(type, SInt16(id));
         ASSERT_NE(got, nullptr) << id;
         EXPECT_EQ(std::tie(got->name, got->attributes, got->data), std::tie(made->name, made->attributes, made->data));
@@ -65,10 +65,9 @@ TEST(ResourceFile, AddRefusesDuplicatesAndOverlongNames) {
     ASSERT_TRUE(empty.ok()) << "a file without resources round-trips";
     EXPECT_TRUE(empty->types().empty());
     ResourceFile f;
-    EXPECT_TRUE(f.add(fourcc("TEST"), 1, std::nullopt, {}).ok());
-    EXPECT_EQ(f.add(fourcc("TEST"), 1, std::nullopt, {}).code(), paramErr);
-    EXPECT_EQ(f.add(fourcc("TEST"), 2, std::string(256, 'x'), {}).code(), paramErr);
-    EXPECT_TRUE(f.add(fourcc("TEST"), 2, std::string(255, 'x'), {}).ok());
+    auto add = [&](SInt16 id, std::optional<std::string> name) { return f.add(fourcc("TEST"), id, name, {}).code(); };
+    EXPECT_EQ((std::tuple{add(1, std::nullopt), add(1, std::nullopt), add(2, std::string(256, 'x')), add(2, std::string(255, 'x'))}),
+              std::tuple(noErr, paramErr, paramErr, noErr));
 }
 
 TEST(ResourceFile, DamagedFilesAreRefusedWithTheirOwnError) {
@@ -111,11 +110,7 @@ TEST(ResourceFile, DamagedFilesAreRefusedWithTheirOwnError) {
          mapReadErr, "a resource's data lies outside the data area"},
         {"data length past the data area", [](auto& f, auto& l) { store_u32be(&f[l.data], 10000); }, mapReadErr,
          "a resource's data runs past the end of the data area"},
-        {"entries sharing data",
-         [](auto& f, auto& l) {
-             store_u24be(&f[l.refsA + 5], 19);
-             store_u24be(&f[l.refsA + 12 + 5], 19);
-         },
+        {"entries sharing data", [](auto& f, auto& l) { store_u24be(&f[l.refsA + 5], 19), store_u24be(&f[l.refsA + 17], 19); },
          mapReadErr, "resource data entries overlap"},
         {"type listed twice", [](auto& f, auto& l) { store_u32be(&f[l.typeList + 10], fourcc("AAAA")); }, mapReadErr,
          "a resource type is listed twice"},
@@ -127,8 +122,7 @@ TEST(ResourceFile, DamagedFilesAreRefusedWithTheirOwnError) {
         c.damage(image, Layout(image));
         auto parsed = ResourceFile::parse(image);
         ASSERT_FALSE(parsed.ok()) << c.what;
-        EXPECT_EQ(parsed.code(), c.code) << c.what;
-        EXPECT_STREQ(parsed.error().message, c.message) << c.what;
+        EXPECT_EQ(std::tuple(parsed.code(), std::string(parsed.error().message)), std::tuple(c.code, std::string(c.message))) << c.what;
     }
 }
 
@@ -137,7 +131,6 @@ TEST(ResourceFile, EveryTruncationOfAGoodFileIsRefused) {
     for (size_t n = 0; n < image.size(); ++n) {
         std::vector<UInt8> cut(image.begin(), image.begin() + ptrdiff_t(n));
         auto parsed = ResourceFile::parse(cut);
-        ASSERT_FALSE(parsed.ok()) << n;
         EXPECT_EQ(parsed.code(), n == 0 ? eofErr : mapReadErr) << n;
     }
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
@@ -76,24 +77,20 @@ TEST(ResourceManager, TheSearchChainRunsFromTheCurrentFileDown) {
     ASSERT_GT(newer.refNum, 0);
     EXPECT_EQ(CurResFile(), newer.refNum) << "opening makes a file current";
 
-    Handle h1 = GetResource(kTest, 1);
-    ASSERT_NE(h1, nullptr);
-    EXPECT_EQ(text_of(h1), "newer 1") << "the newer file hides the older one";
-    EXPECT_EQ(HomeResFile(h1), newer.refNum);
-    Handle h2 = GetResource(kTest, 2);
-    ASSERT_NE(h2, nullptr);
-    EXPECT_EQ(text_of(h2), "older 2") << "the search goes on down the chain";
-    EXPECT_EQ(HomeResFile(h2), older.refNum);
-    EXPECT_EQ(Get1Resource(kTest, 2), nullptr) << "Get1 looks in the current file only";
-    EXPECT_EQ(ResError(), resNotFound);
+    // The newer file hides the older one; the search goes on down the chain.
+    Handle h1 = GetResource(kTest, 1), h2 = GetResource(kTest, 2);
+    ASSERT_TRUE(h1 && h2);
+    EXPECT_EQ(std::tuple(text_of(h1), HomeResFile(h1), text_of(h2), HomeResFile(h2)),
+              std::tuple("newer 1", newer.refNum, "older 2", older.refNum));
+    EXPECT_EQ((std::tuple{Get1Resource(kTest, 2), ResError()}), std::tuple(Handle(nullptr), OSErr(resNotFound)))
+        << "Get1 looks in the current file only";
 
     UseResFile(older.refNum);
     EXPECT_EQ(GetResource(kOther, 9), nullptr) << "files above the current one are not searched";
     EXPECT_EQ(text_of(Get1Resource(kTest, 1)), "older 1");
 
     UseResFile(12345);
-    EXPECT_EQ(ResError(), resFNotFound);
-    EXPECT_EQ(CurResFile(), older.refNum) << "a bad reference number changes nothing";
+    EXPECT_EQ((std::tuple{ResError(), CurResFile()}), std::tuple(OSErr(resFNotFound), older.refNum)) << "a bad reference number changes nothing";
 }
 
 TEST(ResourceManager, GetIndStringReadsListsAndGivesEmptyStringsOtherwise) {
@@ -131,15 +128,14 @@ TEST(ResourceManager, HandleLifetimes) {
 
     Handle plain = NewHandle(4);
     ReleaseResource(plain);
-    EXPECT_EQ(ResError(), resNotFound);
-    EXPECT_EQ(HomeResFile(plain), -1);
+    EXPECT_EQ((std::tuple{ResError(), HomeResFile(plain)}), std::tuple(OSErr(resNotFound), SInt16(-1)));
     DisposeHandle(plain);
 
     SInt16 newer = OpenResourceFileAtPath(newer_file().c_str(), kReadPermission);
     ASSERT_NE(GetResource(kOther, 9), nullptr);
     CloseResFile(newer);
     EXPECT_EQ(CurResFile(), older.refNum);
-    CloseResFile(newer);
+    CloseResFile(newer);   // again
     EXPECT_EQ(ResError(), resFNotFound);
     CloseResFile(older.refNum);
     older.refNum = 0;
@@ -161,11 +157,10 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
         {"", paramErr},
     };
     const SInt16 current = CurResFile();
-    for (const Case& c : cases) {
-        EXPECT_EQ(OpenResourceFileAtPath(c.path.c_str(), kReadPermission), -1) << c.path;
-        EXPECT_EQ(ResError(), c.code) << c.path;
-        EXPECT_EQ(CurResFile(), current) << "a failed open changes nothing";
-    }
+    for (const Case& c : cases)   // a failed open changes nothing
+        EXPECT_EQ((std::tuple{OpenResourceFileAtPath(c.path.c_str(), kReadPermission), ResError(), CurResFile()}),
+                  std::tuple(SInt16(-1), c.code, current))
+            << c.path;
 
     Opened first(good);
     Opened other(newer_file());
@@ -183,8 +178,7 @@ TEST(ResourceManager, TheApplicationFileComesFromTheEnvironmentOrBesideTheExecut
     CloseResFile(*r);
 
     setenv("KINORA_RESOURCES", (testsupport::test_folder() / "missing.rsrc").c_str(), 1);
-    auto missing = platform::resources::open_application_resources();
-    EXPECT_EQ(missing.code(), resFNotFound);
+    EXPECT_EQ(platform::resources::open_application_resources().code(), resFNotFound);
     unsetenv("KINORA_RESOURCES");
     // Tests run from build/tests, where no Kinora.rsrc lies beside them.
     EXPECT_NE(platform::resources::application_resources_path().find("/tests/Kinora.rsrc"), std::string::npos);
