@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "NewMovieReading.h"
 #include "platform/Compression.h"
 #include "platform/Memory.h"
 #include "platform/Movies.h"
@@ -24,14 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-FSSpec spec_for(const std::string& path) {
-    Str255 p;
-    p[0] = UInt8(path.size());
-    std::copy(path.begin(), path.end(), p + 1);
-    FSSpec spec{};
-    FSMakeFSSpec(0, 0, p, &spec);
-    return spec;
-}
+using newmovie::spec_for;
 
 // A 33x17 Animation track (an odd size) whose frames last the given
 // durations at 600 units a second, shown from media time `from` for
@@ -55,18 +49,14 @@ void add_video(Movie movie, const std::vector<TimeValue>& durations, TimeValue f
         for (int y = 0; y < 17; ++y)
             for (int x = 0; x < 33; ++x) {
                 UInt8* p = base + y * GetPixRowBytes(pm) + x * 4;
-                p[1] = UInt8(f * 30);
-                p[2] = UInt8(x * 7);
-                p[3] = UInt8(y * 15);
+                p[1] = UInt8(f * 30), p[2] = UInt8(x * 7), p[3] = UInt8(y * 15);
             }
         ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, kAnimationCodecType, desc, *data), noErr);
         ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), durations[f],
                                  (SampleDescriptionHandle)desc, 1, 0, nullptr),
                   noErr);
     }
-    DisposeHandle((Handle)desc);
-    DisposeHandle(data);
-    DisposeGWorld(world);
+    DisposeHandle((Handle)desc), DisposeHandle(data), DisposeGWorld(world);
     ASSERT_EQ(EndMediaEdits(media), noErr);
     ASSERT_EQ(InsertMediaIntoTrack(track, 0, from, length, 0x10000), noErr);
 }
@@ -77,18 +67,14 @@ Track add_sine(Movie movie, double seconds, double amplitude) {
     Media media = NewTrackMedia(track, SoundMediaType, 44100, nullptr, 0);
     EXPECT_EQ(BeginMediaEdits(media), noErr);
     SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandleClear(sizeof(SoundDescription));
-    (**desc).descSize = sizeof(SoundDescription);
-    (**desc).dataFormat = SInt32(k16BitBigEndianFormat);
-    (**desc).dataRefIndex = 1;
-    (**desc).numChannels = 1;
-    (**desc).sampleSize = 16;
-    (**desc).sampleRate = UInt32(44100) << 16;
+    SoundDescription& d = **desc;
+    d.descSize = sizeof(SoundDescription), d.dataFormat = SInt32(k16BitBigEndianFormat), d.dataRefIndex = 1;
+    d.numChannels = 1, d.sampleSize = 16, d.sampleRate = UInt32(44100) << 16;
     const SInt32 frames = SInt32(seconds * 44100);
     Handle data = NewHandle(Size(frames) * 2);
     for (SInt32 i = 0; i < frames; ++i) {
         const SInt16 v = SInt16(std::lround(amplitude * 32767 * std::sin(2 * M_PI * 441 * i / 44100.0)));
-        (*data)[2 * i] = char(UInt16(v) >> 8);
-        (*data)[2 * i + 1] = char(v & 0xFF);
+        (*data)[2 * i] = char(UInt16(v) >> 8), (*data)[2 * i + 1] = char(v & 0xFF);
     }
     EXPECT_EQ(AddMediaSample(media, data, 0, frames * 2, 1, (SampleDescriptionHandle)desc, frames, 0, nullptr), noErr);
     DisposeHandle(data);
@@ -149,11 +135,10 @@ TEST_F(Export, KeepsTheFramesTimingAndOddSize) {
     const std::string pixel = run_shell("ffmpeg -nostdin -v error -i " + quote(out) +
                                         " -vf \"select=eq(n\\,2),format=rgb24,crop=1:1:16:8\" -frames:v 1 -f rawvideo - | od -An -tu1")
                                   .out;
-    int red = -1, green = -1, blue = -1;
-    ASSERT_EQ(std::sscanf(pixel.c_str(), "%d %d %d", &red, &green, &blue), 3) << pixel;
-    EXPECT_NEAR(red, 60, 6);
-    EXPECT_NEAR(green, 112, 6);
-    EXPECT_NEAR(blue, 120, 6);
+    int rgb[3] = {-1, -1, -1};
+    const int want[3] = {60, 112, 120};
+    ASSERT_EQ(std::sscanf(pixel.c_str(), "%d %d %d", &rgb[0], &rgb[1], &rgb[2]), 3) << pixel;
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(rgb[c], want[c], 6) << c;
 }
 
 TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
@@ -194,19 +179,14 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
                         "-pix_fmt yuv420p -c:a aac " + quote(source))
                   .status,
               0);
-    FSSpec spec = spec_for(source);
-    SInt16 source_ref = 0, id = 0;
-    Movie h264 = nullptr;
-    ASSERT_EQ(OpenMovieFile(&spec, &source_ref, fsRdPerm), noErr);
-    ASSERT_EQ(NewMovieFromFile(&h264, source_ref, &id, nullptr, newMovieActive, nullptr), noErr);
+    newmovie::OpenedMovie h264(source);
+    ASSERT_EQ(h264.err, noErr);
     // The first movie unit of frame 20 (the scale is 1000).
-    SetMovieSelection(h264, 0, (20 * GetMovieTimeScale(h264) + 29) / 30);
-    ClearMovieSelection(h264);
+    SetMovieSelection(h264.movie, 0, (20 * GetMovieTimeScale(h264.movie) + 29) / 30);
+    ClearMovieSelection(h264.movie);
     ASSERT_EQ(GetMoviesError(), noErr);
-    DisposeMovie(movie);
-    movie = h264;
+    std::swap(movie, h264.movie);
     ASSERT_EQ(export_to("copy.mp4"), noErr);
-    CloseMovieFile(source_ref);
 
     EXPECT_EQ(packet_md5s(path("copy.mp4"), "v"), packet_md5s(source, "v", 20));
     // The cut at 0.667 s is in packet 29 (the first is the encoder's priming).
@@ -238,9 +218,7 @@ TEST_F(Export, CancelledLeavesNoFileAndTheOldOneAsItWas) {
     platform::files::faults::fail_write(1);
     EXPECT_EQ(export_to("old.mp4"), dskFulErr);
     EXPECT_EQ(testsupport::read_bytes(path("old.mp4")), (std::vector<UInt8>{1, 2, 3}));
-    size_t files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 2u);   // with the source
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);   // with the source
 }
 
 // Samples put aside come back from where the spool says, whether they

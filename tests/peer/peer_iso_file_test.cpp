@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "NewMovieReading.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
 #include "platform/Movies.h"
-#include "platform/files/Catalog.h"
 #include "platform/movies/format/MovieFile.h"
 
 using namespace testsupport;
@@ -53,30 +53,17 @@ bool has_fragments(const std::string& path) {
     return std::any_of(atoms.begin(), atoms.end(), [](const auto& a) { return a.type == platform::movies::kMoof; });
 }
 
-struct Opened {
-    Opened(const std::string& path, SInt8 permission) {
-        FSSpec spec{};
-        platform::files::make_fsspec(path, &spec);
-        if (OpenMovieFile(&spec, &ref, permission) == noErr)
-            (void)NewMovieFromFile(&movie, ref, nullptr, nullptr, newMovieActive, nullptr);
-    }
-    ~Opened() {
-        if (movie) DisposeMovie(movie);
-        if (ref) CloseMovieFile(ref);
-    }
-    // As File > Save As does it.
+// A movie opened from a file, saved as File > Save and File > Save As do it.
+struct Opened : newmovie::OpenedMovie {
+    using OpenedMovie::OpenedMovie;
     void save_as(const std::string& path) const {
-        FSSpec spec{};
-        platform::files::make_fsspec(path, &spec);
-        Movie copy = FlattenMovieData(movie, flattenAddMovieToDataFork | flattenForceMovieResourceBeforeMovieData,
-                                      &spec, 'TVOD', smSystemScript,
-                                      createMovieFileDeleteCurFile | createMovieFileDontCreateResFile);
+        FSSpec spec = newmovie::spec_for(path);
+        Movie copy = FlattenMovieData(movie, flattenAddMovieToDataFork | flattenForceMovieResourceBeforeMovieData, &spec, 'TVOD',
+                                      smSystemScript, createMovieFileDeleteCurFile | createMovieFileDontCreateResFile);
         ASSERT_NE(copy, nullptr) << GetMoviesError();
         DisposeMovie(copy);
     }
-    void save() const { ASSERT_EQ(UpdateMovieResource(movie, ref, movieInDataForkResID, nullptr), noErr); }
-    SInt16 ref = 0;
-    Movie movie = nullptr;
+    void save() const { ASSERT_EQ(UpdateMovieResource(movie, refNum, movieInDataForkResID, nullptr), noErr); }
 };
 
 class FragmentedPeerMovie : public ::testing::TestWithParam<const char*> {};

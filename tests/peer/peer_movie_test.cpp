@@ -56,8 +56,7 @@ void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UIn
         auto f = open_data_file(pcm_path, OpenMode::create).value();
         ASSERT_TRUE(f->write_at(0, pcm.data(), pcm.size()).ok());
         DataRef ext;
-        ext.full.flags = 0;
-        ext.data = make_alias(file->path(), f->path()).value();
+        ext.full.flags = 0, ext.data = make_alias(file->path(), f->path()).value();
         t.media.data_info->refs->entries = {ext};
     }
     ASSERT_TRUE(t.media.samples.add_chunk(at, frames, UInt32(s.channels * (s.bits / 8)), 1, 1, true).ok());
@@ -99,31 +98,27 @@ TEST(PeerMovie, SoundFormatsDecodeToTheirSamples) {
         auto out = run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -f " + s.raw_format + " -");
         Bytes pcm = pcm_bytes(s, frames);
         EXPECT_EQ(out.err, "") << "ffmpeg reports problems";
-        EXPECT_EQ(out.out.size(), pcm.size());
-        EXPECT_TRUE(out.out == std::string(pcm.begin(), pcm.end()));
+        EXPECT_TRUE(out.out == std::string(pcm.begin(), pcm.end())) << out.out.size() << " bytes, want " << pcm.size();
     }
 }
 
 TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
     KINORA_REQUIRE_TOOL("ffmpeg");
     TempFolder dir;
-    std::filesystem::create_directories(dir / "movies");
-    std::filesystem::create_directories(dir / "media");
+    std::filesystem::create_directories(dir / "movies"), std::filesystem::create_directories(dir / "media");
     std::string path = dir / "movies/external.mov";
     const UInt32 frames = 8000 * 3;
     write_movie(path, kRaw8, 8000, frames, dir / "media/sound.raw");
 
     auto out = run_shell("ffmpeg -nostdin -v error -enable_drefs 1 -i " + quote(path) + " -map 0:a -f u8 - 2>/dev/null");
     Bytes pcm = pcm_bytes(kRaw8, frames);
-    EXPECT_EQ(out.status, 0);
-    EXPECT_TRUE(out.out == std::string(pcm.begin(), pcm.end())) << "ffmpeg decoded " << out.out.size() << " bytes";
+    EXPECT_TRUE(out.status == 0 && out.out == std::string(pcm.begin(), pcm.end())) << "ffmpeg decoded " << out.out.size() << " bytes";
 
     // Our reader finds it the same way.
     auto file = open_data_file(path, OpenMode::read).value();
     auto c = read_movie_file(*file);
     ASSERT_TRUE(c.ok()) << c.error().message;
-    EXPECT_TRUE(c->data_refs[0][0].found);
-    EXPECT_EQ(c->data_refs[0][0].path, absolute_path(dir / "media/sound.raw").value());
+    EXPECT_EQ(std::tuple(c->data_refs[0][0].found, c->data_refs[0][0].path), std::tuple(true, absolute_path(dir / "media/sound.raw").value()));
 }
 
 TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
@@ -157,8 +152,6 @@ TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
         auto where = update_movie_file(*file, c->movie);
         ASSERT_TRUE(where.ok()) << where.error().message;
         EXPECT_EQ(run_shell(decode).out, before) << "ffmpeg sees the same frames after the movie moved";
-        auto reread = read_movie_file(*file);
-        ASSERT_TRUE(reread.ok());
-        EXPECT_EQ(reread->layout.movie_atom()->offset, where->offset);
+        EXPECT_EQ(read_movie_file(*file).value().layout.movie_atom()->offset, where->offset);
     }
 }
