@@ -17,20 +17,23 @@ namespace {
 
 const std::string kKinora = KINORA_BUILD_DIR "/kinora";
 
+class KinoraSdl : public XTest {
+protected:
+    // MovieFile.mov in the test's folder, made by File > New without a display.
+    void make_movie() {
+        std::ofstream(dir / "new.kscript") << "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n";
+        const auto made = testsupport::run_program({kKinora, "--headless", "--script", "new.kscript"}, {.cwd = dir, .env = {}, .unset = {"DISPLAY"}});
+        ASSERT_EQ(made.status, 0) << made.all();
+    }
+    const fs::path seen = dir / "seen.ppm";
+};
+
 }  // namespace
 
-TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
-    KINORA_REQUIRE_TOOL("Xvfb");
-    Xvfb x;
-    ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    TempFolder folder("sdl-destroyed");
-    const fs::path dir = folder.path();
-    const fs::path movie = dir / "MovieFile.mov", edited = dir / "edited.png", seen = dir / "seen.ppm";
-    std::ofstream(dir / "new.kscript") << "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n";
-    testsupport::RunOptions options;
-    options.cwd = dir;
-    options.unset = {"DISPLAY"};
-    ASSERT_EQ(testsupport::run_program({kKinora, "--headless", "--script", "new.kscript"}, options).status, 0);
+TEST_F(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
+    KINORA_START_X();
+    const fs::path movie = dir / "MovieFile.mov", edited = dir / "edited.png";
+    ASSERT_NO_FATAL_FAILURE(make_movie());
     const std::string before = read_file(movie);
     ASSERT_FALSE(before.empty());
 
@@ -42,7 +45,6 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
                                      << "wait 5000\n"   // the window is destroyed meanwhile
                                         "expect dialog \"MovieFile.mov\"\n"
                                         "button \"Save\"\n";
-    fs::path out = dir / "out.txt", err = dir / "err.txt";
     Child app({kKinora, "--screen", "1024x768", "--script", (dir / "s.kscript").string(), "--timeout", "60"},
               {"DISPLAY=" + x.display()}, out, err);
     ASSERT_GT(app.pid(), 0);
@@ -57,8 +59,7 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
         window = read_ppm(seen);
     }
     ASSERT_EQ(window.width, 1024);
-    EXPECT_EQ(window.at(900, 600), 0x8C8C8Cu) << "the desktop";
-    EXPECT_EQ(window.at(512, 330), 0xECECECu) << "the dialog";
+    EXPECT_EQ(std::tuple(window.at(900, 600), window.at(512, 330)), std::tuple(0x8C8C8Cu, 0xECECECu)) << "the desktop, the dialog";
 
     EXPECT_EQ(app.wait(30s), 0) << read_file(err);
     EXPECT_NE(read_file(err).find("kinora: another program destroyed the window; asking to quit in a new one\n"),
@@ -70,19 +71,11 @@ TEST(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
 // One Kinora per session: a second `kinora FILE` hands FILE to the one
 // running and ends at once. What else arrives on its socket (too big, or
 // not a message of ours) opens nothing, and the running one goes on.
-TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
-    KINORA_REQUIRE_TOOL("Xvfb");
-    Xvfb x;
-    ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    TempFolder folder("sdl-instance");
-    const fs::path dir = folder.path(), seen = dir / "seen.ppm", err = dir / "err.txt";
+TEST_F(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
+    KINORA_START_X();
     const fs::path socket = dir / "run" / "kinora" / ("instance-_" + x.display().substr(1));
     const std::vector<std::string> env = {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + (dir / "run").string()};
-    std::ofstream(dir / "new.kscript") << "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n";
-    testsupport::RunOptions options;
-    options.cwd = dir;
-    options.unset = {"DISPLAY"};
-    ASSERT_EQ(testsupport::run_program({kKinora, "--headless", "--script", "new.kscript"}, options).status, 0);
+    ASSERT_NO_FATAL_FAILURE(make_movie());
 
     // What windows cover of the desktop below the menu bar, once done(covered) holds (or after 10 s).
     auto covered_when = [&](auto done) {
@@ -97,7 +90,7 @@ TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
         }
         return n;
     };
-    Child first({kKinora}, env, dir / "out.txt", err);
+    Child first({kKinora}, env, out, err);
     ASSERT_TRUE(wait_for_file(socket, 30s)) << read_file(err);
     ASSERT_EQ(covered_when([](int n) { return n == 0; }), 0);
 
@@ -122,10 +115,7 @@ TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
     EXPECT_EQ(covered_when([](int) { return true; }), 0) << "nothing opened";
     ASSERT_EQ(first.wait(0ms), -1) << "still running";
 
-    options.unset.clear();
-    options.env = env;
-    options.timeout = 30s;
-    auto second = testsupport::run_program({kKinora, "MovieFile.mov"}, options);
+    auto second = testsupport::run_program({kKinora, "MovieFile.mov"}, {.cwd = dir, .env = env, .unset = {}, .timeout = 30s});
     EXPECT_EQ(second.status, 0) << second.all();
     EXPECT_GE(covered_when([](int n) { return n >= 160 * 120; }), 160 * 120) << "the movie's window" << read_file(err);
 
@@ -137,15 +127,9 @@ TEST(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
 // Menus under real X input: F10 and the arrows choose from the keyboard;
 // a click on a title leaves its menu up, a click on another title moves
 // there and a click on an item chooses it.
-TEST(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
-    KINORA_REQUIRE_TOOL("Xvfb");
-    Xvfb x;
-    ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    TempFolder folder("sdl-menus");
-    const fs::path dir = folder.path(), seen = dir / "seen.ppm", err = dir / "err.txt";
-    Child app({kKinora, "--screen", "1024x768", "--timeout", "60"},
-              {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + dir.string()},
-              dir / "out.txt", err);
+TEST_F(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
+    KINORA_START_X();
+    Child app({kKinora, "--screen", "1024x768", "--timeout", "60"}, {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + dir.string()}, out, err);
     ASSERT_GT(app.pid(), 0);
     auto shows = [&](int h, int v, std::uint32_t color) {   // waits for that pixel
         for (int i = 0; i < 150; ++i, std::this_thread::sleep_for(100ms))
@@ -179,32 +163,24 @@ TEST(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
 // it) at scale 1; a 1080p movie on a 1280x720 display opens fitted with its
 // controller on the screen; a smaller window makes a smaller screen, the
 // movie's window dragged back to stay reachable.
-TEST(KinoraSdl, TheScreenIsTheDisplaysAndFollowsTheWindow) {
-    KINORA_REQUIRE_TOOL("Xvfb");
+TEST_F(KinoraSdl, TheScreenIsTheDisplaysAndFollowsTheWindow) {
     KINORA_REQUIRE_TOOL("ffmpeg");
-    TempFolder folder("sdl-screen");
-    const fs::path dir = folder.path();
     {
+        KINORA_REQUIRE_TOOL("Xvfb");
         Xvfb wide;
         ASSERT_TRUE(wide.start("1920x1080x24")) << "Xvfb did not start";
         std::ofstream(dir / "shot.kscript") << "screenshot " << (dir / "wide.png").string() << "\n";
-        testsupport::RunOptions options;
-        options.env = {"DISPLAY=" + wide.display()};
-        ASSERT_EQ(testsupport::run_program({kKinora, "--script", (dir / "shot.kscript").string()}, options).status, 0);
-        Rgb shot = read_png(dir / "wide.png");
-        EXPECT_EQ(shot.width, 1920);
-        EXPECT_EQ(shot.height, 1080);
         // --scale 2: a screen of half the display's size each way.
-        ASSERT_EQ(testsupport::run_program({kKinora, "--scale", "2", "--script", (dir / "shot.kscript").string()}, options)
-                      .status,
-                  0);
-        shot = read_png(dir / "wide.png");
-        EXPECT_EQ(shot.width, 960);
-        EXPECT_EQ(shot.height, 540);
+        for (auto [scale, width, height] : {std::tuple("", 1920, 1080), std::tuple("2", 960, 540)}) {
+            std::vector<std::string> argv = {kKinora, "--script", (dir / "shot.kscript").string()};
+            if (*scale) argv.insert(argv.end(), {"--scale", scale});
+            ASSERT_EQ(testsupport::run_program(argv, {.cwd = {}, .env = {"DISPLAY=" + wide.display()}, .unset = {}}).status, 0);
+            const Rgb shot = read_png(dir / "wide.png");
+            EXPECT_EQ(std::tuple(shot.width, shot.height), std::tuple(width, height)) << scale;
+        }
     }
 
-    Xvfb x;
-    ASSERT_TRUE(x.start("1280x720x24")) << "Xvfb did not start";
+    KINORA_START_X("1280x720x24");
     ASSERT_EQ(testsupport::run_shell("cd '" + dir.string() +
                                      "' && ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=1920x1080:rate=10 "
                                      "-frames:v 1 -pix_fmt rgb24 -c:v qtrle Big.mov")
@@ -217,18 +193,15 @@ TEST(KinoraSdl, TheScreenIsTheDisplaysAndFollowsTheWindow) {
                                      << "wait 4000\n"   // the window is made smaller meanwhile
                                         "expect bounds \"Big.mov\" 1 40 1149 702\n"
                                      << "screenshot " << shrunk.string() << "\n";
-    fs::path out = dir / "out.txt", err = dir / "err.txt";
     Child app({kKinora, "--script", (dir / "s.kscript").string(), (dir / "Big.mov").string()},
               {"DISPLAY=" + x.display()}, out, err);
     ASSERT_GT(app.pid(), 0);
     ASSERT_TRUE(wait_for_file(fitted, 30s)) << read_file(err);
     Rgb before;
     for (int i = 0; i < 50 && before.width == 0; ++i, std::this_thread::sleep_for(50ms)) before = read_png(fitted);
-    EXPECT_EQ(before.width, 1280);
-    EXPECT_EQ(before.height, 720);
+    EXPECT_EQ(std::tuple(before.width, before.height), std::tuple(1280, 720));
     ASSERT_EQ(drive(x.display(), "resize Kinora 1000 600"), 0);
     EXPECT_EQ(app.wait(30s), 0) << read_file(err);
-    Rgb after = read_png(shrunk);
-    EXPECT_EQ(after.width, 1000);
-    EXPECT_EQ(after.height, 600);
+    const Rgb after = read_png(shrunk);
+    EXPECT_EQ(std::tuple(after.width, after.height), std::tuple(1000, 600));
 }

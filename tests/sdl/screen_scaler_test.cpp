@@ -35,8 +35,7 @@ void fill_noise(Pixels& p, ScreenRect r, std::mt19937& rng) {
 }
 
 std::string text(const OutputRect& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
 }
 
 std::string screen_point(const ScreenScaler& s, int x, int y) {
@@ -61,34 +60,27 @@ TEST(ScreenScaler, KeepsTheAspectAndCentresTheScreen) {
     draw_all(s, screen, window);
     EXPECT_EQ(window.bytes, screen.bytes);
     EXPECT_EQ(screen_point(s, 63, 47), "63,47");
-    s.fit({1024, 768}, 512, 300);   // limited by the height
-    EXPECT_EQ(text(s.placement()), "56,0,456,300");
-    s.fit({1024, 768}, 400, 1000);   // limited by the width
-    EXPECT_EQ(text(s.placement()), "0,350,400,650");
+    // Limited by the height; by the width.
+    for (auto [w, h, placed] : {std::tuple(512, 300, "56,0,456,300"), std::tuple(400, 1000, "0,350,400,650")}) {
+        s.fit({1024, 768}, w, h);
+        EXPECT_EQ(text(s.placement()), placed);
+    }
     s.fit({1024, 768}, 0, 0);   // a window with no pixels yet
-    EXPECT_TRUE(s.placement().empty());
-    EXPECT_TRUE(s.affected({0, 0, 1024, 768}).empty());
+    EXPECT_TRUE(s.placement().empty() && s.affected({0, 0, 1024, 768}).empty());
 }
 
 TEST(ScreenScaler, AnEvenColourStaysExactAtAnyScale) {
-    for (auto [w, h] : {std::pair{921, 691}, {2048, 1536}, {333, 250}, {37, 29}}) {
+    for (auto [w, h] : {std::tuple{921, 691}, {2048, 1536}, {333, 250}, {37, 29}}) {
         ScreenScaler s;
         s.fit({160, 120}, w, h);
         Pixels screen(160, 120), window(w, h);
-        for (size_t i = 0; i < screen.bytes.size(); i += 4) {
-            screen.bytes[i + 1] = 0x8C;
-            screen.bytes[i + 2] = 0x33;
-            screen.bytes[i + 3] = 0xFF;
-        }
+        const UInt8 colour[4] = {0, 0x8C, 0x33, 0xFF};
+        for (size_t i = 0; i < screen.bytes.size(); i += 4) std::memcpy(&screen.bytes[i], colour, 4);
         draw_all(s, screen, window);
         OutputRect p = s.placement();
         for (int y = p.top; y < p.bottom; ++y)
-            for (int x = p.left; x < p.right; ++x) {
-                const UInt8* px = window.at(x, y);
-                ASSERT_EQ(px[1], 0x8C) << w << "x" << h << " at " << x << "," << y;
-                ASSERT_EQ(px[2], 0x33);
-                ASSERT_EQ(px[3], 0xFF);
-            }
+            for (int x = p.left; x < p.right; ++x)
+                ASSERT_EQ(std::memcmp(window.at(x, y) + 1, colour + 1, 3), 0) << w << "x" << h << " at " << x << "," << y;
     }
 }
 
@@ -97,7 +89,7 @@ TEST(ScreenScaler, AnEvenColourStaysExactAtAnyScale) {
 // full redraw gives.
 TEST(ScreenScaler, RedrawingWhatAChangeAffectsEqualsAFullRedraw) {
     std::mt19937 rng(7);
-    for (auto [w, h] : {std::pair{921, 691}, {2048, 1536}, {512, 300}, {1100, 700}, {97, 80}}) {
+    for (auto [w, h] : {std::tuple{921, 691}, {2048, 1536}, {512, 300}, {1100, 700}, {97, 80}}) {
         ScreenScaler s;
         s.fit({256, 192}, w, h);
         Pixels screen(256, 192), window(w, h), full(w, h);
@@ -106,8 +98,7 @@ TEST(ScreenScaler, RedrawingWhatAChangeAffectsEqualsAFullRedraw) {
         for (int change = 0; change < 40; ++change) {
             int left = int(rng() % 256), top = int(rng() % 192);
             ScreenRect r{left, top, left + 1 + int(rng() % 40), top + 1 + int(rng() % 30)};
-            r.right = std::min(r.right, 256);
-            r.bottom = std::min(r.bottom, 192);
+            r.right = std::min(r.right, 256), r.bottom = std::min(r.bottom, 192);
             fill_noise(screen, r, rng);
             OutputRect o = s.affected(r);   // empty when scaling down skips every changed pixel
             if (!o.empty()) s.draw(screen.bytes.data(), screen.row(), o, window.at(o.left, o.top), window.row());
@@ -120,10 +111,10 @@ TEST(ScreenScaler, RedrawingWhatAChangeAffectsEqualsAFullRedraw) {
 TEST(ScreenScaler, MapsWindowPixelsBackToTheScreenPixelsUnderThem) {
     ScreenScaler s;
     s.fit({1024, 768}, 512, 300);
-    EXPECT_EQ(screen_point(s, 56, 0), "1,1") << "the first window pixel's centre lies in screen pixel 1 at 0.39x";
-    EXPECT_EQ(screen_point(s, 455, 299), "1022,766");
-    EXPECT_EQ(screen_point(s, 10, 150), "0,385") << "on the bar left of the screen";
-    EXPECT_EQ(screen_point(s, 511, 150), "1023,385");
+    // The first window pixel's centre lies in screen pixel 1 at 0.39x; the
+    // third and fourth are on the bars beside the screen.
+    EXPECT_EQ(std::tuple(screen_point(s, 56, 0), screen_point(s, 455, 299), screen_point(s, 10, 150), screen_point(s, 511, 150)),
+              std::tuple("1,1", "1022,766", "0,385", "1023,385"));
     s.fit({100, 80}, 200, 160);   // twice the size: two window pixels per screen pixel
     for (int x = 0; x < 200; ++x) ASSERT_EQ(screen_point(s, x, 2 * (x % 80)), std::to_string(x / 2) + "," + std::to_string(x % 80));
 }
@@ -134,9 +125,8 @@ TEST(ScreenScaler, MapsWindowPixelsBackToTheScreenPixelsUnderThem) {
 TEST(ScreenScaler, AWholeNumberScaleCopiesEachPixelToASquare) {
     ScreenScaler s;
     s.fit({100, 80}, 205, 163, 2);
-    EXPECT_EQ(text(s.placement()), "2,1,202,161");
-    EXPECT_EQ(text(s.affected({10, 20, 11, 21})), "22,41,24,43");
-    EXPECT_EQ(screen_point(s, 23, 42), "10,20");
+    EXPECT_EQ(std::tuple(text(s.placement()), text(s.affected({10, 20, 11, 21})), screen_point(s, 23, 42)),
+              std::tuple("2,1,202,161", "22,41,24,43", "10,20"));
     std::mt19937 rng(3);
     Pixels screen(100, 80), window(205, 163);
     fill_noise(screen, {0, 0, 100, 80}, rng);
@@ -148,6 +138,5 @@ TEST(ScreenScaler, AWholeNumberScaleCopiesEachPixelToASquare) {
     s.fit({100, 80}, 150, 120, 2);
     EXPECT_EQ(text(s.placement()), "0,0,150,120");
     s.fit({100, 80}, 150, 120, 1);
-    EXPECT_TRUE(s.unscaled());
-    EXPECT_EQ(text(s.placement()), "25,20,125,100");
+    EXPECT_EQ(std::tuple(s.unscaled(), text(s.placement())), std::tuple(true, std::string("25,20,125,100")));
 }

@@ -18,21 +18,17 @@ const std::string kLogger = KINORA_BUILD_DIR "/tests/event_logger";
 // probed at its centre, the screen lying at (left, top) in `img`, `width`
 // by `height`.
 void expect_quarters(const Rgb& img, int left, int top, int width, int height) {
-    EXPECT_EQ(img.at(left + width / 4, top + height / 4), 0xFF0000u);
-    EXPECT_EQ(img.at(left + 3 * width / 4, top + height / 4), 0x00FF00u);
-    EXPECT_EQ(img.at(left + width / 4, top + 3 * height / 4), 0x0000FFu);
-    EXPECT_EQ(img.at(left + 3 * width / 4, top + 3 * height / 4), 0xFFFFFFu);
+    const int l = left + width / 4, r = left + 3 * width / 4, t = top + height / 4, b = top + 3 * height / 4;
+    EXPECT_EQ(std::tuple(img.at(l, t), img.at(r, t), img.at(l, b), img.at(r, b)), std::tuple(0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFFFFu));
 }
+
+class SdlHost : public XTest {};
 
 }  // namespace
 
-TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
-    KINORA_REQUIRE_TOOL("Xvfb");
-    Xvfb x;
-    ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    TempFolder folder("sdl");
-    const fs::path dir = folder.path();
-    fs::path out = dir / "out.txt", err = dir / "err.txt", capture = dir / "capture.png";
+TEST_F(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
+    KINORA_START_X();
+    const fs::path capture = dir / "capture.png";
     // A fixed screen: the window keeps showing all of it whatever its size.
     Child app({kLogger, "--screen", "1024x768"}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + capture.string()},
               out, err);
@@ -42,7 +38,7 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
 
     // What the window shows: the four quadrants, at the window's size.
     Rgb img = read_png(capture);
-    EXPECT_EQ(std::pair(img.width, img.height), std::pair(1024, 768));
+    EXPECT_EQ(std::tuple(img.width, img.height), std::tuple(1024, 768));
     expect_quarters(img, 0, 0, 1024, 768);
 
     // Ctrl is the Command key; a click arrives at screen coordinates.
@@ -64,9 +60,8 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
         ASSERT_EQ(drive(x.display(), "capture Kinora " + seen.string()), 0);
         window = read_ppm(seen);
     }
-    ASSERT_EQ(std::pair(window.width, window.height), std::pair(512, 300));
-    EXPECT_EQ(window.at(20, 150), 0x000000u);
-    EXPECT_EQ(window.at(490, 150), 0x000000u);
+    ASSERT_EQ(std::tuple(window.width, window.height), std::tuple(512, 300));
+    EXPECT_EQ(std::tuple(window.at(20, 150), window.at(490, 150)), std::tuple(0x000000u, 0x000000u));
     expect_quarters(window, 56, 0, 400, 300);
     ASSERT_EQ(drive(x.display(), "click Kinora 106 20"), 0);
     EXPECT_TRUE(wait_for_text(out, "mouseDown where=129,52 mods=0000", 5s)) << read_file(out);
@@ -74,22 +69,17 @@ TEST(SdlHost, ShowsTheScreenTakesInputAndClosesThroughTheQuitHook) {
     // The close button: a quit request, turned into 'quit' by the handler.
     ASSERT_EQ(drive(x.display(), "close Kinora"), 0);
     EXPECT_EQ(app.wait(10s), 0) << read_file(out) << read_file(err);
-    std::string log = read_file(out);
-    size_t request = log.find("quit requested by the host window was closed\n");
-    EXPECT_NE(request, std::string::npos) << log;
-    EXPECT_NE(log.find("highLevel class=aevt id=quit payload=from-quit-hook", request), std::string::npos) << log;
+    const std::string log = read_file(out);
+    const size_t request = log.find("quit requested by the host window was closed\n");
+    EXPECT_TRUE(request != std::string::npos && log.find("highLevel class=aevt id=quit payload=from-quit-hook", request) != std::string::npos)
+        << log;
 }
 
 // The server going away (a session ending, a crash) ends the program at
 // once through its exit hooks, rather than leaving it spinning on a dead
 // connection while it tears its window down.
-TEST(SdlHost, QuitsWhenTheDisplayGoesAway) {
-    KINORA_REQUIRE_TOOL("Xvfb");
-    Xvfb x;
-    ASSERT_TRUE(x.start()) << "Xvfb did not start";
-    TempFolder folder("sdl-lost");
-    const fs::path dir = folder.path();
-    fs::path out = dir / "out.txt", err = dir / "err.txt";
+TEST_F(SdlHost, QuitsWhenTheDisplayGoesAway) {
+    KINORA_START_X();
     Child app({kLogger}, {"DISPLAY=" + x.display(), "EVENT_LOGGER_CAPTURE=" + (dir / "c.png").string()}, out, err);
     ASSERT_TRUE(wait_for_text(out, "captured\n", 15s)) << read_file(out) << read_file(err);
     x.stop();
@@ -100,22 +90,19 @@ TEST(SdlHost, QuitsWhenTheDisplayGoesAway) {
     EXPECT_NE(read_file(out).find("exit ticks="), std::string::npos) << "the exit hooks ran";
 }
 
-TEST(SdlHost, FallsBackToHeadlessWhenTheDisplayCannotBeOpened) {
-    TempFolder folder("sdl-nodisplay");
-    const fs::path dir = folder.path();
-    Child app({kLogger, "--timeout", "1"}, {"DISPLAY=:12345"}, dir / "out.txt", dir / "err.txt");
+TEST_F(SdlHost, FallsBackToHeadlessWhenTheDisplayCannotBeOpened) {
+    Child app({kLogger, "--timeout", "1"}, {"DISPLAY=:12345"}, out, err);
     EXPECT_EQ(app.wait(20s), 2) << "ended by the timeout";
-    std::string err = read_file(dir / "err.txt");
-    EXPECT_EQ(err.rfind("kinora: cannot open the display (", 0), 0u) << err;
-    EXPECT_NE(err.find("); running headless\nkinora: timed out after 1 s\n"), std::string::npos) << err;
-    EXPECT_NE(read_file(dir / "out.txt").find("screen 1024x768 on headless"), std::string::npos);
+    const std::string said = read_file(err);
+    EXPECT_EQ(said.rfind("kinora: cannot open the display (", 0), 0u) << said;
+    EXPECT_NE(said.find("); running headless\nkinora: timed out after 1 s\n"), std::string::npos) << said;
+    EXPECT_NE(read_file(out).find("screen 1024x768 on headless"), std::string::npos);
 }
 
 // Files dropped on the window are documents to open: one drop's files in one
 // request, text dropped left out.
-TEST(SdlHost, FilesDroppedOnTheWindowOpenTogether) {
-    TempFolder folder("sdl-drop");
-    const fs::path opened = folder.path() / "opened.txt";
+TEST_F(SdlHost, FilesDroppedOnTheWindowOpenTogether) {
+    const fs::path opened = dir / "opened.txt";
     int status = testsupport::run_in_child([&] {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         auto sdl = platform::host::SdlHost::create();

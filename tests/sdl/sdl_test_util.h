@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "tests/support/Pictures.h"
 #include "tests/support/Process.h"
@@ -68,26 +69,38 @@ private:
     std::string display_;
 };
 
-inline bool wait_for_text(const fs::path& file, const std::string& text, std::chrono::milliseconds limit) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (read_file(file).find(text) != std::string::npos) return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return false;
-}
-
-inline bool wait_for_file(const fs::path& file, std::chrono::milliseconds limit) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!fs::exists(file)) {
+// Whether `done` came true within `limit`, asked every 20 ms.
+template <class Done>
+bool wait_until(Done done, std::chrono::milliseconds limit) {
+    for (auto end = std::chrono::steady_clock::now() + limit; !done(); std::this_thread::sleep_for(20ms))
         if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
     return true;
+}
+inline bool wait_for_text(const fs::path& file, const std::string& text, std::chrono::milliseconds limit) {
+    return wait_until([&] { return read_file(file).find(text) != std::string::npos; }, limit);
+}
+inline bool wait_for_file(const fs::path& file, std::chrono::milliseconds limit) {
+    return wait_until([&] { return fs::exists(file); }, limit);
 }
 
 inline int drive(const std::string& display, const std::string& args) {
     return testsupport::run_shell("DISPLAY=" + display + " '" + kDrive + "' " + args).status;
 }
 
+// A test with a folder of its own, and Xvfb once it says KINORA_START_X().
+class XTest : public testing::Test {
+protected:
+    TempFolder folder{"sdl"};
+    const fs::path dir = folder.path(), out = dir / "out.txt", err = dir / "err.txt";
+    Xvfb x;
+};
+
 }  // namespace sdltest
+
+// Starts the test's Xvfb (with the screen given, if one is), or skips the
+// test without it.
+#define KINORA_START_X(...)                                                            \
+    do {                                                                               \
+        KINORA_REQUIRE_TOOL("Xvfb");                                                   \
+        ASSERT_TRUE(x.start(__VA_ARGS__)) << "Xvfb did not start";                     \
+    } while (0)
