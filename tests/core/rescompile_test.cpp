@@ -1,6 +1,6 @@
-// The resource compiler: byte layouts against hand-assembled answers (the
-// menu and dialog layouts are read back by the toolbox tests, which use
-// them), bad source refused with its line, and the sound files it reads.
+// The resource compiler: bad source refused with its line, and the sound
+// files it reads. (What it compiles is read back by the toolbox tests,
+// through the application's resource file.)
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -8,17 +8,8 @@
 #include "AudioFile.h"
 #include "Compiler.h"
 #include "platform/Errors.h"
-#include "platform/core/FourCC.h"
-
-using platform::fourcc;
 
 namespace {
-
-platform::resources::ResourceFile compile(const std::string& text) {
-    rescompile::Compiler c;
-    c.compile_text("test.r", text);
-    return c.result();
-}
 
 std::vector<UInt8> bytes(std::initializer_list<int> list) {
     std::vector<UInt8> out;
@@ -27,58 +18,6 @@ std::vector<UInt8> bytes(std::initializer_list<int> list) {
 }
 
 }  // namespace
-
-TEST(Rescompile, RawBodiesAndTruncation) {
-    auto file = compile(R"(
-resource 'snd ' 1 "broken" raw preload
-    hex 0001 02
-    u16 0x8051 65535
-    s8 -1
-    type 'abcd'
-    pstring "x"
-    text "\x41\"z"
-    zeros 2
-end
-resource 'DATA' 2
-    u32 1 2
-    truncate 5
-end
-)");
-    const auto* raw = file.find(fourcc("snd "), 1);
-    ASSERT_NE(raw, nullptr);
-    EXPECT_EQ(std::tuple(raw->data, raw->attributes, raw->name),
-              std::tuple(bytes({0, 1, 2, 0x80, 0x51, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 1, 'x', 'A', '"', 'z', 0, 0}), 4, "broken"));
-    EXPECT_EQ(file.find(fourcc("DATA"), 2)->data, bytes({0, 0, 0, 1, 0}));
-}
-
-TEST(Rescompile, SoundHeadersAndCommands) {
-    auto file = compile(R"(
-resource 'snd ' 1
-    format 2
-    command soundCmd 0 0
-    command bufferCmd|dataOffsetFlag 0 header
-    header compressed
-    compression MAC6
-    channels 2
-    rate 22050
-    data pattern 2
-end
-)");
-    const std::vector<UInt8> expected = bytes({
-        0, 2, 0, 0, 0, 2,                   // format 2, refCount, two commands
-        0, 0x50, 0, 0, 0, 0, 0, 0,          // soundCmd without the offset flag
-        0x80, 0x51, 0, 0, 0, 0, 0, 22,      // bufferCmd: the header at 22
-        0, 0, 0, 0, 0, 0, 0, 2,             // samplePtr, numChannels
-        0x56, 0x22, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   // rate, loopStart, loopEnd
-        0xFE, 60, 0, 0, 0, 2,               // encode, baseFrequency, numFrames (packets)
-        0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0,   // 22050 as an 80-bit extended
-        0, 0, 0, 0, 'M', 'A', 'C', '6',     // markerChunk, format
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // futureUse2, stateVars, leftOverSamples
-        0, 4, 0, 0, 0, 0, 0, 8,             // compressionID, packetSize, snthID, sampleSize
-        11, 48, 85, 122,                    // (i * 37 + 11) & 0xFF
-    });
-    EXPECT_EQ(file.find(fourcc("snd "), 1)->data, expected);
-}
 
 // Refused with the line at fault (the wording is the compiler's own).
 TEST(Rescompile, BadSourceIsRefusedWithItsLine) {

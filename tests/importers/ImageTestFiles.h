@@ -78,9 +78,7 @@ inline Bytes write_jpeg(UInt32 w, UInt32 h, int components, const Bytes& samples
     unsigned char* mem = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = components;
+    c.image_width = w, c.image_height = h, c.input_components = components;
     c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
@@ -205,7 +203,6 @@ inline Bytes ffmpeg_rgba(const std::filesystem::path& path, UInt32* w, UInt32* h
     }
     const size_t size = size_t(width) * height * 4;
     if (depth != 4 || out.size() - end - 7 != size) return {};
-    *w = width;
-    *h = height;
+    *w = width, *h = height;
     return Bytes(out.begin() + std::ptrdiff_t(end + 7), out.end());
 }

@@ -1,6 +1,5 @@
 // The Component Manager: searches in registration order, the Finder-type
-// lists the open dialog builds, component information, instances; and the
-// movie toolbox's Gestalt selectors.
+// lists the open dialog builds, component information, instances.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,14 +7,11 @@
 #include <vector>
 
 #include "platform/Components.h"
-#include "platform/Gestalt.h"
+#include "platform/Errors.h"
 #include "platform/Memory.h"
-#include "platform/components/ComponentRegistry.h"
-#include "platform/components/MovieToolboxGestalt.h"
 #include "platform/core/FourCC.h"
 
 using platform::fourcc_string;
-namespace components = platform::components;
 
 namespace {
 
@@ -67,50 +63,17 @@ TEST(Components, InstancesOpenAndCloseOnce) {
     ComponentInstance a = nullptr;
     ASSERT_EQ(OpenAComponent(c, &a), noErr);
     ComponentInstance b = OpenComponent(c);
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(GetComponentInstanceError(a), noErr);
-    EXPECT_EQ(CloseComponent(a), noErr);
-    EXPECT_EQ(std::tuple(CloseComponent(a), GetComponentInstanceError(a), CloseComponent(nullptr)),
-              std::tuple(OSErr(badComponentInstance), OSErr(badComponentInstance), OSErr(badComponentInstance)));
-    EXPECT_EQ(CloseComponent(b), noErr);
+    ASSERT_TRUE(a && b && a != b);
+    EXPECT_EQ((std::tuple{GetComponentInstanceError(a), CloseComponent(a), CloseComponent(a), GetComponentInstanceError(a),
+                          CloseComponent(nullptr), CloseComponent(b)}),
+              std::tuple(noErr, noErr, OSErr(badComponentInstance), OSErr(badComponentInstance), OSErr(badComponentInstance), noErr));
     ComponentInstance fresh = OpenComponent(c);
-    EXPECT_NE(fresh, a) << "a closed instance's token is never reused";
-    EXPECT_NE(fresh, b);
+    EXPECT_TRUE(fresh != a && fresh != b) << "a closed instance's token is never reused";
     CloseComponent(fresh);
 
-    EXPECT_EQ(OpenComponent(nullptr), nullptr);
     ComponentInstance none = reinterpret_cast<ComponentInstance>(1);
-    EXPECT_EQ(OpenAComponent(nullptr, &none), invalidComponentID);
-    EXPECT_EQ(none, nullptr);
-    EXPECT_EQ(OpenAComponent(c, nullptr), paramErr);
-}
-
-// How the movie controller registers itself: added after the built-ins,
-// replaced in place when registered again.
-TEST(Components, OtherManagersRegisterTheirOwn) {
-    struct Controller : components::Instance {};
-    auto registration = [](const char* name) {
-        return components::Registration{
-            {MovieControllerComponentType, 'play', components::kManufacturer, 0, 0}, name, "",
-            []() -> platform::Result<std::unique_ptr<components::Instance>> {
-                return std::unique_ptr<components::Instance>(new Controller);
-            }};
-    };
-    SInt32 before = CountComponents(nullptr);
-    Component first = components::register_component(registration("first"));
-    Component again = components::register_component(registration("second"));
-    EXPECT_EQ(first, again);
-    EXPECT_EQ(CountComponents(nullptr), before + 1);
-    ComponentDescription looking{MovieControllerComponentType, 0, 0, 0, 0};
-    EXPECT_EQ(FindNextComponent(nullptr, &looking), first);
-    ComponentInstance ci = OpenComponent(first);
-    EXPECT_NE(components::instance_as<Controller>(ci), nullptr);
-    EXPECT_EQ(components::registration_of(first)->name, "second");
-    components::unregister_component(first);
-    EXPECT_EQ(FindNextComponent(nullptr, &looking), nullptr);
-    EXPECT_EQ(CloseComponent(ci), noErr) << "an instance outlives its registration";
+    EXPECT_EQ((std::tuple{OpenComponent(nullptr), OpenAComponent(nullptr, &none), none, OpenAComponent(c, nullptr)}),
+              std::tuple(ComponentInstance(nullptr), OSErr(invalidComponentID), ComponentInstance(nullptr), OSErr(paramErr)));
 }
 
 }  // namespace

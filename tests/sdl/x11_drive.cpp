@@ -71,54 +71,36 @@ bool capture(Display* d, Window w, const char* path) {
         return int(v * 255 / max);
     };
     FILE* f = std::fopen(path, "wb");
-    if (!f) {
-        XDestroyImage(img);
-        return false;
-    }
-    std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) {
-            unsigned long p = XGetPixel(img, x, y);
-            std::fputc(channel(p, img->red_mask), f);
-            std::fputc(channel(p, img->green_mask), f);
-            std::fputc(channel(p, img->blue_mask), f);
-        }
-    std::fclose(f);
+    if (f) std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
+    for (int y = 0; f && y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            for (unsigned long mask : {img->red_mask, img->green_mask, img->blue_mask})
+                std::fputc(channel(XGetPixel(img, x, y), mask), f);
     XDestroyImage(img);
-    return true;
+    return f && std::fclose(f) == 0;
+}
+
+int fail(const char* what, const char* detail, int status) {
+    std::fprintf(stderr, "x11_drive: %s%s\n", what, detail);
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: x11_drive key|click|capture|resize|close|destroy NAME ...\n");
-        return 2;
-    }
+    if (argc < 3) return fail("usage: x11_drive key|click|capture|resize|close|destroy NAME ...", "", 2);
     Display* d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "x11_drive: cannot open the display\n");
-        return 2;
-    }
+    if (!d) return fail("cannot open the display", "", 2);
     std::string cmd = argv[1];
     Window w = wait_for(d, argv[2]);
-    if (!w) {
-        std::fprintf(stderr, "x11_drive: no window named %s\n", argv[2]);
-        return 1;
-    }
+    if (!w) return fail("no window named ", argv[2], 1);
     int ev, err, major, minor;
-    const bool needsXTest = cmd == "key" || cmd == "click";
-    if (needsXTest && !XTestQueryExtension(d, &ev, &err, &major, &minor)) {
-        std::fprintf(stderr, "x11_drive: the server has no XTEST\n");
-        return 2;
-    }
+    if ((cmd == "key" || cmd == "click") && !XTestQueryExtension(d, &ev, &err, &major, &minor))
+        return fail("the server has no XTEST", "", 2);
     if (cmd == "key" && argc >= 4) {
         KeySym sym = XStringToKeysym(argv[3]);
         KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(d, sym);
-        if (!code) {
-            std::fprintf(stderr, "x11_drive: unknown key %s\n", argv[3]);
-            return 2;
-        }
+        if (!code) return fail("unknown key ", argv[3], 2);
         bool ctrl = argc >= 5 && std::strcmp(argv[4], "ctrl") == 0;
         KeyCode control = XKeysymToKeycode(d, XK_Control_L);
         pointer_to(d, w, 10, 10);
@@ -133,10 +115,7 @@ int main(int argc, char** argv) {
         XTestFakeButtonEvent(d, 1, True, CurrentTime);
         XTestFakeButtonEvent(d, 1, False, CurrentTime);
     } else if (cmd == "capture" && argc >= 4) {
-        if (!capture(d, w, argv[3])) {
-            std::fprintf(stderr, "x11_drive: cannot capture the window\n");
-            return 1;
-        }
+        if (!capture(d, w, argv[3])) return fail("cannot capture the window", "", 1);
     } else if (cmd == "resize" && argc >= 5) {
         XResizeWindow(d, w, unsigned(std::atoi(argv[3])), unsigned(std::atoi(argv[4])));
     } else if (cmd == "close") {
@@ -151,8 +130,7 @@ int main(int argc, char** argv) {
     } else if (cmd == "destroy") {
         XDestroyWindow(d, w);
     } else {
-        std::fprintf(stderr, "x11_drive: bad command\n");
-        return 2;
+        return fail("bad command", "", 2);
     }
     XSync(d, False);
     XCloseDisplay(d);

@@ -79,22 +79,27 @@ void kill_group(pid_t pid) {
     if (kill(-pid, SIGKILL) != 0) kill(pid, SIGKILL);
 }
 
+// Waits for `pid` to end until `end`: false if it is still running then.
+bool reaped(pid_t pid, Clock::time_point end, int* status) {
+    for (;; std::this_thread::sleep_for(5ms)) {
+        if (waitpid(pid, status, WNOHANG) != 0) return true;
+        if (Clock::now() >= end) return false;
+    }
+}
+
 }  // namespace
 
 ProcessResult run_program(const std::vector<std::string>& argv, const RunOptions& options) {
     ProcessResult r;
-    int out[2], err[2];
-    if (argv.empty() || pipe2(out, O_CLOEXEC) != 0) return r;
-    if (pipe2(err, O_CLOEXEC) != 0) {
-        close(out[0]), close(out[1]);
-        return r;
-    }
-    const pid_t pid = spawn(argv, options, out[1], err[1]);
-    close(out[1]);
-    close(err[1]);
+    int out[2] = {-1, -1}, err[2] = {-1, -1};
+    const bool piped = !argv.empty() && pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0;
+    const pid_t pid = piped ? spawn(argv, options, out[1], err[1]) : -1;
+    for (int fd : {out[1], err[1]})
+        if (fd >= 0) close(fd);
     if (pid <= 0) {
-        close(out[0]), close(err[0]);
-        r.err = "cannot start " + argv[0];
+        for (int fd : {out[0], err[0]})
+            if (fd >= 0) close(fd);
+        r.err = argv.empty() ? "" : "cannot start " + argv[0];
         return r;
     }
 
@@ -129,14 +134,10 @@ ProcessResult run_program(const std::vector<std::string>& argv, const RunOptions
     int status = 0;
     // Output closed but the program lives on (it closed its ends): it still
     // gets only what is left of the time limit.
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (Clock::now() >= deadline) {
-            r.timed_out = true;
-            kill_group(pid);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(5ms);
+    if (!reaped(pid, deadline, &status)) {
+        r.timed_out = true;
+        kill_group(pid);
+        waitpid(pid, &status, 0);
     }
     if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
@@ -157,10 +158,9 @@ std::string quote(const std::string& s) {
     return q + "'";
 }
 
-Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-             const std::filesystem::path& out, const std::filesystem::path& err) {
-    RunOptions options;
-    options.env = env;
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::filesystem::path& out,
+             const std::filesystem::path& err) {
+    const RunOptions options{.cwd = {}, .env = env, .unset = {}};
     const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (o >= 0 && e >= 0 && !argv.empty()) pid_ = spawn(argv, options, o, e);
@@ -176,16 +176,9 @@ Child::~Child() {
 }
 
 int Child::wait(std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (pid_ > 0 && status_ < 0) {
-        int st = 0;
-        if (waitpid(pid_, &st, WNOHANG) == pid_) {
-            status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-            break;
-        }
-        if (Clock::now() >= end) break;
-        std::this_thread::sleep_for(20ms);
-    }
+    int st = 0;
+    if (pid_ > 0 && status_ < 0 && reaped(pid_, Clock::now() + limit, &st))
+        status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
     return status_;
 }
 
@@ -193,15 +186,11 @@ int run_in_child(const std::function<int()>& body, std::chrono::milliseconds lim
     const pid_t pid = fork();
     if (pid == 0) _exit(body());
     if (pid < 0) return -1;
-    const auto end = Clock::now() + limit;
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (Clock::now() >= end) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(5ms);
+    if (!reaped(pid, Clock::now() + limit, &status)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
