@@ -3,14 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <thread>
 #include <tuple>
 
@@ -22,8 +19,6 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-extern char** environ;
-
 namespace sdltest {
 
 inline const std::string kDrive = KINORA_BUILD_DIR "/tests/x11_drive";
@@ -34,40 +29,6 @@ using testsupport::read_png;
 using testsupport::read_ppm;
 using testsupport::TempFolder;
 using Rgb = testsupport::Picture;
-
-// Xvfb on a free display, chosen by the server itself.
-class Xvfb {
-public:
-    bool start(const std::string& screen = "1280x1024x24") {
-        int fds[2];
-        if (pipe(fds) != 0) return false;
-        std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-                              "-nolisten", "tcp", nullptr};
-        if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
-        close(fds[1]);
-        char buf[16] = {};
-        ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
-        if (n <= 0) return false;
-        display_ = ":" + std::to_string(std::atoi(buf));
-        return true;
-    }
-    ~Xvfb() { stop(); }
-    // Ends the server, as a session ending would.
-    void stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-    const std::string& display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 // Whether `done` came true within `limit`, asked every 20 ms.
 template <class Done>
@@ -82,6 +43,27 @@ inline bool wait_for_text(const fs::path& file, const std::string& text, std::ch
 inline bool wait_for_file(const fs::path& file, std::chrono::milliseconds limit) {
     return wait_until([&] { return fs::exists(file); }, limit);
 }
+
+// Xvfb on a free display, chosen by the server itself: it writes the
+// display's number to its output once it is ready.
+class Xvfb {
+public:
+    bool start(const std::string& screen = "1280x1024x24") {
+        const fs::path log = testsupport::test_folder() / ("xvfb-" + screen);
+        server_ = std::make_unique<Child>(std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"},
+                                          std::vector<std::string>{}, log.string() + ".out", log.string() + ".err");
+        if (!server_->started() || !wait_for_text(log.string() + ".out", "\n", 30s)) return false;
+        display_ = ":" + std::to_string(std::atoi(read_file(log.string() + ".out").c_str()));
+        return true;
+    }
+    // Ends the server, as a session ending (or a crash) would.
+    void stop() { server_.reset(); }
+    const std::string& display() const { return display_; }
+
+private:
+    std::unique_ptr<Child> server_;
+    std::string display_;
+};
 
 inline int drive(const std::string& display, const std::string& args) {
     return testsupport::run_shell("DISPLAY=" + display + " '" + kDrive + "' " + args).status;
