@@ -15,6 +15,11 @@
 
 using Bytes = std::vector<UInt8>;
 
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 using testsupport::TempFolder;
 using testsupport::write_bytes;
 

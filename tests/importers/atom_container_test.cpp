@@ -12,6 +12,7 @@
 #include "platform/atoms/Preferences.h"
 #include "platform/core/Bytes.h"
 #include "platform/files/FaultInjection.h"
+#include "tests/importers/ImporterTestSupport.h"
 #include "tests/support/TempFolder.h"
 
 using testsupport::read_file;
@@ -24,11 +25,6 @@ using Bytes = std::vector<UInt8>;
 
 Bytes bytes_of(Handle h) {
     return Bytes(reinterpret_cast<UInt8*>(*h), reinterpret_cast<UInt8*>(*h) + GetHandleSize(h));
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // One atom header, big-endian, written out by hand.

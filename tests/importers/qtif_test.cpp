@@ -7,28 +7,18 @@
 #include "platform/core/Bytes.h"
 #include "tests/importers/ImageTestFiles.h"
 #include "tests/importers/ImporterTestSupport.h"
+#include "tests/quickdraw/qd_test_util.h"
 
 namespace {
 
 Bytes atom(const char* type, const Bytes& body) {
-    UInt32 size = UInt32(8 + body.size());
-    Bytes b = {UInt8(size >> 24), UInt8(size >> 16), UInt8(size >> 8), UInt8(size),
-               UInt8(type[0]), UInt8(type[1]), UInt8(type[2]), UInt8(type[3])};
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
-}
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+    const UInt32 size = UInt32(8 + body.size());
+    return Bytes{UInt8(size >> 24), UInt8(size >> 16), UInt8(size >> 8), UInt8(size)} + Bytes(type, type + 4) + body;
 }
 
 // A world of that depth filled with a pattern of the depth's colours.
 void paint(GWorldPtr world, int w, int h) {
-    CGrafPtr port;
-    GDHandle device;
-    GetGWorld(&port, &device);
-    SetGWorld(world, nullptr);
+    qdtest::UsePort use(world);
     for (int y = 0; y < h; y += 3)
         for (int x = 0; x < w; x += 4) {
             RGBColor c{UInt16(x * 4000), UInt16(y * 7000), UInt16((x + y) * 2500)};
@@ -36,7 +26,6 @@ void paint(GWorldPtr world, int w, int h) {
             Rect r{SInt16(y), SInt16(x), SInt16(y + 3), SInt16(x + 4)};
             PaintRect(&r);
         }
-    SetGWorld(port, device);
 }
 
 // The image compressed, as a file: 'idsc' (stored form) then 'idat'.
