@@ -209,10 +209,13 @@ protected:
         EXPECT_EQ(QTInsertChild(c, 0, ConnectionSpeedPrefsType, 1, 0, 4, &be, nullptr), noErr);
         return c;
     }
-    // The stored speed, or the error reading it (1 if that left a container).
+    // The stored speed, or the error reading it (which leaves no container).
     static SInt32 stored_speed() {
         QTAtomContainer c = reinterpret_cast<QTAtomContainer>(1);
-        if (OSErr err = GetQuickTimePreference(ConnectionSpeedPrefsType, &c)) return c ? 1 : err;
+        if (OSErr err = GetQuickTimePreference(ConnectionSpeedPrefsType, &c)) {
+            EXPECT_EQ(c, nullptr);
+            return err;
+        }
         SInt32 size = 0;
         Ptr data = nullptr;
         EXPECT_EQ(QTGetAtomDataPtr(c, QTFindChildByID(c, 0, ConnectionSpeedPrefsType, 1, nullptr), &size, &data), noErr);

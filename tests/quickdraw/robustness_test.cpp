@@ -49,7 +49,7 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
         UsePort use(rng() % 4 ? dst.get() : src.get());
         Rect a = wild_rect(rng), b = wild_rect(rng);
         RgnHandle mask = rng() % 3 == 0 ? NewRgn() : nullptr;
-        const Rect m = wild_rect(rng);
+        const Rect m = mask ? wild_rect(rng) : Rect{};
         if (mask) RectRgn(mask, &m);
         const bool same = rng() % 4 == 0;
         CopyBits(src.bits(), same ? src.bits() : dst.bits(), &a, &b, modes[rng() % 7], mask);
