@@ -15,22 +15,16 @@
 //   #unchanged NAME / #absent NAME / #empty
 //   #same A B / #differ A B  two files (screenshots) equal or not
 //   #verify COMMAND         a check command that must succeed
-#include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
-#include "tests/support/Process.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/Tools.h"
+#include "tests/app/AppRun.h"
 
-using namespace testsupport;
-namespace fs = std::filesystem;
+using namespace apptest;
 
 namespace {
 
-const std::string kKinora = KINORA_BUILD_DIR "/kinora";
-const fs::path kOutput = KINORA_BUILD_DIR "/test-output", kScripts = KINORA_SOURCE_DIR "/tests/app/scripts";
+const fs::path kScripts = KINORA_SOURCE_DIR "/tests/app/scripts";
 
 std::vector<std::string> script_names() {
     std::vector<std::string> names;
@@ -46,45 +40,7 @@ int shell_in(const fs::path& dir, const std::string& command) {
     return run_shell(command, options).status;
 }
 
-// The movie's duration in its time scale of 600, as our dump tool (build/movdump) shows it.
-std::string movie_duration(const fs::path& p) {
-    const std::string out = run_shell(quote(KINORA_BUILD_DIR "/movdump") + " " + quote(p.string()) + " 2>&1").out;
-    const std::string key = "version 0, time scale 600, duration ";
-    const size_t at = out.find(key), from = at + key.size();
-    return at == std::string::npos ? out : out.substr(from, out.find(',', from) - from);
-}
-
-// `path` as a 64 KB file system (writing a movie there runs out of room),
-// or made read-only, for root too.
-bool mount_as(const std::string& kind, const fs::path& path) {
-    if (kind == "small") return mount("none", path.c_str(), "tmpfs", 0, "size=64k") == 0;
-    return mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-           mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-}
-
-// Each script runs in work/ of a folder of its own, the script beside it.
-class AppScripts : public testing::TestWithParam<std::string> {
-protected:
-    void SetUp() override { fs::create_directories(work()), fs::create_directories(kOutput); }
-
-    // The application run headless on s.kscript; `args` follow the options.
-    int run(const std::string& env = "", const std::string& args = "") const {
-        return run_shell("cd '" + work().string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + env + " '" + kKinora +
-                         "' --headless --timeout 60 --script ../s.kscript " + args + " > ../out.txt 2> ../err.txt")
-            .status;
-    }
-    std::string output() const { return read_file(dir / "out.txt") + read_file(dir / "err.txt"); }
-    // A new movie made by the application itself (File > New), renamed.
-    void make_movie(const std::string& name) {
-        write_file(dir / "s.kscript", "menu \"File\" \"New\"\nkey return\nexpect window \"MovieFile.mov\"\n");
-        ASSERT_EQ(run(), 0) << output();
-        if (name != "MovieFile.mov") fs::rename(work("MovieFile.mov"), work(name));
-    }
-    fs::path work(const std::string& name = "") const { return dir / "work" / name; }
-
-    TempFolder folder_{"app"};
-    fs::path dir = folder_.path();
-};
+class AppScripts : public AppTest, public testing::WithParamInterface<std::string> {};
 
 TEST_P(AppScripts, RunToTheEnd) {
     std::string script = read_file(kScripts / (GetParam() + ".kscript"));
@@ -125,16 +81,16 @@ TEST_P(AppScripts, RunToTheEnd) {
         }
     }
 
-    write_file(dir / "s.kscript", script);
-    // Mounted in a child process with mounts of its own.
-    const int status = mount_kind.empty() ? run(env, args) : run_in_child([&] {
-        if (!private_mounts() || !mount_as(mount_kind, work(mount_dir))) return kChildCannotRun;
-        const int rc = run(env, args);
-        return rc >= 0 ? rc : 99;
-    });
-    if (status == kChildCannotRun)
-        KINORA_SKIP_OR_FAIL(cannot_mount(mount_kind == "small" ? "a small file system" : "a read-only bind mount"));
-    ASSERT_EQ(status, 0) << output();
+    Outcome r;
+    std::ofstream(dir / "s.kscript") << script;
+    if (mount_kind.empty()) {
+        r = outcome(run_shell(command(env, args)).status);
+    } else {
+        r = run_mounted([&] { return mount_kind == "small" ? small_disk(work(mount_dir)) : read_only(work(mount_dir)); });
+        if (r.status == kChildCannotRun)
+            KINORA_SKIP_OR_FAIL(cannot_mount(mount_kind == "small" ? "a small file system" : "a read-only bind mount"));
+    }
+    ASSERT_EQ(r.status, 0) << r.all();
 
     for (const auto& [word, rest] : checks) {
         std::istringstream words(rest);
