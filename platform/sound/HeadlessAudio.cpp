@@ -92,6 +92,16 @@ void HeadlessAudio::catch_up() {
     }
 }
 
+void HeadlessAudio::attach(std::shared_ptr<AudioStream> stream) {
+    catch_up();
+    mixer_.attach(std::move(stream));
+}
+
+void HeadlessAudio::detach(const std::shared_ptr<AudioStream>& stream) {
+    catch_up();
+    mixer_.detach(stream);
+}
+
 UInt64 HeadlessAudio::play_position() {
     catch_up();
     return mixed_;

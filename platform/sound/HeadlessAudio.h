@@ -35,8 +35,10 @@ public:
     UInt64 play_position() override;
     UInt64 earliest_start() override { return play_position(); }
     UInt64 mixed_position() override { return play_position(); }
-    void attach(std::shared_ptr<AudioStream> stream) override { mixer_.attach(std::move(stream)); }
-    void detach(const std::shared_ptr<AudioStream>& stream) override { mixer_.detach(stream); }
+    void attach(std::shared_ptr<AudioStream> stream) override;
+    // What the stream held for the time that has passed was heard: it is
+    // mixed before the stream goes.
+    void detach(const std::shared_ptr<AudioStream>& stream) override;
 
     // Mixes up to now and closes the recording (idempotent).
     void finish();
