@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
+#include <utility>
+
+#include "platform/core/ProcessExit.h"
 
 namespace platform::quickdraw {
 namespace {
@@ -92,7 +95,14 @@ FT_Face open_face(FT_Library lib, const std::string& path) {
 // required, everything else falls back.
 Result<void> load_fonts(Fonts& f) {
     if (!FcInit()) return fail(fnfErr, "Fontconfig could not be initialised");
-    std::atexit([] { FcFini(); });   // its caches are otherwise left to the leak checker
+    // Its caches are otherwise left to the leak checker, which runs at exit
+    // or, when the application ends through ExitToShell, after its hooks.
+    static bool finished = false;
+    auto finish = [] {
+        if (!std::exchange(finished, true)) FcFini();
+    };
+    std::atexit(finish);
+    process::add_exit_hook(finish);
     if (FT_Init_FreeType(&f.library) != 0) return fail(memFullErr, "FreeType could not be initialised");
 
     for (int fam = 0; fam < kFamilyCount; ++fam) {
