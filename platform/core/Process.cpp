@@ -12,6 +12,25 @@
 // it. _Exit skips the check it would make at exit, so we ask for it.
 extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
 
+#ifdef KINORA_SANITIZE_BUILD
+// Blocks the system's libraries lose on their own (the display connection,
+// D-Bus, the sound server, the GL drivers behind the host window) are not
+// ours to free; the checker reports only the rest.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n"
+           "leak:libX11.so\n"
+           "leak:libxcb\n"
+           "leak:libasound.so\n"
+           "leak:libpulse\n"
+           "leak:libGLX\n"
+           "leak:libGL.so\n"
+           "leak:libEGL\n"
+           "leak:_dri.so\n"
+           "leak:libgallium\n"
+           "leak:libLLVM\n";
+}
+#endif
+
 namespace platform::process {
 namespace {
 
