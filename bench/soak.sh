@@ -14,8 +14,9 @@
 # SOAK_CYCLES), in the ASan + UBSan build (build-asan/, configured as
 # scripts/test.sh does) with leak detection. Then a 1920x1080 movie with
 # sound that asks to loop plays for SOAK_LOOP_MINUTES virtual minutes
-# (default 120; 0 skips it) with its sound recorded; the recording must repeat the
-# movie's sound pass after pass with nothing lost or repeated. Everything
+# (default 120; 0 skips it) with its sound recorded; the recording must
+# repeat the movie's sound pass after pass with nothing lost or repeated
+# (bench/soak_tool.py compares the passes). Everything
 # happens in a folder of its own under $TMPDIR, removed afterwards. Prints
 # NAME VALUE lines:
 #   soak-cycles, soak-asan-cycles       the cycles run
@@ -37,6 +38,7 @@ loop_minutes=${SOAK_LOOP_MINUTES:-120}
 build=${BUILD:-build}
 asan_build=${ASAN_BUILD:-build-asan}
 tool="python3 $root/bench/soak_tool.py"
+(( cycles >= 1 && asan_cycles >= 0 && loop_minutes >= 0 )) || { echo "soak: SOAK_CYCLES must be 1 or more" >&2; exit 1; }
 for t in ffmpeg ffprobe python3; do
   command -v $t >/dev/null || { echo "$t is not installed" >&2; exit 1; }
 done
