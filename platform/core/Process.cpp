@@ -13,11 +13,13 @@
 extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
 
 #ifdef KINORA_SANITIZE_BUILD
-// Blocks the system's libraries lose on their own (the display connection,
-// D-Bus, the sound server, the GL drivers behind the host window) are not
-// ours to free; the checker reports only the rest.
+// Blocks the system's libraries lose on their own (SDL's window left to a
+// display that went away, the display connection, D-Bus, the sound server,
+// the GL drivers behind the host window) are not ours to free; the checker
+// reports only the rest.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libdbus-1.so\n"
+           "leak:libSDL2\n"
            "leak:libX11.so\n"
            "leak:libxcb\n"
            "leak:libasound.so\n"

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/core/ProcessExit.h"
 #include "platform/events/EventsInternal.h"
@@ -94,6 +95,16 @@ Result<std::unique_ptr<SdlHost>> SdlHost::create() {
     return host;
 }
 
+namespace {
+
+// Presenters abandoned with a display that went away; never freed.
+std::vector<X11Presenter*>& left_to_the_lost_display() {
+    static auto* held = new std::vector<X11Presenter*>;
+    return *held;
+}
+
+}  // namespace
+
 SdlHost::~SdlHost() {
     process::remove_exit_hook(exit_hook_);
     shutdown();
@@ -102,7 +113,9 @@ SdlHost::~SdlHost() {
 void SdlHost::shutdown() {
     audio_.reset();   // the device goes before SDL does
     if (x11_display_lost()) {   // the server is gone: nothing to tear down there
-        (void)presenter_.release();   // nor to wait for: its thread is left as it is
+        // Nor to wait for: its thread is left as it is, the presenter kept
+        // where the leak checker still sees it.
+        left_to_the_lost_display().push_back(presenter_.release());
         presenter_image_ = nullptr;
         cursor_ = nullptr;
         window_ = nullptr;
