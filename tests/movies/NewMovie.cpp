@@ -66,8 +66,7 @@ Movie create_new_movie(const std::string& path) {
 void flatten_new_movie(Movie movie, const std::string& path) {
     // Save As of the new window's movie.
     FSSpec flatSpec = spec_of(path);
-    if (OSErr err = QTSave_FlattenMovie(movie, &flatSpec); err != noErr)
-        throw AuthoringFailure("FlattenMovie error " + std::to_string(err));
+    if (OSErr err = QTSave_FlattenMovie(movie, &flatSpec); err != noErr) throw AuthoringFailure("FlattenMovie error " + std::to_string(err));
 }
 
 Paths build(const std::string& dir) {

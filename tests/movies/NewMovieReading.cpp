@@ -36,15 +36,13 @@ std::vector<UInt8> decoded_frame_rgb(Track video, int n, OSErr* err) {
     }
     Handle data = NewHandle(0);
     Handle desc = NewHandle(0);
-    *err = GetMediaSample(media, data, 0, nullptr, time, nullptr, nullptr, (SampleDescriptionHandle)desc, nullptr, 1,
-                          nullptr, nullptr);
+    *err = GetMediaSample(media, data, 0, nullptr, time, nullptr, nullptr, (SampleDescriptionHandle)desc, nullptr, 1, nullptr, nullptr);
     std::vector<UInt8> rgb;
     if (*err == noErr) {
         const ImageDescription& d = **(ImageDescriptionHandle)desc;
         std::vector<UInt8> indexes(size_t(d.width) * size_t(d.height));
         platform::codecs::PixelView view{indexes.data(), d.width, d.width, d.height, 8};
-        auto decoded = platform::codecs::decode_image(
-            d, std::span<const UInt8>(reinterpret_cast<const UInt8*>(*data), size_t(GetHandleSize(data))), view);
+        auto decoded = platform::codecs::decode_image(d, std::span<const UInt8>(reinterpret_cast<const UInt8*>(*data), size_t(GetHandleSize(data))), view);
         if (!decoded.ok()) {
             *err = decoded.code();
         } else {

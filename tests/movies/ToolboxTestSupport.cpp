@@ -1,82 +1,113 @@
 #include "ToolboxTestSupport.h"
 
+#include "platform/files/Catalog.h"
 #include "platform/movies/format/Alias.h"
 
 namespace tbtest {
 
-namespace {
+FSSpec spec_for(const std::string& path) {
+    FSSpec spec{};
+    platform::files::make_fsspec(path, &spec);
+    return spec;
+}
 
-void add_video(Movie movie, int frames) {
-    Rect r{0, 0, 16, 32};
-    Track track = NewMovieTrack(movie, 32 << 16, 16 << 16, kNoVolume);
+Movie begin_movie(const std::string& path, SInt16* ref) {
+    FSSpec fs = spec_for(path);
+    Movie movie = nullptr;
+    EXPECT_EQ(CreateMovieFile(&fs, sigMoviePlayer, smCurrentScript, 0x90000001, ref, &movie), noErr);
+    return movie;
+}
+
+void finish_movie(Movie movie, SInt16 ref) {
+    SInt16 resId = movieInDataForkResID;
+    EXPECT_EQ(AddMovieResource(movie, ref, &resId, nullptr), noErr);
+    EXPECT_EQ(CloseMovieFile(ref), noErr);
+}
+
+void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames,
+                     TimeValue duration, const Painter& paint) {
+    Rect r{0, 0, height, width};
+    Track track = NewMovieTrack(movie, Fixed(width) << 16, Fixed(height) << 16, kNoVolume);
     Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
     ASSERT_EQ(BeginMediaEdits(media), noErr);
     GWorldPtr world = nullptr;
-    ASSERT_EQ(NewGWorld(&world, 8, &r, nullptr, nullptr, 0), noErr);
-    PixMapHandle pm = GetPortPixMap(world);
+    ASSERT_EQ(NewGWorld(&world, depth, &r, nullptr, nullptr, 0), noErr);
+    PixMapHandle pm = GetGWorldPixMap(world);
     LockPixels(pm);
     SInt32 max = 0;
-    ASSERT_EQ(GetMaxCompressionSize(pm, &r, 0, codecNormalQuality, kAnimationCodecType, anyCodec, &max), noErr);
+    ASSERT_EQ(GetMaxCompressionSize(pm, &r, 0, codecNormalQuality, codec, anyCodec, &max), noErr);
     Handle data = NewHandle(max);
     HLock(data);
-    ImageDescriptionHandle desc = (ImageDescriptionHandle)NewHandle(4);
+    auto desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(4));
     for (int f = 1; f <= frames; ++f) {
-        UInt8* base = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm));
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 32; ++x) base[y * GetPixRowBytes(pm) + x] = frame_pixel(f, x, y);
-        ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, kAnimationCodecType, desc, *data), noErr);
-        ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), 60, (SampleDescriptionHandle)desc, 1, 0,
-                                 nullptr),
-                  noErr);
+        paint(f, world);
+        ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, codec, desc, *data), noErr);
+        ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), duration, (SampleDescriptionHandle)desc, 1, 0, nullptr), noErr);
     }
-    DisposeHandle((Handle)desc);
-    DisposeHandle(data);
+    for (Handle h : {Handle(desc), data}) DisposeHandle(h);
     DisposeGWorld(world);
     ASSERT_EQ(EndMediaEdits(media), noErr);
     ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
 }
 
-void add_sound(Movie movie, const MovieSpec& spec) {
-    Track track = NewMovieTrack(movie, 0, 0, kFullVolume);
+void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
+                     UInt32 frames, SInt16 volume, Fixed edit_rate, const std::string& external) {
+    Track track = NewMovieTrack(movie, 0, 0, volume);
     Handle alias = nullptr;
-    if (!spec.sound_file.empty()) {
-        write_bytes(spec.sound_file, {});
-        auto bytes = platform::movies::make_alias(spec.sound_file, spec.sound_file).value();
-        alias = NewHandle(Size(bytes.size()));
-        std::copy(bytes.begin(), bytes.end(), *alias);
+    if (!external.empty()) {
+        write_bytes(external, {});
+        auto record = platform::movies::make_alias(external, external).value();
+        alias = NewHandle(Size(record.size()));
+        std::copy(record.begin(), record.end(), *alias);
     }
-    Media media = NewTrackMedia(track, SoundMediaType, TimeScale(spec.sound_rate), alias, alias ? OSType(rAliasType) : OSType(0));
-    ASSERT_NE(media, nullptr) << GetMoviesError();
+    Media media = NewTrackMedia(track, SoundMediaType, TimeScale(rate), alias, alias ? OSType(rAliasType) : OSType(0));
     if (alias) DisposeHandle(alias);
+    ASSERT_NE(media, nullptr) << GetMoviesError();
     ASSERT_EQ(BeginMediaEdits(media), noErr);
-    SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandleClear(sizeof(SoundDescription));
+    auto desc = reinterpret_cast<SoundDescriptionHandle>(NewHandleClear(sizeof(SoundDescription)));
     SoundDescription& d = **desc;
-    d.descSize = sizeof(SoundDescription), d.dataFormat = SInt32(k8BitOffsetBinaryFormat), d.dataRefIndex = 1;
-    d.numChannels = 1, d.sampleSize = 8, d.sampleRate = spec.sound_rate << 16;
-    Handle data = NewHandle(Size(spec.sound_samples));
-    for (UInt32 i = 0; i < spec.sound_samples; ++i) (*data)[i] = char(sound_byte(i));
-    ASSERT_EQ(AddMediaSample(media, data, 0, spec.sound_samples, 1, (SampleDescriptionHandle)desc,
-                             SInt32(spec.sound_samples), 0, nullptr),
-              noErr);
-    DisposeHandle(data);
-    DisposeHandle((Handle)desc);
+    d.descSize = sizeof(SoundDescription), d.dataFormat = SInt32(format), d.dataRefIndex = 1;
+    d.numChannels = channels, d.sampleSize = bits, d.sampleRate = rate << 16;
+    Handle data = NewHandle(Size(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<UInt8*>(*data));
+    ASSERT_EQ(AddMediaSample(media, data, 0, UInt32(bytes.size()), 1, (SampleDescriptionHandle)desc, SInt32(frames), 0, nullptr), noErr);
+    for (Handle h : {Handle(desc), data}) DisposeHandle(h);
     ASSERT_EQ(EndMediaEdits(media), noErr);
-    ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
+    ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), edit_rate), noErr);
 }
 
-}  // namespace
+Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission) {
+    FSSpec fs = spec_for(path);
+    EXPECT_EQ(OpenMovieFile(&fs, ref, permission), noErr);
+    Movie movie = nullptr;
+    SInt16 resId = 0;
+    EXPECT_EQ(NewMovieFromFile(&movie, *ref, &resId, nullptr, newMovieActive, nullptr), noErr);
+    return movie;
+}
+
+Movie read_movie(const std::string& path) {
+    SInt16 ref = 0;
+    Movie movie = open_movie(path, &ref);
+    if (ref) CloseMovieFile(ref);
+    return movie;
+}
 
 Movie make_movie(const std::string& path, const MovieSpec& spec) {
-    FSSpec fs = spec_for(path);
-    Movie movie = nullptr;
     SInt16 ref = 0;
-    EXPECT_EQ(CreateMovieFile(&fs, sigMoviePlayer, smCurrentScript, 0x90000001, &ref, &movie), noErr);
+    Movie movie = begin_movie(path, &ref);
     if (!movie) return nullptr;
-    if (spec.frames) add_video(movie, spec.frames);
-    if (spec.sound_samples) add_sound(movie, spec);
-    SInt16 resId = movieInDataForkResID;
-    EXPECT_EQ(AddMovieResource(movie, ref, &resId, nullptr), noErr);
-    EXPECT_EQ(CloseMovieFile(ref), noErr);
+    if (spec.frames)
+        add_video_track(movie, 32, 16, 8, kAnimationCodecType, spec.frames, 60, [](int f, GWorldPtr world) {
+            PixMapHandle pm = GetGWorldPixMap(world);
+            auto* base = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm));
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 32; ++x) base[y * GetPixRowBytes(pm) + x] = frame_pixel(f, x, y);
+        });
+    Bytes sound(spec.sound_samples);
+    for (UInt32 i = 0; i < spec.sound_samples; ++i) sound[i] = sound_byte(i);
+    if (spec.sound_samples)
+        add_sound_track(movie, k8BitOffsetBinaryFormat, 8, 1, spec.sound_rate, sound, spec.sound_samples, kFullVolume, 0x10000, spec.sound_file);
+    finish_movie(movie, ref);
     return movie;
 }
 
@@ -94,6 +125,21 @@ Opened::Opened(const std::string& path, SInt8 permission) {
 Opened::~Opened() {
     if (movie) DisposeMovie(movie);
     if (ref) CloseMovieFile(ref);
+}
+
+OSErr flatten_to(Movie movie, const std::string& path, SInt32 flags) {
+    FSSpec spec = spec_for(path);
+    Movie copy = FlattenMovieData(movie, flags, &spec, sigMoviePlayer, smSystemScript, 0x90000000);
+    OSErr err = GetMoviesError();
+    if (copy) DisposeMovie(copy);
+    return err;
+}
+
+bool peer_clean(const std::string& path) {
+    if (!testsupport::peer_available("ffmpeg") || !testsupport::peer_available("ffprobe")) return true;
+    auto decoded = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
+    auto probed = testsupport::run_program({"ffprobe", "-v", "error", "-show_streams", path});
+    return decoded.status == 0 && decoded.all().empty() && probed.status == 0 && probed.err.empty();
 }
 
 Bytes media_bytes(Media m) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,14 +29,7 @@ using testsupport::read_bytes;
 using testsupport::TempFolder;
 using testsupport::write_bytes;
 
-inline FSSpec spec_for(const std::string& path) {
-    Bytes p(path.size() + 1);
-    p[0] = UInt8(path.size());
-    std::copy(path.begin(), path.end(), p.begin() + 1);
-    FSSpec spec{};
-    FSMakeFSSpec(0, 0, p.data(), &spec);
-    return spec;
-}
+FSSpec spec_for(const std::string& path);
 
 // The top-level atoms of a file, and the bytes of its first moov.
 inline std::vector<platform::movies::TopAtom> layout(const std::string& path) {
@@ -73,6 +67,27 @@ inline UInt8 sound_byte(UInt32 i) { return UInt8((i * 13) ^ (i >> 5)); }
 // returns the movie (still open, its file closed); the caller disposes of it.
 Movie make_movie(const std::string& path, const MovieSpec& spec = {});
 
+// A new movie file at `path` (as the New command makes one); the caller
+// adds tracks, then finish_movie writes it and closes the file.
+Movie begin_movie(const std::string& path, SInt16* ref);
+void finish_movie(Movie movie, SInt16 ref);
+
+// A video track of `frames` frames of `duration` units at 600, each drawn
+// by `paint(frame, world)` into a world of `depth` bits and compressed with
+// `codec`.
+using Painter = std::function<void(int frame, GWorldPtr world)>;
+void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames, TimeValue duration, const Painter& paint);
+
+// A sound track of `bytes` in `format` (a description with those fields),
+// its media inserted in one edit played at `edit_rate`; with `external`,
+// the samples go into that plain file instead of the movie's.
+void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
+                     UInt32 frames, SInt16 volume = 0x100, Fixed edit_rate = 0x10000, const std::string& external = "");
+
+Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission = fsRdPerm);
+// The movie of a file, its file closed again (nullptr when it does not open).
+Movie read_movie(const std::string& path);
+
 // Opens a movie file (read-write when it can) and reads its movie.
 struct Opened {
     explicit Opened(const std::string& path, SInt8 permission = fsRdWrPerm);
@@ -83,6 +98,13 @@ struct Opened {
     Movie movie = nullptr;
     OSErr err = noErr;
 };
+
+// Save As of a movie into `path` (FlattenMovieData with these flags and
+// the New command's creation flags); the toolbox's error.
+OSErr flatten_to(Movie movie, const std::string& path, SInt32 flags = 0x41);
+// ffprobe reads the file's streams and ffmpeg decodes them without a word
+// (true when neither is installed).
+bool peer_clean(const std::string& path);
 
 // Every sample of a media, read back one GetMediaSample at a time.
 Bytes media_bytes(Media m);

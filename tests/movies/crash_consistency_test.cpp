@@ -16,11 +16,12 @@ namespace faults = platform::files::faults;
 
 namespace {
 
-bool peer_clean(const std::string& path) {
-    if (!testsupport::peer_available("ffmpeg") || !testsupport::peer_available("ffprobe")) return true;
-    auto decoded = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
-    auto probed = testsupport::run_program({"ffprobe", "-v", "error", "-show_streams", path});
-    return decoded.status == 0 && decoded.all().empty() && probed.status == 0 && probed.err.empty();
+// Gives a movie a name of `size` bytes.
+void add_name(Movie m, Size size) {
+    Handle h = NewHandle(size);
+    std::memset(*h, 'x', size_t(size));
+    AddUserDataText(GetMovieUserData(m), h, kUserDataTextFullName, 1, 0);
+    DisposeHandle(h);
 }
 
 // Runs `op` in a child; returns its exit status.
@@ -43,10 +44,7 @@ protected:
     void SetUp() override {
         template_ = dir_ / "template.mov";
         Movie m = make_movie(template_, MovieSpec{6, 8000, 1600, ""});
-        Handle h = NewHandle(500);
-        std::memset(*h, 'y', 500);
-        AddUserDataText(GetMovieUserData(m), h, kUserDataTextFullName, 1, 0);
-        DisposeHandle(h);
+        add_name(m, 500);
         FSSpec spec = spec_for(template_);
         SInt16 ref = 0;
         ASSERT_EQ(OpenMovieFile(&spec, &ref, fsRdWrPerm), noErr);
@@ -75,32 +73,20 @@ protected:
 OSErr save(const std::string& path) {
     Opened m(path);
     if (m.err != noErr) return m.err;
-    Handle h = NewHandle(60000);
-    std::memset(*h, 'x', 60000);
-    AddUserDataText(GetMovieUserData(m.movie), h, kUserDataTextFullName, 1, 0);
-    DisposeHandle(h);
+    add_name(m.movie, 60000);
     return UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr);
 }
 
 OSErr save_as(const std::string& source, const std::string& dest) {
     Opened m(source);
-    if (m.err != noErr) return m.err;
-    FSSpec spec = spec_for(dest);
-    Movie copy = FlattenMovieData(m.movie, 0x41, &spec, sigMoviePlayer, smSystemScript, 0x90000000);
-    OSErr err = GetMoviesError();
-    if (copy) DisposeMovie(copy);
-    return err;
+    return m.err != noErr ? m.err : flatten_to(m.movie, dest);
 }
 
 }  // namespace
 
 TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
-    struct Case {
-        const char* name;
-        std::string dest;   // file name; empty: the source itself
-        bool dest_exists;
-    } cases[] = {{"a new file", "copy.mov", false}, {"over another file", "other.mov", true},
-                 {"over its own source", "", true}};
+    struct Case { const char* name; std::string dest; bool dest_exists; } cases[] = {   // dest empty: the source itself
+        {"a new file", "copy.mov", false}, {"over another file", "other.mov", true}, {"over its own source", "", true}};
     DisposeMovie(make_movie(dir_ / "other-template.mov", MovieSpec{2, 8000, 100, ""}));   // to be overwritten
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,9 +111,7 @@ TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
             set_up();
             int status = in_child(k, [&] { return save_as(source, dest); });
             ASSERT_EQ(status, k <= n ? faults::kCrashExitStatus : 0);
-            if (dest != source) {
-                EXPECT_EQ(read_bytes(source), source_before) << "the source is untouched";
-            }
+            if (dest != source) { EXPECT_EQ(read_bytes(source), source_before) << "the source is untouched"; }
             bool present = std::filesystem::exists(dest);
             Bytes now = present ? read_bytes(dest) : Bytes{};
             bool old_state = c.dest_exists ? (present && now == dest_before) : !present;
@@ -136,9 +120,7 @@ TEST_F(CrashConsistency, SaveAsLeavesTheOldDestinationOrTheCompleteCopy) {
             if (present && !peer_checked[state]) {
                 peer_checked[state] = true;
                 EXPECT_TRUE(peer_clean(dest));
-                if (state) {
-                    EXPECT_EQ(samples_of_file(dest), samples_);
-                }
+                if (state) { EXPECT_EQ(samples_of_file(dest), samples_); }
             }
         }
     }

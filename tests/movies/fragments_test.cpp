@@ -41,8 +41,7 @@ Bytes fragment(int which, UInt64 at, const Knobs& k) {
         const UInt64 data = at + size + 8;
         if (which == 1)
             return box("moof", {}, {box("traf", {}, {box("tfhd", {0x20000, 1}), box("tfdt", {0x01000000, 0, 0}),
-                                                     box("trun", {0x01000A05, 3, size + 8, 0, 10, 0, 20, 200, 30,
-                                                                  UInt32(-100)})}),
+                                                     box("trun", {0x01000A05, 3, size + 8, 0, 10, 0, 20, 200, 30, UInt32(-100)})}),
                                     box("traf", {}, {box("tfhd", {0, 2}), box("tfdt", {0, 10}), box("trun", {0, 50})})});
         return box("moof", {}, {box("traf", {}, {box("tfhd", {0x3, 1, UInt32(data >> 32), UInt32(data), k.description}),
                                                  box("tfdt", {0, 500}), box("trun", {0x204, 2, 0, 5, 6})}),
@@ -91,8 +90,7 @@ TEST(Fragments, EveryRunJoinsItsTracksSampleTable) {
         {data1 + 30, 30, 200, 300, false, -100}, {data2, 5, 500, 100, true, 0}, {data2 + 5, 6, 600, 100, false, 0}};
     for (UInt32 n = 1; n <= 5; ++n) {
         const SampleInfo s = video.sample(n).value();
-        EXPECT_EQ(std::make_tuple(s.offset, s.size, s.time, s.duration, s.sync, video.composition_offset(n)), want[n - 1])
-            << "sample " << n;
+        EXPECT_EQ(std::make_tuple(s.offset, s.size, s.time, s.duration, s.sync, video.composition_offset(n)), want[n - 1]) << "sample " << n;
     }
     const Track& sound = c->movie.tracks[1];
     ASSERT_EQ(sound.media.samples.sample_count(), 55u);

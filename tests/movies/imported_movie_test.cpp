@@ -20,8 +20,7 @@ Bytes samples(size_t n) {
 }
 
 Bytes wav(UInt16 channels, UInt16 bits, UInt32 rate, const Bytes& data) {
-    return soundfiles::form("RIFF", "WAVE", {{"fmt ", soundfiles::fmt(1, channels, rate, bits)}, {"data", data, -1, false}},
-                            true);
+    return soundfiles::form("RIFF", "WAVE", {{"fmt ", soundfiles::fmt(1, channels, rate, bits)}, {"data", data, -1, false}}, true);
 }
 
 }  // namespace
@@ -32,14 +31,7 @@ TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
     EXPECT_EQ(Gestalt('qtim', &version), noErr) << "EnterMovies registers the toolbox's Gestalt selectors";
 
     TempFolder dir;
-    struct Case {
-        const char* name;
-        Bytes file;
-        OSType format;
-        SInt16 channels, bits;
-        UInt32 rate;
-        size_t data_bytes;
-    } cases[] = {
+    struct Case { const char* name; Bytes file; OSType format; SInt16 channels, bits; UInt32 rate; size_t data_bytes; } cases[] = {
         {"wav-8-mono.wav", wav(1, 8, 11025, samples(11025)), 'raw ', 1, 8, 11025, 11025},
         {"wav-16-stereo.wav", wav(2, 16, 22050, samples(22050 * 4)), 'sowt', 2, 16, 22050, 22050 * 4},
     };
@@ -58,8 +50,7 @@ TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
             EXPECT_EQ(std::make_tuple(OSType(d.dataFormat), d.numChannels, d.sampleSize, d.sampleRate),
                       std::make_tuple(c.format, c.channels, c.bits, c.rate << 16));
             DisposeHandle(desc);
-            EXPECT_EQ(GetMediaTimeScale(media), TimeScale(c.rate));
-            EXPECT_EQ(GetMediaSampleCount(media), SInt32(c.data_bytes / (c.channels * c.bits / 8)));
+            EXPECT_EQ(std::tuple(GetMediaTimeScale(media), GetMediaSampleCount(media)), std::tuple(TimeScale(c.rate), SInt32(c.data_bytes / (c.channels * c.bits / 8))));
             EXPECT_EQ(media_bytes(media), Bytes(c.file.end() - long(c.data_bytes), c.file.end())) << "the file's own samples";
 
             EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), cantPutPublicMovieAtom);
@@ -67,21 +58,16 @@ TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
             EXPECT_EQ(AddMovieResource(m.movie, m.ref, &resId, nullptr), cantPutPublicMovieAtom);
             EXPECT_EQ(read_bytes(path), c.file) << "the sound file is never written";
 
-            FSSpec copy = spec_for(dir / "copy.mov");
-            Movie flat = FlattenMovieData(m.movie, 0x41, &copy, sigMoviePlayer, smSystemScript, 0x90000000);
-            ASSERT_NE(flat, nullptr);
-            DisposeMovie(flat);
+            ASSERT_EQ(flatten_to(m.movie, dir / "copy.mov"), noErr);
         }
         EXPECT_EQ(samples_of_file(dir / "copy.mov"), Bytes(c.file.end() - long(c.data_bytes), c.file.end()));
     }
     // Neither a movie nor a sound file: the movie reader's answer.
     write_bytes(dir / "text.txt", Bytes(100, 'x'));
-    Opened text(dir / "text.txt", fsRdPerm);
-    EXPECT_EQ(text.err, invalidMovie);
+    EXPECT_EQ(Opened(dir / "text.txt", fsRdPerm).err, invalidMovie);
     // A damaged sound file: the importer's.
     Bytes broken = wav(1, 8, 11025, samples(100));
     broken.resize(30);
     write_bytes(dir / "broken.wav", broken);
-    Opened damaged(dir / "broken.wav", fsRdPerm);
-    EXPECT_EQ(damaged.err, badFileFormat);
+    EXPECT_EQ(Opened(dir / "broken.wav", fsRdPerm).err, badFileFormat);
 }

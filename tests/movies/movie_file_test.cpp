@@ -40,9 +40,7 @@ TEST(MovieFileWriter, WritesFtypThenAGrowingMdatThenTheMovie) {
 
     auto layout = scan_movie_file(file).value();
     ASSERT_EQ(layout.atoms.size(), 5u);
-    EXPECT_EQ(layout.atoms[4].type, kFree);
-    EXPECT_EQ(layout.atoms[4].size, 100u);
-    EXPECT_EQ(layout.file_type->major_brand, kBrandQT);
+    EXPECT_EQ(std::tuple(layout.atoms[4].type, layout.atoms[4].size, layout.file_type->major_brand), std::tuple(kFree, 100u, kBrandQT));
 
     // More data after the movie goes into a new mdat; the file still reads.
     EXPECT_EQ(w.append(Bytes(5, 1)).value(), moov.end() + 100 + 16);
@@ -89,11 +87,8 @@ TEST(MovieFileWriter, MdatPastFourGigabytesTakesA64BitHeader) {
     ASSERT_TRUE(w.finish_data().ok());
     munmap(zeros, big);
 
-    const Bytes& h = file.head();
-    EXPECT_EQ(load_u32be(&h[20]), 1u) << "the wide atom became a 64-bit size";
-    EXPECT_EQ(load_u32be(&h[24]), kMdat);
-    EXPECT_EQ(load_u64be(&h[28]), 16u + big + 4);
-    EXPECT_EQ(load_u32be(&h[36 - 8 + 8 - 4]), load_u32be(&h[32])) << "data still starts at 36";
+    const Bytes& h = file.head();   // the wide atom became a 64-bit size; the data still starts at 36
+    EXPECT_EQ(std::tuple(load_u32be(&h[20]), load_u32be(&h[24]), load_u64be(&h[28])), std::tuple(1u, kMdat, 16u + big + 4));
 
     // The chunk past 4 GiB goes into co64.
     auto moov = sound_movie({{36, 64}, {past, 4}}).write().value();
@@ -112,9 +107,7 @@ TEST(MovieFileWriter, AGrowingMdatPastFourGigabytesClosesOverItsWideAtom) {
     ASSERT_TRUE(file.write_at(end - 4, "data", 4).ok());
     EXPECT_EQ(prepare_end_of_file(file).value(), end);
     const Bytes& h = file.head();
-    EXPECT_EQ(load_u32be(&h[20]), 1u);
-    EXPECT_EQ(load_u32be(&h[24]), kMdat);
-    EXPECT_EQ(load_u64be(&h[28]), end - 20);
+    EXPECT_EQ(std::tuple(load_u32be(&h[20]), load_u32be(&h[24]), load_u64be(&h[28])), std::tuple(1u, kMdat, end - 20));
 }
 
 // A movie-first file: ftyp, the movie (its chunks placed where the data
@@ -154,9 +147,7 @@ TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
     auto b = MovieFileWriter::create_movie_first(big, far, movie_at).value();
     const Bytes& h = big.head();
     ASSERT_EQ(h.size(), b.end());
-    EXPECT_EQ(load_u32be(&h[b.end() - 16]), 1u);
-    EXPECT_EQ(load_u32be(&h[b.end() - 12]), kMdat);
-    EXPECT_EQ(load_u64be(&h[b.end() - 8]), far + 16);
+    EXPECT_EQ(std::tuple(load_u32be(&h[b.end() - 16]), load_u32be(&h[b.end() - 12]), load_u64be(&h[b.end() - 8])), std::tuple(1u, kMdat, far + 16));
 }
 
 TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
@@ -167,9 +158,7 @@ TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
     // ftyp, mdat (64-bit size) covering a hole and four bytes past 4 GiB, moov.
     ByteWriter head;
     ASSERT_TRUE(FileType{}.write(head).ok());
-    head.u32(1);
-    head.u32(kMdat);
-    head.u64(far + 4 - 20);
+    head.u32(1), head.u32(kMdat), head.u64(far + 4 - 20);
     ASSERT_TRUE(file->write_at(0, head.data(), head.size()).ok());
     ASSERT_TRUE(file->write_at(far, "abcd", 4).ok());
     auto moov = sound_movie({{far, 4}}).write().value();
@@ -177,8 +166,7 @@ TEST(MovieFileReader, ReadsASparseFileWithA64BitMdatAndCo64) {
 
     auto c = read_movie_file(*file);
     ASSERT_TRUE(c.ok()) << c.error().message;
-    EXPECT_EQ(c->layout.atoms[1].header_size, 16u);
-    EXPECT_EQ(c->movie.tracks[0].media.samples.sample(2)->offset, far + 1);
+    EXPECT_EQ(std::tuple(c->layout.atoms[1].header_size, c->movie.tracks[0].media.samples.sample(2)->offset), std::tuple(16u, far + 1));
     EXPECT_EQ(c->movie.write().value(), moov);
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
@@ -297,8 +285,7 @@ TEST(Alias, RelativePathsAndLevels) {
 
 TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
     testsupport::TempFolder dir;
-    for (const char* sub : {"movies", "media", "elsewhere/media", "elsewhere/movies"})
-        std::filesystem::create_directories(dir / sub);
+    for (const char* sub : {"movies", "media", "elsewhere/media", "elsewhere/movies"}) std::filesystem::create_directories(dir / sub);
     std::string movie = dir / "movies/m.mov";
     testsupport::write_bytes(dir / "media/s.raw", Bytes(100, 1));
     testsupport::write_bytes(dir / "elsewhere/media/s.raw", Bytes(50, 1));
@@ -307,17 +294,13 @@ TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
     ref.data = make_alias(movie, absolute_path(dir / "media/s.raw").value()).value();
 
     auto r = resolve_data_ref(ref, movie, 0);
-    ASSERT_TRUE(r.found);
-    EXPECT_EQ(r.size, 100u);
+    EXPECT_EQ(std::tuple(r.found, r.size), std::tuple(true, UInt64(100)));
     // Seen from a movie elsewhere, the relative path wins over the absolute.
     auto moved = resolve_data_ref(ref, dir / "elsewhere/movies/m.mov", 0);
-    ASSERT_TRUE(moved.found);
-    EXPECT_EQ(moved.size, 50u);
-    EXPECT_EQ(moved.path, absolute_path(dir / "elsewhere/media/s.raw").value());
+    EXPECT_EQ(std::tuple(moved.found, moved.size, moved.path), std::tuple(true, UInt64(50), absolute_path(dir / "elsewhere/media/s.raw").value()));
     // Without the relative file, the absolute path.
     auto far = resolve_data_ref(ref, dir / "nowhere/deeper/m.mov", 0);
-    ASSERT_TRUE(far.found);
-    EXPECT_EQ(far.size, 100u);
+    EXPECT_EQ(std::tuple(far.found, far.size), std::tuple(true, UInt64(100)));
 
     // Folders, devices and pipes are never followed.
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
@@ -325,8 +308,7 @@ TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
         DataRef bad = ref;
         bad.data = make_alias(movie, target).value();
         auto b = resolve_data_ref(bad, movie, 0);
-        EXPECT_FALSE(b.found) << target;
-        EXPECT_EQ(b.error, couldNotResolveDataRef);
+        EXPECT_EQ(std::tuple(b.found, b.error), std::tuple(false, OSErr(couldNotResolveDataRef))) << target;
     }
     DataRef url;
     url.type = kUrl;

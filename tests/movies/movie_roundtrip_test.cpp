@@ -63,12 +63,9 @@ TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
     m.user_data->tail = {0, 0, 0, 0};
     m.tracks[0].user_data = UserData{};
     m.tracks[0].user_data->add(fourcc("name"), {'V', 'i', 'd'});
-    ByteWriter unknown;
-    size_t at = begin_atom(unknown, fourcc("xtra"));
-    unknown.u32(0xDEADBEEF);
-    ASSERT_TRUE(end_atom(unknown, at).ok());
-    m.kept.keep(kMvhd, unknown.bytes());
-    m.tracks[0].media.kept_stbl.keep(kStts, unknown.bytes());
+    const std::vector<UInt8> unknown{0, 0, 0, 12, 'x', 't', 'r', 'a', 0xDE, 0xAD, 0xBE, 0xEF};
+    m.kept.keep(kMvhd, unknown);
+    m.tracks[0].media.kept_stbl.keep(kStts, unknown);
 
     auto first = moov_bytes(m);
     MovieModel back = parse_moov(first);
@@ -85,25 +82,18 @@ TEST(MovieRoundTrip, UnknownAtomsOfForeignFilesAreKeptInPlace) {
     standard_movie_file(10, &m);
     auto moov = moov_bytes(m);
     // Put a foreign atom first in the track and one between stsz and stco.
-    auto insert = [&](size_t at, OSType type, const std::string& body, std::vector<size_t> parents) {
-        std::vector<UInt8> atom(8 + body.size());
-        store_u32be(atom.data(), UInt32(atom.size()));
-        store_u32be(atom.data() + 4, type);
-        std::copy(body.begin(), body.end(), atom.begin() + 8);
+    auto insert = [&](size_t at, std::vector<UInt8> atom, std::vector<size_t> parents) {   // growing the parents
         moov.insert(moov.begin() + long(at), atom.begin(), atom.end());
         for (size_t p : parents) store_u32be(&moov[p], load_u32be(&moov[p]) + UInt32(atom.size()));
     };
-    size_t trak = find_atom(moov, "moov/trak");
-    size_t stbl = find_atom(moov, "moov/trak/mdia/minf/stbl");
-    size_t stco = find_atom(moov, "moov/trak/mdia/minf/stbl/stco");
-    size_t mdia = find_atom(moov, "moov/trak/mdia"), minf = find_atom(moov, "moov/trak/mdia/minf");
-    insert(stco, fourcc("sdtp"), "abcd", {0, trak, mdia, minf, stbl});
-    insert(trak + 8, fourcc("load"), "xy", {0, trak});
+    const size_t trak = find_atom(moov, "moov/trak"), mdia = find_atom(moov, "moov/trak/mdia"), minf = find_atom(moov, "moov/trak/mdia/minf");
+    const size_t stbl = find_atom(moov, "moov/trak/mdia/minf/stbl"), stco = find_atom(moov, "moov/trak/mdia/minf/stbl/stco");
+    insert(stco, {0, 0, 0, 12, 's', 'd', 't', 'p', 'a', 'b', 'c', 'd'}, {0, trak, mdia, minf, stbl});
+    insert(trak + 8, {0, 0, 0, 10, 'l', 'o', 'a', 'd', 'x', 'y'}, {0, trak});
 
     MovieModel back = parse_moov(moov);
     EXPECT_EQ(moov_bytes(back), moov) << "kept atoms go back where they were";
-    EXPECT_EQ(back.tracks[0].kept.count(), 1u);
-    EXPECT_EQ(back.tracks[0].media.kept_stbl.count(), 1u);
+    EXPECT_EQ(std::tuple(back.tracks[0].kept.count(), back.tracks[0].media.kept_stbl.count()), std::tuple(1u, 1u));
 }
 
 TEST(MovieRoundTrip, UserDataTextItemsByLanguage) {
@@ -114,9 +104,7 @@ TEST(MovieRoundTrip, UserDataTextItemsByLanguage) {
     ASSERT_TRUE(set_user_data_text(ud, cpy, 1, "(c) we", 0).ok());
     EXPECT_EQ(set_user_data_text(ud, cpy, 3, "x", 0).code(), userDataItemNotFound);
     EXPECT_EQ(ud.count(cpy), 1u);
-    EXPECT_EQ(ud.find(cpy, 1)->data,
-              (std::vector<UInt8>{0, 6, 0, 0, '(', 'c', ')', ' ', 'w', 'e', 0, 8, 0, 1, '(', 'c', ')',
-                                  ' ', 'n', 'o', 'u', 's'}));
+    EXPECT_EQ(ud.find(cpy, 1)->data, (std::vector<UInt8>{0, 6, 0, 0, '(', 'c', ')', ' ', 'w', 'e', 0, 8, 0, 1, '(', 'c', ')', ' ', 'n', 'o', 'u', 's'}));
     EXPECT_EQ(get_user_data_text(ud, cpy, 1, 2).code(), userDataItemNotFound);
     ud.items.push_back({cpy, {0, 9, 0, 0, 'x'}});
     EXPECT_EQ(get_user_data_text(ud, cpy, 2, 0).code(), invalidMovie) << "a text entry longer than its item";
@@ -126,9 +114,8 @@ TEST(MovieRoundTrip, SoundDescriptionVersionsOneAndTwoAreRead) {
     SoundDescription v1 = raw_sound_description();
     v1.format = fourcc("ima4"), v1.version = 1, v1.compression_id = -2;
     v1.samples_per_packet = 64, v1.bytes_per_packet = 34, v1.bytes_per_frame = 68, v1.bytes_per_sample = 2;
-    auto e1 = v1.write();
-    EXPECT_EQ(e1.bytes.size(), kSoundDescriptionV1Size);
-    EXPECT_EQ(SoundDescription::parse(e1.bytes).value(), v1);
+    EXPECT_EQ(v1.write().bytes.size(), kSoundDescriptionV1Size);
+    EXPECT_EQ(SoundDescription::parse(v1.write().bytes).value(), v1);
 
     SoundDescription v2;
     v2.format = fourcc("lpcm"), v2.version = 2, v2.channels = 3, v2.sample_size = 16, v2.compression_id = -2;
@@ -136,9 +123,8 @@ TEST(MovieRoundTrip, SoundDescriptionVersionsOneAndTwoAreRead) {
     v2.format_flags = 0xC, v2.bytes_per_packet = 18, v2.frames_per_packet = 1;
     auto e2 = v2.write();
     EXPECT_EQ(e2.bytes.size(), kSoundDescriptionV2Size);
-    auto back = SoundDescription::parse(e2.bytes).value();
-    EXPECT_EQ(back, v2);
-    EXPECT_EQ(back.rate(), 96000.0);
+    EXPECT_EQ(SoundDescription::parse(e2.bytes).value(), v2);
+    EXPECT_EQ(SoundDescription::parse(e2.bytes)->rate(), 96000.0);
 
     e2.bytes.resize(60);
     EXPECT_EQ(SoundDescription::parse(e2.bytes).code(), invalidSampleDescription);
@@ -148,15 +134,11 @@ TEST(MovieRoundTrip, StoredColourTables) {
     VideoDescription v = rle_description();
     EXPECT_EQ(v.color_table().code(), badImageDescription) << "ID -1: the default table, none stored";
     v.clut_id = 0;
-    ByteWriter t;
-    t.u32(0);
-    t.u16(0x8000);
-    t.u16(1);   // two entries
-    for (UInt16 x : {0, 0xFFFF, 0xFFFF, 0xFFFF, 1, 0, 0, 0}) t.u16(x);
+    ByteWriter t;   // seed, flags, two entries less one, then index and R, G, B of each
+    for (UInt16 x : {0, 0, 0x8000, 1, 0, 0xFFFF, 0xFFFF, 0xFFFF, 1, 0, 0, 0}) t.u16(x);
     v.extensions = t.take();
     auto back = VideoDescription::parse(v.write().bytes).value();
-    EXPECT_EQ(back.color_table().value(),
-              (std::vector<ColorEntry>{{0, 0xFFFF, 0xFFFF, 0xFFFF}, {1, 0, 0, 0}}));
+    EXPECT_EQ(back.color_table().value(), (std::vector<ColorEntry>{{0, 0xFFFF, 0xFFFF, 0xFFFF}, {1, 0, 0, 0}}));
     back.extensions.resize(back.extensions.size() - 1);
     EXPECT_EQ(back.color_table().code(), badImageDescription);
 }

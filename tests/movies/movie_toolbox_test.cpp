@@ -35,14 +35,8 @@ struct ThreeTracks {
 TEST(MovieToolbox, TrackLookupsByIndexTypeCharacteristicAndEnabledState) {
     ThreeTracks m;
     EXPECT_EQ(GetMovieTrackCount(m.movie), 3);
-    EXPECT_EQ(GetMovieIndTrack(m.movie, 4), nullptr) << "past the last track";
-    EXPECT_EQ(GetMovieIndTrack(m.movie, 0), nullptr);
-    struct Case {
-        SInt32 index;
-        OSType type;
-        SInt32 flags;
-        int expected;   // index into tracks, -1 for none
-    } cases[] = {
+    EXPECT_EQ(std::tuple(GetMovieIndTrack(m.movie, 0), GetMovieIndTrack(m.movie, 4)), std::tuple(Track(nullptr), Track(nullptr))) << "before the first and past the last";
+    struct Case { SInt32 index; OSType type; SInt32 flags; int expected; /* index into tracks, -1 for none */ } cases[] = {
         {1, VideoMediaType, movieTrackMediaType, 0},
         {2, VideoMediaType, movieTrackMediaType, 2},
         {3, VideoMediaType, movieTrackMediaType, -1},
@@ -94,19 +88,12 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     d.idSize = sizeof(ImageDescription), d.cType = 'raw ', d.width = 8, d.height = 8, d.depth = 8, d.clutID = -1;
     Handle bytes = NewHandle(200);
     for (int i = 0; i < 200; ++i) (*bytes)[i] = char(i);
-    struct Add {
-        SInt32 offset;
-        UInt32 size;
-        TimeValue duration;
-        SInt16 flags;
-        SInt32 data_size;   // the description's dataSize
-    } adds[] = {{0, 64, 60, 0, 64}, {64, 64, 30, mediaSampleNotSync, 64}, {10, 20, 90, 0, 20}};
+    struct Add { SInt32 offset; UInt32 size; TimeValue duration; SInt16 flags; SInt32 data_size; /* the description's */ } adds[] = {{0, 64, 60, 0, 64}, {64, 64, 30, mediaSampleNotSync, 64}, {10, 20, 90, 0, 20}};
     TimeValue expected_time = 0;
     for (const Add& a : adds) {
         (**desc).dataSize = a.data_size;
         TimeValue at = -1;
-        ASSERT_EQ(AddMediaSample(media, bytes, a.offset, a.size, a.duration, (SampleDescriptionHandle)desc, 1, a.flags, &at),
-                  noErr);
+        ASSERT_EQ(AddMediaSample(media, bytes, a.offset, a.size, a.duration, (SampleDescriptionHandle)desc, 1, a.flags, &at), noErr);
         EXPECT_EQ(at, expected_time);
         expected_time += a.duration;
     }
@@ -115,16 +102,9 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     ASSERT_EQ(AddMediaSample(media, bytes, 0, 8, 10, (SampleDescriptionHandle)desc, 1, 0, nullptr), noErr);
     EXPECT_EQ(GetMediaSampleDescriptionCount(media), 2);
     ASSERT_EQ(EndMediaEdits(media), noErr);
-    EXPECT_EQ(GetMediaDuration(media), 190);
-    EXPECT_EQ(GetMediaSampleCount(media), 4);
+    EXPECT_EQ(std::tuple(GetMediaDuration(media), GetMediaSampleCount(media)), std::tuple(190, 4));
 
-    struct Read {
-        TimeValue at;
-        SInt32 offset, size;
-        TimeValue start, duration;
-        SInt16 flags;
-        SInt32 description;
-    } reads[] = {{0, 0, 64, 0, 60, 0, 1}, {59, 0, 64, 0, 60, 0, 1}, {60, 64, 64, 60, 30, mediaSampleNotSync, 1},
+    struct Read { TimeValue at; SInt32 offset, size; TimeValue start, duration; SInt16 flags; SInt32 description; } reads[] = {{0, 0, 64, 0, 60, 0, 1}, {59, 0, 64, 0, 60, 0, 1}, {60, 64, 64, 60, 30, mediaSampleNotSync, 1},
                  {100, 10, 20, 90, 90, 0, 1}, {185, 0, 8, 180, 10, 0, 2}};
     Handle out = NewHandle(0);
     Handle outDesc = NewHandle(0);
@@ -132,18 +112,14 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
         SInt32 size = 0, index = 0, count = 0;
         TimeValue start = -1, duration = -1;
         SInt16 flags = -1;
-        ASSERT_EQ(GetMediaSample(media, out, 0, &size, r.at, &start, &duration, (SampleDescriptionHandle)outDesc, &index,
-                                 1, &count, &flags),
-                  noErr);
+        ASSERT_EQ(GetMediaSample(media, out, 0, &size, r.at, &start, &duration, (SampleDescriptionHandle)outDesc, &index, 1, &count, &flags), noErr);
         EXPECT_EQ(std::make_tuple(size, start, duration, flags, index, count),
                   std::make_tuple(r.size, r.start, r.duration, r.flags, r.description, 1)) << "at " << r.at;
         EXPECT_EQ(std::memcmp(*out, *bytes + r.offset, size_t(size)), 0) << "at " << r.at;
         EXPECT_EQ((**(ImageDescriptionHandle)outDesc).cType, OSType('raw ')) << "descriptions come back in host order";
     }
-    EXPECT_EQ(GetMediaSample(media, out, 0, nullptr, 190, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr),
-              timeNotInMedia);
-    EXPECT_EQ(GetMediaSample(media, out, 10, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr),
-              maxSizeToGrowTooSmall);
+    EXPECT_EQ(GetMediaSample(media, out, 0, nullptr, 190, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr), timeNotInMedia);
+    EXPECT_EQ(GetMediaSample(media, out, 10, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr), maxSizeToGrowTooSmall);
     // Bad arguments change nothing.
     EXPECT_EQ(AddMediaSample(media, bytes, 190, 20, 1, nullptr, 1, 0, nullptr), paramErr) << "past the handle";
     EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 1, nullptr, 3, 0, nullptr), paramErr) << "10 bytes in 3 samples";
@@ -191,8 +167,7 @@ TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
     EXPECT_EQ(t, 1770);
     TimeValue duration = 0;
     GetTrackNextInterestingTime(video, nextTimeTrackEdit, 650, 0x10000, &t, &duration);
-    EXPECT_EQ(t, 900);
-    EXPECT_EQ(duration, 600);
+    EXPECT_EQ(std::tuple(t, duration), std::tuple(900, 600));
     DisposeMovie(movie);
 }
 
@@ -223,11 +198,8 @@ TEST(MovieToolbox, TrackReferencesAddCountGetDeleteAndWalkTypes) {
     ASSERT_EQ(AddTrackReference(a, c, 'chap', &second), noErr);
     ASSERT_EQ(AddTrackReference(a, c, 'sync', nullptr), noErr);
     EXPECT_EQ(std::tuple(first, second, GetTrackReferenceCount(a, 'chap')), std::tuple(1, 2, 2));
-    EXPECT_EQ(GetTrackReference(a, 'chap', 2), c);
-    EXPECT_EQ(GetTrackReference(a, 'chap', 3), nullptr);
-    EXPECT_EQ(std::tuple(GetNextTrackReferenceType(a, 0), GetNextTrackReferenceType(a, 'chap'),
-                         GetNextTrackReferenceType(a, 'sync')),
-              std::tuple(OSType('chap'), OSType('sync'), OSType(0)));
+    EXPECT_EQ(std::tuple(GetTrackReference(a, 'chap', 2), GetTrackReference(a, 'chap', 3)), std::tuple(c, Track(nullptr)));
+    EXPECT_EQ(std::tuple(GetNextTrackReferenceType(a, 0), GetNextTrackReferenceType(a, 'chap'), GetNextTrackReferenceType(a, 'sync')), std::tuple(OSType('chap'), OSType('sync'), OSType(0)));
 
     // Deleting moves later references down; an empty type goes away.
     ASSERT_EQ(DeleteTrackReference(a, 'chap', 1), noErr);
@@ -268,9 +240,7 @@ TEST(MovieToolbox, UserDataItemsAreRawBytesCountedFromOne) {
         ASSERT_EQ(GetUserData(ud, h, 'LOOP', 2), noErr);
         EXPECT_EQ(GetHandleSize(h), 4);
         ASSERT_EQ(AddUserData(ud, h, 'name'), noErr);
-        EXPECT_EQ(GetNextUserDataType(ud, 0), OSType('LOOP'));
-        EXPECT_EQ(GetNextUserDataType(ud, 'LOOP'), OSType('name'));
-        EXPECT_EQ(GetNextUserDataType(ud, 'name'), 0u);
+        EXPECT_EQ(std::tuple(GetNextUserDataType(ud, 0), GetNextUserDataType(ud, 'LOOP'), GetNextUserDataType(ud, 'name')), std::tuple(OSType('LOOP'), OSType('name'), OSType(0)));
 
         ASSERT_EQ(RemoveUserData(ud, 'LOOP', 1), noErr);
         EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 1);
@@ -283,8 +253,7 @@ TEST(MovieToolbox, TheMovieBoxIsTheNaturalBoundsThroughTheMatrix) {
     ThreeTracks m;
     Rect box;
     GetMovieBox(m.movie, &box);
-    EXPECT_EQ(box.right, 160);
-    EXPECT_EQ(box.bottom, 120);
+    EXPECT_EQ(std::tuple(box.right, box.bottom), std::tuple(SInt16(160), SInt16(120)));
     Rect bigger{10, 20, 250, 340};   // twice the size, moved
     SetMovieBox(m.movie, &bigger);
     GetMovieBox(m.movie, &box);

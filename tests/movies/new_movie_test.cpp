@@ -24,8 +24,7 @@ std::vector<OSType> top_level(const std::string& path) {
     auto file = platform::movies::open_data_file(path, platform::movies::OpenMode::read);
     std::vector<OSType> types;
     if (!file.ok()) return types;
-    auto layout = platform::movies::scan_movie_file(**file);
-    if (layout.ok())
+    if (auto layout = platform::movies::scan_movie_file(**file); layout.ok())
         for (const auto& a : layout->atoms) types.push_back(a.type);
     return types;
 }
@@ -35,7 +34,7 @@ void expect_new_movie(const std::string& path) {
     OpenedMovie m(path);
     ASSERT_EQ(m.err, noErr);
     ASSERT_EQ(GetMovieTrackCount(m.movie), 2);
-    EXPECT_EQ(std::pair(GetMovieTimeScale(m.movie), GetMovieDuration(m.movie)), std::pair(600, 4200));
+    EXPECT_EQ(std::tuple(GetMovieTimeScale(m.movie), GetMovieDuration(m.movie)), std::tuple(600, 4200));
 
     Track video = GetMovieIndTrack(m.movie, 1);
     EXPECT_EQ(GetMovieIndTrackType(m.movie, 1, VideoMediaType, movieTrackMediaType), video) << "video first";
@@ -47,8 +46,8 @@ void expect_new_movie(const std::string& path) {
     Handle desc = NewHandle(0);
     GetMediaSampleDescription(sm, 1, (SampleDescriptionHandle)desc);
     ASSERT_EQ(GetHandleSize(desc), 36);
-    EXPECT_EQ(OSType((**(SoundDescriptionHandle)desc).dataFormat), k8BitOffsetBinaryFormat);
-    EXPECT_EQ((**(SoundDescriptionHandle)desc).sampleRate, snd.rate_fixed) << "the description keeps the exact rate";
+    const SoundDescription& d = **(SoundDescriptionHandle)desc;   // it keeps the exact rate
+    EXPECT_EQ(std::tuple(OSType(d.dataFormat), UInt32(d.sampleRate)), std::tuple(OSType(k8BitOffsetBinaryFormat), snd.rate_fixed));
     DisposeHandle(desc);
     for (int n = 1; n <= kFrames; ++n) {
         OSErr err = noErr;
@@ -60,8 +59,7 @@ void expect_new_movie(const std::string& path) {
     FInfo info{};
     FSSpec spec = spec_for(path);
     ASSERT_EQ(FSpGetFInfo(&spec, &info), noErr);
-    EXPECT_EQ(info.fdType, kQTFileTypeMovie);
-    EXPECT_EQ(info.fdCreator, sigMoviePlayer);
+    EXPECT_EQ(std::tuple(info.fdType, info.fdCreator), std::tuple(OSType(kQTFileTypeMovie), OSType(sigMoviePlayer)));
 }
 
 }  // namespace
@@ -76,13 +74,9 @@ TEST(NewMovie, BuildsTheNewCommandsMovieAndItsFlattenedCopy) {
     expect_new_movie(paths.movie);
     expect_new_movie(paths.flat);
 
-    auto plain = top_level(paths.movie);
+    auto plain = top_level(paths.movie), flat = top_level(paths.flat);
     ASSERT_GE(plain.size(), 3u);
     EXPECT_EQ(plain[0], platform::fourcc("ftyp"));
-    auto flat = top_level(paths.flat);
-    auto moov = std::find(flat.begin(), flat.end(), platform::fourcc("moov"));
-    auto mdat = std::find(flat.begin(), flat.end(), platform::fourcc("mdat"));
-    ASSERT_NE(moov, flat.end());
-    ASSERT_NE(mdat, flat.end());
-    EXPECT_LT(moov, mdat) << "the flattened copy has its movie before its data";
+    auto moov = std::find(flat.begin(), flat.end(), platform::fourcc("moov")), mdat = std::find(flat.begin(), flat.end(), platform::fourcc("mdat"));
+    EXPECT_TRUE(moov < mdat && mdat != flat.end()) << "the flattened copy has its movie before its data";
 }

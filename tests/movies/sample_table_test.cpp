@@ -33,13 +33,10 @@ SampleTable parse_tables(const std::vector<UInt8>& bytes, UInt32 descriptions) {
         UInt32 size = r.u32().value();
         OSType type = r.u32().value();
         ByteReader body = r.sub(size - 8).value();
-        const Result<void> parsed = type == kStts ? back.parse_stts(body)
-                                    : type == kCtts ? back.parse_ctts(body)
-                                    : type == kStss ? back.parse_stss(body)
-                                    : type == kStsc ? back.parse_stsc(body)
+        const Result<void> parsed = type == kStts ? back.parse_stts(body) : type == kCtts ? back.parse_ctts(body)
+                                    : type == kStss ? back.parse_stss(body) : type == kStsc ? back.parse_stsc(body)
                                     : type == kStsz ? back.parse_stsz(body)
-                                    : type == kStco || type == kCo64 ? back.parse_stco(body, type == kCo64)
-                                                                     : ok();   // tables read elsewhere
+                                    : type == kStco || type == kCo64 ? back.parse_stco(body, type == kCo64) : ok();   // others are read elsewhere
         EXPECT_TRUE(parsed.ok());
     }
     EXPECT_TRUE(back.finish(descriptions).ok());
@@ -48,12 +45,7 @@ SampleTable parse_tables(const std::vector<UInt8>& bytes, UInt32 descriptions) {
 
 SampleTable reparse(const SampleTable& t, UInt32 descriptions) {
     ByteWriter w;
-    EXPECT_TRUE(t.write_stts(w).ok());
-    EXPECT_TRUE(t.write_ctts(w).ok());
-    EXPECT_TRUE(t.write_stss(w).ok());
-    EXPECT_TRUE(t.write_stsc(w).ok());
-    EXPECT_TRUE(t.write_stsz(w).ok());
-    EXPECT_TRUE(t.write_stco(w).ok());
+    for (const Result<void>& r : {t.write_stts(w), t.write_ctts(w), t.write_stss(w), t.write_stsc(w), t.write_stsz(w), t.write_stco(w)}) EXPECT_TRUE(r.ok());
     return parse_tables(w.bytes(), descriptions);
 }
 
@@ -64,24 +56,18 @@ TEST(SampleTable, BuildsCompactRunsAsChunksArrive) {
     EXPECT_EQ(std::tuple(t.sample_count(), t.chunk_count(), t.duration()), std::tuple(9u, 5u, 42u));
     EXPECT_EQ(t.time_runs(), (std::vector<TimeRun>{{5, 5}, {2, 7}, {1, 0}, {1, 3}}));
     EXPECT_EQ(t.chunk_runs(), (std::vector<ChunkRun>{{1, 3, 1}, {2, 2, 1}, {3, 2, 2}, {4, 1, 2}}));
-    EXPECT_FALSE(t.sizes_constant());
     EXPECT_EQ(t.sizes(), (std::vector<UInt32>{10, 10, 10, 10, 10, 20, 20, 5, 8}));
-    EXPECT_TRUE(t.has_sync_table());
+    EXPECT_EQ(std::tuple(t.sizes_constant(), t.has_sync_table()), std::tuple(false, true));
     EXPECT_EQ(t.sync_samples(), (std::vector<UInt32>{1, 2, 3, 6, 7, 8, 9}));
 }
 
 TEST(SampleTable, EqualSamplesStayOneRunWithoutPerSampleArrays) {
     SampleTable t;
     for (int i = 0; i < 1000; ++i) ASSERT_TRUE(t.add_chunk(100 + 512 * UInt64(i), 512, 1, 1, 1, true).ok());
-    EXPECT_EQ(t.sample_count(), 512000u);
-    EXPECT_EQ(t.time_runs().size(), 1u);
-    EXPECT_EQ(t.chunk_runs().size(), 1u);
-    EXPECT_TRUE(t.sizes_constant());
-    EXPECT_TRUE(t.sizes().empty());
-    EXPECT_FALSE(t.has_sync_table());
+    EXPECT_EQ(std::tuple(t.sample_count(), t.time_runs().size(), t.chunk_runs().size(), t.sizes_constant(), t.sizes().size(), t.has_sync_table()),
+              std::tuple(512000u, 1u, 1u, true, 0u, false));
     auto s = t.sample(512000).value();
-    EXPECT_EQ(s.offset, 100 + 512 * 999ull + 511);
-    EXPECT_EQ(s.chunk, 1000u);
+    EXPECT_EQ(std::tuple(s.offset, s.chunk), std::tuple(100 + 512 * 999ull + 511, 1000u));
 }
 
 TEST(SampleTable, SampleLookupsOnRunLengthForms) {
@@ -103,8 +89,7 @@ TEST(SampleTable, SampleLookupsOnRunLengthForms) {
             EXPECT_EQ(std::tie(s.offset, s.size, s.time, s.duration, s.description, s.chunk, s.sync),
                       std::tie(r.offset, r.size, r.time, r.duration, r.desc, r.chunk, r.sync));
         }
-        EXPECT_EQ(t->sample(0).code(), invalidSampleNum);
-        EXPECT_EQ(t->sample(10).code(), invalidSampleNum);
+        EXPECT_EQ(std::tuple(t->sample(0).code(), t->sample(10).code()), std::tuple(invalidSampleNum, invalidSampleNum));
     }
 }
 
@@ -132,20 +117,14 @@ TEST(SampleTable, NextInterestingTimeIsASampleEdge) {
     };
     for (const Row& r : rows) {
         auto e = t.next_edge(r.time, r.forward, r.edge_ok);
-        ASSERT_EQ(e.has_value(), r.want.has_value()) << r.time << (r.forward ? " forward" : " backward");
-        if (e) {
-            EXPECT_EQ(e->time, *r.want) << r.time << (r.forward ? " forward" : " backward");
-        }
+        EXPECT_EQ(e ? std::optional(e->time) : std::nullopt, r.want) << r.time << (r.forward ? " forward" : " backward");
     }
     EXPECT_EQ(t.next_edge(32, true, false)->duration, 3u) << "the zero-length sample is skipped";
 }
 
 TEST(SampleTable, SyncSamples) {
     SampleTable t = mixed_table();
-    EXPECT_EQ(t.sync_sample(4, true), 6u);
-    EXPECT_EQ(t.sync_sample(5, false), 3u);
-    EXPECT_EQ(t.sync_sample(9, true), 9u);
-    EXPECT_EQ(t.sync_sample(0, true), 0u);
+    EXPECT_EQ((std::vector{t.sync_sample(4, true), t.sync_sample(5, false), t.sync_sample(9, true), t.sync_sample(0, true)}), (std::vector{6u, 3u, 9u, 0u}));
     SampleTable all;
     ASSERT_TRUE(all.add_chunk(0, 5, 1, 1, 1, true).ok());
     EXPECT_EQ(all.sync_sample(3, false), 3u);
@@ -169,9 +148,7 @@ TEST(SampleTable, ChunksWithoutSamplesAreSkipped) {
     table(kStsz, {0, 4, 3});
     table(kStco, {0, 3, 100, 200, 300});
     SampleTable t = parse_tables(w.bytes(), 1);
-    EXPECT_EQ(t.sample(2)->offset, 104u);
-    EXPECT_EQ(t.sample(3)->offset, 300u);
-    EXPECT_EQ(t.sample(3)->chunk, 3u);
+    EXPECT_EQ(std::tuple(t.sample(2)->offset, t.sample(3)->offset, t.sample(3)->chunk), std::tuple(104u, 300u, 3u));
 }
 
 TEST(SampleTable, SwitchesToCo64OnlyPastFourGigabytes) {
@@ -209,23 +186,16 @@ TEST(SampleTable, RefusesChunksThatCannotBeStored) {
 TEST(SampleTable, FramesShowInDisplayOrder) {
     SampleTable t;
     const SInt32 shown_at[] = {0, 30, 10, 20, 60, 40, 50};
-    for (UInt32 i = 0; i < 7; ++i)
-        ASSERT_TRUE(t.add_chunk(100 * i, 1, 8, 10, 1, i == 0, shown_at[i] - SInt32(10 * i)).ok());
+    for (UInt32 i = 0; i < 7; ++i) ASSERT_TRUE(t.add_chunk(100 * i, 1, 8, 10, 1, i == 0, shown_at[i] - SInt32(10 * i)).ok());
     ASSERT_TRUE(t.has_composition_offsets());
-    EXPECT_EQ(t.sample_shown_at(25).value(), 4u);    // B2
-    EXPECT_EQ(t.sample_shown_at(35).value(), 2u);    // P3
-    EXPECT_EQ(t.display_end(), 70u);
+    EXPECT_EQ(std::tuple(t.sample_shown_at(25).value(), t.sample_shown_at(35).value(), t.display_end()), std::tuple(4u, 2u, 70u));   // B2, P3
     EXPECT_EQ(t.sample_shown_at(70).code(), timeNotInMedia);
-    auto next = t.next_shown_edge(31, true, false);
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->time, 40u);
-    EXPECT_EQ(t.next_shown_edge(40, false, false)->time, 30u);
+    ASSERT_TRUE(t.next_shown_edge(31, true, false));
+    EXPECT_EQ(std::tuple(t.next_shown_edge(31, true, false)->time, t.next_shown_edge(40, false, false)->time), std::tuple(40u, 30u));
     // Showing 15...45 takes B1 through B4 and everything decoded between,
     // from the sync sample on.
     auto span = t.shown_between(15, 45);
-    EXPECT_EQ(span.first_decoded, 2u);
-    EXPECT_EQ(span.last_decoded, 6u);
-    EXPECT_EQ(span.first_shown_time, 10);
+    EXPECT_EQ(std::tuple(span.first_decoded, span.last_decoded, span.first_shown_time), std::tuple(2u, 6u, 10));
 
     // Negative offsets are written as version 1 with a cslg, and read back.
     SampleTable back = reparse(t, 1);
@@ -235,10 +205,8 @@ TEST(SampleTable, FramesShowInDisplayOrder) {
     // A run cut after P6 (its B-frames left out) ends decoding at 50 but
     // shows P6 until 70: what is appended next must show after that.
     SampleTable cut;
-    for (UInt32 i = 0; i < 5; ++i)
-        ASSERT_TRUE(cut.add_chunk(100 * i, 1, 8, 10, 1, i == 0, shown_at[i] - SInt32(10 * i)).ok());
+    for (UInt32 i = 0; i < 5; ++i) ASSERT_TRUE(cut.add_chunk(100 * i, 1, 8, 10, 1, i == 0, shown_at[i] - SInt32(10 * i)).ok());
     ASSERT_TRUE(cut.make_room(0).ok());
     ASSERT_TRUE(cut.add_chunk(700, 1, 8, 10, 1, true).ok());
-    EXPECT_EQ(cut.display_time(6), 70);
-    EXPECT_EQ(cut.sample_shown_at(65).value(), 5u);
+    EXPECT_EQ(std::tuple(cut.display_time(6), cut.sample_shown_at(65).value()), std::tuple(70, 5u));
 }

@@ -58,8 +58,7 @@ TEST(Segments, InsertedFramesPlayFromTheFileTheyLiveIn) {
         EXPECT_EQ(frames_at(to, {0, 60}), std::vector<Bytes>(before.begin(), before.begin() + 2));
         EXPECT_EQ(frames_at(to, {120, 180, 360}), wanted);
         EXPECT_EQ(frames_at(to, {420}), std::vector<Bytes>{before[2]}) << "b's frame 3 moved on";
-        EXPECT_EQ(GetMediaSampleDescriptionCount(GetTrackMedia(to)), 2)
-            << "the same description, for another data reference";
+        EXPECT_EQ(GetMediaSampleDescriptionCount(GetTrackMedia(to)), 2) << "the same description, for another data reference";
         ASSERT_EQ(UpdateMovieResource(b.movie, b.ref, movieInDataForkResID, nullptr), noErr);
     }
     Opened b(dir / "b.mov", fsRdPerm);
@@ -67,10 +66,7 @@ TEST(Segments, InsertedFramesPlayFromTheFileTheyLiveIn) {
     Track to = GetMovieIndTrack(b.movie, 1);
     EXPECT_EQ(frames_at(to, {120, 180, 360}), wanted) << "through the alias to a.mov";
 
-    FSSpec flat = spec_for(dir / "flat.mov");
-    Movie copy = FlattenMovieData(b.movie, 0x41, &flat, sigMoviePlayer, smSystemScript, 0x90000000);
-    ASSERT_NE(copy, nullptr);
-    DisposeMovie(copy);
+    ASSERT_EQ(flatten_to(b.movie, dir / "flat.mov"), noErr);
     std::filesystem::remove(dir / "a.mov");
     Opened self_contained(dir / "flat.mov", fsRdPerm);
     ASSERT_EQ(self_contained.err, noErr);
@@ -91,8 +87,7 @@ TEST(Segments, WithinOneTrackEmptyStretchesAndMismatchedMedia) {
     // 700-1100 is the end of the copied frame 2, the gap, frame 1 and 20
     // units past the end, which play nothing.
     ASSERT_TRUE(mv::insert_track_segment(object(video), 700, 400, object(video), 0).ok());
-    EXPECT_EQ(frames_at(video, {0, 100, 300, 350, 390}),
-              (std::vector<Bytes>{first_two[1], {}, {}, first_two[0], {}}));
+    EXPECT_EQ(frames_at(video, {0, 100, 300, 350, 390}), (std::vector<Bytes>{first_two[1], {}, {}, first_two[0], {}}));
     EXPECT_EQ(GetTrackDuration(video), 1480);
     auto r = mv::insert_track_segment(object(GetMovieIndTrack(m, 2)), 0, 100, object(video), 0);
     EXPECT_EQ(r.code(), mediaTypesDontMatch);

@@ -34,15 +34,10 @@ TEST(SoundAtoms, DamagedAtomsRefusedPaddingAndStrangersPassed) {
     esds_long[8] = 40;   // longer than the atom
     Bytes esds_five = esds_ok;
     esds_five[8] = 0x80;   // a fifth length byte
-    struct Case {
-        const char* name;
-        Bytes extensions;
-        OSErr code;
-    };
+    struct Case { const char* name; Bytes extensions; OSErr code; };
     const Case cases[] = {
         {"wave with frma, enda, esds, terminator",
-         atom("wave", cat({atom("frma", {'m', 'p', '4', 'a'}), atom("enda", {0, 1}), atom("esds", esds_ok),
-                           Bytes(8, 0)})),
+         atom("wave", cat({atom("frma", {'m', 'p', '4', 'a'}), atom("enda", {0, 1}), atom("esds", esds_ok), Bytes(8, 0)})),
          noErr},
         {"zero padding after the atoms", cat({atom("chan", Bytes(16, 0)), Bytes(12, 0)}), noErr},
         {"an atom we do not know", atom("btrt", Bytes(12, 7)), noErr},
@@ -61,11 +56,9 @@ TEST(SoundAtoms, DamagedAtomsRefusedPaddingAndStrangersPassed) {
         auto a = mv::SoundAtoms::parse(c.extensions);
         EXPECT_EQ(a.code(), c.code);
         if (c.code == noErr && c.extensions.size() > 40) {
-            EXPECT_EQ(a->original_format, OSType('mp4a'));
-            EXPECT_EQ(a->little_endian, true);
+            EXPECT_EQ(std::tuple(a->original_format, a->little_endian), std::tuple(OSType('mp4a'), true));
             ASSERT_TRUE(a->esds.has_value());
-            EXPECT_EQ(a->esds->object_type, 0x40);
-            EXPECT_EQ(a->esds->specific, (Bytes{0x12, 0x10}));
+            EXPECT_EQ(std::tuple(int(a->esds->object_type), a->esds->specific), std::tuple(0x40, Bytes{0x12, 0x10}));
         }
     }
 }

@@ -108,9 +108,7 @@ TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
         Track track = NewMovieTrack(movie, 0, 0, kFullVolume);
         Media media = NewTrackMedia(track, SoundMediaType, TimeScale(want.rate), nullptr, 0);
         ASSERT_EQ(BeginMediaEdits(media), noErr);
-        ASSERT_EQ(AddMediaSample(media, snd, r.offset, UInt32(r.bytes), 1, (SampleDescriptionHandle)r.desc,
-                                 r.samples, 0, nullptr),
-                  noErr);
+        ASSERT_EQ(AddMediaSample(media, snd, r.offset, UInt32(r.bytes), 1, (SampleDescriptionHandle)r.desc, r.samples, 0, nullptr), noErr);
         ASSERT_EQ(EndMediaEdits(media), noErr);
         ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
         EXPECT_EQ(GetMediaSampleCount(media), r.samples);
@@ -119,8 +117,7 @@ TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
         // All the data comes back in one piece, exactly the resource's bytes.
         Handle back = NewHandle(0);
         SInt32 size = 0, count = 0;
-        ASSERT_EQ(GetMediaSample(media, back, 0, &size, 0, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr),
-                  noErr);
+        ASSERT_EQ(GetMediaSample(media, back, 0, &size, 0, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr), noErr);
         EXPECT_EQ(size, r.bytes);
         EXPECT_EQ(count, r.samples);
         EXPECT_EQ(std::memcmp(*back, *snd + r.offset, size_t(r.bytes)), 0);
@@ -136,8 +133,7 @@ TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
         Media copied = GetTrackMedia(GetMovieIndTrack(copy, 1));
         SInt32 packet = (want.format == 'MAC3' || want.format == 'MAC6') ? 6 : 1;
         for (TimeValue t = 0; t < GetMediaDuration(copied);) {
-            ASSERT_EQ(GetMediaSample(copied, back, 0, &size, t, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr),
-                      noErr);
+            ASSERT_EQ(GetMediaSample(copied, back, 0, &size, t, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr), noErr);
             EXPECT_EQ(count % packet, 0) << "a chunk of " << count << " samples at " << t;
             EXPECT_EQ(std::memcmp(*back, *snd + r.offset + (want.bytes * t / want.samples), size_t(size)), 0);
             t += count;
