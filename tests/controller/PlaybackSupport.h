@@ -16,6 +16,7 @@
 #include "platform/Movies.h"
 #include "platform/QuickDraw.h"
 #include "platform/hosts/headless/HeadlessHost.h"
+#include "tests/movies/ToolboxTestSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace pbtest {
@@ -68,28 +69,13 @@ struct Recording {
 };
 Recording read_wav(const std::string& path);
 
-
-// --- movies made through the toolbox
-
-// A new movie file at `path` (as the New command makes one); the caller
-// adds tracks, then finish_movie writes it and closes the file.
-Movie begin_movie(const std::string& path, SInt16* ref);
-void finish_movie(Movie movie, SInt16 ref);
-
-// A video track of `frames` frames of `duration` units at 600, each drawn
-// by `paint(frame, world)` into a world of `depth` bits and compressed with
-// `codec`.
-using Painter = std::function<void(int frame, GWorldPtr world)>;
-void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames,
-                     TimeValue duration, const Painter& paint);
-
-// A sound track of `bytes` in `format` (a description with those fields),
-// its media inserted in one edit played at `edit_rate`.
-void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
-                     UInt32 frames, SInt16 volume = 0x100, Fixed edit_rate = 0x10000);
-
-Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission = fsRdPerm);
-
-FSSpec spec_for(const std::string& path);
+// Movies made and opened through the toolbox calls.
+using tbtest::add_sound_track;
+using tbtest::add_video_track;
+using tbtest::begin_movie;
+using tbtest::finish_movie;
+using tbtest::open_movie;
+using tbtest::read_movie;
+using tbtest::spec_for;
 
 }  // namespace pbtest

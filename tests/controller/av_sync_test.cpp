@@ -24,8 +24,7 @@ TEST(AvSync, FlashesAreSeenWithinAFrameOfTheirBeeps) {
         on + ")':s=48000:d=5\" -vf \"drawbox=c=white:t=fill:enable='" + on +
         "'\" -c:v libx264 -pix_fmt yuv420p -c:a aac " + testsupport::quote(path) + " 2>&1");
     ASSERT_EQ(made.status, 0) << made.all();
-    const auto probed = testsupport::run_shell("ffprobe -v error -show_entries format=duration -of csv=p=0 " +
-                                               testsupport::quote(path));
+    const auto probed = testsupport::run_shell("ffprobe -v error -show_entries format=duration -of csv=p=0 " + testsupport::quote(path));
     ASSERT_EQ(probed.status, 0) << probed.all();
 
     const double frame_ms = 1001.0 / 30;
@@ -33,11 +32,9 @@ TEST(AvSync, FlashesAreSeenWithinAFrameOfTheirBeeps) {
     UInt64 start = 0;
     {
         VirtualHost vh(48000, wav);
-        SInt16 ref = 0;
-        Movie movie = open_movie(path, &ref);
+        Movie movie = read_movie(path);
         ASSERT_TRUE(movie);
-        EXPECT_NEAR(double(GetMovieDuration(movie)) / GetMovieTimeScale(movie), std::atof(probed.out.c_str()), 0.002)
-            << "the duration ffprobe gives";
+        EXPECT_NEAR(double(GetMovieDuration(movie)) / GetMovieTimeScale(movie), std::atof(probed.out.c_str()), 0.002) << "the duration ffprobe gives";
         MovieCanvas canvas(movie, 64, 48);
         vh.run(movie, 200);
         StartMovie(movie);
@@ -50,7 +47,6 @@ TEST(AvSync, FlashesAreSeenWithinAFrameOfTheirBeeps) {
             white = now_white;
         }
         DisposeMovie(movie);
-        CloseMovieFile(ref);
     }
 
     // Device frame F is heard at virtual time F / rate: each beep's onset is

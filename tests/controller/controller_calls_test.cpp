@@ -30,8 +30,7 @@ TEST_F(ControllerTest, DisposedControllerIsRefusedEverywhere) {
         for (size_t i = 0; i < std::size(results); ++i) EXPECT_EQ(results[i], badComponentInstance) << i;
         EXPECT_FALSE(MCIsEditingEnabled(c));
         // The calls that return an object give nil and say why, as the movie calls do.
-        const std::function<Movie()> objects[] = {
-            [&] { return MCGetIndMovie(c, 0); }, [&] { return MCCut(c); }, [&] { return MCCopy(c); }};
+        const std::function<Movie()> objects[] = {[&] { return MCGetIndMovie(c, 0); }, [&] { return MCCut(c); }, [&] { return MCCopy(c); }};
         for (size_t i = 0; i < std::size(objects); ++i) {
             GetMovieDuration(movie);   // a call that succeeds clears the last error
             EXPECT_EQ(objects[i](), nullptr) << i;
@@ -45,11 +44,7 @@ TEST_F(ControllerTest, ANewControllerThatCannotBeMadeSaysWhy) {
     Rect box{0, 0, kMovieH, kMovieW};
     const Movie disposed = NewMovie(0);
     DisposeMovie(disposed);
-    const struct {
-        Movie movie;
-        const Rect* rect;
-        OSErr why;
-    } cases[] = {{nullptr, &box, invalidMovie}, {disposed, &box, invalidMovie}, {movie, nullptr, paramErr}};
+    const struct { Movie movie; const Rect* rect; OSErr why; } cases[] = {{nullptr, &box, invalidMovie}, {disposed, &box, invalidMovie}, {movie, nullptr, paramErr}};
     for (const auto& c : cases) {
         GetMovieDuration(movie);
         EXPECT_EQ(NewMovieController(c.movie, c.rect, 0), nullptr);
@@ -81,7 +76,7 @@ TEST_F(ControllerTest, MovieWithoutPictureHasABarOnly) {
     SetTrackEnabled(video, false);
     Rect empty{0, 0, 0, 0};
     SetMovieBox(movie, &empty);
-    EXPECT_EQ(std::pair(bounds().bottom - bounds().top, bounds().right - bounds().left), std::pair(16, 0));
+    EXPECT_EQ(std::tuple(bounds().bottom - bounds().top, bounds().right - bounds().left), std::tuple(16, 0));
     // The play button is where it always is, at the window's left.
     EventRecord e{};
     e.what = mouseDown;

@@ -17,19 +17,12 @@ void to_scrap(Movie segment) {
 }
 
 TEST_F(ControllerTest, InfoBitsFollowSelectionScrapAndUndo) {
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        SInt32 want;
-    };
+    struct Step { const char* what; std::function<void()> act; SInt32 want; };
     const Step steps[] = {
         {"opened", [] {}, mcInfoEditingEnabled},
-        {"select all", [&] { select(0, kDuration); },
-         mcInfoEditingEnabled | mcInfoCutAvailable | mcInfoCopyAvailable | mcInfoClearAvailable},
+        {"select all", [&] { select(0, kDuration); }, mcInfoEditingEnabled | mcInfoCutAvailable | mcInfoCopyAvailable | mcInfoClearAvailable},
         {"cut", [&] { to_scrap(MCCut(mc)); }, mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable},
-        {"undo", [&] { EXPECT_EQ(MCUndo(mc), noErr); },
-         mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable | mcInfoCutAvailable |
-             mcInfoCopyAvailable | mcInfoClearAvailable},
+        {"undo", [&] { EXPECT_EQ(MCUndo(mc), noErr); }, kEditBits},
         {"select none", [&] { select(0, 0); }, mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable},
         {"editing off", [&] { MCEnableEditing(mc, false); }, 0},
         {"editing on", [&] { MCEnableEditing(mc, true); }, mcInfoEditingEnabled | mcInfoUndoAvailable | mcInfoPasteAvailable},
@@ -67,11 +60,7 @@ TEST_F(ControllerTest, CutThenPasteFromTheScrap) {
 }
 
 TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
-    struct Case {
-        const char* what;
-        std::function<void()> edit;
-        std::pair<TimeValue, TimeValue> edited;   // the selection the edit acted on
-    };
+    struct Case { const char* what; std::function<void()> edit; std::pair<TimeValue, TimeValue> edited; /* the selection the edit acted on */ };
     const Case cases[] = {
         {"cut", [&] {
              select(5 * kFrame, 20 * kFrame);
@@ -80,11 +69,7 @@ TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
              DisposeMovie(m);
          },
          {5 * kFrame, 20 * kFrame}},
-        {"clear", [&] {
-             select(0, 7 * kFrame);
-             EXPECT_EQ(MCClear(mc), noErr);
-         },
-         {0, 7 * kFrame}},
+        {"clear", [&] { select(0, 7 * kFrame); EXPECT_EQ(MCClear(mc), noErr); }, {0, 7 * kFrame}},
         {"paste", [&] {
              select(30 * kFrame, 3 * kFrame);
              Movie m = MCCopy(mc);

@@ -125,8 +125,7 @@ protected:
         pump_until_idle();
     }
     void key(UInt8 character, UInt16 mods = 0) {
-        for (auto kind : {host::InputKind::KeyDown, host::InputKind::KeyUp})
-            events::deliver_input(wmtest::input_event(kind, 0, 0, mods, character));
+        for (auto kind : {host::InputKind::KeyDown, host::InputKind::KeyUp}) events::deliver_input(wmtest::input_event(kind, 0, 0, mods, character));
     }
 
     Rect bounds() const {

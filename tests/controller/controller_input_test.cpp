@@ -16,26 +16,13 @@ SInt16 x_of(TimeValue t) { return SInt16(kTrackLeft + (SInt64(t) * (kTrackRight 
 TEST_F(ControllerTest, PlayerEventTakesOnlyItsOwnInput) {
     Rect slider;
     MCDoAction(mc, mcActionGetTimeSliderRect, &slider);
-    ASSERT_EQ(std::pair(slider.left, slider.right), std::pair(SInt16(40), SInt16(288)));
+    ASSERT_EQ(std::tuple(slider.left, slider.right), std::tuple(SInt16(40), SInt16(288)));
     const Rect other_content{300, 500, 400, 700};
-    WindowRef other = NewCWindow(nullptr, &other_content, (const UInt8*)"\x05Other", true, documentProc,
-                                 (WindowRef)-1, true, 0);
+    WindowRef other = NewCWindow(nullptr, &other_content, (const UInt8*)"\x05Other", true, documentProc, (WindowRef)-1, true, 0);
     SelectWindow(other);
-    auto ev = [](EventKind what, uintptr_t message, Point where, EventModifiers mods = 0) {
-        EventRecord e{};
-        e.what = what;
-        e.message = message;
-        e.where = where;
-        e.modifiers = mods;
-        return e;
-    };
+    auto ev = [](EventKind what, uintptr_t message, Point where, EventModifiers mods = 0) { return EventRecord{what, message, 0, where, mods}; };
     const auto w = reinterpret_cast<uintptr_t>(window);
-    struct Case {
-        const char* what;
-        EventRecord e;
-        bool front;
-        ComponentResult want;
-    };
+    struct Case { const char* what; EventRecord e; bool front; ComponentResult want; };
     const Case cases[] = {
         {"null", ev(nullEvent, 0, global(5, 5)), true, 0},
         {"update", ev(updateEvt, w, global(5, 5)), true, 0},
@@ -90,10 +77,7 @@ TEST_F(ControllerTest, KeysPlayStepSelectAndChangeVolume) {
     for (const Case& c : cases) {
         key(c.character, c.mods);
         const auto taken = pump(1);
-        EXPECT_EQ(taken.size(), c.mods & host::kModCommand ? 0u : 1u) << c.what;
-        EXPECT_EQ(GetMovieRate(movie), c.rate) << c.what;
-        EXPECT_EQ(now(), c.time) << c.what;
-        EXPECT_EQ(selection(), c.sel) << c.what;
+        EXPECT_EQ(std::tuple(taken.size(), GetMovieRate(movie), now(), selection()), std::tuple(c.mods & host::kModCommand ? 0u : 1u, c.rate, c.time, c.sel)) << c.what;
     }
 
     // Space plays and pauses.
@@ -145,15 +129,12 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     const TimeValue three_quarters = kDuration * 3 / 4;
     click(x_of(three_quarters), kBarV, host::kModShift);
     auto [start, length] = selection();
-    EXPECT_NEAR(start, half, 20);
-    EXPECT_NEAR(start + length, three_quarters, 20);
-    EXPECT_NEAR(now(), three_quarters, 20);
+    EXPECT_TRUE(std::abs(start - half) <= 20 && std::abs(start + length - three_quarters) <= 20 && std::abs(now() - three_quarters) <= 20) << start << "+" << length;
 
     // Shift-drag moves the nearer end: here the start, back to a quarter.
     drag(x_of(half), kBarV, x_of(kDuration / 4), kBarV, host::kModShift);
     std::tie(start, length) = selection();
-    EXPECT_NEAR(start, kDuration / 4, 20);
-    EXPECT_NEAR(start + length, three_quarters, 20);
+    EXPECT_TRUE(std::abs(start - kDuration / 4) <= 20 && std::abs(start + length - three_quarters) <= 20) << start << "+" << length;
 
     // A drag without shift follows the mouse; with editing on the selection
     // becomes an insertion point at the time (Paste goes there), with
@@ -172,8 +153,7 @@ TEST_F(ControllerTest, ClicksInTheBar) {
     go_to(10 * kFrame);
     click(kStepForwardH, kBarV);
     EXPECT_EQ(now(), 11 * kFrame);
-    click(kStepBackH, kBarV);
-    click(kStepBackH, kBarV);
+    for (int i = 0; i < 2; ++i) click(kStepBackH, kBarV);
     EXPECT_EQ(now(), 9 * kFrame);
 
     // The filter heard the user's actions as actions.
@@ -204,9 +184,7 @@ TEST_F(ControllerTest, NullEventsPlayTheMovieButAreNeverTaken) {
     MCDoAction(mc, mcActionStep, (void*)(intptr_t)INT32_MAX);
     EXPECT_EQ(now(), kDuration);
     // So do times beyond it, in any scale.
-    TimeRecord far{};
-    far.value.hi = SInt32(0x80000000);
-    far.scale = 1;
+    TimeRecord far{{SInt32(0x80000000), 0}, 1, nullptr};
     MCDoAction(mc, mcActionGoToTime, &far);
     EXPECT_EQ(now(), 0);
     go_to(kDuration);

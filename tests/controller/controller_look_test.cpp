@@ -9,21 +9,16 @@ constexpr UInt32 kFace = 0xDDDDDD, kBlack = 0x000000;
 constexpr SInt16 kPlayX = 30, kBarTop = 100;
 
 TEST_F(ControllerTest, LooksPausedAndPlaying) {
+    auto at = [](int dx) { return local_pixel(kPlayX + dx, kBarTop + 8); };   // along the button's middle row
     MCDoAction(mc, mcActionDraw, window);
-    // Paused: the triangle fills the middle of the button.
-    EXPECT_EQ(local_pixel(kPlayX, kBarTop + 8), kBlack);
-    EXPECT_EQ(local_pixel(kPlayX - 3, kBarTop + 8), kBlack);
-    EXPECT_EQ(local_pixel(kPlayX + 6, kBarTop + 8), kFace);
+    EXPECT_EQ(std::tuple(at(0), at(-3), at(6)), std::tuple(kBlack, kBlack, kFace)) << "paused: the triangle fills the middle of the button";
     // The movie's picture (a red field) is drawn above the bar.
     EXPECT_EQ(local_pixel(10, 10) & 0xFF0000, 0xFF0000u);
 
-    // Playing: two bars with a gap between them.
     MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
     pump(120);
     MCDoAction(mc, mcActionDraw, window);
-    EXPECT_EQ(local_pixel(kPlayX, kBarTop + 8), kFace);
-    EXPECT_EQ(local_pixel(kPlayX - 3, kBarTop + 8), kBlack);
-    EXPECT_EQ(local_pixel(kPlayX + 2, kBarTop + 8), kBlack);
+    EXPECT_EQ(std::tuple(at(0), at(-3), at(2)), std::tuple(kFace, kBlack, kBlack)) << "playing: two bars with a gap between them";
     MCDoAction(mc, mcActionPlay, nullptr);
 }
 

@@ -21,8 +21,7 @@ using Dir = testsupport::TempFolder;
 using Frames = std::vector<float>;   // interleaved stereo
 
 // Two tones on each side, so that no shift of the sound still lines up.
-constexpr const char* kTones =
-    "aevalsrc=0.4*sin(2*PI*440*t)+0.3*sin(2*PI*1234*t)|0.4*sin(2*PI*660*t)+0.3*sin(2*PI*1000*t):d=1:s=";
+constexpr const char* kTones = "aevalsrc=0.4*sin(2*PI*440*t)+0.3*sin(2*PI*1234*t)|0.4*sin(2*PI*660*t)+0.3*sin(2*PI*1000*t):d=1:s=";
 
 bool has_encoder(const std::string& name) {
     static const std::string list = testsupport::run_program({"ffmpeg", "-hide_banner", "-encoders"}).out;
@@ -31,8 +30,7 @@ bool has_encoder(const std::string& name) {
 
 // ffmpeg's decode of `path`: stereo float frames at `rate`.
 Frames ffmpeg_decode(const std::string& path, int rate) {
-    const auto r = testsupport::run_program(
-        {"ffmpeg", "-v", "error", "-i", path, "-f", "f32le", "-ac", "2", "-ar", std::to_string(rate), "-"});
+    const auto r = testsupport::run_program({"ffmpeg", "-v", "error", "-i", path, "-f", "f32le", "-ac", "2", "-ar", std::to_string(rate), "-"});
     EXPECT_EQ(r.status, 0) << r.err;
     Frames f(r.out.size() / sizeof(float));
     std::memcpy(f.data(), r.out.data(), f.size() * sizeof(float));
@@ -71,8 +69,7 @@ Recording play(const std::string& path, int rate, const std::string& wav, double
     Recording r;
     {
         VirtualHost vh(rate, wav);
-        SInt16 ref = 0;
-        Movie movie = open_movie(path, &ref);
+        Movie movie = read_movie(path);
         if (!movie) return r;
         SetMovieTimeValue(movie, TimeValue(from * GetMovieTimeScale(movie)));
         vh.run(movie, 200);
@@ -85,7 +82,6 @@ Recording play(const std::string& path, int rate, const std::string& wav, double
             *problem = p.empty() ? "" : p[0];
         }
         DisposeMovie(movie);
-        CloseMovieFile(ref);
         vh.finish();
     }
     return read_wav(wav);
@@ -100,12 +96,7 @@ Recording play(const std::string& path, int rate, const std::string& wav, double
 // descriptions are ffmpeg's of every version (0, 1 with a 'wave', 2 'lpcm').
 TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
     KINORA_REQUIRE_TOOL("ffmpeg");
-    struct Case {
-        const char* encoder;
-        const char* file;
-        int rate;
-        bool from_middle;
-    };
+    struct Case { const char* encoder; const char* file; int rate; bool from_middle; };
     const Case cases[] = {
         {"aac", "aac.mov", 44100, true},          {"aac", "aac.mp4", 48000, false},
         {"libmp3lame", "mp3.mov", 44100, true},   {"libmp3lame", "mp3.mp4", 44100, false},
@@ -125,8 +116,7 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
             continue;
         }
         const std::string path = dir / c.file;
-        const auto made = testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                                    kTones + std::to_string(c.rate), "-strict", "-2", "-c:a", c.encoder, path});
+        const auto made = testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", kTones + std::to_string(c.rate), "-strict", "-2", "-c:a", c.encoder, path});
         ASSERT_EQ(made.status, 0) << made.err;
         // ffmpeg's decode may run on past the end of the edit, into the
         // encoder's padding: the movie's duration is what the track plays.
@@ -140,8 +130,7 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
         EXPECT_EQ(problem, "");
         ASSERT_GE(r.frames(), start + frames);
         for (int side : {0, 1}) EXPECT_GE(correlation(r, start, want, 0, frames, side), 0.99) << "side " << side;
-        EXPECT_NEAR(double(last_sound(r)), double(start + last_sound(want, frames)), 2)
-            << "the edit's length, the padding after it left out";
+        EXPECT_NEAR(double(last_sound(r)), double(start + last_sound(want, frames)), 2) << "the edit's length, the padding after it left out";
         if (!c.from_middle) continue;
         const Recording m = play(path, c.rate, dir / "middle.wav", 0.5);
         const size_t half = size_t(c.rate) / 2, span = size_t(c.rate) / 10;
@@ -158,10 +147,7 @@ TEST(DecodedSound, DamagedPacketIsSilentForItsSpan) {
     if (!has_encoder("aac")) KINORA_SKIP_OR_FAIL("this ffmpeg has no aac encoder");
     Dir dir;
     const std::string path = dir / "aac.mov";
-    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                        std::string(kTones) + "44100", "-c:a", "aac", path})
-                  .status,
-              0);
+    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", std::string(kTones) + "44100", "-c:a", "aac", path}).status, 0);
     const Frames want = ffmpeg_decode(path, 44100);
     auto bytes = testsupport::read_bytes(path);
     // The mdat comes first in ffmpeg's files; its middle is a packet's middle.
@@ -194,10 +180,7 @@ TEST(DecodedSound, DamagedPacketIsSilentForItsSpan) {
 // decodes plays as silence and says why, naming it.
 TEST(DecodedSound, FramedPacketsPlayAndAnUnknownFormatSaysWhy) {
     KINORA_REQUIRE_TOOL("ffmpeg");
-    struct Case {
-        OSType format;
-        UInt32 frames_per_packet, bytes_per_packet;
-    };
+    struct Case { OSType format; UInt32 frames_per_packet, bytes_per_packet; };
     const Case cases[] = {{'MAC3', 6, 2}, {'MAC6', 6, 1}, {'ima4', 64, 34}, {'zzzz', 1, 1}};
     Dir dir;
     for (const Case& c : cases) {

@@ -57,9 +57,7 @@ void make_other_movie(const std::string& path) {
 
 // Pastes [1 s, 2 s) of the other movie, through the scrap, at `at` of `into`.
 void paste_from_other(Movie into, const std::string& other, TimeValue at) {
-    SInt16 ref = 0;
-    Movie src = open_movie(other, &ref);
-    CloseMovieFile(ref);
+    Movie src = read_movie(other);
     SetMovieSelection(src, 600, 600);
     Movie copy = CopyMovieSelection(src);
     ASSERT_NE(copy, nullptr);
@@ -109,7 +107,7 @@ TEST(Editing, CutThenPasteElsewhere) {
     SetMovieSelection(movie, 600, 600);
     Movie cut = CutMovieSelection(movie);
     ASSERT_NE(cut, nullptr);
-    EXPECT_EQ(std::pair(GetMovieDuration(cut), GetMovieTrackCount(cut)), std::pair(TimeValue(600), SInt32(2)));
+    EXPECT_EQ(std::tuple(GetMovieDuration(cut), GetMovieTrackCount(cut)), std::tuple(TimeValue(600), SInt32(2)));
     EXPECT_EQ(GetTrackDuration(track_of_type(movie, SoundMediaType)), 3300);
 
     SetMovieSelection(movie, 3000, 0);
@@ -119,7 +117,7 @@ TEST(Editing, CutThenPasteElsewhere) {
     EXPECT_EQ(GetTrackDuration(track_of_type(movie, SoundMediaType)), 3900);
     TimeValue sel = 0, len = 0;
     GetMovieSelection(movie, &sel, &len);
-    EXPECT_EQ(std::pair(sel, len), std::pair(TimeValue(3000), TimeValue(600))) << "what was pasted is selected";
+    EXPECT_EQ(std::tuple(sel, len), std::tuple(TimeValue(3000), TimeValue(600))) << "what was pasted is selected";
     const std::pair<TimeValue, int> frames[] = {{599, 10}, {600, 21}, {2999, 60}, {3000, 11}, {3599, 20}, {3600, 61}};
     for (auto [t, f] : frames) EXPECT_TRUE(picture_at(movie, t) == newmovie::drawn_frame_rgb(f)) << "at " << t;
     EXPECT_EQ(frame_at(movie, 3000), 71u) << "the pasted frames are new samples of the same media";
@@ -133,18 +131,12 @@ TEST(Editing, CutThenPasteElsewhere) {
 TEST(Editing, PasteFromAnotherFileKeepsAReferenceToIt) {
     Dir dir;
     VirtualHost vh;
-    std::filesystem::create_directories(dir / "src");
-    std::filesystem::create_directories(dir / "dst");
+    for (const char* sub : {"src", "dst"}) std::filesystem::create_directories(dir / sub);
     const std::string other = dir / "src/other.mov";
     make_other_movie(other);
-    Bytes other_picture;
-    {
-        SInt16 ref = 0;
-        Movie o = open_movie(other, &ref);
-        CloseMovieFile(ref);
-        other_picture = picture_at(o, 630);    // frame 11
-        DisposeMovie(o);
-    }
+    Movie o = read_movie(other);
+    const Bytes other_picture = picture_at(o, 630);   // frame 11
+    DisposeMovie(o);
     const std::string alias = "../src/other.mov | " + std::filesystem::canonical(other).string();
 
     // Into the new movie at 3 s, saved in place: its tracks now reach two files.
@@ -155,8 +147,7 @@ TEST(Editing, PasteFromAnotherFileKeepsAReferenceToIt) {
     paste_from_other(m, other, 1800);
     save_in_place(m, ref);
     DisposeMovie(m);
-    m = open_movie(mixed, &ref);
-    CloseMovieFile(ref);
+    m = read_movie(mixed);
     // As written: references to other files first, then the movie's own.
     using Refs = std::vector<std::vector<std::string>>;
     EXPECT_EQ(references(m), (Refs{{alias, "self"}, {alias, "self"}}));
@@ -179,10 +170,7 @@ TEST(Editing, Ima4PacketsMoveWholeThroughCutPasteAndSaveAs) {
     KINORA_REQUIRE_TOOL("ffmpeg");
     Dir dir;
     const std::string src = dir / "ima4.mov", copy = dir / "copy.mov";
-    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                        "aevalsrc=0.4*sin(2*PI*(300+400*t)*t):d=2:s=22050", "-c:a", "adpcm_ima_qt", src})
-                  .status,
-              0);
+    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "aevalsrc=0.4*sin(2*PI*(300+400*t)*t):d=2:s=22050", "-c:a", "adpcm_ima_qt", src}).status, 0);
     auto decode = [](const std::string& path) {
         const auto r = testsupport::run_program({"ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "1", "-"});
         EXPECT_EQ(r.status, 0) << r.err;

@@ -4,6 +4,7 @@
 // whether the movie's time scale is coarser or finer than the media's.
 // Every picture carries its frame number in its red channel.
 #include <filesystem>
+#include <numeric>
 
 #include "PlaybackSupport.h"
 #include "platform/MovieController.h"
@@ -41,16 +42,14 @@ const Case kCases[] = {
 };
 
 std::string make_movie(const Case& c, const std::string& path) {
-    const std::string cmd = std::string("ffmpeg -nostdin -v error -y -f lavfi -i \"color=black:s=32x16:r=") + c.rate +
-                            ",format=rgb24,geq=r='N':g='0':b='128'" + c.timing + "\" -frames:v " +
-                            std::to_string(kFrames + 6) + " -c:v qtrle -g 12 " + c.muxer + " " +
-                            testsupport::quote(path) + " 2>&1";
-    return testsupport::run_shell(cmd).out;
+    return testsupport::run_shell(std::string("ffmpeg -nostdin -v error -y -f lavfi -i \"color=black:s=32x16:r=") + c.rate + ",format=rgb24,geq=r='N':g='0':b='128'" + c.timing +
+                                  "\" -frames:v " + std::to_string(kFrames + 6) + " -c:v qtrle -g 12 " + c.muxer + " " + testsupport::quote(path) + " 2>&1").out;
 }
 
-std::vector<int> counting() {
+// first, first + 1, ... (kFrames of them)
+std::vector<int> counting(int first = 0) {
     std::vector<int> v(kFrames);
-    for (int i = 0; i < kFrames; ++i) v[size_t(i)] = i;
+    std::iota(v.begin(), v.end(), first);
     return v;
 }
 
@@ -68,10 +67,8 @@ TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
         SCOPED_TRACE(c.name);
         const std::string path = dir + "/movie.mov";
         ASSERT_EQ(make_movie(c, path), "");
-        SInt16 ref = 0;
-        Movie movie = open_movie(path, &ref);
+        Movie movie = read_movie(path);
         ASSERT_NE(movie, nullptr);
-        CloseMovieFile(ref);
         Track video = GetMovieIndTrack(movie, 1);
         auto shown = [&](TimeValue t) {
             return int(platform::movies::playback::sample_at_movie_time(*platform::movies::track_of(video), t)) - 1;
@@ -89,9 +86,7 @@ TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
             GetMovieNextInterestingTime(movie, nextTimeStep, 0, nullptr, t, 0x10000, &t, nullptr);
         }
         EXPECT_EQ(seen, counting());
-        std::vector<int> previous = counting();
-        for (int& f : previous) --f;
-        EXPECT_EQ(before, previous);
+        EXPECT_EQ(before, counting(-1));
         std::vector<TimeValue> back;
         for (int i = 0; i < kFrames && t > 0; ++i) {
             GetMovieNextInterestingTime(movie, nextTimeStep, 0, nullptr, t, -0x10000, &t, nullptr);
@@ -118,9 +113,7 @@ TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
         seen.clear();
         for (TimeValue at = 0; seen.size() < size_t(kFrames);) {
             TimeValue start = 0, duration = 0;
-            ASSERT_EQ(GetMediaSample(media, nullptr, 0, nullptr, at, &start, &duration, nullptr, nullptr, 0, nullptr,
-                                     nullptr),
-                      noErr);
+            ASSERT_EQ(GetMediaSample(media, nullptr, 0, nullptr, at, &start, &duration, nullptr, nullptr, 0, nullptr, nullptr), noErr);
             TimeRecord r{};
             r.value.lo = UInt32(start);
             r.scale = GetMediaTimeScale(media);

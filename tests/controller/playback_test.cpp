@@ -13,7 +13,7 @@ using namespace pbtest;
 
 namespace {
 
-struct NewMovieFixture : ::testing::Test {
+struct Playback : ::testing::Test {
     testsupport::TempFolder folder{"play"};
     std::string dir = folder.str();
 };
@@ -23,8 +23,6 @@ platform::movies::playback::Player& player(Movie m) {
 }
 
 }  // namespace
-
-using Playback = NewMovieFixture;
 
 // The new movie is 7 s at time scale 600; its sound (6.5 s) drives the clock.
 TEST_F(Playback, NewMoviePlaysSevenSecondsThenStopsLoopsOrTurnsBack) {
@@ -97,10 +95,8 @@ TEST_F(Playback, PictureAtThreePointOhFiveSecondsIsFrame31) {
 
 // What cannot be decoded shows as a neutral grey card naming the reason,
 // never as whatever the bytes would make.
-TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
+TEST_F(Playback, UndecodableFramesShowACardNamingTheReason) {
     VirtualHost vh;
-    testsupport::TempFolder folder("play");
-    const std::string dir = folder.str();
     struct Case {
         const char* name;
         OSType codec;             // written into the description
@@ -131,18 +127,13 @@ TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
         const auto sample = m->data().samples.sample(1).value();
         finish_movie(movie, ref);
         DisposeMovie(movie);
-        if (c.damage) {
-            // A chunk size past the data, then garbage.
-            std::vector<UInt8> junk(sample.size, 0xEE);
-            junk[0] = 0x00;
-            std::FILE* f = std::fopen((dir + "/card.mov").c_str(), "r+b");
-            ASSERT_NE(f, nullptr);
-            std::fseek(f, long(sample.offset), SEEK_SET);
-            std::fwrite(junk.data(), 1, junk.size(), f);
-            std::fclose(f);
+        if (c.damage) {   // a chunk size past the data, then garbage
+            Bytes file = testsupport::read_bytes(dir + "/card.mov");
+            std::fill_n(file.begin() + long(sample.offset), sample.size, 0xEE);
+            file[sample.offset] = 0;
+            testsupport::write_bytes(dir + "/card.mov", file);
         }
-        movie = open_movie(dir + "/card.mov", &ref);
-        CloseMovieFile(ref);
+        movie = read_movie(dir + "/card.mov");
         MovieCanvas canvas(movie, 200, 60);
         SetMovieTimeValue(movie, 10);
         MoviesTask(movie, 0);
@@ -167,10 +158,7 @@ TEST(PlaybackPlaceholder, UndecodableFramesShowACardNamingTheReason) {
 // Other rates move time in proportion, backwards too; a movie without sound
 // follows the host clock and plays the same way.
 TEST_F(Playback, RatesMoveTimeInProportionWithAndWithoutSound) {
-    struct Case {
-        Fixed rate;
-        TimeValue from, after_one_second;
-    };
+    struct Case { Fixed rate; TimeValue from, after_one_second; };
     const Case cases[] = {{0x20000, 0, 1200}, {0x8000, 0, 300}, {-0x10000, 4200, 3600}, {0x10000, 3900, 4200}};
     for (bool sound : {true, false})
         for (const Case& c : cases) {

@@ -24,6 +24,15 @@ bool silent(const Recording& r, size_t first, size_t end) {
     return true;
 }
 
+// A movie file at `path` of one sound track (see add_sound_track).
+Movie sound_movie(const std::string& path, OSType format, SInt16 bits, UInt32 rate, const Bytes& bytes, UInt32 frames, SInt16 volume = 0x100) {
+    SInt16 ref = 0;
+    Movie movie = begin_movie(path, &ref);
+    add_sound_track(movie, format, bits, 1, rate, bytes, frames, volume);
+    finish_movie(movie, ref);
+    return movie;
+}
+
 // Plays `movie` from the start at 200 ms of virtual time to its end (and a
 // little more) and returns the recording.
 Recording play_and_record(Movie movie, int rate, const std::string& wav, std::function<void(VirtualHost&)> during = {}) {
@@ -45,12 +54,7 @@ Recording play_and_record(Movie movie, int rate, const std::string& wav, std::fu
 }  // namespace
 
 TEST(SoundFormats, DecodeEachFormatToFullScale) {
-    struct Case {
-        OSType format;
-        int bits, channels;
-        Bytes bytes;
-        std::vector<float> want;
-    };
+    struct Case { OSType format; int bits, channels; Bytes bytes; std::vector<float> want; };
     const Case cases[] = {
         {'raw ', 8, 1, {0x80, 0xFF, 0x00, 0xC0}, {0, 127 / 128.f, -1, 0.5f}},
         {'twos', 8, 1, {0x00, 0x7F, 0x80, 0x40}, {0, 127 / 128.f, -1, 0.5f}},
@@ -66,8 +70,7 @@ TEST(SoundFormats, DecodeEachFormatToFullScale) {
         out.resize(c.want.size());
         EXPECT_EQ(out, c.want);
     }
-    for (OSType undecoded : {OSType('MAC3'), OSType('MAC6'), OSType('ima4')})
-        EXPECT_FALSE(snd::pcm_format(undecoded, 8, 1).has_value());
+    for (OSType undecoded : {OSType('MAC3'), OSType('MAC6'), OSType('ima4')}) EXPECT_FALSE(snd::pcm_format(undecoded, 8, 1).has_value());
     EXPECT_EQ(snd::unsupported_reason('MAC3', 8, 1), "MACE 3:1 ('MAC3') sound is not decoded");
     EXPECT_FALSE(snd::pcm_format('twos', 24, 1).has_value());
     EXPECT_FALSE(snd::pcm_format('twos', 16, 3).has_value());
@@ -88,8 +91,7 @@ TEST(SoundResampler, PassbandCleanStopbandRemovedEqualRatesCopied) {
         {48000, 22050, 15000, 0, -70}, {44100, 8000, 6000, 0, -70},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(int(c.in_rate)) + " -> " + std::to_string(int(c.out_rate)) + " at " +
-                     std::to_string(int(c.freq)));
+        SCOPED_TRACE(testing::Message() << c.in_rate << " -> " << c.out_rate << " at " << c.freq);
         const size_t in_frames = size_t(c.in_rate);   // one second
         std::vector<float> in(in_frames);
         for (size_t i = 0; i < in_frames; ++i) in[i] = float(0.5 * std::sin(2 * std::numbers::pi * c.freq * double(i) / c.in_rate));
@@ -118,12 +120,8 @@ TEST(SoundResampler, PassbandCleanStopbandRemovedEqualRatesCopied) {
             error += (out[i] - want) * (out[i] - want);
             level += double(out[i]) * out[i];
         }
-        if (c.min_snr_db > 0) {
-            EXPECT_GT(10 * std::log10(signal / std::max(error, 1e-30)), c.min_snr_db);
-        }
-        if (c.max_level_db < 0) {
-            EXPECT_LT(10 * std::log10(level / signal), c.max_level_db);
-        }
+        if (c.min_snr_db > 0) { EXPECT_GT(10 * std::log10(signal / std::max(error, 1e-30)), c.min_snr_db); }
+        if (c.max_level_db < 0) { EXPECT_LT(10 * std::log10(level / signal), c.max_level_db); }
     }
 }
 
@@ -181,10 +179,7 @@ TEST(SoundRecording, LoopingRunsOnWithoutAGap) {
         const int v = (int(11000 * std::sin(i * 0.037) + 5000 * std::sin(i * 0.0011)) & ~0xFF) | int(i % 251);
         pcm.insert(pcm.end(), {UInt8(v >> 8), UInt8(v)});
     }
-    SInt16 ref = 0;
-    Movie movie = begin_movie(dir / "loop.mov", &ref);
-    add_sound_track(movie, 'twos', 16, 1, rate, pcm, n);
-    finish_movie(movie, ref);
+    Movie movie = sound_movie(dir / "loop.mov", 'twos', 16, rate, pcm, n);
     ASSERT_EQ(UInt64(GetMovieDuration(movie)) * rate, UInt64(n) * GetMovieTimeScale(movie));
     VirtualHost vh(int(rate), dir / "loop.wav");
     SetTimeBaseFlags(GetMovieTimeBase(movie), loopTimeBase);
@@ -212,20 +207,14 @@ TEST(SoundRecording, LoopingRunsOnWithoutAGap) {
 // movie volume is muted.
 TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
     Dir dir;
-    struct Case {
-        SInt16 movie_volume, track_volume;
-        double gain;
-    };
+    struct Case { SInt16 movie_volume, track_volume; double gain; };
     const Case cases[] = {{0x80, 0x100, 0.5}, {0x100, 0x40, 0.25}, {0x80, 0x80, 0.25}, {-0x100, 0x100, 0}};
     const UInt32 rate = 8000, n = 4000;
     Bytes bytes(n);
     for (UInt32 i = 0; i < n; ++i) bytes[i] = UInt8(128 + int(100 * std::sin(i * 0.1)));
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.movie_volume) + " x " + std::to_string(c.track_volume));
-        SInt16 ref = 0;
-        Movie movie = begin_movie(dir / "vol.mov", &ref);
-        add_sound_track(movie, 'raw ', 8, 1, rate, bytes, n, c.track_volume);
-        finish_movie(movie, ref);
+        Movie movie = sound_movie(dir / "vol.mov", 'raw ', 8, rate, bytes, n, c.track_volume);
         SetMovieVolume(movie, c.movie_volume);
         const Recording r = play_and_record(movie, int(rate), dir / "vol.wav");
         const size_t start = rate / 5;
@@ -238,10 +227,7 @@ TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
     }
 
     // Muting while it plays silences the rest from then on.
-    SInt16 ref = 0;
-    Movie movie = begin_movie(dir / "vol.mov", &ref);
-    add_sound_track(movie, 'raw ', 8, 1, rate, bytes, n);
-    finish_movie(movie, ref);
+    Movie movie = sound_movie(dir / "vol.mov", 'raw ', 8, rate, bytes, n);
     const Recording r = play_and_record(movie, int(rate), dir / "vol.wav", [&](VirtualHost& vh) {
         vh.run(movie, 200);
         SetMovieVolume(movie, -GetMovieVolume(movie));

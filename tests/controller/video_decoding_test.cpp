@@ -50,6 +50,16 @@ std::vector<UInt32> display_order(Track track) {
     return n;
 }
 
+// A 32-bit pixel map's w x h pixels as R,G,B rows.
+Bytes rgb_of(PixMapHandle pm, SInt16 w, SInt16 h) {
+    Bytes rgb;
+    for (int y = 0; y < h; ++y) {
+        const UInt8* row = reinterpret_cast<UInt8*>((**pm).baseAddr) + y * (**pm).rowBytes;
+        for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), row + 4 * x + 1, row + 4 * x + 4);
+    }
+    return rgb;
+}
+
 // What a VideoFrames shows for sample n, as R,G,B rows of w x h.
 Bytes shown(VideoFrames& frames, Track track, UInt32 n, SInt16 w, SInt16 h) {
     frames.go_to_sample(platform::movies::track_of(track)->media, n);
@@ -57,12 +67,7 @@ Bytes shown(VideoFrames& frames, Track track, UInt32 n, SInt16 w, SInt16 h) {
     const Rect r{0, 0, h, w};
     EXPECT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
     frames.draw(world, r);
-    PixMapHandle pm = GetGWorldPixMap(world);
-    Bytes rgb;
-    for (int y = 0; y < h; ++y) {
-        const UInt8* row = reinterpret_cast<UInt8*>((**pm).baseAddr) + y * (**pm).rowBytes;
-        for (int x = 0; x < w; ++x) rgb.insert(rgb.end(), row + 4 * x + 1, row + 4 * x + 4);
-    }
+    Bytes rgb = rgb_of(GetGWorldPixMap(world), w, h);
     DisposeGWorld(world);
     return rgb;
 }
@@ -103,14 +108,16 @@ const Codec kCodecs[] = {
 
 struct VideoDecoding : ::testing::Test {
     void SetUp() override { KINORA_REQUIRE_TOOL("ffmpeg"); }
+    // The numbered movie (see make_numbered) made at dir/name and opened.
+    Movie numbered(const std::string& name, const std::string& extra = "");
     testsupport::TempFolder folder{"libav-video"};
     std::string dir = folder.str();
+    VirtualHost vh;
 };
 
 }  // namespace
 
 TEST_F(VideoDecoding, EveryCodecMatchesFfmpegsOwnDecode) {
-    VirtualHost vh;
     std::vector<std::string> missing;
     for (const Codec& c : kCodecs) {
         SCOPED_TRACE(c.name);
@@ -120,17 +127,14 @@ TEST_F(VideoDecoding, EveryCodecMatchesFfmpegsOwnDecode) {
         }
         const std::string movie_path = dir + "/" + c.file, ref_path = dir + "/ref.rgb";
         const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
-        ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=" + size + ":r=25 -frames:v 12 " + c.args + " " +
-                         testsupport::quote(movie_path)), "");
+        ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=" + size + ":r=25 -frames:v 12 " + c.args + " " + testsupport::quote(movie_path)), "");
         ASSERT_EQ(ffmpeg("-i " + testsupport::quote(movie_path) + " -vf scale=in_color_matrix=" + c.matrix +
                          " -f rawvideo -pix_fmt rgb24 " + testsupport::quote(ref_path)), "");
         const std::string reference = testsupport::read_file(ref_path);
         const size_t frame_bytes = size_t(c.width) * size_t(c.height) * 3;
 
-        SInt16 ref = 0;
-        Movie movie = open_movie(movie_path, &ref);
+        Movie movie = read_movie(movie_path);
         ASSERT_NE(movie, nullptr);
-        CloseMovieFile(ref);
         Track track = GetMovieIndTrack(movie, 1);
         const auto order = display_order(track);
         ASSERT_EQ(order.size() * frame_bytes, reference.size());
@@ -166,17 +170,17 @@ std::string make_numbered(const std::string& path, const std::string& extra = ""
 
 int number_in(UInt32 pixel) { return int(std::lround(double((pixel >> 16) & 0xFF) / 7.0)); }
 
+Movie VideoDecoding::numbered(const std::string& name, const std::string& extra) {
+    EXPECT_EQ(make_numbered(dir + "/" + name, extra), "");
+    return read_movie(dir + "/" + name);
+}
+
 }  // namespace
 
 TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrder) {
     if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
-    VirtualHost vh;
-    const std::string path = dir + "/numbered.mov";
-    ASSERT_EQ(make_numbered(path), "");
-    SInt16 ref = 0;
-    Movie movie = open_movie(path, &ref);
+    Movie movie = numbered("numbered.mov");
     ASSERT_NE(movie, nullptr);
-    CloseMovieFile(ref);
     ASSERT_TRUE(platform::movies::track_of(GetMovieIndTrack(movie, 1))->media.data().samples.has_composition_offsets());
 
     MovieCanvas canvas(movie, 32, 16);
@@ -214,13 +218,8 @@ TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrder) {
 // frames kept, decodes from the sync sample again rather than on from 29.
 TEST_F(VideoDecoding, GoingBackPastTheKeptFramesDecodesAgain) {
     if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
-    VirtualHost vh;
-    const std::string path = dir + "/one-group.mov";
-    ASSERT_EQ(make_numbered(path, "-g " + std::to_string(kNumbered)), "");
-    SInt16 ref = 0;
-    Movie movie = open_movie(path, &ref);
+    Movie movie = numbered("one-group.mov", "-g " + std::to_string(kNumbered));
     ASSERT_NE(movie, nullptr);
-    CloseMovieFile(ref);
     Track track = GetMovieIndTrack(movie, 1);
     const std::vector<UInt32> order = display_order(track);
     VideoFrames frames(platform::movies::track_of(track)->id);
@@ -281,15 +280,11 @@ TEST_F(VideoDecoding, AMissingDecoderIsNamed) {
 
 TEST_F(VideoDecoding, DamagedSampleKeepsTheLastGoodPicture) {
     if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
-    VirtualHost vh;
     const std::string path = dir + "/damaged.mov";
-    ASSERT_EQ(make_numbered(path, "-bf 0"), "");   // decode order is display order
     // Sample 16 (frame 15, a delta frame) has its slice data overwritten.
     {
-        SInt16 ref = 0;
-        Movie movie = open_movie(path, &ref);
+        Movie movie = numbered("damaged.mov", "-bf 0");   // decode order is display order
         ASSERT_NE(movie, nullptr);
-        CloseMovieFile(ref);
         const auto& table = platform::movies::track_of(GetMovieIndTrack(movie, 1))->media.data().samples;
         auto info = table.sample(16).value();
         ASSERT_FALSE(info.sync);
@@ -298,10 +293,8 @@ TEST_F(VideoDecoding, DamagedSampleKeepsTheLastGoodPicture) {
         testsupport::write_bytes(path, file);
         DisposeMovie(movie);
     }
-    SInt16 ref = 0;
-    Movie movie = open_movie(path, &ref);
+    Movie movie = read_movie(path);
     ASSERT_NE(movie, nullptr);
-    CloseMovieFile(ref);
     Track track = GetMovieIndTrack(movie, 1);
     VideoFrames frames(platform::movies::track_of(track)->id);
     const Bytes good = shown(frames, track, 15, 32, 16);
@@ -318,28 +311,18 @@ TEST_F(VideoDecoding, DamagedSampleKeepsTheLastGoodPicture) {
 TEST_F(VideoDecoding, DecompressImageDecodesAJpegThroughLibavcodec) {
     const std::string jpg = dir + "/still.jpg", ref_path = dir + "/still.rgb";
     ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=64x48 -frames:v 1 -pix_fmt yuvj420p " + testsupport::quote(jpg)), "");
-    ASSERT_EQ(ffmpeg("-i " + testsupport::quote(jpg) + " -vf scale=in_color_matrix=bt601 -f rawvideo -pix_fmt rgb24 " +
-                     testsupport::quote(ref_path)), "");
+    ASSERT_EQ(ffmpeg("-i " + testsupport::quote(jpg) + " -vf scale=in_color_matrix=bt601 -f rawvideo -pix_fmt rgb24 " + testsupport::quote(ref_path)), "");
     const std::string data = testsupport::read_file(jpg), reference = testsupport::read_file(ref_path);
     auto desc = reinterpret_cast<ImageDescriptionHandle>(NewHandleClear(sizeof(ImageDescription)));
-    (**desc).idSize = sizeof(ImageDescription);
-    (**desc).cType = 'jpeg';
-    (**desc).width = 64;
-    (**desc).height = 48;
-    (**desc).depth = 24;
-    (**desc).clutID = -1;
-    (**desc).dataSize = SInt32(data.size());
+    ImageDescription& d = **desc;
+    d.idSize = sizeof(ImageDescription), d.cType = 'jpeg', d.width = 64, d.height = 48, d.depth = 24, d.clutID = -1;
+    d.dataSize = SInt32(data.size());
     GWorldPtr world = nullptr;
     const Rect r{0, 0, 48, 64};
     ASSERT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
     PixMapHandle pm = GetGWorldPixMap(world);
     EXPECT_EQ(DecompressImage(const_cast<char*>(data.data()), desc, pm, nullptr, &r, srcCopy, nullptr), noErr);
-    Bytes got;
-    for (int y = 0; y < 48; ++y) {
-        const UInt8* row = reinterpret_cast<UInt8*>((**pm).baseAddr) + y * (**pm).rowBytes;
-        for (int x = 0; x < 64; ++x) got.insert(got.end(), row + 4 * x + 1, row + 4 * x + 4);
-    }
-    EXPECT_GE(psnr(got, Bytes(reference.begin(), reference.end())), 45.0);
+    EXPECT_GE(psnr(rgb_of(pm, 64, 48), Bytes(reference.begin(), reference.end())), 45.0);
     // Cut short, it is refused rather than drawn half.
     (**desc).dataSize = 200;
     EXPECT_EQ(DecompressImage(const_cast<char*>(data.data()), desc, pm, nullptr, &r, srcCopy, nullptr), codecBadDataErr);
@@ -352,30 +335,19 @@ TEST_F(VideoDecoding, DecompressImageDecodesAJpegThroughLibavcodec) {
 TEST(VideoDescriptionExtensions, CleanApertureAndPixelAspectGiveTheNaturalSize) {
     using platform::movies::VideoDescription;
     auto atom = [](OSType type, std::vector<UInt32> words) {
+        words.insert(words.begin(), {UInt32(8 + 4 * words.size()), type});
         Bytes a;
-        auto put = [&](UInt32 v) { for (int s = 24; s >= 0; s -= 8) a.push_back(UInt8(v >> s)); };
-        put(UInt32(8 + 4 * words.size()));
-        put(type);
-        for (UInt32 w : words) put(w);
+        for (UInt32 w : words) a.insert(a.end(), {UInt8(w >> 24), UInt8(w >> 16), UInt8(w >> 8), UInt8(w)});
         return a;
     };
     VideoDescription d;
-    d.codec = 'dvc ';
-    d.width = 720;
-    d.height = 480;
-    const Bytes clap = atom('clap', {704, 1, 480, 1, UInt32(-4), 2, 0, 1});   // 2 pixels left of centre
-    const Bytes pasp = atom('pasp', {10, 11});
-    const Bytes colr = atom('colr', {'nclx', 0x00010001, 0x00018000});
-    d.extensions = colr;
-    d.extensions.insert(d.extensions.end(), clap.begin(), clap.end());
-    d.extensions.insert(d.extensions.end(), pasp.begin(), pasp.end());
-    auto a = d.clean_aperture();
-    ASSERT_TRUE(a.has_value());
-    EXPECT_EQ(*a, (platform::movies::CleanAperture{6, 0, 704, 480}));
+    d.codec = 'dvc ', d.width = 720, d.height = 480;
+    for (const Bytes& a : {atom('colr', {'nclx', 0x00010001, 0x00018000}), atom('clap', {704, 1, 480, 1, UInt32(-4), 2, 0, 1}), atom('pasp', {10, 11})})
+        d.extensions.insert(d.extensions.end(), a.begin(), a.end());   // the aperture 2 pixels left of centre
+    EXPECT_EQ(d.clean_aperture(), (platform::movies::CleanAperture{6, 0, 704, 480}));
     EXPECT_EQ(d.natural_size(), (std::pair<SInt32, SInt32>{640, 480}));
     ASSERT_TRUE(d.colour().has_value());
-    EXPECT_EQ(d.colour()->matrix, 1);
-    EXPECT_EQ(d.colour()->full_range, true);
+    EXPECT_EQ(std::tuple(d.colour()->matrix, d.colour()->full_range), std::tuple(1, true));
     // An aperture larger than the picture, or a zero denominator, is ignored
     // or limited; never outside the picture.
     d.extensions = atom('clap', {4000, 1, 480, 0, 0, 1, 0, 1});
@@ -389,7 +361,6 @@ TEST(VideoDescriptionExtensions, CleanApertureAndPixelAspectGiveTheNaturalSize) 
 // A track header without a size takes that size too.
 TEST_F(VideoDecoding, PixelAspectWidensTheNaturalSize) {
     KINORA_REQUIRE_TOOL("ffprobe");
-    VirtualHost vh;
     const std::string path = dir + "/wide.mov";
     ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=64x48:r=25 -frames:v 2 -vf setsar=4/3 -c:v mjpeg " + testsupport::quote(path)), "");
     int w = 0, h = 0, num = 0, den = 0;
@@ -401,10 +372,8 @@ TEST_F(VideoDecoding, PixelAspectWidensTheNaturalSize) {
 
     // The movie box's size, then the track's dimensions.
     auto sizes = [&] {
-        SInt16 ref = 0;
-        Movie movie = open_movie(path, &ref);
+        Movie movie = read_movie(path);
         if (!movie) return std::vector<int>{};
-        CloseMovieFile(ref);
         Rect box;
         GetMovieBox(movie, &box);
         Fixed tw = 0, th = 0;
