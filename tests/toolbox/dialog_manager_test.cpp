@@ -31,6 +31,7 @@
 #include "platform/navigation/FileDialog.h"
 #include "platform/quickdraw/kit/Palette.h"
 #include "tests/toolbox/wm_test_util.h"
+#include "tests/support/PString.h"
 #include "tests/support/TempFolder.h"
 
 using namespace wmtest;
@@ -45,31 +46,25 @@ std::string text_of(Handle h) {
     return std::string(reinterpret_cast<char*>(s + 1), s[0]);
 }
 
-std::string item_text(DialogRef d, SInt16 n) {
-    DialogItemType kind;
-    Handle h = nullptr;
-    Rect box;
-    GetDialogItem(d, n, &kind, &h, &box);
-    return text_of(h);
+struct Item { DialogItemType kind = 0; Handle h = nullptr; Rect box{}; };
+Item item_of(DialogRef d, SInt16 n) {
+    Item i;
+    GetDialogItem(d, n, &i.kind, &i.h, &i.box);
+    return i;
 }
 
+std::string item_text(DialogRef d, SInt16 n) { return text_of(item_of(d, n).h); }
+
 Point global_centre(DialogRef d, SInt16 n) {
-    DialogItemType kind;
-    Handle h;
-    Rect box;
-    GetDialogItem(d, n, &kind, &h, &box);
-    Rect r = dlg::DialogManager::get().find(d)->to_global(box);
+    Rect r = dlg::DialogManager::get().find(d)->to_global(item_of(d, n).box);
     return Point{SInt16((r.top + r.bottom) / 2), SInt16((r.left + r.right) / 2)};
 }
 
 // A folder as a file dialog's default location.
 AEDesc folder_location(const std::string& folder) {
-    Str255 path;
-    path[0] = UInt8(folder.size());
-    std::memcpy(path + 1, folder.data(), folder.size());
     FSSpec spec;
     AEDesc where{typeNull, nullptr};
-    EXPECT_EQ(FSMakeFSSpec(0, 0, path, &spec), noErr);
+    EXPECT_EQ(FSMakeFSSpec(0, 0, testsupport::PStr(folder), &spec), noErr);
     EXPECT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
     return where;
 }
@@ -127,25 +122,20 @@ TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
     EXPECT_EQ(FrontWindow(), w);
     EXPECT_EQ(GetDialogFromWindow(w), d);
 
-    DialogItemType kind;
-    Handle h = nullptr;
-    Rect box;
-    GetDialogItem(d, 4, &kind, &h, &box);
-    EXPECT_EQ(std::tuple(kind, text_of(h), box.left), std::tuple(editText, "Kinora", 90));
-    GetDialogItem(d, 99, &kind, &h, &box);
-    EXPECT_EQ(std::pair(kind, h), std::pair(DialogItemType(0), Handle(nullptr)));
+    Item i = item_of(d, 4);
+    EXPECT_EQ(std::tuple(i.kind, text_of(i.h), i.box.left), std::tuple(editText, "Kinora", 90));
+    i = item_of(d, 99);
+    EXPECT_EQ(std::tuple(i.kind, i.h), std::tuple(DialogItemType(0), Handle(nullptr)));
 
     // SetDialogItemText finds the dialog from the handle.
-    GetDialogItem(d, 6, &kind, &h, &box);
-    SetDialogItemText(h, "/tmp"_p);
+    SetDialogItemText(item_of(d, 6).h, "/tmp"_p);
     EXPECT_EQ(item_text(d, 6), "/tmp");
 
     // A user item's handle is whatever SetDialogItem put there: its drawing procedure.
-    GetDialogItem(d, 7, &kind, &h, &box);
+    i = item_of(d, 7);
     UserItemUPP drawer = NewUserItemUPP(user_drawer);
-    SetDialogItem(d, 7, kind, reinterpret_cast<Handle>(drawer), &box);
-    GetDialogItem(d, 7, &kind, &h, &box);
-    EXPECT_EQ(h, reinterpret_cast<Handle>(drawer));
+    SetDialogItem(d, 7, i.kind, reinterpret_cast<Handle>(drawer), &i.box);
+    EXPECT_EQ(item_of(d, 7).h, reinterpret_cast<Handle>(drawer));
     g_drawn = 0;
     DrawDialog(d);
     EXPECT_EQ(g_drawn, 1);
@@ -153,8 +143,8 @@ TEST_F(DialogTest, ADialogFromResourcesItsItemsAndHandles) {
     // A text item given a handle of the caller's keeps it; the dialog's own is still released.
     Handle mine = NewHandle(0);
     SetDialogItemText(mine, "caller's"_p);
-    GetDialogItem(d, 3, &kind, &h, &box);
-    SetDialogItem(d, 3, kind, mine, &box);
+    i = item_of(d, 3);
+    SetDialogItem(d, 3, i.kind, mine, &i.box);
     EXPECT_EQ(item_text(d, 3), "caller's");
 
     DisposeDialog(d);
@@ -183,8 +173,7 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     input.type("a");
     input.key(kReturnCharCode, keys::kReturn);
     EXPECT_EQ(modal_until(1), (std::vector<DialogItemIndex>{4, 4, 6, 1}));
-    EXPECT_EQ(item_text(d, 4), "Hi");
-    EXPECT_EQ(item_text(d, 6), "a");
+    EXPECT_EQ(std::tuple(item_text(d, 4), item_text(d, 6)), std::tuple("Hi", "a"));
     auto view = platform::script::dialog_queries()->front_modal_dialog();
     ASSERT_TRUE(view);
     EXPECT_EQ(view->field, "a");

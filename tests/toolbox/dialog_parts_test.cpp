@@ -34,30 +34,19 @@ void rect(platform::ByteWriter& w, SInt16 top, SInt16 left, SInt16 bottom, SInt1
 std::vector<UInt8> dlog(const std::string& title) {
     platform::ByteWriter w;
     rect(w, 100, 200, 300, 600);
-    w.s16(movableDBoxProc);
-    w.u16(0x0100);   // visible
-    w.u16(0);        // no close box
-    w.u32(0x12345678);
-    w.s16(129);
+    w.s16(movableDBoxProc), w.u16(0x0100), w.u16(0), w.u32(0x12345678), w.s16(129);   // visible, no close box, refCon, items
     w.pstring(title);
     return w.take();
 }
 
-struct RawItem {
-    UInt8 type;
-    std::vector<UInt8> data;
-};
+struct RawItem { UInt8 type; std::vector<UInt8> data; };
 
 std::vector<UInt8> ditl(const std::vector<RawItem>& items, int countField = -1) {
     platform::ByteWriter w;
     w.u16(UInt16(countField >= 0 ? countField : int(items.size()) - 1));
     for (const RawItem& it : items) {
-        w.u32(0);
-        rect(w, 10, 20, 30, 120);
-        w.u8(it.type);
-        w.u8(UInt8(it.data.size()));
-        w.bytes(it.data.data(), it.data.size());
-        w.align(2);
+        w.u32(0), rect(w, 10, 20, 30, 120), w.u8(it.type), w.u8(UInt8(it.data.size()));
+        w.bytes(it.data.data(), it.data.size()), w.align(2);
     }
     return w.take();
 }
@@ -76,24 +65,17 @@ TEST(DialogResources, ReadsDialogsItemListsAndAlerts) {
                          d->ref_con, d->items_id, d->title),
               std::tuple(100, 200, 300, 600, movableDBoxProc, true, 0x12345678u, 129, "Form"));
 
-    auto items = dlg::parse_item_list(ditl({{kButtonDialogItem, bytes("OK")},
-                                            {statText | itemDisable, bytes("odd")},
-                                            {userItem, {}},
-                                            {iconItem, {0x01, 0x02}}}));
+    auto items = dlg::parse_item_list(ditl({{kButtonDialogItem, bytes("OK")}, {statText | itemDisable, bytes("odd")}, {userItem, {}}, {iconItem, {0x01, 0x02}}}));
     ASSERT_TRUE(items);
     std::string got;   // odd lengths: the pad byte is skipped
-    for (const auto& i : *items)
-        got += std::to_string(i.type) + " " + i.text + " " + std::to_string(i.resource_id) + " " +
-               std::to_string(i.box.left) + "; ";
+    for (const auto& i : *items) got += std::to_string(i.type) + " " + i.text + " " + std::to_string(i.resource_id) + " " + std::to_string(i.box.left) + "; ";
     EXPECT_EQ(got, "4 OK 0 20; 136 odd 0 20; 0  0 20; 32  258 20; ");
 
     platform::ByteWriter a;
-    rect(a, 1, 2, 3, 4);
-    a.s16(300);
-    a.u16(0x5555);
+    rect(a, 1, 2, 3, 4), a.s16(300), a.u16(0x5555);
     auto alert = dlg::parse_alert(a.bytes());
     ASSERT_TRUE(alert);
-    EXPECT_EQ(std::pair(alert->items_id, alert->stages), std::pair(SInt16(300), UInt16(0x5555)));
+    EXPECT_EQ(std::tuple(alert->items_id, alert->stages), std::tuple(SInt16(300), UInt16(0x5555)));
 }
 
 TEST(DialogResources, DamagedResourcesAreRefused) {
@@ -125,13 +107,7 @@ TEST(DialogResources, DamagedResourcesAreRefused) {
 }
 
 TEST(DialogResources, AlertStages) {
-    struct Case {
-        UInt16 stages;
-        int stage;
-        int beeps;
-        bool shown;
-        SInt16 defaultItem;
-    };
+    struct Case { UInt16 stages; int stage; int beeps; bool shown; SInt16 defaultItem; };
     const Case cases[] = {
         {0x5555, 1, 1, true, 1}, {0x5555, 4, 1, true, 1},
         {0xFC40, 1, 0, false, 1}, {0xFC40, 2, 0, true, 1}, {0xFC40, 3, 0, true, 2},
@@ -139,8 +115,7 @@ TEST(DialogResources, AlertStages) {
     };
     for (const Case& c : cases) {
         dlg::AlertStage s = dlg::alert_stage(c.stages, c.stage);
-        EXPECT_EQ(std::tuple(s.beeps, s.shown, s.default_item), std::tuple(c.beeps, c.shown, c.defaultItem))
-            << c.stages << " stage " << c.stage;
+        EXPECT_EQ(std::tuple(s.beeps, s.shown, s.default_item), std::tuple(c.beeps, c.shown, c.defaultItem)) << c.stages << " stage " << c.stage;
     }
 }
 
@@ -169,8 +144,7 @@ TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
     };
     for (const auto& [text, width, lines] : cases) {
         std::vector<std::string> got;
-        for (const dlg::TextLine& l : dlg::wrap_text(text, width, tens))
-            got.emplace_back(std::string_view(text).substr(l.start, l.length));
+        for (const dlg::TextLine& l : dlg::wrap_text(text, width, tens)) got.emplace_back(std::string_view(text).substr(l.start, l.length));
         EXPECT_EQ(got, lines) << text << " at " << width;
     }
     // UTF-8 sequences are never split.
@@ -187,13 +161,7 @@ TEST(TextLayout, Utf8Steps) {
 
 TEST(EditField, KeysAndSelection) {
     using O = dlg::EditField::Outcome;
-    struct Step {
-        UInt8 key;
-        bool shift;
-        O outcome;
-        const char* text;
-        size_t start, end;
-    };
+    struct Step { UInt8 key; bool shift; O outcome; const char* text; size_t start, end; };
     struct Case {
         const char* start;
         size_t a, b;   // initial selection
@@ -236,13 +204,12 @@ TEST(EditField, Utf8TypingAndTheLimit) {
     EXPECT_EQ(f.text(), "\xC3\xA9t\xC3\xA9");
     EXPECT_EQ(f.type_byte(0x80), dlg::EditField::Outcome::Unchanged) << "a stray continuation byte is not text";
 
+    // Three bytes do not fit in one: the whole sequence is dropped; one does.
+    using O = dlg::EditField::Outcome;
     dlg::EditField full(std::string(254, 'x'));
-    EXPECT_EQ(full.type_byte(0xE2), dlg::EditField::Outcome::Refused) << "three bytes do not fit in one";
-    EXPECT_EQ(full.type_byte(0x82), dlg::EditField::Outcome::Unchanged);
-    EXPECT_EQ(full.type_byte(0xAC), dlg::EditField::Outcome::Unchanged);
-    EXPECT_EQ(full.text().size(), 254u) << "the whole sequence was dropped";
-    EXPECT_EQ(full.type_byte('y'), dlg::EditField::Outcome::Changed);
-    EXPECT_EQ(full.type_byte('z'), dlg::EditField::Outcome::Refused);
+    EXPECT_EQ((std::vector{full.type_byte(0xE2), full.type_byte(0x82), full.type_byte(0xAC)}), (std::vector{O::Refused, O::Unchanged, O::Unchanged}));
+    EXPECT_EQ(full.text().size(), 254u);
+    EXPECT_EQ((std::vector{full.type_byte('y'), full.type_byte('z')}), (std::vector{O::Changed, O::Refused}));
     EXPECT_EQ(full.text().size(), 255u);
 
     dlg::EditField cut(std::string(254, 'x') + "\xC3\xA9");
@@ -257,15 +224,12 @@ TEST(EditField, ClicksWordsAndOffsets) {
     EXPECT_EQ(f.text().substr(f.sel_start(), f.sel_end() - f.sel_start()), ".");
     f.click(2, false);
     f.click(7, true);
-    EXPECT_EQ(std::pair(f.sel_start(), f.sel_end()), std::pair(size_t(2), size_t(7)));
+    EXPECT_EQ(std::tuple(f.sel_start(), f.sel_end()), std::tuple(size_t(2), size_t(7)));
     f.drag_to(0);
-    EXPECT_EQ(std::pair(f.sel_start(), f.sel_end()), std::pair(size_t(0), size_t(2)))
-        << "dragging moves the caret end from the anchor";
+    EXPECT_EQ(std::tuple(f.sel_start(), f.sel_end()), std::tuple(size_t(0), size_t(2))) << "dragging moves the caret end from the anchor";
 
-    for (auto [x, offset] : {std::pair<SInt32, size_t>{-5, 0}, {14, 1}, {16, 2}, {500, 4}})
-        EXPECT_EQ(dlg::offset_at_x("abcd", x, tens), offset) << x;
-    for (auto [scroll, caret, want] : {std::tuple(0, 50, 0), {0, 150, 51}, {80, 20, 20}})
-        EXPECT_EQ(dlg::scroll_to_show(scroll, caret, 100), want);
+    for (auto [x, offset] : {std::pair<SInt32, size_t>{-5, 0}, {14, 1}, {16, 2}, {500, 4}}) EXPECT_EQ(dlg::offset_at_x("abcd", x, tens), offset) << x;
+    for (auto [scroll, caret, want] : {std::tuple(0, 50, 0), {0, 150, 51}, {80, 20, 20}}) EXPECT_EQ(dlg::scroll_to_show(scroll, caret, 100), want);
 }
 
 TEST(FileList, HitTestingScrollingAndSelection) {
@@ -288,7 +252,7 @@ TEST(FileList, HitTestingScrollingAndSelection) {
     EXPECT_EQ(list.hit(Point{101, 11}).row, 5u);
     EXPECT_EQ(list.hit(Point{120, 200}).part, P::PageUp);
     list.move_selection(100);
-    EXPECT_EQ(std::pair(list.selected(), list.top()), std::pair(std::optional<size_t>(11), size_t(7)));
+    EXPECT_EQ(std::tuple(list.selected(), list.top()), std::tuple(std::optional<size_t>(11), size_t(7)));
     list.scroll_to(-4);
     EXPECT_EQ(list.top(), 0u);
     EXPECT_EQ(list.top_for_thumb_drag(0, 10000), 7u);
@@ -306,8 +270,7 @@ TEST(FileList, HitTestingScrollingAndSelection) {
 class FoldersTest : public testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(dir / "beta");
-        fs::create_directories(dir / "Alpha");
+        for (const char* sub : {"beta", "Alpha"}) fs::create_directories(dir / sub);
         for (const char* f : {"b.mov", "A.txt", ".hidden", "c.png"}) std::ofstream(dir / f) << "x";
     }
     testsupport::TempFolder folder_{"nav"};
@@ -320,10 +283,7 @@ TEST_F(FoldersTest, ListsFoldersFirstByNameWithFinderTypes) {
     std::vector<std::string> names;
     for (const auto& e : *listed) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", ".hidden", "A.txt", "b.mov", "c.png"}));
-    EXPECT_TRUE((*listed)[0].folder);
-    EXPECT_TRUE((*listed)[2].invisible);
-    EXPECT_EQ((*listed)[4].finder.fdType, OSType('MooV'));
-    EXPECT_EQ((*listed)[4].size, 1u);
+    EXPECT_EQ(std::tuple((*listed)[0].folder, (*listed)[2].invisible, (*listed)[4].finder.fdType, (*listed)[4].size), std::tuple(true, true, OSType('MooV'), 1u));
     EXPECT_FALSE(nav::list_folder(dir / "none"));
 }
 
@@ -347,9 +307,7 @@ TEST_F(FoldersTest, TypedPaths) {
     EXPECT_EQ(nav::resolve_typed(dir, "/etc/./passwd"), fs::path("/etc/passwd"));
     EXPECT_EQ(nav::resolve_typed(dir, "~/Movies/a.mov"), fs::path("/home/someone/Movies/a.mov"));
     EXPECT_EQ(nav::resolve_typed(dir, "~"), fs::path("/home/someone/"));
-    EXPECT_TRUE(nav::is_typed_path("a/b"));
-    EXPECT_TRUE(nav::is_typed_path("~"));
-    EXPECT_FALSE(nav::is_typed_path("name~.mov"));
+    EXPECT_EQ((std::vector{nav::is_typed_path("a/b"), nav::is_typed_path("~"), nav::is_typed_path("name~.mov")}), (std::vector{true, true, false}));
 }
 
 TEST_F(FoldersTest, SaveChecks) {

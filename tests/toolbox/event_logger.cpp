@@ -32,15 +32,10 @@ namespace {
 namespace events = platform::events;
 namespace host = platform::host;
 
-struct NullRun {
-    long count = 0;
-    UInt32 first = 0;
-    UInt32 last = 0;
-} g_nulls;
+struct NullRun { long count = 0; UInt32 first = 0; UInt32 last = 0; } g_nulls;
 
 void flush_nulls() {
-    if (g_nulls.count)
-        std::printf("null count=%ld ticks=%u..%u\n", g_nulls.count, g_nulls.first, g_nulls.last);
+    if (g_nulls.count) std::printf("null count=%ld ticks=%u..%u\n", g_nulls.count, g_nulls.first, g_nulls.last);
     g_nulls = NullRun{};
 }
 
@@ -79,8 +74,7 @@ void paint_screen() {
 void log_event(const EventRecord& e) {
     const char* names[] = {"null", "mouseDown", "mouseUp", "keyDown", "keyUp", "autoKey", "update",
                            "disk", "activate"};
-    const char* name = e.what < 9 ? names[e.what] : e.what == osEvt ? "osEvt"
-                                                     : e.what == kHighLevelEvent ? "highLevel" : "other";
+    const char* name = e.what < 9 ? names[e.what] : e.what == osEvt ? "osEvt" : e.what == kHighLevelEvent ? "highLevel" : "other";
     switch (e.what) {
     case keyDown: case keyUp: case autoKey:
         std::printf("%s char=%02x key=%02x mods=%04x when=%u\n", name, unsigned(e.message & charCodeMask),
@@ -143,8 +137,7 @@ int main(void) {
         }
         flush_nulls();
         log_event(e);
-        if (e.what == kHighLevelEvent && e.message == 'aevt' && events::high_level_event_id(e) == 'quit')
-            ExitToShell();
+        if (e.what == kHighLevelEvent && e.message == 'aevt' && events::high_level_event_id(e) == 'quit') ExitToShell();
         if (e.what == keyDown && char(e.message & charCodeMask) == 'h')
             for (;;) pause();
         if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();

@@ -19,16 +19,10 @@ using testsupport::TempFolder;
 
 namespace {
 
-std::vector<UInt8> frame(UInt32 magic, UInt16 version, UInt16 count, const std::vector<std::string>& paths,
-                         size_t extra = 0) {
+std::vector<UInt8> frame(UInt32 magic, UInt16 version, UInt16 count, const std::vector<std::string>& paths, size_t extra = 0) {
     ByteWriter w;
-    w.u32(magic);
-    w.u16(version);
-    w.u16(count);
-    for (const std::string& p : paths) {
-        w.u16(UInt16(p.size()));
-        w.bytes(p.data(), p.size());
-    }
+    w.u32(magic), w.u16(version), w.u16(count);
+    for (const std::string& p : paths) w.u16(UInt16(p.size())), w.bytes(p.data(), p.size());
     w.zeros(extra);
     return w.take();
 }
@@ -54,8 +48,7 @@ TEST(InstanceMessage, MalformedFramesAreRefusedAndLongListsSplit) {
         {frame(kInstanceMagic, 1, 1, {a}, 1), "bytes after the last path"},
         {huge, "a message over the size limit"},
     };
-    for (const auto& [bytes, error] : cases)
-        EXPECT_STREQ(parse_instance_message(bytes).error().message, error);
+    for (const auto& [bytes, error] : cases) EXPECT_STREQ(parse_instance_message(bytes).error().message, error);
     // 300 paths of 1000 bytes pass both the count and the size limit.
     std::vector<std::string> paths(300, "/" + std::string(999, 'p')), back;
     auto messages = encode_instance_messages(paths);
@@ -109,8 +102,7 @@ TEST(InstanceServer, OneOfManyServesAndTheOthersHandTheirDocumentsOver) {
             }
         });
     for (auto& s : starters) s.join();
-    EXPECT_EQ(servers, 1);
-    EXPECT_EQ(handed, 3);
+    EXPECT_EQ(std::tuple(servers.load(), handed.load()), std::tuple(1, 3));
     EXPECT_EQ(received, std::vector<std::string>(3, doc));
     EXPECT_FALSE(fs::exists(folder / "instance-test")) << "the server removed its socket as it went";
 }

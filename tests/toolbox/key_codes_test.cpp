@@ -17,17 +17,13 @@ TEST(KeyCodes, EveryPrintableCharacterHasAKeyThatTypesItBack) {
         EXPECT_EQ(stroke->shift ? keys::shifted_character(plain) : plain, c);
         EXPECT_TRUE(used.insert({stroke->key_code, stroke->shift}).second) << "two characters on one key";
     }
-    EXPECT_EQ(keys::key_for_character(' ')->key_code, keys::kSpace);
-    EXPECT_EQ(keys::key_for_character('\r')->key_code, keys::kReturn);
-    EXPECT_FALSE(keys::key_for_character(0x80).has_value());
-    EXPECT_FALSE(keys::key_for_character(0x01).has_value());
+    EXPECT_EQ(std::tuple(keys::key_for_character(' ')->key_code, keys::key_for_character('\r')->key_code), std::tuple(keys::kSpace, keys::kReturn));
+    EXPECT_EQ(std::tuple(keys::key_for_character(0x80).has_value(), keys::key_for_character(0x01).has_value()), std::tuple(false, false));
 }
 
 TEST(ScriptWorld, ItemTextsMatchWithoutTheirEllipsisOrCurlyApostrophe) {
     using platform::script::item_text_matches;
-    EXPECT_TRUE(item_text_matches("Open\xE2\x80\xA6", "Open..."));
-    EXPECT_TRUE(item_text_matches("Open...", "Open"));
-    EXPECT_TRUE(item_text_matches("Don\xE2\x80\x99t Save", "Don't Save"));
-    EXPECT_FALSE(item_text_matches("Open Recent", "Open"));
-    EXPECT_FALSE(item_text_matches("save", "Save"));
+    const std::tuple<const char*, const char*, bool> cases[] = {{"Open\xE2\x80\xA6", "Open...", true}, {"Open...", "Open", true},
+        {"Don\xE2\x80\x99t Save", "Don't Save", true}, {"Open Recent", "Open", false}, {"save", "Save", false}};
+    for (auto [item, text, match] : cases) EXPECT_EQ(item_text_matches(item, text), match) << item << " / " << text;
 }

@@ -21,11 +21,7 @@ namespace palette = platform::kit::palette;
 
 namespace {
 
-struct ItemSpec {
-    std::string text;
-    UInt8 key = 0;
-    bool enabled = true;
-};
+struct ItemSpec { std::string text; UInt8 key = 0; bool enabled = true; };
 
 std::vector<UInt8> menu_bytes(SInt16 id, const std::string& title, const std::vector<ItemSpec>& items,
                               bool menuEnabled = true) {
@@ -37,13 +33,7 @@ std::vector<UInt8> menu_bytes(SInt16 id, const std::string& title, const std::ve
         if (items[i].enabled || i >= 31) flags |= i < 31 ? 1u << (i + 1) : 0;
     w.u32(flags);
     w.pstring(title);
-    for (const ItemSpec& i : items) {
-        w.pstring(i.text);
-        w.u8(0);
-        w.u8(i.key);
-        w.u8(0);
-        w.u8(0);
-    }
+    for (const ItemSpec& i : items) w.pstring(i.text), w.u8(0), w.u8(i.key), w.u16(0);   // icon, key, mark, style
     w.u8(0);
     return w.take();
 }
@@ -52,20 +42,13 @@ std::vector<UInt8> xmnu_bytes(std::vector<std::pair<UInt16, UInt8>> entries, UIn
     platform::ByteWriter w;
     w.u16(version);
     w.u16(UInt16(entries.size()));
-    for (auto [item, mods] : entries) {
-        w.u16(item);
-        w.u8(mods);
-        w.u8(0);
-    }
+    for (auto [item, mods] : entries) w.u16(item), w.u8(mods), w.u8(0);
     return w.take();
 }
 
 menus::ShownItem item(const char* text, UInt8 key = 0, UInt8 mods = 0, bool enabled = true) {
     menus::ShownItem i;
-    i.text = text;
-    i.key = key;
-    i.modifiers = mods;
-    i.enabled = enabled;
+    i.text = text, i.key = key, i.modifiers = mods, i.enabled = enabled;
     return i;
 }
 
@@ -86,16 +69,10 @@ TEST(MenuModel, ReadsItemsFlagsAndModifiers) {
     auto m = menus::parse_menu(menu_bytes(129, "File", items), xmnu_bytes({{3, kMenuShiftModifier}}));
     ASSERT_TRUE(m.ok());
     const menus::Menu& menu = **m;
-    EXPECT_EQ(menu.id, 129);
-    EXPECT_EQ(menu.title, "File");
-    ASSERT_EQ(menu.items.size(), 34u);
-    EXPECT_TRUE(menu.can_choose(1));
-    EXPECT_TRUE(menu.items[1].separator);
-    EXPECT_FALSE(menu.can_choose(2)) << "a separator is never chosen";
-    EXPECT_EQ(menu.items[2].modifiers, kMenuShiftModifier);
-    EXPECT_EQ(menu.items[2].text, "Save As\xE2\x80\xA6");
-    EXPECT_FALSE(menu.can_choose(4));
-    EXPECT_TRUE(menu.can_choose(34)) << "items past 31 are always enabled";
+    EXPECT_EQ(std::tuple(menu.id, menu.title, menu.items.size()), std::tuple(129, "File", 34u));
+    EXPECT_EQ(std::tuple(menu.items[1].separator, menu.items[2].modifiers, menu.items[2].text), std::tuple(true, kMenuShiftModifier, "Save As\xE2\x80\xA6"));
+    // A separator is never chosen; items past 31 are always enabled.
+    EXPECT_EQ((std::vector{menu.can_choose(1), menu.can_choose(2), menu.can_choose(4), menu.can_choose(34)}), (std::vector{true, false, false, true}));
 }
 
 TEST(MenuModel, DamagedResourcesAreRefused) {
@@ -121,12 +98,7 @@ TEST(MenuKeys, LabelsAndMatching) {
     EXPECT_EQ(menus::command_key_label('K', kMenuNoCommandModifier), "K");
     EXPECT_EQ(menus::command_key_label(0, kMenuShiftModifier), "");
 
-    struct Case {
-        UInt8 key, itemMods;
-        UInt8 ch;
-        EventModifiers mods;
-        bool match;
-    };
+    struct Case { UInt8 key, itemMods; UInt8 ch; EventModifiers mods; bool match; };
     const Case cases[] = {
         {'S', 0, 's', cmdKey, true},
         {'S', 0, 'S', cmdKey, true},
@@ -144,40 +116,32 @@ TEST(MenuKeys, LabelsAndMatching) {
     };
     for (const Case& c : cases) {
         menus::ShownItem i = item("x", c.key, c.itemMods);
-        EXPECT_EQ(menus::key_matches(i, c.ch, c.mods), c.match)
-            << c.key << " " << int(c.itemMods) << " " << c.ch << " " << c.mods;
+        EXPECT_EQ(menus::key_matches(i, c.ch, c.mods), c.match) << c.key << " " << int(c.itemMods) << " " << c.ch << " " << c.mods;
     }
     // The first item that can be chosen answers; disabled ones are passed over.
     std::vector<menus::ShownMenu> bar(2);
     bar[0].items = {item("Off", 'S', 0, false)};
     bar[1].items = {separator(), item("Save", 'S')};
-    auto found = menus::find_key(bar, 's', cmdKey);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(*found, std::make_pair(1, 1));
+    EXPECT_EQ(menus::find_key(bar, 's', cmdKey), std::make_pair(1, 1));
     EXPECT_FALSE(menus::find_key(bar, 'q', cmdKey));
 }
 
 TEST(MenuLayout, TitlesItemsAndTheScreenEdge) {
     std::vector<menus::ShownMenu> bar(3);
-    bar[0].title = "App";
-    bar[0].app_menu = true;
-    bar[1].title = "File";
+    bar[0].title = "App", bar[0].app_menu = true, bar[1].title = "File", bar[2].title = "Edit";
     bar[1].items = {item("New", 'N'), separator(), item("Save As", 'S', kMenuShiftModifier)};
-    bar[2].title = "Edit";
     menus::BarLayout b = menus::layout_bar(bar, 20, 1024, fixed_measure);
     ASSERT_EQ(b.titles.size(), 3u);
     EXPECT_EQ(b.titles[1].left, b.titles[0].right) << "side by side";
-    EXPECT_EQ(menus::title_at(b, Point{5, 70}), 1);
-    EXPECT_EQ(menus::title_at(b, Point{5, 2}), -1);
+    EXPECT_EQ(std::tuple(menus::title_at(b, Point{5, 70}), menus::title_at(b, Point{5, 2})), std::tuple(1, -1));
 
     menus::MenuLayout m = menus::layout_menu(bar[1], b.titles[1], Rect{0, 0, 768, 1024}, fixed_measure);
-    EXPECT_EQ(std::pair(m.frame.top, m.frame.left), std::pair(SInt16(20), b.titles[1].left)) << "below its title";
+    EXPECT_EQ(std::tuple(m.frame.top, m.frame.left), std::tuple(SInt16(20), b.titles[1].left)) << "below its title";
     ASSERT_EQ(m.items.size(), 3u);
     EXPECT_EQ(m.items[1].top, m.items[0].bottom);
     EXPECT_LE(m.items[2].bottom, m.frame.bottom);
     EXPECT_GE(m.frame.right - m.frame.left, 70 + 70 + menus::kKeyGap) << "room for text and key label";
-    EXPECT_EQ(menus::item_at(m, Point{SInt16(m.items[2].top + 1), SInt16(m.frame.left + 5)}), 2);
-    EXPECT_EQ(menus::item_at(m, Point{SInt16(m.frame.bottom + 5), SInt16(m.frame.left + 5)}), -1);
+    EXPECT_EQ(std::tuple(menus::item_at(m, Point{SInt16(m.items[2].top + 1), SInt16(m.frame.left + 5)}), menus::item_at(m, Point{SInt16(m.frame.bottom + 5), SInt16(m.frame.left + 5)})), std::tuple(2, -1));
     // Near the right edge the menu moves left to stay on the screen.
     Rect far{0, 1000, 19, 1020};
     menus::MenuLayout edge = menus::layout_menu(bar[1], far, Rect{0, 0, 768, 1024}, fixed_measure);
@@ -186,11 +150,8 @@ TEST(MenuLayout, TitlesItemsAndTheScreenEdge) {
 
 TEST(MenuTracking, FollowsTheMouseButtonAndKeys) {
     std::vector<menus::ShownMenu> bar(2);
-    bar[0].title = "A";
-    bar[0].items = {item("One"), separator(), item("Off", 0, 0, false), item("Two")};
-    bar[1].title = "B";   // disabled: it pulls down, but nothing in it can be chosen
-    bar[1].enabled = false;
-    bar[1].items = {item("Three", 0, 0, false)};
+    bar[0].title = "A", bar[0].items = {item("One"), separator(), item("Off", 0, 0, false), item("Two")};
+    bar[1].title = "B", bar[1].enabled = false, bar[1].items = {item("Three", 0, 0, false)};   // it pulls down, but nothing in it can be chosen
     const menus::BarLayout b = menus::layout_bar(bar, 20, 1024, fixed_measure);
     auto layout = [&](int i) { return menus::layout_menu(bar[size_t(i)], b.titles[size_t(i)], Rect{0, 0, 768, 1024}, fixed_measure); };
     const auto la = layout(0), lb = layout(1);
@@ -207,12 +168,7 @@ TEST(MenuTracking, FollowsTheMouseButtonAndKeys) {
     auto k = [](UInt8 ch) { return Op{'k', {}, ch}; };
     const Op kb{'o'}, pa{'p', a}, ra{'r', a};
     using O = menus::MenuTracker::Outcome;
-    struct Case {
-        const char* what;
-        std::vector<Op> ops;
-        int open, item;
-        O outcome = O::Tracking;
-    };
+    struct Case { const char* what; std::vector<Op> ops; int open, item; O outcome = O::Tracking; };
     const Case cases[] = {
         {"over a title", {{'m', a}}, 0, -1},
         {"beside the titles", {{'m', {5, 900}}}, -1, -1},
@@ -245,9 +201,7 @@ TEST(MenuTracking, FollowsTheMouseButtonAndKeys) {
             if (op.what == 'k') t.key(op.ch);
             if (op.what == 'o') t.open_for_keyboard(0);
         }
-        EXPECT_EQ(t.open(), c.open) << c.what;
-        EXPECT_EQ(t.item(), c.item) << c.what;
-        EXPECT_EQ(t.outcome(), c.outcome) << c.what;
+        EXPECT_EQ(std::tuple(t.open(), t.item(), t.outcome()), std::tuple(c.open, c.item, c.outcome)) << c.what;
     }
 }
 
@@ -344,11 +298,7 @@ TEST_F(MenuManagerTest, MenuSelectReportsMenuAndItemAndLeavesTheTitleHighlighted
 }
 
 TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
-    struct Case {
-        const char* title;
-        size_t index;
-        SInt32 result;
-    };
+    struct Case { const char* title; size_t index; SInt32 result; };
     const Case cases[] = {
         {"Window", 0, (129 << 16) | 1},
         {"Window", 5, 0},     // a separator
@@ -364,8 +314,7 @@ TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
     }
     EXPECT_TRUE(quits.empty());
     EXPECT_EQ(choose("Kinora", 3), 0) << "Quit is the platform's";
-    ASSERT_EQ(quits.size(), 1u);
-    EXPECT_EQ(quits[0], events::QuitSource::MenuCommand);
+    EXPECT_EQ(quits, std::vector{events::QuitSource::MenuCommand});
     // Released outside any menu: nothing.
     Point t = title_point("Probe");
     hold_button_at(t);

@@ -51,8 +51,7 @@ TEST(ScriptParser, EveryCommandWithItsArguments) {
     for (const auto& [line, want] : cases) {
         SCOPED_TRACE(line);
         Command got = parse_one(line);
-        EXPECT_EQ(got.index(), want.index());
-        EXPECT_TRUE(got == want);
+        EXPECT_TRUE(got.index() == want.index() && got == want);
     }
 }
 
@@ -74,20 +73,14 @@ TEST(ScriptParser, KeysThatAreHardToWrite) {
         Command got = parse_one(line);
         ASSERT_TRUE(std::holds_alternative<cmd::Key>(got));
         const cmd::Key& key = std::get<cmd::Key>(got);
-        EXPECT_EQ(key.key_code, want.key_code);
-        EXPECT_EQ(key.character, want.character);
-        EXPECT_EQ(key.modifiers, want.modifiers);
+        EXPECT_EQ(std::tuple(key.key_code, key.character, key.modifiers), std::tuple(want.key_code, want.character, want.modifiers));
     }
 }
 
 TEST(ScriptParser, BadScriptsNameTheLineAndTheFault) {
     std::string many_paths = "odoc";
     for (int i = 0; i <= 1000; ++i) many_paths += " a.mov";
-    struct Case {
-        std::string text;
-        int line;
-        std::string message;
-    };
+    struct Case { std::string text; int line; std::string message; };
     const Case cases[] = {
         {"fly 1 2", 1, fill(msg::kUnknownCommand, {"fly"})},
         {"# ok\n\nclick 1", 3, std::string(msg::kUsageClick)},
@@ -139,8 +132,7 @@ TEST(ScriptParser, BadScriptsNameTheLineAndTheFault) {
         SCOPED_TRACE(c.text.substr(0, 60));
         ParseResult r = parse_script(c.text);
         ASSERT_FALSE(r.script.has_value());
-        EXPECT_EQ(r.error.line, c.line);
-        EXPECT_EQ(r.error.message, c.message);
+        EXPECT_EQ(std::tuple(r.error.line, r.error.message), std::tuple(c.line, c.message));
     }
     EXPECT_EQ(script_message(12, "no file x"), "script:12: no file x");
 }
@@ -149,6 +141,5 @@ TEST(ScriptParser, CommentsBlankLinesAndLineEndings) {
     ParseResult r = parse_script("# a demo\r\n\r\nkey cmd+n\r\n   # indented comment\nwait 10\n\nexpect end\n# done\n");
     ASSERT_TRUE(r.script.has_value()) << r.error.message;
     ASSERT_EQ(r.script->commands.size(), 3u);
-    EXPECT_EQ(std::tuple(r.script->commands[0].line, r.script->commands[1].line, r.script->commands[2].line,
-                         r.script->line_count), std::tuple(3, 5, 7, 8));
+    EXPECT_EQ(std::tuple(r.script->commands[0].line, r.script->commands[1].line, r.script->commands[2].line, r.script->line_count), std::tuple(3, 5, 7, 8));
 }

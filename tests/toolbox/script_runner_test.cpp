@@ -46,8 +46,7 @@ struct FakeMenus : MenuQueries {
             items = {{"New", true, rect(10, 20, 110, 36)},
                      {"Open\xE2\x80\xA6", true, rect(10, 36, 110, 52)},
                      {"Close", close_enabled, rect(10, 52, 110, 68)}};
-        else if (title == "Edit")
-            items = {{"Cut", false, rect(50, 20, 150, 36)}};
+        else if (title == "Edit") items = {{"Cut", false, rect(50, 20, 150, 36)}};
         if (pulled != title)
             for (auto& i : items) i.bounds = Rect{};
         return items;
@@ -131,24 +130,21 @@ TEST_F(ScriptRunnerTest, MenuCommandsAreAPressAMoveAndARelease) {
     FakeMenus menus;
     set_menu_queries(&menus);
     std::vector<std::string> chosen;
-    run("menu \"File\" \"Open...\"\nmenu File New\nexpect menu-item \"Edit\" \"Cut\" disabled\n"
-        "expect menu-item File Close disabled\n",
+    run("menu \"File\" \"Open...\"\nmenu File New\nexpect menu-item \"Edit\" \"Cut\" disabled\nexpect menu-item File Close disabled\n",
         menu_app(menus, chosen));
-    EXPECT_EQ(chosen, (std::vector<std::string>{"Open\xE2\x80\xA6", "New"}))
-        << "expect menu-item releases outside the menu";
+    EXPECT_EQ(chosen, (std::vector<std::string>{"Open\xE2\x80\xA6", "New"})) << "expect menu-item releases outside the menu";
 }
 
 TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
     FakeWindows windows;
     set_window_queries(&windows);
     std::vector<Point> downs;
-    run("click \"Movie\" 5 6\nexpect window Movie\nexpect no-window Hidden\nexpect front \"Movie\"\n"
-        "expect bounds \"Movie\" 60 50 380 290\n",
+    run("click \"Movie\" 5 6\nexpect window Movie\nexpect no-window Hidden\nexpect front \"Movie\"\nexpect bounds \"Movie\" 60 50 380 290\n",
         [&](const EventRecord& e) {
             if (e.what == mouseDown) downs.push_back(e.where);
         });
     ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(std::pair(downs[0].h, downs[0].v), std::pair(SInt16(65), SInt16(56)));
+    EXPECT_EQ(std::tuple(downs[0].h, downs[0].v), std::tuple(SInt16(65), SInt16(56)));
 }
 
 TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
@@ -163,7 +159,7 @@ TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
             }
         });
     ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(std::pair(downs[0].h, downs[0].v), std::pair(SInt16(240), SInt16(210)));
+    EXPECT_EQ(std::tuple(downs[0].h, downs[0].v), std::tuple(SInt16(240), SInt16(210)));
 }
 
 // Every failure names its line and says what was found, with the stand-ins
@@ -171,11 +167,7 @@ TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
 TEST_F(ScriptRunnerTest, FailuresNameTheLineAndWhatWasFound) {
     enum { None = 0, Menus = 1, Windows = 2, Dialogs = 4, MenusUnopened = 8 };
     const std::string texts = "\"Save changes to \"Movie\"?\"";
-    struct Case {
-        int fakes;
-        const char* script;
-        std::string failure;
-    };
+    struct Case { int fakes; const char* script; std::string failure; };
     const Case cases[] = {
         {Menus, "wait 10\nmenu \"File\" \"Close\"", failure(2, fill(msg::kItemDisabled, {"Close", "File"}))},
         {Menus, "menu \"File\" \"Save\"", failure(1, fill(msg::kNoMenuItem, {"Save", "File"}))},
@@ -207,8 +199,7 @@ TEST_F(ScriptRunnerTest, FailuresNameTheLineAndWhatWasFound) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
-        EXPECT_EXIT(
-            {
+        EXPECT_EXIT({
                 FakeMenus menus;
                 FakeWindows windows;
                 FakeDialogs dialogs;
@@ -244,8 +235,7 @@ TEST_F(ScriptRunnerTest, OpenDocumentsGoThroughTheAppleEventSender) {
 }
 
 TEST_F(ScriptRunnerTest, AnApplicationThatIgnoresTheQuitFails) {
-    EXPECT_EXIT(
-        {
+    EXPECT_EXIT({
             ParseResult parsed = parse_script("wait 10\n");
             ScriptRunner runner(std::move(*parsed.script), *host_);
             events::set_input_feeder(&runner);
@@ -258,8 +248,7 @@ TEST_F(ScriptRunnerTest, AnApplicationThatIgnoresTheQuitFails) {
 
 TEST_F(ScriptRunnerTest, AQuitObeyedAtOnceNamesTheLineThatNeverRan) {
     // No quit handler: the quit request ends the process inside the step.
-    EXPECT_EXIT(
-        {
+    EXPECT_EXIT({
             ParseResult parsed = parse_script("quit\nwait 5\n");
             ScriptRunner::start(std::move(*parsed.script), *host_);
             EventRecord e;

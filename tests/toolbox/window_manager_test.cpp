@@ -20,8 +20,7 @@ namespace palette = platform::kit::palette;
 namespace {
 
 WindowRef make(const char* title, Rect content, SInt16 procID = noGrowDocProc, bool visible = true) {
-    return NewCWindow(nullptr, &content, testsupport::PStr(title), visible, procID, reinterpret_cast<WindowRef>(-1),
-                      true, 0);
+    return NewCWindow(nullptr, &content, testsupport::PStr(title), visible, procID, reinterpret_cast<WindowRef>(-1), true, 0);
 }
 
 Rect R(SInt16 left, SInt16 top, SInt16 right, SInt16 bottom) { return Rect{top, left, bottom, right}; }
@@ -36,8 +35,17 @@ Rect vis_bounds(WindowRef w) {
 }
 
 std::string text(const Rect& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
+
+// A window's content in global coordinates.
+Rect content_of(WindowRef w) {
+    Rect r;
+    GetWindowPortBounds(w, &r);
+    SetPort(GetWindowPort(w));
+    Point tl{r.top, r.left};
+    LocalToGlobal(&tl);
+    return R(tl.h, tl.v, SInt16(tl.h + r.right - r.left), SInt16(tl.v + r.bottom - r.top));
 }
 
 std::string title_of(WindowRef w) {
@@ -76,12 +84,7 @@ std::string handle_updates(const std::vector<EventRecord>& events) {
 
 TEST(WindowFrame, PartsOfAFrame) {
     const Rect content = R(100, 100, 400, 300);
-    struct Case {
-        SInt16 procID;
-        bool active;
-        SInt16 h, v;
-        SInt16 part;
-    };
+    struct Case { SInt16 procID; bool active; SInt16 h, v; SInt16 part; };
     const Case cases[] = {
         {noGrowDocProc, true, 250, 200, inContent},
         {noGrowDocProc, true, 99, 200, inDrag},      // left edge
@@ -111,11 +114,7 @@ TEST(WindowFrame, PartsOfAFrame) {
 
 TEST(WindowFrame, ReachableOffsetsAndAlignment) {
     const Rect desk = R(0, 20, 1024, 768);
-    struct Case {
-        Rect content;
-        SInt16 procID;
-        SInt16 dh, dv;
-    };
+    struct Case { Rect content; SInt16 procID; SInt16 dh, dv; };
     const Case cases[] = {
         {R(100, 100, 400, 300), noGrowDocProc, 0, 0},
         {R(100, 30, 400, 300), noGrowDocProc, 0, 10},       // title bar under the menu bar
@@ -130,7 +129,7 @@ TEST(WindowFrame, ReachableOffsetsAndAlignment) {
         SCOPED_TRACE(text(c.content));
         win::FrameSpec spec = win::frame_spec(c.procID, true);
         Point o = win::reachable_offset(spec, win::frame_geometry(spec, c.content), desk);
-        EXPECT_EQ(std::pair(o.h, o.v), std::pair(c.dh, c.dv));
+        EXPECT_EQ(std::tuple(o.h, o.v), std::tuple(c.dh, c.dv));
     }
     const SInt32 lefts[] = {0, 1, 2, 3, 4, -1, -2, -3, 101, 102, 103};
     const SInt16 moves[] = {0, -1, -2, 1, 0, 1, -2, -1, -1, -2, 1};
@@ -245,29 +244,20 @@ TEST_F(WindowManagerTest, TheScreenShowsFramesDesktopAndUncoveredContent) {
     EXPECT_EQ(pixel(250, 200), rgb(palette::kDesktop)) << "the desktop is repainted at once";
     // Disposing of B repaints the desktop under it.
     DisposeWindow(b);
-    EXPECT_EQ(pixel(600, 200), rgb(palette::kDesktop));
-    EXPECT_EQ(pixel(600, 90), rgb(palette::kDesktop));
+    EXPECT_EQ(std::tuple(pixel(600, 200), pixel(600, 90)), std::tuple(rgb(palette::kDesktop), rgb(palette::kDesktop)));
 }
 
 TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
     WindowRef a = make("A", R(100, 100, 400, 300));
-    auto content = [&] {
-        Rect r;
-        GetWindowPortBounds(a, &r);
-        SetPort(GetWindowPort(a));
-        Point tl{r.top, r.left};
-        LocalToGlobal(&tl);
-        return R(tl.h, tl.v, SInt16(tl.h + r.right - r.left), SInt16(tl.v + r.bottom - r.top));
-    };
     // Under the menu bar; far off, down and left.
     for (auto [h, v, want] : {std::tuple(200, 0, "200,40,500,240"), {-2000, 2000, "-285,772,15,972"}}) {
         MoveWindow(a, SInt16(h), SInt16(v), false);
-        EXPECT_EQ(text(content()), want) << h << "," << v;
+        EXPECT_EQ(text(content_of(a)), want) << h << "," << v;
     }
     MoveWindow(a, 100, 100, false);
     drain();
     SizeWindow(a, 400, 250, true);
-    EXPECT_EQ(text(content()), "100,100,500,350");
+    EXPECT_EQ(text(content_of(a)), "100,100,500,350");
     auto ev = drain();
     ASSERT_FALSE(ev.empty());
     EXPECT_EQ(handle_updates({ev.back()}), "A 0,0,400,250; ") << "the new area is to be drawn";
@@ -276,7 +266,7 @@ TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
     // Shrinking a window that hangs off the left edge moves it back.
     MoveWindow(a, -480, 100, false);
     SizeWindow(a, 20, 20, true);
-    EXPECT_GE(content().right, 15);
+    EXPECT_GE(content_of(a).right, 15);
 }
 
 // The host window resized: the gray region follows; a
@@ -295,26 +285,15 @@ TEST_F(WindowManagerTest, AScreenOfAnotherSizeKeepsWindowsInside) {
     Rect gray;
     GetRegionBounds(GetGrayRgn(), &gray);
     EXPECT_EQ(text(gray), "0,20,800,600");
-    auto content = [](WindowRef w) {
-        Rect r;
-        GetWindowPortBounds(w, &r);
-        SetPort(GetWindowPort(w));
-        Point tl{r.top, r.left};
-        LocalToGlobal(&tl);
-        return text(R(tl.h, tl.v, SInt16(tl.h + r.right - r.left), SInt16(tl.v + r.bottom - r.top)));
-    };
-    EXPECT_EQ(content(cut), "499,299,799,599") << "inside, frame and all";
-    EXPECT_EQ(content(kept), "100,100,300,200");
-    EXPECT_EQ(pixel(799, 5), rgb(palette::kMenuBar));
-    EXPECT_EQ(pixel(50, 500), rgb(palette::kDesktop));
+    EXPECT_EQ(text(content_of(cut)), "499,299,799,599") << "inside, frame and all";
+    EXPECT_EQ(text(content_of(kept)), "100,100,300,200");
+    EXPECT_EQ(std::tuple(pixel(799, 5), pixel(50, 500)), std::tuple(rgb(palette::kMenuBar), rgb(palette::kDesktop)));
     std::string updates = handle_updates(drain());
-    updates += handle_updates(drain());
-    EXPECT_EQ(updates, "Kept 0,0,200,100; Cut 0,0,300,300; ");
+    EXPECT_EQ(updates + handle_updates(drain()), "Kept 0,0,200,100; Cut 0,0,300,300; ");
     // Growing back: the windows stay, the new room is desktop.
     ASSERT_TRUE(platform::host::resize_screen({1024, 768}).ok());
-    EXPECT_EQ(content(cut), "499,299,799,599");
-    EXPECT_EQ(pixel(1000, 700), rgb(palette::kDesktop));
-    EXPECT_EQ(pixel(1000, 5), rgb(palette::kMenuBar));
+    EXPECT_EQ(text(content_of(cut)), "499,299,799,599");
+    EXPECT_EQ(std::tuple(pixel(1000, 5), pixel(1000, 700)), std::tuple(rgb(palette::kMenuBar), rgb(palette::kDesktop)));
 }
 
 TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {
@@ -330,8 +309,7 @@ TEST_F(WindowManagerTest, BeginUpdateLimitsDrawingToTheUpdateRegion) {
     PaintRect(&all);   // black, but only inside the update region
     EndUpdate(a);
     EXPECT_EQ(text(vis_bounds(a)), text(all)) << "the visible region is back";
-    EXPECT_EQ(pixel(115, 115), 0x000000u);
-    EXPECT_EQ(pixel(125, 115), rgb(palette::kContent));
+    EXPECT_EQ(std::tuple(pixel(115, 115), pixel(125, 115)), std::tuple(0x000000u, rgb(palette::kContent)));
     EXPECT_EQ(describe(drain()), "");
 }
 
@@ -352,13 +330,7 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
     DragWindow(a, Point{90, 200}, nullptr);
     EXPECT_FALSE(input.ran_out());
     EXPECT_EQ(FrontWindow(), a);
-    auto origin = [](WindowRef w) {
-        SetPort(GetWindowPort(w));
-        Point tl{0, 0};
-        LocalToGlobal(&tl);
-        return std::to_string(tl.h) + "," + std::to_string(tl.v);
-    };
-    EXPECT_EQ(origin(a), "150,150");
+    EXPECT_EQ(text(content_of(a)), "150,150,450,350");
     // Command-drag leaves the order alone; aligned drags land on a multiple of 4.
     hold_button_at(Point{90, 600}, host::kModCommand);
     input.move(603, 95, host::kModCommand);
@@ -366,7 +338,7 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
     Rect align = R(0, 0, 200, 200);
     DragAlignedWindow(b, Point{90, 600}, nullptr, &align, nullptr);
     EXPECT_EQ(FrontWindow(), a);
-    EXPECT_EQ(origin(b), "504,105");
+    EXPECT_EQ(text(content_of(b)), "504,105,704,305");
     EXPECT_EQ(pixel(119, 200), rgb(palette::kDesktop)) << "no outline is left behind";
 }
 
@@ -393,17 +365,13 @@ TEST_F(WindowManagerTest, FindWindowAnswersForTheWindowInFront) {
     WindowRef a = make("A", R(100, 100, 400, 300));
     WindowRef b = make("B", R(250, 60, 550, 400));
     make("H", R(600, 100, 700, 200), noGrowDocProc, false);   // hidden
-    struct Case {
-        SInt16 h, v;
-        SInt16 part;
-        WindowRef window;
-    };
+    struct Case { SInt16 h, v; SInt16 part; WindowRef window; };
     const Case cases[] = {
         {300, 19, inMenuBar, nullptr}, {150, 150, inContent, a}, {300, 150, inContent, b},
         {249, 150, inDrag, b},         {650, 150, inDesk, nullptr},
     };
     for (const Case& c : cases) {
         WindowRef w = reinterpret_cast<WindowRef>(1);
-        EXPECT_EQ(std::pair(FindWindow(Point{c.v, c.h}, &w), w), std::pair(c.part, c.window)) << c.h << "," << c.v;
+        EXPECT_EQ(std::tuple(FindWindow(Point{c.v, c.h}, &w), w), std::tuple(c.part, c.window)) << c.h << "," << c.v;
     }
 }
