@@ -124,7 +124,9 @@ TEST(SampleTable, NextInterestingTimeIsASampleEdge) {
 
 TEST(SampleTable, SyncSamples) {
     SampleTable t = mixed_table();
-    EXPECT_EQ((std::vector{t.sync_sample(4, true), t.sync_sample(5, false), t.sync_sample(9, true), t.sync_sample(0, true)}), (std::vector{6u, 3u, 9u, 0u}));
+    // Either way from a sync sample is that sample.
+    EXPECT_EQ((std::vector{t.sync_sample(4, true), t.sync_sample(5, false), t.sync_sample(9, true), t.sync_sample(6, false), t.sync_sample(0, true)}),
+              (std::vector{6u, 3u, 9u, 6u, 0u}));
     SampleTable all;
     ASSERT_TRUE(all.add_chunk(0, 5, 1, 1, 1, true).ok());
     EXPECT_EQ(all.sync_sample(3, false), 3u);

@@ -186,6 +186,7 @@ TEST(MenuTracking, FollowsTheMouseButtonAndKeys) {
         {"or away closes it", {pa, ra, {'p', away}}, 0, -1, O::Closed},
         {"down past a separator and a disabled item", {kb, k(kDownArrowCharCode), k(kDownArrowCharCode)}, 0, 3},
         {"up wraps round", {kb, k(kDownArrowCharCode), k(kUpArrowCharCode)}, 0, 3},
+        {"up from nothing is the last item", {kb, k(kUpArrowCharCode)}, 0, 3},
         {"return chooses", {pa, ra, k(kDownArrowCharCode), k(kReturnCharCode)}, 0, 0, O::Chosen},
         {"escape closes", {kb, k(kEscapeCharCode)}, 0, -1, O::Closed},
         {"right to the next menu", {kb, k(kDownArrowCharCode), k(kRightArrowCharCode)}, 1, -1},
