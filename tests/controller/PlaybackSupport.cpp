@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/Process.h"
+
 #include "platform/hostapi/LaunchOptions.h"
 
 namespace pbtest {
@@ -65,6 +67,16 @@ Bytes MovieCanvas::rgb() const {
             out.push_back(UInt8(p));
         }
     return out;
+}
+
+std::string ffmpeg(const std::string& args) {
+    const auto r = testsupport::run_shell("ffmpeg -nostdin -hide_banner -v error -y " + args + " 2>&1");
+    return r.status == 0 ? "" : r.all() + " (" + args + ")";
+}
+
+bool have_encoder(const std::string& name) {
+    static const std::string list = testsupport::run_shell("ffmpeg -hide_banner -encoders 2>/dev/null").out;
+    return list.find(" " + name + " ") != std::string::npos;
 }
 
 Recording read_wav(const std::string& path) {

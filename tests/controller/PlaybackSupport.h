@@ -69,6 +69,11 @@ struct Recording {
 };
 Recording read_wav(const std::string& path);
 
+// Runs ffmpeg with `args` (a shell command line's, quoted as needed): ""
+// when it succeeds, else what it said.
+std::string ffmpeg(const std::string& args);
+bool have_encoder(const std::string& name);
+
 // Movies made and opened through the toolbox calls.
 using tbtest::add_sound_track;
 using tbtest::add_video_track;

@@ -23,11 +23,6 @@ using Frames = std::vector<float>;   // interleaved stereo
 // Two tones on each side, so that no shift of the sound still lines up.
 constexpr const char* kTones = "aevalsrc=0.4*sin(2*PI*440*t)+0.3*sin(2*PI*1234*t)|0.4*sin(2*PI*660*t)+0.3*sin(2*PI*1000*t):d=1:s=";
 
-bool has_encoder(const std::string& name) {
-    static const std::string list = testsupport::run_program({"ffmpeg", "-hide_banner", "-encoders"}).out;
-    return list.find(" " + name + " ") != std::string::npos;
-}
-
 // ffmpeg's decode of `path`: stereo float frames at `rate`.
 Frames ffmpeg_decode(const std::string& path, int rate) {
     const auto r = testsupport::run_program({"ffmpeg", "-v", "error", "-i", path, "-f", "f32le", "-ac", "2", "-ar", std::to_string(rate), "-"});
@@ -111,13 +106,12 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
     Dir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        if (!has_encoder(c.encoder)) {
+        if (!have_encoder(c.encoder)) {
             std::cout << "[ skipped ] this ffmpeg has no " << c.encoder << " encoder\n";
             continue;
         }
         const std::string path = dir / c.file;
-        const auto made = testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", kTones + std::to_string(c.rate), "-strict", "-2", "-c:a", c.encoder, path});
-        ASSERT_EQ(made.status, 0) << made.err;
+        ASSERT_EQ(ffmpeg(std::string("-f lavfi -i '") + kTones + std::to_string(c.rate) + "' -strict -2 -c:a " + c.encoder + " " + testsupport::quote(path)), "");
         // ffmpeg's decode may run on past the end of the edit, into the
         // encoder's padding: the movie's duration is what the track plays.
         const Frames want = ffmpeg_decode(path, c.rate);
@@ -144,10 +138,10 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
 // side plays as before.
 TEST(DecodedSound, DamagedPacketIsSilentForItsSpan) {
     KINORA_REQUIRE_TOOL("ffmpeg");
-    if (!has_encoder("aac")) KINORA_SKIP_OR_FAIL("this ffmpeg has no aac encoder");
+    if (!have_encoder("aac")) KINORA_SKIP_OR_FAIL("this ffmpeg has no aac encoder");
     Dir dir;
     const std::string path = dir / "aac.mov";
-    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", std::string(kTones) + "44100", "-c:a", "aac", path}).status, 0);
+    ASSERT_EQ(ffmpeg("-f lavfi -i '" + std::string(kTones) + "44100' -c:a aac " + testsupport::quote(path)), "");
     const Frames want = ffmpeg_decode(path, 44100);
     auto bytes = testsupport::read_bytes(path);
     // The mdat comes first in ffmpeg's files; its middle is a packet's middle.

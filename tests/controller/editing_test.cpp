@@ -170,7 +170,7 @@ TEST(Editing, Ima4PacketsMoveWholeThroughCutPasteAndSaveAs) {
     KINORA_REQUIRE_TOOL("ffmpeg");
     Dir dir;
     const std::string src = dir / "ima4.mov", copy = dir / "copy.mov";
-    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "aevalsrc=0.4*sin(2*PI*(300+400*t)*t):d=2:s=22050", "-c:a", "adpcm_ima_qt", src}).status, 0);
+    ASSERT_EQ(ffmpeg("-f lavfi -i 'aevalsrc=0.4*sin(2*PI*(300+400*t)*t):d=2:s=22050' -c:a adpcm_ima_qt " + testsupport::quote(src)), "");
     auto decode = [](const std::string& path) {
         const auto r = testsupport::run_program({"ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "1", "-"});
         EXPECT_EQ(r.status, 0) << r.err;

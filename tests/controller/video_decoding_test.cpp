@@ -24,16 +24,6 @@ using platform::movies::playback::VideoFrames;
 
 namespace {
 
-std::string ffmpeg(const std::string& args) {
-    const auto r = testsupport::run_shell("ffmpeg -nostdin -hide_banner -v error -y " + args + " 2>&1");
-    return r.status == 0 ? "" : r.all() + " (" + args + ")";
-}
-
-bool have_encoder(const std::string& name) {
-    static const std::string list = testsupport::run_shell("ffmpeg -hide_banner -encoders 2>/dev/null").out;
-    return list.find(" " + name + " ") != std::string::npos;
-}
-
 double psnr(const Bytes& a, const Bytes& b) {
     double se = 0;
     for (size_t i = 0; i < a.size(); ++i) se += double(a[i] - b[i]) * double(a[i] - b[i]);
