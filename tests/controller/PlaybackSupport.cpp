@@ -62,9 +62,7 @@ Bytes MovieCanvas::rgb() const {
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) {
             UInt32 p = pixel(x, y);
-            out.push_back(UInt8(p >> 16));
-            out.push_back(UInt8(p >> 8));
-            out.push_back(UInt8(p));
+            out.push_back(UInt8(p >> 16)), out.push_back(UInt8(p >> 8)), out.push_back(UInt8(p));
         }
     return out;
 }

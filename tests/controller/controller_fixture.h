@@ -112,16 +112,13 @@ protected:
     // A click (press and release) at a window-local point.
     void click(SInt32 h, SInt32 v, UInt16 mods = 0) {
         const Point g = global(h, v);
-        input.press(g.h, g.v, mods);
-        input.release(g.h, g.v, mods);
+        input.press(g.h, g.v, mods), input.release(g.h, g.v, mods);
         pump_until_idle();
     }
     void drag(SInt32 h1, SInt32 v1, SInt32 h2, SInt32 v2, UInt16 mods = 0) {
         const Point a = global(h1, v1), b = global(h2, v2);
-        input.press(a.h, a.v, mods);
-        input.move(SInt16((a.h + b.h) / 2), SInt16((a.v + b.v) / 2), mods);
-        input.move(b.h, b.v, mods);
-        input.release(b.h, b.v, mods);
+        input.press(a.h, a.v, mods), input.move(SInt16((a.h + b.h) / 2), SInt16((a.v + b.v) / 2), mods);
+        input.move(b.h, b.v, mods), input.release(b.h, b.v, mods);
         pump_until_idle();
     }
     void key(UInt8 character, UInt16 mods = 0) {
@@ -147,8 +144,7 @@ protected:
     // A time action, in the movie's time scale.
     void act(SInt16 action, TimeValue t) {
         TimeRecord r{};
-        r.scale = GetMovieTimeScale(movie);
-        r.value.lo = UInt32(t);
+        r.scale = GetMovieTimeScale(movie), r.value.lo = UInt32(t);
         ASSERT_EQ(MCDoAction(mc, action, &r), noErr);
     }
     void select(TimeValue start, TimeValue duration) {

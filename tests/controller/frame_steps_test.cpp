@@ -115,8 +115,7 @@ TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
             TimeValue start = 0, duration = 0;
             ASSERT_EQ(GetMediaSample(media, nullptr, 0, nullptr, at, &start, &duration, nullptr, nullptr, 0, nullptr, nullptr), noErr);
             TimeRecord r{};
-            r.value.lo = UInt32(start);
-            r.scale = GetMediaTimeScale(media);
+            r.value.lo = UInt32(start), r.scale = GetMediaTimeScale(media);
             MCDoAction(mc, mcActionGoToTime, &r);
             seen.push_back(drawn());
             at = start + duration;

@@ -48,9 +48,7 @@ std::vector<UInt8> decoded_frame_rgb(Track video, int n, OSErr* err) {
         } else {
             auto palette = platform::quickdraw::standard_palette(8);
             for (UInt8 i : indexes) {
-                rgb.push_back(palette[i].r);
-                rgb.push_back(palette[i].g);
-                rgb.push_back(palette[i].b);
+                rgb.push_back(palette[i].r), rgb.push_back(palette[i].g), rgb.push_back(palette[i].b);
             }
         }
     }

@@ -136,9 +136,7 @@ TEST(Fragments, FragmentsPastFourGigabytes) {
     const UInt64 far = (UInt64(1) << 32) + 4096;
     Bytes second, head = fragmented_file({.second_at = far}, &second);
     ByteWriter hole;   // an mdat of 64-bit size up to the second fragment
-    hole.u32(1);
-    hole.u32(kMdat);
-    hole.u64(far - head.size());
+    hole.u32(1), hole.u32(kMdat), hole.u64(far - head.size());
     head.insert(head.end(), hole.bytes().begin(), hole.bytes().end());
     if (!file->write_at(0, head.data(), head.size()).ok() || !file->write_at(far, second.data(), second.size()).ok())
         GTEST_SKIP() << "this file system cannot hold a sparse file past 4 GiB";

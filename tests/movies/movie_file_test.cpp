@@ -311,8 +311,7 @@ TEST(Alias, ResolvesRelativeFirstThenAbsoluteAndOnlyRegularFiles) {
         EXPECT_EQ(std::tuple(b.found, b.error), std::tuple(false, OSErr(couldNotResolveDataRef))) << target;
     }
     DataRef url;
-    url.type = kUrl;
-    url.full.flags = 0;
+    url.type = kUrl, url.full.flags = 0;
     url.data = {'.', '.', '/', 'm', 'e', 'd', 'i', 'a', '/', 's', '.', 'r', 'a', 'w', 0};
     EXPECT_TRUE(resolve_data_ref(url, movie, 0).found);
     EXPECT_TRUE(resolve_data_ref(DataRef::self(), movie, 77).in_movie_file);

@@ -55,8 +55,7 @@ TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
     // user data at both levels with a classic zero tail, kept atoms.
     m.header.creation_time = 0x123456789ull;   // forces version 1
     m.tracks[1].references = TrackReferences{{{fourcc("sync"), {1}}}, {}};
-    m.tracks[1].media.header.language = 0x55C4;
-    m.user_data = UserData{};
+    m.tracks[1].media.header.language = 0x55C4, m.user_data = UserData{};
     m.user_data->add(fourcc("LOOP"), {0, 0, 0, 1});
     m.user_data->add(fourcc("WLOC"), {0, 100, 0, 200});
     ASSERT_TRUE(set_user_data_text(*m.user_data, 0xA96E616D, 1, "Kinora", 0).ok());

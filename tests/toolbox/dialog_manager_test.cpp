@@ -169,9 +169,7 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     SetDialogCancelItem(d, 2);
     // Editing keys themselves are EditField's.
     input.type("Hi");                     // replaces the selected "Kinora"
-    input.key(kTabCharCode, keys::kTab);
-    input.type("a");
-    input.key(kReturnCharCode, keys::kReturn);
+    input.key(kTabCharCode, keys::kTab), input.type("a"), input.key(kReturnCharCode, keys::kReturn);
     EXPECT_EQ(modal_until(1), (std::vector<DialogItemIndex>{4, 4, 6, 1}));
     EXPECT_EQ(std::tuple(item_text(d, 4), item_text(d, 6)), std::tuple("Hi", "a"));
     auto view = platform::script::dialog_queries()->front_modal_dialog();
@@ -189,8 +187,7 @@ TEST_F(DialogTest, TypingTabsAndTheDefaultAndCancelItems) {
     // Command keys other than Command-period do nothing; without a cancel
     // item Escape does nothing either.
     SetDialogCancelItem(d, 0);
-    input.key('q', keys::kQ, host::kModCommand);
-    input.key(kEscapeCharCode, keys::kEscape);
+    input.key('q', keys::kQ, host::kModCommand), input.key(kEscapeCharCode, keys::kEscape);
     input.key(kReturnCharCode, keys::kReturn);
     DialogItemIndex item = 0;
     ModalDialog(nullptr, &item);
@@ -304,8 +301,7 @@ TEST_F(DialogTest, OpenDialogFollowsItsFolderAndEscapeCancels) {
         return names;
     };
     std::vector<std::string> before, after;
-    input.idle(2);
-    input.type("take 3");
+    input.idle(2), input.type("take 3");
     input.check([&] {
         before = shown();
         std::filesystem::remove(dir / "take 10.mov");

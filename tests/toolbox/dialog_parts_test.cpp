@@ -222,8 +222,7 @@ TEST(EditField, ClicksWordsAndOffsets) {
     EXPECT_EQ(f.text().substr(f.sel_start(), f.sel_end() - f.sel_start()), "my");
     f.select_word(12);
     EXPECT_EQ(f.text().substr(f.sel_start(), f.sel_end() - f.sel_start()), ".");
-    f.click(2, false);
-    f.click(7, true);
+    f.click(2, false), f.click(7, true);
     EXPECT_EQ(std::tuple(f.sel_start(), f.sel_end()), std::tuple(size_t(2), size_t(7)));
     f.drag_to(0);
     EXPECT_EQ(std::tuple(f.sel_start(), f.sel_end()), std::tuple(size_t(0), size_t(2))) << "dragging moves the caret end from the anchor";

@@ -60,11 +60,8 @@ void paint_screen() {
     for (int y = 0; y < size.height; ++y)
         for (int x = 0; x < size.width; ++x) {
             bool right = x >= size.width / 2, bottom = y >= size.height / 2;
-            UInt8* p = &pixels[size_t(y) * rowBytes + size_t(x) * 4];
-            p[0] = 0;
-            p[1] = (!right && !bottom) || (right && bottom) ? 0xFF : 0;   // red, white
-            p[2] = (right && !bottom) || (right && bottom) ? 0xFF : 0;    // green, white
-            p[3] = (!right && bottom) || (right && bottom) ? 0xFF : 0;    // blue, white
+            UInt8* p = &pixels[size_t(y) * rowBytes + size_t(x) * 4];   // x, then red, green, blue; white at bottom right
+            p[0] = 0, p[1] = right == bottom ? 0xFF : 0, p[2] = right ? 0xFF : 0, p[3] = bottom ? 0xFF : 0;
         }
     host::ScreenRect all{0, 0, size.width, size.height};
     h.present(pixels.data(), rowBytes, std::span(&all, 1));
@@ -72,8 +69,7 @@ void paint_screen() {
 }
 
 void log_event(const EventRecord& e) {
-    const char* names[] = {"null", "mouseDown", "mouseUp", "keyDown", "keyUp", "autoKey", "update",
-                           "disk", "activate"};
+    const char* names[] = {"null", "mouseDown", "mouseUp", "keyDown", "keyUp", "autoKey", "update", "disk", "activate"};
     const char* name = e.what < 9 ? names[e.what] : e.what == osEvt ? "osEvt" : e.what == kHighLevelEvent ? "highLevel" : "other";
     switch (e.what) {
     case keyDown: case keyUp: case autoKey:

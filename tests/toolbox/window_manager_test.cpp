@@ -325,16 +325,14 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
         // The outline shows where A will land: its left edge at x = 119.
         EXPECT_NE(pixel(119, 200), before[size_t(200) * 4096 + 119 * 4 + 3]);
     });
-    input.move(250, 140);
-    input.release(250, 140);
+    input.move(250, 140), input.release(250, 140);
     DragWindow(a, Point{90, 200}, nullptr);
     EXPECT_FALSE(input.ran_out());
     EXPECT_EQ(FrontWindow(), a);
     EXPECT_EQ(text(content_of(a)), "150,150,450,350");
     // Command-drag leaves the order alone; aligned drags land on a multiple of 4.
     hold_button_at(Point{90, 600}, host::kModCommand);
-    input.move(603, 95, host::kModCommand);
-    input.release(603, 95, host::kModCommand);
+    input.move(603, 95, host::kModCommand), input.release(603, 95, host::kModCommand);
     Rect align = R(0, 0, 200, 200);
     DragAlignedWindow(b, Point{90, 600}, nullptr, &align, nullptr);
     EXPECT_EQ(FrontWindow(), a);
@@ -353,9 +351,7 @@ TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
     input.release(300, 300);
     EXPECT_FALSE(TrackGoAway(a, box));
     hold_button_at(box);
-    input.move(200, 200);
-    input.move(114, 91);
-    input.release(114, 91);
+    input.move(200, 200), input.move(114, 91), input.release(114, 91);
     EXPECT_TRUE(TrackGoAway(a, box));
     EXPECT_EQ(pixel(113, 90), rgb(palette::kCloseBox));
     EXPECT_FALSE(input.ran_out());

@@ -41,11 +41,7 @@ public:
     void move(SInt16 h, SInt16 v, UInt16 mods = 0) { push(input_event(host::InputKind::MouseMoved, h, v, mods)); }
     void press(SInt16 h, SInt16 v, UInt16 mods = 0) { push(input_event(host::InputKind::MouseDown, h, v, mods)); }
     void release(SInt16 h, SInt16 v, UInt16 mods = 0) { push(input_event(host::InputKind::MouseUp, h, v, mods)); }
-    void click(Point p, UInt16 mods = 0) {
-        move(p.h, p.v, mods);
-        press(p.h, p.v, mods);
-        release(p.h, p.v, mods);
-    }
+    void click(Point p, UInt16 mods = 0) { move(p.h, p.v, mods), press(p.h, p.v, mods), release(p.h, p.v, mods); }
     void key(UInt8 ch, UInt8 code = platform::events::keys::kUnknown, UInt16 mods = 0) {
         push(input_event(host::InputKind::KeyDown, 0, 0, mods, ch, code));
     }
@@ -57,9 +53,7 @@ public:
     }
     void check(std::function<void()> f) { steps_.push_back({[f] { f(); }, Step::Check}); }
     void then(std::function<void()> f) { steps_.push_back({[f] { f(); }, Step::Pause}); }
-    void idle(int requests) {
-        for (int i = 0; i < requests; ++i) steps_.push_back({[] {}, Step::Pause});
-    }
+    void idle(int requests) { steps_.insert(steps_.end(), size_t(requests), Step{[] {}, Step::Pause}); }
     bool ran_out() const { return ranOut_; }
 
     bool feed(events::FeedContext context) override {
@@ -88,10 +82,7 @@ public:
     UInt64 wake_time() override { return UINT64_MAX; }
 
 private:
-    struct Step {
-        std::function<void()> run;
-        enum Kind { Input, Check, Pause } kind;
-    };
+    struct Step { std::function<void()> run; enum Kind { Input, Check, Pause } kind; };
     void push(host::InputEvent e) { steps_.push_back({[e] { events::deliver_input(e); }, Step::Input}); }
 
     std::deque<Step> steps_;
