@@ -13,23 +13,15 @@
 #include "platform/Resources.h"
 #include "platform/Utilities.h"
 #include "platform/quickdraw/StandardColors.h"
+#include "tests/support/PString.h"
 
 namespace newmovie {
 
 namespace {
 
-struct PString {
-    explicit PString(const std::string& s) : bytes(s.size() + 1) {
-        bytes[0] = UInt8(s.size());
-        std::copy(s.begin(), s.end(), bytes.begin() + 1);
-    }
-    ConstStr255Param p() const { return bytes.data(); }
-    std::vector<UInt8> bytes;
-};
-
 FSSpec spec_of(const std::string& path) {
     FSSpec spec{};
-    OSErr err = FSMakeFSSpec(0, 0, PString(path).p(), &spec);
+    OSErr err = FSMakeFSSpec(0, 0, testsupport::PStr(path), &spec);
     if (err != noErr && err != fnfErr) throw AuthoringFailure("FSMakeFSSpec error");
     return spec;
 }
@@ -50,14 +42,14 @@ Movie create_new_movie(const std::string& path) {
     Movie theMovie = nullptr;
     SInt16 resRefNum = 0;
     SInt16 resId = movieInDataForkResID;
-    PString fileName("MovieFile.mov");
+    testsupport::PStr fileName("MovieFile.mov");
     OSErr err = CreateMovieFile(&mySpec, sigMoviePlayer, smCurrentScript,
                                 createMovieFileDeleteCurFile | createMovieFileDontCreateResFile | newMovieActive,
                                 &resRefNum, &theMovie);
     CheckError(err, (char*)"CreateMovieFile error");
     QTVideo_CreateMyVideoTrack(theMovie);
     QTSound_CreateMySoundTrack(theMovie);
-    err = AddMovieResource(theMovie, resRefNum, &resId, fileName.p());
+    err = AddMovieResource(theMovie, resRefNum, &resId, fileName);
     CheckError(err, (char*)"AddMovieResource error");
     if (resRefNum) CloseMovieFile(resRefNum);
     return theMovie;
@@ -120,9 +112,7 @@ std::vector<UInt8> drawn_frame_rgb(int n) {
         for (int x = 0; x < kWidth; ++x) {
             const auto& c = palette[base[size_t(y) * size_t(rowBytes) + size_t(x)]];
             UInt8* p = &rgb[(size_t(y) * kWidth + size_t(x)) * 3];
-            p[0] = c.r;
-            p[1] = c.g;
-            p[2] = c.b;
+            p[0] = c.r, p[1] = c.g, p[2] = c.b;
         }
     DisposeGWorld(world);
     return rgb;

@@ -9,8 +9,8 @@
 #include <tuple>
 
 #include "AuthoringDouble.h"
-#include "NewMovieReading.h"
 #include "QTSoundPrivate.h"
+#include "ToolboxTestSupport.h"
 #include "platform/Memory.h"
 #include "platform/Movies.h"
 #include "platform/Resources.h"
@@ -18,16 +18,7 @@
 
 namespace {
 
-struct Readable {
-    SInt16 id;
-    SInt32 offset;   // of the sample data
-    SInt32 samples;
-    SInt32 bytes;
-    OSType format;
-    SInt16 channels;
-    SInt16 bits;
-    UInt32 rate;
-};
+struct Readable { SInt16 id; SInt32 offset /* of the sample data */, samples, bytes; OSType format; SInt16 channels, bits; UInt32 rate; };
 
 // TestSounds.r, "What a correct reader answers".
 const Readable kReadable[] = {
@@ -100,36 +91,27 @@ TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
         read_sound(snd, r);
         ASSERT_EQ(r.failure, "");
 
-        std::string path = dir + "/sound.mov";
-        FSSpec spec = newmovie::spec_for(path);
-        Movie movie = nullptr;
         SInt16 ref = 0;
-        ASSERT_EQ(CreateMovieFile(&spec, 'TVOD', smCurrentScript, 0x90000001, &ref, &movie), noErr);
+        Movie movie = tbtest::begin_movie(dir + "/sound.mov", &ref);
         Track track = NewMovieTrack(movie, 0, 0, kFullVolume);
         Media media = NewTrackMedia(track, SoundMediaType, TimeScale(want.rate), nullptr, 0);
         ASSERT_EQ(BeginMediaEdits(media), noErr);
         ASSERT_EQ(AddMediaSample(media, snd, r.offset, UInt32(r.bytes), 1, (SampleDescriptionHandle)r.desc, r.samples, 0, nullptr), noErr);
         ASSERT_EQ(EndMediaEdits(media), noErr);
         ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
-        EXPECT_EQ(GetMediaSampleCount(media), r.samples);
-        EXPECT_EQ(GetMediaDuration(media), r.samples);
+        EXPECT_EQ(std::tuple(GetMediaSampleCount(media), GetMediaDuration(media)), std::tuple(r.samples, r.samples));
 
         // All the data comes back in one piece, exactly the resource's bytes.
         Handle back = NewHandle(0);
         SInt32 size = 0, count = 0;
         ASSERT_EQ(GetMediaSample(media, back, 0, &size, 0, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr), noErr);
-        EXPECT_EQ(size, r.bytes);
-        EXPECT_EQ(count, r.samples);
+        EXPECT_EQ(std::tuple(size, count), std::tuple(r.bytes, r.samples));
         EXPECT_EQ(std::memcmp(*back, *snd + r.offset, size_t(r.bytes)), 0);
-        SInt16 resId = -1;
-        ASSERT_EQ(AddMovieResource(movie, ref, &resId, nullptr), noErr);
-        ASSERT_EQ(CloseMovieFile(ref), noErr);
+        tbtest::finish_movie(movie, ref);
 
         // Flattened, compressed sound is cut between packets only.
-        std::string flat = dir + "/sound-flat.mov";
-        FSSpec flatSpec = newmovie::spec_for(flat);
-        Movie copy = FlattenMovieData(movie, 0x41, &flatSpec, 'TVOD', smSystemScript, 0x90000000);
-        ASSERT_NE(copy, nullptr);
+        ASSERT_EQ(tbtest::flatten_to(movie, dir + "/sound-flat.mov"), noErr);
+        Movie copy = tbtest::read_movie(dir + "/sound-flat.mov");
         Media copied = GetTrackMedia(GetMovieIndTrack(copy, 1));
         SInt32 packet = (want.format == 'MAC3' || want.format == 'MAC6') ? 6 : 1;
         for (TimeValue t = 0; t < GetMediaDuration(copied);) {
