@@ -1,5 +1,7 @@
 // The runner against stand-ins for the Window, Menu and Dialog Managers
-// and an application loop, all in-process on a virtual clock.
+// and an application loop, all in-process on a virtual clock: what a menu
+// command does and how each failure reads. (Clicks in windows, buttons and
+// fields against the real managers are the application's scripts'.)
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -133,33 +135,6 @@ TEST_F(ScriptRunnerTest, MenuCommandsAreAPressAMoveAndARelease) {
     run("menu \"File\" \"Open...\"\nmenu File New\nexpect menu-item \"Edit\" \"Cut\" disabled\nexpect menu-item File Close disabled\n",
         menu_app(menus, chosen));
     EXPECT_EQ(chosen, (std::vector<std::string>{"Open\xE2\x80\xA6", "New"})) << "expect menu-item releases outside the menu";
-}
-
-TEST_F(ScriptRunnerTest, WindowLocalClicksAndWindowExpectations) {
-    FakeWindows windows;
-    set_window_queries(&windows);
-    std::vector<Point> downs;
-    run("click \"Movie\" 5 6\nexpect window Movie\nexpect no-window Hidden\nexpect front \"Movie\"\nexpect bounds \"Movie\" 60 50 380 290\n",
-        [&](const EventRecord& e) {
-            if (e.what == mouseDown) downs.push_back(e.where);
-        });
-    ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(std::tuple(downs[0].h, downs[0].v), std::tuple(SInt16(65), SInt16(56)));
-}
-
-TEST_F(ScriptRunnerTest, DialogButtonsAndFields) {
-    FakeDialogs dialogs;
-    set_dialog_queries(&dialogs);
-    std::vector<Point> downs;
-    run("expect dialog\nexpect dialog \"Save changes\"\nexpect field \"MovieFile.mov\"\nbutton \"Don't Save\"\n",
-        [&](const EventRecord& e) {
-            if (e.what == mouseDown) {
-                downs.push_back(e.where);
-                dialogs.up = false;
-            }
-        });
-    ASSERT_EQ(downs.size(), 1u);
-    EXPECT_EQ(std::tuple(downs[0].h, downs[0].v), std::tuple(SInt16(240), SInt16(210)));
 }
 
 // Every failure names its line and says what was found, with the stand-ins
