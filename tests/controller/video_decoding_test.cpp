@@ -225,7 +225,6 @@ TEST_F(VideoDecoding, GoingBackPastTheKeptFramesDecodesAgain) {
 // though the frames the seek passes that nothing refers to were skipped.
 TEST_F(VideoDecoding, SeekIntoAGroupShowsTheTargetFrameExactly) {
     if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
-    VirtualHost vh;
     const std::string path = dir + "/pyramid.mov", raw = dir + "/frame.rgb";
     constexpr int kTarget = 41;   // a B-frame nothing refers to, after the pyramid's middle one
     ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=128x96:r=25 -frames:v 60 -c:v libx264 -pix_fmt yuv420p -bf 3 "
@@ -234,10 +233,8 @@ TEST_F(VideoDecoding, SeekIntoAGroupShowsTheTargetFrameExactly) {
                      "),scale=in_color_matrix=bt601' -frames:v 1 -f rawvideo -pix_fmt rgb24 " + testsupport::quote(raw)), "");
     const std::string want = testsupport::read_file(raw);
     ASSERT_EQ(want.size(), size_t(128 * 96 * 3));
-    SInt16 ref = 0;
-    Movie movie = open_movie(path, &ref);
+    Movie movie = read_movie(path);
     ASSERT_NE(movie, nullptr);
-    CloseMovieFile(ref);
     Track track = GetMovieIndTrack(movie, 1);
     const std::vector<UInt32> order = display_order(track);
     VideoFrames frames(platform::movies::track_of(track)->id);
@@ -252,13 +249,10 @@ TEST_F(VideoDecoding, SeekIntoAGroupShowsTheTargetFrameExactly) {
 // and says what is missing.
 TEST_F(VideoDecoding, AMissingDecoderIsNamed) {
     if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
-    VirtualHost vh;
     const std::string path = dir + "/numbered.mov";
     ASSERT_EQ(make_numbered(path), "");
-    SInt16 ref = 0;
-    Movie movie = open_movie(path, &ref);
+    Movie movie = read_movie(path);
     ASSERT_NE(movie, nullptr);
-    CloseMovieFile(ref);
     Track track = GetMovieIndTrack(movie, 1);
     platform::codecs::libav::hide_video_decoder_for_testing('avc1');
     VideoFrames frames(platform::movies::track_of(track)->id);
