@@ -57,7 +57,7 @@ Player& player_of(MovieObject& movie) {
     return *movie.player;
 }
 
-Player::Player(MovieObject& movie) : movie_(movie) {
+Player::Player(MovieObject& movie) : movie_(movie), gaps_(movie.home_path) {
     anchor_.time = SInt64(movie.model.header.current_time);
     anchor_.rate = 0;
     anchor_.at = clock_now();
@@ -120,8 +120,9 @@ void Player::reanchor(SInt64 time, Fixed rate) {
     anchor_.time = time;
     anchor_.rate = rate;
     movie_.rate = rate;
-    movie_.model.header.current_time = UInt32(std::clamp<SInt64>(time, 0, 0x7FFFFFFF));
     host::Host& h = host::current();
+    gaps_.playing(rate != 0, h.now_ms());
+    movie_.model.header.current_time = UInt32(std::clamp<SInt64>(time, 0, 0x7FFFFFFF));
     host::AudioOutput* out = rate > 0 && !sound_.empty() ? h.audio() : nullptr;
     if (out) {
         anchor_.source = ClockSource::Audio;
@@ -263,11 +264,14 @@ void Player::show(SInt64 t, bool force) {
     for (auto& v : video_)
         if (TrackObject* track = movie_.track(v->track_id())) order.emplace_back(track->data().header.layer, v.get());
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    bool drawn = false;
     for (auto& [layer, v] : order) {
         TrackObject* track = movie_.track(v->track_id());
         if (v->sample() == 0 || sample_at_movie_time(*track, t) == 0) continue;
         v->draw(movie_.port, track_display_rect(movie_, track->data()));
+        drawn = true;
     }
+    if (changed && drawn) gaps_.new_frame(host::current().now_ms());
 }
 
 const VideoFrames* Player::video(UInt32 track_id) const {

@@ -13,6 +13,8 @@
 // device) movie time follows the device frames heard; otherwise the host's
 // milliseconds (virtual when headless, so tests are deterministic).
 //
+// While it plays, the player notes each new frame drawn (FrameGaps.h).
+//
 // Looping forward with sound, the next pass's sound is started ahead of
 // time at the very device frame the current pass ends, so a loop is heard
 // without a gap; when the time wraps, the player takes that pass over.
@@ -24,6 +26,7 @@
 #include <vector>
 
 #include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/playback/FrameGaps.h"
 #include "platform/movies/playback/PlayClock.h"
 #include "platform/movies/playback/SoundFeeder.h"
 #include "platform/movies/playback/VideoFrames.h"
@@ -68,6 +71,8 @@ public:
     const VideoFrames* video(UInt32 track_id) const;
     // What cannot be played, one line each ("sound track 2: MACE 3:1 ...").
     std::vector<std::string> problems() const;
+    // The longest the movie went without a new picture while playing.
+    const FrameGapWatch& frame_gaps() const { return gaps_; }
 
 private:
     void sync_tracks();
@@ -92,6 +97,7 @@ private:
     std::vector<std::unique_ptr<SoundFeeder>> sound_;
     std::optional<Anchor> next_anchor_;                    // the next pass's clock
     std::vector<std::unique_ptr<SoundFeeder>> next_sound_;  // and its sound, already playing ahead
+    FrameGapWatch gaps_;
 };
 
 // The movie's player, made on first use.
