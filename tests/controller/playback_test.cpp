@@ -175,3 +175,45 @@ TEST_F(Playback, RatesMoveTimeInProportionWithAndWithoutSound) {
             DisposeMovie(movie);
         }
 }
+
+// A gap runs from the start or a new frame to the next new frame or the
+// stop; seeking while playing does not end one, a pause is not one.
+TEST(FrameGaps, LongestStretchWithoutANewFrameWhilePlaying) {
+    std::string path = "/movies/w01.mov";
+    platform::movies::playback::FrameGapWatch w(path);
+    w.new_frame(50);
+    w.playing(true, 100);
+    w.new_frame(130);
+    w.playing(true, 140);
+    w.new_frame(220);
+    w.playing(false, 260);
+    w.playing(true, 900);
+    w.new_frame(960);
+    EXPECT_EQ(w.largest_gap(), 90u);
+    EXPECT_EQ(w.line(), "90 3 w01.mov");
+    path.clear();
+    EXPECT_EQ(w.line(), "90 3 untitled") << "the name is read when the line is written";
+}
+
+// The player tells its watch of every new frame it draws: 10 frames a
+// second give 100 ms gaps; a movie not given time for half a second shows.
+TEST_F(Playback, PlayerReportsTheLongestTimeWithoutANewFrame) {
+    VirtualHost vh;
+    Movie movie = newmovie::create_new_movie(dir + "/new.mov");
+    MovieCanvas canvas(movie, 320, 100);
+    const auto& gaps = player(movie).frame_gaps();
+    StartMovie(movie);
+    vh.run(movie, 2000);
+    EXPECT_EQ(gaps.largest_gap(), 100u);
+    EXPECT_EQ(gaps.new_frames(), 21u) << "frames 1 to 21: at 2 s frame 21 shows";
+    StopMovie(movie);
+    vh.run(movie, 1000);
+    StartMovie(movie);
+    vh.run(movie, 1000);
+    EXPECT_EQ(gaps.largest_gap(), 100u) << "stopped is not starved";
+    vh.host().advance(450);
+    vh.run(movie, 200);
+    EXPECT_GE(gaps.largest_gap(), 460u);
+    EXPECT_LE(gaps.largest_gap(), 550u);
+    DisposeMovie(movie);
+}
