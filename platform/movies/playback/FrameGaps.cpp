@@ -29,9 +29,10 @@ struct State {
     }
 };
 
+// Never destroyed: players may go after static destruction has begun.
 State& state() {
-    static State s;
-    return s;
+    static State* s = new State;
+    return *s;
 }
 
 struct StartUp {
