@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Forty movie windows playing at once, headless on the virtual clock.
 #
-#   bench/soak-windows.sh [SECONDS] [CHANGED]   (default 5 s of play, 8 changed windows)
+#   bench/soak-windows.sh [SECONDS] [CHANGED]   (default 5 s of play, 8 changed windows;
+#                                               SECONDS 1 to 6: the New command's movie lasts 7 s)
 #
 # Makes its movies in a folder of its own: the New command's movie (a
 # headless File > New) and, made by ffmpeg, H.264 + AAC, HEVC + AAC, ProRes
@@ -9,11 +10,11 @@
 # Forty copies of them (each its own document) are opened one after the
 # other, each started with Space as it comes to the front, and all play for
 # SECONDS of virtual time. Then the front window is changed (three frames
-# selected with Shift-Right, which pauses it, cut, and played on with
-# Space) and dragged aside, the next one brought to the front and changed,
-# CHANGED times; after another second Kinora is quit: the script answers
-# "Don't Save" to exactly one alert per changed window, naming it; an alert
-# more or one fewer fails the run.
+# before the current time selected with Shift-Left, which pauses it, cut,
+# and played on with Space) and dragged aside, the next one brought to the
+# front and changed, CHANGED times; after another second Kinora is quit: the
+# script answers "Don't Save" to exactly one alert per changed window,
+# naming it; an alert more or one fewer fails the run.
 #
 # The platform reports each movie's longest stretch of virtual time without
 # a new frame while it played (KINORA_REPORT_FRAME_GAPS). Prints
@@ -36,7 +37,10 @@ kinora="$PWD/$build/kinora"
 [ -x "$kinora" ] || cmake --build "$build" -j2 --target kinora >/dev/null
 command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is not installed" >&2; exit 1; }
-if [ "$changed" -gt "$windows" ] || [ "$changed" -gt 12 ]; then
+if [ "$play_s" -lt 1 ] || [ "$play_s" -gt 6 ]; then
+  echo "play 1 to 6 seconds: the New command's movie ends at 7 s" >&2; exit 1
+fi
+if [ "$changed" -gt 12 ]; then
   echo "at most 12 changed windows fit beside the stack" >&2; exit 1
 fi
 
@@ -82,9 +86,9 @@ done
     n=${names[$((windows - 1 - k))]}
     [ "$k" -eq 0 ] || echo "click 200 40"
     echo "expect front \"$n\""
-    echo "key shift+right"
-    echo "key shift+right"
-    echo "key shift+right"
+    echo "key shift+left"
+    echo "key shift+left"
+    echo "key shift+left"
     echo 'menu "Edit" "Cut"'
     echo "key space"
     echo "drag 200 40 $((560 + 30 * k)) $((40 + 30 * k))"
