@@ -11,6 +11,7 @@
 #endif
 
 #include <algorithm>
+#include <cstring>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -119,8 +120,12 @@ std::unique_ptr<X11Presenter> X11Presenter::open(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+    // Shared memory is only shared with a server on this machine; a remote
+    // one (a forwarded display) would refuse the segment with an X error.
+    const char* name = DisplayString(info.info.x11.display);
+    if (!name || !(name[0] == ':' || std::strncmp(name, "unix:", 5) == 0)) return nullptr;
     auto impl = std::make_unique<Impl>();
-    impl->display = XOpenDisplay(DisplayString(info.info.x11.display));
+    impl->display = XOpenDisplay(name);
     if (!impl->display || !XShmQueryExtension(impl->display)) return nullptr;
     impl->window = info.info.x11.window;
     XWindowAttributes a{};

@@ -10,7 +10,7 @@
 //
 // Only the usual true-colour window (24 or 32 bits deep, 32-bit pixels
 // with red, green and blue in the low three bytes, least significant byte
-// first: SDL_PIXELFORMAT_XRGB8888 in memory) on a server with the MIT-SHM
+// first: SDL_PIXELFORMAT_XRGB8888 in memory) on a local server with the MIT-SHM
 // extension is taken; elsewhere open() gives nothing and SDL presents.
 // The host leaves it to SDL also when KINORA_SDL_PRESENTS is set in the
 // environment (to compare the two).
