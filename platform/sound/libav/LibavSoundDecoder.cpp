@@ -204,7 +204,12 @@ private:
             in_rate_ = frame_->sample_rate;
             AVChannelLayout out_layout;
             av_channel_layout_default(&out_layout, channels_);
-            if (swr_alloc_set_opts2(&swr_, &out_layout, AV_SAMPLE_FMT_FLT, out_rate_ ? out_rate_ : in_rate_, &in_layout_,
+            // To the media's rate only when it is within a factor of two of
+            // the decoder's (band replication doubles it): a description
+            // claiming 1 Hz in a 48 kHz media must not make each packet
+            // 48000 times its size.
+            const bool to_media = out_rate_ && out_rate_ <= 2 * in_rate_ && in_rate_ <= 2 * out_rate_;
+            if (swr_alloc_set_opts2(&swr_, &out_layout, AV_SAMPLE_FMT_FLT, to_media ? out_rate_ : in_rate_, &in_layout_,
                                     AVSampleFormat(in_format_), in_rate_, 0, nullptr) < 0 ||
                 swr_init(swr_) < 0) {
                 swr_free(&swr_);
