@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -208,7 +209,8 @@ private:
             // the decoder's (band replication doubles it): a description
             // claiming 1 Hz in a 48 kHz media must not make each packet
             // 48000 times its size.
-            const bool to_media = out_rate_ && out_rate_ <= 2 * in_rate_ && in_rate_ <= 2 * out_rate_;
+            const int64_t in = in_rate_, media = out_rate_;
+            const bool to_media = media > 0 && in > 0 && media <= 2 * in && in <= 2 * media;
             if (swr_alloc_set_opts2(&swr_, &out_layout, AV_SAMPLE_FMT_FLT, to_media ? out_rate_ : in_rate_, &in_layout_,
                                     AVSampleFormat(in_format_), in_rate_, 0, nullptr) < 0 ||
                 swr_init(swr_) < 0) {
