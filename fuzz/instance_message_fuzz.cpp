@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (parsed->size() > kMaxInstancePaths) __builtin_trap();
     for (const std::string& p : *parsed)
-        if (p.empty() || p[0] != '/' || p.size() > kMaxInstancePathBytes || p.find('\0') != std::string::npos)
-            __builtin_trap();
+        if (p.empty() || p[0] != '/' || p.size() > kMaxInstancePathBytes || p.find('\0') != std::string::npos) __builtin_trap();
     auto again = encode_instance_messages(*parsed);
     if (!again || again->size() != 1) __builtin_trap();
     const auto& bytes = again->front();

@@ -66,10 +66,8 @@ void ask(Movie movie) {
     UserData movie_ud = GetMovieUserData(movie);
     UInt32 item = 0;
     (void)GetUserDataItem(movie_ud, &item, 4, 'WLOC', 0);
-    for (OSType type = GetNextUserDataType(movie_ud, 0); type; type = GetNextUserDataType(movie_ud, type))
-        (void)CountUserDataType(movie_ud, type);
-    Handle h = NewHandle(0);
-    Handle desc = NewHandle(0);
+    for (OSType type = GetNextUserDataType(movie_ud, 0); type; type = GetNextUserDataType(movie_ud, type)) (void)CountUserDataType(movie_ud, type);
+    Handle h = NewHandle(0), desc = NewHandle(0);
     for (SInt32 i = 1; i <= GetMovieTrackCount(movie) && i <= 8; ++i) {
         Track track = GetMovieIndTrack(movie, i);
         Media media = GetTrackMedia(track);
@@ -82,11 +80,9 @@ void ask(Movie movie) {
         TimeValue duration = GetMediaDuration(media);
         for (TimeValue t : {TimeValue(0), duration / 2, duration - 1}) {
             SInt32 size = 0;
-            if (GetMediaSample(media, nullptr, 0, &size, t, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr) != noErr)
-                continue;
+            if (GetMediaSample(media, nullptr, 0, &size, t, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr) != noErr) continue;
             if (size <= (1 << 20))
-                (void)GetMediaSample(media, h, 0, nullptr, t, nullptr, nullptr, (SampleDescriptionHandle)desc, nullptr,
-                                     0, nullptr, nullptr);
+                (void)GetMediaSample(media, h, 0, nullptr, t, nullptr, nullptr, (SampleDescriptionHandle)desc, nullptr, 0, nullptr, nullptr);
         }
         TimeValue at = 0;
         SInt16 flags = nextTimeMediaSample | nextTimeEdgeOK;
@@ -96,8 +92,7 @@ void ask(Movie movie) {
         }
         GetTrackNextInterestingTime(track, nextTimeMediaSample, GetMovieDuration(movie), -0x10000, &at, nullptr);
     }
-    DisposeHandle(h);
-    DisposeHandle(desc);
+    DisposeHandle(h), DisposeHandle(desc);
 }
 
 // A span of the movie from two of the input's bytes: copied to a third
@@ -107,11 +102,7 @@ void edit(Movie movie, const uint8_t* data, size_t size) {
     const SInt64 duration = GetMovieDuration(movie);
     auto at = [&](uint8_t b) { return TimeValue(duration * b / 255); };
     SetMovieSelection(movie, at(data[0]), at(data[1]) - std::min(at(data[0]), at(data[1])));
-    if (Movie clip = CopyMovieSelection(movie)) {
-        SetMovieSelection(movie, at(data[2]), 0);
-        PasteMovieSelection(movie, clip);
-        DisposeMovie(clip);
-    }
+    if (Movie clip = CopyMovieSelection(movie)) SetMovieSelection(movie, at(data[2]), 0), PasteMovieSelection(movie, clip), DisposeMovie(clip);
     SetMovieSelection(movie, at(data[1]), at(data[2]) / 2);
     if (Movie cut = CutMovieSelection(movie)) DisposeMovie(cut);
     ask(movie);
@@ -123,10 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool entered = (EnterMovies(), true);
     (void)entered;
     std::string path = folder() + "/input.mov";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    if (FILE* f = std::fopen(path.c_str(), "wb")) std::fwrite(data, 1, size, f), std::fclose(f);
     FSSpec spec = spec_for(path);
     SInt16 ref = 0;
     if (OpenMovieFile(&spec, &ref, fsRdWrPerm) != noErr) return 0;
@@ -138,10 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (bytes_to_copy(data, size) <= (UInt64(4) << 20)) {
             FSSpec flat = spec_for(folder() + "/flat.mov");
             Movie copy = FlattenMovieData(movie, 0x41, &flat, 'TVOD', smSystemScript, 0x90000000);
-            if (copy) {
-                ask(copy);
-                DisposeMovie(copy);
-            }
+            if (copy) ask(copy), DisposeMovie(copy);
         }
         (void)UpdateMovieResource(movie, ref, movieInDataForkResID, nullptr);
         DisposeMovie(movie);

@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (l.line <= previous || l.line > r.script->line_count) __builtin_trap();
         previous = l.line;
         if (std::holds_alternative<cmd::ExpectEnd>(l.command) && i + 1 != commands.size()) __builtin_trap();
-        if (const auto* w = std::get_if<cmd::Wait>(&l.command); w && (w->ms < 0 || w->ms > kMaxWaitMs))
-            __builtin_trap();
+        if (const auto* w = std::get_if<cmd::Wait>(&l.command); w && (w->ms < 0 || w->ms > kMaxWaitMs)) __builtin_trap();
         if (const auto* o = std::get_if<cmd::OpenDocuments>(&l.command); o && o->paths.empty()) __builtin_trap();
         if (const auto* t = std::get_if<cmd::Type>(&l.command); t && t->text.empty()) __builtin_trap();
     }

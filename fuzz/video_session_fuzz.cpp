@@ -23,21 +23,15 @@ struct Input {
     size_t n;
     bool take(size_t k, const uint8_t** out) {
         if (k > n) return false;
-        *out = p;
-        p += k;
-        n -= k;
+        *out = p, p += k, n -= k;
         return true;
     }
-    bool u8(unsigned* v) {
+    // A big-endian number of `bytes` bytes.
+    bool number(size_t bytes, unsigned* v) {
         const uint8_t* b;
-        if (!take(1, &b)) return false;
-        *v = b[0];
-        return true;
-    }
-    bool u16(unsigned* v) {
-        const uint8_t* b;
-        if (!take(2, &b)) return false;
-        *v = unsigned(b[0]) << 8 | b[1];
+        if (!take(bytes, &b)) return false;
+        *v = 0;
+        for (size_t i = 0; i < bytes; ++i) *v = *v << 8 | b[i];
         return true;
     }
 };
@@ -48,12 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in{data, size};
     unsigned codec = 0, config_size = 0;
     const uint8_t* config = nullptr;
-    if (!in.u8(&codec) || !in.u16(&config_size) || !in.take(config_size, &config)) return 0;
+    if (!in.number(1, &codec) || !in.number(2, &config_size) || !in.take(config_size, &config)) return 0;
     codecs::libav::StreamSetup setup;
-    setup.codec = kCodecs[codec % (sizeof kCodecs / sizeof kCodecs[0])];
-    setup.width = 64;
-    setup.height = 48;
-    setup.depth = 24;
+    setup.codec = kCodecs[codec % (sizeof kCodecs / sizeof kCodecs[0])], setup.width = 64, setup.height = 48, setup.depth = 24;
     setup.threads = 1 + (codec >> 7);   // frame threads too, for the upper half
     setup.cache_frames = 3;
     setup.config.assign(config, config + config_size);
@@ -70,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     unsigned control = 0, length = 0;
     const uint8_t* sample = nullptr;
-    for (SInt64 tag = 1; in.u8(&control) && in.u16(&length) && in.take(length, &sample); ++tag) {
+    for (SInt64 tag = 1; in.number(1, &control) && in.number(2, &length) && in.take(length, &sample); ++tag) {
         if (control & 2) (*session)->flush();
         (void)(*session)->send(std::span<const UInt8>(sample, length), tag, control & 1, !(control & 4));
         drain();
