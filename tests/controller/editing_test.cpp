@@ -36,7 +36,7 @@ Bytes picture_at(Movie m, TimeValue t) {
 void make_other_movie(const std::string& path) {
     SInt16 ref = 0;
     Movie m = begin_movie(path, &ref);
-    add_video_track(m, 320, 100, 8, kAnimationCodecType, 20, 60, [](int f, GWorldPtr world) {
+    add_video_track(m, 320, 100, 8, kAnimationCodecType, std::vector<TimeValue>(20, 60), [](int f, GWorldPtr world) {
         CGrafPtr port;
         GDHandle device;
         GetGWorld(&port, &device);
@@ -73,8 +73,7 @@ void paste_from_other(Movie into, const std::string& other, TimeValue at) {
 }
 
 void save_in_place(Movie m, SInt16 ref) {
-    EXPECT_EQ(UpdateMovieResource(m, ref, movieInDataForkResID, nullptr), noErr);
-    EXPECT_EQ(CloseMovieFile(ref), noErr);
+    EXPECT_EQ((std::tuple{UpdateMovieResource(m, ref, movieInDataForkResID, nullptr), CloseMovieFile(ref)}), std::tuple(noErr, noErr));
 }
 
 // The data references of every track: 0 for the movie's own file, else the

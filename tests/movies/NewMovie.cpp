@@ -4,6 +4,7 @@
 #include <string>
 
 #include "AuthoringDouble.h"
+#include "NewMovieReading.h"
 #include "CreateMovie.h"
 #include "QTFlatten.h"
 #include "QTSound.h"
@@ -19,13 +20,6 @@ namespace newmovie {
 
 namespace {
 
-FSSpec spec_of(const std::string& path) {
-    FSSpec spec{};
-    OSErr err = FSMakeFSSpec(0, 0, testsupport::PStr(path), &spec);
-    if (err != noErr && err != fnfErr) throw AuthoringFailure("FSMakeFSSpec error");
-    return spec;
-}
-
 void use_application_resources() {
     static SInt16 ref = OpenResourceFileAtPath(KINORA_BUILD_DIR "/Kinora.rsrc", fsRdPerm);
     if (ref <= 0) throw AuthoringFailure("cannot open build/Kinora.rsrc");
@@ -38,7 +32,7 @@ Movie create_new_movie(const std::string& path) {
     EnterMovies();
     use_application_resources();
     // As CreateAMovie does once the save dialog has named the file.
-    FSSpec mySpec = spec_of(path);
+    FSSpec mySpec = spec_for(path);
     Movie theMovie = nullptr;
     SInt16 resRefNum = 0;
     SInt16 resId = movieInDataForkResID;
@@ -57,7 +51,7 @@ Movie create_new_movie(const std::string& path) {
 
 void flatten_new_movie(Movie movie, const std::string& path) {
     // Save As of the new window's movie.
-    FSSpec flatSpec = spec_of(path);
+    FSSpec flatSpec = spec_for(path);
     if (OSErr err = QTSave_FlattenMovie(movie, &flatSpec); err != noErr) throw AuthoringFailure("FlattenMovie error " + std::to_string(err));
 }
 

@@ -2,29 +2,9 @@
 
 #include "platform/Memory.h"
 #include "platform/codecs/Codec.h"
-#include "platform/files/Catalog.h"
 #include "platform/quickdraw/StandardColors.h"
 
 namespace newmovie {
-
-FSSpec spec_for(const std::string& path) {
-    FSSpec spec{};
-    platform::files::make_fsspec(path, &spec);
-    return spec;
-}
-
-OpenedMovie::OpenedMovie(const std::string& path, SInt8 permission) {
-    FSSpec spec = spec_for(path);
-    err = OpenMovieFile(&spec, &refNum, permission);
-    if (err != noErr) return;
-    SInt16 resId = 0;
-    err = NewMovieFromFile(&movie, refNum, &resId, nullptr, newMovieActive, nullptr);
-}
-
-OpenedMovie::~OpenedMovie() {
-    if (movie) DisposeMovie(movie);
-    if (refNum) CloseMovieFile(refNum);
-}
 
 std::vector<UInt8> decoded_frame_rgb(Track video, int n, OSErr* err) {
     Media media = GetTrackMedia(video);

@@ -6,26 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "ToolboxTestSupport.h"
 #include "platform/Movies.h"
 
 namespace newmovie {
 
-// A movie opened from a file; closes both when it goes.
-struct OpenedMovie {
-    explicit OpenedMovie(const std::string& path, SInt8 permission = fsRdPerm);
-    ~OpenedMovie();
-    OpenedMovie(const OpenedMovie&) = delete;
-    OpenedMovie& operator=(const OpenedMovie&) = delete;
+using tbtest::spec_for;
 
-    SInt16 refNum = 0;
-    Movie movie = nullptr;
-    OSErr err = noErr;
+// A movie opened from a file (read-only unless told otherwise).
+struct OpenedMovie : tbtest::Opened {
+    explicit OpenedMovie(const std::string& path, SInt8 permission = fsRdPerm) : Opened(path, permission) {}
 };
 
 // Frame n (1-based) of a video track decoded by our decoder, in RGB
 // through the standard 8-bit colour table (the frames are 8-bit).
 std::vector<UInt8> decoded_frame_rgb(Track video, int n, OSErr* err);
-
-FSSpec spec_for(const std::string& path);
 
 }  // namespace newmovie

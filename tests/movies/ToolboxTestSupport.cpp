@@ -20,12 +20,11 @@ Movie begin_movie(const std::string& path, SInt16* ref) {
 
 void finish_movie(Movie movie, SInt16 ref) {
     SInt16 resId = movieInDataForkResID;
-    EXPECT_EQ(AddMovieResource(movie, ref, &resId, nullptr), noErr);
-    EXPECT_EQ(CloseMovieFile(ref), noErr);
+    EXPECT_EQ((std::tuple{AddMovieResource(movie, ref, &resId, nullptr), CloseMovieFile(ref)}), std::tuple(noErr, noErr));
 }
 
-void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames,
-                     TimeValue duration, const Painter& paint) {
+void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, const std::vector<TimeValue>& durations,
+                     const Painter& paint, TimeValue from, TimeValue length) {
     Rect r{0, 0, height, width};
     Track track = NewMovieTrack(movie, Fixed(width) << 16, Fixed(height) << 16, kNoVolume);
     Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
@@ -39,15 +38,15 @@ void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, Cod
     Handle data = NewHandle(max);
     HLock(data);
     auto desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(4));
-    for (int f = 1; f <= frames; ++f) {
-        paint(f, world);
+    for (size_t f = 0; f < durations.size(); ++f) {
+        paint(int(f + 1), world);
         ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, codec, desc, *data), noErr);
-        ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), duration, (SampleDescriptionHandle)desc, 1, 0, nullptr), noErr);
+        ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), durations[f], (SampleDescriptionHandle)desc, 1, 0, nullptr), noErr);
     }
     for (Handle h : {Handle(desc), data}) DisposeHandle(h);
     DisposeGWorld(world);
     ASSERT_EQ(EndMediaEdits(media), noErr);
-    ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
+    ASSERT_EQ(InsertMediaIntoTrack(track, 0, from, length < 0 ? GetMediaDuration(media) : length, 0x10000), noErr);
 }
 
 void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, UInt32 rate, const Bytes& bytes,
@@ -97,7 +96,7 @@ Movie make_movie(const std::string& path, const MovieSpec& spec) {
     Movie movie = begin_movie(path, &ref);
     if (!movie) return nullptr;
     if (spec.frames)
-        add_video_track(movie, 32, 16, 8, kAnimationCodecType, spec.frames, 60, [](int f, GWorldPtr world) {
+        add_video_track(movie, 32, 16, 8, kAnimationCodecType, std::vector<TimeValue>(size_t(spec.frames), 60), [](int f, GWorldPtr world) {
             PixMapHandle pm = GetGWorldPixMap(world);
             auto* base = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm));
             for (int y = 0; y < 16; ++y)

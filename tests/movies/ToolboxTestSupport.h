@@ -72,11 +72,13 @@ Movie make_movie(const std::string& path, const MovieSpec& spec = {});
 Movie begin_movie(const std::string& path, SInt16* ref);
 void finish_movie(Movie movie, SInt16 ref);
 
-// A video track of `frames` frames of `duration` units at 600, each drawn
-// by `paint(frame, world)` into a world of `depth` bits and compressed with
-// `codec`.
+// A video track of frames lasting `durations` units at 600, each drawn by
+// `paint(frame, world)` (frames counted from 1) into a world of `depth` bits
+// and compressed with `codec`; its media from `from` for `length` units
+// (-1: to its end) makes the track.
 using Painter = std::function<void(int frame, GWorldPtr world)>;
-void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, int frames, TimeValue duration, const Painter& paint);
+void add_video_track(Movie movie, SInt16 width, SInt16 height, SInt16 depth, CodecType codec, const std::vector<TimeValue>& durations,
+                     const Painter& paint, TimeValue from = 0, TimeValue length = -1);
 
 // A sound track of `bytes` in `format` (a description with those fields),
 // its media inserted in one edit played at `edit_rate`; with `external`,
@@ -88,7 +90,8 @@ Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission = fsRdPe
 // The movie of a file, its file closed again (nullptr when it does not open).
 Movie read_movie(const std::string& path);
 
-// Opens a movie file (read-write when it can) and reads its movie.
+// Opens a movie file (read-write unless told otherwise) and reads its
+// movie; closes both when it goes.
 struct Opened {
     explicit Opened(const std::string& path, SInt8 permission = fsRdWrPerm);
     ~Opened();

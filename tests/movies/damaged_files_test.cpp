@@ -157,17 +157,6 @@ TEST(DamagedMovieFiles, EachIsRefusedWithItsCode) {
     }
 }
 
-TEST(DamagedMovieFiles, TheUndamagedBaseFilesRead) {
-    EXPECT_TRUE(read_bytes(standard()).ok());
-    auto two = read_bytes(two_run_movie());
-    ASSERT_TRUE(two.ok());
-    const SampleTable& t = two->movie.tracks[0].media.samples;
-    EXPECT_EQ(std::tuple(t.chunk_runs().size(), t.sync_samples()), std::tuple(2u, std::vector<UInt32>{1, 2, 4}));
-    Bytes shallow = standard();
-    append_to_moov(shallow, nested(kMaxAtomDepth - 2));
-    EXPECT_TRUE(read_bytes(shallow).ok()) << "nesting within the limit is fine";
-}
-
 TEST(DamagedMovieFiles, TolerableOddities) {
     struct Ok { const char* name; std::function<void(Bytes&)> change; };
     const Ok cases[] = {
@@ -183,6 +172,7 @@ TEST(DamagedMovieFiles, TolerableOddities) {
         {"junk shorter than a header after the movie", [](Bytes& b) { b.insert(b.end(), {1, 2, 3}); }},
         {"damaged atom after the movie", [](Bytes& b) { b.insert(b.end(), {0, 0, 0, 99, 'f', 'r', 'e', 'e', 0}); }},
         {"second movie after the first", [](Bytes& b) { b.insert(b.end(), {0, 0, 0, 8, 'm', 'o', 'o', 'v'}); }},
+        {"nesting within the limit", [](Bytes& b) { append_to_moov(b, nested(kMaxAtomDepth - 2)); }},
     };
     for (const Ok& c : cases) {
         SCOPED_TRACE(c.name);

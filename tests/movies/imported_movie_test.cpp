@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "ToolboxTestSupport.h"
-#include "platform/Gestalt.h"
 #include "tests/importers/SoundTestFiles.h"
 
 using namespace tbtest;
@@ -27,8 +26,6 @@ Bytes wav(UInt16 channels, UInt16 bits, UInt32 rate, const Bytes& data) {
 
 TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
     EnterMovies();
-    SInt32 version = 0;
-    EXPECT_EQ(Gestalt('qtim', &version), noErr) << "EnterMovies registers the toolbox's Gestalt selectors";
 
     TempFolder dir;
     struct Case { const char* name; Bytes file; OSType format; SInt16 channels, bits; UInt32 rate; size_t data_bytes; } cases[] = {

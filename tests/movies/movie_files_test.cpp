@@ -151,8 +151,7 @@ TEST(MovieFiles, FlatteningOntoTheMoviesOwnFileWorks) {
     Opened m(path);
     ASSERT_EQ(flatten_to(m.movie, path), noErr);
     Bytes now = read_bytes(path);
-    EXPECT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), fnfErr);
-    EXPECT_EQ(read_bytes(path), now);
+    EXPECT_EQ((std::tuple{UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), read_bytes(path)}), std::tuple(fnfErr, now));
 }
 
 // CreateMovieFile and FlattenMovieData judge a destination alike: a folder

@@ -44,8 +44,7 @@ TEST(MovieRoundTrip, StandardMovieReadsBackWithItsTracksAndTables) {
         EXPECT_TRUE(std::equal(want.begin(), want.end(), file.begin() + long(info.offset)));
     }
 
-    EXPECT_EQ(m, written);
-    EXPECT_EQ(moov_bytes(m), moov_bytes(written));
+    EXPECT_EQ((std::tuple{m, moov_bytes(m)}), std::tuple(written, moov_bytes(written)));
 }
 
 TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
@@ -72,8 +71,7 @@ TEST(MovieRoundTrip, WriteReadWriteIsByteIdentical) {
     EXPECT_EQ(back.user_data->find(fourcc("WLOC"), 1)->data, (std::vector<UInt8>{0, 100, 0, 200}));
     EXPECT_EQ(get_user_data_text(*back.user_data, 0xA96E616D, 1, 0).value(), "Kinora");
     EXPECT_EQ(back.tracks[1].references->find(fourcc("sync"))->track_ids, std::vector<UInt32>{1});
-    EXPECT_EQ(back.tracks[0].media.kept_stbl.count(), 1u);
-    EXPECT_EQ(moov_bytes(back), first);
+    EXPECT_EQ((std::tuple{back.tracks[0].media.kept_stbl.count(), moov_bytes(back)}), std::tuple(1u, first));
 }
 
 TEST(MovieRoundTrip, UnknownAtomsOfForeignFilesAreKeptInPlace) {
@@ -113,8 +111,7 @@ TEST(MovieRoundTrip, SoundDescriptionVersionsOneAndTwoAreRead) {
     SoundDescription v1 = raw_sound_description();
     v1.format = fourcc("ima4"), v1.version = 1, v1.compression_id = -2;
     v1.samples_per_packet = 64, v1.bytes_per_packet = 34, v1.bytes_per_frame = 68, v1.bytes_per_sample = 2;
-    EXPECT_EQ(v1.write().bytes.size(), kSoundDescriptionV1Size);
-    EXPECT_EQ(SoundDescription::parse(v1.write().bytes).value(), v1);
+    EXPECT_EQ((std::tuple{v1.write().bytes.size(), SoundDescription::parse(v1.write().bytes).value()}), std::tuple(kSoundDescriptionV1Size, v1));
 
     SoundDescription v2;
     v2.format = fourcc("lpcm"), v2.version = 2, v2.channels = 3, v2.sample_size = 16, v2.compression_id = -2;
@@ -122,8 +119,7 @@ TEST(MovieRoundTrip, SoundDescriptionVersionsOneAndTwoAreRead) {
     v2.format_flags = 0xC, v2.bytes_per_packet = 18, v2.frames_per_packet = 1;
     auto e2 = v2.write();
     EXPECT_EQ(e2.bytes.size(), kSoundDescriptionV2Size);
-    EXPECT_EQ(SoundDescription::parse(e2.bytes).value(), v2);
-    EXPECT_EQ(SoundDescription::parse(e2.bytes)->rate(), 96000.0);
+    EXPECT_EQ((std::tuple{SoundDescription::parse(e2.bytes).value(), SoundDescription::parse(e2.bytes)->rate()}), std::tuple(v2, 96000.0));
 
     e2.bytes.resize(60);
     EXPECT_EQ(SoundDescription::parse(e2.bytes).code(), invalidSampleDescription);

@@ -58,15 +58,12 @@ TEST(MovieToolbox, StaleAndForeignReferencesGiveErrorsNotCrashes) {
     Movie movie = NewMovie(0);
     Track t = NewMovieTrack(movie, 0, 0, 0);
     DisposeMovieTrack(t);
-    EXPECT_EQ(GetTrackMedia(t), nullptr);
-    EXPECT_EQ(GetMoviesError(), invalidTrack);
+    EXPECT_EQ((std::tuple{GetTrackMedia(t), GetMoviesError()}), std::tuple(nullptr, invalidTrack));
     DisposeMovie(movie);
-    EXPECT_EQ(GetMovieTrackCount(movie), 0);
-    EXPECT_EQ(GetMoviesError(), invalidMovie);
+    EXPECT_EQ((std::tuple{GetMovieTrackCount(movie), GetMoviesError()}), std::tuple(0, invalidMovie));
     int not_a_movie = 0;
     EXPECT_EQ(GetMovieDuration(reinterpret_cast<Movie>(&not_a_movie)), 0);
-    EXPECT_EQ(GetMoviesError(), invalidMovie);
-    EXPECT_EQ(BeginMediaEdits(nullptr), invalidMedia);
+    EXPECT_EQ((std::tuple{GetMoviesError(), BeginMediaEdits(nullptr)}), std::tuple(invalidMovie, invalidMedia));
 }
 
 TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
@@ -123,8 +120,7 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     // Bad arguments change nothing.
     EXPECT_EQ(AddMediaSample(media, bytes, 190, 20, 1, nullptr, 1, 0, nullptr), paramErr) << "past the handle";
     EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 1, nullptr, 3, 0, nullptr), paramErr) << "10 bytes in 3 samples";
-    EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 0, nullptr, 1, 0, nullptr), paramErr);
-    EXPECT_EQ(GetMediaSampleCount(media), 4);
+    EXPECT_EQ((std::tuple{AddMediaSample(media, bytes, 0, 10, 0, nullptr, 1, 0, nullptr), GetMediaSampleCount(media)}), std::tuple(paramErr, 4));
     for (Handle h : {out, outDesc, bytes, Handle(desc), ref}) DisposeHandle(h);
     DisposeMovie(movie);
 }
@@ -141,8 +137,7 @@ TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
     ASSERT_EQ(InsertMediaIntoTrack(video, -1, 0, 600, 0x20000), noErr);
     EXPECT_EQ(GetTrackDuration(video), 1800) << "600 units at double rate take 300";
     ASSERT_EQ(InsertMediaIntoTrack(video, 2100, 0, 60, 0x10000), noErr);
-    EXPECT_EQ(GetTrackDuration(video), 2160);
-    EXPECT_EQ(GetMovieDuration(movie), 2160);
+    EXPECT_EQ((std::tuple{GetTrackDuration(video), GetMovieDuration(movie)}), std::tuple(2160, 2160));
     EXPECT_EQ(InsertMediaIntoTrack(video, 0, 1190, 60, 0x10000), invalidDuration) << "past the media's end";
     EXPECT_EQ(InsertMediaIntoTrack(video, 0, 0, 60, 0), paramErr);
 
@@ -205,8 +200,7 @@ TEST(MovieToolbox, TrackReferencesAddCountGetDeleteAndWalkTypes) {
     ASSERT_EQ(DeleteTrackReference(a, 'chap', 1), noErr);
     EXPECT_EQ(GetTrackReference(a, 'chap', 1), c);
     ASSERT_EQ(DeleteTrackReference(a, 'sync', 1), noErr);
-    EXPECT_EQ(GetNextTrackReferenceType(a, 'chap'), 0u);
-    EXPECT_EQ(DeleteTrackReference(a, 'sync', 1), paramErr);
+    EXPECT_EQ((std::tuple{GetNextTrackReferenceType(a, 'chap'), DeleteTrackReference(a, 'sync', 1)}), std::tuple(0u, paramErr));
 
     // A disposed track's references go with it.
     DisposeMovieTrack(c);
@@ -229,8 +223,7 @@ TEST(MovieToolbox, UserDataItemsAreRawBytesCountedFromOne) {
         ASSERT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 0), noErr) << "index 0 replaces the first";
         EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 1);
         ASSERT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 2), noErr) << "one past the last adds";
-        EXPECT_EQ(SetUserDataItem(ud, &loop, 4, 'LOOP', 4), userDataItemNotFound);
-        EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 2);
+        EXPECT_EQ((std::tuple{SetUserDataItem(ud, &loop, 4, 'LOOP', 4), CountUserDataType(ud, 'LOOP')}), std::tuple(userDataItemNotFound, 2));
         ASSERT_EQ(GetUserDataItem(ud, &back, 4, 'LOOP', 1), noErr);
         EXPECT_EQ(back, 0x05060708u);
         UInt16 small = 0;
@@ -243,8 +236,7 @@ TEST(MovieToolbox, UserDataItemsAreRawBytesCountedFromOne) {
         EXPECT_EQ(std::tuple(GetNextUserDataType(ud, 0), GetNextUserDataType(ud, 'LOOP'), GetNextUserDataType(ud, 'name')), std::tuple(OSType('LOOP'), OSType('name'), OSType(0)));
 
         ASSERT_EQ(RemoveUserData(ud, 'LOOP', 1), noErr);
-        EXPECT_EQ(CountUserDataType(ud, 'LOOP'), 1);
-        EXPECT_EQ(RemoveUserData(ud, 'LOOP', 2), userDataItemNotFound);
+        EXPECT_EQ((std::tuple{CountUserDataType(ud, 'LOOP'), RemoveUserData(ud, 'LOOP', 2)}), std::tuple(1, userDataItemNotFound));
         DisposeHandle(h);
     }
 }

@@ -10,8 +10,6 @@
 #include "NewMovie.h"
 #include "NewMovieReading.h"
 #include "platform/Memory.h"
-#include "platform/files/Catalog.h"
-#include "platform/movies/format/MovieFile.h"
 
 using namespace newmovie;
 
@@ -21,11 +19,8 @@ const std::string kDir = std::string(KINORA_BUILD_DIR) + "/test-output";
 
 // Top-level atom types in file order.
 std::vector<OSType> top_level(const std::string& path) {
-    auto file = platform::movies::open_data_file(path, platform::movies::OpenMode::read);
     std::vector<OSType> types;
-    if (!file.ok()) return types;
-    if (auto layout = platform::movies::scan_movie_file(**file); layout.ok())
-        for (const auto& a : layout->atoms) types.push_back(a.type);
+    for (const auto& a : tbtest::layout(path)) types.push_back(a.type);
     return types;
 }
 

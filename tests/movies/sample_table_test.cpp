@@ -30,8 +30,7 @@ SampleTable parse_tables(const std::vector<UInt8>& bytes, UInt32 descriptions) {
     SampleTable back;
     ByteReader r(bytes, invalidMovie);
     while (!r.at_end()) {
-        UInt32 size = r.u32().value();
-        OSType type = r.u32().value();
+        const UInt32 size = r.u32().value(), type = r.u32().value();
         ByteReader body = r.sub(size - 8).value();
         const Result<void> parsed = type == kStts ? back.parse_stts(body) : type == kCtts ? back.parse_ctts(body)
                                     : type == kStss ? back.parse_stss(body) : type == kStsc ? back.parse_stsc(body)
@@ -101,8 +100,7 @@ TEST(SampleTable, MediaTimeToSample) {
         {41, 9},
     };
     for (auto [time, n] : rows) EXPECT_EQ(t.sample_at(time).value(), n) << "time " << time;
-    EXPECT_EQ(t.sample_at(42).code(), timeNotInMedia);
-    EXPECT_EQ(SampleTable().sample_at(0).code(), timeNotInMedia);
+    EXPECT_EQ((std::tuple{t.sample_at(42).code(), SampleTable().sample_at(0).code()}), std::tuple(timeNotInMedia, timeNotInMedia));
 }
 
 TEST(SampleTable, NextInterestingTimeIsASampleEdge) {
@@ -175,12 +173,10 @@ TEST(SampleTable, SwitchesToCo64OnlyPastFourGigabytes) {
 
 TEST(SampleTable, RefusesChunksThatCannotBeStored) {
     SampleTable t;
-    EXPECT_EQ(t.add_chunk(0, 0, 1, 1, 1, true).code(), paramErr);
-    EXPECT_EQ(t.add_chunk(0, 1, 1, 1, 0, true).code(), invalidSampleDescIndex);
-    EXPECT_EQ(t.add_chunk(~0ull - 2, 2, 2, 1, 1, true).code(), paramErr);
+    EXPECT_EQ(std::tuple(t.add_chunk(0, 0, 1, 1, 1, true).code(), t.add_chunk(0, 1, 1, 1, 0, true).code(), t.add_chunk(~0ull - 2, 2, 2, 1, 1, true).code()),
+              std::tuple(paramErr, invalidSampleDescIndex, paramErr));
     ASSERT_TRUE(t.add_chunk(0, 0xFFFFFFF0u, 0, 1, 1, true).ok());
-    EXPECT_EQ(t.add_chunk(0, 0x10, 0, 1, 1, true).code(), invalidSampleNum);
-    EXPECT_EQ(t.sample_count(), 0xFFFFFFF0u);
+    EXPECT_EQ((std::tuple{t.add_chunk(0, 0x10, 0, 1, 1, true).code(), t.sample_count()}), std::tuple(invalidSampleNum, 0xFFFFFFF0u));
 }
 
 // Reordered frames, decoded I0 P3 B1 B2 P6 B4 B5 (10 units each), shown in
@@ -201,8 +197,7 @@ TEST(SampleTable, FramesShowInDisplayOrder) {
 
     // Negative offsets are written as version 1 with a cslg, and read back.
     SampleTable back = reparse(t, 1);
-    EXPECT_EQ(back, t);
-    EXPECT_EQ(back.sample_shown_at(25).value(), 4u);
+    EXPECT_EQ((std::tuple{back, back.sample_shown_at(25).value()}), std::tuple(t, 4u));
 
     // A run cut after P6 (its B-frames left out) ends decoding at 50 but
     // shows P6 until 70: what is appended next must show after that.

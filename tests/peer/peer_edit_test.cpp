@@ -54,17 +54,12 @@ const Source kSources[] = {
 
 // Copy source frames [from, to) and paste them at frame `at`, or with `at`
 // negative clear them. `to` 0 is the end.
-struct Operation {
-    const char* name;
-    int from, to, at;
-};
+struct Operation { const char* name; int from, to, at; };
 
 const Operation kOperations[] = {{"double", 0, 0, 0}, {"paste-from-delta-frame", 5, 20, 10}, {"cut-first-second", 0, kFps, -1}};
 
 // A span of source frames: [from, to).
-struct Span {
-    int from, to;
-};
+struct Span { int from, to; };
 
 std::vector<Span> shown_after(const Operation& op, int frames) {
     const int to = op.to ? op.to : frames;
@@ -190,7 +185,7 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
         Opened m(in_place, fsRdWrPerm);
         ASSERT_NE(m.movie, nullptr);
         edit(m.movie, op, frames);
-        ASSERT_EQ(UpdateMovieResource(m.movie, m.refNum, movieInDataForkResID, nullptr), noErr);
+        ASSERT_EQ(UpdateMovieResource(m.movie, m.ref, movieInDataForkResID, nullptr), noErr);
         FSSpec spec = newmovie::spec_for(flat);
         Movie copy = FlattenMovieData(m.movie, 0x41, &spec, 'TVOD', smSystemScript, 0x90000000);
         ASSERT_NE(copy, nullptr);
@@ -209,8 +204,7 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
     for (const std::string& saved : {in_place, flat}) {
         SCOPED_TRACE(saved);
         const auto shown = frames_of(saved);
-        EXPECT_TRUE(shown == want_frames) << "shows " << numbered(shown, source_frames) << "\nwant "
-                                          << numbered(want_frames, source_frames);
+        EXPECT_TRUE(shown == want_frames) << "shows " << numbered(shown, source_frames) << "\nwant " << numbered(want_frames, source_frames);
         // Every packet of both tracks decodes without a complaint.
         EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(saved) + " -f framemd5 - 2>&1 >/dev/null").out, "");
         if (source.pcm) {
@@ -230,8 +224,7 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
         EXPECT_NEAR(double(heard.size()), double(want_sound.size()), 2 * 1024 * 2);
         const auto spans = shown_after(op, frames);
         const Span first = *std::find_if(spans.begin(), spans.end(), [](const Span& s) { return s.to > s.from; });
-        const size_t span = std::min({size_t(frame_time(first.to - first.from)) * 441 / 10 * 2 - 4096, heard.size(),
-                                      want_sound.size()});
+        const size_t span = std::min({size_t(frame_time(first.to - first.from)) * 441 / 10 * 2 - 4096, heard.size(), want_sound.size()});
         double error = 0, signal = 0;
         for (size_t i = 0; i < span; ++i) {
             error += std::pow(double(heard[i]) - want_sound[i], 2);

@@ -63,7 +63,7 @@ struct Opened : newmovie::OpenedMovie {
         ASSERT_NE(copy, nullptr) << GetMoviesError();
         DisposeMovie(copy);
     }
-    void save() const { ASSERT_EQ(UpdateMovieResource(movie, refNum, movieInDataForkResID, nullptr), noErr); }
+    void save() const { ASSERT_EQ(UpdateMovieResource(movie, ref, movieInDataForkResID, nullptr), noErr); }
 };
 
 class FragmentedPeerMovie : public ::testing::TestWithParam<const char*> {};
