@@ -60,10 +60,7 @@ UInt32 MovieCanvas::pixel(int x, int y) const {
 Bytes MovieCanvas::rgb() const {
     Bytes out;
     for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) {
-            UInt32 p = pixel(x, y);
-            out.push_back(UInt8(p >> 16)), out.push_back(UInt8(p >> 8)), out.push_back(UInt8(p));
-        }
+        for (int x = 0; x < width_; ++x) out.insert(out.end(), {UInt8(pixel(x, y) >> 16), UInt8(pixel(x, y) >> 8), UInt8(pixel(x, y))});
     return out;
 }
 

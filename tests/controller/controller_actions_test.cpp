@@ -78,8 +78,7 @@ TEST_F(ControllerTest, FilterSeesEveryActionFirstAndCanTakeIt) {
 
     log.swallow = {mcActionPlay};
     EXPECT_EQ(MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000), noErr);
-    EXPECT_EQ(GetMovieRate(movie), 0);
-    EXPECT_EQ(log.count(mcActionPlay), 1);
+    EXPECT_EQ((std::tuple{GetMovieRate(movie), log.count(mcActionPlay)}), std::tuple(0, 1));
     log.swallow.clear();
     MCDoAction(mc, mcActionPlay, (void*)(intptr_t)0x10000);
     EXPECT_EQ(GetMovieRate(movie), 0x10000);
@@ -102,8 +101,7 @@ TEST_F(ControllerTest, LoopingActionsSetTheMoviesTimeBase) {
     EXPECT_EQ(GetTimeBaseFlags(tb) & loop_bits, loop_bits);
     EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), mcInfoIsLooping | mcInfoIsInPalindrome);
     MCDoAction(mc, mcActionSetLooping, (void*)false);
-    EXPECT_EQ(GetTimeBaseFlags(tb) & loopTimeBase, 0);
-    EXPECT_EQ(info() & (mcInfoIsLooping | mcInfoIsInPalindrome), 0);
+    EXPECT_EQ((std::tuple{GetTimeBaseFlags(tb) & loopTimeBase, info() & (mcInfoIsLooping | mcInfoIsInPalindrome)}), std::tuple(0, 0));
     Boolean palindrome = false;
     MCDoAction(mc, mcActionGetLoopIsPalindrome, &palindrome);
     EXPECT_TRUE(palindrome);

@@ -47,8 +47,7 @@ TEST_F(ControllerTest, ANewControllerThatCannotBeMadeSaysWhy) {
     const struct { Movie movie; const Rect* rect; OSErr why; } cases[] = {{nullptr, &box, invalidMovie}, {disposed, &box, invalidMovie}, {movie, nullptr, paramErr}};
     for (const auto& c : cases) {
         GetMovieDuration(movie);
-        EXPECT_EQ(NewMovieController(c.movie, c.rect, 0), nullptr);
-        EXPECT_EQ(GetMoviesError(), c.why);
+        EXPECT_EQ((std::tuple{NewMovieController(c.movie, c.rect, 0), GetMoviesError()}), std::tuple(nullptr, c.why));
     }
 }
 
@@ -79,8 +78,7 @@ TEST_F(ControllerTest, MovieWithoutPictureHasABarOnly) {
     EXPECT_EQ(std::tuple(bounds().bottom - bounds().top, bounds().right - bounds().left), std::tuple(16, 0));
     // The play button is where it always is, at the window's left.
     EventRecord e{};
-    e.what = mouseDown;
-    e.where = global(30, 8);
+    e.what = mouseDown, e.where = global(30, 8);
     EXPECT_EQ(MCIsPlayerEvent(mc, &e), 1);
     e.where = global(300, 8);   // the step forward button, at the window's right
     EXPECT_EQ(MCIsPlayerEvent(mc, &e), 1);

@@ -33,9 +33,7 @@ TEST_F(ControllerTest, CutThenPasteFromTheScrap) {
     select(50 * kFrame, 0);
     EXPECT_EQ(MCPaste(mc, nullptr), noErr);
     EXPECT_EQ(GetMovieDuration(movie), kDuration);
-    EXPECT_EQ(frame_at(50 * kFrame), 11u);
-    EXPECT_EQ(selection(), std::make_pair(50 * kFrame, 10 * kFrame));
-    EXPECT_EQ(now(), 60 * kFrame);
+    EXPECT_EQ((std::tuple{frame_at(50 * kFrame), selection(), now()}), std::tuple(11u, std::make_pair(50 * kFrame, 10 * kFrame), 60 * kFrame));
 }
 
 TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
@@ -79,10 +77,7 @@ TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
 TEST_F(ControllerTest, NothingToUndoOrCutWithoutASelection) {
     EXPECT_NE(MCUndo(mc), noErr);
     select(100, 0);
-    EXPECT_EQ(MCCut(mc), nullptr);
-    EXPECT_EQ(MCCopy(mc), nullptr);
-    EXPECT_EQ(MCClear(mc), noErr);
-    EXPECT_EQ(info() & mcInfoUndoAvailable, 0);
+    EXPECT_EQ((std::tuple{MCCut(mc), MCCopy(mc), MCClear(mc), info() & mcInfoUndoAvailable}), std::tuple(nullptr, nullptr, noErr, 0));
     EXPECT_EQ(MCPaste(mc, nullptr), noMovieFound);   // empty scrap
     EXPECT_EQ(GetMovieDuration(movie), kDuration);
 }

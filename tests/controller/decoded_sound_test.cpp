@@ -59,8 +59,7 @@ size_t last_sound(const Frames& f, size_t frames) {
 // Plays `path` from movie time `from` (seconds) at 200 ms of virtual time
 // to its end and returns the recording, the device at `rate`; `length` is
 // the movie's duration in device frames.
-Recording play(const std::string& path, int rate, const std::string& wav, double from = 0,
-               std::string* problem = nullptr, size_t* length = nullptr) {
+Recording play(const std::string& path, int rate, const std::string& wav, double from = 0, std::string* problem = nullptr, size_t* length = nullptr) {
     Recording r;
     {
         VirtualHost vh(rate, wav);
@@ -240,10 +239,7 @@ TEST(DecodedSound, BandReplicatedAacComesOutAtTheMediaRate) {
     ASSERT_GE(packets.size(), 20u);
     EnterMovies();
     platform::sound::SoundSource source;
-    source.format = 'mp4a';
-    source.object_type = 0x40;
-    source.rate = 22050;
-    source.channels = 1;
+    source.format = 'mp4a', source.object_type = 0x40, source.rate = 22050, source.channels = 1;
     // Object type 5 (SBR) at 22050 in one channel, 44100 out, over AAC LC.
     source.config = {0x2B, 0x8A, 0x08, 0x00};
     source.media_rate = 22050;
@@ -251,8 +247,7 @@ TEST(DecodedSound, BandReplicatedAacComesOutAtTheMediaRate) {
     ASSERT_NE(decoder, nullptr);
     ASSERT_EQ(decoder->configure(source), "");
     std::vector<float> out;
-    for (const std::string& p : packets)
-        EXPECT_TRUE(decoder->decode({reinterpret_cast<const UInt8*>(p.data()), p.size()}, out));
+    for (const std::string& p : packets) EXPECT_TRUE(decoder->decode({reinterpret_cast<const UInt8*>(p.data()), p.size()}, out));
     EXPECT_NEAR(double(out.size()), 1024.0 * double(packets.size()), 64.0);
     // The tone's rising crossings of zero, well past the decoder's start.
     size_t crossings = 0;
