@@ -13,8 +13,7 @@ using namespace platform::codecs;
 namespace {
 
 const int kDepths[] = {1, 2, 4, 8, 16, 24, 32};
-const Pattern kPatterns[] = {Pattern::Solid, Pattern::Noise, Pattern::Gradient,
-                             Pattern::Stripes, Pattern::Alternating, Pattern::Blocks};
+const Pattern kPatterns[] = {Pattern::Solid, Pattern::Noise, Pattern::Gradient, Pattern::Stripes, Pattern::Alternating, Pattern::Blocks};
 
 // Decodes `frame` into `into` and checks it against `expected`.
 void expect_decodes_to(const std::vector<UInt8>& frame, int depth, Image& into, const Image& expected, const std::string& what) {
@@ -78,8 +77,7 @@ TEST(AnimationRoundTrip, DeltaFramesTrackTheSource) {
             next([&](Image& f) { set_pixel(f, 0, 0, ~get_pixel(f, 0, 0) & mask); }); // first pixel
             next([&](Image& f) { set_pixel(f, w - 1, h - 1, ~get_pixel(f, w - 1, h - 1) & mask); });
             next([&](Image& f) {    // scattered changes with long unchanged stretches
-                for (int k = 0; k < 6; ++k)
-                    set_pixel(f, SInt32(rng.next() % UInt32(w)), 2, rng.next() & mask);
+                for (int k = 0; k < 6; ++k) set_pixel(f, SInt32(rng.next() % UInt32(w)), 2, rng.next() & mask);
             });
             next([&](Image& f) {    // a whole middle line, then a repeated run
                 for (SInt32 x = 0; x < w; ++x) set_pixel(f, x, 3, x < w / 2 ? 1 : rng.next() & mask);
@@ -110,8 +108,7 @@ TEST(AnimationRoundTrip, MaxFrameSizeBoundsEveryFrame) {
         for (SInt32 units : {1, 2, 126, 127, 128, 254, 255, 1000})
             for (Pattern p : {Pattern::Alternating, Pattern::Noise}) {
                 const SInt32 per = depth >= 16 ? 1 : depth == 1 ? 16 : 32 / depth, w = units * per - (per > 1);
-                const Image a = make_image(w, 4, depth, p, UInt32(units)),
-                            b = make_image(w, 4, depth, Pattern::Noise, UInt32(units + 1));
+                const Image a = make_image(w, 4, depth, p, UInt32(units)), b = make_image(w, 4, depth, Pattern::Noise, UInt32(units + 1));
                 const size_t bound = *rle::max_frame_size(w, 4, depth), key = rle::encode_frame(a.cview(), depth)->size();
                 const ConstPixelView bv = b.cview();
                 const std::string what = std::string(pattern_name(p)) + " depth " + std::to_string(depth) + " width " + std::to_string(w);

@@ -88,8 +88,7 @@ TEST(AnimationVectors, EncodeToTheExpectedBytesAndBack) {
 TEST(AnimationVectors, DecoderTakesOtherWritersForms) {
     // Header 0x0008 covering every line, chunk size with its top bits set,
     // and no end-of-frame byte.
-    const std::vector<UInt8> ranged = {0xC0, 0, 0, 0x15, 0, 0x08, 0, 0, 0, 0, 0, 2, 0, 0,
-                                       0x01, 0xFE, 0x00, 0x1F, 0xFF, 0x01, 0xFF};
+    const std::vector<UInt8> ranged = {0xC0, 0, 0, 0x15, 0, 0x08, 0, 0, 0, 0, 0, 2, 0, 0, 0x01, 0xFE, 0x00, 0x1F, 0xFF, 0x01, 0xFF};
     Image im(2, 2, 16);
     ASSERT_TRUE(rle::decode_frame(ranged, 16, im.view()).ok());
     EXPECT_TRUE(same_pixels(im, image_of(2, 2, 16, {0x1F, 0x1F, 0, 0})));

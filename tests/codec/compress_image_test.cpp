@@ -28,8 +28,7 @@ struct Map {
     PixMap* ptr = &pm;
 
     explicit Map(Image image, SInt16 left = 0, SInt16 top = 0) : im(std::move(image)) {
-        pm.baseAddr = reinterpret_cast<Ptr>(im.bytes.data());
-        pm.rowBytes = im.rowBytes;
+        pm.baseAddr = reinterpret_cast<Ptr>(im.bytes.data()), pm.rowBytes = im.rowBytes;
         pm.bounds = Rect{top, left, SInt16(top + im.height), SInt16(left + im.width)};
         pm.pixelSize = im.depth;
         pm.pixelType = im.depth >= 16 ? SInt16(RGBDirect) : SInt16(0);
@@ -55,8 +54,7 @@ void compress(Map& m, const Rect* r, CodecType type, Compressed& out) {
     if (out.err) return;
     out.data.assign(size_t(max), 0);
     out.desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(4));
-    out.err = CompressImage(m.handle(), r, codecNormalQuality, type, out.desc,
-                            reinterpret_cast<Ptr>(out.data.data()));
+    out.err = CompressImage(m.handle(), r, codecNormalQuality, type, out.desc, reinterpret_cast<Ptr>(out.data.data()));
 }
 
 Image decode(const Compressed& c) {
@@ -174,8 +172,7 @@ TEST(CompressImage, ReportsADescriptionThatCannotGrow) {
     };
     Handle locked = NewHandle(4), h = NewHandle(4);
     HLock(locked);
-    EXPECT_EQ(compress_into(locked), memFullErr);
-    EXPECT_EQ(GetHandleSize(locked), 4);
+    EXPECT_EQ((std::tuple{compress_into(locked), GetHandleSize(locked)}), std::tuple(memFullErr, 4));
     memory::fail_allocation(1);
     const OSErr err = compress_into(h);
     memory::fail_allocation(0);

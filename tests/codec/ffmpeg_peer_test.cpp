@@ -126,8 +126,7 @@ TEST_F(FfmpegPeer, OurDecoderMatchesFfmpegOnFfmpegsFrames) {
         }
         testsupport::write_bytes(path("in.raw"), raw);
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
-        run("-f rawvideo -pix_fmt " + std::string(f.pixFmt) + " -s " + size + " -r 10 -i " +
-            path("in.raw") + " -c:v qtrle " + path("enc.mov"));
+        run("-f rawvideo -pix_fmt " + std::string(f.pixFmt) + " -s " + size + " -r 10 -i " + path("in.raw") + " -c:v qtrle " + path("enc.mov"));
         run("-i " + path("enc.mov") + " -c copy -f rawvideo " + path("packets.bin"));
         run("-i " + path("enc.mov") + " -f rawvideo -pix_fmt " + f.outPixFmt + " " + path("dec.raw"));
 
@@ -180,16 +179,14 @@ TEST_F(FfmpegPeer, FfmpegDecodesOurFramesAtEveryDepth) {
                     const UInt8* p = f + (size_t(y) * size_t(w) + size_t(x)) * pixelBytes;
                     UInt32 v = 0;
                     for (size_t k = 0; k < pixelBytes; ++k) v = (v << 8) | p[k];
-                    ASSERT_EQ(v, get_pixel(frames[size_t(i)], x, y))
-                        << "depth " << depth << " frame " << i << " pixel " << x << "," << y;
+                    ASSERT_EQ(v, get_pixel(frames[size_t(i)], x, y)) << "depth " << depth << " frame " << i << " pixel " << x << "," << y;
                 }
             if (indexed) {   // the palette ffmpeg used: 256 native-endian 0xAARRGGBB words
                 const auto table = quickdraw::standard_palette(depth);
                 for (size_t k = 0; k < table.size(); ++k) {
                     UInt32 argb;
                     std::memcpy(&argb, f + pixels + 4 * k, 4);
-                    EXPECT_EQ(argb & 0xFFFFFF, UInt32(table[k].r << 16 | table[k].g << 8 | table[k].b))
-                        << "depth " << depth << " colour " << k;
+                    EXPECT_EQ(argb & 0xFFFFFF, UInt32(table[k].r << 16 | table[k].g << 8 | table[k].b)) << "depth " << depth << " colour " << k;
                 }
             }
         }

@@ -20,8 +20,7 @@ ImageDescription sample() {
     ImageDescription d{};
     d.idSize = 86, d.cType = 'rle ', d.resvd1 = 0x01020304, d.resvd2 = 0x0506, d.dataRefIndex = 1;
     d.version = 2, d.revisionLevel = 3, d.vendor = 'kino', d.temporalQuality = 0x100, d.spatialQuality = 0x200;
-    d.width = 320, d.height = 100, d.hRes = 0x00480000, d.vRes = 0x00480001, d.dataSize = 0x12345678;
-    d.frameCount = 1, d.depth = 8, d.clutID = -1;
+    d.width = 320, d.height = 100, d.hRes = 0x00480000, d.vRes = 0x00480001, d.dataSize = 0x12345678, d.frameCount = 1, d.depth = 8, d.clutID = -1;
     d.name[0] = 9;
     std::memcpy(d.name + 1, "Animation", 9);
     return d;
@@ -53,9 +52,7 @@ TEST(ImageDescriptionIO, FixedPartIsEightySixBigEndianBytes) {
 // extensions included, and the memory form reads in host order.
 TEST(ImageDescriptionIO, WholeDescriptionsConvertBothWays) {
     ImageDescription d = sample();
-    d.depth = 2;
-    d.clutID = 0;
-    d.idSize = 86 + 8 + 4 * 8 + 12;
+    d.depth = 2, d.clutID = 0, d.idSize = 86 + 8 + 4 * 8 + 12;
     ByteWriter w;
     write_image_description(w, d);
     w.u32(0), w.u16(0x8000), w.u16(3);   // colour table: seed, flags, size 3
@@ -70,8 +67,7 @@ TEST(ImageDescriptionIO, WholeDescriptionsConvertBothWays) {
     ColorSpec entry;
     std::memcpy(&ct, mem->data() + 86, 8);
     std::memcpy(&entry, mem->data() + 86 + 8 + 2 * 8, 8);
-    EXPECT_EQ(std::tuple(ct.ctSize, ct.ctFlags, entry.value, entry.rgb.red, entry.rgb.green),
-              std::tuple(3, SInt16(0x8000), 2, 0x2222, 0xABCD));
+    EXPECT_EQ(std::tuple(ct.ctSize, ct.ctFlags, entry.value, entry.rgb.red, entry.rgb.green), std::tuple(3, SInt16(0x8000), 2, 0x2222, 0xABCD));
     EXPECT_EQ(std::vector<UInt8>(mem->end() - 12, mem->end()), std::vector<UInt8>(stored.end() - 12, stored.end()));
 
     EXPECT_EQ(image_description_to_file(*mem).value(), stored);
@@ -80,8 +76,7 @@ TEST(ImageDescriptionIO, WholeDescriptionsConvertBothWays) {
 TEST(ImageDescriptionIO, DamagedDescriptionsAreRefused) {
     ImageDescription d = sample();
     auto stored = [&](SInt32 idSize, SInt16 clutID, std::vector<UInt8> tail) {
-        d.idSize = idSize;
-        d.clutID = clutID;
+        d.idSize = idSize, d.clutID = clutID;
         ByteWriter w;
         write_image_description(w, d);
         w.bytes(tail);
