@@ -55,8 +55,7 @@ struct World {
 // What the importer draws into a white world of that depth and size.
 inline Bytes draw_with(GraphicsImportComponent gi, int depth, int w, int h) {
     World world(depth, w, h);
-    EXPECT_EQ(GraphicsImportSetGWorld(gi, world.gw, nullptr), noErr);
-    EXPECT_EQ(GraphicsImportDraw(gi), noErr);
+    EXPECT_EQ((std::tuple{GraphicsImportSetGWorld(gi, world.gw, nullptr), GraphicsImportDraw(gi)}), std::tuple(noErr, noErr));
     return pixels_of(world.gw);
 }
 
@@ -66,8 +65,7 @@ inline UInt8 on_white(UInt32 c, UInt32 a) { return UInt8((c * a + 255 * (255 - a
 // What a reference RGBA image looks like drawn the same way: put into a
 // 32-bit world, composited on white, then copied by QuickDraw into a white
 // world of that depth at `dst`.
-inline Bytes expected_from_rgba(const Bytes& rgba, int w, int h, int depth, int dstW, int dstH,
-                                Rect dst) {
+inline Bytes expected_from_rgba(const Bytes& rgba, int w, int h, int depth, int dstW, int dstH, Rect dst) {
     World source(32, w, h);
     PixMapHandle pm = GetGWorldPixMap(source.gw);
     for (int y = 0; y < h; ++y) {
@@ -80,8 +78,7 @@ inline Bytes expected_from_rgba(const Bytes& rgba, int w, int h, int depth, int 
     }
     World target(depth, dstW, dstH);
     Rect src{0, 0, SInt16(h), SInt16(w)};
-    CopyBits(GetPortBitMapForCopyBits(source.gw), GetPortBitMapForCopyBits(target.gw), &src, &dst, srcCopy,
-             nullptr);
+    CopyBits(GetPortBitMapForCopyBits(source.gw), GetPortBitMapForCopyBits(target.gw), &src, &dst, srcCopy, nullptr);
     return pixels_of(target.gw);
 }
 

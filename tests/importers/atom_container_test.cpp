@@ -59,11 +59,9 @@ TEST(AtomContainers, LayoutMatchesHandWrittenBytes) {
     QTAtom parent = 0, leaf = 0;
     ASSERT_EQ(QTInsertChild(c.h, kParentAtomIsContainer, 'prnt', 7, 0, 0, nullptr, &parent), noErr);
     ASSERT_EQ(QTInsertChild(c.h, parent, 'leaf', 2, 0, 3, (void*)"abc", &leaf), noErr);
-    EXPECT_EQ(parent, 32 + 24);
-    EXPECT_EQ(leaf, 32 + 24 + 20);
+    EXPECT_EQ((std::tuple{parent, leaf}), std::tuple(32 + 24, 32 + 24 + 20));
     Bytes expected = container(atom(20 + 24 + 43, "sean", 1, 2,
-                                    atom(24, "cspd", 1, 0, {0, 0, 0x70, 0x80}) +
-                                        atom(43, "prnt", 7, 1, atom(23, "leaf", 2, 0, {'a', 'b', 'c'}))));
+                                    atom(24, "cspd", 1, 0, {0, 0, 0x70, 0x80}) + atom(43, "prnt", 7, 1, atom(23, "leaf", 2, 0, {'a', 'b', 'c'}))));
     EXPECT_EQ(bytes_of(c.h), expected);
 
     // Growing and shrinking data moves what follows and fixes every size above.
@@ -126,11 +124,7 @@ TEST(AtomContainers, IdsIndexesAndMisuse) {
         << "the same ID under another parent";
 
     Bytes before = bytes_of(c.h);
-    struct Misuse {
-        const char* name;
-        OSErr got;
-        OSErr expected;
-    } cases[] = {
+    struct Misuse { const char* name; OSErr got; OSErr expected; } cases[] = {
         {"duplicate type and ID", QTInsertChild(c.h, a, 'leaf', 5, 0, 0, nullptr, nullptr), duplicateAtomTypeAndIDErr},
         {"child of a leaf with data", QTInsertChild(c.h, leaf, 'x   ', 1, 0, 0, nullptr, nullptr), invalidAtomErr},
         {"parent that is no atom", QTInsertChild(c.h, 33, 'x   ', 1, 0, 0, nullptr, nullptr), invalidAtomErr},
@@ -155,10 +149,7 @@ TEST(AtomContainers, DamagedContainersAreRefused) {
     const Bytes leaf = atom(24, "leaf", 1, 0, {1, 2, 3, 4});
     Bytes deep = atom(20, "leaf", 1, 0);
     for (int i = 0; i < 40; ++i) deep = atom(UInt32(deep.size() + 20), "nest", 1, 1, deep);
-    struct Case {
-        const char* name;
-        Bytes bytes;
-    } cases[] = {
+    struct Case { const char* name; Bytes bytes; } cases[] = {
         {"empty", {}},
         {"shorter than a header", Bytes(20, 0)},
         {"root size past the end", container(atom(44, "sean", 1, 1, leaf)) + Bytes{}},
@@ -248,8 +239,7 @@ TEST_F(Preferences, DamagedOrUnreadableFilesReadAsAbsent) {
     Handle speed = speed_container(1);
     std::string good(*speed, size_t(GetHandleSize(speed)));
     QTDisposeAtomContainer(speed);
-    for (const std::string& contents : {std::string(), good.substr(0, good.size() - 3), std::string("speed = 2800\n"),
-                                        good + "x"}) {
+    for (const std::string& contents : {std::string(), good.substr(0, good.size() - 3), std::string("speed = 2800\n"), good + "x"}) {
         write_file(file(), contents);
         EXPECT_EQ(stored_speed(), invalidAtomContainerErr) << contents;
     }
@@ -263,8 +253,7 @@ TEST_F(Preferences, ReplacementIsAtomic) {
     ASSERT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, first), noErr);
     // A failed write leaves the old preference.
     platform::files::faults::fail_write(1);
-    EXPECT_EQ(SetQuickTimePreference(ConnectionSpeedPrefsType, second), dskFulErr);
-    EXPECT_EQ(stored_speed(), 111);
+    EXPECT_EQ((std::tuple{SetQuickTimePreference(ConnectionSpeedPrefsType, second), stored_speed()}), std::tuple(dskFulErr, 111));
     // A crash before each disk operation of a replacement (write, sync,
     // rename, folder sync) leaves either the old or the new preference.
     for (long k = 1; k <= 4; ++k) {

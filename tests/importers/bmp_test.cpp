@@ -14,8 +14,7 @@ struct Case {
     std::vector<RGB> expected;   // top row first
 };
 
-const std::vector<std::array<UInt8, 3>> kPalette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255},
-                                                     {10, 20, 30}, {200, 100, 50}};
+const std::vector<std::array<UInt8, 3>> kPalette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}, {200, 100, 50}};
 
 std::vector<Case> cases() {
     std::vector<Case> list;
@@ -39,13 +38,11 @@ std::vector<Case> cases() {
     b565.pixels = {0xE0, 0x07, 0x10, 0x84, 0x00, 0x00, 0, 0};   // green, mid grey, black; pad
     // 0x8410: r 16/31, g 32/63, b 16/31 -> 132, 130, 132 (v * 255 / max, rounded)
     list.push_back({"16 bit fields 565", b565, {{0, 255, 0}, {132, 130, 132}, {0, 0, 0}}});
-    Bmp a32{.headerSize = 124, .width = 2, .height = 1, .bits = 32, .compression = 3,
-            .masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}};
+    Bmp a32{.headerSize = 124, .width = 2, .height = 1, .bits = 32, .compression = 3, .masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}};
     a32.pixels = {0, 0, 200, 128, 50, 100, 150, 0};   // red 200 at alpha 128; alpha 0
     list.push_back({"32 bit fields with alpha", a32, {{on_white(200, 128), on_white(0, 128), on_white(0, 128)}, W}});
     list.push_back({"32 bit fields, 56-byte header", with(a32, [](Bmp& b) { b.headerSize = 56; }), list.back().expected});
-    list.push_back({"32 bit fields, no alpha", with(a32, [](Bmp& b) { b.headerSize = 52, b.masks.pop_back(); }),
-                    {{200, 0, 0}, {150, 100, 50}}});
+    list.push_back({"32 bit fields, no alpha", with(a32, [](Bmp& b) { b.headerSize = 52, b.masks.pop_back(); }), {{200, 0, 0}, {150, 100, 50}}});
 
     Bmp p8{.width = 3, .height = 2, .bits = 8, .palette = kPalette};
     p8.pixels = {1, 2, 3, 0, 4, 5, 0, 0};
@@ -113,10 +110,8 @@ TEST(BmpImport, DamagedFilesAreRefused) {
     list.push_back({"JPEG inside", bad([](Bmp& b) { b.compression = 4; }), codecUnimpErr, noErr});
     list.push_back({"RLE8 on 24 bits", bad([](Bmp& b) { b.compression = 1, b.bits = 24; }), codecBadDataErr, noErr});
     list.push_back({"RLE8 top-down", bad([](Bmp& b) { b.compression = 1, b.height = -2; }), codecBadDataErr, noErr});
-    list.push_back({"index past the palette",
-                    bad([](Bmp& b) { b.colorsUsed = 2, b.palette.resize(2); }), noErr, codecBadDataErr});
-    list.push_back({"palette cut short by the pixel data", bad([](Bmp& b) { b.dataOffset = 14 + 40 + 8; }),
-                    noErr, codecBadDataErr});
+    list.push_back({"index past the palette", bad([](Bmp& b) { b.colorsUsed = 2, b.palette.resize(2); }), noErr, codecBadDataErr});
+    list.push_back({"palette cut short by the pixel data", bad([](Bmp& b) { b.dataOffset = 14 + 40 + 8; }), noErr, codecBadDataErr});
     list.push_back({"bit fields overlapping",
                     bad([](Bmp& b) { b.bits = 32, b.compression = 3, b.palette.clear(), b.masks = {0xFF00, 0x0FF0, 0xFF}; }),
                     codecBadDataErr, noErr});
@@ -126,8 +121,7 @@ TEST(BmpImport, DamagedFilesAreRefused) {
     list.push_back({"bit fields on 24 bits",
                     bad([](Bmp& b) { b.bits = 24, b.compression = 3, b.palette.clear(), b.masks = {0xFF0000, 0xFF00, 0xFF}; }),
                     codecBadDataErr, noErr});
-    list.push_back({"RLE literal past the data",
-                    bad([](Bmp& b) { b.compression = 1, b.pixels = {0, 9, 1, 2}; }), noErr, codecBadDataErr});
+    list.push_back({"RLE literal past the data", bad([](Bmp& b) { b.compression = 1, b.pixels = {0, 9, 1, 2}; }), noErr, codecBadDataErr});
     list.push_back({"unknown header size", bad([](Bmp& b) { b.headerSize = 20; }), cantFindHandler, noErr});
 
     TempFolder dir;

@@ -29,10 +29,7 @@ std::vector<std::string> subtypes(ComponentDescription looking) {
 using List = std::vector<std::string>;
 
 TEST(Components, SearchesYieldTheDocumentedOrder) {
-    struct Case {
-        ComponentDescription looking;
-        List expected;
-    } cases[] = {
+    struct Case { ComponentDescription looking; List expected; } cases[] = {
         // What the open dialog's file-type list asks: Finder types only;
         // without the mask the extension subtypes follow.
         {{GraphicsImporterComponentType, 0, 0, 0, movieImportSubTypeIsFileExtension},

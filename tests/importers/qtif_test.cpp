@@ -34,9 +34,7 @@ Bytes compressed_file(GWorldPtr world, CodecType codec, Rect r) {
     EXPECT_EQ(GetMaxCompressionSize(GetGWorldPixMap(world), &r, 0, codecNormalQuality, codec, anyCodec, &max), noErr);
     Bytes data(static_cast<size_t>(max));
     ImageDescriptionHandle desc = reinterpret_cast<ImageDescriptionHandle>(NewHandle(0));
-    EXPECT_EQ(CompressImage(GetGWorldPixMap(world), &r, codecNormalQuality, codec, desc,
-                            reinterpret_cast<Ptr>(data.data())),
-              noErr);
+    EXPECT_EQ(CompressImage(GetGWorldPixMap(world), &r, codecNormalQuality, codec, desc, reinterpret_cast<Ptr>(data.data())), noErr);
     data.resize(size_t((**desc).dataSize));
     std::span<const UInt8> memory(reinterpret_cast<const UInt8*>(*desc), size_t(GetHandleSize((Handle)desc)));
     Bytes stored = *platform::codecs::image_description_to_file(memory);

@@ -93,11 +93,7 @@ TEST(SoundImport, RefusesWhatItDoesNotImportAndDamagedFiles) {
     };
     Bytes truncated = wav(fmt(1, 1, 8000, 8), Bytes(100));
     truncated.resize(truncated.size() - 10);
-    struct Bad {
-        const char* name;
-        Bytes file;
-        OSErr code;
-    } cases[] = {
+    struct Bad { const char* name; Bytes file; OSErr code; } cases[] = {
         {"wav 24 bits", wav(fmt(1, 2, 44100, 24)), siInvalidSampleSize},
         {"wav float", wav(fmt(3, 1, 44100, 32)), siInvalidCompression},
         {"wav ADPCM", wav(fmt(2, 1, 44100, 4)), siInvalidCompression},
