@@ -7,10 +7,6 @@
 #include <filesystem>
 
 #include "NewMovieReading.h"
-#include "platform/Compression.h"
-#include "platform/Memory.h"
-#include "platform/Movies.h"
-#include "platform/QuickDraw.h"
 #include "platform/export/SampleSpool.h"
 #include "platform/files/FaultInjection.h"
 #include "tests/support/Process.h"
@@ -31,57 +27,25 @@ using newmovie::spec_for;
 // durations at 600 units a second, shown from media time `from` for
 // `length` units.
 void add_video(Movie movie, const std::vector<TimeValue>& durations, TimeValue from, TimeValue length) {
-    Rect r{0, 0, 17, 33};
-    Track track = NewMovieTrack(movie, 33 << 16, 17 << 16, kNoVolume);
-    Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
-    ASSERT_EQ(BeginMediaEdits(media), noErr);
-    GWorldPtr world = nullptr;
-    ASSERT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
-    PixMapHandle pm = GetPortPixMap(world);
-    LockPixels(pm);
-    SInt32 max = 0;
-    ASSERT_EQ(GetMaxCompressionSize(pm, &r, 0, codecNormalQuality, kAnimationCodecType, anyCodec, &max), noErr);
-    Handle data = NewHandle(max);
-    HLock(data);
-    ImageDescriptionHandle desc = (ImageDescriptionHandle)NewHandle(4);
-    for (size_t f = 0; f < durations.size(); ++f) {
-        UInt8* base = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm));
+    tbtest::add_video_track(movie, 33, 17, 32, kAnimationCodecType, durations, [](int f, GWorldPtr world) {
+        PixMapHandle pm = GetGWorldPixMap(world);
         for (int y = 0; y < 17; ++y)
             for (int x = 0; x < 33; ++x) {
-                UInt8* p = base + y * GetPixRowBytes(pm) + x * 4;
-                p[1] = UInt8(f * 30), p[2] = UInt8(x * 7), p[3] = UInt8(y * 15);
+                UInt8* p = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm) + x * 4;
+                p[1] = UInt8((f - 1) * 30), p[2] = UInt8(x * 7), p[3] = UInt8(y * 15);
             }
-        ASSERT_EQ(CompressImage(pm, &r, codecNormalQuality, kAnimationCodecType, desc, *data), noErr);
-        ASSERT_EQ(AddMediaSample(media, data, 0, UInt32((**desc).dataSize), durations[f],
-                                 (SampleDescriptionHandle)desc, 1, 0, nullptr),
-                  noErr);
-    }
-    DisposeHandle((Handle)desc), DisposeHandle(data), DisposeGWorld(world);
-    ASSERT_EQ(EndMediaEdits(media), noErr);
-    ASSERT_EQ(InsertMediaIntoTrack(track, 0, from, length, 0x10000), noErr);
+    }, from, length);
 }
 
-// A 'twos' 16-bit mono track of a 441 Hz sine at `amplitude` (of full scale).
-Track add_sine(Movie movie, double seconds, double amplitude) {
-    Track track = NewMovieTrack(movie, 0, 0, kFullVolume);
-    Media media = NewTrackMedia(track, SoundMediaType, 44100, nullptr, 0);
-    EXPECT_EQ(BeginMediaEdits(media), noErr);
-    SoundDescriptionHandle desc = (SoundDescriptionHandle)NewHandleClear(sizeof(SoundDescription));
-    SoundDescription& d = **desc;
-    d.descSize = sizeof(SoundDescription), d.dataFormat = SInt32(k16BitBigEndianFormat), d.dataRefIndex = 1;
-    d.numChannels = 1, d.sampleSize = 16, d.sampleRate = UInt32(44100) << 16;
-    const SInt32 frames = SInt32(seconds * 44100);
-    Handle data = NewHandle(Size(frames) * 2);
-    for (SInt32 i = 0; i < frames; ++i) {
+// A 'twos' 16-bit mono track of a second of a 441 Hz sine at `amplitude`
+// (of full scale).
+void add_sine(Movie movie, double amplitude, SInt16 volume = kFullVolume) {
+    std::vector<UInt8> data;
+    for (int i = 0; i < 44100; ++i) {
         const SInt16 v = SInt16(std::lround(amplitude * 32767 * std::sin(2 * M_PI * 441 * i / 44100.0)));
-        (*data)[2 * i] = char(UInt16(v) >> 8), (*data)[2 * i + 1] = char(v & 0xFF);
+        data.insert(data.end(), {UInt8(UInt16(v) >> 8), UInt8(v & 0xFF)});
     }
-    EXPECT_EQ(AddMediaSample(media, data, 0, frames * 2, 1, (SampleDescriptionHandle)desc, frames, 0, nullptr), noErr);
-    DisposeHandle(data);
-    DisposeHandle((Handle)desc);
-    EXPECT_EQ(EndMediaEdits(media), noErr);
-    EXPECT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), 0x10000), noErr);
-    return track;
+    tbtest::add_sound_track(movie, k16BitBigEndianFormat, 16, 1, 44100, data, 44100, volume);
 }
 
 std::string probe(const std::string& args, const std::string& path) {
@@ -95,8 +59,7 @@ protected:
         KINORA_REQUIRE_TOOL("ffmpeg");
         EnterMovies();
         FSSpec source = spec_for(path("source.mov"));
-        ASSERT_EQ(CreateMovieFile(&source, sigMoviePlayer, smSystemScript, createMovieFileDeleteCurFile, &ref, &movie),
-                  noErr);
+        ASSERT_EQ(CreateMovieFile(&source, sigMoviePlayer, smSystemScript, createMovieFileDeleteCurFile, &ref, &movie), noErr);
         SetMovieTimeScale(movie, 600);
     }
     void TearDown() override {
@@ -105,8 +68,7 @@ protected:
     }
     OSErr export_to(const std::string& name, OSType type = kQTFileTypeMP4) {
         FSSpec spec = spec_for(path(name));
-        return ConvertMovieToFile(movie, nullptr, &spec, type, sigMoviePlayer, smSystemScript, nullptr,
-                                  createMovieFileDeleteCurFile, nullptr);
+        return ConvertMovieToFile(movie, nullptr, &spec, type, sigMoviePlayer, smSystemScript, nullptr, createMovieFileDeleteCurFile, nullptr);
     }
     std::string path(const std::string& name) const { return (dir.path() / name).string(); }
 
@@ -122,8 +84,7 @@ TEST_F(Export, KeepsTheFramesTimingAndOddSize) {
     add_video(movie, {60, 30, 90, 45, 75, 60, 120, 30}, 30, 450);
     ASSERT_EQ(export_to("cut.mp4"), noErr);
     const std::string out = path("cut.mp4");
-    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=codec_name,width,height,pix_fmt", out),
-              "h264,34,18,yuv420p\n");
+    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=codec_name,width,height,pix_fmt", out), "h264,34,18,yuv420p\n");
     EXPECT_EQ(run_shell("ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 " + quote(out) +
                         " | cut -d, -f1 | grep .")
                   .out,
@@ -144,9 +105,10 @@ TEST_F(Export, KeepsTheFramesTimingAndOddSize) {
 TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
     // Two tracks of the same sine, one at half volume, and a third,
     // disabled, that would double it all: the mix is 1.5 times the sine.
-    add_sine(movie, 1.0, 0.4);
-    SetTrackVolume(add_sine(movie, 1.0, 0.4), kFullVolume / 2);
-    SetTrackEnabled(add_sine(movie, 1.0, 0.6), false);
+    add_sine(movie, 0.4);
+    add_sine(movie, 0.4, kFullVolume / 2);
+    add_sine(movie, 0.6);
+    SetTrackEnabled(GetMovieIndTrack(movie, 3), false);
     ASSERT_EQ(export_to("mix.m4a", kQTFileTypeM4A), noErr);
     const std::string out = path("mix.m4a");
     EXPECT_EQ(probe("-show_entries stream=codec_name,sample_rate,channels", out), "aac,44100,1\n");
@@ -197,30 +159,6 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
 }
 
-// A progress procedure that stops the export at its third update.
-OSErr stop_at_third(Movie, SInt16 message, SInt16 operation, Fixed, SRefCon refcon) {
-    EXPECT_EQ(operation, progressOpExportMovie);
-    int& updates = *reinterpret_cast<int*>(refcon);
-    if (message == movieProgressUpdatePercent && ++updates == 3) return userCanceledErr;
-    return noErr;
-}
-
-TEST_F(Export, CancelledLeavesNoFileAndTheOldOneAsItWas) {
-    add_video(movie, std::vector<TimeValue>(20, 60), 0, 1200);
-    testsupport::write_bytes(path("old.mp4"), {1, 2, 3});
-    int updates = 0;
-    SetMovieProgressProc(movie, stop_at_third, SRefCon(&updates));
-    EXPECT_EQ(export_to("new.mp4"), progressProcAborted);
-    updates = 0;
-    EXPECT_EQ(export_to("old.mp4"), progressProcAborted);
-    // The disk full while the encoded samples are put aside (the first write).
-    SetMovieProgressProc(movie, nullptr, 0);
-    platform::files::faults::fail_write(1);
-    EXPECT_EQ(export_to("old.mp4"), dskFulErr);
-    EXPECT_EQ(testsupport::read_bytes(path("old.mp4")), (std::vector<UInt8>{1, 2, 3}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);   // with the source
-}
-
 // Samples put aside come back from where the spool says, whether they
 // were gathered into one write, spilled over its buffer or larger than
 // it; the spool's file goes with it.
@@ -237,8 +175,7 @@ TEST(SampleSpool, KeepsEverySampleWhereItSaysAndGoesWithItsFile) {
             samples.push_back(std::move(s));
         }
     std::vector<platform::exporting::SpooledUnit> units;
-    for (size_t i = 0; i < samples.size(); ++i)
-        ASSERT_TRUE((*spool)->add(samples[i], SInt64(i), SInt64(i) + 1, i == 0, units).ok());
+    for (size_t i = 0; i < samples.size(); ++i) ASSERT_TRUE((*spool)->add(samples[i], SInt64(i), SInt64(i) + 1, i == 0, units).ok());
     ASSERT_TRUE((*spool)->flush().ok());
     ASSERT_EQ(units.size(), samples.size());
     for (size_t i = 0; i < samples.size(); ++i) {

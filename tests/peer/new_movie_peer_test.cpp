@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "NewMovie.h"
-#include "NewMovieReading.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
@@ -53,7 +52,7 @@ TEST_P(NewMoviePeer, FfprobeSeesAnAnimationStreamAndAnUnsignedPcmStream) {
         EXPECT_NE(a.find(line), std::string::npos) << line << a;
 }
 
-TEST_P(NewMoviePeer, EveryFrameFfmpegDecodesIsTheFrameDrawnAndTheFrameWeDecode) {
+TEST_P(NewMoviePeer, EveryFrameFfmpegDecodesIsTheFrameDrawn) {
     KINORA_REQUIRE_TOOL("ffmpeg");
     auto silent = run_shell("ffmpeg -nostdin -v error -i " + quote(path()) + " -f null - 2>&1");
     EXPECT_EQ(silent.status, 0);
@@ -61,16 +60,10 @@ TEST_P(NewMoviePeer, EveryFrameFfmpegDecodesIsTheFrameDrawnAndTheFrameWeDecode) 
     auto o = run_shell("ffmpeg -nostdin -v error -i " + quote(path()) + " -map 0:v -f rawvideo -pix_fmt rgb24 -");
     const size_t frame_bytes = size_t(newmovie::kWidth) * newmovie::kHeight * 3;
     ASSERT_EQ(o.out.size(), frame_bytes * newmovie::kFrames);
-
-    newmovie::OpenedMovie ours(path());
-    ASSERT_EQ(ours.err, noErr);
-    Track video = GetMovieIndTrackType(ours.movie, 1, VideoMediaType, movieTrackMediaType);
+    // (Our decoder's frames are the drawn ones: the NewMovie build test.)
     for (int n = 1; n <= newmovie::kFrames; ++n) {
-        std::vector<UInt8> theirs(o.out.begin() + long(frame_bytes) * (n - 1),
-                                  o.out.begin() + long(frame_bytes) * n);
-        OSErr err = noErr;
+        const std::vector<UInt8> theirs(o.out.begin() + long(frame_bytes) * (n - 1), o.out.begin() + long(frame_bytes) * n);
         ASSERT_TRUE(theirs == newmovie::drawn_frame_rgb(n)) << "ffmpeg's frame " << n << " is not the drawn one";
-        ASSERT_TRUE(theirs == newmovie::decoded_frame_rgb(video, n, &err)) << "frame " << n << " error " << err;
     }
 }
 

@@ -4,6 +4,7 @@
 // the New command's movie, new_movie_peer_test.)
 #include <filesystem>
 
+#include "tests/movies/ToolboxTestSupport.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
@@ -38,33 +39,12 @@ Bytes pcm_bytes(const SoundFormat& s, UInt32 frames) {
 
 // A movie of one sound track; `pcm_path`, when given, holds the sound in an
 // external file reached through an alias.
-void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UInt32 frames,
-                 const std::string& pcm_path = {}) {
-    auto file = open_data_file(path, OpenMode::create).value();
-    auto w = MovieFileWriter::create(*file).value();
-    MovieModel m;
-    m.header.time_scale = 600;
-    Track t = Track::make(1, kSoun, rate, 0, 0, 0x100);
-    SoundDescription d;
-    d.format = s.format, d.channels = s.channels, d.sample_size = s.bits, d.sample_rate = rate << 16;
-    t.media.descriptions.entries.push_back(d.write());
-    Bytes pcm = pcm_bytes(s, frames);
-    UInt64 at = 0;
-    if (pcm_path.empty()) {
-        at = w.append(pcm).value();
-    } else {
-        auto f = open_data_file(pcm_path, OpenMode::create).value();
-        ASSERT_TRUE(f->write_at(0, pcm.data(), pcm.size()).ok());
-        DataRef ext;
-        ext.full.flags = 0, ext.data = make_alias(file->path(), f->path()).value();
-        t.media.data_info->refs->entries = {ext};
-    }
-    ASSERT_TRUE(t.media.samples.add_chunk(at, frames, UInt32(s.channels * (s.bits / 8)), 1, 1, true).ok());
-    insert_whole_media(t, 600);
-    m.tracks.push_back(std::move(t));
-    m.header.next_track_id = 2;
-    m.update_durations();
-    ASSERT_TRUE(w.append_movie(m, 0).ok());
+void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UInt32 frames, const std::string& pcm_path = {}) {
+    SInt16 ref = 0;
+    ::Movie movie = tbtest::begin_movie(path, &ref);
+    tbtest::add_sound_track(movie, s.format, s.bits, s.channels, rate, pcm_bytes(s, frames), frames, kFullVolume, 0x10000, pcm_path);
+    tbtest::finish_movie(movie, ref);
+    DisposeMovie(movie);
 }
 
 std::string probe(const std::string& path) {
