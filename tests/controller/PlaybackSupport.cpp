@@ -9,6 +9,8 @@
 #include "tests/support/Process.h"
 
 #include "platform/hostapi/LaunchOptions.h"
+#include "platform/movies/objects/MovieObjects.h"
+#include "platform/movies/playback/Player.h"
 
 namespace pbtest {
 
@@ -84,6 +86,26 @@ Recording read_wav(const std::string& path) {
     const size_t n = std::min<size_t>(u32(40), b.size() - 44) / 2;
     r.samples.resize(n);
     for (size_t i = 0; i < n; ++i) r.samples[i] = SInt16(UInt16(b[44 + 2 * i] | b[45 + 2 * i] << 8));
+    return r;
+}
+
+Recording play_and_record(Movie movie, int rate, const std::string& wav, double from,
+                          const std::function<void(VirtualHost&)>& during, std::string* problem) {
+    VirtualHost vh(rate, wav);
+    SetMovieTimeValue(movie, TimeValue(from * GetMovieTimeScale(movie)));
+    vh.run(movie, 200);
+    StartMovie(movie);
+    if (during) during(vh);
+    vh.run(movie, UInt64(GetMovieDuration(movie)) * 1000 / UInt64(GetMovieTimeScale(movie)) + 300);
+    EXPECT_EQ(GetMovieRate(movie), 0);
+    if (problem) {
+        const auto p = platform::movies::playback::player_of(*platform::movies::movie_of(movie)).problems();
+        *problem = p.empty() ? "" : p[0];
+    }
+    DisposeMovie(movie);
+    vh.finish();
+    Recording r = read_wav(wav);
+    EXPECT_EQ(r.rate, rate);
     return r;
 }
 

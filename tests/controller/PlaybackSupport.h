@@ -68,6 +68,12 @@ struct Recording {
     size_t frames() const { return samples.size() / 2; }
 };
 Recording read_wav(const std::string& path);
+// Plays `movie` (and disposes of it) from movie time `from` (seconds),
+// started at 200 ms of virtual time and run to its end and a little more,
+// the device at `rate` recording into `wav`; `during` runs once it has
+// started; `problem`, when given, gets the first problem the player had.
+Recording play_and_record(Movie movie, int rate, const std::string& wav, double from = 0,
+                          const std::function<void(VirtualHost&)>& during = {}, std::string* problem = nullptr);
 
 // Runs ffmpeg with `args` (a shell command line's, quoted as needed): ""
 // when it succeeds, else what it said.

@@ -6,8 +6,6 @@
 #include <cmath>
 
 #include "PlaybackSupport.h"
-#include "platform/movies/objects/MovieObjects.h"
-#include "platform/movies/playback/Player.h"
 #include "platform/sound/SoundDecoder.h"
 #include "platform/sound/libav/LibavSoundDecoder.h"
 #include "tests/support/Process.h"
@@ -56,31 +54,6 @@ size_t last_sound(const Frames& f, size_t frames) {
     return 0;
 }
 
-// Plays `path` from movie time `from` (seconds) at 200 ms of virtual time
-// to its end and returns the recording, the device at `rate`; `length` is
-// the movie's duration in device frames.
-Recording play(const std::string& path, int rate, const std::string& wav, double from = 0, std::string* problem = nullptr, size_t* length = nullptr) {
-    Recording r;
-    {
-        VirtualHost vh(rate, wav);
-        Movie movie = read_movie(path);
-        if (!movie) return r;
-        SetMovieTimeValue(movie, TimeValue(from * GetMovieTimeScale(movie)));
-        vh.run(movie, 200);
-        StartMovie(movie);
-        const UInt64 ms = UInt64(GetMovieDuration(movie)) * 1000 / UInt64(GetMovieTimeScale(movie)) + 300;
-        if (length) *length = size_t(UInt64(GetMovieDuration(movie)) * UInt64(rate) / UInt64(GetMovieTimeScale(movie)));
-        vh.run(movie, ms);
-        if (problem) {
-            auto p = platform::movies::playback::player_of(*platform::movies::movie_of(movie)).problems();
-            *problem = p.empty() ? "" : p[0];
-        }
-        DisposeMovie(movie);
-        vh.finish();
-    }
-    return read_wav(wav);
-}
-
 }  // namespace
 
 // Each codec from the start (priming skipped as the edit list says: the
@@ -115,9 +88,11 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
         // encoder's padding: the movie's duration is what the track plays.
         const Frames want = ffmpeg_decode(path, c.rate);
         const size_t start = size_t(c.rate) / 5;
+        Movie movie = read_movie(path);
+        ASSERT_NE(movie, nullptr);
+        const size_t length = size_t(UInt64(GetMovieDuration(movie)) * UInt64(c.rate) / UInt64(GetMovieTimeScale(movie)));
         std::string problem;
-        size_t length = 0;
-        const Recording r = play(path, c.rate, dir / "out.wav", 0, &problem, &length);
+        const Recording r = play_and_record(movie, c.rate, dir / "out.wav", 0, {}, &problem);
         const size_t frames = std::min(length, want.size() / 2);
         ASSERT_GE(frames, size_t(c.rate));
         EXPECT_EQ(problem, "");
@@ -125,7 +100,7 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
         for (int side : {0, 1}) EXPECT_GE(correlation(r, start, want, 0, frames, side), 0.99) << "side " << side;
         EXPECT_NEAR(double(last_sound(r)), double(start + last_sound(want, frames)), 2) << "the edit's length, the padding after it left out";
         if (!c.from_middle) continue;
-        const Recording m = play(path, c.rate, dir / "middle.wav", 0.5);
+        const Recording m = play_and_record(read_movie(path), c.rate, dir / "middle.wav", 0.5);
         const size_t half = size_t(c.rate) / 2, span = size_t(c.rate) / 10;
         ASSERT_GE(m.frames(), start + span);
         for (int side : {0, 1}) EXPECT_GE(correlation(m, start, want, half, span, side), 0.99) << "from the middle";
@@ -149,7 +124,7 @@ TEST(DecodedSound, DamagedPacketIsSilentForItsSpan) {
     for (size_t i = 0; i < 200; ++i) bytes[mdat + size / 2 + i] = UInt8(i * 37 + 11);
     testsupport::write_bytes(path, bytes);
 
-    const Recording r = play(path, 44100, dir / "out.wav");
+    const Recording r = play_and_record(read_movie(path), 44100, dir / "out.wav");
     const size_t start = 44100 / 5, frames = 44100;
     ASSERT_GE(r.frames(), start + frames);
     float peak = 0;
@@ -192,7 +167,7 @@ TEST(DecodedSound, FramedPacketsPlayAndAnUnknownFormatSaysWhy) {
             DisposeMovie(movie);
         }
         std::string problem;
-        const Recording r = play(path, 22050, dir / "out.wav", 0, &problem);
+        const Recording r = play_and_record(read_movie(path), 22050, dir / "out.wav", 0, {}, &problem);
         const size_t start = 22050 / 5;
         ASSERT_GE(r.frames(), start + frames);
         if (c.format == 'zzzz') {

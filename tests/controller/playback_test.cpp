@@ -174,21 +174,3 @@ TEST_F(Playback, RatesMoveTimeInProportionWithAndWithoutSound) {
             DisposeMovie(movie);
         }
 }
-
-// The player tells its watch of every new frame it draws: 10 frames a
-// second give 100 ms gaps; a movie not given time for half a second shows.
-TEST_F(Playback, PlayerReportsTheLongestTimeWithoutANewFrame) {
-    VirtualHost vh;
-    Movie movie = newmovie::create_new_movie(dir + "/new.mov");
-    MovieCanvas canvas(movie, 320, 100);
-    const auto& gaps = player(movie).frame_gaps();
-    StartMovie(movie);
-    vh.run(movie, 2000);
-    EXPECT_EQ(gaps.largest_gap(), 100u);
-    EXPECT_EQ(gaps.new_frames(), 21u) << "frames 1 to 21: at 2 s frame 21 shows";
-    vh.host().advance(450);
-    vh.run(movie, 200);
-    EXPECT_GE(gaps.largest_gap(), 460u);
-    EXPECT_LE(gaps.largest_gap(), 550u);
-    DisposeMovie(movie);
-}

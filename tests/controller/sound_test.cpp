@@ -7,7 +7,6 @@
 
 #include "NewMovie.h"
 #include "PlaybackSupport.h"
-#include "platform/sound/HeadlessAudio.h"
 #include "platform/sound/Resampler.h"
 #include "platform/sound/SoundFormats.h"
 
@@ -31,24 +30,6 @@ Movie sound_movie(const std::string& path, OSType format, SInt16 bits, UInt32 ra
     add_sound_track(movie, format, bits, 1, rate, bytes, frames, volume);
     finish_movie(movie, ref);
     return movie;
-}
-
-// Plays `movie` from the start at 200 ms of virtual time to its end (and a
-// little more) and returns the recording.
-Recording play_and_record(Movie movie, int rate, const std::string& wav, std::function<void(VirtualHost&)> during = {}) {
-    VirtualHost vh(rate, wav);
-    GoToBeginningOfMovie(movie);
-    vh.run(movie, 200);
-    StartMovie(movie);
-    const UInt64 ms = UInt64(GetMovieDuration(movie)) * 1000 / UInt64(GetMovieTimeScale(movie)) + 300;
-    if (during) during(vh);
-    vh.run(movie, ms);
-    EXPECT_EQ(GetMovieRate(movie), 0);
-    DisposeMovie(movie);
-    vh.finish();
-    Recording r = read_wav(wav);
-    EXPECT_EQ(r.rate, rate);
-    return r;
 }
 
 }  // namespace
@@ -142,30 +123,6 @@ TEST(SoundRecording, NewMovieSoundStartsWithThePictureAndKeepsItsLength) {
     EXPECT_TRUE(silent(r, start + frames + 64, r.frames())) << "nothing after the sound's end";
 }
 
-// The headless device mixes when it is asked for its clock; a stream that
-// goes before it was asked again (a movie closed between two idles) was
-// still heard until then, and a stream that comes is not heard before.
-TEST(SoundRecording, DeviceHearsStreamsOnlyWhileAttached) {
-    Dir dir;
-    UInt64 now_ms = 0;
-    {
-        snd::HeadlessAudio device([&] { return now_ms; }, 8000, std::string(dir / "tail.wav"));
-        auto stream = std::make_shared<snd::AudioStream>(0);
-        const std::vector<float> half(2 * 1600, 0.5f);   // 200 ms
-        stream->write(half.data(), 1600);
-        now_ms = 50;
-        device.attach(stream);
-        now_ms = 150;
-        device.detach(stream);
-        now_ms = 250;
-    }
-    const Recording r = read_wav(dir / "tail.wav");
-    ASSERT_EQ(r.frames(), 2000u);
-    EXPECT_TRUE(silent(r, 0, 400)) << "before the attach";
-    for (size_t i = 400; i < 1200; ++i) ASSERT_EQ(r.samples[2 * i], 16384) << "frame " << i;
-    EXPECT_TRUE(silent(r, 1200, 2000)) << "after the detach";
-}
-
 // A looping movie's sound runs on from its end into its start with not a
 // frame lost or doubled, pass after pass, and stops where it is stopped.
 TEST(SoundRecording, LoopingRunsOnWithoutAGap) {
@@ -228,7 +185,7 @@ TEST(SoundRecording, TrackAndMovieVolumeAndMute) {
 
     // Muting while it plays silences the rest from then on.
     Movie movie = sound_movie(dir / "vol.mov", 'raw ', 8, rate, bytes, n);
-    const Recording r = play_and_record(movie, int(rate), dir / "vol.wav", [&](VirtualHost& vh) {
+    const Recording r = play_and_record(movie, int(rate), dir / "vol.wav", 0, [&](VirtualHost& vh) {
         vh.run(movie, 200);
         SetMovieVolume(movie, -GetMovieVolume(movie));
     });

@@ -86,16 +86,14 @@ TEST_F(Export, KeepsTheFramesTimingAndOddSize) {
     const std::string out = path("cut.mp4");
     EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=codec_name,width,height,pix_fmt", out), "h264,34,18,yuv420p\n");
     EXPECT_EQ(run_shell("ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 " + quote(out) +
-                        " | cut -d, -f1 | grep .")
-                  .out,
+                        " | cut -d, -f1 | grep .").out,
               "0.000000\n0.050000\n0.100000\n0.250000\n0.325000\n0.450000\n0.550000\n");
     EXPECT_EQ(probe("-show_entries format=duration", out), "0.750000\n");
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(out) + " -f null - 2>&1").out, "");
     // The third frame shown is the source's third (red 60); a pixel of it
     // within a few levels.
     const std::string pixel = run_shell("ffmpeg -nostdin -v error -i " + quote(out) +
-                                        " -vf \"select=eq(n\\,2),format=rgb24,crop=1:1:16:8\" -frames:v 1 -f rawvideo - | od -An -tu1")
-                                  .out;
+                                        " -vf \"select=eq(n\\,2),format=rgb24,crop=1:1:16:8\" -frames:v 1 -f rawvideo - | od -An -tu1").out;
     int rgb[3] = {-1, -1, -1};
     const int want[3] = {60, 112, 120};
     ASSERT_EQ(std::sscanf(pixel.c_str(), "%d %d %d", &rgb[0], &rgb[1], &rgb[2]), 3) << pixel;
@@ -116,8 +114,7 @@ TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
     // RMS of a sine of amplitude 0.6: 0.6 / sqrt 2 = -7.45 dBFS.
     const std::string stats = run_shell("ffmpeg -nostdin -i " + quote(out) +
                                         " -af astats=measure_overall=RMS_level:measure_perchannel=0 -f null - 2>&1 | "
-                                        "grep 'RMS level' | tail -1 | awk '{ print $NF }'")
-                                  .out;
+                                        "grep 'RMS level' | tail -1 | awk '{ print $NF }'").out;
     EXPECT_NEAR(std::atof(stats.c_str()), -7.45, 0.3) << stats;
 }
 
@@ -126,8 +123,7 @@ TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
 std::string packet_md5s(const std::string& path, const char* stream, int skip = 0) {
     return run_shell("ffmpeg -nostdin -v error -i " + quote(path) + " -map 0:" + stream +
                      " -c copy -f framemd5 - | grep -v '^#' | awk -F, -v skip=" + std::to_string(skip) +
-                     " 'NR > skip { print $6 }'")
-        .out;
+                     " 'NR > skip { print $6 }'").out;
 }
 
 TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
@@ -138,8 +134,7 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
     const std::string source = path("h264.mp4");
     ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=30 -f lavfi "
                         "-i sine=frequency=440:sample_rate=44100 -t 2 -c:v libx264 -bf 2 -g 10 -sc_threshold 0 "
-                        "-pix_fmt yuv420p -c:a aac " + quote(source))
-                  .status,
+                        "-pix_fmt yuv420p -c:a aac " + quote(source)).status,
               0);
     newmovie::OpenedMovie h264(source);
     ASSERT_EQ(h264.err, noErr);

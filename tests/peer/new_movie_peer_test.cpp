@@ -27,8 +27,7 @@ std::string probe(const std::string& path, const char* stream) {
     return run_shell("ffprobe -v error -select_streams " + std::string(stream) +
                " -show_entries stream=codec_name,codec_tag_string,width,height,nb_frames,r_frame_rate,duration,"
                "start_time,sample_rate,channels,sample_fmt -of default=nw=1 " +
-               quote(path) + " 2>&1")
-        .out;
+               quote(path) + " 2>&1").out;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Our movie files as other readers see them: ffprobe's streams, ffmpeg's
-// decoded sound in every format we write, external data references; and
-// files ffmpeg writes, read and rewritten. (ffmpeg's decode of our video:
-// the New command's movie, new_movie_peer_test.)
+// decoded sound in every format we write, external data references.
+// (ffmpeg's decode of our video: the New command's movie,
+// new_movie_peer_test; files ffmpeg writes, rewritten and edited:
+// peer_edit_test and peer_iso_file_test.)
 #include <filesystem>
 
 #include "tests/movies/ToolboxTestSupport.h"
@@ -101,37 +102,3 @@ TEST(PeerMovie, ExternalSoundThroughAnAliasPlaysWithDrefsEnabled) {
     EXPECT_EQ(std::tuple(c->data_refs[0][0].found, c->data_refs[0][0].path), std::tuple(true, absolute_path(dir / "media/sound.raw").value()));
 }
 
-TEST(PeerMovie, FilesFfmpegWritesReadAndSurviveARewrittenMovie) {
-    KINORA_REQUIRE_TOOL("ffmpeg");
-    struct Source { const char* name; const char* args; };
-    const Source sources[] = {
-        {"b-frames.mp4", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
-                         "-c:v mpeg4 -bf 2 -c:a aac -shortest -metadata title=Kinora"},
-        {"animation.mov", "-f lavfi -i testsrc=d=2:s=64x48:r=10 -f lavfi -i sine=d=2:r=8000 "
-                          "-c:v qtrle -c:a pcm_s16be -shortest"},
-        {"faststart.mov", "-f lavfi -i testsrc=d=1:s=32x32:r=25 -c:v rawvideo -pix_fmt rgb24 "
-                          "-movflags +faststart"},
-    };
-    TempFolder dir;
-    for (const Source& s : sources) {
-        SCOPED_TRACE(s.name);
-        std::string path = dir / s.name;
-        auto made = run_shell(std::string("ffmpeg -nostdin -v error ") + s.args + " " + quote(path) + " 2>&1");
-        ASSERT_EQ(made.status, 0) << made.out;
-        std::string decode = "ffmpeg -nostdin -v error -i " + quote(path) + " -f framemd5 - 2>&1";
-        std::string before = run_shell(decode).out;
-        ASSERT_NE(before.find("\n0,"), std::string::npos) << before;
-
-        auto file = open_data_file(path, OpenMode::read_write).value();
-        auto c = read_movie_file(*file);
-        ASSERT_TRUE(c.ok()) << c.error().message;
-        auto moov = c->movie.write().value();
-        MovieModel again = MovieModel::parse(ByteReader(std::span<const UInt8>(moov).subspan(8), invalidMovie)).value();
-        EXPECT_EQ(again.write().value(), moov) << "write, read, write";
-
-        auto where = update_movie_file(*file, c->movie);
-        ASSERT_TRUE(where.ok()) << where.error().message;
-        EXPECT_EQ(run_shell(decode).out, before) << "ffmpeg sees the same frames after the movie moved";
-        EXPECT_EQ(read_movie_file(*file).value().layout.movie_atom()->offset, where->offset);
-    }
-}
