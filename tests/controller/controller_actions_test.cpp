@@ -1,6 +1,7 @@
-// The controller's geometry, flags and filter: bounds follow the bar's
-// visibility and the buttons shown, the filter sees actions first and can
-// take them, and the grow box resizes within its limits.
+// The controller's geometry, flags and filter: bounds follow the buttons
+// shown (and the bar's visibility: the application's controller-walk
+// script), the filter sees actions first and can take them, and the grow
+// box resizes within its limits.
 #include "controller_fixture.h"
 
 namespace ctltest {
@@ -14,18 +15,6 @@ SInt32 flags_word(MovieController mc, UInt32 which) {
     SInt32 w = SInt32(which);
     MCDoAction(mc, mcActionGetFlags, &w);
     return w;
-}
-
-TEST_F(ControllerTest, HidingTheBarShrinksTheBoundsAndTellsTheFilter) {
-    EXPECT_TRUE(same(bounds(), Rect{0, 0, 116, 320}));
-    log.actions.clear();
-    // The bounds, and the size changes the filter heard, after each call.
-    const std::tuple<bool, Rect, int> steps[] = {{false, {0, 0, 100, 320}, 1}, {false, {0, 0, 100, 320}, 1}, {true, {0, 0, 116, 320}, 2}};
-    for (const auto& [visible, want, told] : steps) {
-        MCSetVisible(mc, visible);
-        EXPECT_TRUE(same(bounds(), want));
-        EXPECT_EQ(log.count(mcActionControllerSizeChanged), told) << "a call that changes nothing tells nothing";
-    }
 }
 
 // The speaker button as the application's menu toggles it: through the
