@@ -1,6 +1,6 @@
-// Playing movies headless on the virtual clock: time, looping, the picture
-// of the current time, every depth the codecs take, and frames that cannot
-// be decoded.
+// Playing movies headless on the virtual clock: time, looping, rates, and
+// frames that cannot be decoded. (The picture at a time: the editing and
+// sync tests.)
 #include <filesystem>
 
 #include "NewMovie.h"
@@ -65,31 +65,6 @@ TEST_F(Playback, NewMoviePlaysSevenSecondsThenStopsLoopsOrTurnsBack) {
         EXPECT_EQ(GetMovieTime(movie, nullptr), c.at_14_5);
         DisposeMovie(movie);
     }
-}
-
-// Frame n shows from (n - 1) / 10 s on: at 3.05 s it is frame 31, exactly as
-// the authoring code drew it, whether reached by playing or by a jump.
-TEST_F(Playback, PictureAtThreePointOhFiveSecondsIsFrame31) {
-    VirtualHost vh;
-    Movie movie = newmovie::create_new_movie(dir + "/new.mov");
-    MovieCanvas canvas(movie, 320, 100);
-    const Bytes frame31 = newmovie::drawn_frame_rgb(31);
-    ASSERT_NE(frame31, newmovie::drawn_frame_rgb(30));
-
-    GoToBeginningOfMovie(movie);
-    StartMovie(movie);
-    vh.run(movie, 3050);
-    EXPECT_EQ(GetMovieTime(movie, nullptr), 1830);
-    EXPECT_TRUE(canvas.rgb() == frame31) << "while playing";
-
-    StopMovie(movie);
-    SetMovieTimeValue(movie, 1200);
-    MoviesTask(movie, 0);
-    SetMovieTimeValue(movie, 1830);
-    MoviesTask(movie, 0);
-    EXPECT_TRUE(canvas.rgb() == frame31) << "after going back to 3.05 s";
-
-    DisposeMovie(movie);
 }
 
 // What cannot be decoded shows as a neutral grey card naming the reason,

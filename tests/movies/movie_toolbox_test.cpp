@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "ToolboxTestSupport.h"
-#include "platform/movies/format/Alias.h"
 
 using namespace tbtest;
 
@@ -67,16 +66,11 @@ TEST(MovieToolbox, StaleAndForeignReferencesGiveErrorsNotCrashes) {
 }
 
 TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
-    Movie movie = NewMovie(0);
     TempFolder dir;
-    // Samples need a file: a media writing into a plain data file.
-    std::string data = dir / "frames.dat";
-    write_bytes(data, {});
-    Bytes alias = platform::movies::make_alias(data, data).value();
-    Handle ref = NewHandle(Size(alias.size()));
-    std::memcpy(*ref, alias.data(), alias.size());
+    SInt16 file = 0;   // samples need a file: the movie's
+    Movie movie = begin_movie(dir / "m.mov", &file);
     Track track = NewMovieTrack(movie, 8 << 16, 8 << 16, 0);
-    Media media = NewTrackMedia(track, VideoMediaType, 600, ref, rAliasType);
+    Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
     ASSERT_NE(media, nullptr);
     ASSERT_EQ(BeginMediaEdits(media), noErr);
 
@@ -121,7 +115,8 @@ TEST(MovieToolbox, SamplesAddedAreReadBackWithTheirTimesFlagsAndDescriptions) {
     EXPECT_EQ(AddMediaSample(media, bytes, 190, 20, 1, nullptr, 1, 0, nullptr), paramErr) << "past the handle";
     EXPECT_EQ(AddMediaSample(media, bytes, 0, 10, 1, nullptr, 3, 0, nullptr), paramErr) << "10 bytes in 3 samples";
     EXPECT_EQ((std::tuple{AddMediaSample(media, bytes, 0, 10, 0, nullptr, 1, 0, nullptr), GetMediaSampleCount(media)}), std::tuple(paramErr, 4));
-    for (Handle h : {out, outDesc, bytes, Handle(desc), ref}) DisposeHandle(h);
+    for (Handle h : {out, outDesc, bytes, Handle(desc)}) DisposeHandle(h);
+    CloseMovieFile(file);
     DisposeMovie(movie);
 }
 
