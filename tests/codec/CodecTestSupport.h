@@ -83,12 +83,7 @@ inline bool slack_untouched(const Image& im) {
 struct Rng {
     UInt32 s;
     explicit Rng(UInt32 seed) : s(seed * 2654435761u + 1) {}
-    UInt32 next() {
-        s ^= s << 13;
-        s ^= s >> 17;
-        s ^= s << 5;
-        return s;
-    }
+    UInt32 next() { return s ^= s << 13, s ^= s >> 17, s ^= s << 5; }
 };
 
 enum class Pattern { Solid, Noise, Gradient, Stripes, Alternating, Blocks };

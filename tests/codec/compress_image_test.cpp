@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <tuple>
 
 #include "CodecTestSupport.h"
@@ -130,22 +129,17 @@ TEST(CompressImage, RefusesBadArguments) {
     PixMapHandle nilMap = nullptr;
     SInt32 size = 0;
 
-    struct Case {
-        const char* name;
-        OSErr expected;
-        std::function<OSErr()> call;
+    struct Case { const char* name; OSErr got, expected; } cases[] = {
+        {"max: no size", GetMaxCompressionSize(m.handle(), &whole, 0, 0, kAnimationCodecType, 0, nullptr), paramErr},
+        {"max: empty rect", GetMaxCompressionSize(m.handle(), &empty, 0, 0, kAnimationCodecType, 0, &size), paramErr},
+        {"max: unknown codec", GetMaxCompressionSize(m.handle(), &whole, 0, 0, 'jpeg', 0, &size), noCodecErr},
+        {"max: depth 3", GetMaxCompressionSize(m.handle(), &whole, 3, 0, kAnimationCodecType, 0, &size), paramErr},
+        {"max: depth 24", GetMaxCompressionSize(m.handle(), &whole, 24, 0, kAnimationCodecType, 0, &size), noErr},
+        {"compress: no pixel map", CompressImage(nilMap, &whole, 0, kAnimationCodecType, desc, buf), paramErr},
+        {"compress: no data", CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, nullptr), paramErr},
+        {"compress: rect outside the bounds", CompressImage(m.handle(), &outside, 0, kAnimationCodecType, desc, buf), paramErr},
     };
-    const std::vector<Case> cases = {
-        {"max: no size", paramErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 0, 0, kAnimationCodecType, 0, nullptr); }},
-        {"max: empty rect", paramErr, [&] { return GetMaxCompressionSize(m.handle(), &empty, 0, 0, kAnimationCodecType, 0, &size); }},
-        {"max: unknown codec", noCodecErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 0, 0, 'jpeg', 0, &size); }},
-        {"max: depth 3", paramErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 3, 0, kAnimationCodecType, 0, &size); }},
-        {"max: depth 24", noErr, [&] { return GetMaxCompressionSize(m.handle(), &whole, 24, 0, kAnimationCodecType, 0, &size); }},
-        {"compress: no pixel map", paramErr, [&] { return CompressImage(nilMap, &whole, 0, kAnimationCodecType, desc, buf); }},
-        {"compress: no data", paramErr, [&] { return CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, nullptr); }},
-        {"compress: rect outside the bounds", paramErr, [&] { return CompressImage(m.handle(), &outside, 0, kAnimationCodecType, desc, buf); }},
-    };
-    for (const Case& c : cases) EXPECT_EQ(c.call(), c.expected) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.name;
 
     // Pixel maps of depth 3, with short rows, without pixels.
     for (auto damage :

@@ -100,10 +100,10 @@ Movie make_movie(const std::string& path, const MovieSpec& spec) {
             PixMapHandle pm = GetGWorldPixMap(world);
             auto* base = reinterpret_cast<UInt8*>(GetPixBaseAddr(pm));
             for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 32; ++x) base[y * GetPixRowBytes(pm) + x] = frame_pixel(f, x, y);
+                for (int x = 0; x < 32; ++x) base[y * GetPixRowBytes(pm) + x] = UInt8((f * 7 + x / 4 + y * 3) % 256);   // bands moving with the frame
         });
     Bytes sound(spec.sound_samples);
-    for (UInt32 i = 0; i < spec.sound_samples; ++i) sound[i] = sound_byte(i);
+    for (UInt32 i = 0; i < spec.sound_samples; ++i) sound[i] = UInt8((i * 13) ^ (i >> 5));
     if (spec.sound_samples)
         add_sound_track(movie, k8BitOffsetBinaryFormat, 8, 1, spec.sound_rate, sound, spec.sound_samples, kFullVolume, 0x10000, spec.sound_file);
     finish_movie(movie, ref);

@@ -59,10 +59,6 @@ struct MovieSpec {
     std::string sound_file;           // when set, the sound samples go into this plain file
 };
 
-// A frame's 8-bit pixels: bands whose colours move with the frame number.
-inline UInt8 frame_pixel(int frame, int x, int y) { return UInt8((frame * 7 + x / 4 + y * 3) % 256); }
-inline UInt8 sound_byte(UInt32 i) { return UInt8((i * 13) ^ (i >> 5)); }
-
 // Makes a movie file the way the New command does, through the toolbox:
 // returns the movie (still open, its file closed); the caller disposes of it.
 Movie make_movie(const std::string& path, const MovieSpec& spec = {});
