@@ -41,8 +41,7 @@ TEST(ImageDescriptionIO, FixedPartIsEightySixBigEndianBytes) {
     ByteReader r(b, badImageDescription);
     auto back = read_image_description(r);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(std::memcmp(&*back, &d, sizeof d), 0);
-    EXPECT_TRUE(r.at_end());
+    EXPECT_EQ(std::tuple(std::memcmp(&*back, &d, sizeof d), r.at_end()), std::tuple(0, true));
 
     ByteReader shortReader(b.data(), 85, badImageDescription);
     EXPECT_EQ(read_image_description(shortReader).code(), badImageDescription);

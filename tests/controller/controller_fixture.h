@@ -165,12 +165,8 @@ protected:
             if (frame_offsets_[f] == info->offset) return f + 1;
         return 0;
     }
-    Track video_track() const {
-        return GetMovieIndTrackType(movie, 1, VisualMediaCharacteristic, movieTrackCharacteristic);
-    }
-    std::vector<platform::movies::Track> model_tracks() const {
-        return platform::movies::movie_of(movie)->model.tracks;
-    }
+    Track video_track() const { return GetMovieIndTrackType(movie, 1, VisualMediaCharacteristic, movieTrackCharacteristic); }
+    std::vector<platform::movies::Track> model_tracks() const { return platform::movies::movie_of(movie)->model.tracks; }
     // The window-local pixel as 0xRRGGBB, from the screen.
     static UInt32 local_pixel(SInt32 h, SInt32 v) { return pixel(kLeft + h, kTop + v); }
 

@@ -18,9 +18,7 @@ struct Playback : ::testing::Test {
     std::string dir = folder.str();
 };
 
-platform::movies::playback::Player& player(Movie m) {
-    return platform::movies::playback::player_of(*platform::movies::movie_of(m));
-}
+platform::movies::playback::Player& player(Movie m) { return platform::movies::playback::player_of(*platform::movies::movie_of(m)); }
 
 }  // namespace
 

@@ -314,8 +314,7 @@ TEST(VideoDescriptionExtensions, CleanApertureAndPixelAspectGiveTheNaturalSize) 
     d.codec = 'dvc ', d.width = 720, d.height = 480;
     for (const Bytes& a : {atom('colr', {'nclx', 0x00010001, 0x00018000}), atom('clap', {704, 1, 480, 1, UInt32(-4), 2, 0, 1}), atom('pasp', {10, 11})})
         d.extensions.insert(d.extensions.end(), a.begin(), a.end());   // the aperture 2 pixels left of centre
-    EXPECT_EQ(d.clean_aperture(), (platform::movies::CleanAperture{6, 0, 704, 480}));
-    EXPECT_EQ(d.natural_size(), (std::pair<SInt32, SInt32>{640, 480}));
+    EXPECT_EQ(std::tuple(d.clean_aperture(), d.natural_size()), std::tuple(platform::movies::CleanAperture{6, 0, 704, 480}, std::pair<SInt32, SInt32>{640, 480}));
     ASSERT_TRUE(d.colour().has_value());
     EXPECT_EQ(std::tuple(d.colour()->matrix, d.colour()->full_range), std::tuple(1, true));
     // An aperture larger than the picture, or a zero denominator, is ignored

@@ -23,9 +23,7 @@ namespace {
 
 using Bytes = std::vector<UInt8>;
 
-Bytes bytes_of(Handle h) {
-    return Bytes(reinterpret_cast<UInt8*>(*h), reinterpret_cast<UInt8*>(*h) + GetHandleSize(h));
-}
+Bytes bytes_of(Handle h) { return Bytes(reinterpret_cast<UInt8*>(*h), reinterpret_cast<UInt8*>(*h) + GetHandleSize(h)); }
 
 // One atom header, big-endian, written out by hand.
 Bytes atom(UInt32 size, const char* type, UInt32 id, UInt16 count, Bytes body = {}) {

@@ -187,8 +187,7 @@ TEST(GraphicsImport, GifDrawsLikeFfmpegDecodesIt) {
         // colour; we leave it transparent, so it draws as white.
         for (UInt32 y = 0; y < h && !rgba.empty(); ++y)
             for (UInt32 x = 0; x < w; ++x)
-                if (int(x) < spec.left || int(x) >= spec.left + spec.width || int(y) < spec.top ||
-                    int(y) >= spec.top + spec.height)
+                if (int(x) < spec.left || int(x) >= spec.left + spec.width || int(y) < spec.top || int(y) >= spec.top + spec.height)
                     rgba[(size_t(y) * w + x) * 4 + 3] = 0;
         check_draws(path, rgba, int(w), int(h));
     }

@@ -24,16 +24,7 @@ platform::Result<SoundFileImport> parse(const Bytes& file) { return parse_sound_
 
 using F = SoundFileFormat;
 
-struct Good {
-    const char* name;
-    Bytes file;
-    SoundFileFormat format;
-    OSType dataFormat;
-    int channels, bits;
-    UnsignedFixed rate;
-    UInt64 offset;
-    UInt32 frames;
-};
+struct Good { const char* name; Bytes file; SoundFileFormat format; OSType dataFormat; int channels, bits; UnsignedFixed rate; UInt64 offset; UInt32 frames; };
 
 TEST(SoundImport, ParsesWavAndAiff) {
     Bytes odd(7, 1);   // an odd chunk before the data: its pad byte must be skipped
@@ -151,10 +142,7 @@ TEST(SoundImport, FromFilesThroughAliasesAndComponents) {
     write_bytes(dir / "picture.wav", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13});
     write_bytes(dir / "notes.txt", Bytes(40, 'x'));
 
-    struct Case {
-        const char* file;
-        OSType subtype;   // 0: no importer
-    } cases[] = {{"tone.data", 'WAVE'}, {"tone.aif", 'AIFC'}, {"picture.wav", 0}, {"notes.txt", 0}};
+    struct Case { const char* file; OSType subtype; /* 0: no importer */ } cases[] = {{"tone.data", 'WAVE'}, {"tone.aif", 'AIFC'}, {"picture.wav", 0}, {"notes.txt", 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         FSSpec spec = spec_of(dir / c.file);
@@ -175,8 +163,7 @@ TEST(SoundImport, FromFilesThroughAliasesAndComponents) {
             ASSERT_NE(movieImporter, nullptr);
             auto imported = movieImporter->import_file(dir / c.file);
             ASSERT_TRUE(imported.ok());
-            EXPECT_EQ(imported->dataOffset + imported->dataSize, std::filesystem::file_size(dir / c.file));
-            EXPECT_EQ(CloseComponent(ci), noErr);
+            EXPECT_EQ(std::tuple(imported->dataOffset + imported->dataSize, CloseComponent(ci)), std::tuple(std::filesystem::file_size(dir / c.file), noErr));
         }
         DisposeHandle(alias);
     }
@@ -197,10 +184,7 @@ TEST(SoundImport, FromFilesThroughAliasesAndComponents) {
                          GetMovieImporterForDataRef(rAliasType, nullptr, 0, &importer),
                          GetMovieImporterForDataRef(rAliasType, alias, 0, nullptr)),
               std::tuple(OSErr(cantFindHandler), OSErr(paramErr), OSErr(paramErr)));
-    struct Damage {
-        const char* name;
-        void (*change)(Bytes&);
-    } damages[] = {
+    struct Damage { const char* name; void (*change)(Bytes&); } damages[] = {
         {"size larger than the record", [](Bytes& b) { b[4] = 0x7F; }},
         {"size below the fixed part", [](Bytes& b) { b[4] = 0, b[5] = 0x10; }},
         {"extras cut short", [](Bytes& b) { b.resize(160), b[4] = 0, b[5] = 160; }},

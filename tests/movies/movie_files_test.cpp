@@ -33,8 +33,7 @@ TEST(MovieFiles, AFileAnotherMovieWritesIsNeverReplaced) {
     EXPECT_EQ(CloseMovieFile(ref), noErr);
     Opened a(dir / "a.mov", fsRdPerm);
     EXPECT_EQ(UpdateMovieResource(a.movie, a.ref, movieInDataForkResID, nullptr), wrPermErr) << "opened read-only";
-    EXPECT_EQ(flatten_to(a.movie, dir / "b.mov"), opWrErr);
-    EXPECT_EQ(read_bytes(dir / "b.mov"), before);
+    EXPECT_EQ((std::tuple{flatten_to(a.movie, dir / "b.mov"), read_bytes(dir / "b.mov")}), std::tuple(opWrErr, before));
     size_t files = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
     EXPECT_EQ(files, 2u) << "no temporary file left";
@@ -104,8 +103,7 @@ TEST(MovieFiles, FlatteningMakesASelfContainedInterleavedCopyWherever) {
     std::filesystem::remove(dir / "media/sound.raw");
     EXPECT_EQ(samples_of_file(dir / "new.mov"), samples);
     Opened orphan(dir / "source.mov", fsRdPerm);
-    EXPECT_EQ(flatten_to(orphan.movie, dir / "again.mov"), couldNotResolveDataRef);
-    EXPECT_FALSE(std::filesystem::exists(dir / "again.mov"));
+    EXPECT_EQ((std::tuple{flatten_to(orphan.movie, dir / "again.mov"), std::filesystem::exists(dir / "again.mov")}), std::tuple(couldNotResolveDataRef, false));
 }
 
 TEST(MovieFiles, FlatteningOntoTheMoviesOwnFileWorks) {
@@ -150,10 +148,9 @@ TEST(MovieFiles, NewFileCallsCheckTheirDestinationAlike) {
         FSSpec spec = spec_for(dir / c.name);
         SInt16 ref = 0;
         Movie made = nullptr;
-        EXPECT_EQ(CreateMovieFile(&spec, sigMoviePlayer, 0, c.create_flags, &ref, &made), c.expected);
-        EXPECT_EQ(made, nullptr);
-        EXPECT_EQ(FlattenMovieData(m, 0x41, &spec, sigMoviePlayer, smSystemScript, c.create_flags), nullptr);
-        EXPECT_EQ(GetMoviesError(), c.expected);
+        EXPECT_EQ((std::tuple{CreateMovieFile(&spec, sigMoviePlayer, 0, c.create_flags, &ref, &made), made,
+                              FlattenMovieData(m, 0x41, &spec, sigMoviePlayer, smSystemScript, c.create_flags), GetMoviesError()}),
+                  std::tuple(c.expected, nullptr, nullptr, c.expected));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
     DisposeMovie(m);
@@ -183,8 +180,7 @@ TEST(MovieFiles, ActiveTracksOnlyAndNoInterleaving) {
     ASSERT_EQ(flatten_to(m, dir / "woven.mov"), noErr);
     ASSERT_EQ(flatten_to(m, dir / "plain.mov", 0x41 | flattenDontInterleaveFlatten), noErr);
     EXPECT_GE(chunk_order(dir / "woven.mov"), 6) << "4 s of both tracks in half-second chunks";
-    EXPECT_EQ(chunk_order(dir / "plain.mov"), 1);
-    EXPECT_EQ(samples_of_file(dir / "woven.mov"), samples_of_file(dir / "plain.mov"));
+    EXPECT_EQ(std::tuple(chunk_order(dir / "plain.mov"), samples_of_file(dir / "woven.mov")), std::tuple(1, samples_of_file(dir / "plain.mov")));
     DisposeMovie(m);
 }
 
@@ -203,8 +199,7 @@ TEST(MovieFiles, FlatteningCopiesLongRunsAlikeAndFailsCleanly) {
     faults::refuse_kernel_copies(true);
     EXPECT_EQ(flatten_to(source.movie, dir / "process.mov", flags), noErr);
     faults::refuse_kernel_copies(false);
-    EXPECT_EQ(read_bytes(dir / "kernel.mov"), read_bytes(dir / "process.mov"));
-    EXPECT_EQ(samples_of_file(dir / "kernel.mov"), samples_of_file(dir / "source.mov"));
+    EXPECT_EQ(std::tuple(read_bytes(dir / "kernel.mov"), samples_of_file(dir / "kernel.mov")), std::tuple(read_bytes(dir / "process.mov"), samples_of_file(dir / "source.mov")));
 
     for (long k = 1; k <= writes + 1; ++k) {
         SCOPED_TRACE(k);
@@ -238,9 +233,7 @@ TEST(MovieFiles, ProgressIsReportedAndCanStopAFlatten) {
     log = Log{};
     log.stop = true;
     Bytes before = read_bytes(dir / "copy.mov");
-    EXPECT_EQ(flatten_to(m, dir / "copy.mov"), progressProcAborted);
-    EXPECT_EQ(read_bytes(dir / "copy.mov"), before);
-    EXPECT_EQ(log.messages.back(), movieProgressClose);
+    EXPECT_EQ((std::tuple{flatten_to(m, dir / "copy.mov"), read_bytes(dir / "copy.mov"), log.messages.back()}), std::tuple(progressProcAborted, before, movieProgressClose));
     DisposeMovie(m);
 }
 

@@ -105,8 +105,7 @@ TEST(SoundResource, EveryReadableSoundBecomesATrackWhoseSamplesReadBack) {
         Handle back = NewHandle(0);
         SInt32 size = 0, count = 0;
         ASSERT_EQ(GetMediaSample(media, back, 0, &size, 0, nullptr, nullptr, nullptr, nullptr, 0, &count, nullptr), noErr);
-        EXPECT_EQ(std::tuple(size, count), std::tuple(r.bytes, r.samples));
-        EXPECT_EQ(std::memcmp(*back, *snd + r.offset, size_t(r.bytes)), 0);
+        EXPECT_EQ(std::tuple(size, count, std::memcmp(*back, *snd + r.offset, size_t(r.bytes))), std::tuple(r.bytes, r.samples, 0));
         tbtest::finish_movie(movie, ref);
 
         // Flattened, compressed sound is cut between packets only.

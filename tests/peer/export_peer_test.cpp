@@ -88,8 +88,8 @@ TEST_F(Export, KeepsTheFramesTimingAndOddSize) {
     EXPECT_EQ(run_shell("ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 " + quote(out) +
                         " | cut -d, -f1 | grep .").out,
               "0.000000\n0.050000\n0.100000\n0.250000\n0.325000\n0.450000\n0.550000\n");
-    EXPECT_EQ(probe("-show_entries format=duration", out), "0.750000\n");
-    EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(out) + " -f null - 2>&1").out, "");
+    EXPECT_EQ(std::tuple(probe("-show_entries format=duration", out), run_shell("ffmpeg -nostdin -v error -i " + quote(out) + " -f null - 2>&1").out),
+              std::tuple("0.750000\n", ""));
     // The third frame shown is the source's third (red 60); a pixel of it
     // within a few levels.
     const std::string pixel = run_shell("ffmpeg -nostdin -v error -i " + quote(out) +
@@ -109,8 +109,7 @@ TEST_F(Export, MixesTheEnabledSoundTracksAtTheirVolumes) {
     SetTrackEnabled(GetMovieIndTrack(movie, 3), false);
     ASSERT_EQ(export_to("mix.m4a", kQTFileTypeM4A), noErr);
     const std::string out = path("mix.m4a");
-    EXPECT_EQ(probe("-show_entries stream=codec_name,sample_rate,channels", out), "aac,44100,1\n");
-    EXPECT_EQ(probe("-show_entries format=duration", out), "1.000000\n");
+    EXPECT_EQ(probe("-show_entries stream=codec_name,sample_rate,channels:format=duration", out), "aac,44100,1\n1.000000\n");
     // RMS of a sine of amplitude 0.6: 0.6 / sqrt 2 = -7.45 dBFS.
     const std::string stats = run_shell("ffmpeg -nostdin -i " + quote(out) +
                                         " -af astats=measure_overall=RMS_level:measure_perchannel=0 -f null - 2>&1 | "
@@ -149,8 +148,8 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
     // The cut at 0.667 s is in packet 29 (the first is the encoder's priming).
     EXPECT_EQ(packet_md5s(path("copy.mp4"), "a"), packet_md5s(source, "a", 28));
     EXPECT_NEAR(std::atof(probe("-select_streams a:0 -show_entries stream=duration", path("copy.mp4")).c_str()), 1.333, 0.001);
-    EXPECT_EQ(probe("-select_streams v:0 -count_frames -show_entries stream=nb_read_frames", path("copy.mp4")), "40\n");
-    EXPECT_EQ(probe("-show_entries format=duration", path("copy.mp4")), "1.333000\n");
+    EXPECT_EQ(std::tuple(probe("-select_streams v:0 -count_frames -show_entries stream=nb_read_frames", path("copy.mp4")), probe("-show_entries format=duration", path("copy.mp4"))),
+              std::tuple("40\n", "1.333000\n"));
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
 }
 
