@@ -1,14 +1,14 @@
 // Exporting a movie to MPEG-4, as ffprobe and ffmpeg read the result: the
 // frames keep the movie's own timing (uneven durations, an edit that starts
 // and ends inside frames) and its odd size; sound is the mix of the
-// enabled tracks at their volumes; a cancelled or failed export leaves
-// nothing, not even its temporaries.
+// enabled tracks at their volumes; H.264 and AAC are copied as stored. (A
+// cancelled or failed export leaving nothing: the application's
+// export-cancelled and export-onto-full-disk scripts.)
 #include <cmath>
 #include <filesystem>
 
 #include "NewMovieReading.h"
 #include "platform/export/SampleSpool.h"
-#include "platform/files/FaultInjection.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
