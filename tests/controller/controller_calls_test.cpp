@@ -1,5 +1,5 @@
-// The controller calls at their edges: stale and nil controllers, another
-// movie set into a controller, and a movie without a picture.
+// The controller calls at their edges: stale and nil controllers, a
+// controller that cannot be made, and a movie without a picture.
 #include <functional>
 
 #include "controller_fixture.h"
@@ -49,23 +49,6 @@ TEST_F(ControllerTest, ANewControllerThatCannotBeMadeSaysWhy) {
         GetMovieDuration(movie);
         EXPECT_EQ((std::tuple{NewMovieController(c.movie, c.rect, 0), GetMoviesError()}), std::tuple(nullptr, c.why));
     }
-}
-
-TEST_F(ControllerTest, IndexedMovieAndSetMovie) {
-    EXPECT_EQ(MCGetIndMovie(mc, 1), nullptr);
-    EXPECT_EQ(GetMoviesError(), paramErr) << "a controller has one movie";
-
-    // Another movie, placed at (10, 20) in the same window.
-    Movie other = newmovie::create_new_movie(dir_ + "/other.mov");
-    ASSERT_EQ(MCSetMovie(mc, other, window, Point{20, 10}), noErr);
-    EXPECT_EQ(MCGetIndMovie(mc, 0), other);
-    const Rect b = bounds();
-    EXPECT_EQ(std::tuple(b.top, b.left, b.bottom), std::tuple(20, 10, 20 + kMovieH + 16));
-    CGrafPtr port = nullptr;
-    GetMovieGWorld(other, &port, nullptr);
-    EXPECT_EQ(port, GetWindowPort(window));
-    MCSetMovie(mc, movie, window, Point{0, 0});
-    DisposeMovie(other);
 }
 
 // Sound alone: the movie box is empty; the bar has no width of its own
