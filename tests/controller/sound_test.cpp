@@ -7,6 +7,7 @@
 
 #include "NewMovie.h"
 #include "PlaybackSupport.h"
+#include "platform/sound/HeadlessAudio.h"
 #include "platform/sound/Resampler.h"
 #include "platform/sound/SoundFormats.h"
 
@@ -121,6 +122,30 @@ TEST(SoundRecording, NewMovieSoundStartsWithThePictureAndKeepsItsLength) {
     EXPECT_TRUE(silent(r, 0, start)) << "nothing before the start";
     EXPECT_FALSE(silent(r, start, start + frames));
     EXPECT_TRUE(silent(r, start + frames + 64, r.frames())) << "nothing after the sound's end";
+}
+
+// The headless device mixes when it is asked for its clock; a stream that
+// goes before it was asked again (a movie closed between two idles) was
+// still heard until then, and a stream that comes is not heard before.
+TEST(SoundRecording, DeviceHearsStreamsOnlyWhileAttached) {
+    Dir dir;
+    UInt64 now_ms = 0;
+    {
+        snd::HeadlessAudio device([&] { return now_ms; }, 8000, std::string(dir / "tail.wav"));
+        auto stream = std::make_shared<snd::AudioStream>(0);
+        const std::vector<float> half(2 * 1600, 0.5f);   // 200 ms
+        stream->write(half.data(), 1600);
+        now_ms = 50;
+        device.attach(stream);
+        now_ms = 150;
+        device.detach(stream);
+        now_ms = 250;
+    }
+    const Recording r = read_wav(dir / "tail.wav");
+    ASSERT_EQ(r.frames(), 2000u);
+    EXPECT_TRUE(silent(r, 0, 400)) << "before the attach";
+    for (size_t i = 400; i < 1200; ++i) ASSERT_EQ(r.samples[2 * i], 16384) << "frame " << i;
+    EXPECT_TRUE(silent(r, 1200, 2000)) << "after the detach";
 }
 
 // A looping movie's sound runs on from its end into its start with not a
