@@ -191,6 +191,10 @@ char *QTUtils_GetErrorReason (OSErr theErr)
 		case noCodecErr:
 			return((char *)"it is in a format that cannot be played here");
 
+		case featureUnsupported:
+			// the toolbox's refusal to write what it could not carry over faithfully
+			return((char *)"it is encrypted in a way that cannot be saved here");
+
 		case eofErr:
 		case badFormat:
 		case badFileFormat:

@@ -1,10 +1,13 @@
 // Fragmented movies: every moof's runs join one sample table per track,
 // whichever way their data offsets are given; damage is refused, and a
-// recording cut short opens up to the cut.
+// recording cut short opens up to the cut. Their sample groups and
+// dependency flags join the tables too; encrypted ones are never saved
+// without their encryption information.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "MovieTestSupport.h"
+#include "ToolboxTestSupport.h"
 #include "platform/movies/format/Fragments.h"
 #include "tests/support/TempFolder.h"
 
@@ -12,6 +15,8 @@ using namespace movietest;
 using Bytes = std::vector<UInt8>;
 
 namespace {
+
+using Track = platform::movies::Track;   // not the toolbox's handle
 
 // An atom of big-endian words (a full atom's first word is its version
 // and flags) followed by its children.
@@ -29,7 +34,35 @@ struct Knobs {
     UInt32 description = 1;          // named by the second video traf
     UInt32 second_sound_count = 5;
     UInt64 second_at = 0;            // where the second fragment goes (0: next)
+    bool groups = false;             // sample groups and dependency flags (group_atoms)
+    bool encrypted = false;          // the second video traf carries an senc
 };
+
+// An atom with bytes added to its body.
+Bytes with_bytes(Bytes atom, const Bytes& more) {
+    atom.insert(atom.end(), more.begin(), more.end());
+    store_u32be(atom.data(), UInt32(atom.size()));
+    return atom;
+}
+
+// An sgpd of version 1 with one-byte entries.
+Bytes sgpd(const char (&type)[5], const Bytes& entries) {
+    return with_bytes(box("sgpd", {0x01000000, fourcc(type), 1, UInt32(entries.size())}), entries);
+}
+
+// What the video trafs say besides their runs. The moov has one 'rap '
+// description; the first traf maps its three samples to it and to none,
+// the second maps its two to a description of its own and to the moov's,
+// adds a 'roll' grouping the first did not have and a 'tele' one naming a
+// description it does not hold. Both give dependency flags; only the
+// first sound traf does. The first video sdtp has a byte to spare.
+std::vector<Bytes> group_atoms(int which, bool video) {
+    if (!video) return which == 1 ? std::vector<Bytes>{with_bytes(box("sdtp", {0}), Bytes(50, 0x10))} : std::vector<Bytes>{};
+    if (which == 1) return {box("sbgp", {0, fourcc("rap "), 2, 1, 1, 2, 0}), box("sdtp", {0, 0x20101000})};
+    return {sgpd("rap ", {0x81}), box("sbgp", {0, fourcc("rap "), 2, 1, 0x10001, 1, 1}),
+            sgpd("roll", {0x7F}), box("sbgp", {0x01000000, fourcc("roll"), 7, 1, 2, 0x10001}),
+            box("sbgp", {0, fourcc("tele"), 1, 2, 0x10002}), with_bytes(box("sdtp", {0}), {0x20, 0x10})};
+}
 
 // The first fragment: video based at the moof with data offsets, per-sample
 // sizes and composition offsets (three samples); sound based where the
@@ -37,16 +70,21 @@ struct Knobs {
 // second: video at an explicit 64-bit base 200 units after the first
 // run's end (two samples); sound at the moof with a default size.
 Bytes fragment(int which, UInt64 at, const Knobs& k) {
+    auto traf = [&](bool video, std::vector<Bytes> atoms) {
+        if (k.groups) for (Bytes& b : group_atoms(which, video)) atoms.push_back(std::move(b));
+        if (k.encrypted && video && which == 2) atoms.push_back(box("senc", {0, 2, 1, 2, 3, 4, 5, 6}));
+        return box("traf", {}, std::move(atoms));
+    };
     auto moof = [&](UInt32 size) {
         const UInt64 data = at + size + 8;
         if (which == 1)
-            return box("moof", {}, {box("traf", {}, {box("tfhd", {0x20000, 1}), box("tfdt", {0x01000000, 0, 0}),
-                                                     box("trun", {0x01000A05, 3, size + 8, 0, 10, 0, 20, 200, 30, UInt32(-100)})}),
-                                    box("traf", {}, {box("tfhd", {0, 2}), box("tfdt", {0, 10}), box("trun", {0, 50})})});
-        return box("moof", {}, {box("traf", {}, {box("tfhd", {0x3, 1, UInt32(data >> 32), UInt32(data), k.description}),
-                                                 box("tfdt", {0, 500}), box("trun", {0x204, 2, 0, 5, 6})}),
-                                box("traf", {}, {box("tfhd", {0x20010, 2, 4}), box("tfdt", {0, 60}),
-                                                 box("trun", {0x1, k.second_sound_count, size + 8 + 11})})});
+            return box("moof", {}, {traf(true, {box("tfhd", {0x20000, 1}), box("tfdt", {0x01000000, 0, 0}),
+                                                box("trun", {0x01000A05, 3, size + 8, 0, 10, 0, 20, 200, 30, UInt32(-100)})}),
+                                    traf(false, {box("tfhd", {0, 2}), box("tfdt", {0, 10}), box("trun", {0, 50})})});
+        return box("moof", {}, {traf(true, {box("tfhd", {0x3, 1, UInt32(data >> 32), UInt32(data), k.description}),
+                                            box("tfdt", {0, 500}), box("trun", {0x204, 2, 0, 5, 6})}),
+                                traf(false, {box("tfhd", {0x20010, 2, 4}), box("tfdt", {0, 60}),
+                                             box("trun", {0x1, k.second_sound_count, size + 8 + 11})})});
     };
     Bytes out = moof(UInt32(moof(0).size()));
     Bytes mdat = box("mdat", {});
@@ -63,6 +101,7 @@ Bytes fragmented_file(const Knobs& k = {}, Bytes* second = nullptr) {
     Track video = Track::make(1, kVide, 600, 320 << 16, 100 << 16, 0);
     video.media.descriptions.entries.push_back(rle_description().write());
     video.edits = Edits{EditList{{}, {{0, 100, 0x10000}}}, {}};   // from 100 to an end not yet known
+    if (k.groups) video.media.kept_stbl.keep(kStco, sgpd("rap ", {0x00}));
     Track sound = Track::make(2, kSoun, 1000, 0, 0, 0x100);
     sound.media.descriptions.entries.push_back(raw_sound_description().write());
     m.tracks = {video, sound};
@@ -92,7 +131,7 @@ TEST(Fragments, EveryRunJoinsItsTracksSampleTable) {
         const SampleInfo s = video.sample(n).value();
         EXPECT_EQ(std::make_tuple(s.offset, s.size, s.time, s.duration, s.sync, video.composition_offset(n)), want[n - 1]) << "sample " << n;
     }
-    const Track& sound = c->movie.tracks[1];
+    const auto& sound = c->movie.tracks[1];
     ASSERT_EQ(sound.media.samples.sample_count(), 55u);
     EXPECT_EQ(sound.media.samples.sample(1)->offset, data1 + 60) << "after the video traf's data";
     EXPECT_EQ(sound.media.samples.sample(51)->offset, data2 + 11);
@@ -148,4 +187,59 @@ TEST(Fragments, FragmentsPastFourGigabytes) {
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_LT(UInt64(st.st_blocks) * 512, UInt64(1) << 20) << "the test file stays sparse";
+}
+
+// Kept atoms of a type, in order.
+std::vector<Bytes> kept_of(const platform::movies::Media& m, const char (&type)[5]) {
+    std::vector<Bytes> out;
+    for (const auto& [after, atom] : m.kept_stbl.atoms())
+        if (atom.type == fourcc(type)) out.push_back(atom.bytes);
+    return out;
+}
+
+// The groups of both fragments become the video table's, as a regular file
+// holds them; Save As writes them, and ffprobe reads the copy.
+TEST(Fragments, SampleGroupsAndDependencyFlagsJoinAcrossFragments) {
+    testsupport::TempFolder dir;
+    testsupport::write_bytes(dir / "groups.mp4", fragmented_file({.groups = true}));
+    auto c = read_bytes(fragmented_file({.groups = true}));
+    ASSERT_TRUE(c.ok()) << c.error().message;
+    const platform::movies::Media& video = c->movie.tracks[0].media;
+    const std::vector<Bytes> sbgp{box("sbgp", {0, fourcc("rap "), 4, 1, 1, 2, 0, 1, 2, 1, 1}),
+                                  box("sbgp", {0x01000000, fourcc("roll"), 7, 2, 3, 0, 2, 1})};
+    EXPECT_EQ(kept_of(video, "sbgp"), sbgp) << "the traf's own description is the track's second; 'tele' names none";
+    EXPECT_EQ(kept_of(video, "sgpd"), (std::vector<Bytes>{sgpd("rap ", {0x00, 0x81}), sgpd("roll", {0x7F})}));
+    EXPECT_EQ(kept_of(video, "sdtp"), std::vector<Bytes>{with_bytes(box("sdtp", {0}), {0x20, 0x10, 0x10, 0x20, 0x10})});
+    EXPECT_TRUE(kept_of(c->movie.tracks[1].media, "sdtp").empty()) << "the second sound traf had no flags";
+
+    tbtest::Opened opened(dir / "groups.mp4", fsRdPerm);
+    ASSERT_EQ(opened.err, noErr);
+    ASSERT_EQ(tbtest::flatten_to(opened.movie, dir / "copy.mov"), noErr);
+    auto copy = read_bytes(testsupport::read_bytes(dir / "copy.mov"));
+    ASSERT_TRUE(copy.ok());
+    const platform::movies::Media& copied = copy->movie.tracks[0].media;
+    EXPECT_EQ(std::tuple(kept_of(copied, "sbgp"), kept_of(copied, "sgpd"), kept_of(copied, "sdtp")),
+              std::tuple(kept_of(video, "sbgp"), kept_of(video, "sgpd"), kept_of(video, "sdtp")));
+    if (testsupport::peer_available("ffprobe")) {
+        auto probed = testsupport::run_program({"ffprobe", "-v", "error", "-show_streams", (dir / "copy.mov").string()});
+        EXPECT_TRUE(probed.status == 0 && probed.err.empty()) << probed.err;
+    }
+}
+
+// Encryption information in a fragment cannot be carried into a saved
+// movie: Save As and Save refuse before writing anything.
+TEST(Fragments, EncryptedFragmentsAreNeverSavedWithoutTheirKeysInformation) {
+    testsupport::TempFolder dir;
+    const std::string path = dir / "encrypted.mp4";
+    const Bytes original = fragmented_file({.encrypted = true});
+    testsupport::write_bytes(path, original);
+    tbtest::Opened opened(path, fsRdWrPerm);
+    ASSERT_EQ(opened.err, noErr);
+    EXPECT_EQ(tbtest::flatten_to(opened.movie, dir / "copy.mov"), featureUnsupported);
+    EXPECT_EQ(tbtest::flatten_to(opened.movie, path), featureUnsupported);
+    EXPECT_EQ(UpdateMovieResource(opened.movie, opened.ref, movieInDataForkResID, nullptr), featureUnsupported);
+    EXPECT_EQ(testsupport::read_bytes(path), original);
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
+    EXPECT_EQ(files, 1u) << "no copy or temporary file left";
 }

@@ -74,6 +74,8 @@ inline constexpr OSType kTfdt = fourcc("tfdt");
 inline constexpr OSType kTrun = fourcc("trun");
 inline constexpr OSType kMfra = fourcc("mfra");
 inline constexpr OSType kSidx = fourcc("sidx");
+inline constexpr OSType kSenc = fourcc("senc");
+inline constexpr OSType kUuid = fourcc("uuid");
 
 // Data references
 inline constexpr OSType kAlis = fourcc("alis");

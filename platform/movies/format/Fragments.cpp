@@ -2,7 +2,10 @@
 // is in Fragments.h.
 #include "platform/movies/format/Fragments.h"
 
+#include <algorithm>
 #include <map>
+
+#include "platform/movies/format/FragmentGroups.h"
 
 namespace platform::movies {
 
@@ -159,20 +162,35 @@ Result<void> place(TrackState& state, UInt64 decode_time) {
     return table.lengthen_last_sample(UInt32(gap));
 }
 
+// Auxiliary information of common encryption: the per-sample
+// initialization vectors and subsample maps, in an senc atom (or its older
+// uuid form) that saiz and saio describe.
+bool is_encryption_info(const ChildAtom& c) {
+    static constexpr UInt8 kSampleEncryptionUuid[16] = {0xA2, 0x39, 0x4F, 0x52, 0x5A, 0x9B, 0x4F, 0x14,
+                                                        0xA2, 0x44, 0x6C, 0x42, 0x7C, 0x64, 0x8D, 0xF4};
+    if (c.header.type == kSenc || c.header.type == kSaiz || c.header.type == kSaio) return true;
+    if (c.header.type != kUuid || c.body.remaining() < 16) return false;
+    return std::equal(c.body.data().begin(), c.body.data().begin() + 16, kSampleEncryptionUuid);
+}
+
 // One traf. `next_base` is where a following traf without a base of its
 // own starts. Returns false when its data runs past the end of the file.
 Result<bool> read_traf(ByteReader body, UInt64 moof_offset, UInt64& next_base, UInt64 file_size,
                        const std::map<UInt32, Defaults>& trex, std::map<UInt32, TrackState>& tracks,
-                       MovieModel& movie) {
+                       FragmentGroups& groups, MovieModel& movie) {
     std::optional<FragmentHeader> header;
     std::optional<UInt64> decode_time;
     std::vector<ByteReader> runs;
+    std::vector<ChildAtom> per_sample;
+    bool encrypted = false;
     ChildReader children(body);
     while (!children.done()) {
         ChildAtom c = TRY(children.next());
         if (c.header.type == kTfhd && !header) header = TRY(parse_tfhd(c.body, trex));
         else if (c.header.type == kTfdt && !decode_time) decode_time = TRY(parse_tfdt(c.body));
         else if (c.header.type == kTrun) runs.push_back(c.body);
+        else if (c.header.type == kSbgp || c.header.type == kSgpd || c.header.type == kSdtp) per_sample.push_back(c);
+        else encrypted |= is_encryption_info(c);
     }
     if (!header) return bad_movie("a track fragment lacks its header");
     const UInt64 base = header->base ? *header->base : header->base_is_moof ? moof_offset : next_base;
@@ -199,10 +217,14 @@ Result<bool> read_traf(ByteReader body, UInt64 moof_offset, UInt64& next_base, U
     if (description == 0 || description > track->media.descriptions.entries.size())
         return fail(invalidSampleDescIndex, "a fragment names a missing sample description");
     if (decode_time) TRY(place(state, *decode_time));
+    const UInt32 before = track->media.samples.sample_count();
     for (const Run& run : parsed) {
         TRY(add_run(track->media.samples, run, description));
         state.placed = true;
     }
+    track->media.encrypted_in_fragments |= encrypted;
+    if (const UInt32 added = track->media.samples.sample_count() - before)
+        TRY(groups.add(*track, before, added, per_sample));
     return true;
 }
 
@@ -238,6 +260,13 @@ bool is_fragmented(const MovieModel& movie) {
     return false;
 }
 
+Result<void> check_encryption_kept(const MovieModel& movie) {
+    for (const Track& t : movie.tracks)
+        if (t.media.encrypted_in_fragments)
+            return fail(featureUnsupported, "the movie's encryption information stays behind in its fragments");
+    return ok();
+}
+
 bool is_fragment_index(OSType type) { return type == kMoof || type == kMfra || type == kSidx; }
 
 Result<void> read_fragments(DataFile& file, const MovieFileLayout& layout, MovieModel& movie) {
@@ -248,6 +277,7 @@ Result<void> read_fragments(DataFile& file, const MovieFileLayout& layout, Movie
     const std::map<UInt32, Defaults> trex = TRY(parse_mvex(mvex->bytes));
 
     std::map<UInt32, TrackState> tracks;
+    FragmentGroups groups;
     bool reading = true;
     for (const TopAtom& a : layout.atoms) {
         if (a.type != kMoof || !reading) continue;
@@ -257,9 +287,10 @@ Result<void> read_fragments(DataFile& file, const MovieFileLayout& layout, Movie
         while (reading && !children.done()) {
             ChildAtom c = TRY(children.next());
             if (c.header.type != kTraf) continue;
-            reading = TRY(read_traf(c.body, a.offset, next_base, layout.file_size, trex, tracks, movie));
+            reading = TRY(read_traf(c.body, a.offset, next_base, layout.file_size, trex, tracks, groups, movie));
         }
     }
+    groups.finish();
     delay_late_tracks(tracks, movie);
     open_edits_run_to_the_end(movie);
     static constexpr OSType kFragmentOnly[] = {kMvex};

@@ -8,8 +8,9 @@
  *         sample duration u32, default sample size u32, default flags u32
  * Each fragment is a moof followed by an mdat holding its samples:
  *   moof  mfhd (sequence number), traf...
- *   traf  tfhd, tfdt (optional), trun..., others (sample groups and the
- *         like, which say nothing we need)
+ *   traf  tfhd, tfdt (optional), trun..., sample groups and dependency
+ *         flags (FragmentGroups.h), encryption information (senc, saiz,
+ *         saio), others
  *   tfhd  full atom; track ID u32, then by flag: 0x1 base data offset u64,
  *         0x2 description index u32, 0x8 default duration u32, 0x10
  *         default size u32, 0x20 default flags u32. Flag 0x20000: the
@@ -36,6 +37,9 @@
  * media. A run whose data lies past the end of the file (a recording cut short) ends the
  * reading there: what came before it is the movie. Damage inside a moof
  * fails the read.
+ *
+ * Encryption information is not carried over: its media is marked, and
+ * such a movie is refused when it would be written (check_encryption_kept).
  */
 #pragma once
 
@@ -49,6 +53,12 @@ bool is_fragmented(const MovieModel& movie);
 // Adds the samples of every moof in `layout` to `movie` (read from its
 // moov) as described above. Nothing changes for a movie without an mvex.
 Result<void> read_fragments(DataFile& file, const MovieFileLayout& layout, MovieModel& movie);
+
+// Fails with featureUnsupported for a movie whose fragments carried
+// encryption information: a copy of its samples without the vectors and
+// subsample maps could never be decrypted again, even with the key. Every
+// way of saving a movie asks this before it writes anything.
+Result<void> check_encryption_kept(const MovieModel& movie);
 
 // Top-level atoms that only describe fragments: a movie that no longer
 // expects fragments leaves them behind when saved in place.

@@ -36,6 +36,9 @@ struct Media {
     SampleDescriptions descriptions;
     SampleTable samples;
     KeptAtoms kept_mdia, kept_minf, kept_stbl;
+    // Read from fragments whose encryption information it does not hold
+    // (Fragments.h): it cannot be written faithfully.
+    bool encrypted_in_fragments = false;
 
     OSType type() const { return handler.subtype; }
     const std::vector<DataRef>* data_refs() const {

@@ -24,6 +24,7 @@
 #include "platform/movies/progress/MovieProgress.h"
 #include "platform/movies/objects/Session.h"
 #include "platform/movies/format/Alias.h"
+#include "platform/movies/format/Fragments.h"
 
 using namespace platform;
 using namespace platform::movies;
@@ -209,6 +210,7 @@ Result<void> write_movie_into(MovieObject& movie, SInt16 ref_num, bool must_repl
     OpenMovieFileRef ref = TRY(open_movie_file_ref(ref_num, true));
     if (movie.imported && movie.home_ref_num == ref_num)
         return fail(cantPutPublicMovieAtom, "the movie's file is not a movie file");
+    TRY(check_encryption_kept(movie.model));
     FileIdentity id = TRY(identity_of(*ref.file));
     if (must_replace) {
         // The name must still lead to the file we have open: a file that took
