@@ -95,9 +95,9 @@ FragmentGroups::TrackGroups& FragmentGroups::start(Track& track, UInt32 samples)
                 g.broken.push_back(header->type);
                 continue;
             }
-            auto [at, fresh] = g.mappings.try_emplace(GroupKey{header->type, header->parameter});
-            if (!fresh) continue;
-            Mapping& m = at->second;
+            auto [slot, first] = g.mappings.try_emplace(GroupKey{header->type, header->parameter});
+            if (!first) continue;   // a second one of the same grouping is dropped
+            Mapping& m = slot->second;
             for (const auto& [n, index] : *runs) {
                 const UInt32 take = std::min(n, samples - m.mapped);
                 add_run(m.runs, take, index);
@@ -212,13 +212,15 @@ void FragmentGroups::finish() {
             if (end_atom(w, at).ok()) stbl.keep(kStco, w.bytes());
         }
         for (const auto& [type, d] : g.descriptions) {
+            if (std::find(g.broken.begin(), g.broken.end(), type) != g.broken.end()) continue;
             if (!d.grew) {
                 stbl.keep(kStco, d.as_read);
                 continue;
             }
-            const bool same = std::all_of(d.entries.begin(), d.entries.end(),
-                                          [&](const auto& e) { return e.size() == d.entries.front().size(); });
-            const UInt32 length = same && !d.entries.empty() ? UInt32(d.entries.front().size()) : 0;
+            const auto& entries = d.entries;
+            const bool same = std::all_of(entries.begin(), entries.end(),
+                                          [&](const auto& e) { return e.size() == entries.front().size(); });
+            const UInt32 length = same && !entries.empty() ? UInt32(entries.front().size()) : 0;
             ByteWriter w;
             const size_t at = begin_atom(w, kSgpd);
             write_full_header(w, FullAtomHeader{std::max<UInt8>(d.full.version, 1), d.full.flags});
