@@ -148,6 +148,44 @@ TEST(MovieFileWriter, MovieFirstFilesPlaceTheDataAfterTheMovieAndItsReserve) {
     EXPECT_EQ(std::tuple(load_u32be(&h[b.end() - 16]), load_u32be(&h[b.end() - 12]), load_u64be(&h[b.end() - 8])), std::tuple(1u, kMdat, far + 16));
 }
 
+// An encrypted media's saio gives the file offset of its senc's entries:
+// wherever a movie is written (after its data, in place of the old one,
+// before its data), the offset follows them.
+TEST(MovieFileWriter, SampleEncryptionOffsetsFollowTheMovie) {
+    MovieModel m = sound_movie({{0, 2}});
+    for (const std::vector<UInt32>& words : {std::vector<UInt32>{kSenc, 0, 2, 1, 2, 3, 4}, {kSaio, 0, 1, 12345}}) {
+        ByteWriter w;
+        const size_t at = begin_atom(w, words[0]);
+        for (size_t i = 1; i < words.size(); ++i) w.u32(words[i]);
+        ASSERT_TRUE(end_atom(w, at).ok());
+        m.tracks[0].media.kept_stbl.keep(kStco, w.bytes());
+    }
+    auto entries_and_offset = [](const Bytes& file) {
+        const size_t senc = find_atom(file, "moov/trak/mdia/minf/stbl/senc");
+        const size_t saio = find_atom(file, "moov/trak/mdia/minf/stbl/saio");
+        return senc == SIZE_MAX || saio == SIZE_MAX ? std::pair<UInt64, UInt64>{}
+                                                    : std::pair<UInt64, UInt64>{senc + 16, load_u32be(&file[saio + 16])};
+    };
+
+    MemoryFile file;
+    auto w = MovieFileWriter::create(file).value();
+    ASSERT_TRUE(w.append(Bytes(2, 7)).ok());
+    ASSERT_TRUE(w.append_movie(m).ok());
+    const auto appended = entries_and_offset(file.bytes());
+    EXPECT_EQ(appended.second, appended.first);
+    m.header.preferred_rate = 0x20000;
+    ASSERT_TRUE(update_movie_file(file, m).ok());
+    const auto saved = entries_and_offset(file.bytes());
+    EXPECT_EQ(saved.second, saved.first);
+    EXPECT_NE(saved.first, appended.first) << "the movie moved";
+
+    MemoryFile first;
+    auto movie_at = [&](UInt64) { return m.write(); };
+    ASSERT_TRUE(MovieFileWriter::create_movie_first(first, 2, movie_at).ok());
+    const auto before_data = entries_and_offset(first.bytes());
+    EXPECT_EQ(before_data.second, before_data.first);
+}
+
 namespace {
 
 MovieModel edited(MovieModel m, const char* text) {

@@ -140,7 +140,7 @@ private:
     Result<void> open_mdat();
     // Checks that `count` more bytes of data may come; where they go.
     Result<UInt64> data_at(UInt64 count);
-    Result<TopAtom> append_movie_bytes(std::span<const UInt8> bytes, UInt32 reserve);
+    Result<TopAtom> append_movie_bytes(std::vector<UInt8>& bytes, UInt32 reserve);
 
     DataFile* file_;
     UInt64 end_ = 0;

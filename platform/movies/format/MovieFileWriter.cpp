@@ -41,6 +41,48 @@ void put_large_mdat(std::vector<UInt8>& out, UInt64 data_bytes) {
     out.insert(out.end(), h, h + 16);
 }
 
+// The children of the container atom at `begin`, as (offset, size, type).
+template <class F>
+void for_each_child(const std::vector<UInt8>& bytes, size_t begin, F&& f) {
+    const size_t end = begin + load_u32be(&bytes[begin]);
+    for (size_t at = begin + 8; at + 8 <= end;) {
+        const size_t size = load_u32be(&bytes[at]);
+        if (size < 8 || size > end - at) return;
+        f(at, size, load_u32be(&bytes[at + 4]));
+        at += size;
+    }
+}
+
+// Encrypted media keep each sample's initialization vector and subsample
+// map in an senc atom of the sample table, and its saio gives their place
+// as a file offset. A movie written at `at` puts them elsewhere than the
+// movie they were read from: the offset follows them.
+void point_at_sample_encryption(std::vector<UInt8>& moov, UInt64 at) {
+    auto each = [&](size_t atom, OSType type, auto&& f) {
+        for_each_child(moov, atom, [&](size_t child, size_t, OSType t) {
+            if (t == type) f(child);
+        });
+    };
+    each(0, kTrak, [&](size_t trak) { each(trak, kMdia, [&](size_t mdia) { each(mdia, kMinf, [&](size_t minf) {
+        each(minf, kStbl, [&](size_t stbl) {
+            std::optional<size_t> senc, saio;
+            for_each_child(moov, stbl, [&](size_t child, size_t size, OSType t) {
+                if (t == kSenc && size >= 16 && !(load_u32be(&moov[child + 8]) & 1)) senc = child;
+                if (t == kSaio && size >= 16) saio = child;
+            });
+            if (!senc || !saio) return;
+            const UInt32 full = load_u32be(&moov[*saio + 8]);
+            const size_t count_at = *saio + 12 + (full & 1 ? 8 : 0);
+            const size_t offset_size = full >> 24 ? 8 : 4;
+            if (count_at + 4 + offset_size > *saio + load_u32be(&moov[*saio]) || load_u32be(&moov[count_at]) != 1)
+                return;
+            const UInt64 entries = at + *senc + 16;
+            if (offset_size == 8) store_u64be(&moov[count_at + 4], entries);
+            else if (entries <= 0xFFFFFFFFu) store_u32be(&moov[count_at + 4], UInt32(entries));
+        });
+    }); }); });
+}
+
 Result<std::vector<UInt8>> file_type_bytes(const FileType& type = FileType{}) {
     ByteWriter ftyp;
     TRY(type.write(ftyp));
@@ -82,6 +124,7 @@ Result<MovieFileWriter> MovieFileWriter::create_movie_first(DataFile& file, UInt
             moov_size = movie.size();
             continue;
         }
+        point_at_sample_encryption(movie, ftyp.size());
         std::vector<UInt8> head = ftyp;
         head.insert(head.end(), movie.begin(), movie.end());
         if (reserve >= 8) {
@@ -169,8 +212,9 @@ Result<TopAtom> MovieFileWriter::append_movie(const MovieModel& movie) {
     return append_movie_bytes(bytes, movie_reserve(bytes.size()));
 }
 
-Result<TopAtom> MovieFileWriter::append_movie_bytes(std::span<const UInt8> bytes, UInt32 reserve) {
+Result<TopAtom> MovieFileWriter::append_movie_bytes(std::vector<UInt8>& bytes, UInt32 reserve) {
     TRY(finish_data());
+    point_at_sample_encryption(bytes, end_);
     TopAtom atom{kMoov, end_, bytes.size(), 8, false};
     TRY(file_->write_at(end_, bytes.data(), bytes.size()));
     end_ += bytes.size();
@@ -278,6 +322,7 @@ Result<TopAtom> update_movie_file(DataFile& file, const MovieModel& movie) {
             if (r.offset < old.offset && fits(r, n)) slot = r;
 
     UInt64 at = slot ? slot->offset : l.end.end;
+    point_at_sample_encryption(bytes, at);
     if (!slot && l.last && l.last->to_end) {
         // The last atom runs to the end of the file: fix its size first, or
         // what we append would become part of it.
