@@ -1,8 +1,9 @@
 // Fragmented movies: every moof's runs join one sample table per track,
 // whichever way their data offsets are given; damage is refused, and a
 // recording cut short opens up to the cut. Their sample groups and
-// dependency flags join the tables too; encrypted ones are never saved
-// without their encryption information.
+// dependency flags join the tables too; encrypted ones (and copies of part
+// of an encrypted regular movie) are never saved without their encryption
+// information.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -228,7 +229,7 @@ TEST(Fragments, SampleGroupsAndDependencyFlagsJoinAcrossFragments) {
 
 // Encryption information in a fragment cannot be carried into a saved
 // movie: Save As and Save refuse before writing anything.
-TEST(Fragments, EncryptedFragmentsAreNeverSavedWithoutTheirKeysInformation) {
+TEST(Fragments, EncryptedMediaAreNeverSavedWithoutTheirEncryptionInformation) {
     testsupport::TempFolder dir;
     const std::string path = dir / "encrypted.mp4";
     const Bytes original = fragmented_file({.encrypted = true});
@@ -242,4 +243,18 @@ TEST(Fragments, EncryptedFragmentsAreNeverSavedWithoutTheirKeysInformation) {
     size_t files = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
     EXPECT_EQ(files, 1u) << "no copy or temporary file left";
+
+    // A regular movie keeps its video's encryption information when copied
+    // whole; a copy of part of it would lose it.
+    MemoryFile plain(standard_movie_file(100));
+    MovieModel model = read_movie_file(plain).value().movie;
+    model.tracks[0].media.kept_stbl.keep(kStco, box("senc", {0, 0}));
+    ASSERT_TRUE(update_movie_file(plain, model).ok());
+    testsupport::write_bytes(dir / "plain.mov", plain.bytes());
+    tbtest::Opened regular(dir / "plain.mov", fsRdWrPerm);
+    ASSERT_EQ(tbtest::flatten_to(regular.movie, dir / "whole.mov"), noErr);
+    SetMovieSelection(regular.movie, 0, 600);
+    ClearMovieSelection(regular.movie);
+    EXPECT_EQ(tbtest::flatten_to(regular.movie, dir / "part.mov"), featureUnsupported);
+    EXPECT_FALSE(std::filesystem::exists(dir / "part.mov"));
 }

@@ -85,6 +85,7 @@ Result<UInt64> copy_media_span(MediaObject& from, UInt64 start, UInt64 duration,
     Media& m = to.data();
     m.header.duration = m.samples.duration();
     m.samples_changed();
+    m.encryption_lost |= src.encrypted();   // encrypted samples come without their encryption information
     to.movie().mark_changed();
     // Where `start` shows in `to`; a display time before the copy's first
     // decode time (a negative offset) cannot be named by an edit.

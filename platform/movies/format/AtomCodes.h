@@ -54,6 +54,7 @@ inline constexpr OSType kSgpd = fourcc("sgpd");
 inline constexpr OSType kSubs = fourcc("subs");
 inline constexpr OSType kSaiz = fourcc("saiz");
 inline constexpr OSType kSaio = fourcc("saio");
+inline constexpr OSType kSenc = fourcc("senc");
 inline constexpr OSType kPadb = fourcc("padb");
 inline constexpr OSType kStdp = fourcc("stdp");
 inline constexpr OSType kStsh = fourcc("stsh");
@@ -74,7 +75,6 @@ inline constexpr OSType kTfdt = fourcc("tfdt");
 inline constexpr OSType kTrun = fourcc("trun");
 inline constexpr OSType kMfra = fourcc("mfra");
 inline constexpr OSType kSidx = fourcc("sidx");
-inline constexpr OSType kSenc = fourcc("senc");
 inline constexpr OSType kUuid = fourcc("uuid");
 
 // Data references

@@ -222,7 +222,7 @@ Result<bool> read_traf(ByteReader body, UInt64 moof_offset, UInt64& next_base, U
         TRY(add_run(track->media.samples, run, description));
         state.placed = true;
     }
-    track->media.encrypted_in_fragments |= encrypted;
+    track->media.encryption_lost |= encrypted;
     if (const UInt32 added = track->media.samples.sample_count() - before)
         TRY(groups.add(*track, before, added, per_sample));
     return true;
@@ -258,13 +258,6 @@ bool is_fragmented(const MovieModel& movie) {
     for (const auto& [after, atom] : movie.kept.atoms())
         if (atom.type == kMvex) return true;
     return false;
-}
-
-Result<void> check_encryption_kept(const MovieModel& movie) {
-    for (const Track& t : movie.tracks)
-        if (t.media.encrypted_in_fragments)
-            return fail(featureUnsupported, "the movie's encryption information stays behind in its fragments");
-    return ok();
 }
 
 bool is_fragment_index(OSType type) { return type == kMoof || type == kMfra || type == kSidx; }

@@ -38,8 +38,9 @@
  * reading there: what came before it is the movie. Damage inside a moof
  * fails the read.
  *
- * Encryption information is not carried over: its media is marked, and
- * such a movie is refused when it would be written (check_encryption_kept).
+ * Encryption information is not carried over: its media is marked
+ * (Media::encryption_lost), and such a movie is refused when it would be
+ * written.
  */
 #pragma once
 
@@ -53,12 +54,6 @@ bool is_fragmented(const MovieModel& movie);
 // Adds the samples of every moof in `layout` to `movie` (read from its
 // moov) as described above. Nothing changes for a movie without an mvex.
 Result<void> read_fragments(DataFile& file, const MovieFileLayout& layout, MovieModel& movie);
-
-// Fails with featureUnsupported for a movie whose fragments carried
-// encryption information: a copy of its samples without the vectors and
-// subsample maps could never be decrypted again, even with the key. Every
-// way of saving a movie asks this before it writes anything.
-Result<void> check_encryption_kept(const MovieModel& movie);
 
 // Top-level atoms that only describe fragments: a movie that no longer
 // expects fragments leaves them behind when saved in place.

@@ -36,9 +36,11 @@ struct Media {
     SampleDescriptions descriptions;
     SampleTable samples;
     KeptAtoms kept_mdia, kept_minf, kept_stbl;
-    // Read from fragments whose encryption information it does not hold
-    // (Fragments.h): it cannot be written faithfully.
-    bool encrypted_in_fragments = false;
+    // Its samples' encryption information (initialization vectors and
+    // subsample maps) stayed behind: in the fragments it was read from
+    // (Fragments.h), or in the sample table atoms dropped when its samples
+    // changed. Written out, its samples could never be decrypted again.
+    bool encryption_lost = false;
 
     OSType type() const { return handler.subtype; }
     const std::vector<DataRef>* data_refs() const {
@@ -49,8 +51,12 @@ struct Media {
     // header and one data reference to the movie's own file.
     static Media make(OSType type, UInt32 time_scale);
 
+    // Whether its samples have (or had) encryption information.
+    bool encrypted() const;
+
     // The samples were cut, copied or added to: forgets the kept sample
-    // table atoms that speak of them one by one.
+    // table atoms that speak of them one by one (an encrypted media's
+    // encryption information among them: encryption_lost).
     void samples_changed();
 
     static Result<Media> parse(ByteReader mdia_body);
@@ -103,6 +109,12 @@ struct MovieModel {
     void dump(std::ostream& out, bool every_sample) const;
     bool operator==(const MovieModel&) const = default;
 };
+
+// Fails with featureUnsupported for a media whose encryption information
+// was lost, or a movie with one. Every way of saving a movie asks this
+// before it writes anything.
+Result<void> check_encryption_kept(const Media& media);
+Result<void> check_encryption_kept(const MovieModel& movie);
 
 // Converts a duration between time scales, rounding up so that no media
 // is cut off.

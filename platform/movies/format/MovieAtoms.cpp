@@ -178,9 +178,27 @@ Result<void> Media::write(ByteWriter& w) const {
     return end_atom(w, mdia);
 }
 
+bool Media::encrypted() const {
+    for (const auto& [after, atom] : kept_stbl.atoms())
+        if (atom.type == kSenc || atom.type == kSaiz || atom.type == kSaio) return true;
+    return encryption_lost;
+}
+
 void Media::samples_changed() {
-    static constexpr OSType kPerSample[] = {kSdtp, kStps, kSbgp, kSgpd, kSubs, kSaiz, kSaio, kPadb, kStdp, kStsh};
+    encryption_lost = encrypted();
+    static constexpr OSType kPerSample[] = {kSdtp, kStps, kSbgp, kSgpd, kSubs, kSaiz, kSaio, kSenc, kPadb, kStdp, kStsh};
     kept_stbl.drop(kPerSample);
+}
+
+Result<void> check_encryption_kept(const Media& media) {
+    if (media.encryption_lost)
+        return fail(featureUnsupported, "the media's encryption information could not be kept with its samples");
+    return ok();
+}
+
+Result<void> check_encryption_kept(const MovieModel& movie) {
+    for (const Track& t : movie.tracks) TRY(check_encryption_kept(t.media));
+    return ok();
 }
 
 Media Media::make(OSType type, UInt32 time_scale) {

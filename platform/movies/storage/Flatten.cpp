@@ -37,7 +37,6 @@
 #include "platform/movies/progress/MovieProgress.h"
 #include "platform/movies/objects/Session.h"
 #include "platform/movies/editing/TrackEdits.h"
-#include "platform/movies/format/Fragments.h"
 #include "platform/movies/format/SampleDependencies.h"
 #include "platform/movies/format/SampleFraming.h"
 
@@ -459,12 +458,12 @@ Result<void> write_copy(DataFile& file, pm::MovieModel& out, Plan& plan, bool mo
 Result<MovieObject*> flatten(MovieObject& movie, SInt32 flags, const FSSpec& spec, OSType creator,
                              SInt32 create_flags) {
     if (flags & flattenFSSpecPtrIsDataRefRecordPtr) return fail(paramErr, "data reference destinations are not supported");
-    TRY(check_encryption_kept(movie.model));
     files::File* own = movie.home_ref_num ? files::file_of(movie.home_ref_num) : nullptr;
     const MovieDestination dest = TRY(check_destination(spec, create_flags, own));
 
     pm::MovieModel out;
     Plan plan = TRY(make_plan(movie, out, flags & flattenActiveTracksOnly));
+    for (const TrackPlan& t : plan.tracks) TRY(check_encryption_kept(t.track.media));
     order_chunks(plan, !(flags & flattenDontInterleaveFlatten));
     const bool movie_first = (flags & flattenForceMovieResourceBeforeMovieData) != 0;
 

@@ -24,7 +24,6 @@
 #include "platform/movies/progress/MovieProgress.h"
 #include "platform/movies/objects/Session.h"
 #include "platform/movies/format/Alias.h"
-#include "platform/movies/format/Fragments.h"
 
 using namespace platform;
 using namespace platform::movies;
