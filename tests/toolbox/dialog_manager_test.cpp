@@ -6,14 +6,9 @@
 // every way in the application's scripts.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <tuple>
 
@@ -23,10 +18,8 @@
 #include "platform/Memory.h"
 #include "platform/Navigation.h"
 #include "platform/Resources.h"
-#include "platform/dialogs/DialogLook.h"
 #include "platform/dialogs/DialogManager.h"
 #include "platform/events/KeyCodes.h"
-#include "platform/files/Catalog.h"
 #include "platform/hostapi/ScriptWorld.h"
 #include "platform/navigation/FileDialog.h"
 #include "platform/quickdraw/kit/Palette.h"
@@ -247,41 +240,6 @@ TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {
     ASSERT_EQ(seen->buttons.size(), 2u);
     EXPECT_EQ(seen->buttons[0].title, "OK");
     EXPECT_EQ(FrontWindow(), nullptr) << "the alert is gone";
-}
-
-TEST_F(DialogTest, NavigationReplies) {
-    NavDialogOptions o;
-    ASSERT_EQ(NavGetDefaultDialogOptions(&o), noErr);
-    EXPECT_EQ(NavPutFile(nullptr, nullptr, &o, nullptr, 'MooV', 'TVOD', nullptr), paramErr);
-    EXPECT_EQ(NavGetFile(nullptr, nullptr, &o, nullptr, nullptr, nullptr, nullptr, nullptr), paramErr);
-
-    // Cancel: noErr and a reply that is not valid. Without a name the dialog offers "untitled".
-    std::optional<std::string> field;
-    input.then([&] { field = platform::script::dialog_queries()->front_modal_dialog()->field; });
-    input.key(kEscapeCharCode, keys::kEscape);
-    NavReplyRecord reply;
-    ASSERT_EQ(NavPutFile(nullptr, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
-    EXPECT_EQ(field, "untitled");
-    EXPECT_FALSE(reply.validRecord);
-
-    // A default location starts the dialog there; Return then saves in it.
-    testsupport::TempFolder location("navloc");
-    const std::string folder = location.str();
-    AEDesc where = folder_location(folder);
-    std::vector<std::string> texts;
-    input.then([&] { texts = platform::script::dialog_queries()->front_modal_dialog()->texts; });
-    input.key(kReturnCharCode, keys::kReturn);
-    ASSERT_EQ(NavPutFile(&where, &reply, &o, nullptr, 'MooV', 'TVOD', nullptr), noErr);
-    AEDisposeDesc(&where);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "In: " + folder), texts.end());
-    ASSERT_TRUE(reply.validRecord);
-    FSSpec chosen;
-    Size size = 0;
-    ASSERT_EQ(AEGetNthPtr(&reply.selection, 1, typeFSS, nullptr, nullptr, &chosen, sizeof(chosen), &size), noErr);
-    auto chosenPath = platform::files::path_of(chosen);
-    ASSERT_TRUE(chosenPath);
-    EXPECT_EQ(chosenPath->string(), folder + "/untitled");
-    EXPECT_EQ(NavDisposeReply(&reply), noErr);
 }
 
 TEST_F(DialogTest, OpenDialogFollowsItsFolderAndEscapeCancels) {

@@ -9,9 +9,7 @@
 // EVENT_LOGGER_CAPTURE=path   SDL: save what the window shows, then log
 //                     "captured".
 //
-// The key 'h' hangs it; a Command-click is
-// tracked with WaitMouseUp.
-#include <unistd.h>
+// A Command-click is tracked with WaitMouseUp.
 
 #include <cstdio>
 #include <cstdlib>
@@ -134,8 +132,6 @@ int main(void) {
         flush_nulls();
         log_event(e);
         if (e.what == kHighLevelEvent && e.message == 'aevt' && events::high_level_event_id(e) == 'quit') ExitToShell();
-        if (e.what == keyDown && char(e.message & charCodeMask) == 'h')
-            for (;;) pause();
         if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();
     }
 }

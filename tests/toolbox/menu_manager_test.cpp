@@ -44,16 +44,9 @@ std::vector<UInt8> xmnu_bytes(std::vector<std::pair<UInt16, UInt8>> entries, UIn
 }
 
 menus::ShownItem item(const char* text, UInt8 key = 0, UInt8 mods = 0, bool enabled = true) {
-    menus::ShownItem i;
-    i.text = text, i.key = key, i.modifiers = mods, i.enabled = enabled;
-    return i;
+    return {.text = text, .enabled = enabled, .key = key, .modifiers = mods};
 }
-
-menus::ShownItem separator() {
-    menus::ShownItem i;
-    i.separator = true;
-    return i;
-}
+menus::ShownItem separator() { return {.text = "", .separator = true}; }
 
 // Ten pixels a character, bold or not: layouts without fonts.
 SInt32 fixed_measure(std::string_view s, SInt16) { return SInt32(s.size()) * 10; }
@@ -318,30 +311,6 @@ TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
     input.move(900, 700), input.release(900, 700);
     EXPECT_EQ(MenuSelect(t), 0);
     EXPECT_EQ(title_pixel("Probe"), rgb(palette::kMenuBar)) << "no title stays highlighted";
-}
-
-// F10 reaches the application as a press on the first title; the menu
-// then answers the keyboard, and gives way to a quit request.
-TEST_F(MenuManagerTest, F10PullsTheFirstMenuDownForTheKeyboard) {
-    namespace keys = platform::events::keys;
-    auto f10 = [](UInt16 mods) {
-        events::deliver_input(input_event(host::InputKind::KeyDown, 0, 0, mods, keys::kFunctionKeyChar, keys::kF10));
-        EventRecord e{};
-        EXPECT_TRUE(GetNextEvent(everyEvent, &e));
-        return e;
-    };
-    EXPECT_EQ(f10(host::kModCommand).what, keyDown) << "Ctrl+F10 is a key";
-    events::deliver_input(input_event(host::InputKind::MouseMoved, 600, 600));   // the mouse is elsewhere
-    EventRecord e = f10(0);
-    ASSERT_EQ(e.what, mouseDown);
-    EXPECT_TRUE(PtInRect(e.where, &title_of("Kinora")->bounds));
-    input.key(kDownArrowCharCode, keys::kDownArrow), input.key(kReturnCharCode, keys::kReturn);
-    EXPECT_EQ(MenuSelect(e.where), (128 << 16) | 1) << "About";
-    HiliteMenu(0);
-    e = f10(0);
-    input.check([] { events::post_high_level_event('aevt', 'quit', nullptr); });
-    EXPECT_EQ(MenuSelect(e.where), 0);
-    EXPECT_TRUE(GetNextEvent(highLevelEventMask, &e)) << "left for the application";
 }
 
 // The matching rules themselves are MenuKeys'.

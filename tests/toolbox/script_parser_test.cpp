@@ -57,7 +57,7 @@ TEST(ScriptParser, EveryCommandWithItsArguments) {
 
 TEST(ScriptParser, KeysThatAreHardToWrite) {
     const std::pair<const char*, cmd::Key> cases[] = {
-        // The plain names and modifiers run end to end in ScriptRun.KeysWithModifiersAndNames.
+        // The plain names and modifiers run end to end in ScriptRun.KeysClicksAndDrags.
         {"key N", {keys::kN, 'N', host::kModShift}},   // a capital needs Shift
         {"key ctrl+shift+a", {keys::kA, 0x01, host::kModControl | host::kModShift}},
         {"key shift+down", {keys::kDownArrow, 0x1F, host::kModShift}},
