@@ -52,9 +52,6 @@ protected:
     tbtest::TempFolder dir;
 };
 
-// The controller type of a movie that records none ('????').
-inline constexpr OSType kNoControllerType = 0x3F3F3F3F;
-
 // Movie specifications: the default, and the default with a change.
 inline tbtest::MovieSpec spec_frames(int frames, UInt32 soundSamples = 8000 * 2) {
     tbtest::MovieSpec s;

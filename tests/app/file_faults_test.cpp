@@ -182,9 +182,6 @@ protected:
         if (replaces && dest != kind.movie) fs::copy_file(dir / "Small.mov", work(dest));
     }
 
-    // Runs the script with the fault switches `env`; its exit status.
-    int run_with(const std::string& script, const std::string& env) { return run(script, env).status; }
-
     // Files beside the movie that are neither it, the destination nor a
     // temporary of the platform's naming for the destination (hidden, so
     // never taken for the document), and the temporaries.
@@ -239,7 +236,7 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
             ASSERT_EQ(old_probe.find("unreadable"), std::string::npos) << old_probe;
             ASSERT_NE(dump(movie).find("'co64'"), std::string::npos);
             const fs::path report = dir / "ops.txt";
-            ASSERT_EQ(run_with(clean, "KINORA_REPORT_FILE_OPS=" + report.string()), 0) << read_file(dir / "err.txt");
+            ASSERT_EQ(run(clean, "KINORA_REPORT_FILE_OPS=" + report.string()).status, 0) << read_file(dir / "err.txt");
             long operations = 0, writes = 0;
             std::istringstream(read_file(report)) >> operations >> writes;
             ASSERT_GT(writes, 0);
@@ -247,27 +244,20 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
             const Bytes new_dest = in_place ? Bytes{} : without_times(dest);
             const std::string new_probe = probe(dest);
             ASSERT_EQ(new_probe.find("unreadable"), std::string::npos) << new_probe;
-            if (in_place) {
-                ASSERT_NE(new_movie, old_movie);
-            }
+            ASSERT_TRUE(!in_place || new_movie != old_movie);
 
             // The movie file and the destination as either state allows.
             auto check = [&](bool crashed) {
                 if (!in_place) {
-                    if (!onto_movie) {
-                        EXPECT_TRUE(data_regions(movie) == movie_before) << "the movie opened was changed";
-                    }
+                    EXPECT_TRUE(onto_movie || data_regions(movie) == movie_before) << "the movie opened was changed";
                     const bool present = fs::exists(dest);
                     const bool old_state = onto_movie    ? data_regions(movie) == movie_before
                                            : op.replaces ? present && read_bytes(dest) == old_dest
                                                          : !present;
-                    if (crashed) {
-                        EXPECT_TRUE(old_state || (present && fs::file_size(dest) == new_dest.size() &&
-                                                  without_times(dest) == new_dest))
-                            << "the destination is neither the old file nor the complete new one";
-                    } else {
-                        EXPECT_TRUE(old_state) << "a failed write changed the destination";
-                    }
+                    // A failed write leaves the old state; a crash may leave the complete new file.
+                    EXPECT_TRUE(old_state || (crashed && present && fs::file_size(dest) == new_dest.size() &&
+                                              without_times(dest) == new_dest))
+                        << "the destination is neither the old file nor the complete new one";
                 } else {
                     const Bytes live = live_movie(movie);
                     EXPECT_TRUE(live == old_movie || (crashed && live == new_movie)) << "the movie is neither old nor new";
@@ -280,9 +270,7 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
                 }
                 auto [strays, temporaries] = leftovers(kind, dest_name);
                 EXPECT_TRUE(strays.empty()) << strays.front();
-                if (!crashed) {
-                    EXPECT_TRUE(temporaries.empty()) << temporaries.front();
-                }
+                EXPECT_TRUE(crashed || temporaries.empty()) << temporaries.front();
                 return temporaries.size();
             };
 
@@ -293,24 +281,21 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
             for (long k = 1; k <= operations; ++k) {
                 SCOPED_TRACE("crash before operation " + std::to_string(k));
                 set_up();
-                ASSERT_EQ(run_with(clean, "KINORA_CRASH_AT_FILE_OP=" + std::to_string(k)), kCrashStatus);
-                if (size_t left = check(true); left > most) {
-                    most = left;
-                    most_left = k;
-                }
+                ASSERT_EQ(run(clean, "KINORA_CRASH_AT_FILE_OP=" + std::to_string(k)).status, kCrashStatus);
+                if (size_t left = check(true); left > most) most = left, most_left = k;
             }
             for (long k = 1; k <= writes; ++k) {
                 SCOPED_TRACE("disk full at write " + std::to_string(k));
                 set_up();
-                ASSERT_EQ(run_with(full, "KINORA_FAIL_FILE_WRITE_AT=" + std::to_string(k)), 0)
+                ASSERT_EQ(run(full, "KINORA_FAIL_FILE_WRITE_AT=" + std::to_string(k)).status, 0)
                     << read_file(dir / "err.txt");
                 check(false);
             }
             // What a crash left, the next run clears.
             if (most_left) {
                 set_up();
-                ASSERT_EQ(run_with(clean, "KINORA_CRASH_AT_FILE_OP=" + std::to_string(most_left)), kCrashStatus);
-                ASSERT_EQ(run_with(clean, ""), 0) << read_file(dir / "err.txt");
+                ASSERT_EQ(run(clean, "KINORA_CRASH_AT_FILE_OP=" + std::to_string(most_left)).status, kCrashStatus);
+                ASSERT_EQ(run(clean, "").status, 0) << read_file(dir / "err.txt");
                 EXPECT_TRUE(leftovers(kind, dest_name).second.empty()) << "a crash's temporary is left for good";
             }
         }

@@ -1,5 +1,5 @@
 // Movie queries: which tracks a movie has (enabled or not), the preferred
-// volume, frame duration and count.
+// volume, the frame count and duration of a track.
 #include "UtilitiesTestSupport.h"
 
 using namespace utltest;
@@ -59,28 +59,6 @@ TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
             << "the playing volume is left alone";
         DisposeMovie(movie);
     }
-}
-
-TEST_F(UtilitiesTest, FrameDurationAndCountOfTracks) {
-    // Tracks whose media holds no samples, and a track without media; a
-    // track with frames is the next test's.
-    Movie empty = tracks_movie({VideoMediaType});
-    Track hollow = GetMovieIndTrack(empty, 1);
-    Track bare = NewMovieTrack(empty, 0, 0, kNoVolume);
-
-    const struct {
-        const char* name;
-        Track track;
-        TimeValue duration;
-        SInt32 count;
-    } cases[] = {
-        {"no samples", hollow, 0, 0},
-        {"no media", bare, 0, 0},
-        {"null track", nullptr, 0, -1},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(std::tuple(QTUtils_GetFrameDuration(c.track), QTUtils_GetFrameCount(c.track)), std::tuple(c.duration, c.count)) << c.name;
-    DisposeMovie(empty);
 }
 
 TEST_F(UtilitiesTest, TheFrameCountFollowsTheTracksEditsNotItsMedia) {

@@ -1,5 +1,5 @@
-// Settings kept in a movie's user data: controller type, looping mode,
-// window position and track names.
+// Settings kept in a movie's user data: looping mode, window position and
+// track names.
 #include <cstdlib>
 #include <cstring>
 
@@ -31,24 +31,6 @@ std::string taken(char* s) {
 }
 
 }  // namespace
-
-TEST_F(UtilitiesTest, TheControllerTypeIsAFourCharacterCodeStoredBigEndian) {
-    EXPECT_EQ(QTUtils_SetControllerType(nullptr, 'qtvr'), paramErr);
-    Movie movie = tracks_movie({VideoMediaType});
-    UserData ud = GetMovieUserData(movie);
-    EXPECT_EQ(QTUtils_GetControllerType(movie), kNoControllerType) << "no 'ctyp' item";
-    add_item(ud, kUserDataMovieControllerType, {'q', 't'});
-    EXPECT_EQ(QTUtils_GetControllerType(movie), kNoControllerType) << "an item of the wrong size is no type";
-    RemoveUserData(ud, kUserDataMovieControllerType, 1);
-
-    ASSERT_EQ(QTUtils_SetControllerType(movie, 'STpn'), noErr);
-    ASSERT_EQ(QTUtils_SetControllerType(movie, 'qtvr'), noErr);
-    EXPECT_EQ(std::tuple(CountUserDataType(ud, kUserDataMovieControllerType), item_bytes(ud, kUserDataMovieControllerType, 1),
-                         QTUtils_GetControllerType(movie)),
-              std::tuple(1, tbtest::Bytes{'q', 't', 'v', 'r'}, OSType('qtvr')))
-        << "the second type replaces the first";
-    DisposeMovie(movie);
-}
 
 TEST_F(UtilitiesTest, WritingTheLoopingModeLeavesAtMostOneItem) {
     const struct {

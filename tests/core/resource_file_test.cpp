@@ -71,58 +71,37 @@ TEST(ResourceFile, AddRefusesDuplicatesAndOverlongNames) {
 }
 
 TEST(ResourceFile, DamagedFilesAreRefusedWithTheirOwnError) {
-    struct Case {
-        const char* what;
-        std::function<void(std::vector<UInt8>&, const Layout&)> damage;
-        OSErr code;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"empty file", [](auto& f, auto&) { f.clear(); }, eofErr, "the file is empty: it has no resources"},
-        {"truncated header", [](auto& f, auto&) { f.resize(10); }, mapReadErr, "the resource header is truncated"},
-        {"data area past the end", [](auto& f, auto&) { store_u32be(&f[8], UInt32(f.size())); }, mapReadErr,
-         "the resource data area lies outside the file"},
-        {"map past the end", [](auto& f, auto&) { store_u32be(&f[12], load_u32be(&f[12]) + 1); }, mapReadErr,
-         "the resource map lies outside the file"},
-        {"map offset overflowing", [](auto& f, auto&) { store_u32be(&f[4], 0xFFFFFFF0); }, mapReadErr,
-         "the resource map lies outside the file"},
-        {"map over the data", [](auto& f, auto&) { store_u32be(&f[4], 256 + 10); }, mapReadErr,
-         "the resource map overlaps the data area"},
-        {"map too short", [](auto& f, auto&) { store_u32be(&f[12], 20); }, mapReadErr, "the resource map is too short"},
-        {"type list offset out of the map", [](auto& f, auto& l) { store_u16be(&f[l.map + 24], 0xFFF0); }, mapReadErr,
-         "the type list lies outside the map"},
-        {"name list offset out of the map", [](auto& f, auto& l) { store_u16be(&f[l.map + 26], 0xFFF0); }, mapReadErr,
-         "the name list lies outside the map"},
-        {"type count past the map", [](auto& f, auto& l) { store_u16be(&f[l.typeList], 0x0100); }, mapReadErr,
-         "the type count runs past the end of the map"},
-        {"reference count overflowing the map", [](auto& f, auto& l) { store_u16be(&f[l.typeList + 6], 0xFFFF); },
-         mapReadErr, "a reference list runs past the end of the map"},
-        {"reference list offset past the map", [](auto& f, auto& l) { store_u16be(&f[l.typeList + 16], 0xFFF0); },
-         mapReadErr, "a reference list runs past the end of the map"},
-        {"reference lists overlapping",
-         [](auto& f, auto& l) { store_u16be(&f[l.typeList + 16], UInt16(l.refsA - l.typeList)); }, mapReadErr,
+    using Damage = std::function<void(std::vector<UInt8>&, const Layout&)>;
+    const std::tuple<Damage, OSErr, const char*> cases[] = {
+        {[](auto& f, auto&) { f.clear(); }, eofErr, "the file is empty: it has no resources"},
+        {[](auto& f, auto&) { f.resize(10); }, mapReadErr, "the resource header is truncated"},
+        {[](auto& f, auto&) { store_u32be(&f[8], UInt32(f.size())); }, mapReadErr, "the resource data area lies outside the file"},
+        {[](auto& f, auto&) { store_u32be(&f[12], load_u32be(&f[12]) + 1); }, mapReadErr, "the resource map lies outside the file"},
+        {[](auto& f, auto&) { store_u32be(&f[4], 0xFFFFFFF0); }, mapReadErr, "the resource map lies outside the file"},
+        {[](auto& f, auto&) { store_u32be(&f[4], 256 + 10); }, mapReadErr, "the resource map overlaps the data area"},
+        {[](auto& f, auto&) { store_u32be(&f[12], 20); }, mapReadErr, "the resource map is too short"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.map + 24], 0xFFF0); }, mapReadErr, "the type list lies outside the map"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.map + 26], 0xFFF0); }, mapReadErr, "the name list lies outside the map"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.typeList], 0x0100); }, mapReadErr, "the type count runs past the end of the map"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.typeList + 6], 0xFFFF); }, mapReadErr, "a reference list runs past the end of the map"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.typeList + 16], 0xFFF0); }, mapReadErr, "a reference list runs past the end of the map"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.typeList + 16], UInt16(l.refsA - l.typeList)); }, mapReadErr,
          "reference lists overlap each other or the type list"},
-        {"name offset out of the map", [](auto& f, auto& l) { store_u16be(&f[l.refsA + 2], 0x7000); }, mapReadErr,
-         "a resource name lies outside the map"},
-        {"name running past the map", [](auto& f, auto& l) { f[l.names + 4] = 200; }, mapReadErr,
-         "a resource name runs past the end of the map"},
-        {"data offset out of the data area", [](auto& f, auto& l) { store_u24be(&f[l.refsA + 5], 0xFFFFFF); },
-         mapReadErr, "a resource's data lies outside the data area"},
-        {"data length past the data area", [](auto& f, auto& l) { store_u32be(&f[l.data], 10000); }, mapReadErr,
-         "a resource's data runs past the end of the data area"},
-        {"entries sharing data", [](auto& f, auto& l) { store_u24be(&f[l.refsA + 5], 19), store_u24be(&f[l.refsA + 17], 19); },
-         mapReadErr, "resource data entries overlap"},
-        {"type listed twice", [](auto& f, auto& l) { store_u32be(&f[l.typeList + 10], fourcc("AAAA")); }, mapReadErr,
-         "a resource type is listed twice"},
-        {"ID listed twice in a type", [](auto& f, auto& l) { store_u16be(&f[l.refsA + 12], 1); }, mapReadErr,
-         "a resource ID is listed twice in one type"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.refsA + 2], 0x7000); }, mapReadErr, "a resource name lies outside the map"},
+        {[](auto& f, auto& l) { f[l.names + 4] = 200; }, mapReadErr, "a resource name runs past the end of the map"},
+        {[](auto& f, auto& l) { store_u24be(&f[l.refsA + 5], 0xFFFFFF); }, mapReadErr, "a resource's data lies outside the data area"},
+        {[](auto& f, auto& l) { store_u32be(&f[l.data], 10000); }, mapReadErr, "a resource's data runs past the end of the data area"},
+        {[](auto& f, auto& l) { store_u24be(&f[l.refsA + 5], 19), store_u24be(&f[l.refsA + 17], 19); }, mapReadErr,
+         "resource data entries overlap"},
+        {[](auto& f, auto& l) { store_u32be(&f[l.typeList + 10], fourcc("AAAA")); }, mapReadErr, "a resource type is listed twice"},
+        {[](auto& f, auto& l) { store_u16be(&f[l.refsA + 12], 1); }, mapReadErr, "a resource ID is listed twice in one type"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [damage, code, message] : cases) {
         auto image = sample_image();
-        c.damage(image, Layout(image));
+        damage(image, Layout(image));
         auto parsed = ResourceFile::parse(image);
-        ASSERT_FALSE(parsed.ok()) << c.what;
-        EXPECT_EQ(std::tuple(parsed.code(), std::string(parsed.error().message)), std::tuple(c.code, std::string(c.message))) << c.what;
+        ASSERT_FALSE(parsed.ok()) << message;
+        EXPECT_EQ(std::tuple(parsed.code(), std::string(parsed.error().message)), std::tuple(code, std::string(message)));
     }
 }
 

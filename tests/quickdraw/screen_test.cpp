@@ -145,25 +145,6 @@ TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
     EXPECT_TRUE(covered(qd::screen().take_dirty_rects(), rect(0, 100, 50, 200)));
 }
 
-TEST(Screen, OriginAndDesktopPort) {
-    WindowPort w(rect(10, 20, 110, 120));
-    qdtest::UsePort use(w.port);
-    ASSERT_TRUE(qd::move_window_port(w.port, 30, 40).ok());
-    ASSERT_TRUE(qd::size_window_port(w.port, 50, 60).ok());
-    Point p{0, 0};
-    LocalToGlobal(&p);
-    Rect bounds;
-    GetPortBounds(w.port, &bounds);
-    EXPECT_EQ(std::tuple(p.h, p.v, bounds.right, bounds.bottom), std::tuple(30, 40, 50, 60));
-
-    SetPort(qd::desktop_port());
-    ForeColor(magentaColor);
-    Rect r = rect(1, 1, 3, 3);
-    PaintRect(&r);
-    EXPECT_EQ(screen_pixel(2, 2), 0xFF00FFu) << "the desktop port's local coordinates are global";
-    EXPECT_FALSE(qd::move_window_port(qd::desktop_port(), 5, 5).ok() || qd::is_window_port(qd::desktop_port()));
-}
-
 TEST(Cursor, VisibilityCountsAndTheArrowImage) {
     InitCursor();
     Cursor arrow;

@@ -150,12 +150,6 @@ TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
     EXPECT_EQ(lines[0].length, 2u);
 }
 
-TEST(TextLayout, Utf8Steps) {
-    const std::string s = "a\xC3\xA9\xE2\x82\xAC" "b\x80";   // a é € b, then a stray continuation byte
-    for (auto [at, next] : {std::pair<size_t, size_t>{0, 1}, {1, 3}, {3, 6}, {7, 8}}) EXPECT_EQ(dlg::next_char(s, at), next);
-    for (auto [at, prev] : {std::pair<size_t, size_t>{6, 3}, {3, 1}, {8, 7}, {0, 0}}) EXPECT_EQ(dlg::previous_char(s, at), prev);
-}
-
 TEST(EditField, KeysAndSelection) {
     using O = dlg::EditField::Outcome;
     struct Step { UInt8 key; bool shift; O outcome; const char* text; size_t start, end; };

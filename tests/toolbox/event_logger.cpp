@@ -30,13 +30,6 @@ namespace {
 namespace events = platform::events;
 namespace host = platform::host;
 
-struct NullRun { long count = 0; UInt32 first = 0; UInt32 last = 0; } g_nulls;
-
-void flush_nulls() {
-    if (g_nulls.count) std::printf("null count=%ld ticks=%u..%u\n", g_nulls.count, g_nulls.first, g_nulls.last);
-    g_nulls = NullRun{};
-}
-
 // The payload this program posts itself; high-level events of the platform
 // (the launch's 'oapp', Apple events) carry payloads of their own.
 std::shared_ptr<std::string> g_quitPayload = std::make_shared<std::string>("from-quit-hook");
@@ -105,10 +98,7 @@ void track_mouse() {
 
 int main(void) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
-    platform::process::add_exit_hook([] {
-        flush_nulls();
-        std::printf("exit ticks=%u\n", TickCount());
-    });
+    platform::process::add_exit_hook([] { std::printf("exit ticks=%u\n", TickCount()); });
     events::set_quit_handler([](events::QuitSource source) {
         std::printf("quit requested by %s\n", events::quit_source_name(source));
         events::post_high_level_event('aevt', 'quit', g_quitPayload);
@@ -122,14 +112,7 @@ int main(void) {
     }
     EventRecord e;
     for (;;) {
-        WaitNextEvent(everyEvent, &e, 0, nullptr);
-        if (e.what == nullEvent) {
-            if (!g_nulls.count) g_nulls.first = e.when;
-            g_nulls.last = e.when;
-            ++g_nulls.count;
-            continue;
-        }
-        flush_nulls();
+        if (!WaitNextEvent(everyEvent, &e, 0, nullptr)) continue;   // null events are not logged
         log_event(e);
         if (e.what == kHighLevelEvent && e.message == 'aevt' && events::high_level_event_id(e) == 'quit') ExitToShell();
         if (e.what == mouseDown && (e.modifiers & cmdKey)) track_mouse();
