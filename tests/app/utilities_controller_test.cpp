@@ -126,8 +126,7 @@ TEST_F(ControllerTest, TheFilesLoopingModeGoesToTheController) {
         bool looping, palindrome;
         OSErr err;
     } cases[] = {
-        {"normal", kNormalLooping, true, false, noErr},
-        {"palindrome", kPalindromeLooping, true, true, noErr},
+        {"normal", kNormalLooping, true, false, noErr}, {"palindrome", kPalindromeLooping, true, true, noErr},
         {"none", kNoLooping, false, false, userDataItemNotFound},
     };
     for (const auto& c : cases) {

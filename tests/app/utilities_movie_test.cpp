@@ -17,8 +17,7 @@ struct TrackCase {
 
 TEST_F(UtilitiesTest, TrackQueriesFollowTypeAndEnabledState) {
     const TrackCase cases[] = {
-        {"no tracks", {}, {}, false, false, false, false},
-        {"video", {VideoMediaType}, {}, true, false, false, false},
+        {"no tracks", {}, {}, false, false, false, false}, {"video", {VideoMediaType}, {}, true, false, false, false},
         {"disabled video", {VideoMediaType}, {true}, false, false, false, false},
         {"sound", {SoundMediaType}, {}, false, false, false, true},
         {"only sound disabled", {VideoMediaType, SoundMediaType}, {false, true}, true, false, false, false},
@@ -45,8 +44,7 @@ TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
         SInt16 preferred, current, expected;
     } cases[] = {
         {256, -128, 128},   // muted at half volume: its level is 128
-        {100, 200, 200},
-        {256, 0, 0},
+        {100, 200, 200}, {256, 0, 0},
         {256, -32768, 32767},   // muted at the lowest value: the loudest level, not a negative one
     };
     for (const auto& c : cases) {

@@ -73,8 +73,7 @@ TEST_F(UtilitiesTest, TheWindowPositionComesFromTheWlocItem) {
         bool found;
     } cases[] = {
         {"vertical 100, horizontal 200", {0x00, 0x64, 0x00, 0xC8}, {100, 200}, true},
-        {"negative coordinates", {0xFF, 0xF6, 0xFF, 0xEC}, {-10, -20}, true},
-        {"no item", {}, {50, 50}, false},
+        {"negative coordinates", {0xFF, 0xF6, 0xFF, 0xEC}, {-10, -20}, true}, {"no item", {}, {50, 50}, false},
         {"an item of the wrong size", {0x00, 0x64}, {50, 50}, false},
     };
     for (const auto& c : cases) {

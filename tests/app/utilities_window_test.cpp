@@ -178,9 +178,7 @@ TEST_F(MenuTest, LabelsLoseEveryAmpersand) {
         std::string label;
         std::string shown;
     } cases[] = {
-        {"Show &Controller", "Show Controller"},
-        {"Hide Spea&ker Button", "Hide Speaker Button"},
-        {"&&Both&&", "Both"},
+        {"Show &Controller", "Show Controller"}, {"Hide Spea&ker Button", "Hide Speaker Button"}, {"&&Both&&", "Both"},
         {"&", ""},
         {longText, std::string(255, 'x')},            // at most 255 characters
         {longWithMarks, std::string(255, 'y')},       // counted after the marks are gone
@@ -236,14 +234,10 @@ TEST_F(FileTypesTest, TheFilterShowsFoldersAndFilesOfTheListedTypes) {
         OSType type;
         bool shown;
     } cases[] = {
-        {"movie", typeFSS, false, 'MooV', true},
-        {"wave", typeFSS, false, 'WAVE', true},
-        {"image", typeFSS, false, 'GIFf', true},
-        {"last in the list", typeFSS, false, 'qtif', true},
-        {"no type", typeFSS, false, 0, false},
-        {"text", typeFSS, false, 'TEXT', false},
-        {"an extension is no Finder type", typeFSS, false, 'png ', false},
-        {"folder", typeFSS, true, 0, true},
+        {"movie", typeFSS, false, 'MooV', true}, {"wave", typeFSS, false, 'WAVE', true},
+        {"image", typeFSS, false, 'GIFf', true}, {"last in the list", typeFSS, false, 'qtif', true},
+        {"no type", typeFSS, false, 0, false}, {"text", typeFSS, false, 'TEXT', false},
+        {"an extension is no Finder type", typeFSS, false, 'png ', false}, {"folder", typeFSS, true, 0, true},
         {"not a file specification", 'alis', false, 'TEXT', true},
     };
     for (const auto& c : cases) {

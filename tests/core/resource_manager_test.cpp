@@ -150,11 +150,9 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
         OSErr code;
     };
     const Case cases[] = {
-        {testsupport::test_folder() / "no-such-file.rsrc", fnfErr},
-        {write_temp("empty.rsrc", {}), eofErr},
+        {testsupport::test_folder() / "no-such-file.rsrc", fnfErr}, {write_temp("empty.rsrc", {}), eofErr},
         {good + "/x.rsrc", dirNFErr},   // a file where a folder should be
-        {testsupport::test_folder().str(), notAFileErr},
-        {"", paramErr},
+        {testsupport::test_folder().str(), notAFileErr}, {"", paramErr},
     };
     const SInt16 current = CurResFile();
     for (const Case& c : cases)   // a failed open changes nothing

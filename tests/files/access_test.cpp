@@ -70,8 +70,7 @@ TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
     } moves[] = {
         {fsFromStart, 3, noErr, 3},  {fsFromMark, 2, noErr, 5},  {fsAtMark, 99, noErr, 5},
         {fsFromLEOF, -4, noErr, 6},  {fsFromMark, -7, posErr, 6}, {fsFromStart, -1, posErr, 6},
-        {fsFromLEOF, 5, eofErr, 10}, {fsFromStart, 10, noErr, 10}, {fsFromStart, 0, noErr, 0},
-        {9, 0, paramErr, 0},
+        {fsFromLEOF, 5, eofErr, 10}, {fsFromStart, 10, noErr, 10}, {fsFromStart, 0, noErr, 0}, {9, 0, paramErr, 0},
     };
     for (const auto& m : moves) {
         EXPECT_EQ((std::tuple{SetFPos(ref, m.mode, m.offset), GetFPos(ref, &pos), pos}), std::tuple(m.err, noErr, m.mark_after))

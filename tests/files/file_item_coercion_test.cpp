@@ -96,8 +96,7 @@ TEST(FileItemCoercion, GoodInputsNameTheFile) {
         {typeFileURL, "file://" + dir + "/caf%C3%A9%20ok.mov", tmp / utf8},
         {typeFileURL, "file://" + dir + "/" + longname, tmp / longname},
         {typeFileURL, "file://" + dir + "/not-yet.mov", tmp / "not-yet.mov"},   // may be created
-        {typeUTF8Text, dir + "/two words.mov", tmp / "two words.mov"},
-        {typeChar, dir + "/" + utf8, tmp / utf8},
+        {typeUTF8Text, dir + "/two words.mov", tmp / "two words.mov"}, {typeChar, dir + "/" + utf8, tmp / utf8},
         {typeUTF8Text, dir + "/sub/../a.mov", tmp / "a.mov"},
     };
     for (const auto& c : cases) {

@@ -45,19 +45,12 @@ TEST(FSMakeFSSpec, NamesAndPathsTable) {
         OSErr err;
         fs::path path;   // what the spec resolves to (when it is filled in)
     } cases[] = {
-        {"movie.mov", noErr, tmp / "movie.mov"},
-        {"a:b.mov", noErr, tmp / "a:b.mov"},
-        {"missing.mov", fnfErr, tmp / "missing.mov"},
-        {"sub/inner.png", noErr, tmp / "sub" / "inner.png"},
-        {"sub/../movie.mov", noErr, tmp / "movie.mov"},
-        {"sub", noErr, tmp / "sub"},
-        {"sub/", noErr, tmp / "sub"},
-        {"", noErr, tmp.path()},
-        {(tmp / "sub" / "inner.png").string(), noErr, tmp / "sub" / "inner.png"},
-        {"nosuchfolder/x.mov", dirNFErr, {}},
-        {"notafolder/x.mov", dirNFErr, {}},
-        {std::string("bad\0name", 8), bdNamErr, {}},
-        {"bad\xFFname.mov", bdNamErr, {}},
+        {"movie.mov", noErr, tmp / "movie.mov"}, {"a:b.mov", noErr, tmp / "a:b.mov"},
+        {"missing.mov", fnfErr, tmp / "missing.mov"}, {"sub/inner.png", noErr, tmp / "sub" / "inner.png"},
+        {"sub/../movie.mov", noErr, tmp / "movie.mov"}, {"sub", noErr, tmp / "sub"}, {"sub/", noErr, tmp / "sub"},
+        {"", noErr, tmp.path()}, {(tmp / "sub" / "inner.png").string(), noErr, tmp / "sub" / "inner.png"},
+        {"nosuchfolder/x.mov", dirNFErr, {}}, {"notafolder/x.mov", dirNFErr, {}},
+        {std::string("bad\0name", 8), bdNamErr, {}}, {"bad\xFFname.mov", bdNamErr, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

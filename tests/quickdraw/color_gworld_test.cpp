@@ -47,9 +47,7 @@ TEST(GWorlds, BadRequestsFailCleanly) {
         Rect bounds;
         OSErr expected;
     } cases[] = {
-        {3, rect(0, 0, 10, 10), paramErr},
-        {24, rect(0, 0, 10, 10), paramErr},
-        {8, rect(0, 0, 0, 10), paramErr},
+        {3, rect(0, 0, 10, 10), paramErr}, {24, rect(0, 0, 10, 10), paramErr}, {8, rect(0, 0, 0, 10), paramErr},
         {8, rect(10, 10, 0, 0), paramErr},
         {32, rect(-32768, -32768, 32767, 32767), memFullErr},   // 16 GiB
     };

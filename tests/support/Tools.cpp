@@ -30,8 +30,7 @@ std::optional<std::string> missing_tool(const std::string& name) {
     if (have_tool(name)) return std::nullopt;
     static const std::map<std::string, std::string> packages = {
         {"ffmpeg", "ffmpeg"}, {"ffprobe", "ffmpeg"}, {"mediainfo", "mediainfo"},
-        {"Xvfb", "xvfb"},     {"mpv", "mpv"},       {"desktop-file-validate", "desktop-file-utils"},
-        {"man", "man-db"},
+        {"Xvfb", "xvfb"},     {"mpv", "mpv"},       {"desktop-file-validate", "desktop-file-utils"}, {"man", "man-db"},
     };
     const auto p = packages.find(name);
     return name + " is not installed" + (p == packages.end() ? "" : " (apt-get install " + p->second + ")") +

@@ -121,22 +121,17 @@ TEST(TextLayout, ParamTextSubstitution) {
     const std::pair<const char*, const char*> cases[] = {
         {"^0", "Warning!"},
         {"^1 ^2", "^1 again "},          // substituted text is not looked at again; ^2 is empty
-        {"[^3][^4][^]^", "[three][^4][^]^"},
-        {"no carets", "no carets"},
-        {"^0^0", "Warning!Warning!"},
+        {"[^3][^4][^]^", "[three][^4][^]^"}, {"no carets", "no carets"}, {"^0^0", "Warning!Warning!"},
     };
     for (auto [in, out] : cases) EXPECT_EQ(dlg::substitute_params(in, p), out) << in;
 }
 
 TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
     const std::tuple<const char*, SInt32, std::vector<std::string>> cases[] = {
-        {"", 100, {}},
-        {"one two three", 1000, {"one two three"}},
-        {"one two three", 70, {"one two", "three"}},
+        {"", 100, {}}, {"one two three", 1000, {"one two three"}}, {"one two three", 70, {"one two", "three"}},
         {"one   two", 30, {"one", "two"}},            // spaces at a break are dropped
         {"abcdefghij", 40, {"abcd", "efgh", "ij"}},   // a word wider than a line is cut
-        {"a\nb\r\nc\rd", 100, {"a", "b", "c", "d"}},
-        {"a\n\nb", 100, {"a", "", "b"}},
+        {"a\nb\r\nc\rd", 100, {"a", "b", "c", "d"}}, {"a\n\nb", 100, {"a", "", "b"}},
         {"x", 0, {"x"}},                              // at least one character a line
     };
     for (const auto& [text, width, lines] : cases) {
@@ -162,10 +157,8 @@ TEST(EditField, KeysAndSelection) {
         // Typing replaces the selection.
         {"Kinora", 0, 6, {{'M', false, O::Changed, "M", 1, 1}, {'e', false, O::Changed, "Me", 2, 2}}},
         // Delete removes the character before the insertion point, or the selection.
-        {"abc", 3, 3, {{0x08, false, O::Changed, "ab", 2, 2}}},
-        {"abc", 1, 3, {{0x08, false, O::Changed, "a", 1, 1}}},
-        {"abc", 0, 0, {{0x08, false, O::Refused, "abc", 0, 0}}},
-        {"abc", 0, 0, {{0x7F, false, O::Changed, "bc", 0, 0}}},
+        {"abc", 3, 3, {{0x08, false, O::Changed, "ab", 2, 2}}}, {"abc", 1, 3, {{0x08, false, O::Changed, "a", 1, 1}}},
+        {"abc", 0, 0, {{0x08, false, O::Refused, "abc", 0, 0}}}, {"abc", 0, 0, {{0x7F, false, O::Changed, "bc", 0, 0}}},
         {"abc", 3, 3, {{0x7F, false, O::Refused, "abc", 3, 3}}},
         // Arrows move, Shift-arrows extend from the anchor, a plain arrow collapses.
         {"abcd", 4, 4, {{0x1C, true, O::Moved, "abcd", 3, 4}, {0x1C, true, O::Moved, "abcd", 2, 4},
@@ -311,11 +304,8 @@ TEST_F(FoldersTest, SaveChecks) {
     const Case cases[] = {
         {"new.mov", K::Save, ""},
         {longName, K::Save, ""},        // the File Manager maps long names
-        {"b.mov", K::Replace, ""},
-        {"beta", K::Refuse, "is a folder"},
-        {"..", K::Refuse, "is a folder"},
-        {"", K::Refuse, "Type a name"},
-        {std::string(256, 'x'), K::Refuse, "cannot be called"},
+        {"b.mov", K::Replace, ""}, {"beta", K::Refuse, "is a folder"}, {"..", K::Refuse, "is a folder"},
+        {"", K::Refuse, "Type a name"}, {std::string(256, 'x'), K::Refuse, "cannot be called"},
     };
     for (const Case& c : cases) {
         nav::SaveVerdict v = nav::check_save(dir, c.name);

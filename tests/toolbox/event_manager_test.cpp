@@ -67,8 +67,7 @@ TEST_F(EventManagerTest, InputBecomesClassicEventRecords) {
     struct Want { EventKind what; uintptr_t message; SInt16 h, v; EventModifiers modifiers; };
     const Want want[] = {
         {mouseDown, 0, 10, 20, optionKey},               // button down: btnState clear
-        {mouseUp, 0, 11, 21, btnState},
-        {keyDown, 0x2D6E, 11, 21, cmdKey | btnState},
+        {mouseUp, 0, 11, 21, btnState}, {keyDown, 0x2D6E, 11, 21, cmdKey | btnState},
         {autoKey, 0x2D6E, 11, 21, cmdKey | btnState},
         {keyUp, 0x2D6E, 11, 21, shiftKey | controlKey | alphaLock | btnState},
     };

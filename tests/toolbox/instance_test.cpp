@@ -45,8 +45,7 @@ TEST(InstanceMessage, MalformedFramesAreRefusedAndLongListsSplit) {
         {frame(kInstanceMagic, 1, 1, {longest + "x"}), "a path of a bad length"},
         {frame(kInstanceMagic, 1, 1, {"a.mov"}), "a path that is not absolute"},
         {frame(kInstanceMagic, 1, 1, {std::string("/a\0b", 4)}), "a path with a NUL byte"},
-        {frame(kInstanceMagic, 1, 1, {a}, 1), "bytes after the last path"},
-        {huge, "a message over the size limit"},
+        {frame(kInstanceMagic, 1, 1, {a}, 1), "bytes after the last path"}, {huge, "a message over the size limit"},
     };
     for (const auto& [bytes, error] : cases) EXPECT_STREQ(parse_instance_message(bytes).error().message, error);
     // 300 paths of 1000 bytes pass both the count and the size limit.

@@ -31,17 +31,11 @@ TEST(LaunchOptions, DefaultsAndEveryOption) {
 
 TEST(LaunchOptions, BadOptionsAreRejectedWithAReason) {
     const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"--bogus"}, "unknown option --bogus"},
-        {{"-x"}, "unknown option -x"},
-        {{"--script"}, "--script needs a file"},
-        {{"--script="}, "--script needs a file"},
-        {{"--screen"}, "--screen needs a size such as 1024x768"},
-        {{"--scale"}, "--scale needs a whole number such as 2"},
-        {{"--timeout"}, "--timeout needs a number of seconds"},
-        {{"--headless=yes"}, "--headless takes no value"},
-        {{"--version=2"}, "--version takes no value"},
-        {{"--record-audio"}, "--record-audio needs a file"},
-        {{""}, "empty document name"},
+        {{"--bogus"}, "unknown option --bogus"}, {{"-x"}, "unknown option -x"}, {{"--script"}, "--script needs a file"},
+        {{"--script="}, "--script needs a file"}, {{"--screen"}, "--screen needs a size such as 1024x768"},
+        {{"--scale"}, "--scale needs a whole number such as 2"}, {{"--timeout"}, "--timeout needs a number of seconds"},
+        {{"--headless=yes"}, "--headless takes no value"}, {{"--version=2"}, "--version takes no value"},
+        {{"--record-audio"}, "--record-audio needs a file"}, {{""}, "empty document name"},
     };
     for (const auto& [args, error] : cases) {
         LaunchParse r = parse(args);

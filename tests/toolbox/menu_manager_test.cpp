@@ -72,10 +72,8 @@ TEST(MenuModel, DamagedResourcesAreRefused) {
         EXPECT_EQ(menus::parse_menu(cut, {}).code(), badFormat) << "cut at " << n;
     }
     const std::pair<std::vector<UInt8>, const char*> cases[] = {
-        {xmnu_bytes({{3, 1}}), "names item 3 of 2"},
-        {xmnu_bytes({{0, 1}}), "names item 0"},
-        {xmnu_bytes({{1, 1}}, 1), "unknown version"},
-        {{0, 0, 0, 2, 0, 1, 1}, "ends early"},
+        {xmnu_bytes({{3, 1}}), "names item 3 of 2"}, {xmnu_bytes({{0, 1}}), "names item 0"},
+        {xmnu_bytes({{1, 1}}, 1), "unknown version"}, {{0, 0, 0, 2, 0, 1, 1}, "ends early"},
     };
     for (const auto& [xmnu, why] : cases) EXPECT_EQ(menus::parse_menu(good, xmnu).code(), badFormat) << why;
     EXPECT_TRUE(menus::parse_menu(good, xmnu_bytes({{2, 3}})).ok());
@@ -90,19 +88,13 @@ TEST(MenuKeys, LabelsAndMatching) {
 
     struct Case { UInt8 key, itemMods; UInt8 ch; EventModifiers mods; bool match; };
     const Case cases[] = {
-        {'S', 0, 's', cmdKey, true},
-        {'S', 0, 'S', cmdKey, true},
+        {'S', 0, 's', cmdKey, true}, {'S', 0, 'S', cmdKey, true},
         {'S', 0, 'S', cmdKey | shiftKey, false},             // ⌘S is not ⇧⌘S
-        {'S', kMenuShiftModifier, 'S', cmdKey | shiftKey, true},
-        {'S', kMenuShiftModifier, 's', cmdKey, false},
-        {'H', kMenuOptionModifier, 'h', cmdKey | optionKey, true},
-        {'H', kMenuOptionModifier, 'h', cmdKey, false},
+        {'S', kMenuShiftModifier, 'S', cmdKey | shiftKey, true}, {'S', kMenuShiftModifier, 's', cmdKey, false},
+        {'H', kMenuOptionModifier, 'h', cmdKey | optionKey, true}, {'H', kMenuOptionModifier, 'h', cmdKey, false},
         {'S', 0, 's', cmdKey | btnState | alphaLock, true},   // the button and Caps Lock do not count
-        {'S', 0, 's', 0, false},
-        {'K', kMenuNoCommandModifier, 'k', 0, true},
-        {'K', kMenuNoCommandModifier, 'k', cmdKey, false},
-        {'S', 0, 'd', cmdKey, false},
-        {0, 0, 0, cmdKey, false},
+        {'S', 0, 's', 0, false}, {'K', kMenuNoCommandModifier, 'k', 0, true},
+        {'K', kMenuNoCommandModifier, 'k', cmdKey, false}, {'S', 0, 'd', cmdKey, false}, {0, 0, 0, cmdKey, false},
     };
     for (const Case& c : cases) {
         menus::ShownItem i = item("x", c.key, c.itemMods);
@@ -160,16 +152,13 @@ TEST(MenuTracking, FollowsTheMouseButtonAndKeys) {
     using O = menus::MenuTracker::Outcome;
     struct Case { const char* what; std::vector<Op> ops; int open, item; O outcome = O::Tracking; };
     const Case cases[] = {
-        {"over a title", {{'m', a}}, 0, -1},
-        {"beside the titles", {{'m', {5, 900}}}, -1, -1},
-        {"a separator", {{'m', a}, {'m', sep}}, 0, -1},
-        {"off the menu", {{'m', a}, {'m', two}, {'m', away}}, 0, -1},
+        {"over a title", {{'m', a}}, 0, -1}, {"beside the titles", {{'m', {5, 900}}}, -1, -1},
+        {"a separator", {{'m', a}, {'m', sep}}, 0, -1}, {"off the menu", {{'m', a}, {'m', two}, {'m', away}}, 0, -1},
         {"down a disabled menu", {{'m', a}, {'m', mid(b.titles[1])}, {'m', mid(lb.items[0])}}, 1, -1},
         {"back into the bar", {{'m', a}, {'m', two}, {'m', {5, 900}}}, 0, -1},
         {"a press dragged onto an item chooses it", {pa, {'m', one}, {'r', one}}, 0, 0, O::Chosen},
         {"released on a disabled item", {pa, {'m', off}, {'r', off}}, 0, -1, O::Closed},
-        {"released away", {pa, {'r', away}}, 0, -1, O::Closed},
-        {"a click on a title sticks", {pa, ra}, 0, -1},
+        {"released away", {pa, {'r', away}}, 0, -1, O::Closed}, {"a click on a title sticks", {pa, ra}, 0, -1},
         {"then a click on an item chooses it", {pa, ra, {'m', two}, {'p', two}, {'r', two}}, 0, 3, O::Chosen},
         {"or on a disabled one does nothing", {pa, ra, {'p', off}, {'r', off}}, 0, -1},
         {"or on its title closes it", {pa, ra, pa, ra}, 0, -1, O::Closed},

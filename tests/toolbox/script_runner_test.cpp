@@ -169,8 +169,7 @@ TEST_F(ScriptRunnerTest, FailuresNameTheLineAndWhatWasFound) {
         {Dialogs, "# nothing\n", failure(1, fill(msg::kEndedWithDialog, {texts}))},
         {None, "menu \"File\" \"New\"", failure(1, msg::kNoMenus)},
         {None, "click \"Movie\" 1 2", failure(1, msg::kNoWindows)},
-        {None, "button \"OK\"", failure(1, msg::kNoDialogs)},
-        {None, "odoc a.mov", failure(1, msg::kNoAppleEvents)},
+        {None, "button \"OK\"", failure(1, msg::kNoDialogs)}, {None, "odoc a.mov", failure(1, msg::kNoAppleEvents)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);

@@ -90,13 +90,11 @@ TEST(WindowFrame, PartsOfAFrame) {
         {noGrowDocProc, true, 99, 200, inDrag},      // left edge
         {noGrowDocProc, true, 400, 200, inDrag},     // right edge
         {noGrowDocProc, true, 250, 80, inDrag},      // top of the title bar
-        {noGrowDocProc, true, 98, 200, inDesk},
-        {noGrowDocProc, true, 250, 79, inDesk},
+        {noGrowDocProc, true, 98, 200, inDesk}, {noGrowDocProc, true, 250, 79, inDesk},
         {noGrowDocProc, true, 113, 90, inGoAway},    // the close box
         {noGrowDocProc, false, 113, 90, inDrag},     // ... only on the active window
         {noGrowDocProc, true, 395, 295, inContent},  // no grow box
-        {documentProc, true, 395, 295, inGrow},
-        {documentProc, false, 395, 295, inContent},
+        {documentProc, true, 395, 295, inGrow}, {documentProc, false, 395, 295, inContent},
         {zoomDocProc, true, 386, 286, inGrow},
         {dBoxProc, true, 96, 200, inContent},        // a modal frame is not a handle
         {dBoxProc, true, 93, 200, inDesk},
@@ -139,13 +137,9 @@ TEST(WindowFrame, ReachableOffsetsAndAlignment) {
 TEST(WindowFrame, TitlesAreElidedAtCharacterBoundaries) {
     auto measure = [](std::string_view s) { return SInt32(s.size()); };   // a byte a pixel; "…" is 3
     const std::tuple<const char*, SInt32, const char*> cases[] = {
-        {"Movie", 5, "Movie"},
-        {"Movie", 4, "M\xE2\x80\xA6"},
-        {"Movie", 3, "\xE2\x80\xA6"},
-        {"Movie", 2, ""},
+        {"Movie", 5, "Movie"}, {"Movie", 4, "M\xE2\x80\xA6"}, {"Movie", 3, "\xE2\x80\xA6"}, {"Movie", 2, ""},
         {"Caf\xC3\xA9 noir", 7, "Caf\xE2\x80\xA6"},       // never half of "é"
-        {"Caf\xC3\xA9 noir", 8, "Caf\xC3\xA9\xE2\x80\xA6"},
-        {"", 0, ""},
+        {"Caf\xC3\xA9 noir", 8, "Caf\xC3\xA9\xE2\x80\xA6"}, {"", 0, ""},
     };
     for (auto [text, width, shown] : cases) EXPECT_EQ(win::elide_to_width(text, width, measure), shown) << text << " " << width;
 }
