@@ -252,8 +252,7 @@ TEST_F(FileFaults, ACrashOrAFullDiskAtAnyWriteLosesNothing) {
                     EXPECT_TRUE(onto_movie || data_regions(movie) == movie_before) << "the movie opened was changed";
                     const bool present = fs::exists(dest);
                     const bool old_state = onto_movie    ? data_regions(movie) == movie_before
-                                           : op.replaces ? present && read_bytes(dest) == old_dest
-                                                         : !present;
+                                           : op.replaces ? present && read_bytes(dest) == old_dest : !present;
                     // A failed write leaves the old state; a crash may leave the complete new file.
                     EXPECT_TRUE(old_state || (crashed && present && fs::file_size(dest) == new_dest.size() &&
                                               without_times(dest) == new_dest))

@@ -44,8 +44,7 @@ TEST(ByteWriter, WritesWhatTheReaderReadsAndPatches) {
     w.patch_u32(0, UInt32(w.size()));
     ByteReader r(w.bytes());
     EXPECT_EQ((std::tuple{*r.u32(), *r.u16(), *r.u64(), r.pstring()->size(), w.size() % 4}),
-              std::tuple(UInt32(w.size()), 0xBEEF, 0x0102030405060708ull, 255u, 0u))
-        << "a length byte holds at most 255";
+              std::tuple(UInt32(w.size()), 0xBEEF, 0x0102030405060708ull, 255u, 0u)) << "a length byte holds at most 255";
 }
 
 TEST(FourCC, MatchesMultiCharacterLiteralsAndRoundTripsText) {
@@ -59,6 +58,5 @@ TEST(FourCC, MatchesMultiCharacterLiteralsAndRoundTripsText) {
 TEST(Overflow, SizeArithmeticDetectsWrap) {
     UInt64 out, product;
     EXPECT_EQ((std::tuple{mul_overflows(UINT64_MAX / 2 + 1, 2, &out), mul_overflows(1u << 20, 1u << 20, &product), product,
-                          add_overflows(UINT64_MAX, 1, &out)}),
-              std::tuple(true, false, 1ull << 40, true));
+                          add_overflows(UINT64_MAX, 1, &out)}), std::tuple(true, false, 1ull << 40, true));
 }

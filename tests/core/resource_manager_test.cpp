@@ -157,8 +157,7 @@ TEST(ResourceManager, OpeningReportsWhatIsWrong) {
     const SInt16 current = CurResFile();
     for (const Case& c : cases)   // a failed open changes nothing
         EXPECT_EQ((std::tuple{OpenResourceFileAtPath(c.path.c_str(), kReadPermission), ResError(), CurResFile()}),
-                  std::tuple(SInt16(-1), c.code, current))
-            << c.path;
+                  std::tuple(SInt16(-1), c.code, current)) << c.path;
 
     Opened first(good);
     Opened other(newer_file());

@@ -239,8 +239,7 @@ TEST(FileAccess, FilesThatRefuseWritersOpenReadOnly) {
     int code = run_in_child([&] {
         fs::path ro = tmp / "ro";
         if (!private_mounts() || mount(tmp.path().c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-            mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-            return kChildCannotRun;
+            mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) return kChildCannotRun;
         return check(spec_for(ro / "locked.mov"), wrPermErr);
     });
     if (code == kChildCannotRun) KINORA_SKIP_OR_FAIL(cannot_mount("a read-only bind mount"));
@@ -275,8 +274,7 @@ TEST(FileAccess, DeleteAndRename) {
     FSSpec a = spec_for(tmp / "a.mov");
 
     EXPECT_EQ((std::tuple{FSpRename(&a, PStr("b.mov")), FSpRename(&a, PStr("x/y")), FSpRename(&a, PStr("c.mov")),
-                          FSpRename(&a, PStr("d.mov"))}),
-              std::tuple(dupFNErr, bdNamErr, noErr, fnfErr));
+                          FSpRename(&a, PStr("d.mov"))}), std::tuple(dupFNErr, bdNamErr, noErr, fnfErr));
     EXPECT_EQ(std::tuple(read_file(tmp / "c.mov"), read_file(tmp / "b.mov")), std::tuple(std::string("a"), std::string("b")));
 
     FSSpec full = spec_for(tmp / "full"), empty = spec_for(tmp / "empty"), c = spec_for(tmp / "c.mov");

@@ -142,8 +142,7 @@ TEST_F(AppleEvents, TheCallersBufferSizeIsRespected) {
 TEST_F(AppleEvents, ADirectObjectComesBackAsAList) {
     Desc evt;
     ASSERT_EQ(AECreateAppleEvent(kCoreEventClass, kAEOpenDocuments, nullptr, kAutoGenerateReturnID,
-                                 kAnyTransactionID, &evt),
-              noErr);
+                                 kAnyTransactionID, &evt), noErr);
     // Missing, then present; a single item comes back as a list of one.
     Desc got;
     EXPECT_EQ(AEGetParamDesc(&evt.d, keyDirectObject, typeAEList, &got), errAEDescNotFound);
@@ -207,14 +206,12 @@ TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
                          send(kAEPrintDocuments), send(kAEOpenDocuments, 'othr')),
               std::tuple(noErr, noErr, noErr, errAEEventNotHandled, errAEEventNotHandled));
     EXPECT_EQ(std::tuple(open_calls.count, open_calls.refcon, open_calls.id, quit_calls.count, any_calls.count,
-                         system_calls.count),
-              std::tuple(1, SRefCon(&open_calls), kAEOpenDocuments, 1, 0, 1));
+                         system_calls.count), std::tuple(1, SRefCon(&open_calls), kAEOpenDocuments, 1, 0, 1));
 
     // A wildcard ID catches the rest of its class.
     ASSERT_EQ(AEInstallEventHandler(kCoreEventClass, typeWildCard, upp, SRefCon(&any_calls), false), noErr);
     EXPECT_EQ((std::tuple{send(kAEPrintDocuments), any_calls.id, send(kAEOpenDocuments), open_calls.count}),
-              std::tuple(noErr, OSType(kAEPrintDocuments), noErr, 2))
-        << "an exact match wins over a wildcard";
+              std::tuple(noErr, OSType(kAEPrintDocuments), noErr, 2)) << "an exact match wins over a wildcard";
 
     for (AEEventID id : {AEEventID(kAEOpenDocuments), AEEventID(kAEQuitApplication), AEEventID(typeWildCard)})
         EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, id, upp, false), noErr);

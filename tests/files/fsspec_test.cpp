@@ -79,8 +79,7 @@ TEST(FSMakeFSSpec, FolderIDsAndVolumes) {
     EXPECT_EQ(std::tuple(resolved(root), resolved(tmpFolder)), std::tuple(fs::path("/"), fs::path("/tmp")));
 
     EXPECT_EQ(std::tuple(FSMakeFSSpec(0, 987654, PStr("x"), &spec), FSMakeFSSpec(7, 0, PStr("x"), &spec),
-                         FSMakeFSSpec(0, 0, PStr("x"), nullptr)),
-              std::tuple(dirNFErr, nsvErr, paramErr));
+                         FSMakeFSSpec(0, 0, PStr("x"), nullptr)), std::tuple(dirNFErr, nsvErr, paramErr));
 }
 
 TEST(FSSpecPaths, HandMadeSpecsAreChecked) {

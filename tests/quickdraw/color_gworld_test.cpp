@@ -54,8 +54,7 @@ TEST(GWorlds, BadRequestsFailCleanly) {
     for (const Case& c : cases) {
         GWorldPtr gw = reinterpret_cast<GWorldPtr>(1);
         EXPECT_EQ((std::tuple{NewGWorld(&gw, c.depth, &c.bounds, nullptr, nullptr, 0), QDError(), gw}),
-                  std::tuple(c.expected, c.expected, GWorldPtr(nullptr)))
-            << c.depth;
+                  std::tuple(c.expected, c.expected, GWorldPtr(nullptr))) << c.depth;
     }
     EXPECT_EQ(NewGWorld(nullptr, 8, &cases[0].bounds, nullptr, nullptr, 0), paramErr);
 }

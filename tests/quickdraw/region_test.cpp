@@ -140,8 +140,7 @@ TEST(Regions, EmptyAndDegenerateInputs) {
     Rect outside = rect(10, 0, 20, 10), touching = rect(9, 9, 20, 20), empty = rect(5, 5, 5, 8);
     // The right edge is exclusive.
     EXPECT_EQ(std::tuple(RectInRgn(&outside, r), RectInRgn(&touching, r), RectInRgn(&empty, r), PtInRgn(Point{9, 9}, r),
-                         PtInRgn(Point{10, 9}, r)),
-              std::tuple(false, true, false, true, false));
+                         PtInRgn(Point{10, 9}, r)), std::tuple(false, true, false, true, false));
     // Nil handles are ignored rather than followed.
     UnionRgn(nullptr, r, r);
     CopyRgn(r, nullptr);

@@ -73,8 +73,7 @@ TEST(Screen, AWindowPortDrawsAtTheWindowsPlaceAndMarksItDirty) {
     Rect r = rect(-20, -20, 10, 5);   // partly outside the port: clipped to it
     PaintRect(&r);
     EXPECT_EQ(std::tuple(screen_pixel(100, 50), screen_pixel(109, 54), screen_pixel(99, 50) == 0xFF0000u,
-                         screen_pixel(100, 49) == 0xFF0000u),
-              std::tuple(0xFF0000u, 0xFF0000u, false, false));
+                         screen_pixel(100, 49) == 0xFF0000u), std::tuple(0xFF0000u, 0xFF0000u, false, false));
     auto dirty = qd::screen().take_dirty_rects();
     EXPECT_TRUE(covered(dirty, rect(100, 50, 110, 55)));
     EXPECT_FALSE(covered(dirty, rect(99, 50, 100, 51)));
@@ -129,8 +128,7 @@ TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
     Rect all = rect(0, 0, 200, 100);
     PaintRect(&all);
     EXPECT_EQ(std::tuple(screen_pixel(10, 110), screen_pixel(60, 130) == 0x00FF00u, screen_pixel(160, 130)),
-              std::tuple(0x00FF00u, false, 0x00FF00u))
-        << "the middle: covered by the front window";
+              std::tuple(0x00FF00u, false, 0x00FF00u)) << "the middle: covered by the front window";
 
     // CopyBits onto the window's pixel map obeys the same visible region.
     qdtest::GWorld gw(8, rect(0, 0, 200, 100));

@@ -101,8 +101,7 @@ TEST(Rects, KitEdgesAndClamping) {
     // A wider thing starts before the box, rounding towards the box; an odd
     // spare row goes above the text.
     EXPECT_EQ(std::tuple(kit::centred_left(box, 4), kit::centred_left(box, 15), kit::centred_top(box, 10),
-                         kit::centred_baseline(0, 20, 12, 3)),
-              std::tuple(13, 8, 15, 15));
+                         kit::centred_baseline(0, 20, 12, 3)), std::tuple(13, 8, 15, 15));
 
     const Rect moved = kit::offset(rect(32000, -32000, 32700, -31000), 100, -1000);
     EXPECT_TRUE(kit::equal(moved, rect(32100, -32768, 32767, -32000))) << "clamped at the plane's edge, not wrapped";

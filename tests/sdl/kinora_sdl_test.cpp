@@ -63,8 +63,7 @@ TEST_F(KinoraSdl, AWindowDestroyedByAnotherProgramAsksToSaveInANewOne) {
 
     EXPECT_EQ(app.wait(30s), 0) << read_file(err);
     EXPECT_NE(read_file(err).find("kinora: another program destroyed the window; asking to quit in a new one\n"),
-              std::string::npos)
-        << read_file(err);
+              std::string::npos) << read_file(err);
     EXPECT_NE(read_file(movie), before) << "the cleared movie was saved";
 }
 
@@ -149,8 +148,7 @@ TEST_F(KinoraSdl, TheScreenIsTheDisplaysAndFollowsTheWindow) {
     ASSERT_EQ(testsupport::run_shell("cd '" + dir.string() +
                                      "' && ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=1920x1080:rate=10 "
                                      "-frames:v 1 -pix_fmt rgb24 -c:v qtrle Big.mov")
-                  .status,
-              0);
+                  .status, 0);
     const fs::path fitted = dir / "fitted.png", shrunk = dir / "shrunk.png";
     std::ofstream(dir / "s.kscript") << "expect front \"Big.mov\"\n"
                                         "expect bounds \"Big.mov\" 50 50 1198 712\n"

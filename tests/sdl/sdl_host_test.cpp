@@ -85,8 +85,7 @@ TEST_F(SdlHost, QuitsWhenTheDisplayGoesAway) {
     x.stop();
     EXPECT_EQ(app.wait(10s), 1) << read_file(out) << read_file(err);
     EXPECT_NE(read_file(err).find("kinora: the connection to the display " + x.display() + " was lost; quitting\n"),
-              std::string::npos)
-        << read_file(err);
+              std::string::npos) << read_file(err);
     EXPECT_NE(read_file(out).find("exit ticks="), std::string::npos) << "the exit hooks ran";
 }
 

@@ -50,8 +50,7 @@ bool peer_available(const std::string& name, const char* file, int line) {
     const auto missing = missing_tool(name);
     if (!missing) return true;
     if (tools_required())
-        GTEST_MESSAGE_AT_(file, line, as_required(*missing).c_str(),
-                          ::testing::TestPartResult::kNonFatalFailure);
+        GTEST_MESSAGE_AT_(file, line, as_required(*missing).c_str(), ::testing::TestPartResult::kNonFatalFailure);
     else
         GTEST_MESSAGE_AT_(file, line, missing->c_str(), ::testing::TestPartResult::kSkip);
     return false;
