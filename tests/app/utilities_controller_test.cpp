@@ -120,12 +120,7 @@ TEST_F(ControllerTest, TheApplicationsSetUpAddsThePaletteToTheControlFlags) {
 
 TEST_F(ControllerTest, TheFilesLoopingModeGoesToTheController) {
     open();
-    const struct {
-        const char* name;
-        SInt32 mode;
-        bool looping, palindrome;
-        OSErr err;
-    } cases[] = {
+    const struct { const char* name; SInt32 mode; bool looping, palindrome; OSErr err; } cases[] = {
         {"normal", kNormalLooping, true, false, noErr}, {"palindrome", kPalindromeLooping, true, true, noErr},
         {"none", kNoLooping, false, false, userDataItemNotFound},
     };

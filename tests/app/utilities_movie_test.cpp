@@ -40,9 +40,7 @@ TEST_F(UtilitiesTest, TrackQueriesFollowTypeAndEnabledState) {
 }
 
 TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
-    const struct {
-        SInt16 preferred, current, expected;
-    } cases[] = {
+    const struct { SInt16 preferred, current, expected; } cases[] = {
         {256, -128, 128},   // muted at half volume: its level is 128
         {100, 200, 200}, {256, 0, 0},
         {256, -32768, 32767},   // muted at the lowest value: the loudest level, not a negative one

@@ -174,10 +174,7 @@ TEST_F(MenuTest, LabelsLoseEveryAmpersand) {
     const std::string longText(300, 'x');
     std::string longWithMarks;
     for (int i = 0; i < 300; ++i) longWithMarks += (i % 3 == 0) ? "&y" : "y";
-    const struct {
-        std::string label;
-        std::string shown;
-    } cases[] = {
+    const struct { std::string label; std::string shown; } cases[] = {
         {"Show &Controller", "Show Controller"}, {"Hide Spea&ker Button", "Hide Speaker Button"}, {"&&Both&&", "Both"},
         {"&", ""},
         {longText, std::string(255, 'x')},            // at most 255 characters
@@ -227,13 +224,7 @@ const std::vector<OSType> kBuiltinTypes = {'MooV', 'WAVE', 'AIFF', 'AIFC', 'PNGf
 }  // namespace
 
 TEST_F(FileTypesTest, TheFilterShowsFoldersAndFilesOfTheListedTypes) {
-    const struct {
-        const char* name;
-        OSType descriptor;
-        bool folder;
-        OSType type;
-        bool shown;
-    } cases[] = {
+    const struct { const char* name; OSType descriptor; bool folder; OSType type; bool shown; } cases[] = {
         {"movie", typeFSS, false, 'MooV', true}, {"wave", typeFSS, false, 'WAVE', true},
         {"image", typeFSS, false, 'GIFf', true}, {"last in the list", typeFSS, false, 'qtif', true},
         {"no type", typeFSS, false, 0, false}, {"text", typeFSS, false, 'TEXT', false},

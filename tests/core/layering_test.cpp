@@ -104,8 +104,7 @@ std::vector<std::string> check(const Layers& layers, const std::vector<Include>&
         path.pop_back();
         state[folder] = 2;
     };
-    for (const auto& [folder, targets] : graph)
-        if (state[folder] == 0) visit(folder);
+    for (const auto& [folder, targets] : graph) if (state[folder] == 0) visit(folder);
     return problems;
 }
 
@@ -119,8 +118,7 @@ std::vector<Include> scan_platform(const fs::path& root) {
         std::ifstream in(entry.path());
         std::string line;
         std::smatch m;
-        while (std::getline(in, line))
-            if (std::regex_search(line, m, include)) includes.push_back({file, m[1]});
+        while (std::getline(in, line)) if (std::regex_search(line, m, include)) includes.push_back({file, m[1]});
     }
     return includes;
 }

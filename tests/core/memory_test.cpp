@@ -16,8 +16,7 @@ void fill(Handle h, Size n) {
     for (Size i = 0; i < n; ++i) (*h)[i] = char(i * 7 + 3);
 }
 bool holds_pattern(Handle h, Size n) {
-    for (Size i = 0; i < n; ++i)
-        if ((*h)[i] != char(i * 7 + 3)) return false;
+    for (Size i = 0; i < n; ++i) if ((*h)[i] != char(i * 7 + 3)) return false;
     return true;
 }
 bool locked(Handle h) { return (HGetState(h) & kHandleLockedMask) != 0; }

@@ -95,10 +95,7 @@ TEST(ResourceManager, TheSearchChainRunsFromTheCurrentFileDown) {
 
 TEST(ResourceManager, GetIndStringReadsListsAndGivesEmptyStringsOtherwise) {
     Opened older(older_file());
-    struct Case {
-        SInt16 list, index;
-        const char* expected;
-    };
+    struct Case { SInt16 list, index; const char* expected; };
     const Case cases[] = {
         {1000, 1, "one"}, {1000, 2, ""},  {1000, 3, "three"}, {1000, 0, ""}, {1000, 4, ""},
         {1000, -1, ""},   {1001, 2, "b"}, {1001, 4, ""},      {4242, 1, ""},
@@ -145,10 +142,7 @@ TEST(ResourceManager, HandleLifetimes) {
 TEST(ResourceManager, OpeningReportsWhatIsWrong) {
     const std::string good = older_file();
     // Damaged files are the resource file reader's tests'.
-    struct Case {
-        std::string path;
-        OSErr code;
-    };
+    struct Case { std::string path; OSErr code; };
     const Case cases[] = {
         {testsupport::test_folder() / "no-such-file.rsrc", fnfErr}, {write_temp("empty.rsrc", {}), eofErr},
         {good + "/x.rsrc", dirNFErr},   // a file where a folder should be

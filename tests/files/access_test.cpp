@@ -62,12 +62,7 @@ TEST(FileAccess, ReadWriteMarkAndEndOfFile) {
     EXPECT_EQ(std::tuple(n, pos, eof), std::tuple(10, 10, 10));
 
     // Positioning: each mode from a known mark; errors leave or clamp the mark as documented.
-    const struct {
-        SInt16 mode;
-        SInt32 offset;
-        OSErr err;
-        SInt32 mark_after;
-    } moves[] = {
+    const struct { SInt16 mode; SInt32 offset; OSErr err; SInt32 mark_after; } moves[] = {
         {fsFromStart, 3, noErr, 3},  {fsFromMark, 2, noErr, 5},  {fsAtMark, 99, noErr, 5},
         {fsFromLEOF, -4, noErr, 6},  {fsFromMark, -7, posErr, 6}, {fsFromStart, -1, posErr, 6},
         {fsFromLEOF, 5, eofErr, 10}, {fsFromStart, 10, noErr, 10}, {fsFromStart, 0, noErr, 0}, {9, 0, paramErr, 0},

@@ -72,12 +72,7 @@ TEST_F(AppleEvents, ListItemsByIndex) {
     EXPECT_EQ(count_of(&list.d), 0);
 
     // index: 0 and count+1 append, 1..count replace, anything else is refused.
-    const struct {
-        SInt32 index;
-        SInt32 value;
-        OSErr err;
-        std::vector<SInt32> after;
-    } puts[] = {
+    const struct { SInt32 index; SInt32 value; OSErr err; std::vector<SInt32> after; } puts[] = {
         {0, 10, noErr, {10}},           {2, 20, noErr, {10, 20}},        {0, 30, noErr, {10, 20, 30}},
         {2, 21, noErr, {10, 21, 30}},   {5, 99, errAEIllegalIndex, {10, 21, 30}},
         {-1, 99, errAEIllegalIndex, {10, 21, 30}},
@@ -120,10 +115,7 @@ TEST_F(AppleEvents, TheCallersBufferSizeIsRespected) {
     ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
     ASSERT_EQ(AEPutPtr(&list.d, 0, typeUTF8Text, "abcdefgh", 8), noErr);
     char buf[8];
-    const struct {
-        Size max;
-        std::string copied;
-    } cases[] = {{0, ""}, {3, "abc"}, {8, "abcdefgh"}};
+    const struct { Size max; std::string copied; } cases[] = {{0, ""}, {3, "abc"}, {8, "abcdefgh"}};
     for (const auto& c : cases) {
         std::memset(buf, '-', sizeof buf);
         Size actual = -1;
@@ -162,11 +154,7 @@ TEST_F(AppleEvents, ADirectObjectComesBackAsAList) {
 
 namespace {
 
-struct Calls {
-    int count = 0;
-    SRefCon refcon = 0;
-    OSType id = 0;
-};
+struct Calls { int count = 0; SRefCon refcon = 0; OSType id = 0; };
 
 OSErr record_call(const AppleEvent* evt, AppleEvent* /*reply*/, SRefCon refcon) {
     auto* calls = reinterpret_cast<Calls*>(refcon);

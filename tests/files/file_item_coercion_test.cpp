@@ -33,10 +33,7 @@ TEST(FileItemCoercion, BadInputsAreRefused) {
     TempFolder tmp;
     write_file(tmp / "a.mov", "");
     const std::string dir = tmp.path().string();
-    const struct {
-        DescType type;
-        std::string data;
-    } cases[] = {
+    const struct { DescType type; std::string data; } cases[] = {
         {typeFileURL, ""},
         {typeFileURL, "a.mov"},                                 // not a URL at all
         {typeFileURL, "file:a.mov"},                            // relative
@@ -84,11 +81,7 @@ TEST(FileItemCoercion, GoodInputsNameTheFile) {
     fs::create_directory(tmp / "sub");
     for (const auto& name : {std::string("a.mov"), std::string("two words.mov"), utf8, longname})
         write_file(tmp / name, "");
-    const struct {
-        DescType type;
-        std::string data;
-        fs::path expected;
-    } cases[] = {
+    const struct { DescType type; std::string data; fs::path expected; } cases[] = {
         {typeFileURL, "file://" + dir + "/a.mov", tmp / "a.mov"},
         {typeFileURL, "FILE://localhost" + dir + "/a.mov", tmp / "a.mov"},
         {typeFileURL, "file:" + dir + "/a.mov", tmp / "a.mov"},

@@ -31,10 +31,7 @@ FSSpec spec_for(const fs::path& path) {
 
 TEST(FinderInfo, TypeFollowsTheExtensionWhenNoneIsStored) {
     TempFolder tmp;
-    const struct {
-        const char* name;
-        OSType type;
-    } cases[] = {
+    const struct { const char* name; OSType type; } cases[] = {
         {"a.mov", 'MooV'}, {"a.MOV", 'MooV'}, {"a.mp4", 'MooV'}, {"a.png", 'PNGf'}, {"a.JPEG", 'JPEG'},
         {"a.gif", 'GIFf'}, {"a.bmp", 'BMPf'}, {"a.wav", 'WAVE'}, {"a.aifc", 'AIFC'}, {"a.qtif", 'qtif'},
         {"a.txt", 'TEXT'}, {"a.avi", 0}, {"noext", 0}, {".mov", 0}, {"a.mov.bak", 0},

@@ -16,11 +16,7 @@ using qdtest::rect;
 using qdtest::UsePort;
 
 TEST(GWorlds, EveryDepthStartsWhiteWithItsTable) {
-    struct Case {
-        SInt16 asked, depth;
-        UInt32 white;
-        int tableEntries;
-    } cases[] = {
+    struct Case { SInt16 asked, depth; UInt32 white; int tableEntries; } cases[] = {
         {1, 1, 0, 2}, {2, 2, 0, 4}, {4, 4, 0, 16}, {8, 8, 0, 256},
         {16, 16, 0x7FFF, 0}, {32, 32, 0xFFFFFF, 0}, {0, 32, 0xFFFFFF, 0},
     };
@@ -42,11 +38,7 @@ TEST(GWorlds, EveryDepthStartsWhiteWithItsTable) {
 }
 
 TEST(GWorlds, BadRequestsFailCleanly) {
-    struct Case {
-        SInt16 depth;
-        Rect bounds;
-        OSErr expected;
-    } cases[] = {
+    struct Case { SInt16 depth; Rect bounds; OSErr expected; } cases[] = {
         {3, rect(0, 0, 10, 10), paramErr}, {24, rect(0, 0, 10, 10), paramErr}, {8, rect(0, 0, 0, 10), paramErr},
         {8, rect(10, 10, 0, 0), paramErr},
         {32, rect(-32768, -32768, 32767, 32767), memFullErr},   // 16 GiB
@@ -94,12 +86,7 @@ TEST(GWorlds, CurrentPortComesBackAndADisposedPortIsNotUsed) {
 }
 
 TEST(Colors, ClassicColorsLandOnTheirExactValues) {
-    struct Color {
-        SInt32 name;
-        UInt32 index8, rgb32;
-        UInt32 rgb16;
-        UInt32 index1;
-    } colors[] = {
+    struct Color { SInt32 name; UInt32 index8, rgb32; UInt32 rgb16; UInt32 index1; } colors[] = {
         {blackColor, 255, 0x000000, 0x0000, 1}, {whiteColor, 0, 0xFFFFFF, 0x7FFF, 0},
         {redColor, 35, 0xFF0000, 0x7C00, 1},    {greenColor, 185, 0x00FF00, 0x03E0, 1},
         {blueColor, 210, 0x0000FF, 0x001F, 1},  {cyanColor, 180, 0x00FFFF, 0x03FF, 0},

@@ -24,8 +24,7 @@ int wrong_pixels(const GWorld& gw, const std::function<bool(int, int)>& black) {
     int bad = 0;
     const Rect& b = gw.pm().bounds;
     for (SInt16 y = b.top; y < b.bottom; ++y)
-        for (SInt16 x = b.left; x < b.right; ++x)
-            if (gw.at(x, y) != (black(x, y) ? kBlack : kWhite)) ++bad;
+        for (SInt16 x = b.left; x < b.right; ++x) if (gw.at(x, y) != (black(x, y) ? kBlack : kWhite)) ++bad;
     return bad;
 }
 

@@ -37,8 +37,7 @@ struct Shape {
         }
     }
     bool at(int x, int y) const {
-        for (const Rect& r : rects)
-            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+        for (const Rect& r : rects) if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
         return false;
     }
 };
@@ -57,8 +56,7 @@ Shape random_shape(std::mt19937& rng) {
 int mismatches(RgnHandle r, const std::function<bool(int, int)>& expected) {
     int bad = 0;
     for (int y = kLo; y < kHi; ++y)
-        for (int x = kLo; x < kHi; ++x)
-            if (bool(PtInRgn(Point{SInt16(y), SInt16(x)}, r)) != expected(x, y)) ++bad;
+        for (int x = kLo; x < kHi; ++x) if (bool(PtInRgn(Point{SInt16(y), SInt16(x)}, r)) != expected(x, y)) ++bad;
     return bad;
 }
 

@@ -97,8 +97,7 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
     FontInfo fi;
     GetFontInfo(&fi);
     bool blank = true;
-    for (SInt16 y = 0; y < 20; ++y)
-        for (SInt16 x = 0; x < 50; ++x) blank = blank && gw.at(x, y) == 0;
+    for (SInt16 y = 0; y < 20; ++y) for (SInt16 x = 0; x < 50; ++x) blank = blank && gw.at(x, y) == 0;
     std::exit(pen.h == 3 && StringWidth(s) == 0 && blank && fi.ascent > 0 ? 0 : 11);
 }
 

@@ -25,8 +25,7 @@ int inked(const GWorld& gw) {
     const UInt32 white = gw.pm().pixelSize == 32 ? 0xFFFFFF : gw.pm().pixelSize == 16 ? 0x7FFF : 0;
     int n = 0;
     const Rect& b = gw.pm().bounds;
-    for (SInt16 y = b.top; y < b.bottom; ++y)
-        for (SInt16 x = b.left; x < b.right; ++x) n += gw.at(x, y) != white;
+    for (SInt16 y = b.top; y < b.bottom; ++y) for (SInt16 x = b.left; x < b.right; ++x) n += gw.at(x, y) != white;
     return n;
 }
 
@@ -86,8 +85,7 @@ TEST(Text, IndexedPortsGetOnlyTheForeColourDeepPortsBlendEdges) {
         MoveTo(4, 30);
         DrawString(PStr("Ag&%@"));
         std::set<UInt32> values;
-        for (SInt16 y = 0; y < 40; ++y)
-            for (SInt16 x = 0; x < 120; ++x) values.insert(gw.at(x, y));
+        for (SInt16 y = 0; y < 40; ++y) for (SInt16 x = 0; x < 120; ++x) values.insert(gw.at(x, y));
         EXPECT_TRUE(values.count(fore));
         if (depth <= 8)
             EXPECT_EQ(values.size(), 2u) << "white and the fore colour only";
@@ -122,8 +120,7 @@ TEST(Text, SrcOrBoldAndClipping) {
     TextSize(18);
     MoveTo(2, 22);
     DrawString(PStr("MMMMMMMM"));
-    for (SInt16 y = 0; y < 30; ++y)
-        for (SInt16 x = 30; x < 100; ++x) ASSERT_EQ(gw.at(x, y), 0u);
+    for (SInt16 y = 0; y < 30; ++y) for (SInt16 x = 30; x < 100; ++x) ASSERT_EQ(gw.at(x, y), 0u);
     EXPECT_GT(inked(gw), 20);
     Point pen;
     GetPen(&pen);
@@ -134,10 +131,7 @@ TEST(Text, Utf8AndCharacterCodes) {
     GWorld gw(8, rect(0, 0, 50, 30));
     UsePort use(gw.get());
     TextSize(14);
-    struct Case {
-        std::string utf8;
-        SInt16 expected;
-    } cases[] = {
+    struct Case { std::string utf8; SInt16 expected; } cases[] = {
         {"\xC3\xA9", CharWidth(SInt16(0xE9))},                        // é, two bytes, one character
         {"a\xC3\xA9z", SInt16(CharWidth('a') + CharWidth(0xE9) + CharWidth('z'))},
         {"\xE2\x82\xAC", StringWidth(PStr("\xE2\x82\xAC"))},         // €

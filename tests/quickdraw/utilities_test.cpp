@@ -40,10 +40,7 @@ TEST(NumberText, EveryDigitAndTheSign) {
 
 TEST(Rects, IntersectionUnionAndContainment) {
     const Rect zero{0, 0, 0, 0};
-    struct Sect {
-        Rect a, b, expected;
-        bool meets;
-    } sects[] = {
+    struct Sect { Rect a, b, expected; bool meets; } sects[] = {
         {rect(0, 0, 10, 10), rect(5, 5, 20, 20), rect(5, 5, 10, 10), true},
         {rect(0, 0, 10, 10), rect(10, 0, 20, 10), zero, false},   // touching edges share no pixel
         {rect(0, 0, 10, 10), rect(3, 3, 3, 8), zero, false},

@@ -94,11 +94,9 @@ ProcessResult run_program(const std::vector<std::string>& argv, const RunOptions
     int out[2] = {-1, -1}, err[2] = {-1, -1};
     const bool piped = !argv.empty() && pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0;
     const pid_t pid = piped ? spawn(argv, options, out[1], err[1]) : -1;
-    for (int fd : {out[1], err[1]})
-        if (fd >= 0) close(fd);
+    for (int fd : {out[1], err[1]}) if (fd >= 0) close(fd);
     if (pid <= 0) {
-        for (int fd : {out[0], err[0]})
-            if (fd >= 0) close(fd);
+        for (int fd : {out[0], err[0]}) if (fd >= 0) close(fd);
         r.err = argv.empty() ? "" : "cannot start " + argv[0];
         return r;
     }
@@ -128,8 +126,7 @@ ProcessResult run_program(const std::vector<std::string>& argv, const RunOptions
             }
         }
     }
-    for (auto& f : fds)
-        if (f.fd >= 0) close(f.fd);
+    for (auto& f : fds) if (f.fd >= 0) close(f.fd);
 
     int status = 0;
     // Output closed but the program lives on (it closed its ends): it still

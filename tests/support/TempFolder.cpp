@@ -42,8 +42,7 @@ const TempFolder& test_folder() {
     const std::string name = info ? suite + "." + info->name() : suite;
     if (!folder || name != owner) {
         folder.reset();
-        for (char& c : suite)
-            if (c == '/') c = '_';
+        for (char& c : suite) if (c == '/') c = '_';
         folder = std::make_unique<TempFolder>(suite);
         owner = name;
     }

@@ -28,8 +28,7 @@ std::vector<UInt8> menu_bytes(SInt16 id, const std::string& title, const std::ve
     platform::ByteWriter w;
     w.s16(id), w.zeros(8);
     UInt32 flags = menuEnabled ? 1 : 0;
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].enabled || i >= 31) flags |= i < 31 ? 1u << (i + 1) : 0;
+    for (size_t i = 0; i < items.size(); ++i) if (items[i].enabled || i >= 31) flags |= i < 31 ? 1u << (i + 1) : 0;
     w.u32(flags), w.pstring(title);
     for (const ItemSpec& i : items) w.pstring(i.text), w.u8(0), w.u8(i.key), w.u16(0);   // icon, key, mark, style
     w.u8(0);
@@ -204,8 +203,7 @@ protected:
     const platform::script::MenuTitleView* title_of(const char* title) {
         static std::vector<platform::script::MenuTitleView> titles;
         titles = manager().menu_titles();
-        for (const auto& t : titles)
-            if (t.text == title) return &t;
+        for (const auto& t : titles) if (t.text == title) return &t;
         ADD_FAILURE() << "no title " << title;
         return &titles.front();
     }
@@ -337,8 +335,7 @@ TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
     Point t = title_point("Probe");
     auto dark_in_title = [&] {
         int n = 0;
-        for (SInt16 x = SInt16(t.h - 15); x < t.h + 15; ++x)
-            for (SInt16 y = 3; y < 17; ++y) n += pixel(x, y) == 0;
+        for (SInt16 x = SInt16(t.h - 15); x < t.h + 15; ++x) for (SInt16 y = 3; y < 17; ++y) n += pixel(x, y) == 0;
         return n;
     };
     EXPECT_GT(dark_in_title(), 0);

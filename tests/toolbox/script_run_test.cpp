@@ -28,8 +28,7 @@ void expect_lines_in_order(const std::string& out, const std::vector<std::string
     std::istringstream in(out);
     std::string line;
     size_t i = 0;
-    while (i < want.size() && std::getline(in, line))
-        if (line.rfind(want[i], 0) == 0) ++i;
+    while (i < want.size() && std::getline(in, line)) if (line.rfind(want[i], 0) == 0) ++i;
     EXPECT_EQ(i, want.size()) << "missing: " << (i < want.size() ? want[i] : "") << "\noutput:\n" << out;
 }
 

@@ -49,8 +49,7 @@ struct FakeMenus : MenuQueries {
                      {"Open\xE2\x80\xA6", true, rect(10, 36, 110, 52)},
                      {"Close", close_enabled, rect(10, 52, 110, 68)}};
         else if (title == "Edit") items = {{"Cut", false, rect(50, 20, 150, 36)}};
-        if (pulled != title)
-            for (auto& i : items) i.bounds = Rect{};
+        if (pulled != title) for (auto& i : items) i.bounds = Rect{};
         return items;
     }
 };
@@ -112,8 +111,7 @@ protected:
     std::function<void(const EventRecord&)> menu_app(FakeMenus& menus, std::vector<std::string>& chosen) {
         return [&](const EventRecord& e) {
             if (e.what != mouseDown || e.where.v >= 20) return;
-            for (const auto& t : menus.menu_titles())
-                if (inside(t.bounds, e.where)) menus.pulled = t.text;
+            for (const auto& t : menus.menu_titles()) if (inside(t.bounds, e.where)) menus.pulled = t.text;
             while (StillDown()) {}
             Point up = events::mouse_position();
             for (const auto& i : menus.menu_items(menus.pulled))
