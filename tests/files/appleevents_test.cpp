@@ -26,6 +26,9 @@ protected:
     void SetUp() override { handles_ = platform::memory::live_handle_count(); }
     void TearDown() override { EXPECT_EQ(platform::memory::live_handle_count(), handles_) << "descriptor leaked"; }
     long handles_ = 0;
+    DescType type = 0;   // what the calls below report back
+    Size size = 0;
+    AEKeyword key = 0;
 };
 
 struct Desc {
@@ -85,9 +88,6 @@ TEST_F(AppleEvents, ListItemsByIndex) {
     }
 
     SInt32 v;
-    Size size;
-    DescType type;
-    AEKeyword key = 0;
     EXPECT_EQ((std::tuple{AEGetNthPtr(&list.d, 0, typeSInt32, &key, &type, &v, sizeof v, &size),
                           AEGetNthPtr(&list.d, 4, typeSInt32, &key, &type, &v, sizeof v, &size),
                           AEGetNthPtr(&list.d, 1, typeWildCard, &key, &type, &v, sizeof v, &size), key, type}),
@@ -119,13 +119,11 @@ TEST_F(AppleEvents, TheCallersBufferSizeIsRespected) {
     for (const auto& c : cases) {
         std::memset(buf, '-', sizeof buf);
         Size actual = -1;
-        DescType type;
         ASSERT_EQ(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, c.max, &actual), noErr);
         EXPECT_EQ(std::tuple(actual, std::string(buf, c.copied.size())), std::tuple(Size(8), c.copied));
         if (c.max < 8) { EXPECT_EQ(buf[c.max], '-') << "nothing past the maximum"; }
     }
     Size actual;
-    DescType type;
     EXPECT_EQ(std::tuple(AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, buf, -1, &actual),
                         AEGetNthPtr(&list.d, 1, typeWildCard, nullptr, &type, nullptr, 4, &actual)),
               std::tuple(paramErr, paramErr));
@@ -142,8 +140,6 @@ TEST_F(AppleEvents, ADirectObjectComesBackAsAList) {
     ASSERT_EQ(AEGetParamDesc(&evt.d, keyDirectObject, typeAEList, &got), noErr);
     EXPECT_EQ(std::tuple(got.d.descriptorType, count_of(&got.d)), std::tuple(DescType(typeAEList), 1));
     char buf[8] = {};
-    DescType type;
-    Size size;
     ASSERT_EQ(AEGetNthPtr(&got.d, 1, typeChar, nullptr, &type, buf, sizeof buf, &size), noErr);
     EXPECT_EQ(std::string(buf, size), "/tmp");
     // Event calls on what is not an event.
@@ -222,8 +218,6 @@ TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {
     auto outcome = ae::take_outcome(token);
     ASSERT_TRUE(outcome.has_value());
     SInt32 errn = 0;
-    DescType type;
-    Size size;
     EXPECT_EQ((std::tuple{outcome->result, AEGetParamPtr(&outcome->reply, keyErrorNumber, typeSInt32, &type, &errn, sizeof errn, &size), errn}),
               std::tuple(errAEEventNotHandled, noErr, SInt32(errAEEventNotHandled)));
     AEDisposeDesc(&outcome->reply);
@@ -255,17 +249,12 @@ TEST_F(AppleEvents, OpenDocumentsEventListsTheFilesAsFSSpecs) {
     for (SInt32 i = 1; i <= 3; ++i) {
         SCOPED_TRACE(i);
         FSSpec spec{}, expected{};
-        AEKeyword key;
-        DescType type;
-        Size size;
         ASSERT_EQ(AEGetNthPtr(&list.d, i, typeFSS, &key, &type, &spec, sizeof spec, &size), noErr);
         platform::files::make_fsspec(paths[size_t(i) - 1], &expected);
         EXPECT_EQ(std::tuple(type, size, spec.parID, platform::files::path_of(spec).value_or("")),
                   std::tuple(typeFSS, Size(sizeof(FSSpec)), expected.parID, paths[size_t(i) - 1]));
     }
     FSSpec spec;
-    DescType type;
-    Size size;
     EXPECT_EQ(AEGetNthPtr(&list.d, 4, typeFSS, nullptr, &type, &spec, sizeof spec, &size), errAECoercionFail)
         << "a path without a folder stays a file URL that cannot become an FSSpec";
     AEDisposeDesc(&*evt);

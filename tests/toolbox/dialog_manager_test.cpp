@@ -1,9 +1,10 @@
 // The Dialog Manager and Navigation Services in process, on a headless
 // host: dialogs from TestToolbox.rsrc (see TestToolbox.r) and Kinora.rsrc,
 // their items and handles, ModalDialog driven by key and mouse input
-// through the Event Manager, filters, alerts and ParamText, what scripts
-// see of the front dialog, and the open dialog following its folder. The save-changes question is answered
-// every way in the application's scripts.
+// through the Event Manager, alerts and ParamText, what scripts see of the
+// front dialog, and the open dialog following its folder. The save-changes
+// question is answered every way in the application's scripts, with the
+// application's filter keeping movies playing behind it.
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -61,16 +62,6 @@ AEDesc folder_location(const std::string& folder) {
     EXPECT_EQ(AECreateDesc(typeFSS, &spec, sizeof(spec), &where), noErr);
     return where;
 }
-
-int g_filterCalls = 0, g_filterNulls = 0;
-Boolean counting_filter(DialogRef d, EventRecord* e, DialogItemIndex* item) {
-    ++g_filterCalls;
-    if (e->what == nullEvent) ++g_filterNulls;
-    return StdFilterProc(d, e, item);
-}
-
-// Takes every mouse-down without naming an item, as a filter that drags does.
-Boolean swallowing_filter(DialogRef, EventRecord* e, DialogItemIndex*) { return e->what == mouseDown; }
 
 int g_drawn = 0;
 void user_drawer(DialogRef, DialogItemIndex) { ++g_drawn; }
@@ -206,27 +197,6 @@ TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
     EXPECT_EQ(FrontWindow(), GetDialogWindow(d)) << "a click behind brings nothing forward";
     DisposeDialog(d);
     DisposeWindow(doc);
-}
-
-TEST_F(DialogTest, TheFilterSeesEveryEventFirst) {
-    DialogRef d = GetNewDialog(200, nullptr, reinterpret_cast<WindowRef>(-1L));
-    ASSERT_NE(d, nullptr);
-    g_filterCalls = g_filterNulls = 0;
-    input.idle(10);   // each null event takes a request or two
-    input.key(kReturnCharCode, keys::kReturn);
-    DialogItemIndex item = 0;
-    ModalDialog(NewModalFilterUPP(counting_filter), &item);
-    EXPECT_EQ(item, 1);
-    EXPECT_GE(g_filterNulls, 3);
-    EXPECT_GT(g_filterCalls, g_filterNulls);
-
-    // A filter that takes an event ends ModalDialog with the item it named,
-    // or with the caller's own value when it named none.
-    input.click(global_centre(d, 1));
-    item = 0;
-    ModalDialog(NewModalFilterUPP(swallowing_filter), &item);
-    EXPECT_EQ(item, 0);
-    DisposeDialog(d);
 }
 
 TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {

@@ -38,6 +38,10 @@ protected:
         WaitNextEvent(mask, &e, 0, nullptr);
         return e;
     }
+    std::tuple<EventKind, uintptr_t> next_message(EventMask mask = everyEvent) {
+        EventRecord e = next(mask);
+        return {EventKind(e.what), e.message};
+    }
 
     host::HeadlessHost* host_ = nullptr;
 };
@@ -111,8 +115,7 @@ TEST_F(EventManagerTest, MasksAvailAndFlush) {
     PostEvent(keyDown, 'c');
     FlushEvents(keyDownMask, mUpMask);
     EXPECT_EQ(next().what, mouseUp);
-    e = next();
-    EXPECT_EQ(std::tuple(e.what, e.message), std::tuple(EventKind(keyDown), uintptr_t('c')));
+    EXPECT_EQ(next_message(), std::tuple(EventKind(keyDown), uintptr_t('c')));
     EXPECT_EQ(next().what, nullEvent);
 }
 
@@ -149,10 +152,8 @@ TEST_F(EventManagerTest, FocusChangesBecomeSuspendAndResume) {
     push(InputKind::FocusLost);
     push(InputKind::FocusLost);   // no change: no event
     push(InputKind::FocusGained);
-    EventRecord e = next();
-    EXPECT_EQ(std::tuple(e.what, e.message), std::tuple(EventKind(osEvt), uintptr_t(0x01000000u)));
-    e = next();
-    EXPECT_EQ(std::tuple(e.what, e.message), std::tuple(EventKind(osEvt), uintptr_t(suspendResumeMessage) << 24 | resumeFlag));
+    EXPECT_EQ(next_message(), std::tuple(EventKind(osEvt), uintptr_t(0x01000000u)));
+    EXPECT_EQ(next_message(), std::tuple(EventKind(osEvt), uintptr_t(suspendResumeMessage) << 24 | resumeFlag));
     EXPECT_TRUE(events::in_foreground());
     EXPECT_EQ(next().what, nullEvent);
 }
@@ -184,8 +185,7 @@ TEST_F(EventManagerTest, AFullQueueDropsTheOldestInputButNoAppleEvent) {
     events::post_high_level_event('aevt', 'quit', nullptr);
     for (int i = 0; i < 600; ++i) PostEvent(keyDown, UInt32(i & 0xFF));
     EXPECT_EQ(next().what, kHighLevelEvent);
-    EventRecord e = next();
-    EXPECT_EQ(std::tuple(e.what, e.message), std::tuple(EventKind(keyDown), uintptr_t(600 - 512))) << "the 88 oldest keys were dropped";
+    EXPECT_EQ(next_message(), std::tuple(EventKind(keyDown), uintptr_t(600 - 512))) << "the 88 oldest keys were dropped";
     int keysLeft = 1;
     while (next().what == keyDown) ++keysLeft;
     EXPECT_EQ(keysLeft, 512);

@@ -342,12 +342,6 @@ TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
     DisableMenuItem(probe, 0);
     EXPECT_FALSE(IsMenuItemEnabled(probe, 0));
     EXPECT_EQ(dark_in_title(), 0) << "drawn dimmed";
-    // The menu list round-trips through GetMenuBar / SetMenuBar.
-    Handle list = GetMenuBar();
-    SetMenuBar(nullptr);
-    SetMenuBar(list);
-    DisposeHandle(list);
-    EXPECT_EQ(GetMenuHandle(130), probe);
     // Nil and unknown menus are ignored.
     MenuRef bogus = reinterpret_cast<MenuRef>(&bogus);
     for (MenuRef m : {MenuRef(nullptr), bogus}) {
