@@ -48,8 +48,7 @@ TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.preferred << " / " << c.current);
         Movie movie = tracks_movie({SoundMediaType});
-        SetMoviePreferredVolume(movie, c.preferred);
-        SetMovieVolume(movie, c.current);
+        SetMoviePreferredVolume(movie, c.preferred), SetMovieVolume(movie, c.current);
         EXPECT_EQ(QTUtils_UpdateMovieVolumeSetting(movie), noErr);
         EXPECT_EQ(std::tuple(GetMoviePreferredVolume(movie), GetMovieVolume(movie)), std::tuple(c.expected, c.current))
             << "the playing volume is left alone";
@@ -62,8 +61,7 @@ TEST_F(UtilitiesTest, TheFrameCountFollowsTheTracksEditsNotItsMedia) {
     ASSERT_EQ(file.err, noErr);
     Track video = GetMovieIndTrack(file.movie, 1);
     // Frames 8 to 20 leave the track; the media keeps all 20 samples.
-    SetMovieSelection(file.movie, 7 * 60, 13 * 60);
-    ClearMovieSelection(file.movie);
+    SetMovieSelection(file.movie, 7 * 60, 13 * 60), ClearMovieSelection(file.movie);
     ASSERT_EQ(GetTrackDuration(video), 7 * 60);
     EXPECT_EQ(std::tuple(GetMediaSampleCount(GetTrackMedia(video)), QTUtils_GetFrameCount(video), QTUtils_GetFrameDuration(video)),
               std::tuple(20, 7, 60));

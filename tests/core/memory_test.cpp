@@ -39,8 +39,7 @@ TEST(Handles, GrowingAnUnlockedHandleMovesTheBlockButKeepsTheBytes) {
 
 TEST(Handles, ALockedHandleNeverMoves) {
     Handle h = NewHandle(64);
-    fill(h, 64);
-    HLock(h);
+    fill(h, 64), HLock(h);
     char* before = *h;
     SetHandleSize(h, 4096);
     EXPECT_EQ((std::tuple{MemError(), GetHandleSize(h)}), std::tuple(OSErr(memFullErr), 64));
@@ -51,11 +50,9 @@ TEST(Handles, ALockedHandleNeverMoves) {
     EXPECT_EQ(MemError(), memLockedErr);
     // HSetState puts back a saved state; unlocked, the handle grows.
     SInt8 state = HGetState(h);
-    HUnlock(h);
-    HSetState(h, state);
+    HUnlock(h), HSetState(h, state);
     EXPECT_TRUE(locked(h));
-    HUnlock(h);
-    SetHandleSize(h, 4096);
+    HUnlock(h), SetHandleSize(h, 4096);
     EXPECT_EQ((std::tuple{MemError(), holds_pattern(h, 32)}), std::tuple(OSErr(noErr), true));
     DisposeHandle(h);
 }
@@ -96,8 +93,7 @@ TEST(Handles, CopyingAndAppending) {
     HLock(h);
     ASSERT_EQ(HandAndHand(h, copy), noErr);
     EXPECT_TRUE(locked(h)) << "the source's lock state is restored";
-    DisposeHandle(h);
-    DisposeHandle(copy);
+    DisposeHandle(h), DisposeHandle(copy);
 }
 
 TEST(Pointers, APtrNeverMoves) {

@@ -169,8 +169,7 @@ OSErr send(AEEventID id, AEEventClass cls = kCoreEventClass) {
     EXPECT_EQ(AECreateAppleEvent(cls, id, nullptr, kAutoGenerateReturnID, kAnyTransactionID, &evt), noErr);
     EXPECT_EQ(AECreateAppleEvent(kCoreEventClass, kAEAnswer, nullptr, 0, 0, &reply), noErr);
     OSErr err = ae::dispatch(evt, &reply);
-    AEDisposeDesc(&evt);
-    AEDisposeDesc(&reply);
+    AEDisposeDesc(&evt), AEDisposeDesc(&reply);
     return err;
 }
 
@@ -201,8 +200,7 @@ TEST_F(AppleEvents, HandlersAreFoundByClassAndID) {
         EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, id, upp, false), noErr);
     EXPECT_EQ(AERemoveEventHandler(kCoreEventClass, kAEOpenApplication, nullptr, true), noErr);
     EXPECT_EQ(send(kAEQuitApplication), errAEEventNotHandled);
-    DisposeAEEventHandlerUPP(upp);
-    DisposeAEEventHandlerUPP(nullptr);
+    DisposeAEEventHandlerUPP(upp), DisposeAEEventHandlerUPP(nullptr);
 }
 
 TEST_F(AppleEvents, QueuedEventsReturnTheHandlersResultToTheSender) {

@@ -107,12 +107,10 @@ TEST(Colors, ClassicColorsLandOnTheirExactValues) {
             RGBColor fore;
             GetForeColor(&fore);
             const UInt32 painted = t.gw.at(2, 0);
-            BackColor(c.name);
-            EraseRect(&r);
+            BackColor(c.name), EraseRect(&r);
             EXPECT_EQ(std::tuple(painted, UInt32(Color2Index(&fore)), t.gw.at(2, 0)), std::tuple(t.expected, t.expected, t.expected))
                 << "depth " << t.gw.pm().pixelSize;
-            ForeColor(blackColor);
-            BackColor(whiteColor);
+            ForeColor(blackColor), BackColor(whiteColor);
         }
     }
 }

@@ -119,8 +119,7 @@ TEST(CopyBits, OnlyTheMaskClipAndSourceBoundsAreWritten) {
         GWorld src(32, rect(0, 0, 20, 20)), dst(32, rect(0, 0, 40, 40));
         {
             UsePort use(src.get());
-            ForeColor(redColor);
-            PaintRect(&src.pm().bounds);
+            ForeColor(redColor), PaintRect(&src.pm().bounds);
         }
         UsePort use(dst.get());
         ClipRect(&c.clip);
@@ -176,9 +175,7 @@ TEST(CopyBits, OneBitSourcesUseTheTransferMode) {
         SCOPED_TRACE(c.mode);
         GWorld dst(32, rect(0, 0, 8, 1));
         UsePort use(dst.get());
-        ForeColor(greenColor);
-        PaintRect(&dst.pm().bounds);
-        ForeColor(redColor);
+        ForeColor(greenColor), PaintRect(&dst.pm().bounds), ForeColor(redColor);
         CopyBits(src.bits(), dst.bits(), &src.pm().bounds, &dst.pm().bounds, c.mode, nullptr);
         EXPECT_EQ(std::tuple(dst.at(0, 0), dst.at(7, 0)), std::tuple(c.left, c.right));
     }
@@ -187,8 +184,7 @@ TEST(CopyBits, OneBitSourcesUseTheTransferMode) {
     GWorld dst(32, rect(0, 0, 8, 1)), other(8, rect(0, 0, 1, 1));
     {
         UsePort use(dst.get());
-        ForeColor(greenColor);
-        PaintRect(&dst.pm().bounds);
+        ForeColor(greenColor), PaintRect(&dst.pm().bounds);
     }
     UsePort use(other.get());
     BackColor(cyanColor);

@@ -68,8 +68,7 @@ TEST(Drawing, ANonRectangularClipRegion) {
     PaintRect(&all);
     EXPECT_EQ(wrong_pixels(gw, [](int x, int y) { return !(x >= 10 && x < 20 && y >= 10 && y < 20); }), 0);
     // A region painted through the clip: only their intersection.
-    EraseRect(&all);
-    PaintRgn(hole);
+    EraseRect(&all), PaintRgn(hole);
     EXPECT_EQ(wrong_pixels(gw, [](int, int) { return false; }), 0);
     DisposeRgn(clip), DisposeRgn(hole);
 }
@@ -115,11 +114,9 @@ TEST(Drawing, PortGuardPutsBackThePortAndWhatAHelperChanged) {
         MoveTo(1, 2);
         SetPort(caller.get());
         platform::kit::PortGuard guard(gw.get(), platform::kit::Keep::drawing_state);
-        ForeColor(redColor);
-        PenSize(3, 3);
+        ForeColor(redColor), PenSize(3, 3);
         Rect r = rect(0, 0, 1, 1);
-        ClipRect(&r);
-        TextSize(40);
+        ClipRect(&r), TextSize(40);
     }
     GrafPtr now = nullptr;
     GetPort(&now);

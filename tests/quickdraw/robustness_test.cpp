@@ -58,8 +58,7 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
         Rect r = wild_rect(rng);
         ClipRect(&r);
         r = wild_rect(rng);
-        PenSize(SInt16(rng() % 5), SInt16(rng() % 5));
-        PenMode(SInt16(rng() % 16));
+        PenSize(SInt16(rng() % 5), SInt16(rng() % 5)), PenMode(SInt16(rng() % 16));
         switch (rng() % 6) {
         case 0: PaintRect(&r); break;
         case 1: FrameOval(&r); break;
@@ -67,9 +66,7 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
         case 3: MoveTo(wild(rng), wild(rng)); LineTo(wild(rng), wild(rng)); break;
         case 4: PaintOval(&r); break;
         default: {
-            TextSize(SInt16(rng() % 60));
-            TextFace(SInt16(rng() % 8));
-            TextMode(SInt16(rng() % 4));
+            TextSize(SInt16(rng() % 60)), TextFace(SInt16(rng() % 8)), TextMode(SInt16(rng() % 4));
             MoveTo(wild(rng), wild(rng));
             const unsigned char s[] = {6, 'W', 'g', 0xC3, 0xA9, '@', 0xFF};
             DrawString(s);
@@ -90,8 +87,7 @@ TEST(Robustness, RandomCopiesAndShapesStayInBounds) {
     GWorld gw(8, rect(0, 0, 50, 20));
     UsePort use(gw.get());
     const unsigned char s[] = {2, 'h', 'i'};
-    MoveTo(3, 15);
-    DrawString(s);
+    MoveTo(3, 15), DrawString(s);
     Point pen;
     GetPen(&pen);
     FontInfo fi;

@@ -81,8 +81,7 @@ TEST(Screen, AWindowPortDrawsAtTheWindowsPlaceAndMarksItDirty) {
 
     // Moved: the same local drawing lands at the new place.
     ASSERT_TRUE(qd::move_window_port(w.port, 400, 300).ok());
-    ForeColor(blueColor);
-    PaintRect(&r);
+    ForeColor(blueColor), PaintRect(&r);
     EXPECT_EQ(std::tuple(screen_pixel(400, 300), screen_pixel(100, 50)), std::tuple(0x0000FFu, 0xFF0000u))
         << "the old place is left alone";
 }
@@ -134,8 +133,7 @@ TEST(Screen, TheVisibleRegionKeepsAWindowOffWhatCoversIt) {
     qdtest::GWorld gw(8, rect(0, 0, 200, 100));
     {
         qdtest::UsePort useWorld(gw.get());
-        ForeColor(yellowColor);
-        PaintRect(&all);
+        ForeColor(yellowColor), PaintRect(&all);
     }
     qd::screen().take_dirty_rects();
     CopyBits(gw.bits(), GetPortBitMapForCopyBits(back.port), &all, &all, srcCopy, nullptr);

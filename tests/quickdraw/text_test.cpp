@@ -41,15 +41,12 @@ TEST(Text, WidthsAddUpAndThePenMovesByThem) {
     const std::string text = "Whoa cool! 1234";
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.font << "/" << c.size << "/" << c.face);
-        TextFont(c.font);
-        TextSize(c.size);
-        TextFace(c.face);
+        TextFont(c.font), TextSize(c.size), TextFace(c.face);
         SInt16 sum = 0;
         for (char ch : text) sum = SInt16(sum + CharWidth(ch));
         EXPECT_EQ(StringWidth(PStr(text)), sum);
         EXPECT_EQ(TextWidth(text.data(), 5, 4), StringWidth(PStr("cool")));
-        MoveTo(10, 40);
-        DrawString(PStr(text));
+        MoveTo(10, 40), DrawString(PStr(text));
         Point pen;
         GetPen(&pen);
         EXPECT_EQ(std::tuple(pen.h, pen.v), std::tuple(SInt16(10 + sum), SInt16(40)));
@@ -81,8 +78,7 @@ TEST(Text, IndexedPortsGetOnlyTheForeColourDeepPortsBlendEdges) {
         ForeColor(blueColor);
         RGBColor blue{0, 0, 0xFFFF};
         const UInt32 fore = UInt32(Color2Index(&blue));
-        TextSize(20);
-        MoveTo(4, 30);
+        TextSize(20), MoveTo(4, 30);
         DrawString(PStr("Ag&%@"));
         std::set<UInt32> values;
         for (SInt16 y = 0; y < 40; ++y) for (SInt16 x = 0; x < 120; ++x) values.insert(gw.at(x, y));
@@ -101,11 +97,7 @@ TEST(Text, SrcOrBoldAndClipping) {
     for (SInt16 face : {SInt16(normal), SInt16(bold)}) {
         GWorld gw(8, rect(0, 0, 100, 30));
         UsePort use(gw.get());
-        BackColor(yellowColor);
-        TextMode(srcOr);
-        TextFace(face);
-        TextSize(16);
-        MoveTo(5, 20);
+        BackColor(yellowColor), TextMode(srcOr), TextFace(face), TextSize(16), MoveTo(5, 20);
         DrawString(PStr("Hello"));
         EXPECT_EQ(gw.at(6, 2), 0u) << "srcOr leaves the background";
         if (face == normal) plain = inked(gw);
@@ -116,9 +108,7 @@ TEST(Text, SrcOrBoldAndClipping) {
     GWorld gw(8, rect(0, 0, 100, 30));
     UsePort use(gw.get());
     Rect clip = rect(0, 0, 30, 30);
-    ClipRect(&clip);
-    TextSize(18);
-    MoveTo(2, 22);
+    ClipRect(&clip), TextSize(18), MoveTo(2, 22);
     DrawString(PStr("MMMMMMMM"));
     for (SInt16 y = 0; y < 30; ++y) for (SInt16 x = 30; x < 100; ++x) ASSERT_EQ(gw.at(x, y), 0u);
     EXPECT_GT(inked(gw), 20);

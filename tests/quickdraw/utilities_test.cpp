@@ -54,8 +54,7 @@ TEST(Rects, IntersectionUnionAndContainment) {
     auto same = [](const Rect& x, const Rect& y) { return bool(EqualRect(&x, &y)); };
     Rect u, v;
     Rect a = rect(0, 0, 10, 10), b = rect(20, 5, 30, 8), empty = rect(50, 50, 50, 50);
-    UnionRect(&a, &b, &u);
-    UnionRect(&empty, &b, &v);
+    UnionRect(&a, &b, &u), UnionRect(&empty, &b, &v);
     EXPECT_TRUE(same(u, rect(0, 0, 30, 10)) && same(v, b)) << "an empty rectangle adds nothing";
 
     struct Point_ {
@@ -70,16 +69,14 @@ TEST(Rects, IntersectionUnionAndContainment) {
     InsetRect(&r, 4, 0);
     EXPECT_TRUE(same(r, zero)) << "an inset with no area left is all zero";
     r = rect(0, 0, 10, 10);
-    InsetRect(&r, -2, -2);
-    OffsetRect(&r, 2, -3);
+    InsetRect(&r, -2, -2), OffsetRect(&r, 2, -3);
     EXPECT_TRUE(same(r, rect(0, -5, 14, 9)));
     Pt2Rect(Point{20, 3}, Point{5, 10}, &r);
     EXPECT_TRUE(same(r, rect(3, 5, 10, 20)));
     EXPECT_TRUE(EmptyRect(&empty) && !EmptyRect(&a));
 
     Point p{1, 2};
-    AddPt(Point{10, 20}, &p);
-    SubPt(Point{1, 2}, &p);
+    AddPt(Point{10, 20}, &p), SubPt(Point{1, 2}, &p);
     EXPECT_TRUE(EqualPt(p, Point{10, 20}) && !EqualPt(p, Point{20, 10}));
 }
 

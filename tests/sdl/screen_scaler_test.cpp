@@ -56,8 +56,7 @@ TEST(ScreenScaler, KeepsTheAspectAndCentresTheScreen) {
     s.fit({64, 48}, 64, 48);   // the screen's own size: a plain copy
     std::mt19937 rng(1);
     Pixels screen(64, 48), window(64, 48);
-    fill_noise(screen, {0, 0, 64, 48}, rng);
-    draw_all(s, screen, window);
+    fill_noise(screen, {0, 0, 64, 48}, rng), draw_all(s, screen, window);
     EXPECT_EQ(window.bytes, screen.bytes);
     EXPECT_EQ(screen_point(s, 63, 47), "63,47");
     // Limited by the height; by the width.
@@ -93,8 +92,7 @@ TEST(ScreenScaler, RedrawingWhatAChangeAffectsEqualsAFullRedraw) {
         ScreenScaler s;
         s.fit({256, 192}, w, h);
         Pixels screen(256, 192), window(w, h), full(w, h);
-        fill_noise(screen, {0, 0, 256, 192}, rng);
-        draw_all(s, screen, window);
+        fill_noise(screen, {0, 0, 256, 192}, rng), draw_all(s, screen, window);
         for (int change = 0; change < 40; ++change) {
             int left = int(rng() % 256), top = int(rng() % 192);
             ScreenRect r{left, top, left + 1 + int(rng() % 40), top + 1 + int(rng() % 30)};
@@ -129,8 +127,7 @@ TEST(ScreenScaler, AWholeNumberScaleCopiesEachPixelToASquare) {
               std::tuple("2,1,202,161", "22,41,24,43", "10,20"));
     std::mt19937 rng(3);
     Pixels screen(100, 80), window(205, 163);
-    fill_noise(screen, {0, 0, 100, 80}, rng);
-    draw_all(s, screen, window);
+    fill_noise(screen, {0, 0, 100, 80}, rng), draw_all(s, screen, window);
     for (int y = 1; y < 161; ++y)
         for (int x = 2; x < 202; ++x)
             ASSERT_EQ(std::memcmp(window.at(x, y), screen.at((x - 2) / 2, (y - 1) / 2), 4), 0) << x << "," << y;

@@ -195,8 +195,7 @@ TEST_F(DialogTest, ClicksHitButtonsFieldsAndNothingOutside) {
     EXPECT_EQ(beeps() - before, 1);
     EXPECT_EQ(item_text(d, 6), "x");
     EXPECT_EQ(FrontWindow(), GetDialogWindow(d)) << "a click behind brings nothing forward";
-    DisposeDialog(d);
-    DisposeWindow(doc);
+    DisposeDialog(d), DisposeWindow(doc);
 }
 
 TEST_F(DialogTest, AlertsFillTheParametersAndCountStages) {

@@ -61,10 +61,8 @@ struct FakeWindows : events::WindowEventSource {
 }  // namespace
 
 TEST_F(EventManagerTest, InputBecomesClassicEventRecords) {
-    push(InputKind::MouseMoved, 5, 6);
-    push(InputKind::MouseDown, 10, 20, host::kModOption);
-    push(InputKind::MouseUp, 11, 21);
-    push_key(InputKind::KeyDown, keys::kN, 'n', host::kModCommand);
+    push(InputKind::MouseMoved, 5, 6), push(InputKind::MouseDown, 10, 20, host::kModOption);
+    push(InputKind::MouseUp, 11, 21), push_key(InputKind::KeyDown, keys::kN, 'n', host::kModCommand);
     push_key(InputKind::KeyDown, keys::kN, 'n', host::kModCommand, true);
     push_key(InputKind::KeyUp, keys::kN, 'n', host::kModShift | host::kModControl | host::kModCapsLock);
 
@@ -206,10 +204,8 @@ TEST_F(EventManagerTest, TakeEventIfLeavesTheRestQueued) {
     } feeder;
     auto is_escape = [](const EventRecord& e) { return (e.message & charCodeMask) == 0x1B; };
 
-    push_key(InputKind::KeyDown, keys::kN, 'a');
-    push(InputKind::MouseDown, 10, 20);
-    push_key(InputKind::KeyDown, keys::kEscape, 0x1B);
-    push_key(InputKind::KeyDown, keys::kN, 'b');
+    push_key(InputKind::KeyDown, keys::kN, 'a'), push(InputKind::MouseDown, 10, 20);
+    push_key(InputKind::KeyDown, keys::kEscape, 0x1B), push_key(InputKind::KeyDown, keys::kN, 'b');
     auto taken = events::take_event_if(keyDownMask, is_escape);
     ASSERT_TRUE(taken);
     EXPECT_EQ(taken->what, keyDown);

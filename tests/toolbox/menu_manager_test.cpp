@@ -294,8 +294,7 @@ TEST_F(MenuManagerTest, ChoicesThatAnswerNothing) {
     EXPECT_EQ(quits, std::vector{events::QuitSource::MenuCommand});
     // Released outside any menu: nothing.
     Point t = title_point("Probe");
-    hold_button_at(t);
-    input.move(900, 700), input.release(900, 700);
+    hold_button_at(t), input.move(900, 700), input.release(900, 700);
     EXPECT_EQ(MenuSelect(t), 0);
     EXPECT_EQ(title_pixel("Probe"), rgb(palette::kMenuBar)) << "no title stays highlighted";
 }
@@ -326,8 +325,7 @@ TEST_F(MenuManagerTest, ItemStateCallsAndTheMenuList) {
     EXPECT_EQ(mods, kMenuShiftModifier);
     EXPECT_EQ(GetMenuItemModifiers(window, 11, &mods), paramErr);
     // Deleting items: the ones after move up, with their state.
-    DeleteMenuItem(window, 10);
-    DeleteMenuItem(window, 6);
+    DeleteMenuItem(window, 10), DeleteMenuItem(window, 6);
     EXPECT_EQ(CountMenuItems(window), 8);
     EXPECT_FALSE(IsMenuItemEnabled(window, 8)) << "Never moved up from 9";
     // A whole menu dims its title in the bar.

@@ -182,8 +182,7 @@ TEST_F(WindowManagerTest, ActivationComesFirstThenUpdatesOfWhatWasUncovered) {
 
     // ValidWindowRect empties the update region too.
     Rect all = R(0, 0, 300, 200);
-    InvalWindowRect(a, &all);
-    ValidWindowRect(a, &all);
+    InvalWindowRect(a, &all), ValidWindowRect(a, &all);
     EXPECT_EQ(describe(drain()), "");
 
     // A window hidden in front: the next becomes active, and what it
@@ -232,8 +231,7 @@ TEST_F(WindowManagerTest, TheScreenShowsFramesDesktopAndUncoveredContent) {
     RGBColor red{0xFFFF, 0, 0};
     RGBForeColor(&red);
     Rect all = R(0, 0, 300, 200);
-    PaintRect(&all);
-    MoveWindow(a, 150, 400, false);
+    PaintRect(&all), MoveWindow(a, 150, 400, false);
     EXPECT_EQ(pixel(200, 500), 0xFF0000u);
     EXPECT_EQ(pixel(250, 200), rgb(palette::kDesktop)) << "the desktop is repainted at once";
     // Disposing of B repaints the desktop under it.
@@ -258,8 +256,7 @@ TEST_F(WindowManagerTest, MovingAndSizingKeepTheTitleBarReachable) {
     SizeWindow(a, 500, 300, false);
     EXPECT_EQ(describe(drain()), "") << "without fUpdate nothing is invalidated";
     // Shrinking a window that hangs off the left edge moves it back.
-    MoveWindow(a, -480, 100, false);
-    SizeWindow(a, 20, 20, true);
+    MoveWindow(a, -480, 100, false), SizeWindow(a, 20, 20, true);
     EXPECT_GE(content_of(a).right, 15);
 }
 
@@ -313,14 +310,12 @@ TEST_F(WindowManagerTest, DraggingFollowsTheMouseAndLandsReachable) {
     drain();
     const auto before = screen_copy();
     // Press on A's title bar (behind B): A comes to the front first.
-    hold_button_at(Point{90, 200});
-    input.move(220, 150);
+    hold_button_at(Point{90, 200}), input.move(220, 150);
     input.check([&] {
         // The outline shows where A will land: its left edge at x = 119.
         EXPECT_NE(pixel(119, 200), before[size_t(200) * 4096 + 119 * 4 + 3]);
     });
-    input.move(250, 140), input.release(250, 140);
-    DragWindow(a, Point{90, 200}, nullptr);
+    input.move(250, 140), input.release(250, 140), DragWindow(a, Point{90, 200}, nullptr);
     EXPECT_FALSE(input.ran_out());
     EXPECT_EQ(FrontWindow(), a);
     EXPECT_EQ(text(content_of(a)), "150,150,450,350");
@@ -344,8 +339,7 @@ TEST_F(WindowManagerTest, TheCloseBoxAnswersOnlyWhenReleasedInside) {
     input.check([&] { EXPECT_EQ(pixel(113, 90), rgb(palette::kCloseBox)); });
     input.release(300, 300);
     EXPECT_FALSE(TrackGoAway(a, box));
-    hold_button_at(box);
-    input.move(200, 200), input.move(114, 91), input.release(114, 91);
+    hold_button_at(box), input.move(200, 200), input.move(114, 91), input.release(114, 91);
     EXPECT_TRUE(TrackGoAway(a, box));
     EXPECT_EQ(pixel(113, 90), rgb(palette::kCloseBox));
     EXPECT_FALSE(input.ran_out());
