@@ -52,14 +52,6 @@ protected:
     tbtest::TempFolder dir;
 };
 
-// Movie specifications: the default, and the default with a change.
-inline tbtest::MovieSpec spec_frames(int frames, UInt32 soundSamples = 8000 * 2) {
-    tbtest::MovieSpec s;
-    s.frames = frames;
-    s.sound_samples = soundSamples;
-    return s;
-}
-
 inline std::string pstring(const unsigned char* p) { return std::string(reinterpret_cast<const char*>(p + 1), p[0]); }
 
 using PString = testsupport::PStr;

@@ -121,11 +121,8 @@ std::string probe(const fs::path& path) {
     return r.status == 0 && r.err.empty() ? r.out : "unreadable: " + r.err;
 }
 
-struct Kind {
-    const char* movie;   // its name in the folder
-    const char* small;   // the small template made first, by ffmpeg
-    const char* codecs;  // its ffmpeg options
-};
+// The movie's name in the folder, the small template made first by ffmpeg, and its ffmpeg options.
+struct Kind { const char* movie; const char* small; const char* codecs; };
 
 struct Operation {
     const char* name;

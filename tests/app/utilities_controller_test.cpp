@@ -90,7 +90,7 @@ TEST_F(ControllerTest, HidingAndShowingAButtonMarksItExplicit) {
 TEST_F(ControllerTest, ASilentMoviesSpeakerIsHiddenUntilShownExplicitly) {
     for (bool disabled : {false, true}) {   // no sound track, a disabled one
         SCOPED_TRACE(disabled);
-        open(spec_frames(20, disabled ? 8000 * 2 : 0));
+        open({.frames = 20, .sound_samples = disabled ? 8000u * 2 : 0u, .sound_file = ""});
         if (disabled) SetTrackEnabled(GetMovieIndTrackType(movie, 1, SoundMediaType, movieTrackMediaType), false);
         ASSERT_EQ(control_flags() & kQTUtilsSpeakerButton, 0) << "not suppressed";
         EXPECT_FALSE(QTUtils_IsControllerButtonVisible(mc, kQTUtilsSpeakerButton));

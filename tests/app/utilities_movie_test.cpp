@@ -57,7 +57,7 @@ TEST_F(UtilitiesTest, ThePreferredVolumeBecomesTheLevelThePlayingVolumeHas) {
 }
 
 TEST_F(UtilitiesTest, TheFrameCountFollowsTheTracksEditsNotItsMedia) {
-    tbtest::Opened file(movie_file("edits.mov", spec_frames(20, 0)));
+    tbtest::Opened file(movie_file("edits.mov", {.frames = 20, .sound_samples = 0, .sound_file = ""}));
     ASSERT_EQ(file.err, noErr);
     Track video = GetMovieIndTrack(file.movie, 1);
     // Frames 8 to 20 leave the track; the media keeps all 20 samples.

@@ -95,10 +95,8 @@ TEST(Colors, ClassicColorsLandOnTheirExactValues) {
     GWorld g1(1, rect(0, 0, 8, 1)), g8(8, rect(0, 0, 8, 1)), g16(16, rect(0, 0, 8, 1)), g32(32, rect(0, 0, 8, 1));
     for (const Color& c : colors) {
         SCOPED_TRACE(c.name);
-        struct Target {
-            GWorld& gw;
-            UInt32 expected;
-        } targets[] = {{g1, c.index1}, {g8, c.index8}, {g16, c.rgb16}, {g32, c.rgb32}};
+        struct Target { GWorld& gw; UInt32 expected; };
+        Target targets[] = {{g1, c.index1}, {g8, c.index8}, {g16, c.rgb16}, {g32, c.rgb32}};
         for (const Target& t : targets) {
             UsePort use(t.gw.get());
             ForeColor(c.name);

@@ -99,13 +99,8 @@ TEST(CopyBits, ScalingUpRepeatsAndScalingDownSamplesEachBlock) {
 }
 
 TEST(CopyBits, OnlyTheMaskClipAndSourceBoundsAreWritten) {
-    struct Case {
-        const char* name;
-        Rect srcRect, dstRect;
-        Rect mask;       // empty: no mask
-        Rect clip;       // the destination port's clip
-        Rect expected;   // destination pixels that change
-    } cases[] = {
+    // mask: empty for none; clip: the destination port's; expected: the destination pixels that change.
+    struct Case { const char* name; Rect srcRect, dstRect, mask, clip, expected; } cases[] = {
         {"plain", rect(0, 0, 20, 20), rect(5, 5, 25, 25), {}, rect(-100, -100, 100, 100), rect(5, 5, 25, 25)},
         {"mask", rect(0, 0, 20, 20), rect(5, 5, 25, 25), rect(10, 0, 15, 40), rect(-100, -100, 100, 100), rect(10, 5, 15, 25)},
         {"clip", rect(0, 0, 20, 20), rect(5, 5, 25, 25), {}, rect(0, 20, 40, 40), rect(5, 20, 25, 25)},
@@ -134,12 +129,9 @@ TEST(CopyBits, OnlyTheMaskClipAndSourceBoundsAreWritten) {
 }
 
 TEST(CopyBits, OverlappingCopiesWithinOneWorldReadTheOriginalPixels) {
-    struct Case {
-        SInt16 depth;
-        SInt16 dh, dv;
-        bool scale;
-    } cases[] = {{32, 3, 2, false}, {32, -4, -1, false}, {8, 0, 5, false}, {8, 7, 0, false},
-                 {4, 1, 1, false},  {32, 2, 2, true},   {16, -3, 4, true}};
+    struct Case { SInt16 depth; SInt16 dh, dv; bool scale; };
+    Case cases[] = {{32, 3, 2, false}, {32, -4, -1, false}, {8, 0, 5, false}, {8, 7, 0, false},
+                    {4, 1, 1, false},  {32, 2, 2, true},   {16, -3, 4, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.depth << " by " << c.dh << "," << c.dv << (c.scale ? " scaled" : ""));
         const Rect all = rect(0, 0, 40, 30);
@@ -161,10 +153,7 @@ TEST(CopyBits, OneBitSourcesUseTheTransferMode) {
     // Source: the left half set (black), the right half clear (white).
     GWorld src(1, rect(0, 0, 8, 1));
     for (SInt16 x = 0; x < 4; ++x) src.set(x, 0, 1);
-    struct Case {
-        SInt16 mode;
-        UInt32 left, right;   // what the destination's left / right halves become
-    } cases[] = {
+    struct Case { SInt16 mode; UInt32 left, right; } cases[] = {   // what the destination's halves become
         {srcCopy, 0xFF0000, 0xFFFFFF},   // colourised: set bits take the fore colour (red)
         {srcOr, 0xFF0000, 0x00FF00},     // clear bits leave the destination alone
         {srcXor, 0xFF00FF, 0x00FF00},    // set bits invert the destination (green)

@@ -33,10 +33,7 @@ bool in(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >=
 }  // namespace
 
 TEST(Drawing, PaintingIsClippedToPortRectClipAndVisibleRegion) {
-    struct Case {
-        const char* name;
-        Rect portRect, clip, vis;   // vis: the visible region, set from outside
-    } cases[] = {
+    struct Case { const char* name; Rect portRect, clip, vis; } cases[] = {   // vis: the visible region, set from outside
         {"nothing set", rect(0, 0, 40, 30), rect(-32768, -32768, 32767, 32767), rect(0, 0, 40, 30)},
         {"clip", rect(0, 0, 40, 30), rect(5, 6, 20, 25), rect(0, 0, 40, 30)},
         {"visible", rect(0, 0, 40, 30), rect(-32768, -32768, 32767, 32767), rect(10, 0, 40, 12)},
@@ -74,11 +71,8 @@ TEST(Drawing, ANonRectangularClipRegion) {
 }
 
 TEST(Drawing, FramesLinesAndOvals) {
-    struct Case {
-        const char* name;
-        std::function<void()> draw;
-        std::function<bool(int, int)> black;
-    } cases[] = {
+    struct Case { const char* name; std::function<void()> draw; std::function<bool(int, int)> black; };
+    Case cases[] = {
         {"frame 1", [] { Rect r = rect(5, 5, 15, 12); FrameRect(&r); },
          [](int x, int y) { return in(rect(5, 5, 15, 12), x, y) && !in(rect(6, 6, 14, 11), x, y); }},
         {"frame 3x2", [] { PenSize(3, 2); Rect r = rect(5, 5, 20, 15); FrameRect(&r); },

@@ -64,11 +64,7 @@ int mismatches(RgnHandle r, const std::function<bool(int, int)>& expected) {
 
 TEST(Regions, SetOperationsAgreeWithThePixelGrid) {
     std::mt19937 rng(1234);
-    struct Op {
-        const char* name;
-        void (*call)(RgnHandle, RgnHandle, RgnHandle);
-        bool (*model)(bool, bool);
-    } ops[] = {
+    struct Op { const char* name; void (*call)(RgnHandle, RgnHandle, RgnHandle); bool (*model)(bool, bool); } ops[] = {
         {"union", UnionRgn, [](bool a, bool b) { return a || b; }},
         {"sect", SectRgn, [](bool a, bool b) { return a && b; }},
         {"diff", DiffRgn, [](bool a, bool b) { return a && !b; }},

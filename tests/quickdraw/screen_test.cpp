@@ -50,11 +50,9 @@ TEST(Screen, TheMainDeviceIsTheScreenOfAFixedSize) {
     GDHandle gd = GetMainDevice();
     ASSERT_NE(gd, nullptr);
     EXPECT_EQ(reinterpret_cast<const UInt8*>((**(**gd).gdPMap).baseAddr), qd::screen().pixels());
-    struct Case {
-        Rect r;
-        bool meets;
-    } cases[] = {{rect(10, 10, 50, 50), true}, {rect(-100, -100, 1, 1), true}, {rect(1024, 0, 1100, 50), false},
-                 {rect(-50, -50, 0, 0), false}, {rect(20, 20, 20, 40), false}};
+    struct Case { Rect r; bool meets; };
+    Case cases[] = {{rect(10, 10, 50, 50), true}, {rect(-100, -100, 1, 1), true}, {rect(1024, 0, 1100, 50), false},
+                    {rect(-50, -50, 0, 0), false}, {rect(20, 20, 20, 40), false}};
     for (const Case& c : cases) EXPECT_EQ(GetMaxDevice(&c.r) != nullptr, c.meets) << c.r.left << "," << c.r.top;
     EXPECT_FALSE(qd::init_screen(800, 600).ok()) << "the size is fixed once the screen exists";
     EXPECT_TRUE(qd::init_screen(qd::Screen::kDefaultWidth, qd::Screen::kDefaultHeight).ok());
@@ -149,11 +147,8 @@ TEST(Cursor, VisibilityCountsAndTheArrowImage) {
     // comes back when the mouse moves. The generation tells the host to
     // remake its cursor: it moves when what shows changes, and not when the
     // application sets the same cursor again (as it does on every idle).
-    struct Step {
-        char op;   // Hide, Show, Obscure, Moved, the Arrow set again, a Custom cursor, Init
-        bool visible;
-        UInt32 generation;   // since the start
-    };
+    // op: Hide, Show, Obscure, Moved, the Arrow set again, a Custom cursor, Init; generation: since the start.
+    struct Step { char op; bool visible; UInt32 generation; };
     const Step steps[] = {{'H', false, 1}, {'H', false, 1}, {'S', false, 1}, {'S', true, 2}, {'S', true, 2},
                           {'H', false, 3}, {'S', true, 4}, {'O', false, 5}, {'M', true, 6}, {'A', true, 6},
                           {'C', true, 7}, {'C', true, 7}, {'I', true, 8}};

@@ -34,10 +34,9 @@ int inked(const GWorld& gw) {
 TEST(Text, WidthsAddUpAndThePenMovesByThem) {
     GWorld gw(32, rect(0, 0, 400, 60));
     UsePort use(gw.get());
-    struct Case {
-        SInt16 font, size, face;
-    } cases[] = {{applFont, 12, normal}, {systemFont, 0, normal}, {applFont, 33, bold},
-                 {4, 18, normal},        {2, 20, italic},         {applFont, 25, bold | italic}};
+    struct Case { SInt16 font, size, face; };
+    Case cases[] = {{applFont, 12, normal}, {systemFont, 0, normal}, {applFont, 33, bold},
+                    {4, 18, normal},        {2, 20, italic},         {applFont, 25, bold | italic}};
     const std::string text = "Whoa cool! 1234";
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.font << "/" << c.size << "/" << c.face);

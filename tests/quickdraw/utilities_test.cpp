@@ -12,18 +12,14 @@
 using qdtest::rect;
 
 TEST(Fixed, KnownValuesAndSaturation) {
-    struct Ratio {
-        SInt16 n, d;
-        Fixed expected;
-    } ratios[] = {{320, 1, 320 << 16}, {1, 2, 0x8000}, {-3, 4, -0xC000}, {1, 3, 0x5555}, {2, 3, 0xAAAB},
-                  {32767, 1, 0x7FFF0000}, {1, 0, 0x7FFFFFFF}, {-1, 0, INT32_MIN}, {0, 0, 0x7FFFFFFF}};
+    struct Ratio { SInt16 n, d; Fixed expected; };
+    Ratio ratios[] = {{320, 1, 320 << 16}, {1, 2, 0x8000}, {-3, 4, -0xC000}, {1, 3, 0x5555}, {2, 3, 0xAAAB},
+                      {32767, 1, 0x7FFF0000}, {1, 0, 0x7FFFFFFF}, {-1, 0, INT32_MIN}, {0, 0, 0x7FFFFFFF}};
     for (const Ratio& r : ratios) EXPECT_EQ(FixRatio(r.n, r.d), r.expected) << r.n << "/" << r.d;
 
-    struct Round {
-        Fixed x;
-        SInt16 expected;
-    } rounds[] = {{0x18000, 2},  {0x17FFF, 1},  {-0x18000, -2}, {-0x17FFF, -1}, {0x8000, 1},
-                  {-0x8000, -1}, {0x7FFFFFFF, 32767}, {INT32_MIN, -32768}, {0, 0}};
+    struct Round { Fixed x; SInt16 expected; };
+    Round rounds[] = {{0x18000, 2},  {0x17FFF, 1},  {-0x18000, -2}, {-0x17FFF, -1}, {0x8000, 1},
+                      {-0x8000, -1}, {0x7FFFFFFF, 32767}, {INT32_MIN, -32768}, {0, 0}};
     for (const Round& r : rounds) EXPECT_EQ(FixRound(r.x), r.expected) << r.x;
 
     EXPECT_EQ(std::tuple(Long2Fix(5), Long2Fix(40000), Long2Fix(-40000), Fix2Long(-0x28000)),
@@ -57,10 +53,8 @@ TEST(Rects, IntersectionUnionAndContainment) {
     UnionRect(&a, &b, &u), UnionRect(&empty, &b, &v);
     EXPECT_TRUE(same(u, rect(0, 0, 30, 10)) && same(v, b)) << "an empty rectangle adds nothing";
 
-    struct Point_ {
-        SInt16 h, v;
-        bool in;
-    } points[] = {{0, 0, true}, {9, 9, true}, {10, 5, false}, {5, 10, false}, {-1, 0, false}};
+    struct Point_ { SInt16 h, v; bool in; };
+    Point_ points[] = {{0, 0, true}, {9, 9, true}, {10, 5, false}, {5, 10, false}, {-1, 0, false}};
     for (const Point_& p : points) EXPECT_EQ(bool(PtInRect(Point{p.v, p.h}, &a)), p.in) << p.h << "," << p.v;
 
     Rect r = rect(0, 0, 10, 10);

@@ -148,11 +148,7 @@ TEST(TextLayout, WrapsAtSpacesBreaksAndLongWords) {
 TEST(EditField, KeysAndSelection) {
     using O = dlg::EditField::Outcome;
     struct Step { UInt8 key; bool shift; O outcome; const char* text; size_t start, end; };
-    struct Case {
-        const char* start;
-        size_t a, b;   // initial selection
-        std::vector<Step> steps;
-    };
+    struct Case { const char* start; size_t a, b; std::vector<Step> steps; };   // a, b: the initial selection
     const Case cases[] = {
         // Typing replaces the selection.
         {"Kinora", 0, 6, {{'M', false, O::Changed, "M", 1, 1}, {'e', false, O::Changed, "Me", 2, 2}}},
@@ -295,11 +291,7 @@ TEST_F(FoldersTest, TypedPaths) {
 
 TEST_F(FoldersTest, SaveChecks) {
     using K = nav::SaveVerdict::Kind;
-    struct Case {
-        std::string name;
-        K kind;
-        const char* reason;   // part of it
-    };
+    struct Case { std::string name; K kind; const char* reason; };   // reason: part of it
     const std::string longName = std::string(70, 'n') + ".mov";
     const Case cases[] = {
         {"new.mov", K::Save, ""},

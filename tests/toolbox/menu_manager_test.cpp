@@ -141,11 +141,7 @@ TEST(MenuTracking, FollowsTheMouseButtonAndKeys) {
                 two = mid(la.items[3]), away{600, 600};
 
     // m move, p press, r release (at a point); k a key; o opened by the keyboard.
-    struct Op {
-        char what;
-        Point at{};
-        UInt8 ch = 0;
-    };
+    struct Op { char what; Point at{}; UInt8 ch = 0; };
     auto k = [](UInt8 ch) { return Op{'k', {}, ch}; };
     const Op kb{'o'}, pa{'p', a}, ra{'r', a};
     using O = menus::MenuTracker::Outcome;
