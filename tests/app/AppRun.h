@@ -36,12 +36,8 @@ inline std::string movie_duration(const fs::path& p) {
     return out.substr(from, out.find(',', from) - from);
 }
 
-struct Outcome {
-    int status = -1;   // the process's exit status; -1 when it died of a signal
-    std::string out;
-    std::string err;
-    std::string all() const { return out + err; }
-};
+// A run of the application: its exit status (-1 when a signal ended it) and what it wrote.
+using Outcome = ProcessResult;
 
 // A temporary folder holding `work/` (the application's working folder)
 // and the script; removed afterwards.
@@ -62,7 +58,9 @@ protected:
         std::ofstream(dir / "s.kscript") << script;
         return outcome(run_shell(command(env, args)).status);
     }
-    Outcome outcome(int status) const { return Outcome{status, read_file(dir / "out.txt"), read_file(dir / "err.txt")}; }
+    Outcome outcome(int status) const {
+        return Outcome{.status = status, .signal = 0, .timed_out = false, .out = read_file(dir / "out.txt"), .err = read_file(dir / "err.txt")};
+    }
 
     // Runs the script already written to s.kscript in a child process with
     // mounts of its own, once `mount_it` has made them; the outcome's status
