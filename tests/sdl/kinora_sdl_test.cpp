@@ -123,6 +123,41 @@ TEST_F(KinoraSdl, ASecondKinoraOpensItsDocumentInTheFirst) {
     EXPECT_FALSE(fs::exists(socket)) << "removed as the first ended";
 }
 
+// Menus under real X input: F10 and the arrows choose from the keyboard;
+// a click on a title leaves its menu up, a click on another title moves
+// there and a click on an item chooses it.
+TEST_F(KinoraSdl, MenusStayUpAfterAClickAndAnswerTheKeyboard) {
+    KINORA_START_X();
+    Child app({kKinora, "--screen", "1024x768", "--timeout", "60"}, {"DISPLAY=" + x.display(), "XDG_RUNTIME_DIR=" + dir.string()}, out, err);
+    ASSERT_GT(app.pid(), 0);
+    auto shows = [&](int h, int v, std::uint32_t color) {   // waits for that pixel
+        for (int i = 0; i < 150; ++i, std::this_thread::sleep_for(100ms))
+            if (drive(x.display(), "capture Kinora " + seen.string()) == 0 && read_ppm(seen).width == 1024 &&
+                read_ppm(seen).at(h, v) == color)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(shows(900, 600, 0x8C8C8Cu)) << read_file(err);
+    for (const char* k : {"F10", "Down", "Return"})   // Kinora > About Kinora
+        ASSERT_EQ(drive(x.display(), std::string("key Kinora ") + k), 0);
+    EXPECT_TRUE(shows(512, 330, 0xECECECu)) << "the About box";
+    ASSERT_EQ(drive(x.display(), "key Kinora Return"), 0);
+    ASSERT_EQ(drive(x.display(), "click Kinora 92 10"), 0);   // File
+    EXPECT_TRUE(shows(200, 100, 0xFFFFFFu)) << "the File menu stays up after the click";
+    const fs::path shots = fs::path(KINORA_BUILD_DIR) / "test-output";
+    fs::create_directories(shots);
+    fs::copy_file(seen, shots / "sdl-file-menu.ppm", fs::copy_options::overwrite_existing);
+    // A click outside takes the menu down. (Not a click on another title:
+    // the pointer passing over it already opens that menu, and a click on
+    // the open menu's title closes it, so that would race the pointer.)
+    ASSERT_EQ(drive(x.display(), "click Kinora 600 400"), 0);
+    EXPECT_TRUE(shows(200, 100, 0x8C8C8Cu)) << "the File menu taken down";
+    ASSERT_EQ(drive(x.display(), "click Kinora 40 10"), 0);   // Kinora
+    EXPECT_TRUE(shows(14, 40, 0xFFFFFFu)) << "the Kinora menu";
+    ASSERT_EQ(drive(x.display(), "click Kinora 60 64"), 0);   // Quit Kinora
+    EXPECT_EQ(app.wait(30s), 0) << read_file(err);
+}
+
 // With no --screen the screen is the display's (Xvfb has no panels: all of
 // it) at scale 1; a 1080p movie on a 1280x720 display opens fitted with its
 // controller on the screen; a smaller window makes a smaller screen, the
