@@ -38,8 +38,7 @@ Movie create_new_movie(const std::string& path) {
     SInt16 resId = movieInDataForkResID;
     testsupport::PStr fileName("MovieFile.mov");
     OSErr err = CreateMovieFile(&mySpec, sigMoviePlayer, smCurrentScript,
-                                createMovieFileDeleteCurFile | createMovieFileDontCreateResFile | newMovieActive,
-                                &resRefNum, &theMovie);
+                                createMovieFileDeleteCurFile | createMovieFileDontCreateResFile | newMovieActive, &resRefNum, &theMovie);
     CheckError(err, (char*)"CreateMovieFile error");
     QTVideo_CreateMyVideoTrack(theMovie);
     QTSound_CreateMySoundTrack(theMovie);

@@ -1,5 +1,7 @@
 #include "ToolboxTestSupport.h"
 
+#include <utility>
+
 #include "platform/files/Catalog.h"
 #include "platform/movies/format/Alias.h"
 
@@ -76,19 +78,16 @@ void add_sound_track(Movie movie, OSType format, SInt16 bits, SInt16 channels, U
 }
 
 Movie open_movie(const std::string& path, SInt16* ref, SInt8 permission) {
-    FSSpec fs = spec_for(path);
-    EXPECT_EQ(OpenMovieFile(&fs, ref, permission), noErr);
-    Movie movie = nullptr;
-    SInt16 resId = 0;
-    EXPECT_EQ(NewMovieFromFile(&movie, *ref, &resId, nullptr, newMovieActive, nullptr), noErr);
-    return movie;
+    Opened m(path, permission);
+    EXPECT_EQ(m.err, noErr);
+    *ref = std::exchange(m.ref, 0);
+    return std::exchange(m.movie, nullptr);
 }
 
 Movie read_movie(const std::string& path) {
-    SInt16 ref = 0;
-    Movie movie = open_movie(path, &ref);
-    if (ref) CloseMovieFile(ref);
-    return movie;
+    Opened m(path, fsRdPerm);
+    EXPECT_EQ(m.err, noErr);
+    return std::exchange(m.movie, nullptr);
 }
 
 Movie make_movie(const std::string& path, const MovieSpec& spec) {

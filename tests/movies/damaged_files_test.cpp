@@ -57,11 +57,7 @@ void append_to_moov(Bytes& b, const Bytes& atom) {
     store_u32be(&b[moov], load_u32be(&b[moov]) + UInt32(atom.size()));
 }
 
-struct Case {
-    const char* name;
-    std::function<Bytes()> make;
-    OSErr code;
-};
+struct Case { const char* name; std::function<Bytes()> make; OSErr code; };
 
 Bytes standard() { return standard_movie_file(300); }
 
@@ -172,8 +168,7 @@ TEST(DamagedMovieFiles, TolerableOddities) {
         {"junk shorter than a header after the movie", [](Bytes& b) { b.insert(b.end(), {1, 2, 3}); }},
         {"damaged atom after the movie", [](Bytes& b) { b.insert(b.end(), {0, 0, 0, 99, 'f', 'r', 'e', 'e', 0}); }},
         {"second movie after the first", [](Bytes& b) { b.insert(b.end(), {0, 0, 0, 8, 'm', 'o', 'o', 'v'}); }},
-        {"nesting within the limit", [](Bytes& b) { append_to_moov(b, nested(kMaxAtomDepth - 2)); }},
-    };
+        {"nesting within the limit", [](Bytes& b) { append_to_moov(b, nested(kMaxAtomDepth - 2)); }}};
     for (const Ok& c : cases) {
         SCOPED_TRACE(c.name);
         Bytes b = standard();

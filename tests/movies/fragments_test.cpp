@@ -153,14 +153,12 @@ TEST(Fragments, DamageIsRefusedAndACutShortRecordingOpensUpToTheCut) {
         {Bytes(whole.begin(), whole.end() - 5), noErr, 5, 50},   // the last sound run is cut
         {fragmented_file({.mvex = false}), noErr, 0, 0},           // moofs that are not the movie's
         {fragmented_file({.description = 2}), invalidSampleDescIndex, 0, 0},
-        {fragmented_file({.second_sound_count = 0x7FFFFFFF}), invalidMovie, 0, 0},
-    };
+        {fragmented_file({.second_sound_count = 0x7FFFFFFF}), invalidMovie, 0, 0}};
     for (const auto& t : cases) {
         auto c = read_bytes(t.file);
         ASSERT_EQ(c.code(), t.code) << &t - cases;
         if (c.ok()) {
-            EXPECT_EQ(std::make_pair(c->movie.tracks[0].media.samples.sample_count(),
-                                     c->movie.tracks[1].media.samples.sample_count()),
+            EXPECT_EQ(std::make_pair(c->movie.tracks[0].media.samples.sample_count(), c->movie.tracks[1].media.samples.sample_count()),
                       std::make_pair(t.video, t.sound)) << &t - cases;
         }
     }

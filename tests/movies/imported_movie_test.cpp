@@ -30,8 +30,7 @@ TEST(ImportedMovie, SoundFilesPlayInPlaceAndSaveAsMakesAMovie) {
     TempFolder dir;
     struct Case { const char* name; Bytes file; OSType format; SInt16 channels, bits; UInt32 rate; size_t data_bytes; } cases[] = {
         {"wav-8-mono.wav", wav(1, 8, 11025, samples(11025)), 'raw ', 1, 8, 11025, 11025},
-        {"wav-16-stereo.wav", wav(2, 16, 22050, samples(22050 * 4)), 'sowt', 2, 16, 22050, 22050 * 4},
-    };
+        {"wav-16-stereo.wav", wav(2, 16, 22050, samples(22050 * 4)), 'sowt', 2, 16, 22050, 22050 * 4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = dir / c.name;

@@ -194,10 +194,7 @@ MovieModel edited(MovieModel m, const char* text) {
     return m;
 }
 
-struct UpdateCase {
-    const char* name;
-    std::function<Bytes(const MovieModel& old, const MovieModel& next)> make;
-};
+struct UpdateCase { const char* name; std::function<Bytes(const MovieModel& old, const MovieModel& next)> make; };
 
 Bytes file_with_reserve(const MovieModel& old, UInt32 reserve) {
     MemoryFile f(standard_movie_file(200));
@@ -273,8 +270,7 @@ TEST(Alias, RelativePathsAndLevels) {
         {"/a/b/m.mov", "/a/b/media/s.raw", "media/s.raw", 1, 2},
         {"/a/b/m.mov", "/a/s.raw", "../s.raw", 2, 1},
         {"/a/b/m.mov", "/a/c/d/s.raw", "../c/d/s.raw", 2, 3},
-        {"/m.mov", "/x/s.raw", "x/s.raw", 1, 2},
-    };
+        {"/m.mov", "/x/s.raw", "x/s.raw", 1, 2}};
     for (const Row& r : rows) {
         auto rec = make_alias(r.movie, r.target).value();
         auto a = parse_alias(rec).value();

@@ -34,9 +34,7 @@ TEST(MovieFiles, AFileAnotherMovieWritesIsNeverReplaced) {
     Opened a(dir / "a.mov", fsRdPerm);
     EXPECT_EQ(UpdateMovieResource(a.movie, a.ref, movieInDataForkResID, nullptr), wrPermErr) << "opened read-only";
     EXPECT_EQ((std::tuple{flatten_to(a.movie, dir / "b.mov"), read_bytes(dir / "b.mov")}), std::tuple(opWrErr, before));
-    size_t files = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
-    EXPECT_EQ(files, 2u) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no temporary file left";
 }
 
 TEST(MovieFiles, ReadingThenSavingUnchangedWritesTheSameMovie) {
@@ -73,10 +71,7 @@ TEST(MovieFiles, FlatteningMakesASelfContainedInterleavedCopyWherever) {
     Bytes samples = samples_of_file(dir / "source.mov");
     ASSERT_GT(samples.size(), 24000u) << "the frames and the sound";
 
-    struct Case {
-        const char* name;
-        std::function<std::string()> destination;   // sets up the destination, returns its path
-    } cases[] = {
+    struct Case { const char* name; std::function<std::string()> destination; /* sets it up, gives its path */ } cases[] = {
         {"a new file", [&] { return dir / "new.mov"; }},
         {"over another file", [&] { write_bytes(dir / "old.mov", Bytes(100, 7)); return dir / "old.mov"; }},
         {"through a link", [&] {
@@ -122,9 +117,7 @@ TEST(MovieFiles, FlatteningOntoTheMoviesOwnFileWorks) {
         EXPECT_EQ(samples_of_file(dir / dest), samples);
         EXPECT_EQ(all_samples(window.movie), samples) << "the old movie still reads the file it has open";
         EXPECT_EQ(GetMovieTrackCount(window.movie), count);
-        struct stat st;
-        ASSERT_EQ(::stat((dir / dest).c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0640u) << "permission bits kept";
+        EXPECT_EQ(std::filesystem::status(dir / dest).permissions(), std::filesystem::perms(0640)) << "permission bits kept";
     }
     // The window's file was replaced: saving into it now is refused.
     Opened m(path);

@@ -27,23 +27,14 @@ TEST(MovieRoundTrip, StandardMovieReadsBackWithItsTracksAndTables) {
     ASSERT_EQ(m.tracks.size(), 2u);
     EXPECT_EQ(m.header.duration, 7 * 600u);
     const Track &v = m.tracks[0], &s = m.tracks[1];
-    EXPECT_EQ(v.media.samples.time_runs(), (std::vector<TimeRun>{{70, 60}}));
-    EXPECT_EQ(VideoDescription::parse(v.media.descriptions.entries.at(0).bytes).value(), rle_description());
     EXPECT_EQ(std::tuple(v.media.descriptions.entries[0].bytes.size(), s.media.samples.chunk_count(),
-                         s.media.descriptions.entries.at(0).bytes.size()),
-              std::tuple(kImageDescriptionSize, 1u, kSoundDescriptionV0Size));
-    EXPECT_EQ(SoundDescription::parse(s.media.descriptions.entries[0].bytes).value(), raw_sound_description());
+                         s.media.descriptions.entries.at(0).bytes.size()), std::tuple(kImageDescriptionSize, 1u, kSoundDescriptionV0Size));
     // 5000 samples at 22050 Hz in movie units, rounded up.
     EXPECT_EQ(s.edits->list->entries.at(0).track_duration, (5000 * 600 + 22049) / 22050u);
 
-    // Every sample's bytes are where the table says.
-    for (UInt32 n : {1u, 35u, 70u}) {
-        SampleInfo info = v.media.samples.sample(n).value();
-        auto want = frame_bytes(n, 100 + n);
-        ASSERT_EQ(info.size, want.size());
-        EXPECT_TRUE(std::equal(want.begin(), want.end(), file.begin() + long(info.offset)));
-    }
-
+    // Frame 35's bytes are where the table says.
+    const SampleInfo info = v.media.samples.sample(35).value();
+    EXPECT_EQ(std::vector<UInt8>(file.begin() + long(info.offset), file.begin() + long(info.offset + info.size)), frame_bytes(35, 135));
     EXPECT_EQ((std::tuple{m, moov_bytes(m)}), std::tuple(written, moov_bytes(written)));
 }
 

@@ -1,5 +1,5 @@
 // The movie toolbox's model through its calls: tracks and their lookups,
-// samples in and out, edits, interesting times, track references, user
+// samples in and out, edits and track times, track references, user
 // data, the movie box and the state the window framework keeps.
 #include <cstring>
 #include <tuple>
@@ -44,8 +44,7 @@ TEST(MovieToolbox, TrackLookupsByIndexTypeCharacteristicAndEnabledState) {
         {1, AudioMediaCharacteristic, movieTrackCharacteristic, 1},
         {1, AudioMediaCharacteristic, movieTrackCharacteristic | movieTrackEnabledOnly, -1},
         {2, VisualMediaCharacteristic, movieTrackCharacteristic | movieTrackEnabledOnly, 2},
-        {1, TimeCodeMediaType, movieTrackMediaType, -1},
-    };
+        {1, TimeCodeMediaType, movieTrackMediaType, -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.index << " flags " << c.flags);
         Track t = GetMovieIndTrackType(m.movie, c.index, c.type, c.flags);
@@ -158,25 +157,6 @@ TEST(MovieToolbox, InsertingMediaBuildsTheTrackTimeline) {
     TimeValue duration = 0;
     GetTrackNextInterestingTime(video, nextTimeTrackEdit, 650, 0x10000, &t, &duration);
     EXPECT_EQ(std::tuple(t, duration), std::tuple(900, 600));
-    DisposeMovie(movie);
-}
-
-// Over a movie: the nearest time any enabled track of the given media types
-// finds (70 frames of 60 units and 3 s of sound at 22050 Hz, scale 600).
-TEST(MovieToolbox, MovieNextInterestingTimeAsksTheEnabledTracksOfTheGivenTypes) {
-    TempFolder dir;
-    Movie movie = make_movie(dir / "m.mov", MovieSpec{70, 22050, 22050 * 3, ""});
-    const OSType video[] = {VideoMediaType};
-    auto next = [&](SInt16 count, const OSType* types, Fixed rate) {
-        TimeValue t = -2, d = -2;
-        GetMovieNextInterestingTime(movie, nextTimeMediaSample, count, types, 100, rate, &t, &d);
-        return std::make_pair(t, d);
-    };
-    EXPECT_EQ(next(1, video, 0x10000), std::make_pair(TimeValue(120), TimeValue(60)));
-    EXPECT_EQ(next(1, video, -0x10000), std::make_pair(TimeValue(60), TimeValue(60)));
-    EXPECT_EQ(next(0, nullptr, 0x10000).first, 101) << "sound samples start in every unit";
-    SetTrackEnabled(GetMovieIndTrack(movie, 2), false);
-    EXPECT_EQ(next(0, nullptr, 0x10000).first, 120) << "a disabled track is not asked";
     DisposeMovie(movie);
 }
 

@@ -35,8 +35,7 @@ void expect_new_movie(const std::string& path) {
     EXPECT_EQ(GetMovieIndTrackType(m.movie, 1, VideoMediaType, movieTrackMediaType), video) << "video first";
     Media vm = GetTrackMedia(video), sm = GetTrackMedia(GetMovieIndTrack(m.movie, 2));
     SoundFacts snd = application_sound();
-    EXPECT_EQ(std::tuple(GetMediaSampleCount(vm), GetMediaDuration(vm), GetMediaSampleDescriptionCount(vm),
-                         UInt32(GetMediaSampleCount(sm))),
+    EXPECT_EQ(std::tuple(GetMediaSampleCount(vm), GetMediaDuration(vm), GetMediaSampleDescriptionCount(vm), UInt32(GetMediaSampleCount(sm))),
               std::tuple(kFrames, kFrames * 60, 1, snd.samples)) << "the 70 frames share one description";
     Handle desc = NewHandle(0);
     GetMediaSampleDescription(sm, 1, (SampleDescriptionHandle)desc);

@@ -76,8 +76,7 @@ TEST(SampleTable, SampleLookupsOnRunLengthForms) {
         {3, 1020, 10, 10, 5, 1, 1, true},  {4, 2000, 10, 15, 5, 1, 2, false},
         {5, 2010, 10, 20, 5, 1, 2, false}, {6, 3000, 20, 25, 7, 2, 3, true},
         {7, 3020, 20, 32, 7, 2, 3, true},  {8, 4000, 5, 39, 0, 2, 4, true},
-        {9, 5000, 8, 39, 3, 2, 5, true},
-    };
+        {9, 5000, 8, 39, 3, 2, 5, true}};
     SampleTable built = mixed_table();
     SampleTable read = reparse(built, 2);
     EXPECT_TRUE(read == built);
@@ -97,8 +96,7 @@ TEST(SampleTable, MediaTimeToSample) {
     const std::pair<UInt64, UInt32> rows[] = {
         {0, 1}, {4, 1}, {5, 2}, {24, 5}, {25, 6}, {31, 6}, {38, 7},
         {39, 9},   // the zero-length sample 8 never plays
-        {41, 9},
-    };
+        {41, 9}};
     for (auto [time, n] : rows) EXPECT_EQ(t.sample_at(time).value(), n) << "time " << time;
     EXPECT_EQ((std::tuple{t.sample_at(42).code(), SampleTable().sample_at(0).code()}), std::tuple(timeNotInMedia, timeNotInMedia));
 }
@@ -111,8 +109,7 @@ TEST(SampleTable, NextInterestingTimeIsASampleEdge) {
         {24, true, false, 25}, {32, true, false, 39}, {39, true, true, 39},
         {39, true, false, std::nullopt},  {42, true, true, std::nullopt},
         {10, false, false, 5}, {10, false, true, 10}, {0, false, false, std::nullopt},
-        {0, false, true, 0},   {100, false, false, 39}, {39, false, false, 32},
-    };
+        {0, false, true, 0},   {100, false, false, 39}, {39, false, false, 32}};
     for (const Row& r : rows) {
         auto e = t.next_edge(r.time, r.forward, r.edge_ok);
         EXPECT_EQ(e ? std::optional(e->time) : std::nullopt, r.want) << r.time << (r.forward ? " forward" : " backward");

@@ -28,8 +28,7 @@ TEST(SoundAtoms, DamagedAtomsRefusedPaddingAndStrangersPassed) {
     const Bytes esds_ok = {0, 0, 0, 0,                         // version, flags
                            0x03, 0x80, 0x80, 0x80, 22,          // ES_Descriptor, 4-byte length
                            0, 1, 0x00,                          // ES_ID, flags
-                           0x04, 17, 0x40, 0x15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                           0x05, 2, 0x12, 0x10};
+                           0x04, 17, 0x40, 0x15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05, 2, 0x12, 0x10};
     Bytes esds_long = esds_ok;
     esds_long[8] = 40;   // longer than the atom
     Bytes esds_five = esds_ok;
@@ -37,8 +36,7 @@ TEST(SoundAtoms, DamagedAtomsRefusedPaddingAndStrangersPassed) {
     struct Case { const char* name; Bytes extensions; OSErr code; };
     const Case cases[] = {
         {"wave with frma, enda, esds, terminator",
-         atom("wave", cat({atom("frma", {'m', 'p', '4', 'a'}), atom("enda", {0, 1}), atom("esds", esds_ok), Bytes(8, 0)})),
-         noErr},
+         atom("wave", cat({atom("frma", {'m', 'p', '4', 'a'}), atom("enda", {0, 1}), atom("esds", esds_ok), Bytes(8, 0)})), noErr},
         {"zero padding after the atoms", cat({atom("chan", Bytes(16, 0)), Bytes(12, 0)}), noErr},
         {"an atom we do not know", atom("btrt", Bytes(12, 7)), noErr},
         {"child runs past the wave", [] { Bytes w = atom("wave", atom("frma", {'a', 'l', 'a', 'c'}));
@@ -47,10 +45,8 @@ TEST(SoundAtoms, DamagedAtomsRefusedPaddingAndStrangersPassed) {
         {"esds length of five bytes", atom("esds", esds_five), invalidSampleDescription},
         {"enda without its flag", atom("enda", {}), invalidSampleDescription},
         {"alac shorter than its configuration", atom("alac", Bytes(20, 0)), invalidSampleDescription},
-        {"chan claiming more channels than it holds", atom("chan", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9}),
-         invalidSampleDescription},
-        {"frma cut short", atom("frma", {'m', 'p'}), invalidSampleDescription},
-    };
+        {"chan claiming more channels than it holds", atom("chan", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9}), invalidSampleDescription},
+        {"frma cut short", atom("frma", {'m', 'p'}), invalidSampleDescription}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto a = mv::SoundAtoms::parse(c.extensions);
