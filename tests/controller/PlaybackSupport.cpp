@@ -66,6 +66,14 @@ Bytes MovieCanvas::rgb() const {
     return out;
 }
 
+Movie sound_movie(const std::string& path, OSType format, SInt16 bits, UInt32 rate, const Bytes& bytes, UInt32 frames, SInt16 volume) {
+    SInt16 ref = 0;
+    Movie movie = begin_movie(path, &ref);
+    add_sound_track(movie, format, bits, 1, rate, bytes, frames, volume);
+    finish_movie(movie, ref);
+    return movie;
+}
+
 std::string ffmpeg(const std::string& args) {
     const auto r = testsupport::run_shell("ffmpeg -nostdin -hide_banner -v error -y " + args + " 2>&1");
     return r.status == 0 ? "" : r.all() + " (" + args + ")";

@@ -75,6 +75,9 @@ Recording read_wav(const std::string& path);
 Recording play_and_record(Movie movie, int rate, const std::string& wav, double from = 0,
                           const std::function<void(VirtualHost&)>& during = {}, std::string* problem = nullptr);
 
+// A movie file at `path` of one mono sound track (see add_sound_track).
+Movie sound_movie(const std::string& path, OSType format, SInt16 bits, UInt32 rate, const Bytes& bytes, UInt32 frames, SInt16 volume = 0x100);
+
 // Runs ffmpeg with `args` (a shell command line's, quoted as needed): ""
 // when it succeeds, else what it said.
 std::string ffmpeg(const std::string& args);

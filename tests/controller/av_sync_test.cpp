@@ -19,11 +19,9 @@ TEST(AvSync, FlashesAreSeenWithinAFrameOfTheirBeeps) {
     const std::string path = dir / "sync.mp4", wav = dir / "heard.wav";
     const double times[] = {1.0, 2.5, 4.0};
     const std::string on = "between(t,1,1.2)+between(t,2.5,2.7)+between(t,4,4.2)";
-    const auto made = testsupport::run_shell(
-        "ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=64x48:r=30000/1001:d=5 -f lavfi -i \"aevalsrc='0.5*sin(2*PI*1000*t)*(" +
-        on + ")':s=48000:d=5\" -vf \"drawbox=c=white:t=fill:enable='" + on +
-        "'\" -c:v libx264 -pix_fmt yuv420p -c:a aac " + testsupport::quote(path) + " 2>&1");
-    ASSERT_EQ(made.status, 0) << made.all();
+    ASSERT_EQ(ffmpeg("-f lavfi -i color=c=black:s=64x48:r=30000/1001:d=5 -f lavfi -i \"aevalsrc='0.5*sin(2*PI*1000*t)*(" + on +
+                     ")':s=48000:d=5\" -vf \"drawbox=c=white:t=fill:enable='" + on + "'\" -c:v libx264 -pix_fmt yuv420p -c:a aac " +
+                     testsupport::quote(path)), "");
     const auto probed = testsupport::run_shell("ffprobe -v error -show_entries format=duration -of csv=p=0 " + testsupport::quote(path));
     ASSERT_EQ(probed.status, 0) << probed.all();
 

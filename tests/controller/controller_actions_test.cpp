@@ -108,8 +108,7 @@ TEST_F(ControllerTest, GrowBoxResizesWithinItsBoundsKeepingTheMovieShapeUnlessSh
         {100, 50, 0, {0, 0, 113, 310}},
         {40, 60, host::kModShift, {0, 0, 173, 350}},   // Shift: each way on its own
         {10, 0, 0, {0, 0, 177, 360}},           // the new shape is kept
-        {500, 500, host::kModShift, {0, 0, 300, 400}},
-    };
+        {500, 500, host::kModShift, {0, 0, 300, 400}}};
     for (const Case& c : cases) {
         const Rect b = bounds();
         const SInt16 h = SInt16(b.right - 7), v = SInt16(b.bottom - 8);   // inside the grow box

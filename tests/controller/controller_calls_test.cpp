@@ -60,13 +60,9 @@ TEST_F(ControllerTest, MovieWithoutPictureHasABarOnly) {
     SetMovieBox(movie, &empty);
     EXPECT_EQ(std::tuple(bounds().bottom - bounds().top, bounds().right - bounds().left), std::tuple(16, 0));
     // The play button is where it always is, at the window's left.
-    EventRecord e{};
-    e.what = mouseDown, e.where = global(30, 8);
-    EXPECT_EQ(MCIsPlayerEvent(mc, &e), 1);
-    e.where = global(300, 8);   // the step forward button, at the window's right
-    EXPECT_EQ(MCIsPlayerEvent(mc, &e), 1);
-    e.where = global(300, 40);  // below the bar: nothing there
-    EXPECT_EQ(MCIsPlayerEvent(mc, &e), 0);
+    // The step forward button, at the window's right; below the bar, nothing.
+    const auto hit = [&](SInt16 h, SInt16 v) { EventRecord e{mouseDown, 0, 0, global(h, v), 0}; return MCIsPlayerEvent(mc, &e); };
+    EXPECT_EQ(std::tuple(hit(30, 8), hit(300, 8), hit(300, 40)), std::tuple(1, 1, 0));
 }
 
 }  // namespace

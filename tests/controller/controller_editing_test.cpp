@@ -39,24 +39,15 @@ TEST_F(ControllerTest, CutThenPasteFromTheScrap) {
 TEST_F(ControllerTest, UndoPutsBackTheExactTracksAndRedoes) {
     struct Case { const char* what; std::function<void()> edit; std::pair<TimeValue, TimeValue> edited; /* the selection the edit acted on */ };
     const Case cases[] = {
-        {"cut", [&] {
-             select(5 * kFrame, 20 * kFrame);
-             Movie m = MCCut(mc);
-             ASSERT_NE(m, nullptr);
-             DisposeMovie(m);
-         },
-         {5 * kFrame, 20 * kFrame}},
+        {"cut", [&] { select(5 * kFrame, 20 * kFrame), DisposeMovie(MCCut(mc)); }, {5 * kFrame, 20 * kFrame}},
         {"clear", [&] { select(0, 7 * kFrame); EXPECT_EQ(MCClear(mc), noErr); }, {0, 7 * kFrame}},
-        {"paste", [&] {
+        {"paste", [&] {   // over a selection, which it replaces
              select(30 * kFrame, 3 * kFrame);
              Movie m = MCCopy(mc);
-             ASSERT_NE(m, nullptr);
-             select(2 * kFrame, 4 * kFrame);   // replaces the selection
+             select(2 * kFrame, 4 * kFrame);
              EXPECT_EQ(MCPaste(mc, m), noErr);
              DisposeMovie(m);
-         },
-         {2 * kFrame, 4 * kFrame}},
-    };
+         }, {2 * kFrame, 4 * kFrame}}};
     for (const Case& c : cases) {
         const auto before = model_tracks();
         c.edit();

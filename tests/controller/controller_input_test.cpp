@@ -37,8 +37,7 @@ TEST_F(ControllerTest, PlayerEventTakesOnlyItsOwnInput) {
         {"click in the slider", ev(mouseDown, 0, global(100, kBarV)), true, 1},
         {"click in the movie", ev(mouseDown, 0, global(100, 50)), true, 1},
         {"right arrow", ev(keyDown, kRightArrowCharCode, global(5, 5)), true, 1},
-        {"auto-key left", ev(autoKey, kLeftArrowCharCode, global(5, 5)), true, 1},
-    };
+        {"auto-key left", ev(autoKey, kLeftArrowCharCode, global(5, 5)), true, 1}};
     for (const Case& c : cases) {
         SelectWindow(c.front ? window : other);
         EXPECT_EQ(MCIsPlayerEvent(mc, &c.e), c.want) << c.what;
@@ -54,14 +53,7 @@ TEST_F(ControllerTest, PlayerEventTakesOnlyItsOwnInput) {
 }
 
 TEST_F(ControllerTest, KeysStepSelectAndChangeVolume) {
-    struct Case {
-        const char* what;
-        UInt8 character;
-        UInt16 mods;
-        Fixed rate;
-        TimeValue time;
-        std::pair<TimeValue, TimeValue> sel;
-    };
+    struct Case { const char* what; UInt8 character; UInt16 mods; Fixed rate; TimeValue time; std::pair<TimeValue, TimeValue> sel; };
     const Case cases[] = {
         {"right", kRightArrowCharCode, 0, 0, kFrame, {0, 0}},
         {"right", kRightArrowCharCode, 0, 0, 2 * kFrame, {0, 0}},
@@ -72,8 +64,7 @@ TEST_F(ControllerTest, KeysStepSelectAndChangeVolume) {
         {"command-right", kRightArrowCharCode, host::kModCommand, 0, 2 * kFrame, {kFrame, kFrame}},
         {"left", kLeftArrowCharCode, 0, 0, kFrame, {kFrame, kFrame}},
         {"left to 0", kLeftArrowCharCode, 0, 0, 0, {kFrame, kFrame}},
-        {"left stays at 0", kLeftArrowCharCode, 0, 0, 0, {kFrame, kFrame}},
-    };
+        {"left stays at 0", kLeftArrowCharCode, 0, 0, 0, {kFrame, kFrame}}};
     for (const Case& c : cases) {
         key(c.character, c.mods);
         const auto taken = pump(1);

@@ -73,8 +73,7 @@ TEST(DecodedSound, EachCodecPlaysAsFfmpegDecodesIt) {
         {"pcm_mulaw", "ulaw.mov", 22050, false},  {"pcm_alaw", "alaw.mov", 22050, false},
         {"pcm_s24be", "s24be.mov", 44100, false}, {"pcm_s24le", "s24le.mov", 44100, false},
         {"pcm_s32le", "s32le.mov", 44100, false}, {"pcm_f32le", "f32le.mov", 44100, false},
-        {"pcm_f64be", "f64be.mov", 44100, false}, {"pcm_s16le", "lpcm96k.mov", 96000, false},
-    };
+        {"pcm_f64be", "f64be.mov", 44100, false}, {"pcm_s16le", "lpcm96k.mov", 96000, false}};
     Dir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -155,17 +154,11 @@ TEST(DecodedSound, FramedPacketsPlayAndAnUnknownFormatSaysWhy) {
         SCOPED_TRACE(c.format);
         const std::string path = dir / "sound.mov";
         const UInt32 packets = 18000 / c.frames_per_packet, frames = packets * c.frames_per_packet;
-        {
-            SInt16 ref = 0;
-            Movie movie = begin_movie(path, &ref);
-            Bytes data(packets * c.bytes_per_packet);
-            for (size_t i = 0; i < data.size(); ++i) data[i] = UInt8(i * 7919 >> 3);
-            if (c.format == 'ima4')   // a step index in range, or the block is refused
-                for (size_t i = 1; i < data.size(); i += c.bytes_per_packet) data[i] &= 0x3F;
-            add_sound_track(movie, c.format, 8, 1, 22050, data, frames);
-            finish_movie(movie, ref);
-            DisposeMovie(movie);
-        }
+        Bytes data(packets * c.bytes_per_packet);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = UInt8(i * 7919 >> 3);
+        if (c.format == 'ima4')   // a step index in range, or the block is refused
+            for (size_t i = 1; i < data.size(); i += c.bytes_per_packet) data[i] &= 0x3F;
+        DisposeMovie(sound_movie(path, c.format, 8, 22050, data, frames));
         std::string problem;
         const Recording r = play_and_record(read_movie(path), 22050, dir / "out.wav", 0, {}, &problem);
         const size_t start = 22050 / 5;

@@ -8,6 +8,7 @@
 #include "platform/movies/format/Alias.h"
 #include "platform/movies/playback/Player.h"
 #include "tests/support/Process.h"
+#include "tests/quickdraw/qd_test_util.h"
 #include "tests/support/Tools.h"
 
 using namespace pbtest;
@@ -35,16 +36,12 @@ void make_other_movie(const std::string& path) {
     SInt16 ref = 0;
     Movie m = begin_movie(path, &ref);
     add_video_track(m, 320, 100, 8, kAnimationCodecType, std::vector<TimeValue>(20, 60), [](int f, GWorldPtr world) {
-        CGrafPtr port;
-        GDHandle device;
-        GetGWorld(&port, &device);
-        SetGWorld(world, nullptr);
+        qdtest::UsePort use(world);
         Rect all{0, 0, 100, 320}, bar{10, SInt16(f * 15), 90, SInt16(f * 15 + 12)};
         ForeColor(f % 2 ? greenColor : cyanColor);
         PaintRect(&all);
         ForeColor(blackColor);
         PaintRect(&bar);
-        SetGWorld(port, device);
     });
     Bytes sound(22050 * 2);
     for (size_t i = 0; i < sound.size(); ++i) sound[i] = UInt8(128 + int(90 * std::sin(double(i) * 0.03)));

@@ -19,12 +19,8 @@ namespace {
 
 constexpr int kFrames = 90;   // the movies have a few more, so their end is not in the way
 
-struct Case {
-    const char* name;
-    const char* rate;     // of the source
-    const char* timing;   // filters that give the frames times of their own
-    const char* muxer;    // options of the movie muxer
-};
+// The source's rate, filters that give the frames times of their own, options of the movie muxer.
+struct Case { const char* name; const char* rate; const char* timing; const char* muxer; };
 
 // ffmpeg's movies have a movie time scale of 1000 and media scales of
 // 12288 (24 fps), 12800, 15360, 30000, 24000 and 60000 unless told otherwise.
@@ -38,8 +34,7 @@ const Case kCases[] = {
     {"frames of 10 to 70 ms", "30", ",settb=1/1000,setpts='N*40+mod(N*N,7)*5'", "-fps_mode passthrough"},
     {"59.94 fps, movie scale 100", "60000/1001", "", "-movie_timescale 100"},
     {"29.97 fps, media scale 90000, movie scale 600", "30000/1001", "", "-video_track_timescale 90000 -movie_timescale 600"},
-    {"24 fps, media scale 24", "24", "", "-video_track_timescale 24"},
-};
+    {"24 fps, media scale 24", "24", "", "-video_track_timescale 24"}};
 
 std::string make_movie(const Case& c, const std::string& path) {
     return testsupport::run_shell(std::string("ffmpeg -nostdin -v error -y -f lavfi -i \"color=black:s=32x16:r=") + c.rate + ",format=rgb24,geq=r='N':g='0':b='128'" + c.timing +
@@ -70,9 +65,7 @@ TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
         Movie movie = read_movie(path);
         ASSERT_NE(movie, nullptr);
         Track video = GetMovieIndTrack(movie, 1);
-        auto shown = [&](TimeValue t) {
-            return int(platform::movies::playback::sample_at_movie_time(*platform::movies::track_of(video), t)) - 1;
-        };
+        auto shown = [&](TimeValue t) { return int(platform::movies::playback::sample_at_movie_time(*platform::movies::track_of(video), t)) - 1; };
 
         // Each step lands on the first movie time at which the next frame
         // shows, and stepping back retraces them.
@@ -100,8 +93,6 @@ TEST_F(FrameSteps, EveryFrameOnceInOrderAtEveryRate) {
         MovieController mc = NewMovieController(movie, &box, mcTopLeftMovie | mcNotVisible);
         ASSERT_NE(mc, nullptr);
         MCIdle(mc);
-        seen.clear();
-
         Media media = GetTrackMedia(video);
         seen.clear();
         for (TimeValue at = 0; seen.size() < size_t(kFrames);) {

@@ -24,18 +24,10 @@ platform::movies::playback::Player& player(Movie m) { return platform::movies::p
 
 // The new movie is 7 s at time scale 600; its sound (6.5 s) drives the clock.
 TEST_F(Playback, NewMoviePlaysSevenSecondsThenStopsLoopsOrTurnsBack) {
-    struct Case {
-        const char* name;
-        SInt32 flags;
-        TimeValue at_7_5;   // movie time 7.5 s after the start
-        Fixed rate_7_5;
-        TimeValue at_14_5;
-    };
-    const Case cases[] = {
-        {"no looping", 0, 4200, 0, 4200},
-        {"looping", loopTimeBase, 300, 0x10000, 300},
-        {"palindrome", loopTimeBase | palindromeLoopTimeBase, 3900, -0x10000, 300},
-    };
+    // The movie's time and rate 7.5 s after the start, and its time at 14.5 s.
+    struct Case { const char* name; SInt32 flags; TimeValue at_7_5; Fixed rate_7_5; TimeValue at_14_5; };
+    const Case cases[] = {{"no looping", 0, 4200, 0, 4200}, {"looping", loopTimeBase, 300, 0x10000, 300},
+                          {"palindrome", loopTimeBase | palindromeLoopTimeBase, 3900, -0x10000, 300}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         VirtualHost vh;
@@ -69,29 +61,17 @@ TEST_F(Playback, NewMoviePlaysSevenSecondsThenStopsLoopsOrTurnsBack) {
 // never as whatever the bytes would make.
 TEST_F(Playback, UndecodableFramesShowACardNamingTheReason) {
     VirtualHost vh;
-    struct Case {
-        const char* name;
-        OSType codec;             // written into the description
-        bool damage;              // the sample bytes overwritten with garbage
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"unknown codec", 'ZZZZ', false, "'ZZZZ' video is not decoded"},
-        {"damaged frame", kAnimationCodecType, true, "damaged video frame"},
-    };
+    // The codec written into the description; the sample overwritten with garbage or not.
+    struct Case { const char* name; OSType codec; bool damage; const char* reason; };
+    const Case cases[] = {{"unknown codec", 'ZZZZ', false, "'ZZZZ' video is not decoded"}, {"damaged frame", kAnimationCodecType, true, "damaged video frame"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SInt16 ref = 0;
         Movie movie = begin_movie(dir + "/card.mov", &ref);
         add_video_track(movie, 200, 60, 32, kAnimationCodecType, {600}, [](int, GWorldPtr world) {
-            CGrafPtr port;
-            GDHandle device;
-            GetGWorld(&port, &device);
-            SetGWorld(world, nullptr);
-            Rect r{0, 0, 60, 200};
-            ForeColor(redColor);
-            PaintRect(&r);
-            SetGWorld(port, device);
+            PixMapHandle pm = GetGWorldPixMap(world);
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 200; ++x) platform::store_u32be(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm) + 4 * x, 0xFF0000);   // red
         });
         Media media = GetTrackMedia(GetMovieIndTrack(movie, 1));
         auto* m = platform::movies::media_of(media);

@@ -24,15 +24,6 @@ bool silent(const Recording& r, size_t first, size_t end) {
     return true;
 }
 
-// A movie file at `path` of one sound track (see add_sound_track).
-Movie sound_movie(const std::string& path, OSType format, SInt16 bits, UInt32 rate, const Bytes& bytes, UInt32 frames, SInt16 volume = 0x100) {
-    SInt16 ref = 0;
-    Movie movie = begin_movie(path, &ref);
-    add_sound_track(movie, format, bits, 1, rate, bytes, frames, volume);
-    finish_movie(movie, ref);
-    return movie;
-}
-
 }  // namespace
 
 TEST(SoundFormats, DecodeEachFormatToFullScale) {
@@ -42,8 +33,7 @@ TEST(SoundFormats, DecodeEachFormatToFullScale) {
         {'twos', 8, 1, {0x00, 0x7F, 0x80, 0x40}, {0, 127 / 128.f, -1, 0.5f}},
         {'twos', 16, 2, {0x40, 0x00, 0x80, 0x00}, {0.5f, -1}},
         {'sowt', 16, 2, {0x00, 0x40, 0x00, 0x80}, {0.5f, -1}},
-        {'raw ', 8, 2, {0xFF, 0x00, 0x80, 0x81}, {127 / 128.f, -1, 0, 1 / 128.f}},
-    };
+        {'raw ', 8, 2, {0xFF, 0x00, 0x80, 0x81}, {127 / 128.f, -1, 0, 1 / 128.f}}};
     for (const Case& c : cases) {
         auto f = snd::pcm_format(c.format, c.bits, c.channels);
         ASSERT_TRUE(f.has_value());
@@ -52,26 +42,22 @@ TEST(SoundFormats, DecodeEachFormatToFullScale) {
         out.resize(c.want.size());
         EXPECT_EQ(out, c.want);
     }
-    for (OSType undecoded : {OSType('MAC3'), OSType('MAC6'), OSType('ima4')}) EXPECT_FALSE(snd::pcm_format(undecoded, 8, 1).has_value());
+    using Layout = std::tuple<OSType, int, int>;
+    for (auto [format, bits, channels] : {Layout{'MAC3', 8, 1}, Layout{'MAC6', 8, 1}, Layout{'ima4', 8, 1}, Layout{'twos', 24, 1}, Layout{'twos', 16, 3}})
+        EXPECT_FALSE(snd::pcm_format(format, bits, channels).has_value()) << bits << " " << channels;
     EXPECT_EQ(snd::unsupported_reason('MAC3', 8, 1), "MACE 3:1 ('MAC3') sound is not decoded");
-    EXPECT_FALSE(snd::pcm_format('twos', 24, 1).has_value());
-    EXPECT_FALSE(snd::pcm_format('twos', 16, 3).has_value());
 }
 
 // A tone through the resampler against the same tone made at the output
 // rate: passband tones come through clean, a tone above the new Nyquist
 // frequency is removed, equal rates copy.
 TEST(SoundResampler, PassbandCleanStopbandRemovedEqualRatesCopied) {
-    struct Case {
-        double in_rate, out_rate, freq;
-        double min_snr_db;       // passband: tone against error
-        double max_level_db;     // stopband: what is left of the tone
-    };
+    // Passband: the tone against the error; stopband: what is left of the tone.
+    struct Case { double in_rate, out_rate, freq, min_snr_db, max_level_db; };
     const Case cases[] = {
         {22050, 44100, 1000, 80, 0}, {22050, 48000, 5000, 80, 0}, {11025, 48000, 3000, 80, 0},
         {48000, 22050, 2000, 80, 0}, {44100, 44100, 7000, 140, 0},
-        {48000, 22050, 15000, 0, -70}, {44100, 8000, 6000, 0, -70},
-    };
+        {48000, 22050, 15000, 0, -70}, {44100, 8000, 6000, 0, -70}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.in_rate << " -> " << c.out_rate << " at " << c.freq);
         const size_t in_frames = size_t(c.in_rate);   // one second

@@ -16,6 +16,7 @@
 #include "platform/movies/objects/MovieObjects.h"
 #include "platform/movies/playback/Player.h"
 #include "platform/movies/playback/VideoFrames.h"
+#include "tests/quickdraw/qd_test_util.h"
 #include "tests/support/Process.h"
 #include "tests/support/Tools.h"
 
@@ -52,13 +53,9 @@ Bytes rgb_of(PixMapHandle pm, SInt16 w, SInt16 h) {
 // What a VideoFrames shows for sample n, as R,G,B rows of w x h.
 Bytes shown(VideoFrames& frames, Track track, UInt32 n, SInt16 w, SInt16 h) {
     frames.go_to_sample(platform::movies::track_of(track)->media, n);
-    GWorldPtr world = nullptr;
-    const Rect r{0, 0, h, w};
-    EXPECT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
-    frames.draw(world, r);
-    Bytes rgb = rgb_of(GetGWorldPixMap(world), w, h);
-    DisposeGWorld(world);
-    return rgb;
+    const qdtest::GWorld world(32, Rect{0, 0, h, w});
+    frames.draw(world.get(), Rect{0, 0, h, w});
+    return rgb_of(GetGWorldPixMap(world.get()), w, h);
 }
 
 struct Codec {
@@ -75,8 +72,7 @@ struct Codec {
 
 const Codec kCodecs[] = {
     {"H.264", "libx264", "-c:v libx264 -pix_fmt yuv420p -bf 2", "m.mov"},
-    {"H.264 BT.709 by 'colr'", "libx264", "-c:v libx264 -colorspace bt709 -color_primaries bt709 -color_trc bt709",
-     "m.mov", 64, 48, "bt709"},
+    {"H.264 BT.709 by 'colr'", "libx264", "-c:v libx264 -colorspace bt709 -color_primaries bt709 -color_trc bt709", "m.mov", 64, 48, "bt709"},
     {"HEVC", "libx265", "-c:v libx265 -tag:v hvc1 -x265-params log-level=error", "m.mov"},
     {"AV1", "libaom-av1", "-c:v libaom-av1 -cpu-used 8", "m.mp4"},
     {"VP9", "libvpx-vp9", "-c:v libvpx-vp9 -deadline realtime", "m.mp4"},
@@ -92,13 +88,22 @@ const Codec kCodecs[] = {
     {"Graphics (8-bit palette)", "smc", "-c:v smc -pix_fmt pal8", "m.mov"},
     {"Video (16-bit)", "rpza", "-c:v rpza -pix_fmt rgb555be", "m.mov", 64, 48, "bt601", true},
     {"Component Video 'yuv2'", "rawvideo", "-c:v rawvideo -pix_fmt yuyv422 -tag:v yuv2", "m.mov"},
-    {"Component 10-bit", "v210", "-c:v v210", "m.mov"},
-};
+    {"Component 10-bit", "v210", "-c:v v210", "m.mov"}};
+
+constexpr int kNumbered = 36;
+
+int number_in(UInt32 pixel) { return int(std::lround(double((pixel >> 16) & 0xFF) / 7.0)); }
 
 struct VideoDecoding : ::testing::Test {
     void SetUp() override { KINORA_REQUIRE_TOOL("ffmpeg"); }
-    // The numbered movie (see make_numbered) made at dir/name and opened.
-    Movie numbered(const std::string& name, const std::string& extra = "");
+    // 36 frames of 32x16 whose red is 7 times their number; H.264 with up
+    // to three B-frames between references and a sync sample every 12
+    // frames; made at dir/name and opened.
+    Movie numbered(const std::string& name, const std::string& extra = "") {
+        EXPECT_EQ(ffmpeg("-f lavfi -i \"color=black:s=32x16:r=25,format=rgb24,geq=r='N*7':g='0':b='128'\" -frames:v 36 -c:v libx264 "
+                         "-pix_fmt yuv444p -qp 2 -bf 3 -g 12 -sc_threshold 0 " + extra + " " + testsupport::quote(dir + "/" + name)), "");
+        return read_movie(dir + "/" + name);
+    }
     testsupport::TempFolder folder{"libav-video"};
     std::string dir = folder.str();
     VirtualHost vh;
@@ -107,15 +112,14 @@ struct VideoDecoding : ::testing::Test {
 }  // namespace
 
 TEST_F(VideoDecoding, EveryCodecMatchesFfmpegsOwnDecode) {
-    std::vector<std::string> missing;
+    std::string missing;
     for (const Codec& c : kCodecs) {
         SCOPED_TRACE(c.name);
         if (!have_encoder(c.encoder)) {
-            missing.push_back(c.encoder);
+            missing += " " + std::string(c.encoder);
             continue;
         }
-        const std::string movie_path = dir + "/" + c.file, ref_path = dir + "/ref.rgb";
-        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        const std::string movie_path = dir + "/" + c.file, ref_path = dir + "/ref.rgb", size = std::to_string(c.width) + "x" + std::to_string(c.height);
         ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=" + size + ":r=25 -frames:v 12 " + c.args + " " + testsupport::quote(movie_path)), "");
         ASSERT_EQ(ffmpeg("-i " + testsupport::quote(movie_path) + " -vf scale=in_color_matrix=" + c.matrix +
                          " -f rawvideo -pix_fmt rgb24 " + testsupport::quote(ref_path)), "");
@@ -138,31 +142,8 @@ TEST_F(VideoDecoding, EveryCodecMatchesFfmpegsOwnDecode) {
         }
         DisposeMovie(movie);
     }
-    std::string names;
-    for (auto& m : missing) names += " " + m;
-    if (!missing.empty()) KINORA_SKIP_OR_FAIL("this ffmpeg lacks the encoders" + names);
+    if (!missing.empty()) KINORA_SKIP_OR_FAIL("this ffmpeg lacks the encoders" + missing);
 }
-
-namespace {
-
-// 36 frames of 32x16 whose red is 7 times their number; H.264 with up to
-// three B-frames between references and a sync sample every 12 frames.
-constexpr int kNumbered = 36;
-
-std::string make_numbered(const std::string& path, const std::string& extra = "") {
-    return ffmpeg("-f lavfi -i \"color=black:s=32x16:r=25,format=rgb24,geq=r='N*7':g='0':b='128'\" -frames:v " +
-                  std::to_string(kNumbered) + " -c:v libx264 -pix_fmt yuv444p -qp 2 -bf 3 -g 12 -sc_threshold 0 " + extra + " " +
-                  testsupport::quote(path));
-}
-
-int number_in(UInt32 pixel) { return int(std::lround(double((pixel >> 16) & 0xFF) / 7.0)); }
-
-Movie VideoDecoding::numbered(const std::string& name, const std::string& extra) {
-    EXPECT_EQ(make_numbered(dir + "/" + name, extra), "");
-    return read_movie(dir + "/" + name);
-}
-
-}  // namespace
 
 TEST_F(VideoDecoding, ReorderedFramesStepForwardAndBackOnceInOrderAndAMissingDecoderIsNamed) {
     if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
@@ -287,16 +268,14 @@ TEST_F(VideoDecoding, DecompressImageDecodesAJpegThroughLibavcodec) {
     auto desc = reinterpret_cast<ImageDescriptionHandle>(NewHandleClear(sizeof(ImageDescription)));
     ImageDescription& d = **desc;
     d.idSize = sizeof(ImageDescription), d.cType = 'jpeg', d.width = 64, d.height = 48, d.depth = 24, d.clutID = -1, d.dataSize = SInt32(data.size());
-    GWorldPtr world = nullptr;
     const Rect r{0, 0, 48, 64};
-    ASSERT_EQ(NewGWorld(&world, 32, &r, nullptr, nullptr, 0), noErr);
-    PixMapHandle pm = GetGWorldPixMap(world);
+    const qdtest::GWorld world(32, r);
+    PixMapHandle pm = GetGWorldPixMap(world.get());
     EXPECT_EQ(DecompressImage(const_cast<char*>(data.data()), desc, pm, nullptr, &r, srcCopy, nullptr), noErr);
     EXPECT_GE(psnr(rgb_of(pm, 64, 48), Bytes(reference.begin(), reference.end())), 45.0);
     // Cut short, it is refused rather than drawn half.
     (**desc).dataSize = 200;
     EXPECT_EQ(DecompressImage(const_cast<char*>(data.data()), desc, pm, nullptr, &r, srcCopy, nullptr), codecBadDataErr);
-    DisposeGWorld(world);
     DisposeHandle(reinterpret_cast<Handle>(desc));
 }
 
@@ -326,8 +305,8 @@ TEST(VideoDescriptionExtensions, CleanApertureAndPixelAspectGiveTheNaturalSize) 
 }
 
 // ffmpeg stores an anamorphic picture's stored size in the track header and
-// its pixel aspect in 'pasp': the movie is as wide as ffprobe's display size.
-// A track header without a size takes that size too.
+// its pixel aspect in 'pasp': the movie is as wide as ffprobe's display size,
+// the track keeps the header's own size.
 TEST_F(VideoDecoding, PixelAspectWidensTheNaturalSize) {
     KINORA_REQUIRE_TOOL("ffprobe");
     const std::string path = dir + "/wide.mov";
@@ -338,24 +317,12 @@ TEST_F(VideoDecoding, PixelAspectWidensTheNaturalSize) {
     ASSERT_EQ(std::sscanf(probe.c_str(), "%d,%d,%d:%d", &w, &h, &num, &den), 4) << probe;
     const int display = int(std::lround(double(w) * num / den));
     ASSERT_NE(display, w);
-
-    // The movie box's size, then the track's dimensions.
-    auto sizes = [&] {
-        Movie movie = read_movie(path);
-        if (!movie) return std::vector<int>{};
-        Rect box;
-        GetMovieBox(movie, &box);
-        Fixed tw = 0, th = 0;
-        GetTrackDimensions(GetMovieIndTrack(movie, 1), &tw, &th);
-        DisposeMovie(movie);
-        return std::vector<int>{box.right - box.left, box.bottom - box.top, tw >> 16, th >> 16};
-    };
-    EXPECT_EQ(sizes(), (std::vector<int>{display, h, w, h}));   // the header's own size stays the track's
-    Bytes file = testsupport::read_bytes(path);
-    const std::string tkhd = "tkhd";
-    auto at = std::search(file.begin(), file.end(), tkhd.begin(), tkhd.end());
-    ASSERT_NE(at, file.end());
-    std::fill(at + 4 + 76, at + 4 + 84, 0);   // width and height, after the version 0 fields
-    testsupport::write_bytes(path, file);
-    EXPECT_EQ(sizes(), (std::vector<int>{display, h, display, h}));
+    Movie movie = read_movie(path);
+    ASSERT_NE(movie, nullptr);
+    Rect box;
+    GetMovieBox(movie, &box);
+    Fixed tw = 0, th = 0;
+    GetTrackDimensions(GetMovieIndTrack(movie, 1), &tw, &th);
+    DisposeMovie(movie);
+    EXPECT_EQ((std::vector<int>{box.right - box.left, box.bottom - box.top, tw >> 16, th >> 16}), (std::vector<int>{display, h, w, h}));
 }
