@@ -23,8 +23,7 @@ struct Image {
     Image() = default;
     Image(SInt32 w, SInt32 h, int d, int slack = 3)
         : width(w), height(h), depth(SInt16(d)),
-          rowBytes(SInt32(platform::codecs::visible_row_bytes(w, d)) + slack),
-          bytes(size_t(rowBytes) * size_t(h), 0xA5) {
+          rowBytes(SInt32(platform::codecs::visible_row_bytes(w, d)) + slack), bytes(size_t(rowBytes) * size_t(h), 0xA5) {
         for (SInt32 y = 0; y < h; ++y) std::memset(row(y), 0, visible());
     }
     size_t visible() const { return platform::codecs::visible_row_bytes(width, depth); }

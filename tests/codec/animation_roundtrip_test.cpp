@@ -128,8 +128,7 @@ TEST(AnimationRoundTrip, EncoderChecksItsArguments) {
     // Then: a depth mismatch, a depth it cannot code, a previous frame of another size.
     EXPECT_EQ((std::tuple{encoder.encode(src.cview(), 8, nullptr, small).code(), encoder.encode(src.cview(), 16, nullptr, big).code(),
                           encoder.encode(src.cview(), 3, nullptr, big).code(), encoder.encode(src.cview(), 8, &prev, big).code(),
-                          rle::max_frame_size(30000, 30000, 32).code()}),
-              std::tuple(codecImageBufErr, paramErr, paramErr, paramErr, codecSizeErr));
+                          rle::max_frame_size(30000, 30000, 32).code()}), std::tuple(codecImageBufErr, paramErr, paramErr, paramErr, codecSizeErr));
 }
 
 }  // namespace

@@ -21,13 +21,9 @@ Image image_of(SInt32 w, SInt32 h, int depth, const std::vector<UInt32>& pixels)
     return im;
 }
 
+// With `previous`, a delta frame against those pixels.
 struct Vector {
-    const char* name;
-    int depth;
-    SInt32 w, h;
-    std::vector<UInt32> pixels;
-    std::optional<std::vector<UInt32>> previous;   // delta frame against these
-    std::vector<UInt8> bytes;
+    const char* name; int depth; SInt32 w, h; std::vector<UInt32> pixels; std::optional<std::vector<UInt32>> previous; std::vector<UInt8> bytes;
 };
 
 const std::vector<Vector> kVectors = {
@@ -43,29 +39,21 @@ const std::vector<Vector> kVectors = {
      {0, 0, 0, 0x0E, 0, 0, 0x01, 0xFE, 0x01, 0x02, 0x03, 0x04, 0xFF, 0}},
     {"8-bit padding is zero otherwise", 8, 5, 1, {1, 2, 3, 4, 9}, {},
      {0, 0, 0, 0x12, 0, 0, 0x01, 0x02, 0x01, 0x02, 0x03, 0x04, 0x09, 0, 0, 0, 0xFF, 0}},
-    {"4-bit literal of two units", 4, 16, 1,
-     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {},
+    {"4-bit literal of two units", 4, 16, 1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {},
      {0, 0, 0, 0x12, 0, 0, 0x01, 0x02, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xFF, 0}},
-    {"2-bit run over a padded unit", 2, 40, 1,
-     [] { std::vector<UInt32> v; for (int i = 0; i < 40; ++i) v.push_back(UInt32(i % 4)); return v; }(), {},
+    {"2-bit run over a padded unit", 2, 40, 1, [] { std::vector<UInt32> v; for (int i = 0; i < 40; ++i) v.push_back(UInt32(i % 4)); return v; }(), {},
      {0, 0, 0, 0x0E, 0, 0, 0x01, 0xFD, 0x1B, 0x1B, 0x1B, 0x1B, 0xFF, 0}},
-    {"1-bit pairs", 1, 20, 2,
-     [] { std::vector<UInt32> v(20, 1); for (int i = 0; i < 20; ++i) v.push_back(i % 2 ? 0u : 1u); return v; }(), {},
+    {"1-bit pairs", 1, 20, 2, [] { std::vector<UInt32> v(20, 1); for (int i = 0; i < 20; ++i) v.push_back(i % 2 ? 0u : 1u); return v; }(), {},
      {0, 0, 0, 0x10, 0, 0, 0x80, 0xFE, 0xFF, 0xFF, 0x80, 0xFE, 0xAA, 0xAA, 0, 0}},
-    {"24-bit delta: one pixel in the middle", 24, 3, 3,
-     {0, 0, 0, 0, 0x010203, 0, 0, 0, 0}, std::vector<UInt32>(9, 0),
+    {"24-bit delta: one pixel in the middle", 24, 3, 3, {0, 0, 0, 0, 0x010203, 0, 0, 0, 0}, std::vector<UInt32>(9, 0),
      {0, 0, 0, 0x15, 0, 0x08, 0, 1, 0, 0, 0, 1, 0, 0, 0x02, 0x01, 0x01, 0x02, 0x03, 0xFF, 0}},
-    {"32-bit delta: skip code inside the line", 32, 8, 1,
-     {0x11223344, 0, 0, 0, 0, 0, 0, 0x55667788}, std::vector<UInt32>(8, 0),
-     {0, 0, 0, 0x15, 0, 0, 0x01, 0x01, 0x11, 0x22, 0x33, 0x44, 0x00, 0x07, 0x01, 0x55, 0x66,
-      0x77, 0x88, 0xFF, 0}},
+    {"32-bit delta: skip code inside the line", 32, 8, 1, {0x11223344, 0, 0, 0, 0, 0, 0, 0x55667788}, std::vector<UInt32>(8, 0),
+     {0, 0, 0, 0x15, 0, 0, 0x01, 0x01, 0x11, 0x22, 0x33, 0x44, 0x00, 0x07, 0x01, 0x55, 0x66, 0x77, 0x88, 0xFF, 0}},
     {"1-bit delta: skip in the line's first pair", 1, 48, 1,
-     [] { std::vector<UInt32> v(48, 0); for (int i = 32; i < 48; ++i) v[size_t(i)] = 1; return v; }(),
-     std::vector<UInt32>(48, 0),
+     [] { std::vector<UInt32> v(48, 0); for (int i = 32; i < 48; ++i) v[size_t(i)] = 1; return v; }(), std::vector<UInt32>(48, 0),
      {0, 0, 0, 0x0C, 0, 0, 0x82, 0x01, 0xFF, 0xFF, 0, 0}},
     {"unchanged frame", 24, 2, 2, {5, 6, 7, 8}, std::vector<UInt32>{5, 6, 7, 8},
-     {0, 0, 0, 0x07, 0, 0, 0}},
-};
+     {0, 0, 0, 0x07, 0, 0, 0}}};
 
 // The encoder writes exactly the bytes; the decoder rebuilds the pixels
 // from them (on top of the previous frame for a delta frame).
@@ -107,12 +95,8 @@ TEST(AnimationVectors, DecoderTakesOtherWritersForms) {
     EXPECT_TRUE(same_pixels(keep, image_of(2, 1, 16, {7, 7})));
 }
 
-struct Damaged {
-    const char* name;
-    int depth;
-    std::vector<UInt8> bytes;   // chunk size patched to the length unless the case sets it
-    bool keepChunk = false;
-};
+// The chunk size is patched to the length unless the case keeps its own.
+struct Damaged { const char* name; int depth; std::vector<UInt8> bytes; bool keepChunk = false; };
 
 // 8-bit images are 8 pixels (2 units) by 2 lines; 1-bit images 32 by 2.
 const std::vector<Damaged> kDamaged = {
@@ -139,8 +123,7 @@ const std::vector<Damaged> kDamaged = {
     {"1-bit: literal past the line", 1, {0, 0, 0, 0, 0, 0, 0x81, 0x02, 1, 2, 3, 4, 0, 0}},
     {"1-bit: run past the line", 1, {0, 0, 0, 0, 0, 0, 0x80, 0xFD, 1, 2, 0, 0}},
     {"1-bit: run past the data", 1, {0, 0, 0, 0, 0, 0, 0x80, 0xFE, 1}},
-    {"1-bit: literal past the data", 1, {0, 0, 0, 0, 0, 0, 0x80, 0x02, 1, 2, 3}},
-};
+    {"1-bit: literal past the data", 1, {0, 0, 0, 0, 0, 0, 0x80, 0x02, 1, 2, 3}}};
 
 TEST(AnimationVectors, DamagedFramesAreRefusedWithoutStrayWrites) {
     for (const Damaged& d : kDamaged) {
@@ -176,8 +159,7 @@ TEST(AnimationVectors, DecoderChecksItsDestination) {
     PixelView narrow = ok.view();
     narrow.rowBytes = 11;   // shorter than 3 pixels of 4 bytes
     EXPECT_EQ(std::tuple(rle::decode_frame(frame, 32, wrong.view()).code(), rle::decode_frame(frame, 32, narrow).code(),
-                         rle::decode_frame(frame, 12, ok.view()).code()),
-              std::tuple(paramErr, paramErr, paramErr));
+                         rle::decode_frame(frame, 12, ok.view()).code()), std::tuple(paramErr, paramErr, paramErr));
 }
 
 }  // namespace

@@ -82,8 +82,7 @@ TEST(CompressImage, CompressesTheSourceRectangleOnly) {
         ASSERT_EQ(c.err, noErr) << depth;
         const ImageDescription& d = **c.desc;
         EXPECT_EQ(std::tuple(d.cType, d.width, d.height, d.depth, load_u32be(c.data.data())),
-                  std::tuple(OSType('rle '), 29, 8, depth, UInt32(d.dataSize)))
-            << "last: the frame's own size field";
+                  std::tuple(OSType('rle '), 29, 8, depth, UInt32(d.dataSize))) << "last: the frame's own size field";
         EXPECT_TRUE(same_pixels(decode(c), sub_image(m.im, 3, 3, 29, 8))) << depth;
     }
 }
@@ -137,8 +136,7 @@ TEST(CompressImage, RefusesBadArguments) {
         {"max: depth 24", GetMaxCompressionSize(m.handle(), &whole, 24, 0, kAnimationCodecType, 0, &size), noErr},
         {"compress: no pixel map", CompressImage(nilMap, &whole, 0, kAnimationCodecType, desc, buf), paramErr},
         {"compress: no data", CompressImage(m.handle(), &whole, 0, kAnimationCodecType, desc, nullptr), paramErr},
-        {"compress: rect outside the bounds", CompressImage(m.handle(), &outside, 0, kAnimationCodecType, desc, buf), paramErr},
-    };
+        {"compress: rect outside the bounds", CompressImage(m.handle(), &outside, 0, kAnimationCodecType, desc, buf), paramErr}};
     for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.name;
 
     // Pixel maps of depth 3, with short rows, without pixels.

@@ -81,17 +81,13 @@ TEST(ImageDescriptionIO, DamagedDescriptionsAreRefused) {
         w.bytes(tail);
         return w.take();
     };
-    struct Case {
-        const char* name;
-        std::vector<UInt8> bytes;
-    };
+    struct Case { const char* name; std::vector<UInt8> bytes; };
     const std::vector<Case> cases = {
         {"shorter than 86 bytes", std::vector<UInt8>(85, 0)},
         {"idSize below 86", stored(40, -1, {})},
         {"idSize past the data", stored(120, -1, {})},
         {"colour table header past idSize", stored(90, 0, {0, 0, 0, 0})},
-        {"colour table entries past idSize", stored(86 + 8 + 8, 0, {0, 0, 0, 0, 0, 0, 0, 255, 0, 1, 0, 2, 0, 3, 0, 4})},
-    };
+        {"colour table entries past idSize", stored(86 + 8 + 8, 0, {0, 0, 0, 0, 0, 0, 0, 255, 0, 1, 0, 2, 0, 3, 0, 4})}};
     for (const Case& c : cases) EXPECT_EQ(image_description_from_file(c.bytes).code(), badImageDescription) << c.name;
 
     // A name longer than its 31 characters is cut, never read past.
@@ -181,8 +177,7 @@ TEST(DecodeImage, ChecksTheDescriptionAndTheDestination) {
         return decode_image(bad, data, out.view()).code();
     };
     EXPECT_EQ(std::tuple(decode([](auto& b) { b.cType = 'ZZZZ'; }), decode([](auto& b) { b.depth = 12; }),
-                         decode([](auto& b) { b.depth = 8, b.width = 11; })),
-              std::tuple(noCodecErr, badImageDescription, paramErr));
+                         decode([](auto& b) { b.depth = 8, b.width = 11; })), std::tuple(noCodecErr, badImageDescription, paramErr));
 }
 
 }  // namespace
