@@ -47,8 +47,7 @@ inline Bytes write_png(const PngSpec& s) {
         o->insert(o->end(), data, data + n);
     }, nullptr);
     png_set_IHDR(png, info, s.width, s.height, s.bitDepth, s.colorType,
-                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!s.palette.empty()) png_set_PLTE(png, info, s.palette.data(), int(s.palette.size()));
     if (!s.trns.empty() || s.greyTrns)
         png_set_tRNS(png, info, s.trns.empty() ? nullptr : const_cast<png_bytep>(s.trns.data()),

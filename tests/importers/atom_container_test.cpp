@@ -78,8 +78,7 @@ TEST(AtomContainers, FindCountAndReadBack) {
     ASSERT_EQ(QTInsertChild(c.h, 0, 'othr', 10, 0, 0, nullptr, nullptr), noErr) << "IDs are per type";
     QTAtomID twenty = 20;
     ASSERT_EQ(QTInsertChild(c.h, 0, 'item', twenty, 1, 4, &twenty, nullptr), noErr);
-    EXPECT_EQ(std::tuple(QTCountChildrenOfType(c.h, 0, 'item'), QTCountChildrenOfType(c.h, 0, 'othr'),
-                         QTCountChildrenOfType(c.h, 0, 0)),
+    EXPECT_EQ(std::tuple(QTCountChildrenOfType(c.h, 0, 'item'), QTCountChildrenOfType(c.h, 0, 'othr'), QTCountChildrenOfType(c.h, 0, 0)),
               std::tuple(3, 1, 4)) << "type 0 counts every child";
     const QTAtomID expected[] = {20, 10, 30};
     for (SInt16 index = 1; index <= 3; ++index) {
@@ -96,8 +95,7 @@ TEST(AtomContainers, FindCountAndReadBack) {
         EXPECT_EQ(std::tuple(id, size, stored), std::tuple(expected[index - 1], 4, id));
     }
     EXPECT_EQ(std::tuple(QTFindChildByIndex(c.h, 0, 'item', 4, nullptr), QTFindChildByIndex(c.h, 0, 'item', 0, nullptr),
-                         QTFindChildByID(c.h, 0, 'item', 99, nullptr)),
-              std::tuple(0, 0, 0));
+                         QTFindChildByID(c.h, 0, 'item', 99, nullptr)), std::tuple(0, 0, 0));
 
     // Data taken from the container itself can be inserted into it.
     SInt32 size;
@@ -137,8 +135,7 @@ TEST(AtomContainers, IdsIndexesAndMisuse) {
         {"set data of a parent", QTSetAtomData(c.h, a, 1, (void*)"x"), invalidAtomErr},
         {"set data of no atom", QTSetAtomData(c.h, 13, 1, (void*)"x"), invalidAtomErr},
         {"remove the root", QTRemoveAtom(c.h, 0), invalidAtomErr},
-        {"remove no atom", QTRemoveAtom(c.h, 31), invalidAtomErr},
-    };
+        {"remove no atom", QTRemoveAtom(c.h, 31), invalidAtomErr}};
     for (const Misuse& m : cases) EXPECT_EQ(m.got, m.expected) << m.name;
     EXPECT_EQ(bytes_of(c.h), before) << "failed calls leave the container as it was";
 }
@@ -159,8 +156,7 @@ TEST(AtomContainers, DamagedContainersAreRefused) {
         {"more children than there are", container(atom(44, "sean", 1, 2, leaf))},
         {"fewer children than there are", container(atom(68, "sean", 1, 1, leaf + leaf))},
         {"child count past the room", container(atom(44, "sean", 1, 0xFFFF, leaf))},
-        {"nested too deeply", container(atom(UInt32(deep.size() + 20), "sean", 1, 1, deep))},
-    };
+        {"nested too deeply", container(atom(UInt32(deep.size() + 20), "sean", 1, 1, deep))}};
     // The 44-byte root of the first damaged case declares more than it has.
     cases[2].bytes.resize(12 + 30);
     for (const Case& c : cases) {

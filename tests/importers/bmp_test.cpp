@@ -8,11 +8,7 @@ namespace {
 using RGB = std::array<UInt8, 3>;
 constexpr RGB W{255, 255, 255};
 
-struct Case {
-    const char* name;
-    Bmp bmp;
-    std::vector<RGB> expected;   // top row first
-};
+struct Case { const char* name; Bmp bmp; std::vector<RGB> expected; /* top row first */ };
 
 const std::vector<std::array<UInt8, 3>> kPalette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}, {200, 100, 50}};
 
@@ -62,10 +58,8 @@ std::vector<Case> cases() {
     Bmp r8{.width = 4, .height = 3, .bits = 8, .compression = 1, .palette = kPalette};
     r8.pixels = {4, 1, 0, 0, 0, 3, 3, 4, 5, 0, 0, 0, 0, 2, 2, 0, 1, 2, 0, 1};
     const RGB* pal = reinterpret_cast<const RGB*>(kPalette.data());
-    list.push_back({"RLE8", r8,
-                    {W, W, pal[2], W,                     // top: delta put us at x 2
-                     pal[3], pal[4], pal[5], W,
-                     pal[1], pal[1], pal[1], pal[1]}});
+    // Top: the delta put us at x 2.
+    list.push_back({"RLE8", r8, {W, W, pal[2], W, pal[3], pal[4], pal[5], W, pal[1], pal[1], pal[1], pal[1]}});
     // RLE4, 7x1: a run of 3 alternating 1,2; a literal of 3 nibbles 3,4,5
     // (2 bytes, no pad); a run of 1 of the high nibble 0.
     Bmp r4{.width = 7, .height = 1, .bits = 4, .compression = 2, .palette = kPalette};
@@ -91,11 +85,7 @@ TEST(BmpImport, KnownPixels) {
 TEST(BmpImport, DamagedFilesAreRefused) {
     Bmp good{.width = 3, .height = 2, .bits = 8, .palette = kPalette};
     good.pixels = {1, 2, 3, 0, 4, 5, 0, 0};
-    struct Damaged {
-        const char* name;
-        Bmp bmp;
-        OSErr open, draw;
-    };
+    struct Damaged { const char* name; Bmp bmp; OSErr open, draw; };
     std::vector<Damaged> list;
     auto bad = [&](auto change) { return with(good, change); };
     list.push_back({"data offset past the end", bad([](Bmp& b) { b.dataOffset = 5000; }), codecBadDataErr, noErr});
@@ -112,15 +102,12 @@ TEST(BmpImport, DamagedFilesAreRefused) {
     list.push_back({"RLE8 top-down", bad([](Bmp& b) { b.compression = 1, b.height = -2; }), codecBadDataErr, noErr});
     list.push_back({"index past the palette", bad([](Bmp& b) { b.colorsUsed = 2, b.palette.resize(2); }), noErr, codecBadDataErr});
     list.push_back({"palette cut short by the pixel data", bad([](Bmp& b) { b.dataOffset = 14 + 40 + 8; }), noErr, codecBadDataErr});
-    list.push_back({"bit fields overlapping",
-                    bad([](Bmp& b) { b.bits = 32, b.compression = 3, b.palette.clear(), b.masks = {0xFF00, 0x0FF0, 0xFF}; }),
-                    codecBadDataErr, noErr});
-    list.push_back({"bit fields not contiguous",
-                    bad([](Bmp& b) { b.bits = 16, b.compression = 3, b.palette.clear(), b.masks = {0xF00F, 0x0F0, 0xF00}; }),
-                    codecBadDataErr, noErr});
-    list.push_back({"bit fields on 24 bits",
-                    bad([](Bmp& b) { b.bits = 24, b.compression = 3, b.palette.clear(), b.masks = {0xFF0000, 0xFF00, 0xFF}; }),
-                    codecBadDataErr, noErr});
+    auto fields = [&](UInt16 bits, std::vector<UInt32> masks) {
+        return bad([&](Bmp& b) { b.bits = bits, b.compression = 3, b.palette.clear(), b.masks = masks; });
+    };
+    list.push_back({"bit fields overlapping", fields(32, {0xFF00, 0x0FF0, 0xFF}), codecBadDataErr, noErr});
+    list.push_back({"bit fields not contiguous", fields(16, {0xF00F, 0x0F0, 0xF00}), codecBadDataErr, noErr});
+    list.push_back({"bit fields on 24 bits", fields(24, {0xFF0000, 0xFF00, 0xFF}), codecBadDataErr, noErr});
     list.push_back({"RLE literal past the data", bad([](Bmp& b) { b.compression = 1, b.pixels = {0, 9, 1, 2}; }), noErr, codecBadDataErr});
     list.push_back({"unknown header size", bad([](Bmp& b) { b.headerSize = 20; }), cantFindHandler, noErr});
 

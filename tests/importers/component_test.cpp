@@ -40,8 +40,7 @@ TEST(Components, SearchesYieldTheDocumentedOrder) {
          {"WAVE", "AIFF", "AIFC"}},
         {{GraphicsImporterComponentType, 0, 0, canMovieImportFiles, canMovieImportFiles}, {}},
         {{compressorComponentType, 0, 0, 0, 0}, {"rle ", "raw "}},
-        {{GraphicsImporterComponentType, 'JPEG', 'zzzz', 0, 0}, {}},
-    };
+        {{GraphicsImporterComponentType, 'JPEG', 'zzzz', 0, 0}, {}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(fourcc_string(c.looking.componentType));
         EXPECT_EQ(subtypes(c.looking), c.expected);

@@ -76,22 +76,18 @@ Bytes known_rgba(const PngSpec& s) {
 }
 
 std::vector<PngCase> png_cases() {
-    std::vector<PngCase> cases;
-    cases.push_back({"rgb8", png_spec(23, 17, PNG_COLOR_TYPE_RGB, 8), false});
-    cases.push_back({"rgba8", png_spec(19, 13, PNG_COLOR_TYPE_RGBA, 8), false});
-    cases.push_back({"grey8", png_spec(9, 31, PNG_COLOR_TYPE_GRAY, 8), false});
-    cases.push_back({"greyalpha8", png_spec(12, 12, PNG_COLOR_TYPE_GRAY_ALPHA, 8), false});
-    cases.push_back({"interlaced_rgba8", png_spec(33, 21, PNG_COLOR_TYPE_RGBA, 8, true), false});
+    std::vector<PngCase> cases = {
+        {"rgb8", png_spec(23, 17, PNG_COLOR_TYPE_RGB, 8), false},          {"rgba8", png_spec(19, 13, PNG_COLOR_TYPE_RGBA, 8), false},
+        {"grey8", png_spec(9, 31, PNG_COLOR_TYPE_GRAY, 8), false},         {"greyalpha8", png_spec(12, 12, PNG_COLOR_TYPE_GRAY_ALPHA, 8), false},
+        {"interlaced_rgba8", png_spec(33, 21, PNG_COLOR_TYPE_RGBA, 8, true), false}, {"grey16", png_spec(11, 6, PNG_COLOR_TYPE_GRAY, 16), true},
+        {"rgb16", png_spec(10, 9, PNG_COLOR_TYPE_RGB, 16), true},          {"rgba16", png_spec(10, 9, PNG_COLOR_TYPE_RGBA, 16), true},
+        {"greyalpha16", png_spec(7, 7, PNG_COLOR_TYPE_GRAY_ALPHA, 16, true), true}};
     for (int bits : {1, 2, 4, 8}) {
         PngCase c{"palette", png_spec(15, 7, PNG_COLOR_TYPE_PALETTE, bits), false};
         if (bits == 8) c.spec.trns = {0, 1, 127, 128, 254, 255, 64};   // alphas for the first entries
         cases.push_back(c);
     }
     for (int bits : {1, 2, 4}) cases.push_back({"grey_low", png_spec(13, 5, PNG_COLOR_TYPE_GRAY, bits), true});
-    cases.push_back({"grey16", png_spec(11, 6, PNG_COLOR_TYPE_GRAY, 16), true});
-    cases.push_back({"rgb16", png_spec(10, 9, PNG_COLOR_TYPE_RGB, 16), true});
-    cases.push_back({"rgba16", png_spec(10, 9, PNG_COLOR_TYPE_RGBA, 16), true});
-    cases.push_back({"greyalpha16", png_spec(7, 7, PNG_COLOR_TYPE_GRAY_ALPHA, 16, true), true});
     PngCase keyed{"rgb8_trns_colour", png_spec(16, 16, PNG_COLOR_TYPE_RGB, 8), false};
     keyed.spec.greyTrns = true;
     keyed.spec.trnsColor = {0, UInt16(pattern(3, 4, 0, 255)), UInt16(pattern(3, 4, 1, 255)), UInt16(pattern(3, 4, 2, 255)), 0};
@@ -250,8 +246,7 @@ TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
         {"png bad header checksum", with(png, [](Bytes& b) { b[29] ^= 0xFF; }), codecBadDataErr, noErr},
         {"png index past the palette", write_png(badPalette), noErr, codecBadDataErr},
         {"jpeg truncated", head(jpeg, jpeg.size() * 2 / 3), noErr, codecBadDataErr},
-        {"jpeg huge", with(jpeg, [&](Bytes& b) { b[sof + 5] = b[sof + 7] = 0x4E, b[sof + 6] = b[sof + 8] = 0x20; }),
-         codecSizeErr, noErr},
+        {"jpeg huge", with(jpeg, [&](Bytes& b) { b[sof + 5] = b[sof + 7] = 0x4E, b[sof + 6] = b[sof + 8] = 0x20; }), codecSizeErr, noErr},
         {"jpeg zero height", with(jpeg, [&](Bytes& b) { b[sof + 5] = b[sof + 6] = 0; }), codecBadDataErr, noErr},
         {"jpeg only its start", head(jpeg, 4), codecBadDataErr, noErr},
         {"gif hand-made, valid", gif, noErr, noErr},
@@ -260,8 +255,7 @@ TEST(GraphicsImport, DamagedImagesAreRefusedWithTheirCodes) {
         {"gif without its image data", head(gif, 29), noErr, codecBadDataErr},
         {"gif without an image", with(head(gif, 19), [](Bytes& b) { b.push_back(0x3B); }), noErr, codecBadDataErr},
         {"qtif atom past the end", Bytes{0, 0, 0, 100, 'i', 'd', 's', 'c', 0, 0}, codecBadDataErr, noErr},
-        {"qtif without a description", Bytes{0, 0, 0, 8, 'i', 'd', 'a', 't'}, codecBadDataErr, noErr},
-    };
+        {"qtif without a description", Bytes{0, 0, 0, 8, 'i', 'd', 'a', 't'}, codecBadDataErr, noErr}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         expect_import(dir / "damaged", c.bytes, c.open, c.draw);

@@ -80,11 +80,7 @@ TEST(QtifImport, DamagedFilesAreRefused) {
     Bytes good = compressed_file(source.gw, kAnimationCodecType, Rect{0, 0, 8, 8});
     const size_t idat = platform::load_u32be(good.data());   // where the data atom starts
 
-    struct Case {
-        const char* name;
-        Bytes bytes;
-        OSErr open, draw;
-    };
+    struct Case { const char* name; Bytes bytes; OSErr open, draw; };
     std::vector<Case> cases;
     auto bad = [&](auto change) { return with(good, change); };
     cases.push_back({"unknown codec", bad([](Bytes& b) { std::memcpy(&b[12], "zzzz", 4); }), noCodecErr, noErr});
@@ -96,12 +92,10 @@ TEST(QtifImport, DamagedFilesAreRefused) {
                          size_t half = (b.size() - idat - 8) / 2;
                          b.resize(idat + 8 + half);
                          platform::store_u32be(&b[idat], UInt32(8 + half));
-                     }),
-                     noErr, codecBadDataErr});
+                     }), noErr, codecBadDataErr});
     cases.push_back({"two descriptions", good + Bytes(good.begin(), good.begin() + long(idat)), codecBadDataErr, noErr});
     cases.push_back({"embedded JPEG of another size",
-                     atom("idsc", embedding_description("jpeg", 9, 9, 0)) +
-                         atom("idat", write_jpeg(8, 8, 1, Bytes(64, 100), 50)),
+                     atom("idsc", embedding_description("jpeg", 9, 9, 0)) + atom("idat", write_jpeg(8, 8, 1, Bytes(64, 100), 50)),
                      noErr, codecBadDataErr});
     TempFolder dir;
     for (const Case& c : cases) {
