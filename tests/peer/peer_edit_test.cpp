@@ -114,17 +114,6 @@ std::vector<int16_t> sound_of(const std::string& path) {
     return s;
 }
 
-// Frames as source frame numbers (? for a picture the source does not
-// have), for failures a person can read.
-std::string numbered(const std::vector<std::string>& frames, const std::vector<std::string>& source) {
-    std::string out;
-    for (const std::string& f : frames) {
-        auto at = std::find(source.begin(), source.end(), f);
-        out += at == source.end() ? "? " : std::to_string(at - source.begin()) + " ";
-    }
-    return out;
-}
-
 // What Kinora draws, stepping from frame to frame as the controller does.
 std::vector<std::string> stepped_frames(Movie movie) {
     GWorldPtr world = nullptr;
@@ -204,14 +193,14 @@ TEST_P(EditedPeerMovie, ShowsExactlyTheFramesAndSoundExpected) {
     for (const std::string& saved : {in_place, flat}) {
         SCOPED_TRACE(saved);
         const auto shown = frames_of(saved);
-        EXPECT_TRUE(shown == want_frames) << "shows " << numbered(shown, source_frames) << "\nwant " << numbered(want_frames, source_frames);
+        EXPECT_TRUE(shown == want_frames) << shown.size() << " frames shown, want " << want_frames.size();
         // Every packet of both tracks decodes without a complaint.
         EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(saved) + " -f framemd5 - 2>&1 >/dev/null").out, "");
         if (source.pcm) {
             // Kinora decodes Animation: it shows the same frames.
             Opened reopened(saved, fsRdPerm);
             ASSERT_NE(reopened.movie, nullptr);
-            EXPECT_EQ(numbered(stepped_frames(reopened.movie), source_frames), numbered(want_frames, source_frames));
+            EXPECT_TRUE(stepped_frames(reopened.movie) == want_frames);
         }
         const auto heard = sound_of(saved);
         if (source.pcm) {

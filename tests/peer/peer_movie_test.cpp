@@ -21,14 +21,8 @@ using Bytes = std::vector<UInt8>;
 
 namespace {
 
-struct SoundFormat {
-    const char* name;
-    OSType format;
-    SInt16 channels;
-    SInt16 bits;
-    const char* ffmpeg_codec;   // as ffprobe names it
-    const char* raw_format;     // ffmpeg's raw output format giving our bytes back
-};
+// The codec as ffprobe names it, and ffmpeg's raw output format that gives our bytes back.
+struct SoundFormat { const char* name; OSType format; SInt16 channels, bits; const char* ffmpeg_codec; const char* raw_format; };
 
 const SoundFormat kRaw8{"raw ", kSoundRaw, 1, 8, "pcm_u8", "u8"};
 
@@ -49,9 +43,8 @@ void write_movie(const std::string& path, const SoundFormat& s, UInt32 rate, UIn
 }
 
 std::string probe(const std::string& path) {
-    auto o = run_shell("ffprobe -v error -show_entries "
-                 "stream=codec_type,codec_name,width,height,sample_rate,channels,nb_frames,duration "
-                 "-of compact=p=0 " + quote(path) + " 2>&1");
+    auto o = run_shell("ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,sample_rate,channels,nb_frames,duration "
+                       "-of compact=p=0 " + quote(path) + " 2>&1");
     EXPECT_EQ(o.status, 0) << o.out;
     return o.out;
 }
@@ -61,12 +54,8 @@ std::string probe(const std::string& path) {
 TEST(PeerMovie, SoundFormatsDecodeToTheirSamples) {
     KINORA_REQUIRE_TOOL("ffmpeg");
     KINORA_REQUIRE_TOOL("ffprobe");
-    const SoundFormat formats[] = {
-        kRaw8,
-        {"twos", kSoundTwos, 2, 16, "pcm_s16be", "s16be"},
-        {"sowt", kSoundSowt, 1, 16, "pcm_s16le", "s16le"},
-        {"twos 8-bit", kSoundTwos, 1, 8, "pcm_s8", "s8"},
-    };
+    const SoundFormat formats[] = {kRaw8, {"twos", kSoundTwos, 2, 16, "pcm_s16be", "s16be"}, {"sowt", kSoundSowt, 1, 16, "pcm_s16le", "s16le"},
+                                   {"twos 8-bit", kSoundTwos, 1, 8, "pcm_s8", "s8"}};
     TempFolder dir;
     for (const SoundFormat& s : formats) {
         SCOPED_TRACE(s.name);
