@@ -113,7 +113,7 @@ void edit(Movie movie, const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool entered = (EnterMovies(), true);
     (void)entered;
-    std::string path = folder() + "/input.mov";
+    const std::string path = folder() + "/input.mov";
     if (FILE* f = std::fopen(path.c_str(), "wb")) std::fwrite(data, 1, size, f), std::fclose(f);
     FSSpec spec = spec_for(path);
     SInt16 ref = 0;

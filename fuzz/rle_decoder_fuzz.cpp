@@ -32,12 +32,10 @@ struct Buffer {
 };
 
 bool same_visible(const PixelView& a, const PixelView& b) {
-    const size_t n = visible_row_bytes(a.width, a.depth);
     const unsigned bits = unsigned(size_t(a.width) * size_t(a.depth) % 8);
+    const size_t whole = visible_row_bytes(a.width, a.depth) - (bits ? 1 : 0);
     for (SInt32 y = 0; y < a.height; ++y) {
-        const UInt8* ra = a.row(y);
-        const UInt8* rb = b.row(y);
-        const size_t whole = bits ? n - 1 : n;
+        const UInt8 *ra = a.row(y), *rb = b.row(y);
         if (std::memcmp(ra, rb, whole) != 0) return false;
         if (bits && ((ra[whole] ^ rb[whole]) & UInt8(0xFF << (8 - bits)))) return false;
     }
@@ -53,17 +51,13 @@ void check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 5) return 0;
     static const int kDepths[] = {1, 2, 4, 8, 16, 24, 32, 24};
-    const int pick = data[0] & 7;
-    const int depth = kDepths[pick];
-    const int bufferDepth = pick == 7 ? 32 : depth;
-    const SInt32 w = 1 + SInt32(((data[1] << 8) | data[2]) % 300);
-    const SInt32 h = 1 + SInt32(data[3] % 40);
+    const int pick = data[0] & 7, depth = kDepths[pick], bufferDepth = pick == 7 ? 32 : depth;
+    const SInt32 w = 1 + SInt32(((data[1] << 8) | data[2]) % 300), h = 1 + SInt32(data[3] % 40);
     const size_t slack = data[4] % 16;
     const UInt8 fill = data[4];
     const std::span<const UInt8> frame(data + 5, size - 5);
 
-    Buffer before(w, h, bufferDepth, slack, fill);
-    Buffer out(w, h, bufferDepth, slack, fill);
+    Buffer before(w, h, bufferDepth, slack, fill), out(w, h, bufferDepth, slack, fill);
     if (!rle::decode_frame(frame, depth, out.view).ok()) return 0;
     if (bufferDepth != depth) return 0;   // 24 into 32 bits: nothing to re-code
 
