@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "NewMovieReading.h"
+#include "platform/export/SampleSpool.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
@@ -149,6 +150,36 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
     EXPECT_EQ(std::tuple(probe("-select_streams v:0 -count_frames -show_entries stream=nb_read_frames", path("copy.mp4")), probe("-show_entries format=duration", path("copy.mp4"))),
               std::tuple("40\n", "1.333000\n"));
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
+}
+
+// Samples put aside come back from where the spool says, whether they
+// were gathered into one write, spilled over its buffer or larger than
+// it; the spool's file goes with it.
+TEST(SampleSpool, KeepsEverySampleWhereItSaysAndGoesWithItsFile) {
+    using platform::exporting::SampleSpool;
+    TempFolder folder;
+    auto spool = SampleSpool::create(folder.path() / "out.mp4");
+    ASSERT_TRUE(spool.ok());
+    std::vector<std::vector<UInt8>> samples;
+    for (size_t size : {size_t(700), size_t(0), size_t(3) << 20, size_t(5000)})
+        for (int i = 0; i < 300; ++i) {
+            std::vector<UInt8> s(size == (size_t(3) << 20) && i > 0 ? 10 : size);
+            for (size_t j = 0; j < s.size(); ++j) s[j] = UInt8(samples.size() * 7 + j);
+            samples.push_back(std::move(s));
+        }
+    std::vector<platform::exporting::SpooledUnit> units;
+    for (size_t i = 0; i < samples.size(); ++i) ASSERT_TRUE((*spool)->add(samples[i], SInt64(i), SInt64(i) + 1, i == 0, units).ok());
+    ASSERT_TRUE((*spool)->flush().ok());
+    ASSERT_EQ(units.size(), samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        std::vector<UInt8> back(units[i].size);
+        auto got = (*spool)->file().read_at(back.data(), back.size(), units[i].at);
+        ASSERT_TRUE(got.ok());
+        ASSERT_EQ(back, samples[i]) << "sample " << i;
+        ASSERT_EQ(units[i].dts, SInt64(i));
+    }
+    spool->reset();
+    EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
 }  // namespace
