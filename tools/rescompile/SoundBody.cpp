@@ -280,6 +280,9 @@ private:
         case Source::Silence:
         case Source::Tone: {
             if (frameBytes == 0) at.error("set 'frames' and give 'data hex' for this compression");
+            // A tone or silence writes each frame's channels at its sample size.
+            if (source_.kind != Source::Pattern && frameBytes < UInt64(*channels_) * (*sampleSize_ == 16 ? 2 : 1))
+                at.error("this header's frames cannot hold a tone of these channels and sample size");
             const UInt64 total = UInt64(source_.frames) * frameBytes;
             if (total > (16u << 20)) at.error("too much sample data");
             samples_.resize(size_t(total));
