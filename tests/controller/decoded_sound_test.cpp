@@ -2,7 +2,8 @@
 // host and recorded, against ffmpeg's own decode of the same file (which
 // honours the edit list): every codec ffmpeg encodes here, from the start
 // and from the middle; a damaged packet; MACE, which ffmpeg only decodes;
-// HE-AAC counted at its core rate; a decoder the libraries lack.
+// AAC counted at another rate than it decodes at; a decoder the libraries
+// lack.
 #include <cmath>
 
 #include "PlaybackSupport.h"
@@ -192,36 +193,45 @@ std::vector<std::string> adts_packets(const std::string& stream) {
 
 }  // namespace
 
-// AAC whose configuration signals spectral band replication (HE-AAC) while
-// its media counts time at the core rate, 22050: the decoder gives 2048
-// frames at 44100 for each packet of 1024 units, which come out at the
-// media's rate, a 1 kHz tone still 1 kHz. Without the decoder in the
-// installed libraries, configuring says so and names the codec.
-TEST(DecodedSound, BandReplicatedAacComesOutAtTheMediaRate) {
+// AAC whose media counts time at another rate than the decoder gives, which
+// comes out at the media's rate, a 1 kHz tone still 1 kHz: HE-AAC (its
+// configuration signals spectral band replication, 2048 frames at 44100 for
+// each packet of 1024 units at the core rate, 22050), and 8 kHz AAC in a
+// media of 48000 units a second (6144 units a packet). Without the decoder
+// in the installed libraries, configuring says so and names the codec.
+TEST(DecodedSound, AacComesOutAtTheMediaRate) {
     KINORA_REQUIRE_TOOL("ffmpeg");
+    struct Case { int rate; std::vector<UInt8> config; int media_rate; };
+    // Object type 5 (SBR) at 22050 in one channel, 44100 out, over AAC LC;
+    // plain AAC LC at 8000 in one channel.
+    const Case cases[] = {{22050, {0x2B, 0x8A, 0x08, 0x00}, 22050}, {8000, {0x15, 0x88}, 48000}};
     Dir dir;
-    const std::string stream = dir / "tone.aac";
-    ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=22050:d=1",
-                                        "-c:a", "aac", "-f", "adts", stream}).status, 0);
-    const auto packets = adts_packets(testsupport::read_file(stream));
-    ASSERT_GE(packets.size(), 20u);
     EnterMovies();
     platform::sound::SoundSource source;
-    source.format = 'mp4a', source.object_type = 0x40, source.rate = 22050, source.channels = 1;
-    // Object type 5 (SBR) at 22050 in one channel, 44100 out, over AAC LC.
-    source.config = {0x2B, 0x8A, 0x08, 0x00};
-    source.media_rate = 22050;
-    auto decoder = platform::sound::open_sound_decoder('mp4a');
-    ASSERT_NE(decoder, nullptr);
-    ASSERT_EQ(decoder->configure(source), "");
-    std::vector<float> out;
-    for (const std::string& p : packets) EXPECT_TRUE(decoder->decode({reinterpret_cast<const UInt8*>(p.data()), p.size()}, out));
-    EXPECT_NEAR(double(out.size()), 1024.0 * double(packets.size()), 64.0);
-    // The tone's rising crossings of zero, well past the decoder's start.
-    size_t crossings = 0;
-    const size_t from = 4096, to = out.size() - 1024;
-    for (size_t i = from + 1; i < to; ++i) crossings += out[i - 1] < 0 && out[i] >= 0;
-    EXPECT_NEAR(double(crossings) * 22050.0 / double(to - from), 1000.0, 15.0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.media_rate);
+        const std::string stream = dir / "tone.aac";
+        ASSERT_EQ(testsupport::run_program({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                            "sine=frequency=1000:sample_rate=" + std::to_string(c.rate) + ":d=1",
+                                            "-c:a", "aac", "-f", "adts", stream}).status, 0);
+        const auto packets = adts_packets(testsupport::read_file(stream));
+        ASSERT_GE(packets.size(), 7u);
+        source.format = 'mp4a', source.object_type = 0x40, source.rate = c.rate, source.channels = 1;
+        source.config = c.config;
+        source.media_rate = c.media_rate;
+        auto decoder = platform::sound::open_sound_decoder('mp4a');
+        ASSERT_NE(decoder, nullptr);
+        ASSERT_EQ(decoder->configure(source), "");
+        std::vector<float> out;
+        for (const std::string& p : packets) EXPECT_TRUE(decoder->decode({reinterpret_cast<const UInt8*>(p.data()), p.size()}, out));
+        const double per_packet = 1024.0 * c.media_rate / c.rate;
+        EXPECT_NEAR(double(out.size()), per_packet * double(packets.size()), per_packet / 16);
+        // The tone's rising crossings of zero, well past the decoder's start.
+        size_t crossings = 0;
+        const size_t from = size_t(4 * per_packet), to = out.size() - size_t(per_packet);
+        for (size_t i = from + 1; i < to; ++i) crossings += out[i - 1] < 0 && out[i] >= 0;
+        EXPECT_NEAR(double(crossings) * c.media_rate / double(to - from), 1000.0, 15.0);
+    }
 
     platform::sound::hide_sound_decoder_for_testing('mp4a');
     auto missing = platform::sound::open_sound_decoder('mp4a');

@@ -205,12 +205,14 @@ private:
             in_rate_ = frame_->sample_rate;
             AVChannelLayout out_layout;
             av_channel_layout_default(&out_layout, channels_);
-            // To the media's rate only when it is within a factor of two of
-            // the decoder's (band replication doubles it): a description
-            // claiming 1 Hz in a 48 kHz media must not make each packet
-            // 48000 times its size.
+            // To the media's rate, which playback counts frames in: band
+            // replication doubles the decoder's rate, and some writers count
+            // an 8 kHz track's time in 48 kHz units or a 44.1 kHz one's in
+            // 90 kHz units. Never more than sixteen times the decoder's
+            // rate: a description claiming 1 Hz in a 48 kHz media must not
+            // make each packet 48000 times its size.
             const int64_t in = in_rate_, media = out_rate_;
-            const bool to_media = media > 0 && in > 0 && media <= 2 * in && in <= 2 * media;
+            const bool to_media = media > 0 && in > 0 && media <= 16 * in;
             if (swr_alloc_set_opts2(&swr_, &out_layout, AV_SAMPLE_FMT_FLT, to_media ? out_rate_ : in_rate_, &in_layout_,
                                     AVSampleFormat(in_format_), in_rate_, 0, nullptr) < 0 ||
                 swr_init(swr_) < 0) {
