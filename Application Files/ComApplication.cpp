@@ -474,7 +474,8 @@ OSErr QTApp_HandleOpenApplicationAppleEvent (const AppleEvent *theMessage, Apple
 //////////
 //
 // QTApp_HandleOpenDocumentAppleEvent
-// Open each listed movie file in a window. A document that cannot be found or read is
+// Open each listed document in a window: a movie, or a sound or image file the Open
+// dialog would also show. A document that cannot be found, read or opened here is
 // reported to the user and passed over, so the others still open; the first error is
 // the event's result.
 //
@@ -514,8 +515,13 @@ OSErr QTApp_HandleOpenDocumentAppleEvent (const AppleEvent *theMessage, AppleEve
 				myItemErr = FSpGetFInfo(&myFSSpec, &myFinderInfo);
 				if (myItemErr != noErr)
 					QTFrame_ShowFileWarning((char *)"Could not open", myFSSpec.name, myItemErr);
-				else if (myFinderInfo.fdType == kQTFileTypeMovie)
+				else if (QTUtils_IsMovieFile(&myFSSpec) || QTUtils_IsImageFile(&myFSSpec))
 					QTFrame_OpenMovieInWindow(NULL, &myFSSpec);
+				else {
+					// named by the user, so never passed over in silence
+					myItemErr = cantFindHandler;
+					QTFrame_ShowFileWarning((char *)"Could not open", myFSSpec.name, myItemErr);
+				}
 			}
 
 			if (myErr == noErr)
