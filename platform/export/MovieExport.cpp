@@ -71,15 +71,11 @@ Result<std::vector<SInt64>> frame_times(movies::MovieObject& movie, SInt64 end) 
     return times;
 }
 
-// A track's place in the picture: its box through its matrix (scale and
-// translation), from the natural bounds' corner.
+// A track's place in the picture: its box, from the natural bounds' corner.
 Rect place_of(const pm::Track& track, const Rect& bounds) {
-    const auto& m = track.header.matrix;
-    const double w = track.header.width / 65536.0 * (m[0] / 65536.0);
-    const double h = track.header.height / 65536.0 * (m[4] / 65536.0);
-    const double x = m[6] / 65536.0 - bounds.left, y = m[7] / 65536.0 - bounds.top;
-    auto r = [](double v) { return SInt16(std::clamp(std::lround(v), -32768L, 32767L)); };
-    return Rect{r(y), r(x), r(y + h), r(x + w)};
+    Rect r = pm::track_box(track);
+    OffsetRect(&r, SInt16(-bounds.left), SInt16(-bounds.top));
+    return r;
 }
 
 // Draws the movie's picture at a time into a 32-bit world, as the player
@@ -113,7 +109,8 @@ public:
             const UInt32 n = movies::playback::sample_at_movie_time(*track, t);
             if (n == 0) continue;
             frames->go_to_sample(track->media, n);
-            if (frames->sample() != 0) frames->draw(world_, place_of(track->data(), bounds_));
+            if (frames->sample() != 0)
+                frames->draw(world_, place_of(track->data(), bounds_), pm::quarter_turn(track->data().header.matrix));
         }
         UnlockPixels(pm);
         return codecs::ConstPixelView(base, row_bytes, w, h, 32);

@@ -326,3 +326,40 @@ TEST_F(VideoDecoding, PixelAspectWidensTheNaturalSize) {
     DisposeMovie(movie);
     EXPECT_EQ((std::vector<int>{box.right - box.left, box.bottom - box.top, tw >> 16, th >> 16}), (std::vector<int>{display, h, w, h}));
 }
+
+// A picture taken on its side, as phones record it: the track's matrix
+// turns it a quarter, half or three quarters of a turn. The movie box has
+// the turned size and shows what ffmpeg shows (it turns the picture too).
+TEST_F(VideoDecoding, TurnedTrackShowsAsFfmpegTurnsIt) {
+    if (!have_encoder("libx264")) KINORA_SKIP_OR_FAIL("this ffmpeg lacks libx264");
+    const std::string plain = dir + "/plain.mp4", path = dir + "/turned.mp4", raw = dir + "/frame.rgb";
+    ASSERT_EQ(ffmpeg("-f lavfi -i testsrc2=s=64x48:r=25 -frames:v 1 -c:v libx264 -pix_fmt yuv444p -qp 0 " + testsupport::quote(plain)), "");
+    const std::string bytes = testsupport::read_file(plain);
+    // Version 0: the matrix after the times, ID, duration, layer, group and volume.
+    const size_t matrix = bytes.find("tkhd") + 44;
+    ASSERT_LT(matrix + 36, bytes.size());
+    struct Turn { int a, b, c, d, x, y; };   // of the picture's 64 x 48
+    for (const Turn t : {Turn{0, 1, -1, 0, 48, 0}, Turn{-1, 0, 0, -1, 64, 48}, Turn{0, -1, 1, 0, 0, 64}}) {
+        SCOPED_TRACE(testing::Message() << "a " << t.a << " b " << t.b);
+        std::string turned = bytes;
+        const SInt32 m[9] = {t.a * 0x10000, t.b * 0x10000, 0, t.c * 0x10000, t.d * 0x10000, 0, t.x * 0x10000, t.y * 0x10000, 0x40000000};
+        for (size_t i = 0; i < 9; ++i)
+            for (size_t k = 0; k < 4; ++k) turned[matrix + 4 * i + k] = char(UInt32(m[i]) >> (24 - 8 * k));
+        testsupport::write_file(path, turned);
+        ASSERT_EQ(ffmpeg("-i " + testsupport::quote(path) + " -vf scale=in_color_matrix=bt601 -frames:v 1 -f rawvideo -pix_fmt rgb24 " +
+                         testsupport::quote(raw)), "");
+        const std::string want = testsupport::read_file(raw);
+        Movie movie = read_movie(path);
+        ASSERT_NE(movie, nullptr);
+        Rect box;
+        GetMovieBox(movie, &box);
+        const SInt16 w = t.a ? 64 : 48, h = t.a ? 48 : 64;
+        EXPECT_EQ((std::vector<int>{box.left, box.top, box.right, box.bottom}), (std::vector<int>{0, 0, w, h}));
+        {
+            MovieCanvas canvas(movie, w, h);
+            vh.run(movie, 50);
+            EXPECT_GE(psnr(canvas.rgb(), Bytes(want.begin(), want.end())), 45.0);
+        }
+        DisposeMovie(movie);
+    }
+}

@@ -1,7 +1,8 @@
 // Exporting a movie to MPEG-4, as ffprobe and ffmpeg read the result: the
 // frames keep the movie's own timing (uneven durations, an edit that starts
 // and ends inside frames) and its odd size; sound is the mix of the
-// enabled tracks at their volumes; H.264 and AAC are copied as stored. (A
+// enabled tracks at their volumes; H.264 and AAC are copied as stored; a
+// turned track comes out upright. (A
 // cancelled or failed export leaving nothing: the application's
 // export-cancelled and export-onto-full-disk scripts.)
 #include <cmath>
@@ -9,6 +10,7 @@
 
 #include "NewMovieReading.h"
 #include "platform/export/SampleSpool.h"
+#include "platform/movies/objects/MovieObjects.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Tools.h"
@@ -150,6 +152,22 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
     EXPECT_EQ(std::tuple(probe("-select_streams v:0 -count_frames -show_entries stream=nb_read_frames", path("copy.mp4")), probe("-show_entries format=duration", path("copy.mp4"))),
               std::tuple("40\n", "1.333000\n"));
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
+}
+
+// A track turned a quarter turn (as phones record a picture taken on its
+// side) is drawn turned: the export is upright, as ffmpeg turns the source.
+TEST_F(Export, TurnedTrackComesOutUpright) {
+    const std::string source = path("side.mp4");
+    ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=10 -t 0.5 -c:v libx264 -pix_fmt yuv420p " + quote(source)).status, 0);
+    newmovie::OpenedMovie side(source);
+    ASSERT_EQ(side.err, noErr);
+    platform::movies::track_of(GetMovieIndTrack(side.movie, 1))->data().header.matrix = {0, 0x10000, 0, -0x10000, 0, 0, 48 << 16, 0, 0x40000000};
+    std::swap(movie, side.movie);
+    ASSERT_EQ(export_to("upright.mp4"), noErr);
+    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=width,height", path("upright.mp4")), "48,64\n");
+    const std::string ssim = run_shell("ffmpeg -nostdin -i " + quote(path("upright.mp4")) + " -i " + quote(source) +
+                                       " -lavfi '[1:v]transpose=clock[t];[0:v][t]ssim' -f null - 2>&1 | grep -o 'All:[0-9.]*' | cut -d: -f2").out;
+    EXPECT_GE(std::atof(ssim.c_str()), 0.95) << ssim;
 }
 
 // Samples put aside come back from where the spool says, whether they

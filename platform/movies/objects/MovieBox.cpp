@@ -15,15 +15,12 @@ SInt64 map(SInt64 v, Fixed scale, Fixed offset) {
     return (fixed + 0x8000) >> 16;
 }
 
-Rect map_rect(const Rect& r, const Matrix& m) {
-    Rect out;
-    out.left = clamp16(map(r.left, m[0], m[6]));
-    out.right = clamp16(map(r.right, m[0], m[6]));
-    out.top = clamp16(map(r.top, m[4], m[7]));
-    out.bottom = clamp16(map(r.bottom, m[4], m[7]));
-    if (out.right < out.left) std::swap(out.left, out.right);
-    if (out.bottom < out.top) std::swap(out.top, out.bottom);
-    return out;
+SInt8 sign(Fixed v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+
+Rect ordered(Rect r) {
+    if (r.right < r.left) std::swap(r.left, r.right);
+    if (r.bottom < r.top) std::swap(r.top, r.bottom);
+    return r;
 }
 
 bool empty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
@@ -40,6 +37,28 @@ UInt32 rescale(UInt64 v, UInt32 from, UInt32 to) {
 }
 
 }  // namespace
+
+QuarterTurn quarter_turn(const Matrix& m) {
+    const Fixed a = m[0], b = m[1], c = m[3], d = m[4];
+    if (b == 0 && c == 0 && a != 0 && d != 0) return {sign(a), 0, 0, sign(d)};
+    if (a == 0 && d == 0 && b != 0 && c != 0) return {0, sign(b), sign(c), 0};
+    return {};
+}
+
+Rect track_box(const Track& track) {
+    const auto [width, height] = shown_dimensions(track);
+    const SInt64 w = (SInt64(width) + 0x8000) >> 16, h = (SInt64(height) + 0x8000) >> 16;
+    const Matrix& m = track.header.matrix;
+    if (!quarter_turn(m).swaps_axes()) return movie_rect(Rect{0, 0, clamp16(h), clamp16(w)}, m);
+    // x' = c y + x, y' = b x + y
+    return ordered(Rect{clamp16(map(0, m[1], m[7])), clamp16(map(0, m[3], m[6])), clamp16(map(w, m[1], m[7])),
+                        clamp16(map(h, m[3], m[6]))});
+}
+
+Rect movie_rect(const Rect& r, const Matrix& m) {
+    return ordered(Rect{clamp16(map(r.top, m[4], m[7])), clamp16(map(r.left, m[0], m[6])),
+                        clamp16(map(r.bottom, m[4], m[7])), clamp16(map(r.right, m[0], m[6]))});
+}
 
 std::pair<Fixed, Fixed> shown_dimensions(const Track& track) {
     const std::pair<Fixed, Fixed> stated{track.header.width, track.header.height};
@@ -79,9 +98,7 @@ Rect natural_bounds(MovieObject& movie) {
         const Track& d = t->data();
         if (!t->has_media || !(d.header.full.flags & kTrackEnabled)) continue;
         if (!media_has_characteristic(d.media.type(), VisualMediaCharacteristic)) continue;
-        const auto [width, height] = shown_dimensions(d);
-        Rect r{0, 0, clamp16((SInt64(height) + 0x8000) >> 16), clamp16((SInt64(width) + 0x8000) >> 16)};
-        r = map_rect(r, d.header.matrix);
+        const Rect r = track_box(d);
         if (empty(r)) continue;
         if (!any) {
             u = r;
@@ -96,7 +113,7 @@ Rect natural_bounds(MovieObject& movie) {
     return u;
 }
 
-Rect movie_box(MovieObject& movie) { return map_rect(natural_bounds(movie), movie.model.header.matrix); }
+Rect movie_box(MovieObject& movie) { return movie_rect(natural_bounds(movie), movie.model.header.matrix); }
 
 void set_movie_box(MovieObject& movie, const Rect& box) {
     Rect nat = natural_bounds(movie);

@@ -11,17 +11,6 @@ namespace platform::movies::playback {
 
 namespace {
 
-SInt16 clamp16(SInt64 v) { return SInt16(std::clamp<SInt64>(v, -32768, 32767)); }
-
-Rect through(const Rect& r, const Matrix& m) {
-    auto map = [](SInt64 v, Fixed scale, Fixed offset) { return (v * SInt64(scale) + SInt64(offset) + 0x8000) >> 16; };
-    Rect out{clamp16(map(r.top, m[4], m[7])), clamp16(map(r.left, m[0], m[6])), clamp16(map(r.bottom, m[4], m[7])),
-             clamp16(map(r.right, m[0], m[6]))};
-    if (out.right < out.left) std::swap(out.left, out.right);
-    if (out.bottom < out.top) std::swap(out.top, out.bottom);
-    return out;
-}
-
 bool enabled_with_media(TrackObject* t) { return t->has_media && (t->data().header.full.flags & kTrackEnabled); }
 
 float volume_gain(SInt16 v) { return v <= 0 ? 0.0f : float(v) / 256.0f; }
@@ -29,9 +18,7 @@ float volume_gain(SInt16 v) { return v <= 0 ? 0.0f : float(v) / 256.0f; }
 }  // namespace
 
 Rect track_display_rect(MovieObject& movie, const Track& track) {
-    const auto [width, height] = shown_dimensions(track);
-    const Rect box{0, 0, clamp16((SInt64(height) + 0x8000) >> 16), clamp16((SInt64(width) + 0x8000) >> 16)};
-    return through(through(box, track.header.matrix), movie.model.header.matrix);
+    return movie_rect(track_box(track), movie.model.header.matrix);
 }
 
 UInt32 sample_at_movie_time(TrackObject& track, SInt64 t) {
@@ -268,7 +255,7 @@ void Player::show(SInt64 t, bool force) {
     for (auto& [layer, v] : order) {
         TrackObject* track = movie_.track(v->track_id());
         if (v->sample() == 0 || sample_at_movie_time(*track, t) == 0) continue;
-        v->draw(movie_.port, track_display_rect(movie_, track->data()));
+        v->draw(movie_.port, track_display_rect(movie_, track->data()), quarter_turn(track->data().header.matrix));
         drawn = true;
     }
     if (changed && drawn) gaps_.new_frame(host::current().now_ms());

@@ -73,6 +73,20 @@ private:
     RGBColor fore_{}, back_{};
 };
 
+// A 32-bit world of `w` x `h` in `*world`, made again when its size is another.
+bool sized_world(GWorldPtr* world, SInt16 w, SInt16 h) {
+    if (*world) {
+        const Rect& b = (**GetGWorldPixMap(*world)).bounds;
+        if (b.right - b.left == w && b.bottom - b.top == h) return true;
+        DisposeGWorld(*world);
+        *world = nullptr;
+    }
+    const Rect bounds{0, 0, h, w};
+    if (NewGWorld(world, 32, &bounds, nullptr, nullptr, 0) == noErr) return true;
+    *world = nullptr;
+    return false;
+}
+
 }  // namespace
 
 std::string codec_placeholder_text(OSType codec) {
@@ -82,7 +96,8 @@ std::string codec_placeholder_text(OSType codec) {
 VideoFrames::VideoFrames(UInt32 track_id) : track_id_(track_id) {}
 
 VideoFrames::~VideoFrames() {
-    if (world_) DisposeGWorld(world_);
+    for (GWorldPtr w : {world_, upright_, turned_})
+        if (w) DisposeGWorld(w);
 }
 
 void VideoFrames::reset() {
@@ -334,12 +349,43 @@ bool VideoFrames::fill_world() {
     return done;
 }
 
-void VideoFrames::draw(CGrafPtr port, const Rect& dst) {
+// The `src` part of the buffer (its pixels locked) turned: made 32 bits
+// deep first when the buffer is not, then each pixel moved to its turned
+// place. Null when there is no memory for it.
+GWorldPtr VideoFrames::turned(const Rect& src, QuarterTurn turn) {
+    const SInt16 w = SInt16(src.right - src.left), h = SInt16(src.bottom - src.top);
+    GWorldPtr from = world_;
+    PixMapHandle pm = GetGWorldPixMap(world_);
+    const Rect whole{0, 0, height_, width_};
+    if ((**pm).pixelSize != 32 || std::memcmp(&src, &whole, sizeof whole) != 0) {
+        if (!sized_world(&upright_, w, h)) return nullptr;
+        const Rect all{0, 0, h, w};
+        CopyBits(reinterpret_cast<const BitMap*>(*pm), reinterpret_cast<const BitMap*>(*GetGWorldPixMap(upright_)), &src, &all,
+                 srcCopy, nullptr);
+        from = upright_;
+    }
+    if (!sized_world(&turned_, turn.swaps_axes() ? h : w, turn.swaps_axes() ? w : h)) return nullptr;
+    const PixMap& in = **GetGWorldPixMap(from);
+    const PixMap& out = **GetGWorldPixMap(turned_);
+    // x' = a x + c y, y' = b x + d y, a negative sign counting from the far side
+    auto to = [](SInt8 sign, int v, int size) { return sign > 0 ? v : sign < 0 ? size - 1 - v : 0; };
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const UInt32*>(reinterpret_cast<const UInt8*>(in.baseAddr) + size_t(y) * size_t(in.rowBytes));
+        for (int x = 0; x < w; ++x) {
+            const int tx = to(turn.a, x, w) + to(turn.c, y, h), ty = to(turn.b, x, w) + to(turn.d, y, h);
+            *reinterpret_cast<UInt32*>(reinterpret_cast<UInt8*>(out.baseAddr) + size_t(ty) * size_t(out.rowBytes) + size_t(tx) * 4) = row[x];
+        }
+    }
+    return turned_;
+}
+
+void VideoFrames::draw(CGrafPtr port, const Rect& dst, QuarterTurn turn) {
     if (!port) return;
     if (session_ && shown_good_ && placeholder_.empty()) {
         // A decoded frame goes straight to the port when it can; the buffer
-        // holds it only for ports it cannot (scaled, clipped, other depths).
-        if (draw_direct(port, dst)) return;
+        // holds it only for ports it cannot (scaled, clipped, other depths,
+        // turned).
+        if (turn.upright() && draw_direct(port, dst)) return;
         if (stale_ && !fill_world()) show_placeholder(world_ ? "damaged video frame" : "no memory for the frame");
     }
     if (!world_) return;
@@ -351,7 +397,12 @@ void VideoFrames::draw(CGrafPtr port, const Rect& dst) {
     LockPixels(pm);
     const Rect whole{0, 0, height_, width_};
     const Rect& src = placeholder_.empty() && source_.right > source_.left ? source_ : whole;
-    CopyBits(reinterpret_cast<const BitMap*>(*pm), GetPortBitMapForCopyBits(port), &src, &dst, srcCopy, nullptr);
+    if (GWorldPtr t = turn.upright() ? nullptr : turned(src, turn)) {
+        PixMapHandle tp = GetGWorldPixMap(t);
+        CopyBits(reinterpret_cast<const BitMap*>(*tp), GetPortBitMapForCopyBits(port), &(**tp).bounds, &dst, srcCopy, nullptr);
+    } else {
+        CopyBits(reinterpret_cast<const BitMap*>(*pm), GetPortBitMapForCopyBits(port), &src, &dst, srcCopy, nullptr);
+    }
     UnlockPixels(pm);
 }
 

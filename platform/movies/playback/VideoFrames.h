@@ -15,7 +15,8 @@
 // deep and shows the frame whole, unscaled and unclipped (no buffer then);
 // otherwise into a 32-bit buffer, made when first needed, that is copied.
 // Our own whole-image codecs (Animation, raw) decode here.
-// Drawing shows the clean aperture ('clap') when the description has one.
+// Drawing shows the clean aperture ('clap') when the description has one,
+// turned as the track's matrix says (through a 32-bit buffer of its own).
 //
 // Frames this platform cannot decode never show as garbage: a codec it does
 // not have (or a decoder the installed libraries lack), a depth the codec
@@ -30,6 +31,7 @@
 
 #include "platform/QuickDraw.h"
 #include "platform/movies/format/SampleDescriptions.h"
+#include "platform/movies/objects/MovieBox.h"
 #include "platform/movies/objects/MovieObjects.h"
 
 namespace platform::movies::playback {
@@ -50,8 +52,9 @@ public:
     bool go_to_sample(MediaObject& media, UInt32 n);
     // The sample the buffer holds (0: none yet).
     UInt32 sample() const { return sample_; }
-    // Copies the buffer into `port` at `dst` (the port's coordinates).
-    void draw(CGrafPtr port, const Rect& dst);
+    // Copies the buffer into `port` at `dst` (the port's coordinates),
+    // turned by `turn`.
+    void draw(CGrafPtr port, const Rect& dst, QuarterTurn turn = {});
     // Why the buffer shows a placeholder (empty when it shows a frame).
     const std::string& placeholder() const { return placeholder_; }
     // Frames decoded since the track started playing (tests, benchmarks).
@@ -69,10 +72,12 @@ private:
     bool go_to_session_sample(MediaObject& media, UInt32 n);
     bool draw_direct(CGrafPtr port, const Rect& dst);
     bool fill_world();
+    GWorldPtr turned(const Rect& src, QuarterTurn turn);
     void show_placeholder(const std::string& why);
 
     UInt32 track_id_;
     GWorldPtr world_ = nullptr;
+    GWorldPtr upright_ = nullptr, turned_ = nullptr;   // a turned picture's steps
     SInt16 width_ = 0, height_ = 0;
     UInt32 description_ = 0;     // 1-based index the world was made for
     UInt32 sample_ = 0;
