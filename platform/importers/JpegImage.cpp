@@ -10,6 +10,12 @@
 // the pixels are exactly libjpeg's own. CMYK and YCCK images are refused
 // (codecUnimpErr): their inks need colour management we do not do.
 //
+// Orientation: a camera that stores a picture taken on its side as it was
+// sensed says how to show it in the Exif block (an APP1 segment starting
+// "Exif\0\0", then a TIFF header and its first directory), tag 0x0112,
+// 1 to 8: turned and mirrored as the tag says, the picture is measured and
+// decoded upright. Missing or damaged Exif data leaves it as stored.
+//
 // Errors: libjpeg's error_exit jumps back to the setjmp in run(), which
 // holds no object with a destructor across the calls that may jump. A file
 // that ends before its image does ("premature end") is refused, not shown
@@ -20,8 +26,10 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <new>
+#include <utility>
 
 #include "platform/importers/ImageFormats.h"
 
@@ -60,10 +68,47 @@ void on_progress(j_common_ptr cinfo) {
     }
 }
 
+// The Exif orientation an APP1 segment's data gives: 1 (as stored) when it
+// is no Exif block, names none, or is damaged.
+int exif_orientation(std::span<const UInt8> app1) {
+    static constexpr UInt8 kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+    if (app1.size() < sizeof kExif || !std::equal(kExif, kExif + sizeof kExif, app1.begin())) return 1;
+    const std::span<const UInt8> tiff = app1.subspan(sizeof kExif);
+    if (tiff.size() < 8 || tiff[0] != tiff[1] || (tiff[0] != 'I' && tiff[0] != 'M')) return 1;
+    const bool little = tiff[0] == 'I';
+    auto u16 = [&](size_t at) { return little ? UInt32(tiff[at] | tiff[at + 1] << 8) : UInt32(tiff[at] << 8 | tiff[at + 1]); };
+    auto u32 = [&](size_t at) { return little ? u16(at) | u16(at + 2) << 16 : u16(at) << 16 | u16(at + 2); };
+    const size_t directory = u32(4);
+    if (u16(2) != 42 || directory > tiff.size() - 2) return 1;
+    const size_t entries = std::min<size_t>(u16(directory), (tiff.size() - directory - 2) / 12);
+    for (size_t i = 0; i < entries; ++i) {
+        const size_t e = directory + 2 + 12 * i;
+        if (u16(e) != 0x0112) continue;
+        const UInt32 v = u16(e + 8);   // a SHORT, at the start of the value field
+        return u16(e + 2) == 3 && u32(e + 4) == 1 && v >= 1 && v <= 8 ? int(v) : 1;
+    }
+    return 1;
+}
+
+// Where stored pixel (x, y) of a w x h picture is shown, by Exif orientation.
+std::pair<size_t, size_t> oriented(int orientation, size_t x, size_t y, size_t w, size_t h) {
+    switch (orientation) {
+    case 2: return {w - 1 - x, y};
+    case 3: return {w - 1 - x, h - 1 - y};
+    case 4: return {x, h - 1 - y};
+    case 5: return {y, x};
+    case 6: return {h - 1 - y, x};
+    case 7: return {h - 1 - y, w - 1 - x};
+    case 8: return {y, w - 1 - x};
+    default: return {x, y};
+    }
+}
+
 struct JpegJob {
     std::span<const UInt8> file;
     bool headerOnly = false;
-    ImageInfo info;
+    ImageInfo info;        // as stored
+    int orientation = 1;
     Error error{codecBadDataErr, "damaged JPEG data"};
     std::vector<UInt8>* rgb = nullptr;   // width * 3 bytes per row
 };
@@ -94,7 +139,10 @@ bool run(JpegJob* job) {
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, job->file.data(), (unsigned long)job->file.size());
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m && job->orientation == 1; m = m->next)
+        job->orientation = exif_orientation({m->data, m->data_length});
 
     auto dims = checked_dimensions(cinfo.image_width, cinfo.image_height);
     if (!dims.ok()) {
@@ -142,6 +190,7 @@ Result<ImageInfo> probe_jpeg(std::span<const UInt8> file) {
     job.file = file;
     job.headerOnly = true;
     if (!run(&job)) return job.error;
+    if (job.orientation >= 5) std::swap(job.info.width, job.info.height);
     return job.info;
 }
 
@@ -152,11 +201,14 @@ Result<DecodedImage> decode_jpeg(std::span<const UInt8> file) {
     job.file = file;
     job.rgb = &rgb;
     if (!run(&job)) return job.error;
-    DecodedImage image = TRY(make_white_image(job.info.width, job.info.height));
+    const size_t w = size_t(job.info.width), h = size_t(job.info.height);
+    DecodedImage image = TRY(job.orientation >= 5 ? make_white_image(h, w) : make_white_image(w, h));
     const UInt8* src = rgb.data();
-    UInt8* dst = image.pixels.data();
-    for (size_t i = 0, n = size_t(image.width) * size_t(image.height); i < n; ++i, src += 3, dst += 4)
-        put_pixel(dst, src[0], src[1], src[2]);
+    for (size_t y = 0; y < h; ++y)
+        for (size_t x = 0; x < w; ++x, src += 3) {
+            const auto [to_x, to_y] = oriented(job.orientation, x, y, w, h);
+            put_pixel(image.row(SInt32(to_y)) + to_x * 4, src[0], src[1], src[2]);
+        }
     return image;
 }
 

@@ -175,10 +175,13 @@ inline Bytes build_bmp(const Bmp& m) {
 
 // ---------------------------------------------------------------- the oracle
 
-// ffmpeg's decode of the file's first image, w x h, as RGBA; empty when
-// ffmpeg cannot decode it or makes a picture of another size.
-inline Bytes ffmpeg_rgba(const std::filesystem::path& path, UInt32 w, UInt32 h) {
-    const std::string out = testsupport::run_program({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-frames:v", "1",
-                                                      "-pix_fmt", "rgba", "-f", "rawvideo", "-"}).out;
+// ffmpeg's decode of the file's first image, through `filter` when one is
+// given, w x h, as RGBA; empty when ffmpeg cannot decode it or makes a
+// picture of another size.
+inline Bytes ffmpeg_rgba(const std::filesystem::path& path, UInt32 w, UInt32 h, const std::string& filter = "") {
+    std::vector<std::string> args = {"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-frames:v", "1"};
+    if (!filter.empty()) args.insert(args.end(), {"-vf", filter});
+    args.insert(args.end(), {"-pix_fmt", "rgba", "-f", "rawvideo", "-"});
+    const std::string out = testsupport::run_program(args).out;
     return out.size() == size_t(w) * h * 4 ? Bytes(out.begin(), out.end()) : Bytes{};
 }

@@ -1,6 +1,7 @@
 // Graphics importers: every format drawn pixel-exactly against its reference
-// library's own decode, at 32 and 8 bits, at natural size; files
-// recognised by content; damaged files refused with their codes.
+// library's own decode, at 32 and 8 bits, at natural size; a JPEG turned as
+// its Exif orientation says; files recognised by content; damaged files
+// refused with their codes.
 #include <zlib.h>
 
 #include <algorithm>
@@ -151,6 +152,43 @@ TEST(GraphicsImport, JpegDrawsLikeFfmpegDecodesIt) {
         // Two decoders of one JPEG differ by their IDCT and chroma upsampling.
         check_draws(path, ffmpeg_rgba(path, w, h), int(w), int(h), 2.0);
     }
+}
+
+// A photo taken on its side says so in its Exif block: it is shown turned
+// and mirrored as its orientation says (as ffmpeg's flips and transposes
+// show the stored picture), measured upright. A damaged block leaves the
+// picture as stored.
+TEST(GraphicsImport, JpegShowsAsItsExifOrientationSays) {
+    KINORA_REQUIRE_TOOL("ffmpeg");
+    TempFolder dir;
+    const UInt32 w = 37, h = 23;
+    Bytes samples;
+    for (UInt32 y = 0; y < h; ++y)
+        for (UInt32 x = 0; x < w; ++x) samples.insert(samples.end(), {UInt8(x * 6), UInt8(y * 10), UInt8(128)});
+    const Bytes stored = write_jpeg(w, h, 3, samples, 90);
+    const auto stored_path = dir / "stored.jpg", path = dir / "photo.jpg";
+    write_bytes(stored_path, stored);
+    // After the start of image: an APP1 of Exif, a big-endian TIFF header
+    // and its directory at `directory`, of the one entry.
+    auto with_exif = [&](UInt8 orientation, UInt8 directory) {
+        const Bytes exif = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, directory, 0, 1,
+                            0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, orientation, 0, 0, 0, 0, 0, 0};
+        Bytes file(stored.begin(), stored.begin() + 2);
+        file.insert(file.end(), {0xFF, 0xE1, 0, UInt8(2 + exif.size())});
+        file.insert(file.end(), exif.begin(), exif.end());
+        file.insert(file.end(), stored.begin() + 2, stored.end());
+        return file;
+    };
+    const char* shown_as[] = {"", "", "hflip", "hflip,vflip", "vflip", "transpose=cclock_flip", "transpose=clock",
+                              "transpose=clock_flip", "transpose=cclock"};
+    for (UInt8 o = 1; o <= 8; ++o) {
+        SCOPED_TRACE(int(o));
+        write_bytes(path, with_exif(o, 8));
+        const UInt32 shown_w = o >= 5 ? h : w, shown_h = o >= 5 ? w : h;
+        check_draws(path, ffmpeg_rgba(stored_path, shown_w, shown_h, shown_as[o]), int(shown_w), int(shown_h), 2.0);
+    }
+    write_bytes(path, with_exif(6, 200));   // its directory past the block's end
+    check_draws(path, ffmpeg_rgba(stored_path, w, h), int(w), int(h), 2.0);
 }
 
 GifSpec gif_spec(int colors) {
