@@ -50,7 +50,7 @@ Rect track_box(const Track& track) {
     const SInt64 w = (SInt64(width) + 0x8000) >> 16, h = (SInt64(height) + 0x8000) >> 16;
     const Matrix& m = track.header.matrix;
     if (!quarter_turn(m).swaps_axes()) return movie_rect(Rect{0, 0, clamp16(h), clamp16(w)}, m);
-    // x' = c y + x, y' = b x + y
+    // x' = c y + tx, y' = b x + ty
     return ordered(Rect{clamp16(map(0, m[1], m[7])), clamp16(map(0, m[3], m[6])), clamp16(map(w, m[1], m[7])),
                         clamp16(map(h, m[3], m[6]))});
 }
