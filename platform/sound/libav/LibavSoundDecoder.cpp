@@ -31,6 +31,9 @@ extern "C" {
 namespace platform::sound {
 namespace {
 
+// Frames one decoded frame of a packet may come out as (87 s at 48 kHz).
+constexpr int kLongestOutput = 1 << 22;
+
 AVCodecID pcm_codec(int bits, bool is_float, bool little, bool is_signed) {
     if (is_float) {
         if (bits == 32) return little ? AV_CODEC_ID_PCM_F32LE : AV_CODEC_ID_PCM_F32BE;
@@ -220,8 +223,10 @@ private:
                 return false;
             }
         }
+        // No codec's packet holds more than a few seconds: one that would
+        // come out longer (a damaged one, resampled) is refused.
         const int room = swr_get_out_samples(swr_, n);
-        if (room < 0) return false;
+        if (room < 0 || room > kLongestOutput) return false;
         const size_t at = out.size();
         out.resize(at + size_t(room) * size_t(channels_));
         uint8_t* dst = reinterpret_cast<uint8_t*>(out.data() + at);
