@@ -2,7 +2,7 @@
 // frames keep the movie's own timing (uneven durations, an edit that starts
 // and ends inside frames) and its odd size; sound is the mix of the
 // enabled tracks at their volumes; H.264 and AAC are copied as stored; a
-// turned track comes out upright. (A
+// turned track and wide pixels come out as the window shows them. (A
 // cancelled or failed export leaving nothing: the application's
 // export-cancelled and export-onto-full-disk scripts.)
 #include <cmath>
@@ -154,20 +154,28 @@ TEST_F(Export, CopiesH264CutOnASyncSampleAndAac) {
     EXPECT_EQ(run_shell("ffmpeg -nostdin -v error -i " + quote(path("copy.mp4")) + " -f null - 2>&1").out, "");
 }
 
-// A track turned a quarter turn (as phones record a picture taken on its
-// side) is drawn turned: the export is upright, as ffmpeg turns the source.
-TEST_F(Export, TurnedTrackComesOutUpright) {
-    const std::string source = path("side.mp4");
-    ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=10 -t 0.5 -c:v libx264 -pix_fmt yuv420p " + quote(source)).status, 0);
-    newmovie::OpenedMovie side(source);
-    ASSERT_EQ(side.err, noErr);
-    platform::movies::track_of(GetMovieIndTrack(side.movie, 1))->data().header.matrix = {0, 0x10000, 0, -0x10000, 0, 0, 48 << 16, 0, 0x40000000};
-    std::swap(movie, side.movie);
-    ASSERT_EQ(export_to("upright.mp4"), noErr);
-    EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=width,height", path("upright.mp4")), "48,64\n");
-    const std::string ssim = run_shell("ffmpeg -nostdin -i " + quote(path("upright.mp4")) + " -i " + quote(source) +
-                                       " -lavfi '[1:v]transpose=clock[t];[0:v][t]ssim' -f null - 2>&1 | grep -o 'All:[0-9.]*' | cut -d: -f2").out;
-    EXPECT_GE(std::atof(ssim.c_str()), 0.95) << ssim;
+// A track is drawn at its place in the window: turned a quarter turn by its
+// matrix (as phones record a picture taken on its side), the export is
+// upright, as ffmpeg turns the source; with wide pixels ('pasp'), the
+// picture is as wide as ffmpeg shows the source (85, scaled as the window
+// scales it, in the even width the encoder takes).
+TEST_F(Export, TracksComeOutAsTheWindowShowsThem) {
+    struct Case { const char* made_with; bool turned; const char* size; const char* as_ffmpeg_shows; };
+    for (const Case& c : {Case{"-c:v libx264", true, "48,64\n", "transpose=clock"}, Case{"-vf setsar=4/3 -c:v mjpeg", false, "86,48\n", "scale=85:48:flags=neighbor,pad=86:48:color=white"}}) {
+        SCOPED_TRACE(c.made_with);
+        const std::string source = path("source.mov"), out = path("out.mp4");
+        ASSERT_EQ(run_shell("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=64x48:rate=10 -t 0.5 -pix_fmt yuvj420p " + std::string(c.made_with) + " " + quote(source)).status, 0);
+        newmovie::OpenedMovie opened(source);
+        ASSERT_EQ(opened.err, noErr);
+        if (c.turned)
+            platform::movies::track_of(GetMovieIndTrack(opened.movie, 1))->data().header.matrix = {0, 0x10000, 0, -0x10000, 0, 0, 48 << 16, 0, 0x40000000};
+        std::swap(movie, opened.movie);
+        ASSERT_EQ(export_to("out.mp4"), noErr);
+        EXPECT_EQ(probe("-select_streams v:0 -show_entries stream=width,height", out), c.size);
+        const std::string ssim = run_shell("ffmpeg -nostdin -i " + quote(out) + " -i " + quote(source) + " -lavfi '[1:v]" + c.as_ffmpeg_shows +
+                                           "[t];[0:v][t]ssim' -f null - 2>&1 | grep -o 'All:[0-9.]*' | cut -d: -f2").out;
+        EXPECT_GE(std::atof(ssim.c_str()), 0.95) << ssim;
+    }
 }
 
 // Samples put aside come back from where the spool says, whether they
