@@ -1,7 +1,6 @@
 #include "platform/movies/playback/VideoFrames.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/Memory.h"
 #include "platform/codecs/Codec.h"
@@ -357,7 +356,7 @@ GWorldPtr VideoFrames::turned(const Rect& src, QuarterTurn turn) {
     GWorldPtr from = world_;
     PixMapHandle pm = GetGWorldPixMap(world_);
     const Rect whole{0, 0, height_, width_};
-    if ((**pm).pixelSize != 32 || std::memcmp(&src, &whole, sizeof whole) != 0) {
+    if ((**pm).pixelSize != 32 || !EqualRect(&src, &whole)) {
         if (!sized_world(&upright_, w, h)) return nullptr;
         const Rect all{0, 0, h, w};
         CopyBits(reinterpret_cast<const BitMap*>(*pm), reinterpret_cast<const BitMap*>(*GetGWorldPixMap(upright_)), &src, &all,
